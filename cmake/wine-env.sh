@@ -1,0 +1,20 @@
+# Sourced by the scripts that run Wine: one prefix per build tree, no console noise,
+# no Mono/Gecko prompts, and the null display driver so windows work without X.
+: "${VM_WINEPREFIX:=${VM_BUILD_DIR:-$PWD}/wineprefix}"
+export WINEPREFIX="$VM_WINEPREFIX"
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+vm_wine_prefix_ready() {
+  if [ ! -f "$WINEPREFIX/.vm-ready" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    if [ -z "${VM_WINE_DISPLAY:-}" ]; then
+      wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+      wineserver -w
+    fi
+    touch "$WINEPREFIX/.vm-ready"
+  fi
+}

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Source rules: the core stays portable, and no unbounded string routine is used anywhere.
+set -uo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+status=0
+
+win_headers=$(grep -rnE '#[[:space:]]*include[[:space:]]*[<"](windows|winbase|windef|winuser|wininet|winsock2?|commctrl|commdlg|shellapi|shlobj|objbase|ole2|tchar|process|io|direct)\.h[">]' src/core || true)
+if [ -n "$win_headers" ]; then
+  echo "src/core must not include Windows headers:"
+  echo "$win_headers"
+  status=1
+fi
+
+banned=$(grep -rnE '(^|[^A-Za-z0-9_])(sprintf|vsprintf|strcpy|strcat|wsprintf[AW]?|wvsprintf[AW]?|lstrcpy[AW]?|lstrcat[AW]?)[[:space:]]*\(' src || true)
+if [ -n "$banned" ]; then
+  echo "Unbounded string routines are not allowed under src/ (use snprintf, CopyBounded, std::string):"
+  echo "$banned"
+  status=1
+fi
+
+[ $status -eq 0 ] && echo "source rules: ok"
+exit $status

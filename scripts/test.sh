@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Every test: installs what is missing, checks the source rules, builds both builds,
+# runs the native tests under the sanitizers, then the core and Win32 tests under Wine.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+if [ "$(id -u)" = 0 ]; then
+  scripts/install-deps.sh
+fi
+scripts/check-source.sh
+scripts/build.sh all
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir build/native --output-on-failure -j "$(nproc)"
+
+# A persistent wineserver, so CTest does not wait for one to linger after each test.
+export VM_BUILD_DIR="$root/build/windows"
+source cmake/wine-env.sh
+vm_wine_prefix_ready
+wineserver -p
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+wine cmd /c exit >/dev/null 2>&1 || true
+ctest --test-dir build/windows --output-on-failure -j "$(nproc)"

@@ -1,0 +1,74 @@
+#include "lang/BuiltinStrings.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace vm {
+namespace {
+
+const BuiltinString kStrings[] = {
+    {4, "%d item(s)"},
+    {5, ", %d Selected"},
+    {6, "Created by using"},
+    {7, "Select a filename to save"},
+    {8, "Downloads Speed Test"},
+    {9, "Select a text file that contains a list of URLs"},
+    {10, "Do you want to delete the selected downloads ?"},
+    {11, "Do you want to delete the list of all download items ?"},
+    {12, "Unknown Error"},
+    {13, "Error %d:"},
+    {14, "Loading... %d"},
+    {15, "Server Status Code: %d"},
+    {16, "Do you want to stop the download test and exit ?"},
+    {17, "Select a file that you want to use for the speed test"},
+    {18, "Do you want to create NSIS installation with your current Velocimark configuration ?"},
+    {401, "Bytes"},
+    {402, "KB"},
+    {403, "MB"},
+    {411, "KB/Sec"},
+    {422, "Mbps"},
+    {450, "Disabled"},
+    {451, "Waiting..."},
+    {452, "Connecting..."},
+    {453, "Downloading"},
+    {454, "Finished"},
+    {455, "Failed"},
+    {456, "Connect Timeout"},
+    {471, "Active Mode"},
+    {472, "Passive Mode"},
+    {481, "Percent"},
+    {482, "KB/Sec"},
+    {501, "Text File"},
+    {502, "Tab Delimited Text File"},
+    {503, "Tabular Text File"},
+    {504, "HTML File - Horizontal"},
+    {505, "HTML File - Vertical"},
+    {506, "XML File"},
+    {507, "Comma Delimited Text File"},
+    {601, "URLs Text File"},
+    {602, "All Files"},
+    {1001, "URL"},
+    {1002, "Name"},
+    {1003, "Downloaded"},
+    {1004, "Start Time"},
+    {1005, "Download Duration"},
+    {1006, "Speed (Bytes)"},
+    {1007, "Speed (Bits)"},
+    {1008, "Status"},
+    {1009, "Download Order"},
+};
+
+}  // namespace
+
+const BuiltinString* BuiltinStrings(size_t* count) {
+    *count = std::size(kStrings);
+    return kStrings;
+}
+
+const char* FindBuiltinString(uint32_t id) {
+    const auto it = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
+                                     [](const BuiltinString& s, uint32_t v) { return s.id < v; });
+    return it != std::end(kStrings) && it->id == id ? it->text : nullptr;
+}
+
+}  // namespace vm
