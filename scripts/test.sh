@@ -19,7 +19,7 @@ ctest --test-dir build/native --output-on-failure -j "$(nproc)"
 export VM_BUILD_DIR="$root/build/windows"
 source cmake/wine-env.sh
 vm_wine_prefix_ready
-wineserver -p
+wineserver -p </dev/null >/dev/null 2>&1
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-wine cmd /c exit >/dev/null 2>&1 || true
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 ctest --test-dir build/windows --output-on-failure -j "$(nproc)"

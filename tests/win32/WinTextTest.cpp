@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "engine/DownloadItem.h"
+#include "engine/FileTimeCalendar.h"
+#include "engine/WinMessageTable.h"
+#include "engine/WinTimeText.h"
+
+namespace vm {
+namespace {
+
+bool EndsWithCrLf(const std::string& text) {
+    return text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0;
+}
+
+TEST(WinErrorText, FileNotFoundIsTheSystemText) {
+    const std::string text = SystemErrorText(ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(EndsWithCrLf(text)) << text;
+    char expected[1024] = {};
+    ASSERT_GT(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_FILE_NOT_FOUND, 0x400,
+                             expected, sizeof expected, nullptr),
+              0u);
+    EXPECT_EQ(text, expected);
+}
+
+TEST(WinErrorText, InternetErrorsComeFromTheLoadedLibrary) {
+    HMODULE wininet = LoadLibraryA("wininet.dll");
+    ASSERT_NE(wininet, nullptr);
+    const std::string text = SystemErrorText(12007);  // name not resolved
+    EXPECT_TRUE(EndsWithCrLf(text)) << text;
+    char expected[1024] = {};
+    ASSERT_GT(FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE, wininet, 12007, 0x400, expected,
+                             sizeof expected, nullptr),
+              0u);
+    EXPECT_EQ(text, expected);
+    EXPECT_NE(SystemErrorText(12029), text);
+}
+
+TEST(WinErrorText, UnknownCodeIsEmpty) { EXPECT_EQ(SystemErrorText(0x2FFFFFFF), ""); }
+
+FileTime Make(uint16_t year, uint16_t month, uint16_t day, uint16_t hour, uint16_t minute) {
+    CalendarTime t;
+    t.year = year;
+    t.month = month;
+    t.day = day;
+    t.hour = hour;
+    t.minute = minute;
+    FileTime ft = 0;
+    EXPECT_TRUE(CalendarToFileTime(t, &ft));
+    return ft;
+}
+
+std::string ExpectedText(FileTime time) {
+    FILETIME ft;
+    ft.dwLowDateTime = static_cast<DWORD>(time);
+    ft.dwHighDateTime = static_cast<DWORD>(time >> 32);
+    SYSTEMTIME st;
+    EXPECT_TRUE(FileTimeToSystemTime(&ft, &st));
+    char date[256], clock[256];
+    EXPECT_GT(GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 256), 0);
+    EXPECT_GT(GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, clock, 256), 0);
+    return std::string(date) + " " + clock;
+}
+
+TEST(WinTimeText, ShortDateSpaceTimeInTheUsersFormat) {
+    WinTimeText source;
+    const FileTime utc = Make(2023, 7, 14, 9, 26);
+    EXPECT_EQ(FormatItemTime(utc, true, source), ExpectedText(utc));
+
+    FILETIME in{static_cast<DWORD>(utc), static_cast<DWORD>(utc >> 32)}, local;
+    ASSERT_TRUE(FileTimeToLocalFileTime(&in, &local));
+    const FileTime localTime = (static_cast<FileTime>(local.dwHighDateTime) << 32) |
+                               local.dwLowDateTime;
+    EXPECT_EQ(FormatItemTime(utc, false, source), ExpectedText(localTime));
+    EXPECT_NE(FormatItemTime(utc, true, source).find("2023"), std::string::npos);
+}
+
+TEST(WinTimeText, YearsUpTo1985AreEmpty) {
+    WinTimeText source;
+    EXPECT_EQ(FormatItemTime(Make(1985, 6, 1, 12, 0), true, source), "");
+    EXPECT_EQ(FormatItemTime(0, false, source), "");
+    EXPECT_NE(FormatItemTime(Make(1986, 6, 1, 12, 0), true, source), "");
+}
+
+}  // namespace
+}  // namespace vm
