@@ -1,0 +1,54 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace vm {
+
+// A file being written. Every failure keeps the platform's error code; once a write has
+// failed the file stays failed, so a writer may check once at the end.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    virtual bool Write(const char* data, size_t size) = 0;
+    bool Write(const std::string& text) { return Write(text.data(), text.size()); }
+    // Flushes and closes; false when this or any earlier write failed.
+    virtual bool Close() = 0;
+    // The first error met (0 = none).
+    virtual uint32_t Error() const = 0;
+};
+
+// The file operations core needs. Paths are 8-bit text in the system code page.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Reads a whole file of at most maxBytes; false with the error code otherwise
+    // (a larger file fails with kErrorFileTooLarge).
+    virtual bool ReadFile(const std::string& path, size_t maxBytes, std::string* content,
+                          uint32_t* error) = 0;
+    // Creates the file anew (an existing one is truncated), shared for reading.
+    virtual std::unique_ptr<OutputFile> CreateFile(const std::string& path, uint32_t* error) = 0;
+    virtual bool Exists(const std::string& path) = 0;
+    virtual bool DeleteFile(const std::string& path) = 0;
+};
+
+// Error codes core uses where the platform has no code of its own; values as Windows has them.
+constexpr uint32_t kErrorFileNotFound = 2;
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorWriteFault = 29;
+constexpr uint32_t kErrorReadFault = 30;
+constexpr uint32_t kErrorDiskFull = 112;
+constexpr uint32_t kErrorFileTooLarge = 223;  // ERROR_FILE_TOO_LARGE
+
+// Plain standard-library files: for the native build, tests and tools.
+class StdFileSystem : public FileSystem {
+public:
+    bool ReadFile(const std::string& path, size_t maxBytes, std::string* content,
+                  uint32_t* error) override;
+    std::unique_ptr<OutputFile> CreateFile(const std::string& path, uint32_t* error) override;
+    bool Exists(const std::string& path) override;
+    bool DeleteFile(const std::string& path) override;
+};
+
+}  // namespace vm
