@@ -25,12 +25,12 @@ public:
     virtual ~FileSystem() = default;
     // Reads a whole file of at most maxBytes; false with the error code otherwise
     // (a larger file fails with kErrorFileTooLarge).
-    virtual bool ReadFile(const std::string& path, size_t maxBytes, std::string* content,
+    virtual bool ReadWhole(const std::string& path, size_t maxBytes, std::string* content,
                           uint32_t* error) = 0;
     // Creates the file anew (an existing one is truncated), shared for reading.
-    virtual std::unique_ptr<OutputFile> CreateFile(const std::string& path, uint32_t* error) = 0;
+    virtual std::unique_ptr<OutputFile> CreateForWriting(const std::string& path, uint32_t* error) = 0;
     virtual bool Exists(const std::string& path) = 0;
-    virtual bool DeleteFile(const std::string& path) = 0;
+    virtual bool Remove(const std::string& path) = 0;
 };
 
 // Error codes core uses where the platform has no code of its own; values as Windows has them.
@@ -44,11 +44,11 @@ constexpr uint32_t kErrorFileTooLarge = 223;  // ERROR_FILE_TOO_LARGE
 // Plain standard-library files: for the native build, tests and tools.
 class StdFileSystem : public FileSystem {
 public:
-    bool ReadFile(const std::string& path, size_t maxBytes, std::string* content,
+    bool ReadWhole(const std::string& path, size_t maxBytes, std::string* content,
                   uint32_t* error) override;
-    std::unique_ptr<OutputFile> CreateFile(const std::string& path, uint32_t* error) override;
+    std::unique_ptr<OutputFile> CreateForWriting(const std::string& path, uint32_t* error) override;
     bool Exists(const std::string& path) override;
-    bool DeleteFile(const std::string& path) override;
+    bool Remove(const std::string& path) override;
 };
 
 }  // namespace vm

@@ -53,7 +53,7 @@ private:
 
 }  // namespace
 
-bool StdFileSystem::ReadFile(const std::string& path, size_t maxBytes, std::string* content,
+bool StdFileSystem::ReadWhole(const std::string& path, size_t maxBytes, std::string* content,
                              uint32_t* error) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
@@ -80,7 +80,7 @@ bool StdFileSystem::ReadFile(const std::string& path, size_t maxBytes, std::stri
     return ok;
 }
 
-std::unique_ptr<OutputFile> StdFileSystem::CreateFile(const std::string& path, uint32_t* error) {
+std::unique_ptr<OutputFile> StdFileSystem::CreateForWriting(const std::string& path, uint32_t* error) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         *error = ErrnoToError(errno);
@@ -96,6 +96,6 @@ bool StdFileSystem::Exists(const std::string& path) {
     return true;
 }
 
-bool StdFileSystem::DeleteFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+bool StdFileSystem::Remove(const std::string& path) { return std::remove(path.c_str()) == 0; }
 
 }  // namespace vm

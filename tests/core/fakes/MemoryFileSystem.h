@@ -12,9 +12,9 @@ class MemoryFileSystem : public FileSystem {
 public:
     std::map<std::string, std::string> files;
     size_t diskBytesLeft = static_cast<size_t>(-1);
-    uint32_t createError = 0;  // nonzero: CreateFile fails with it
+    uint32_t createError = 0;  // nonzero: CreateForWriting fails with it
 
-    bool ReadFile(const std::string& path, size_t maxBytes, std::string* content,
+    bool ReadWhole(const std::string& path, size_t maxBytes, std::string* content,
                   uint32_t* error) override {
         const auto it = files.find(path);
         if (it == files.end()) {
@@ -29,7 +29,7 @@ public:
         return true;
     }
 
-    std::unique_ptr<OutputFile> CreateFile(const std::string& path, uint32_t* error) override {
+    std::unique_ptr<OutputFile> CreateForWriting(const std::string& path, uint32_t* error) override {
         if (createError != 0) {
             *error = createError;
             return nullptr;
@@ -39,7 +39,7 @@ public:
     }
 
     bool Exists(const std::string& path) override { return files.count(path) != 0; }
-    bool DeleteFile(const std::string& path) override { return files.erase(path) != 0; }
+    bool Remove(const std::string& path) override { return files.erase(path) != 0; }
 
 private:
     class File : public OutputFile {
