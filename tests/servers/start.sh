@@ -32,6 +32,7 @@ mkdir -p "$dir_arg"
 dir=$(cd "$dir_arg" && pwd)
 "$here/stop.sh" "$dir" >/dev/null   # whatever an earlier start left in DIR
 rm -f "$dir/env"
+rm -rf "$dir/logs"
 mkdir -p "$dir/data" "$dir/run" "$dir/logs" "$dir/nginx/tmp" "$dir/vsftpd/empty"
 chmod 755 "$dir" "$dir/data" "$dir/vsftpd/empty"
 
