@@ -7,7 +7,8 @@
 #   wronghost.pem      DNS:wronghost.invalid, from the test CA
 #   untrusted.pem      DNS:localhost, from the untrusted CA
 # All server certificates share server.key. Usage: make-certs.sh CERTDIR
-set -euo pipefail
+set -Eeuo pipefail
+trap 'echo "make-certs.sh: failed at line $LINENO" >&2' ERR
 [ $# -eq 1 ] || { echo "usage: make-certs.sh CERTDIR" >&2; exit 2; }
 out=$1
 mkdir -p "$out"
@@ -42,7 +43,8 @@ sign() { # CA OUT HOST [STARTDATE ENDDATE]
 
 mkdir -p newcerts
 : >index.txt
-echo 1000 >serial
+# Random serial numbers: a CA made again must not share issuer and serial with the last.
+openssl rand -hex 8 >serial
 cat >ca.cnf <<CNF
 [ ca ]
 database = index.txt

@@ -7,6 +7,7 @@
 #include <wincrypt.h>
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -23,19 +24,32 @@ bool ReadFileBytes(const char* path, std::vector<BYTE>& bytes) {
     return count > 0 && count <= static_cast<size_t>(kMaxCertificateBytes);
 }
 
-// Deletes every certificate in the store with the subject of `cert` but other contents.
-void RemovePredecessors(HCERTSTORE store, PCCERT_CONTEXT cert) {
+HCERTSTORE OpenUserRoot(LPCSTR provider) {
+    return CertOpenStore(provider, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, "Root");
+}
+
+// Deletes every certificate with the subject of `cert` but other contents. Wine loses
+// both the deletions and a later addition when they share one open store, so this
+// opens its own, the registry store itself.
+void RemovePredecessors(PCCERT_CONTEXT cert) {
+    HCERTSTORE store = OpenUserRoot(CERT_STORE_PROV_SYSTEM_REGISTRY_A);
+    if (store == nullptr) return;
     std::vector<PCCERT_CONTEXT> stale;
     PCCERT_CONTEXT found = nullptr;
     while ((found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_NAME,
                                                &cert->pCertInfo->Subject, found)) != nullptr) {
-        if (!CertCompareCertificate(X509_ASN_ENCODING, found->pCertInfo, cert->pCertInfo)) {
+        // Not CertCompareCertificate: that compares issuer and serial number only.
+        const bool same = found->cbCertEncoded == cert->cbCertEncoded &&
+                          std::memcmp(found->pbCertEncoded, cert->pbCertEncoded,
+                                      cert->cbCertEncoded) == 0;
+        if (!same) {
             stale.push_back(CertDuplicateCertificateContext(found));
         }
     }
     for (PCCERT_CONTEXT old : stale) {
         CertDeleteCertificateFromStore(old);  // frees `old`
     }
+    CertCloseStore(store, 0);
     if (!stale.empty()) std::printf("removed %u older certificate(s)\n", unsigned(stale.size()));
 }
 
@@ -58,15 +72,14 @@ int main(int argc, char** argv) {
                      GetLastError());
         return 1;
     }
-    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0,
-                                     CERT_SYSTEM_STORE_CURRENT_USER, "Root");
+    RemovePredecessors(cert);
+    HCERTSTORE store = OpenUserRoot(CERT_STORE_PROV_SYSTEM_A);
     if (store == nullptr) {
         std::fprintf(stderr, "add_root_cert: cannot open the Root store (error %lu)\n",
                      GetLastError());
         CertFreeCertificateContext(cert);
         return 1;
     }
-    RemovePredecessors(store, cert);
     const BOOL added = CertAddCertificateContextToStore(store, cert,
                                                         CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
     const DWORD error = GetLastError();
