@@ -209,7 +209,7 @@ for attempt in 1 2 3; do
 done
 exec 9>&-
 if [ $started = 0 ]; then
-  tail -n 5 "$dir"/logs/*.log "$dir"/logs/*.out 2>/dev/null >&2 || true
+  tail -n 5 "$dir"/logs/*.log "$dir"/logs/*.out >&2 2>/dev/null || true
   exit 1
 fi
 
