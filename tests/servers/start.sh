@@ -41,7 +41,7 @@ make_file() { # NAME SIZE
   local f="$dir/data/$1"
   [ -f "$f" ] && [ "$(stat -c %s "$f")" = "$2" ] && return 0
   if [ ! -f "$dir/run/pattern" ]; then
-    printf "$(printf '\\%03o' $(seq 0 250))" >"$dir/run/pattern"
+    printf '%b' "$(printf '\\0%03o' $(seq 0 250))" >"$dir/run/pattern"
     for _ in $(seq 15); do   # 251 << 15 bytes: more than the largest pattern file
       cat "$dir/run/pattern" "$dir/run/pattern" >"$dir/run/pattern.2"
       mv "$dir/run/pattern.2" "$dir/run/pattern"

@@ -19,10 +19,10 @@ for f in "$dir"/run/*.pid; do
   [ -f "$f" ] || continue
   pid=$(tr -dc 0-9 <"$f")
   rm -f "$f"
-  [ -n "$pid" ] && ours "$pid" || continue
+  if [ -z "$pid" ] || ! ours "$pid"; then continue; fi
   pids+=("$pid")
   # Each server leads its own session: signal the group, so per-connection children
-  # (vsftpd sessions, nginx workers) go too.
+  # (nginx workers) go too.
   if [ "$(ps -o pgid= -p "$pid" | tr -d ' ')" = "$pid" ]; then
     kill -TERM -- "-$pid" 2>/dev/null || true
   else

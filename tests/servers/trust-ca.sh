@@ -7,8 +7,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 der=${1:-${VM_TEST_CA_DER:-}}
-[ -n "$der" ] && [ -f "$der" ] ||
-  { echo "trust-ca.sh: no CA file (give one, or source DIR/env first)" >&2; exit 2; }
+if [ -z "$der" ] || [ ! -f "$der" ]; then
+  echo "trust-ca.sh: no CA file (give one, or source DIR/env first)" >&2
+  exit 2
+fi
 tool=${VM_ADD_ROOT_CERT:-$root/build/windows/tests/add_root_cert.exe}
 [ -f "$tool" ] || { echo "trust-ca.sh: $tool is missing (scripts/build.sh windows)" >&2; exit 1; }
 
