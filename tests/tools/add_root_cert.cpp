@@ -4,6 +4,7 @@
 // the test harness does not pile up beside its predecessors.
 // Usage: add_root_cert.exe CA.der      Exit status 0 when the certificate is trusted.
 #include <windows.h>
+// After windows.h, which it needs.
 #include <wincrypt.h>
 
 #include <cstdio>
@@ -16,7 +17,8 @@ constexpr long kMaxCertificateBytes = 64 * 1024;
 
 bool ReadFileBytes(const char* path, std::vector<BYTE>& bytes) {
     FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return false;
+    if (file == nullptr)
+        return false;
     bytes.resize(kMaxCertificateBytes + 1);
     const size_t count = std::fread(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
@@ -33,15 +35,16 @@ HCERTSTORE OpenUserRoot(LPCSTR provider) {
 // opens its own, the registry store itself.
 void RemovePredecessors(PCCERT_CONTEXT cert) {
     HCERTSTORE store = OpenUserRoot(CERT_STORE_PROV_SYSTEM_REGISTRY_A);
-    if (store == nullptr) return;
+    if (store == nullptr)
+        return;
     std::vector<PCCERT_CONTEXT> stale;
     PCCERT_CONTEXT found = nullptr;
     while ((found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_NAME,
                                                &cert->pCertInfo->Subject, found)) != nullptr) {
         // Not CertCompareCertificate: that compares issuer and serial number only.
-        const bool same = found->cbCertEncoded == cert->cbCertEncoded &&
-                          std::memcmp(found->pbCertEncoded, cert->pbCertEncoded,
-                                      cert->cbCertEncoded) == 0;
+        const bool same =
+            found->cbCertEncoded == cert->cbCertEncoded &&
+            std::memcmp(found->pbCertEncoded, cert->pbCertEncoded, cert->cbCertEncoded) == 0;
         if (!same) {
             stale.push_back(CertDuplicateCertificateContext(found));
         }
@@ -50,7 +53,8 @@ void RemovePredecessors(PCCERT_CONTEXT cert) {
         CertDeleteCertificateFromStore(old);  // frees `old`
     }
     CertCloseStore(store, 0);
-    if (!stale.empty()) std::printf("removed %u older certificate(s)\n", unsigned(stale.size()));
+    if (!stale.empty())
+        std::printf("removed %u older certificate(s)\n", unsigned(stale.size()));
 }
 
 }  // namespace
@@ -68,8 +72,7 @@ int main(int argc, char** argv) {
     PCCERT_CONTEXT cert =
         CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), DWORD(der.size()));
     if (cert == nullptr) {
-        std::fprintf(stderr, "add_root_cert: not a DER certificate (error %lu)\n",
-                     GetLastError());
+        std::fprintf(stderr, "add_root_cert: not a DER certificate (error %lu)\n", GetLastError());
         return 1;
     }
     RemovePredecessors(cert);
@@ -80,8 +83,8 @@ int main(int argc, char** argv) {
         CertFreeCertificateContext(cert);
         return 1;
     }
-    const BOOL added = CertAddCertificateContextToStore(store, cert,
-                                                        CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    const BOOL added =
+        CertAddCertificateContextToStore(store, cert, CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
     const DWORD error = GetLastError();
     CertCloseStore(store, 0);
     CertFreeCertificateContext(cert);

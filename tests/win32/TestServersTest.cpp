@@ -36,16 +36,17 @@ std::string Url(const char* scheme, const char* host, const char* portKey, const
 }
 
 class Handle {
-public:
+  public:
     explicit Handle(HINTERNET handle) : handle_(handle) {}
     ~Handle() {
-        if (handle_ != nullptr) InternetCloseHandle(handle_);
+        if (handle_ != nullptr)
+            InternetCloseHandle(handle_);
     }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
     HINTERNET get() const { return handle_; }
 
-private:
+  private:
     HINTERNET handle_;
 };
 
@@ -82,8 +83,9 @@ Fetched Fetch(const std::string& url, DWORD flags) {
         HttpQueryInfoA(file.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &result.status,
                        &size, nullptr);
         size = sizeof result.length;
-        result.hasLength = HttpQueryInfoA(file.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
-                                          &result.length, &size, nullptr) != FALSE;
+        result.hasLength =
+            HttpQueryInfoA(file.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
+                           &result.length, &size, nullptr) != FALSE;
     }
     std::vector<unsigned char> buffer(kReadChunk);
     while (result.bytes < kReadLimit) {
@@ -92,7 +94,8 @@ Fetched Fetch(const std::string& url, DWORD flags) {
             result.readError = GetLastError();
             break;
         }
-        if (read == 0) break;
+        if (read == 0)
+            break;
         for (DWORD i = 0; i < read && result.patternOk; ++i) {
             result.patternOk = buffer[i] == (result.bytes + i) % 251;
         }
@@ -110,17 +113,20 @@ DWORD SilentServerError() {
                                        INTERNET_SERVICE_HTTP, 0, 0));
     Handle request(HttpOpenRequestA(connection.get(), "GET", "/1m.bin", nullptr, nullptr, nullptr,
                                     kBaseFlags, 0));
-    if (request.get() == nullptr) return GetLastError();
+    if (request.get() == nullptr)
+        return GetLastError();
     DWORD timeout = kTimeoutMs;
     InternetSetOptionA(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
-    if (!HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) return GetLastError();
+    if (!HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0))
+        return GetLastError();
     return 0;
 }
 
 class TestServers : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        if (Env("VM_HTTP_PORT").empty()) GTEST_SKIP() << "test servers not running";
+        if (Env("VM_HTTP_PORT").empty())
+            GTEST_SKIP() << "test servers not running";
     }
 };
 
@@ -137,7 +143,8 @@ TEST_F(TestServers, WholeFilesArriveIntact) {
         {"http empty", Url("http", "127.0.0.1", "VM_HTTP_PORT", "/empty.bin"), 0, 0},
         {"http redirect", Url("http", "127.0.0.1", "VM_HTTP_PORT", "/redirect"), 0, kOneMiB},
         {"https trusted", Url("https", "localhost", "VM_HTTPS_PORT", "/1m.bin"), 0, kOneMiB},
-        {"https expired, date ignored", Url("https", "localhost", "VM_HTTPS_EXPIRED_PORT", "/1m.bin"),
+        {"https expired, date ignored",
+         Url("https", "localhost", "VM_HTTPS_EXPIRED_PORT", "/1m.bin"),
          INTERNET_FLAG_IGNORE_CERT_DATE_INVALID, kOneMiB},
         {"https wrong host, name ignored",
          Url("https", "localhost", "VM_HTTPS_WRONGHOST_PORT", "/1m.bin"),
@@ -145,7 +152,8 @@ TEST_F(TestServers, WholeFilesArriveIntact) {
         {"ftp passive", Url("ftp", "127.0.0.1", "VM_FTP_PORT", "/1m.bin"), INTERNET_FLAG_PASSIVE,
          kOneMiB},
         {"ftp active", Url("ftp", "127.0.0.1", "VM_FTP_PORT", "/1m.bin"), 0, kOneMiB},
-        {"ftp empty", Url("ftp", "127.0.0.1", "VM_FTP_PORT", "/empty.bin"), INTERNET_FLAG_PASSIVE, 0},
+        {"ftp empty", Url("ftp", "127.0.0.1", "VM_FTP_PORT", "/empty.bin"), INTERNET_FLAG_PASSIVE,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -186,7 +194,8 @@ TEST_F(TestServers, UntrustedCaFailsEvenWithIgnoreFlags) {
     for (DWORD flags : {DWORD(0), kIgnoreCertFlags}) {
         const DWORD error =
             Fetch(Url("https", "localhost", "VM_HTTPS_UNTRUSTED_PORT", "/1m.bin"), flags).openError;
-        EXPECT_TRUE(error == ERROR_INTERNET_INVALID_CA || error == ERROR_INTERNET_SEC_CERT_REV_FAILED)
+        EXPECT_TRUE(error == ERROR_INTERNET_INVALID_CA ||
+                    error == ERROR_INTERNET_SEC_CERT_REV_FAILED)
             << "flags " << flags << ", error " << error;
     }
 }
