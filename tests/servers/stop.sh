@@ -14,6 +14,13 @@ ours() { # PID
   [[ $cmd == *"$dir/"* ]]
 }
 
+# A zombie has finished; daemons end up children of init, which may reap them late.
+running() { # PID
+  local state
+  state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+  [[ $state != Z* ]]
+}
+
 pids=()
 for f in "$dir"/run/*.pid; do
   [ -f "$f" ] || continue
@@ -43,13 +50,13 @@ done
 for _ in $(seq 50); do
   alive=0
   for pid in "${pids[@]}"; do
-    kill -0 "$pid" 2>/dev/null && alive=1
+    running "$pid" && alive=1
   done
   [ $alive = 0 ] && break
   sleep 0.1
 done
 for pid in "${pids[@]}"; do
-  kill -0 "$pid" 2>/dev/null || continue
+  running "$pid" || continue
   kill -KILL -- "-$pid" 2>/dev/null || kill -KILL "$pid" 2>/dev/null || true
 done
 rm -f "$dir/env"
