@@ -19,7 +19,8 @@ ctest --test-dir build/native --output-on-failure -j "$(nproc)"
 export VM_BUILD_DIR="$root/build/windows"
 source cmake/wine-env.sh
 vm_wine_prefix_ready
-wineserver -p </dev/null >/dev/null 2>&1
+# A server left running for this prefix (a manual run) is reused.
+wineserver -p </dev/null >/dev/null 2>&1 || true
 servers="$root/build/windows/servers"
 trap 'tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
