@@ -45,9 +45,9 @@ public:
     bool ReadBlock(FileRef file, void* buffer, uint32_t size, uint32_t* count) override {
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            ++readsStarted_;
+            const uint32_t index = ++readsStarted_;
             changed_.notify_all();
-            changed_.wait(lock, [&] { return !gateClosed_; });
+            changed_.wait(lock, [&] { return !gateClosed_ || index < holdFromRead_; });
             File& f = files_[file - 1];
             if (f.closes != 0) return false;  // a read on a closed file
             lastBufferAddress = reinterpret_cast<uintptr_t>(buffer);
@@ -94,9 +94,11 @@ public:
     }
 
     // Test side.
-    void CloseGate() {
+    // Reads from the given one on (counted from 1) block until the gate opens.
+    void CloseGate(uint32_t fromRead = 1) {
         std::lock_guard<std::mutex> lock(mutex_);
         gateClosed_ = true;
+        holdFromRead_ = fromRead;
     }
     void OpenGate() {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -147,6 +149,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     bool gateClosed_ = false;
+    uint32_t holdFromRead_ = 1;
     uint32_t readsStarted_ = 0;
     std::vector<File> files_;
     std::vector<std::unique_ptr<Worker>> threads_;
