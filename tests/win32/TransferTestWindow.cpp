@@ -39,6 +39,11 @@ TransferTestWindow::~TransferTestWindow() {
 }
 
 void TransferTestWindow::OnEvent(uint32_t code, uint32_t serial) {
+    if (handler) {
+        events.push_back({code, serial, 0});
+        handler(code, serial);
+        return;
+    }
     const bool ours = transfer_ != nullptr && transfer_->Serial() == serial &&
                       ProcessTransfers().registry.IsLive(serial);
     if (ours && code >= kFirstInternalEvent) transfer_->HandleInternalEvent(code);

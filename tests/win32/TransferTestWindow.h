@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ public:
     bool PumpUntilEnd(uint32_t timeoutMs);
     // Pumps messages for a while.
     void PumpFor(uint32_t ms);
+
+    // When set, every event goes here instead (a test run hosted by this window).
+    std::function<void(uint32_t code, uint32_t serial)> handler;
 
     std::vector<SeenEvent> events;
     size_t Count(uint32_t code) const;
