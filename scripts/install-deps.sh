@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ clang googletest
   g++-mingw-w64-i686
   wine wine32:i386
-  nginx-light vsftpd openssl ca-certificates curl
+  nginx-light vsftpd openssl ca-certificates curl python3
   xvfb xauth imagemagick
 )
 
