@@ -260,6 +260,28 @@ TEST_F(DownloadTransferTest, PendingQueryAndReadCompleteThroughTheCallback) {
     EXPECT_EQ(t->Error(), 12002u);
 }
 
+// Wine may complete a waiting read with the count only in the completion's error field,
+// or with none at all; an empty completion is checked with a query before it ends the data.
+TEST_F(DownloadTransferTest, WaitingReadsWithLostCounts) {
+    ScriptedResponse& r = h.net.Respond("http://a/w");
+    r.bodyBytes = 30000;
+    r.readPending = true;
+    auto t = Run("http://a/w");
+    const InternetHandle req = h.net.LastRequest();
+    ASSERT_EQ(t->Phase(), TransferPhase::PendingRead);
+    h.context.registry.DispatchStatus(t->Serial(), req, kStatusRequestComplete, 1, 8192);
+    Pump(*t);
+    EXPECT_EQ(t->BytesRead(), 8192u);
+    ASSERT_EQ(t->Phase(), TransferPhase::PendingRead);
+    h.context.registry.DispatchStatus(t->Serial(), req, kStatusRequestComplete, 1, 0);
+    Pump(*t);
+    EXPECT_FALSE(Has(EV_FINISHED));  // queried again: data is still announced
+    EXPECT_EQ(t->Phase(), TransferPhase::PendingRead);
+    h.context.registry.DispatchStatus(t->Serial(), req, kStatusRequestComplete, 1, 0);
+    Pump(*t);
+    EXPECT_EQ(codes.back(), EV_FINISHED);  // twice empty: the data has ended
+}
+
 TEST_F(DownloadTransferTest, LongReadingGivesTheMessageLoopATurnInOrder) {
     ScriptedResponse& r = h.net.Respond("http://a/fast");
     r.contentLength = "5000000";

@@ -55,6 +55,9 @@ void DownloadTransfer::Init(uintptr_t window, uint32_t message, uint32_t flags) 
     stopped_ = finished_ = failed_ = lengthUndeclared_ = false;
     contentLength_ = bytesRead_ = 0;
     httpStatus_ = 0;
+    blockSize_ = 0;
+    skipQuery_ = false;
+    emptyPendingReads_ = 0;
 }
 
 uint32_t DownloadTransfer::Error() const { return job_ ? job_->error.load() : error_.load(); }
@@ -175,9 +178,7 @@ void DownloadTransfer::HandleInternalEvent(uint32_t code) {
             }
             break;
         case EV_READ_COMPLETE:
-            if (!finished_ && !stopped_ && !failed_ && CountBlock(completedCount_.load())) {
-                ReadLoop();
-            }
+            OnReadComplete();
             break;
         default:
             break;
@@ -212,7 +213,7 @@ void DownloadTransfer::OnDataAvailable() {
     if (finished_ || stopped_ || failed_) return;
     if (available_.load() == 0) {
         EndOfData();
-    } else if (ReadBlock()) {
+    } else if (ReadBlock(available_.load())) {
         ReadLoop();
     }
 }
@@ -226,33 +227,38 @@ void DownloadTransfer::ReadLoop() {
             Post(EV_READ_CONTINUE);
             return;
         }
-        slot_->queryCount = 0;
-        phase_.store(TransferPhase::PendingData);
-        if (!context_.net.QueryDataAvailable(request, &slot_->queryCount)) {
-            const uint32_t error = context_.net.LastError();
-            if (error != kErrorIoPending) {
-                phase_.store(TransferPhase::None);
-                Fail(error);
+        uint32_t available = 0;
+        if (skipQuery_) {
+            skipQuery_ = false;  // a read of 0 bytes will still mark the end of data
+        } else {
+            slot_->queryCount = 0;
+            phase_.store(TransferPhase::PendingData);
+            if (!context_.net.QueryDataAvailable(request, &slot_->queryCount)) {
+                const uint32_t error = context_.net.LastError();
+                if (error != kErrorIoPending) {
+                    phase_.store(TransferPhase::None);
+                    Fail(error);
+                }
+                context_.net.DebugOutput("InternetQueryDataAvailable returned false");
+                return;
             }
-            context_.net.DebugOutput("InternetQueryDataAvailable returned false");
-            return;
+            phase_.store(TransferPhase::None);
+            available = slot_->queryCount;
+            available_.store(available);
+            if (available == 0) {
+                EndOfData();
+                return;
+            }
         }
-        phase_.store(TransferPhase::None);
-        available_.store(slot_->queryCount);
-        if (slot_->queryCount == 0) {
-            EndOfData();
-            return;
-        }
-        if (!ReadBlock()) return;
+        if (!ReadBlock(available)) return;
     }
 }
 
-bool DownloadTransfer::ReadBlock() {
-    const uint32_t available = available_.load();
-    if (available == 0) return false;
-    // Read more than the library announces: it announces little at a time, and reading
-    // just that caps the measurable rate far below a fast link's.
+bool DownloadTransfer::ReadBlock(uint32_t available) {
+    // Read more than the library announces: it announces little at a time (8 KiB under
+    // Wine), and reading just that caps the measurable rate far below a fast link's.
     uint32_t size = blockSize_ > available ? blockSize_ : available;
+    if (size == 0) return false;
     if (size > kMaxReadBlock) size = kMaxReadBlock;
     if (slot_->buffer.size() < size) slot_->buffer.resize(kMaxReadBlock);
     readSize_ = size;
@@ -261,8 +267,9 @@ bool DownloadTransfer::ReadBlock() {
     if (!context_.net.ReadFile(request_.load(), slot_->buffer.data(), size, &slot_->readCount)) {
         const uint32_t error = context_.net.LastError();
         if (error == kErrorIoPending) {
-            // The link is slower than the block: smaller blocks keep progress flowing.
-            blockSize_ = blockSize_ / 4 < kMinReadBlock ? kMinReadBlock : blockSize_ / 4;
+            // The link is slower than the block: read what is announced, so that progress
+            // keeps flowing on slow links.
+            blockSize_ = 0;
             return false;  // EV_READ_COMPLETE continues
         }
         phase_.store(TransferPhase::None);
@@ -271,8 +278,25 @@ bool DownloadTransfer::ReadBlock() {
     }
     phase_.store(TransferPhase::None);
     const uint32_t count = slot_->readCount;
-    if (count == size && blockSize_ < kMaxReadBlock) blockSize_ *= 2;
+    if (count == size) {
+        skipQuery_ = size > available;
+        blockSize_ = blockSize_ * 2 < kMinReadBlock ? kMinReadBlock : blockSize_ * 2;
+        if (blockSize_ > kMaxReadBlock) blockSize_ = kMaxReadBlock;
+    }
     return CountBlock(count);
+}
+
+void DownloadTransfer::OnReadComplete() {
+    if (finished_ || stopped_ || failed_) return;
+    const uint32_t count = completedCount_.load();
+    if (count == 0 && ++emptyPendingReads_ < kMaxEmptyPendingReads) {
+        // Wine sometimes completes a waiting read with no count although data came:
+        // let the query tell whether the data has really ended.
+        ReadLoop();
+        return;
+    }
+    if (count != 0) emptyPendingReads_ = 0;
+    if (CountBlock(count)) ReadLoop();
 }
 
 bool DownloadTransfer::CountBlock(uint32_t count) {

@@ -16,6 +16,8 @@ enum class TransferPhase : int { None = 0, PendingOpen = 1, PendingData = 2, Pen
 // Largest single read: Wine loses a read's count now and then with larger ones.
 constexpr uint32_t kMaxReadBlock = 256 * 1024;
 constexpr uint32_t kMinReadBlock = 16 * 1024;
+// A read that waited and came back empty is checked with a query this many times.
+constexpr uint32_t kMaxEmptyPendingReads = 2;
 // How long ReadLoop may keep the GUI thread before the message loop gets a turn.
 constexpr uint32_t kReadTurnMs = 50;
 constexpr uint32_t kCallbackWaitSleeps = 201;
@@ -67,7 +69,8 @@ private:
     void Post(uint32_t code, uint32_t error = 0);
     void Fail(uint32_t error);
     void ReadLoop();
-    bool ReadBlock();
+    bool ReadBlock(uint32_t available);
+    void OnReadComplete();
     bool CountBlock(uint32_t count);
     void EndOfData();
     void Finish();
@@ -88,7 +91,12 @@ private:
     std::atomic<uint32_t> completedCount_{0};
     std::shared_ptr<ReadSlot> slot_;
     uint32_t readSize_ = 0;
-    uint32_t blockSize_ = 64 * 1024;
+    // Reads ask for max(blockSize_, announced); blockSize_ grows while reads fill at once
+    // and drops to 0 (exactly the announced count) when one has to wait.
+    uint32_t blockSize_ = 0;
+    // The last read filled a block larger than announced: data is streaming, skip the query.
+    bool skipQuery_ = false;
+    uint32_t emptyPendingReads_ = 0;
 
     bool stopped_ = false;
     bool finished_ = false;
