@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "lang/StringTable.h"
 
@@ -10,33 +11,38 @@ namespace {
 
 constexpr uint32_t kSelectedAndFocused = kRowSelected | kRowFocused;
 
-// Compares two rows' items by one column; texts go through two reused buffers.
-class RowOrder {
+// Orders rows by a column with a rule of its own (Compare).
+class RuleOrder {
 public:
-    RowOrder(const DownloadListView& list, int32_t code)
-        : list_(list),
-          column_(SortColumn(code)),
-          descending_(SortIsDescending(code)),
-          context_(list.CellTextContext()) {}
+    RuleOrder(const std::vector<DownloadItem>& items, int32_t code)
+        : items_(items), column_(SortColumn(code)), descending_(SortIsDescending(code)) {}
 
     bool operator()(uint32_t a, uint32_t b) const {
-        const DownloadItem& x = list_.ItemAt(a);
-        const DownloadItem& y = list_.ItemAt(b);
-        int r = x.Compare(column_, y);
-        if (r == kNoCompareRule) {
-            r = CompareTextNoCase(x.CellText(column_, bufferA_, context_),
-                                  y.CellText(column_, bufferB_, context_));
-        }
+        const int r = items_[a].Compare(column_, items_[b]);
         return descending_ ? r > 0 : r < 0;
     }
 
 private:
-    const DownloadListView& list_;
+    const std::vector<DownloadItem>& items_;
     int column_;
     bool descending_;
-    CellContext context_;
-    mutable CellBuffer bufferA_;
-    mutable CellBuffer bufferB_;
+};
+
+// Orders rows by their cell texts, made once per sort rather than once per comparison.
+class TextOrder {
+public:
+    TextOrder(const std::vector<char>& text, const std::vector<size_t>& offsets, bool descending)
+        : text_(text), offsets_(offsets), descending_(descending) {}
+
+    bool operator()(uint32_t a, uint32_t b) const {
+        const int r = CompareTextNoCase(&text_[offsets_[a]], &text_[offsets_[b]]);
+        return descending_ ? r > 0 : r < 0;
+    }
+
+private:
+    const std::vector<char>& text_;
+    const std::vector<size_t>& offsets_;
+    bool descending_;
 };
 
 }  // namespace
@@ -207,8 +213,27 @@ void DownloadListView::Sort(int32_t code, bool fromUser) {
 void DownloadListView::SortRows(int32_t code) {
     if (control_ != nullptr) control_->ShowSortArrow(SortColumn(code), SortIsDescending(code));
     appliedSortCode_ = code;
+    if (rows_.empty()) return;
     // Stable, so rows that compare equal keep their previous order.
-    std::stable_sort(rows_.begin(), rows_.end(), RowOrder(*this, code));
+    const int column = SortColumn(code);
+    const DownloadItem& first = items_[rows_[0]];
+    if (first.Compare(column, first) != kNoCompareRule) {
+        std::stable_sort(rows_.begin(), rows_.end(), RuleOrder(items_, code));
+        return;
+    }
+    // The texts of all listed items, NUL-separated, with one offset per item.
+    std::vector<char> text;
+    std::vector<size_t> offsets(items_.size(), 0);
+    text.reserve(rows_.size() * 32);
+    CellBuffer buffer;
+    const CellContext context = CellTextContext();
+    for (uint32_t index : rows_) {
+        const char* cell = items_[index].CellText(column, buffer, context);
+        offsets[index] = text.size();
+        text.insert(text.end(), cell, cell + std::strlen(cell) + 1);
+    }
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     TextOrder(text, offsets, SortIsDescending(code)));
 }
 
 std::vector<uint8_t> DownloadListView::LayoutBytes() {

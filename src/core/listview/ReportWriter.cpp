@@ -42,6 +42,12 @@ void ReportWriter::Sink::Put(const char* data, size_t size) {
 
 void ReportWriter::Sink::Put(const char* text) { Put(text, std::strlen(text)); }
 
+char* ReportWriter::Sink::Reserve(size_t size) {
+    if (failed_ || size > buffer_.size()) return nullptr;
+    if (used_ + size > buffer_.size() && !Flush()) return nullptr;
+    return buffer_.data() + used_;
+}
+
 bool ReportWriter::Sink::Flush() {
     if (!failed_ && used_ > 0 && !file_->Write(buffer_.data(), used_)) failed_ = true;
     used_ = 0;
@@ -50,15 +56,18 @@ bool ReportWriter::Sink::Flush() {
 
 // ---- Bounded units ----
 
+// A unit is built in place at the end of the output buffer, so its bytes are copied once.
 void ReportWriter::LineStart(size_t limit) {
     lineLength_ = 0;
-    lineLimit_ = limit < line_.size() ? limit : line_.size() - 1;
+    lineLimit_ = limit < kHtmlHeaderRowLineLimit ? limit : kHtmlHeaderRowLineLimit;
+    lineBase_ = sink_.Reserve(lineLimit_);
+    if (lineBase_ == nullptr) lineBase_ = line_.data();
 }
 
 void ReportWriter::LineAdd(const char* text, size_t length) {
     const size_t room = lineLimit_ - lineLength_;
     if (length > room) length = room;
-    std::memcpy(line_.data() + lineLength_, text, length);
+    std::memcpy(lineBase_ + lineLength_, text, length);
     lineLength_ += length;
 }
 
@@ -67,12 +76,12 @@ void ReportWriter::LineAdd(const char* text) { LineAdd(text, std::strlen(text));
 void ReportWriter::LinePadTo(size_t length) {
     if (length > lineLimit_) length = lineLimit_;
     if (lineLength_ >= length) return;
-    std::memset(line_.data() + lineLength_, ' ', length - lineLength_);
+    std::memset(lineBase_ + lineLength_, ' ', length - lineLength_);
     lineLength_ = length;
 }
 
 void ReportWriter::LineEnd(const char* terminator) {
-    sink_.Put(line_.data(), lineLength_);
+    if (lineBase_ != line_.data()) sink_.Commit(lineLength_);
     sink_.Put(terminator);
 }
 

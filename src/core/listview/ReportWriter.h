@@ -69,6 +69,10 @@ private:
         void Begin(OutputFile* file);
         void Put(const char* data, size_t size);
         void Put(const char* text);
+        // Room for size bytes at the end of the buffer (flushing first when needed), or
+        // nullptr after a failure; Commit then takes the bytes actually written there.
+        char* Reserve(size_t size);
+        void Commit(size_t size) { used_ += size; }
         bool Flush();
         bool Failed() const { return failed_; }
 
@@ -121,7 +125,8 @@ private:
     CellContext context_;
     Sink sink_;
     CellBuffer cell_;
-    std::vector<char> line_;     // kHtmlHeaderRowLineLimit + 1
+    std::vector<char> line_;     // where a unit goes when the output has failed
+    char* lineBase_ = nullptr;   // the unit being built, in the output buffer if possible
     size_t lineLength_ = 0;
     size_t lineLimit_ = 0;
     std::vector<char> escaped_;  // kReportLineLimit + 1
