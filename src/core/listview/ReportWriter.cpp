@@ -90,6 +90,7 @@ void ReportWriter::LineEnd(const char* terminator) {
 ReportWriter::ReportWriter(DownloadListView& list, const LanguageState& language)
     : list_(list),
       language_(language),
+      cachedTime_(list.CellTextContext().timeText),
       line_(kHtmlHeaderRowLineLimit + 1),
       escaped_(kReportLineLimit + 1),
       styled_(kReportLineLimit + 1) {
@@ -114,6 +115,8 @@ void ReportWriter::Prepare() {
     rootTagLength_ =
         XmlTagName(GetString(IDS_REPORT_TITLE | kBuiltinStringFlag), rootTag_, sizeof rootTag_);
     context_ = list_.CellTextContext();
+    cachedTime_ = CachedTimeText(context_.timeText);
+    if (context_.timeText != nullptr) context_.timeText = &cachedTime_;
 }
 
 const char* ReportWriter::Cell(const DownloadItem& item, const Column& column) {

@@ -7,6 +7,7 @@
 #include "app/AppSettings.h"
 #include "engine/DownloadItem.h"
 #include "lang/LanguageState.h"
+#include "listview/CachedTimeText.h"
 #include "listview/DownloadListView.h"
 #include "listview/ReportFormat.h"
 #include "platform/FileSystem.h"
@@ -123,6 +124,7 @@ private:
     char rootTag_[kXmlNameLimit + 1];
     size_t rootTagLength_ = 0;
     CellContext context_;
+    CachedTimeText cachedTime_;
     Sink sink_;
     CellBuffer cell_;
     std::vector<char> line_;     // where a unit goes when the output has failed
