@@ -9,8 +9,12 @@ size_t CachedTimeText::ShortDate(const CalendarTime& time, char* out, size_t siz
     if (!same) {
         valid_ = false;
         length_ = source_->ShortDate(time, date_, sizeof date_);
-        // A failure, or a text that may have been cut here, is not kept.
-        if (length_ == 0 || length_ >= kMaxDateText) return source_->ShortDate(time, out, size);
+        if (length_ == 0) {
+            if (size > 0) out[0] = '\0';
+            return 0;
+        }
+        // A text that may have been cut here is not kept: the caller's buffer may hold it.
+        if (length_ >= kMaxDateText) return source_->ShortDate(time, out, size);
         valid_ = true;
         year_ = time.year;
         month_ = time.month;
