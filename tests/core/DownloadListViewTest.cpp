@@ -141,6 +141,15 @@ TEST_F(DownloadListViewTest, LoadedSortCodeTakesEffectAtTheNextReload) {
     EXPECT_EQ(control.Selected(), (std::vector<size_t>{0}));
 }
 
+TEST_F(DownloadListViewTest, StoredSortCodeOfAMissingColumnKeepsTheOrder) {
+    Add("b");
+    Add("a");
+    list.SetSortCode(0x0FFF | kSortDescending);
+    list.Reload();
+    EXPECT_EQ(RowNames(), (Names{"b", "a"}));
+    EXPECT_EQ(control.arrowColumn, -1);
+}
+
 TEST_F(DownloadListViewTest, SelectionFollowsItsItemsThroughASort) {
     Add("c");
     Add("a");

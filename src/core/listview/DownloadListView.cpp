@@ -211,11 +211,16 @@ void DownloadListView::Sort(int32_t code, bool fromUser) {
 }
 
 void DownloadListView::SortRows(int32_t code) {
-    if (control_ != nullptr) control_->ShowSortArrow(SortColumn(code), SortIsDescending(code));
+    // A stored code may name a column that does not exist: no arrow, and every row
+    // compares equal, so the order stays.
+    const int column = SortColumn(code);
+    if (control_ != nullptr) {
+        control_->ShowSortArrow(column < kDownloadColumnCount ? column : -1,
+                                SortIsDescending(code));
+    }
     appliedSortCode_ = code;
     if (rows_.empty()) return;
     // Stable, so rows that compare equal keep their previous order.
-    const int column = SortColumn(code);
     const DownloadItem& first = items_[rows_[0]];
     if (first.Compare(column, first) != kNoCompareRule) {
         std::stable_sort(rows_.begin(), rows_.end(), RuleOrder(items_, code));

@@ -90,6 +90,9 @@ public:
     std::vector<uint8_t> LayoutBytes();
     // Applies a stored layout to the model and the control; false when rejected.
     bool ApplyLayoutBytes(const uint8_t* data, size_t size);
+    bool ApplyLayoutBytes(const std::vector<uint8_t>& bytes) {
+        return ApplyLayoutBytes(bytes.data(), bytes.size());
+    }
     // Shown columns in display order, from the control when one is attached.
     const std::vector<int>& ComputeVisibleOrder();
 

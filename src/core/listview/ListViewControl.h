@@ -37,7 +37,7 @@ public:
     virtual bool GetColumn(int column, int* width, int* position) const = 0;
     // Sets a column's display position, and its width when setWidth is true.
     virtual void SetColumn(int column, int width, int position, bool setWidth) = 0;
-    // Shows the sort arrow on one column only.
+    // Shows the sort arrow on one column only; -1: on none.
     virtual void ShowSortArrow(int column, bool descending) = 0;
 
     // Progress text while many items are added (the status bar); optional.
