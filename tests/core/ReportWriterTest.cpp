@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,6 +14,42 @@
 #include "fakes/FakeTranslation.h"
 #include "fakes/MemoryFileSystem.h"
 #include "listview/ReportWriter.h"
+
+namespace {
+
+// Counts every allocation of the test program, so a test can see how many a report makes.
+std::atomic<long> gAllocations{0};
+
+}  // namespace (global)
+
+// Every plain form is replaced together, so each allocation meets its own release.
+namespace {
+void* CountedAllocation(std::size_t size) {
+    gAllocations.fetch_add(1, std::memory_order_relaxed);
+    return std::malloc(size == 0 ? 1 : size);
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (void* p = CountedAllocation(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    if (void* p = CountedAllocation(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return CountedAllocation(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return CountedAllocation(size);
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace vm {
 namespace {
@@ -279,6 +317,28 @@ TEST_F(ReportWriterTest, OutputIsStreamedInBoundedBlocks) {
     ASSERT_GT(spy.writes.size(), 3u);
     for (size_t size : spy.writes) EXPECT_LE(size, kReportOutputBufferBytes);
     EXPECT_EQ(spy.content, Report(kReportHtmlVertical));
+}
+
+TEST_F(ReportWriterTest, NothingIsAllocatedPerItemOrCell) {
+    for (int i = 0; i < 2000; ++i) {
+        DownloadItem item = Finished("http://example.com/" + std::to_string(i), "n", 1536, 3500);
+        if (i % 3 == 0) {
+            item.status = DownloadStatus::Failed;
+            item.serverStatus = 404;
+        }
+        Add(item);
+    }
+    list.Reload();
+    settings.AddExportHeaderLine = 1;
+    for (int type = kFirstReportType; type <= kLastReportType; ++type) {
+        SpyFileSystem spy;
+        spy.content.reserve(1 << 20);
+        uint32_t error = 0;
+        const long before = gAllocations.load();
+        ASSERT_TRUE(WriteReport(list, settings, language, spy, type, "r", false, &error));
+        // The writer and its buffers, the file, and the spy's record of each block.
+        EXPECT_LT(gAllocations.load() - before, 40) << type;
+    }
 }
 
 TEST_F(ReportWriterTest, OverlongCellsAreCutWithoutBreakingTheLine) {
