@@ -46,17 +46,22 @@ size_t HtmlEscape(const char* text, char* out, size_t size) {
     if (size == 0) return 0;
     const size_t limit = size - 1;
     size_t length = 0;
-    for (const char* p = text; *p != '\0'; ++p) {
-        const char* entity = EntityOf(static_cast<unsigned char>(*p));
-        if (entity == nullptr) {
-            if (length + 1 > limit) break;
-            out[length++] = *p;
-            continue;
-        }
-        const size_t n = std::strlen(entity);
-        if (length + n > limit) break;
-        std::memcpy(out + length, entity, n);
+    const char* p = text;
+    for (;;) {
+        // Copy the run up to the next byte that needs an entity (or the end) at once.
+        const char* run = p;
+        while (EntityOf(static_cast<unsigned char>(*p)) == nullptr && *p != '\0') ++p;
+        size_t n = static_cast<size_t>(p - run);
+        if (n > limit - length) n = limit - length;
+        std::memcpy(out + length, run, n);
         length += n;
+        if (*p == '\0' || length == limit) break;
+        const char* entity = EntityOf(static_cast<unsigned char>(*p));
+        const size_t entityLength = std::strlen(entity);
+        if (length + entityLength > limit) break;
+        std::memcpy(out + length, entity, entityLength);
+        length += entityLength;
+        ++p;
     }
     out[length] = '\0';
     return length;

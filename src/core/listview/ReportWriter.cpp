@@ -340,7 +340,8 @@ CellStyle ReportWriter::CellStyleFor(size_t position) const {
     return style;
 }
 
-size_t ReportWriter::HtmlCellContent(const char* text, const CellStyle& style, size_t room) {
+const char* ReportWriter::HtmlCellContent(const char* text, const CellStyle& style, size_t room,
+                                          size_t* contentLength) {
     static const char kSpace[] = "&nbsp;";
     constexpr size_t kSpaceLength = sizeof kSpace - 1;
     if (room > kReportLineLimit) room = kReportLineLimit;
@@ -355,8 +356,8 @@ size_t ReportWriter::HtmlCellContent(const char* text, const CellStyle& style, s
     }
     const bool font = style.textColor != kNoColor || style.fontSize > 0;
     if (!font && !style.bold) {
-        std::memcpy(styled_.data(), escaped_.data(), length + 1);
-        return length;
+        *contentLength = length;
+        return escaped_.data();
     }
     char color[7];
     if (style.textColor != kNoColor) ColorToHex(static_cast<uint32_t>(style.textColor), color);
@@ -367,8 +368,10 @@ size_t ReportWriter::HtmlCellContent(const char* text, const CellStyle& style, s
         style.textColor != kNoColor ? " color=\"#" : "", style.textColor != kNoColor ? color : "",
         style.textColor != kNoColor ? "\"" : "", font ? ">" : "", style.bold ? "<b>" : "",
         escaped_.data(), style.bold ? "</b>" : "", font ? "</font>" : "");
-    if (n < 0) return 0;
-    return static_cast<size_t>(n) < styled_.size() ? static_cast<size_t>(n) : styled_.size() - 1;
+    *contentLength = n < 0 ? 0
+                     : static_cast<size_t>(n) < styled_.size() ? static_cast<size_t>(n)
+                                                               : styled_.size() - 1;
+    return styled_.data();
 }
 
 void ReportWriter::PutHtmlHeader(int type) {
@@ -455,8 +458,10 @@ void ReportWriter::PutHtmlRow(const DownloadItem& item) {
         } else {
             LineAdd(">", 1);
         }
-        const size_t length = HtmlCellContent(Cell(item, column), style, lineLimit_ - lineLength_);
-        LineAdd(styled_.data(), length);
+        size_t length = 0;
+        const char* content =
+            HtmlCellContent(Cell(item, column), style, lineLimit_ - lineLength_, &length);
+        LineAdd(content, length);
         LineEnd("");
     }
     sink_.Put(kCrLf, 2);
@@ -490,8 +495,10 @@ void ReportWriter::PutHtmlTable(const DownloadItem& item) {
         LineAdd(color, 6);
         if (column.nowrap) LineAdd(" nowrap");
         LineAdd(">");
-        const size_t length = HtmlCellContent(Cell(item, column), style, lineLimit_ - lineLength_);
-        LineAdd(styled_.data(), length);
+        size_t length = 0;
+        const char* content =
+            HtmlCellContent(Cell(item, column), style, lineLimit_ - lineLength_, &length);
+        LineAdd(content, length);
         LineEnd(kCrLf);
     }
     sink_.Put("</table><p>");

@@ -103,9 +103,10 @@ private:
     void PutHtmlFooter(int type);
 
     const char* Cell(const DownloadItem& item, const Column& column);
-    // The HTML content of a data cell into styled_, at most room characters, cut only
-    // between whole characters or entities; returns its length.
-    size_t HtmlCellContent(const char* text, const CellStyle& style, size_t room);
+    // The HTML content of a data cell, at most room characters, cut only between whole
+    // characters or entities: in escaped_, or in styled_ when a style wraps it.
+    const char* HtmlCellContent(const char* text, const CellStyle& style, size_t room,
+                                size_t* length);
     CellStyle CellStyleFor(size_t position) const;
 
     // One bounded unit of output: at most `limit` characters of content, then the
