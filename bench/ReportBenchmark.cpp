@@ -19,7 +19,7 @@ constexpr size_t kItems = 100000;
 constexpr int kRuns = 3;
 
 class IsoTimeText : public vm::TimeTextSource {
-  public:
+public:
     bool UtcToLocal(vm::FileTime utc, vm::FileTime* local) override {
         *local = utc;
         return true;
@@ -45,8 +45,7 @@ void FillList(vm::DownloadListView& list) {
                                   std::to_string((i * 7919) % kItems) + "/100MB.bin",
                               "Mirror " + std::to_string(i % 251), static_cast<int32_t>(i));
         item.status = (i % 10 == 0) ? vm::DownloadStatus::Failed : vm::DownloadStatus::Finished;
-        if (item.status == vm::DownloadStatus::Failed)
-            item.serverStatus = 404;
+        if (item.status == vm::DownloadStatus::Failed) item.serverStatus = 404;
         item.bytes = (i * 104729) % 100000007;
         item.startTime = 0x01DA000000000000ULL + (i * 7777) % 100000 * 10000000ULL;
         item.startTick = 1000;
@@ -61,13 +60,11 @@ void FillList(vm::DownloadListView& list) {
 double PlainWrite(const std::string& path, const std::string& content) {
     const Clock::time_point start = Clock::now();
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr)
-        return 0;
+    if (f == nullptr) return 0;
     constexpr size_t kBlock = 64 * 1024;
     for (size_t at = 0; at < content.size(); at += kBlock) {
         const size_t n = content.size() - at < kBlock ? content.size() - at : kBlock;
-        if (std::fwrite(content.data() + at, 1, n, f) != n)
-            break;
+        if (std::fwrite(content.data() + at, 1, n, f) != n) break;
     }
     std::fclose(f);
     return Seconds(start);
@@ -103,8 +100,7 @@ int main(int argc, char** argv) {
                 std::exit(1);
             }
             const double t = Seconds(start);
-            if (t < best)
-                best = t;
+            if (t < best) best = t;
         }
         return best;
     };
@@ -113,8 +109,8 @@ int main(int argc, char** argv) {
                 kRuns);
     std::printf("%-4s %10s %9s | %-20s | %-20s\n", "", "", "plain", "rows in download order",
                 "rows sorted by URL");
-    std::printf("%-4s %10s %9s | %10s %9s | %10s %9s\n", "type", "bytes", "write ms", "report ms",
-                "ratio", "report ms", "ratio");
+    std::printf("%-4s %10s %9s | %10s %9s | %10s %9s\n", "type", "bytes", "write ms",
+                "report ms", "ratio", "report ms", "ratio");
     double worst = 0;
     double worstSorted = 0;
     for (int type = vm::kFirstReportType; type <= vm::kLastReportType; ++type) {
@@ -129,15 +125,12 @@ int main(int argc, char** argv) {
         double plain = 1e9;
         for (int run = 0; run < kRuns; ++run) {
             const double t = PlainWrite(plainPath, content);
-            if (t < plain)
-                plain = t;
+            if (t < plain) plain = t;
         }
         const double ratio = plain > 0 ? inOrder / plain : 0;
         const double ratioSorted = plain > 0 ? byUrl / plain : 0;
-        if (ratio > worst)
-            worst = ratio;
-        if (ratioSorted > worstSorted)
-            worstSorted = ratioSorted;
+        if (ratio > worst) worst = ratio;
+        if (ratioSorted > worstSorted) worstSorted = ratioSorted;
         std::printf("%-4d %10zu %9.1f | %10.1f %8.2fx | %10.1f %8.2fx\n", type, content.size(),
                     plain * 1000, inOrder * 1000, ratio, byUrl * 1000, ratioSorted);
     }
@@ -158,16 +151,15 @@ int main(int argc, char** argv) {
             }
         }
         const double t = Seconds(start);
-        if (t < cells)
-            cells = t;
+        if (t < cells) cells = t;
     }
     std::printf("cell texts alone: %.1f ms for %zu bytes\n\n", cells * 1000, total);
 
     std::printf("Sorting %zu rows, from download order (best of %d runs)\n", kItems, kRuns);
     std::printf("%-6s %-20s %12s %12s\n", "column", "", "ascending ms", "descending ms");
-    static const char* const kNames[] = {"URL",           "Name",         "Status",
+    static const char* const kNames[] = {"URL",        "Name",       "Status",
                                          "Speed (Bytes)", "Speed (Bits)", "Downloaded",
-                                         "Start Time",    "Duration",     "Download Order"};
+                                         "Start Time", "Duration",   "Download Order"};
     for (int column = 0; column < vm::kDownloadColumnCount; ++column) {
         double times[2] = {1e9, 1e9};
         for (int direction = 0; direction < 2; ++direction) {
@@ -176,8 +168,7 @@ int main(int argc, char** argv) {
                 const Clock::time_point start = Clock::now();
                 list.Sort(column | (direction ? vm::kSortDescending : 0), false);
                 const double t = Seconds(start);
-                if (t < times[direction])
-                    times[direction] = t;
+                if (t < times[direction]) times[direction] = t;
             }
         }
         std::printf("%-6d %-20s %12.1f %12.1f\n", column, kNames[column], times[0] * 1000,

@@ -9,13 +9,12 @@ namespace vm {
 namespace {
 
 class CountingTimeText : public test::FakeTimeText {
-  public:
+public:
     int dates = 0;
     bool failDates = false;
     size_t ShortDate(const CalendarTime& t, char* out, size_t size) override {
         ++dates;
-        if (failDates)
-            return 0;
+        if (failDates) return 0;
         return FakeTimeText::ShortDate(t, out, size);
     }
 };

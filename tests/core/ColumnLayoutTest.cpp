@@ -30,8 +30,7 @@ std::vector<std::pair<int, int>> Entries(const ColumnLayout& layout) {
 
 std::vector<std::pair<int, int>> DefaultEntries(int count) {
     std::vector<std::pair<int, int>> out;
-    for (int i = 0; i < count; ++i)
-        out.emplace_back(100, i);
+    for (int i = 0; i < count; ++i) out.emplace_back(100, i);
     return out;
 }
 
@@ -68,29 +67,17 @@ TEST(ColumnLayoutTest, AcceptanceAndApplyRules) {
     const ApplyCase cases[] = {
         {"all zero bytes", {{0, 0}, {0, 0}, {0, 0}, {0, 0}}, false, defaults},
         {"two columns at position 0", {{50, 0}, {60, 0}, {70, 1}, {80, 2}}, false, defaults},
-        {"moved and hidden",
-         {{50, 1}, {0, 0}, {70, 3}, {80, 2}},
-         true,
+        {"moved and hidden", {{50, 1}, {0, 0}, {70, 3}, {80, 2}}, true,
          {{50, 1}, {0, 0}, {70, 3}, {80, 2}}},
-        {"width 2000 keeps the width, takes the position",
-         {{2000, 1}, {60, 0}, {70, 2}, {80, 3}},
-         true,
-         {{100, 1}, {60, 0}, {70, 2}, {80, 3}}},
-        {"width 1999 applies",
-         {{1999, 0}, {60, 1}, {70, 2}, {80, 3}},
-         true,
+        {"width 2000 keeps the width, takes the position", {{2000, 1}, {60, 0}, {70, 2}, {80, 3}},
+         true, {{100, 1}, {60, 0}, {70, 2}, {80, 3}}},
+        {"width 1999 applies", {{1999, 0}, {60, 1}, {70, 2}, {80, 3}}, true,
          {{1999, 0}, {60, 1}, {70, 2}, {80, 3}}},
-        {"negative width not applied",
-         {{-5, 0}, {60, 1}, {70, 2}, {80, 3}},
-         true,
+        {"negative width not applied", {{-5, 0}, {60, 1}, {70, 2}, {80, 3}}, true,
          {{100, 0}, {60, 1}, {70, 2}, {80, 3}}},
         {"duplicate position: first column wins, the other keeps its entry",
-         {{10, 0}, {20, 1}, {30, 1}, {40, 3}},
-         true,
-         {{10, 0}, {20, 1}, {100, 2}, {40, 3}}},
-        {"position out of range is never reached",
-         {{10, 0}, {20, 1}, {30, 2}, {40, 9}},
-         true,
+         {{10, 0}, {20, 1}, {30, 1}, {40, 3}}, true, {{10, 0}, {20, 1}, {100, 2}, {40, 3}}},
+        {"position out of range is never reached", {{10, 0}, {20, 1}, {30, 2}, {40, 9}}, true,
          {{10, 0}, {20, 1}, {30, 2}, {100, 3}}},
     };
     for (const ApplyCase& c : cases) {
@@ -135,8 +122,7 @@ TEST(ColumnLayoutTest, VisibleOrder) {
         {"default", DefaultEntries(4), {0, 1, 2, 3}},
         {"hidden column left out", {{100, 0}, {0, 1}, {100, 2}, {-3, 3}}, {0, 2}},
         {"moved column", {{100, 1}, {100, 0}, {100, 2}, {100, 3}}, {1, 0, 2, 3}},
-        {"positions clamped, ties by column index",
-         {{100, 7}, {100, -2}, {100, 3}, {100, 0}},
+        {"positions clamped, ties by column index", {{100, 7}, {100, -2}, {100, 3}, {100, 0}},
          {1, 3, 0, 2}},
     };
     for (const OrderCase& c : cases) {

@@ -15,7 +15,7 @@ namespace {
 using test::FakeListControl;
 
 class DownloadListViewTest : public ::testing::Test {
-  protected:
+protected:
     test::ScopedTranslation builtinTexts{nullptr};
     AppSettings settings;
     test::FakeTimeText timeText;
@@ -42,20 +42,17 @@ class DownloadListViewTest : public ::testing::Test {
     }
     std::vector<std::string> StorageNames() {
         std::vector<std::string> names;
-        for (const DownloadItem& item : list.Items())
-            names.push_back(item.name);
+        for (const DownloadItem& item : list.Items()) names.push_back(item.name);
         return names;
     }
     std::vector<int32_t> Orders() {
         std::vector<int32_t> orders;
-        for (const DownloadItem& item : list.Items())
-            orders.push_back(item.order);
+        for (const DownloadItem& item : list.Items()) orders.push_back(item.order);
         return orders;
     }
     std::vector<std::string> SelectedNames() {
         std::vector<std::string> names;
-        for (size_t row : control.Selected())
-            names.push_back(RowNames()[row]);
+        for (size_t row : control.Selected()) names.push_back(RowNames()[row]);
         return names;
     }
 };
@@ -80,8 +77,7 @@ TEST_F(DownloadListViewTest, SortRulesByColumn) {
     Add("Alpha", 2048);
     Add("gamma", 307200);
     Add("alpha2", 0);
-    for (DownloadItem& item : list.Items())
-        item.status = DownloadStatus::Finished;
+    for (DownloadItem& item : list.Items()) item.status = DownloadStatus::Finished;
     list.Reload();
     struct Case {
         int32_t code;
@@ -169,8 +165,7 @@ TEST_F(DownloadListViewTest, SelectionFollowsItsItemsThroughASort) {
 }
 
 TEST_F(DownloadListViewTest, DeleteSelectedCompactsAndRenumbers) {
-    for (const char* name : {"a", "b", "c", "d", "e"})
-        Add(name);
+    for (const char* name : {"a", "b", "c", "d", "e"}) Add(name);
     list.SetSortCode(kColumnName | kSortDescending);
     list.Reload();
     control.Select({0, 2});  // e and c
@@ -212,13 +207,11 @@ TEST_F(DownloadListViewTest, MoveSelectedExchangesNeighboursAndRenumbers) {
     };
     for (const MoveCase& c : cases) {
         list.DeleteAllItems();
-        for (const char* name : {"a", "b", "c", "d", "e", "f"})
-            Add(name);
+        for (const char* name : {"a", "b", "c", "d", "e", "f"}) Add(name);
         list.SetSortCode(kColumnOrder);
         list.Reload();
         control.Select({});
-        for (size_t row : c.selected)
-            control.SetRowState(row, kRowSelected, kRowSelected);
+        for (size_t row : c.selected) control.SetRowState(row, kRowSelected, kRowSelected);
         c.up ? list.MoveSelectedUp() : list.MoveSelectedDown();
         EXPECT_EQ(StorageNames(), c.storage) << c.what;
         EXPECT_EQ(Orders(), (std::vector<int32_t>{0, 1, 2, 3, 4, 5})) << c.what;
@@ -228,8 +221,7 @@ TEST_F(DownloadListViewTest, MoveSelectedExchangesNeighboursAndRenumbers) {
 }
 
 TEST_F(DownloadListViewTest, MovingWorksOnlyWhileSortedByOrderAscending) {
-    for (const char* name : {"a", "b", "c"})
-        Add(name);
+    for (const char* name : {"a", "b", "c"}) Add(name);
     list.SetSortCode(kColumnOrder | kSortDescending);
     list.Reload();
     control.Select({1});
@@ -284,12 +276,9 @@ TEST_F(DownloadListViewTest, RefreshRepaintsWithoutRelisting) {
 TEST_F(DownloadListViewTest, ImagesAndDrawColoursByItemState) {
     DownloadItem item;
     const std::pair<DownloadStatus, int> images[] = {
-        {DownloadStatus::Waiting, kImageIdle},
-        {DownloadStatus::Connecting, kImageRunning},
-        {DownloadStatus::Downloading, kImageRunning},
-        {DownloadStatus::Finished, kImageFinished},
-        {DownloadStatus::Failed, kImageFailed},
-        {DownloadStatus::ConnectTimeout, kImageFailed},
+        {DownloadStatus::Waiting, kImageIdle},       {DownloadStatus::Connecting, kImageRunning},
+        {DownloadStatus::Downloading, kImageRunning}, {DownloadStatus::Finished, kImageFinished},
+        {DownloadStatus::Failed, kImageFailed},      {DownloadStatus::ConnectTimeout, kImageFailed},
     };
     for (const auto& [status, image] : images) {
         item.status = status;
@@ -322,8 +311,7 @@ TEST_F(DownloadListViewTest, ReportAndListHooks) {
 }
 
 TEST_F(DownloadListViewTest, ProgressTextEveryFiftyItems) {
-    for (int i = 0; i < 120; ++i)
-        Add("x");
+    for (int i = 0; i < 120; ++i) Add("x");
     EXPECT_EQ(control.progressTexts, (Names{"Loading... 50", "Loading... 100"}));
 }
 
@@ -357,11 +345,10 @@ TEST_F(DownloadListViewTest, LayoutGoesThroughTheControl) {
 // ---- Find ----
 
 class DownloadListFindTest : public DownloadListViewTest {
-  protected:
+protected:
     void SetUp() override {
         DownloadListViewTest::SetUp();
-        for (const char* name : {"alpha", "Beta", "gamma", "BETA two", "delta"})
-            Add(name);
+        for (const char* name : {"alpha", "Beta", "gamma", "BETA two", "delta"}) Add(name);
         list.SetSortCode(kColumnOrder);
         list.Reload();
         control.Select({});
@@ -447,7 +434,7 @@ TEST(DownloadListTextTest, CompareTextNoCase) {
     EXPECT_LT(CompareTextNoCase("abc", "ABD"), 0);
     EXPECT_GT(CompareTextNoCase("b", "A"), 0);
     EXPECT_LT(CompareTextNoCase("ab", "abc"), 0);
-    EXPECT_LT(CompareTextNoCase("_", "a"), 0);     // letters fold to lower case
+    EXPECT_LT(CompareTextNoCase("_", "a"), 0);  // letters fold to lower case
     EXPECT_GT(CompareTextNoCase("\xE4", "z"), 0);  // high bytes compare unsigned
 }
 

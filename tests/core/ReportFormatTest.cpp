@@ -24,12 +24,11 @@ TEST(ReportFormatTest, HtmlEscapeReplacesExactlySixCharacters) {
         {"'apostrophe' %s \t;", "'apostrophe' %s \t;"},
         {"", ""},
     };
-    for (const auto& [text, escaped] : cases)
-        EXPECT_EQ(Escape(text), escaped) << text;
+    for (const auto& [text, escaped] : cases) EXPECT_EQ(Escape(text), escaped) << text;
 }
 
 TEST(ReportFormatTest, HtmlEscapeCutsBetweenWholeEntities) {
-    EXPECT_EQ(Escape("ab&cd", 6), "ab");  // "&amp;" needs 5 of the 5 left: no
+    EXPECT_EQ(Escape("ab&cd", 6), "ab");      // "&amp;" needs 5 of the 5 left: no
     EXPECT_EQ(Escape("ab&cd", 8), "ab&amp;");
     EXPECT_EQ(Escape("abc", 1), "");
     EXPECT_EQ(HtmlEscape("abc", nullptr, 0), 0u);
@@ -76,8 +75,7 @@ TEST(ReportFormatTest, SaveDialogFiltersOfTheSevenTypes) {
     EXPECT_EQ(list.substr(0, expected.size()), expected);
     // Seven description/pattern pairs, then the closing NULs.
     size_t nuls = 0;
-    for (char c : list)
-        nuls += c == '\0';
+    for (char c : list) nuls += c == '\0';
     EXPECT_EQ(nuls, 7u * 2 + 2);
     EXPECT_EQ(list.substr(list.size() - 8), std::string("*.csv\0\0\0", 8));
     EXPECT_STREQ(ReportFilePattern(4), "*.htm;*.html");

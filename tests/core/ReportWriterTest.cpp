@@ -20,7 +20,7 @@ namespace {
 // Counts every allocation of the test program, so a test can see how many a report makes.
 std::atomic<long> gAllocations{0};
 
-}  // namespace
+}  // namespace (global)
 
 // Every plain form is replaced together, so each allocation meets its own release.
 namespace {
@@ -31,13 +31,11 @@ void* CountedAllocation(std::size_t size) {
 }  // namespace
 
 void* operator new(std::size_t size) {
-    if (void* p = CountedAllocation(size))
-        return p;
+    if (void* p = CountedAllocation(size)) return p;
     throw std::bad_alloc();
 }
 void* operator new[](std::size_t size) {
-    if (void* p = CountedAllocation(size))
-        return p;
+    if (void* p = CountedAllocation(size)) return p;
     throw std::bad_alloc();
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
@@ -46,24 +44,12 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     return CountedAllocation(size);
 }
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace vm {
 namespace {
@@ -119,7 +105,7 @@ DownloadItem Finished(const std::string& url, const std::string& name, uint64_t 
 }
 
 class ReportWriterTest : public ::testing::Test {
-  protected:
+protected:
     test::ScopedTranslation builtinTexts{nullptr};
     AppSettings settings;
     test::FakeTimeText timeText;
@@ -164,8 +150,8 @@ class ReportWriterTest : public ::testing::Test {
         DownloadItem disabled = Finished("ftp://example.com/file", " leading space", 0, 0);
         disabled.disabled = 1;
         Add(disabled);
-        DownloadItem running =
-            Finished("http://example.com/?a=1&b=2", "<b>bold</b> & co", 1250000, 10000);
+        DownloadItem running = Finished("http://example.com/?a=1&b=2", "<b>bold</b> & co",
+                                        1250000, 10000);
         running.status = DownloadStatus::Downloading;
         Add(running);
         list.Reload();
@@ -221,21 +207,19 @@ TEST_F(ReportWriterTest, TranslatedTitlesAndRightToLeftPage) {
     settings.AddExportHeaderLine = 1;
     Add(Finished("http://speed.example.com/10MB.bin", "Ten MB", 1250000, 10000));
     list.Reload();
-    for (int type : {kReportText, kReportTabDelimited, kReportHtmlHorizontal, kReportHtmlVertical,
-                     kReportXml}) {
+    for (int type : {kReportText, kReportTabDelimited, kReportHtmlHorizontal,
+                     kReportHtmlVertical, kReportXml}) {
         ExpectGolden(Report(type), "translated", type);
     }
 }
 
 TEST_F(ReportWriterTest, SelectedRowsOnlyInDisplayOrder) {
-    for (const char* name : {"a", "b", "c", "d"})
-        Add(DownloadItem("u://" + std::string(name), name, 0));
+    for (const char* name : {"a", "b", "c", "d"}) Add(DownloadItem("u://" + std::string(name), name, 0));
     list.SetSortCode(kColumnName | kSortDescending);
     list.Reload();
     control.Select({0, 2});  // d and b
     std::vector<uint8_t> layout = list.LayoutBytes();
-    for (int column = 2; column < kDownloadColumnCount; ++column)
-        layout[column * 4] = 0;
+    for (int column = 2; column < kDownloadColumnCount; ++column) layout[column * 4] = 0;
     ASSERT_TRUE(list.ApplyLayoutBytes(layout.data(), layout.size()));
     EXPECT_EQ(Report(kReportTabDelimited, true), "u://d\td\t\r\nu://b\tb\t\r\n");
     control.Select({});
@@ -266,7 +250,7 @@ TEST_F(ReportWriterTest, FileThatCannotBeCreatedFailsWithItsError) {
 // Records every write; the write numbered failAt fails like a full disk, and the file
 // stays failed after it.
 class SpyFileSystem : public FileSystem {
-  public:
+public:
     int failAt = -1;
     std::vector<size_t> writes;
     std::string content;
@@ -282,9 +266,9 @@ class SpyFileSystem : public FileSystem {
     bool Exists(const std::string&) override { return false; }
     bool Remove(const std::string&) override { return false; }
 
-  private:
+private:
     class File : public OutputFile {
-      public:
+    public:
         explicit File(SpyFileSystem* fs) : fs_(fs) {}
         bool Write(const char* data, size_t size) override {
             fs_->writes.push_back(size);
@@ -301,15 +285,14 @@ class SpyFileSystem : public FileSystem {
         }
         uint32_t Error() const override { return error_; }
 
-      private:
+    private:
         SpyFileSystem* fs_;
         uint32_t error_ = 0;
     };
 };
 
 TEST_F(ReportWriterTest, FailedWriteAnywhereFailsTheReportAndStillClosesTheFile) {
-    for (int i = 0; i < 3000; ++i)
-        Add(DownloadItem("http://a/" + std::to_string(i), "n", 0));
+    for (int i = 0; i < 3000; ++i) Add(DownloadItem("http://a/" + std::to_string(i), "n", 0));
     list.Reload();
     for (int type = kFirstReportType; type <= kLastReportType; ++type) {
         SpyFileSystem spy;
@@ -330,11 +313,9 @@ TEST_F(ReportWriterTest, OutputIsStreamedInBoundedBlocks) {
     list.Reload();
     SpyFileSystem spy;
     uint32_t error = 0;
-    ASSERT_TRUE(
-        WriteReport(list, settings, language, spy, kReportHtmlVertical, "r", false, &error));
+    ASSERT_TRUE(WriteReport(list, settings, language, spy, kReportHtmlVertical, "r", false, &error));
     ASSERT_GT(spy.writes.size(), 3u);
-    for (size_t size : spy.writes)
-        EXPECT_LE(size, kReportOutputBufferBytes);
+    for (size_t size : spy.writes) EXPECT_LE(size, kReportOutputBufferBytes);
     EXPECT_EQ(spy.content, Report(kReportHtmlVertical));
 }
 
@@ -365,8 +346,7 @@ TEST_F(ReportWriterTest, OverlongCellsAreCutWithoutBreakingTheLine) {
     Add(item);
     list.Reload();
     std::vector<uint8_t> layout = list.LayoutBytes();
-    for (int column = 2; column < kDownloadColumnCount; ++column)
-        layout[column * 4] = 0;
+    for (int column = 2; column < kDownloadColumnCount; ++column) layout[column * 4] = 0;
     ASSERT_TRUE(list.ApplyLayoutBytes(layout.data(), layout.size()));
 
     const std::string xml = Report(kReportXml);

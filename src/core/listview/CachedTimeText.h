@@ -9,7 +9,7 @@ namespace vm {
 // stamp per row and most rows of a run share their date, so this saves one locale call
 // per row. Meant to live for one report.
 class CachedTimeText : public TimeTextSource {
-  public:
+public:
     explicit CachedTimeText(TimeTextSource* source) : source_(source) {}
 
     bool UtcToLocal(FileTime utc, FileTime* local) override {
@@ -20,7 +20,7 @@ class CachedTimeText : public TimeTextSource {
         return source_->TimeOfDay(time, out, size);
     }
 
-  private:
+private:
     static constexpr size_t kMaxDateText = 127;
     TimeTextSource* source_;
     bool valid_ = false;

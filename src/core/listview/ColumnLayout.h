@@ -18,7 +18,7 @@ struct ColumnLayoutEntry {
 
 // Width and display position of every column, indexed by column index.
 class ColumnLayout {
-  public:
+public:
     // Every column 100 pixels wide, shown in column-index order.
     explicit ColumnLayout(size_t columnCount);
 
@@ -48,7 +48,7 @@ class ColumnLayout {
     // column range and ties go by column index.
     void VisibleOrder(std::vector<int>* order) const;
 
-  private:
+private:
     std::vector<ColumnLayoutEntry> entries_;
 };
 

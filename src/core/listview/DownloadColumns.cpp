@@ -22,8 +22,7 @@ const ColumnSpec kColumns[kDownloadColumnCount] = {
 }  // namespace
 
 const ColumnSpec& DownloadColumnSpec(int column) {
-    if (column < 0 || column >= kDownloadColumnCount)
-        column = 0;
+    if (column < 0 || column >= kDownloadColumnCount) column = 0;
     return kColumns[column];
 }
 

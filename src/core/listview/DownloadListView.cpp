@@ -13,7 +13,7 @@ constexpr uint32_t kSelectedAndFocused = kRowSelected | kRowFocused;
 
 // Orders rows by a column with a rule of its own (Compare).
 class RuleOrder {
-  public:
+public:
     RuleOrder(const std::vector<DownloadItem>& items, int32_t code)
         : items_(items), column_(SortColumn(code)), descending_(SortIsDescending(code)) {}
 
@@ -22,7 +22,7 @@ class RuleOrder {
         return descending_ ? r > 0 : r < 0;
     }
 
-  private:
+private:
     const std::vector<DownloadItem>& items_;
     int column_;
     bool descending_;
@@ -30,7 +30,7 @@ class RuleOrder {
 
 // Orders rows by their cell texts, made once per sort rather than once per comparison.
 class TextOrder {
-  public:
+public:
     TextOrder(const std::vector<char>& text, const std::vector<size_t>& offsets, bool descending)
         : text_(text), offsets_(offsets), descending_(descending) {}
 
@@ -39,7 +39,7 @@ class TextOrder {
         return descending_ ? r > 0 : r < 0;
     }
 
-  private:
+private:
     const std::vector<char>& text_;
     const std::vector<size_t>& offsets_;
     bool descending_;
@@ -74,13 +74,11 @@ size_t DownloadListView::DeleteSelected() {
             ++marked;
         }
     }
-    if (marked == 0)
-        return 0;
+    if (marked == 0) return 0;
     std::vector<DownloadItem> kept;
     kept.reserve(items_.size() - marked);
     for (DownloadItem& item : items_) {
-        if (item.deleted)
-            continue;
+        if (item.deleted) continue;
         item.order = static_cast<int32_t>(kept.size());
         kept.push_back(std::move(item));
     }
@@ -91,27 +89,20 @@ size_t DownloadListView::DeleteSelected() {
 
 void DownloadListView::SetSelectedDisabled(bool disabled) {
     for (size_t row = 0; row < rows_.size(); ++row) {
-        if (IsRowSelected(row))
-            items_[rows_[row]].disabled = disabled ? 1 : 0;
+        if (IsRowSelected(row)) items_[rows_[row]].disabled = disabled ? 1 : 0;
     }
     Refresh();
 }
 
-bool DownloadListView::MoveSelectedUp() {
-    return MoveSelected(true);
-}
-bool DownloadListView::MoveSelectedDown() {
-    return MoveSelected(false);
-}
+bool DownloadListView::MoveSelectedUp() { return MoveSelected(true); }
+bool DownloadListView::MoveSelectedDown() { return MoveSelected(false); }
 
 bool DownloadListView::MoveSelected(bool up) {
-    if (!CanMoveItems() || items_.size() < 2)
-        return false;
+    if (!CanMoveItems() || items_.size() < 2) return false;
     std::vector<uint8_t>& flag = scratchMarks_;
     flag.assign(items_.size(), 0);
     for (size_t row = 0; row < rows_.size(); ++row) {
-        if (IsRowSelected(row))
-            flag[rows_[row]] = 1;
+        if (IsRowSelected(row)) flag[rows_[row]] = 1;
     }
     // A selected neighbour blocks the exchange, so a block at the edge stays whole.
     bool moved = false;
@@ -123,33 +114,28 @@ bool DownloadListView::MoveSelected(bool up) {
     const size_t count = items_.size();
     if (up) {
         for (size_t i = 1; i < count; ++i) {
-            if (flag[i] && !flag[i - 1])
-                exchange(i);
+            if (flag[i] && !flag[i - 1]) exchange(i);
         }
     } else {
         for (size_t i = count - 1; i >= 1; --i) {
-            if (flag[i - 1] && !flag[i])
-                exchange(i);
+            if (flag[i - 1] && !flag[i]) exchange(i);
         }
     }
-    if (!moved)
-        return false;
-    for (size_t i = 0; i < count; ++i)
-        items_[i].order = static_cast<int32_t>(i);
+    if (!moved) return false;
+    for (size_t i = 0; i < count; ++i) items_[i].order = static_cast<int32_t>(i);
     Refresh();
     if (control_ != nullptr) {
         control_->SetRowState(kAllRows, 0, kRowSelected);
         for (size_t row = 0; row < rows_.size(); ++row) {
-            if (flag[rows_[row]])
-                control_->SetRowState(static_cast<int64_t>(row), kRowSelected, kRowSelected);
+            if (flag[rows_[row]]) control_->SetRowState(static_cast<int64_t>(row), kRowSelected,
+                                                        kRowSelected);
         }
     }
     return true;
 }
 
 bool DownloadListView::ItemOfRow(size_t row, size_t* index) const {
-    if (row >= rows_.size())
-        return false;
+    if (row >= rows_.size()) return false;
     *index = rows_[row];
     return true;
 }
@@ -157,13 +143,11 @@ bool DownloadListView::ItemOfRow(size_t row, size_t* index) const {
 void DownloadListView::RebuildRows(bool resort) {
     std::vector<size_t> selected;
     int64_t focused = -1;
-    if (!resort)
-        CaptureSelection(&selected, &focused);
+    if (!resort) CaptureSelection(&selected, &focused);
 
     std::vector<uint8_t>& mark = scratchMarks_;
     mark.assign(items_.size(), 0);
-    for (size_t i = 0; i < items_.size(); ++i)
-        mark[i] = ItemListed(items_[i]) ? 1 : 0;
+    for (size_t i = 0; i < items_.size(); ++i) mark[i] = ItemListed(items_[i]) ? 1 : 0;
     // Rows keep their order; a row whose item is gone or unlisted is dropped.
     size_t kept = 0;
     for (uint32_t index : rows_) {
@@ -174,11 +158,9 @@ void DownloadListView::RebuildRows(bool resort) {
     }
     rows_.resize(kept);
     for (size_t i = 0; i < items_.size(); ++i) {
-        if (mark[i])
-            rows_.push_back(static_cast<uint32_t>(i));
+        if (mark[i]) rows_.push_back(static_cast<uint32_t>(i));
     }
-    if (control_ != nullptr)
-        control_->SetRowCount(rows_.size());
+    if (control_ != nullptr) control_->SetRowCount(rows_.size());
 
     if (!resort) {
         RestoreSelection(selected, focused);
@@ -188,22 +170,19 @@ void DownloadListView::RebuildRows(bool resort) {
     SortRows(sortCode_);
     if (control_ != nullptr) {
         control_->SetRowState(kAllRows, 0, kSelectedAndFocused);
-        if (!rows_.empty())
-            control_->SetRowState(0, kSelectedAndFocused, kSelectedAndFocused);
+        if (!rows_.empty()) control_->SetRowState(0, kSelectedAndFocused, kSelectedAndFocused);
     }
     Refresh();
 }
 
 void DownloadListView::Reload() {
     rows_.clear();
-    if (control_ != nullptr)
-        control_->SetRowCount(0);
+    if (control_ != nullptr) control_->SetRowCount(0);
     RebuildRows(true);
 }
 
 void DownloadListView::Refresh() {
-    if (control_ != nullptr)
-        control_->RedrawVisibleRows();
+    if (control_ != nullptr) control_->RedrawVisibleRows();
 }
 
 CellContext DownloadListView::CellTextContext() const {
@@ -211,8 +190,7 @@ CellContext DownloadListView::CellTextContext() const {
 }
 
 const char* DownloadListView::RowCellText(size_t row, int column, CellBuffer& buffer) const {
-    if (row >= rows_.size())
-        return "";
+    if (row >= rows_.size()) return "";
     return items_[rows_[row]].CellText(column, buffer, CellTextContext());
 }
 
@@ -221,10 +199,8 @@ int DownloadListView::RowImage(size_t row) const {
 }
 
 void DownloadListView::Sort(int32_t code, bool fromUser) {
-    if (code == kSortKeepCurrent)
-        code = sortCode_;
-    if (fromUser)
-        code = SortCodeForClick(sortCode_, SortColumn(code));
+    if (code == kSortKeepCurrent) code = sortCode_;
+    if (fromUser) code = SortCodeForClick(sortCode_, SortColumn(code));
     sortCode_ = code;
     std::vector<size_t> selected;
     int64_t focused = -1;
@@ -243,8 +219,7 @@ void DownloadListView::SortRows(int32_t code) {
                                 SortIsDescending(code));
     }
     appliedSortCode_ = code;
-    if (rows_.empty())
-        return;
+    if (rows_.empty()) return;
     // Stable, so rows that compare equal keep their previous order.
     const DownloadItem& first = items_[rows_[0]];
     if (first.Compare(column, first) != kNoCompareRule) {
@@ -262,7 +237,8 @@ void DownloadListView::SortRows(int32_t code) {
         offsets[index] = text.size();
         text.insert(text.end(), cell, cell + std::strlen(cell) + 1);
     }
-    std::stable_sort(rows_.begin(), rows_.end(), TextOrder(text, offsets, SortIsDescending(code)));
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     TextOrder(text, offsets, SortIsDescending(code)));
 }
 
 std::vector<uint8_t> DownloadListView::LayoutBytes() {
@@ -285,8 +261,7 @@ std::vector<uint8_t> DownloadListView::LayoutBytes() {
 
 bool DownloadListView::ApplyLayoutBytes(const uint8_t* data, size_t size) {
     std::vector<ColumnLayout::Change> changes;
-    if (!layout_.ApplyBytes(data, size, &changes))
-        return false;
+    if (!layout_.ApplyBytes(data, size, &changes)) return false;
     if (control_ != nullptr) {
         for (const ColumnLayout::Change& c : changes) {
             control_->SetColumn(c.column, c.width, c.position, c.widthApplied);
@@ -324,25 +299,21 @@ bool DownloadListView::IsRowSelected(size_t row) const {
 }
 
 int64_t DownloadListView::NextSelectedRow(int64_t after) const {
-    if (control_ == nullptr)
-        return -1;
+    if (control_ == nullptr) return -1;
     const int64_t row = control_->NextSelectedRow(after);
     return row >= 0 && static_cast<size_t>(row) < rows_.size() ? row : -1;
 }
 
 void DownloadListView::SelectAll() {
-    if (control_ != nullptr)
-        control_->SetRowState(kAllRows, kRowSelected, kRowSelected);
+    if (control_ != nullptr) control_->SetRowState(kAllRows, kRowSelected, kRowSelected);
 }
 
 void DownloadListView::DeselectAll() {
-    if (control_ != nullptr)
-        control_->SetRowState(kAllRows, 0, kRowSelected);
+    if (control_ != nullptr) control_->SetRowState(kAllRows, 0, kRowSelected);
 }
 
 void DownloadListView::SelectAndFocus(size_t row) {
-    if (control_ == nullptr)
-        return;
+    if (control_ == nullptr) return;
     control_->SetRowState(kAllRows, 0, kSelectedAndFocused);
     control_->EnsureVisible(row);
     control_->SetRowState(static_cast<int64_t>(row), kSelectedAndFocused, kSelectedAndFocused);
@@ -351,8 +322,7 @@ void DownloadListView::SelectAndFocus(size_t row) {
 void DownloadListView::CaptureSelection(std::vector<size_t>* items, int64_t* focusedItem) const {
     items->clear();
     *focusedItem = -1;
-    if (control_ == nullptr)
-        return;
+    if (control_ == nullptr) return;
     for (int64_t row = control_->NextSelectedRow(kAllRows);
          row >= 0 && static_cast<size_t>(row) < rows_.size();
          row = control_->NextSelectedRow(row)) {
@@ -365,14 +335,11 @@ void DownloadListView::CaptureSelection(std::vector<size_t>* items, int64_t* foc
 }
 
 void DownloadListView::RestoreSelection(const std::vector<size_t>& items, int64_t focusedItem) {
-    if (control_ == nullptr)
-        return;
+    if (control_ == nullptr) return;
     control_->SetRowState(kAllRows, 0, kSelectedAndFocused);
-    if (items.empty() && focusedItem < 0)
-        return;
+    if (items.empty() && focusedItem < 0) return;
     rowOfItem_.assign(items_.size(), UINT32_MAX);
-    for (size_t row = 0; row < rows_.size(); ++row)
-        rowOfItem_[rows_[row]] = static_cast<uint32_t>(row);
+    for (size_t row = 0; row < rows_.size(); ++row) rowOfItem_[rows_[row]] = static_cast<uint32_t>(row);
     for (size_t item : items) {
         if (item < rowOfItem_.size() && rowOfItem_[item] != UINT32_MAX) {
             control_->SetRowState(rowOfItem_[item], kRowSelected, kRowSelected);
@@ -386,12 +353,10 @@ void DownloadListView::RestoreSelection(const std::vector<size_t>& items, int64_
 
 bool DownloadListView::FindNext(const FindRequest& request) {
     const int64_t count = static_cast<int64_t>(rows_.size());
-    if (count == 0)
-        return false;
+    if (count == 0) return false;
     int64_t row = 0;
     const int64_t first = control_ != nullptr ? control_->NextSelectedRow(kAllRows) : -1;
-    if (first >= 0)
-        row = request.down ? first + 1 : first - 1;
+    if (first >= 0) row = request.down ? first + 1 : first - 1;
     const int64_t step = request.down ? 1 : -1;
     int wraps = 0;
     auto wrap = [&]() {
@@ -423,14 +388,13 @@ bool DownloadListView::ColumnSearchable(int column) {
     return column >= 0 && column < kDownloadColumnCount;
 }
 
-bool DownloadListView::ItemMatchesFind(const DownloadItem& item, const FindRequest& request) const {
+bool DownloadListView::ItemMatchesFind(const DownloadItem& item,
+                                       const FindRequest& request) const {
     CellBuffer buffer;
     const CellContext context = CellTextContext();
     for (int column = 0; column < kDownloadColumnCount; ++column) {
-        if (!ColumnSearchable(column))
-            continue;
-        if (CellMatchesFind(item.CellText(column, buffer, context), request))
-            return true;
+        if (!ColumnSearchable(column)) continue;
+        if (CellMatchesFind(item.CellText(column, buffer, context), request)) return true;
     }
     return false;
 }
@@ -452,17 +416,16 @@ int DownloadListView::ItemImage(const DownloadItem& item) {
 
 bool DownloadListView::ItemDrawColors(const DownloadItem& item, uint32_t* text,
                                       uint32_t* background) {
-    if (!item.disabled)
-        return false;
+    if (!item.disabled) return false;
     *text = kColorBlack;
     *background = kDisabledRowBackground;
     return true;
 }
 
-int DownloadListView::CompareItems(int column, const DownloadItem& a, const DownloadItem& b) const {
+int DownloadListView::CompareItems(int column, const DownloadItem& a,
+                                   const DownloadItem& b) const {
     int r = a.Compare(column, b);
-    if (r != kNoCompareRule)
-        return r;
+    if (r != kNoCompareRule) return r;
     CellBuffer x;
     CellBuffer y;
     const CellContext context = CellTextContext();

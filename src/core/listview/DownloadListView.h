@@ -26,7 +26,7 @@ constexpr uint32_t kDisabledRowBackground = 0xE0E0E0;
 // the rows and keeps the selection; without one it keeps its own state and reports no
 // selection. All on the GUI thread.
 class DownloadListView {
-  public:
+public:
     // The settings are read afresh whenever an option matters (DontAddDisabled,
     // ShowTimeInGMT); timeText gives the Start Time texts (none: they are empty).
     DownloadListView(const AppSettings& settings, TimeTextSource* timeText);
@@ -118,7 +118,7 @@ class DownloadListView {
     // Items whose order has no rule of its own sort by cell text.
     int CompareItems(int column, const DownloadItem& a, const DownloadItem& b) const;
 
-  private:
+private:
     // Storage indices of the selected rows' items, and the focused item.
     void CaptureSelection(std::vector<size_t>* items, int64_t* focusedItem) const;
     void RestoreSelection(const std::vector<size_t>& items, int64_t focusedItem);

@@ -14,7 +14,7 @@ constexpr int64_t kAllRows = -1;
 // it holds only the row count and the selection and asks the model for the texts and
 // images of the rows it paints, so a refresh costs what the visible rows cost.
 class ListViewControl {
-  public:
+public:
     virtual ~ListViewControl() = default;
 
     // The number of rows; the control asks for the texts of the rows it shows.

@@ -14,9 +14,8 @@ struct ReportTypeInfo {
 };
 
 const ReportTypeInfo kTypes[kReportTypeCount] = {
-    {"*.txt", "/stext"},           {"*.txt", "/stab"},
-    {"*.txt", "/stabular"},        {"*.htm;*.html", "/shtml"},
-    {"*.htm;*.html", "/sverhtml"}, {"*.xml", "/sxml"},
+    {"*.txt", "/stext"},     {"*.txt", "/stab"},    {"*.txt", "/stabular"},
+    {"*.htm;*.html", "/shtml"}, {"*.htm;*.html", "/sverhtml"}, {"*.xml", "/sxml"},
     {"*.csv", "/scomma"},
 };
 
@@ -44,27 +43,22 @@ const char* EntityOf(unsigned char c) {
 }  // namespace
 
 size_t HtmlEscape(const char* text, char* out, size_t size) {
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     const size_t limit = size - 1;
     size_t length = 0;
     const char* p = text;
     for (;;) {
         // Copy the run up to the next byte that needs an entity (or the end) at once.
         const char* run = p;
-        while (EntityOf(static_cast<unsigned char>(*p)) == nullptr && *p != '\0')
-            ++p;
+        while (EntityOf(static_cast<unsigned char>(*p)) == nullptr && *p != '\0') ++p;
         size_t n = static_cast<size_t>(p - run);
-        if (n > limit - length)
-            n = limit - length;
+        if (n > limit - length) n = limit - length;
         std::memcpy(out + length, run, n);
         length += n;
-        if (*p == '\0' || length == limit)
-            break;
+        if (*p == '\0' || length == limit) break;
         const char* entity = EntityOf(static_cast<unsigned char>(*p));
         const size_t entityLength = std::strlen(entity);
-        if (length + entityLength > limit)
-            break;
+        if (length + entityLength > limit) break;
         std::memcpy(out + length, entity, entityLength);
         length += entityLength;
         ++p;
@@ -83,8 +77,7 @@ void ColorToHex(uint32_t color, char out[7]) {
 }
 
 size_t XmlTagName(const char* title, char* out, size_t size) {
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     const size_t limit = size - 1 < kXmlNameLimit ? size - 1 : kXmlNameLimit;
     size_t length = 0;
     for (const char* p = title; *p != '\0' && length < limit; ++p) {

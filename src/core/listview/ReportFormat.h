@@ -21,9 +21,7 @@ constexpr int kFirstReportType = kReportText;
 constexpr int kLastReportType = kReportCommaDelimited;
 constexpr int kReportTypeCount = kLastReportType;
 
-inline bool IsReportType(int type) {
-    return type >= kFirstReportType && type <= kLastReportType;
-}
+inline bool IsReportType(int type) { return type >= kFirstReportType && type <= kLastReportType; }
 
 // Output limits, in characters without the NUL: a formatted line, an escaped cell and a
 // styled cell; the XML root line and element names; the HTML head line, the credit

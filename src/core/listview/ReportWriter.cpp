@@ -28,14 +28,11 @@ void ReportWriter::Sink::Begin(OutputFile* file) {
 }
 
 void ReportWriter::Sink::Put(const char* data, size_t size) {
-    if (failed_ || size == 0)
-        return;
+    if (failed_ || size == 0) return;
     if (used_ + size > buffer_.size()) {
-        if (!Flush())
-            return;
+        if (!Flush()) return;
         if (size > buffer_.size()) {
-            if (!file_->Write(data, size))
-                failed_ = true;
+            if (!file_->Write(data, size)) failed_ = true;
             return;
         }
     }
@@ -43,21 +40,16 @@ void ReportWriter::Sink::Put(const char* data, size_t size) {
     used_ += size;
 }
 
-void ReportWriter::Sink::Put(const char* text) {
-    Put(text, std::strlen(text));
-}
+void ReportWriter::Sink::Put(const char* text) { Put(text, std::strlen(text)); }
 
 char* ReportWriter::Sink::Reserve(size_t size) {
-    if (failed_ || size > buffer_.size())
-        return nullptr;
-    if (used_ + size > buffer_.size() && !Flush())
-        return nullptr;
+    if (failed_ || size > buffer_.size()) return nullptr;
+    if (used_ + size > buffer_.size() && !Flush()) return nullptr;
     return buffer_.data() + used_;
 }
 
 bool ReportWriter::Sink::Flush() {
-    if (!failed_ && used_ > 0 && !file_->Write(buffer_.data(), used_))
-        failed_ = true;
+    if (!failed_ && used_ > 0 && !file_->Write(buffer_.data(), used_)) failed_ = true;
     used_ = 0;
     return !failed_;
 }
@@ -69,34 +61,27 @@ void ReportWriter::LineStart(size_t limit) {
     lineLength_ = 0;
     lineLimit_ = limit < kHtmlHeaderRowLineLimit ? limit : kHtmlHeaderRowLineLimit;
     lineBase_ = sink_.Reserve(lineLimit_);
-    if (lineBase_ == nullptr)
-        lineBase_ = line_.data();
+    if (lineBase_ == nullptr) lineBase_ = line_.data();
 }
 
 void ReportWriter::LineAdd(const char* text, size_t length) {
     const size_t room = lineLimit_ - lineLength_;
-    if (length > room)
-        length = room;
+    if (length > room) length = room;
     std::memcpy(lineBase_ + lineLength_, text, length);
     lineLength_ += length;
 }
 
-void ReportWriter::LineAdd(const char* text) {
-    LineAdd(text, std::strlen(text));
-}
+void ReportWriter::LineAdd(const char* text) { LineAdd(text, std::strlen(text)); }
 
 void ReportWriter::LinePadTo(size_t length) {
-    if (length > lineLimit_)
-        length = lineLimit_;
-    if (lineLength_ >= length)
-        return;
+    if (length > lineLimit_) length = lineLimit_;
+    if (lineLength_ >= length) return;
     std::memset(lineBase_ + lineLength_, ' ', length - lineLength_);
     lineLength_ = length;
 }
 
 void ReportWriter::LineEnd(const char* terminator) {
-    if (lineBase_ != line_.data())
-        sink_.Commit(lineLength_);
+    if (lineBase_ != line_.data()) sink_.Commit(lineLength_);
     sink_.Put(terminator);
 }
 
@@ -116,8 +101,7 @@ void ReportWriter::Prepare() {
     const std::vector<int>& order = list_.ComputeVisibleOrder();
     columnCount_ = 0;
     for (int index : order) {
-        if (columnCount_ >= kDownloadColumnCount)
-            break;
+        if (columnCount_ >= kDownloadColumnCount) break;
         const ColumnSpec& spec = DownloadColumnSpec(index);
         Column& c = columns_[columnCount_++];
         c.index = index;
@@ -132,8 +116,7 @@ void ReportWriter::Prepare() {
         XmlTagName(GetString(IDS_REPORT_TITLE | kBuiltinStringFlag), rootTag_, sizeof rootTag_);
     context_ = list_.CellTextContext();
     cachedTime_ = CachedTimeText(context_.timeText);
-    if (context_.timeText != nullptr)
-        context_.timeText = &cachedTime_;
+    if (context_.timeText != nullptr) context_.timeText = &cachedTime_;
 }
 
 const char* ReportWriter::Cell(const DownloadItem& item, const Column& column) {
@@ -156,14 +139,11 @@ bool ReportWriter::WriteReportFile(FileSystem& files, int type, const std::strin
     uint32_t itemError = 0;
     auto writeRow = [&](size_t row) -> bool {
         size_t index = 0;
-        if (!list_.ItemOfRow(row, &index))
-            return true;
+        if (!list_.ItemOfRow(row, &index)) return true;
         const DownloadItem& item = list_.ItemAt(index);
-        if (!list_.ItemInReport(item))
-            return true;
+        if (!list_.ItemInReport(item)) return true;
         if (!PutItem(item, type)) {
-            if (!IsReportType(type))
-                itemError = kErrorUnknownReportType;
+            if (!IsReportType(type)) itemError = kErrorUnknownReportType;
             return false;
         }
         return true;
@@ -183,8 +163,7 @@ bool ReportWriter::WriteReportFile(FileSystem& files, int type, const std::strin
     WriteClosing(type);
     const bool flushed = sink_.Flush();
     const bool closed = file->Close();
-    if (rowsWritten && flushed && closed)
-        return true;
+    if (rowsWritten && flushed && closed) return true;
     if (itemError != 0) {
         *error = itemError;
     } else {
@@ -244,8 +223,7 @@ void ReportWriter::WriteOpening(int type) {
             break;
         case kReportTabDelimited:
         case kReportCommaDelimited:
-            if (exportHeaderLine_)
-                PutTitleLine(type);
+            if (exportHeaderLine_) PutTitleLine(type);
             break;
         default:
             break;
@@ -277,8 +255,7 @@ void ReportWriter::PutTitleLine(int type) {
             LineAdd(columns_[i].title, columns_[i].titleLength);
             LineEnd("\t");
         } else {
-            if (i > 0)
-                sink_.Put(",", 1);
+            if (i > 0) sink_.Put(",", 1);
             PutCommaField(columns_[i].title);
         }
     }
@@ -325,8 +302,7 @@ void ReportWriter::PutTabularItem(const DownloadItem& item) {
 
 void ReportWriter::PutCommaItem(const DownloadItem& item) {
     for (size_t i = 0; i < columnCount_; ++i) {
-        if (i > 0)
-            sink_.Put(",", 1);
+        if (i > 0) sink_.Put(",", 1);
         PutCommaField(Cell(item, columns_[i]));
     }
     sink_.Put(kCrLf, 2);
@@ -347,11 +323,9 @@ void ReportWriter::PutCommaField(const char* text) {
     LineAdd("\"", 1);
     for (const char* p = text; *p != '\0'; ++p) {
         const size_t need = *p == '"' ? 2 : 1;
-        if (lineLength_ + need > lineLimit_)
-            break;
+        if (lineLength_ + need > lineLimit_) break;
         LineAdd(p, 1);
-        if (*p == '"')
-            LineAdd(p, 1);
+        if (*p == '"') LineAdd(p, 1);
     }
     LineEnd("\"");
 }
@@ -370,8 +344,7 @@ const char* ReportWriter::HtmlCellContent(const char* text, const CellStyle& sty
                                           size_t* contentLength) {
     static const char kSpace[] = "&nbsp;";
     constexpr size_t kSpaceLength = sizeof kSpace - 1;
-    if (room > kReportLineLimit)
-        room = kReportLineLimit;
+    if (room > kReportLineLimit) room = kReportLineLimit;
     // Room is kept for the "&nbsp;" a cut text may still need.
     const size_t escapeRoom = room > kSpaceLength ? room - kSpaceLength : 0;
     size_t length = HtmlEscape(text, escaped_.data(), escapeRoom + 1);
@@ -387,17 +360,15 @@ const char* ReportWriter::HtmlCellContent(const char* text, const CellStyle& sty
         return escaped_.data();
     }
     char color[7];
-    if (style.textColor != kNoColor)
-        ColorToHex(static_cast<uint32_t>(style.textColor), color);
+    if (style.textColor != kNoColor) ColorToHex(static_cast<uint32_t>(style.textColor), color);
     char size[32] = "";
-    if (style.fontSize > 0)
-        std::snprintf(size, sizeof size, " size=\"%d\"", style.fontSize);
+    if (style.fontSize > 0) std::snprintf(size, sizeof size, " size=\"%d\"", style.fontSize);
     const int n = std::snprintf(
         styled_.data(), styled_.size(), "%s%s%s%s%s%s%s%s%s%s", font ? "<font" : "", size,
         style.textColor != kNoColor ? " color=\"#" : "", style.textColor != kNoColor ? color : "",
         style.textColor != kNoColor ? "\"" : "", font ? ">" : "", style.bold ? "<b>" : "",
         escaped_.data(), style.bold ? "</b>" : "", font ? "</font>" : "");
-    *contentLength = n < 0                                     ? 0
+    *contentLength = n < 0 ? 0
                      : static_cast<size_t>(n) < styled_.size() ? static_cast<size_t>(n)
                                                                : styled_.size() - 1;
     return styled_.data();
@@ -416,8 +387,7 @@ void ReportWriter::PutHtmlHeader(int type) {
     LineAdd("<title>");
     LineAdd(title);
     LineAdd("</title></head>\r\n<body>\r\n");
-    if (language_.rightToLeft)
-        LineAdd("<table dir=\"rtl\"><tr><td>\r\n");
+    if (language_.rightToLeft) LineAdd("<table dir=\"rtl\"><tr><td>\r\n");
     LineAdd(" <h3>");
     LineAdd(title);
     LineAdd("</h3>");
@@ -433,8 +403,7 @@ void ReportWriter::PutHtmlHeader(int type) {
     LineAdd("</a></h4><p>");
     LineEnd("");
 
-    if (type != kReportHtmlHorizontal)
-        return;
+    if (type != kReportHtmlHorizontal) return;
     char color[7];
     LineStart(kHtmlHeaderRowLineLimit);
     LineAdd("<table border=\"1\" cellpadding=\"5\"><tr");
@@ -463,17 +432,14 @@ void ReportWriter::PutHtmlHeader(int type) {
             LineAdd("\">");
         }
         LineAdd(column.title, column.titleLength);
-        if (kHeaderTextColor != kNoColor)
-            LineAdd("</font>");
+        if (kHeaderTextColor != kNoColor) LineAdd("</font>");
         LineEnd(kCrLf);
     }
 }
 
 void ReportWriter::PutHtmlFooter(int type) {
-    if (type == kReportHtmlHorizontal)
-        sink_.Put("</table>\r\n");
-    if (language_.rightToLeft)
-        sink_.Put("</table>");
+    if (type == kReportHtmlHorizontal) sink_.Put("</table>\r\n");
+    if (language_.rightToLeft) sink_.Put("</table>");
     sink_.Put("\r\n</body></html>");
 }
 
@@ -523,13 +489,11 @@ void ReportWriter::PutHtmlTable(const DownloadItem& item) {
             LineAdd("\">");
         }
         LineAdd(column.title, column.titleLength);
-        if (kHeaderTextColor != kNoColor)
-            LineAdd("</font>");
+        if (kHeaderTextColor != kNoColor) LineAdd("</font>");
         LineAdd("</b><td bgcolor=#");
         ColorToHex(static_cast<uint32_t>(style.background), color);
         LineAdd(color, 6);
-        if (column.nowrap)
-            LineAdd(" nowrap");
+        if (column.nowrap) LineAdd(" nowrap");
         LineAdd(">");
         size_t length = 0;
         const char* content =
@@ -564,9 +528,9 @@ void ReportWriter::PutXmlItem(const DownloadItem& item) {
     sink_.Put("</item>\r\n");
 }
 
-bool WriteReport(DownloadListView& list, const AppSettings& settings, const LanguageState& language,
-                 FileSystem& files, int type, const std::string& fileName, bool selectedOnly,
-                 uint32_t* error) {
+bool WriteReport(DownloadListView& list, const AppSettings& settings,
+                 const LanguageState& language, FileSystem& files, int type,
+                 const std::string& fileName, bool selectedOnly, uint32_t* error) {
     ReportWriter writer(list, language);
     writer.SetExportHeaderLine(settings.AddExportHeaderLine != 0);
     return writer.WriteReportFile(files, type, fileName, selectedOnly, error);

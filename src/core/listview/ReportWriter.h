@@ -32,7 +32,7 @@ struct CellStyle {
 // nothing is allocated per item or cell. One writer per report (or reused; not shared
 // between threads).
 class ReportWriter {
-  public:
+public:
     ReportWriter(DownloadListView& list, const LanguageState& language);
 
     // The title line of the tab- and comma-delimited reports.
@@ -51,7 +51,7 @@ class ReportWriter {
     // is unknown or the write failed.
     [[nodiscard]] bool WriteItem(OutputFile& file, const DownloadItem& item, int type);
 
-  private:
+private:
     struct Column {
         int index;
         const char* title;  // translated
@@ -65,7 +65,7 @@ class ReportWriter {
 
     // The output buffer in front of the file; after a failed write it drops everything.
     class Sink {
-      public:
+    public:
         Sink() : buffer_(kReportOutputBufferBytes) {}
         void Begin(OutputFile* file);
         void Put(const char* data, size_t size);
@@ -77,7 +77,7 @@ class ReportWriter {
         bool Flush();
         bool Failed() const { return failed_; }
 
-      private:
+    private:
         std::vector<char> buffer_;
         size_t used_ = 0;
         OutputFile* file_ = nullptr;
@@ -128,8 +128,8 @@ class ReportWriter {
     CachedTimeText cachedTime_;
     Sink sink_;
     CellBuffer cell_;
-    std::vector<char> line_;    // where a unit goes when the output has failed
-    char* lineBase_ = nullptr;  // the unit being built, in the output buffer if possible
+    std::vector<char> line_;     // where a unit goes when the output has failed
+    char* lineBase_ = nullptr;   // the unit being built, in the output buffer if possible
     size_t lineLength_ = 0;
     size_t lineLimit_ = 0;
     std::vector<char> escaped_;  // kReportLineLimit + 1

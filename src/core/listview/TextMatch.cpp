@@ -27,10 +27,8 @@ int CompareTextNoCase(const char* a, const char* b) {
     for (;; ++x, ++y) {
         const int cx = FoldCase(*x);
         const int cy = FoldCase(*y);
-        if (cx != cy)
-            return cx - cy;
-        if (cx == 0)
-            return 0;
+        if (cx != cy) return cx - cy;
+        if (cx == 0) return 0;
     }
 }
 
@@ -42,13 +40,12 @@ bool CellMatchesFind(const char* cell, const FindRequest& request) {
     }
     const size_t cellLength = std::strlen(cell);
     const size_t findLength = request.text.size();
-    if (findLength > cellLength)
-        return false;
+    if (findLength > cellLength) return false;
     for (size_t start = 0; start + findLength <= cellLength; ++start) {
-        const bool equal = request.matchCase ? std::memcmp(cell + start, find, findLength) == 0
-                                             : EqualBytesNoCase(cell + start, find, findLength);
-        if (equal)
-            return true;
+        const bool equal = request.matchCase
+                               ? std::memcmp(cell + start, find, findLength) == 0
+                               : EqualBytesNoCase(cell + start, find, findLength);
+        if (equal) return true;
     }
     return false;
 }
