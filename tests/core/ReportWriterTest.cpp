@@ -1,55 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <fstream>
-#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/FileTimeCalendar.h"
+#include "fakes/AllocationCounter.h"
 #include "fakes/FakeListControl.h"
 #include "fakes/FakeTimeText.h"
 #include "fakes/FakeTranslation.h"
 #include "fakes/MemoryFileSystem.h"
 #include "listview/ReportWriter.h"
-
-namespace {
-
-// Counts every allocation of the test program, so a test can see how many a report makes.
-std::atomic<long> gAllocations{0};
-
-}  // namespace (global)
-
-// Every plain form is replaced together, so each allocation meets its own release.
-namespace {
-void* CountedAllocation(std::size_t size) {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size == 0 ? 1 : size);
-}
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (void* p = CountedAllocation(size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    if (void* p = CountedAllocation(size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return CountedAllocation(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return CountedAllocation(size);
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace vm {
 namespace {
@@ -334,10 +297,10 @@ TEST_F(ReportWriterTest, NothingIsAllocatedPerItemOrCell) {
         SpyFileSystem spy;
         spy.content.reserve(1 << 20);
         uint32_t error = 0;
-        const long before = gAllocations.load();
+        const long before = test::AllocationCount();
         ASSERT_TRUE(WriteReport(list, settings, language, spy, type, "r", false, &error));
         // The writer and its buffers, the file, and the spy's record of each block.
-        EXPECT_LT(gAllocations.load() - before, 40) << type;
+        EXPECT_LT(test::AllocationCount() - before, 40) << type;
     }
 }
 
