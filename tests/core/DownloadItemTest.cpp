@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "engine/DownloadItem.h"
 #include "engine/FileTimeCalendar.h"
@@ -279,6 +280,49 @@ TEST_F(DownloadItemTest, TranslatedFormatWithOtherConversionsIsNotUsed) {
     item.errorCode = 0;
     item.serverStatus = 503;
     EXPECT_EQ(Cell(item, kColumnStatus), "Failed  (Serverstatus: 503)");
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+// The numeric cells are formatted without printf; they must read exactly as printf's.
+TEST_F(DownloadItemTest, NumericCellsReadAsPrintfWould) {
+    std::vector<double> values = {0,      0.04999, 0.05,  0.05000001, 0.15,   0.25,    0.35,
+                                  0.125,  0.375,   1.005, 2.675,      99.95,  999.95,  1e6 + 0.05,
+                                  1e15,   1e300,   4e9,   123456.789, 0.0049, 0.005,   0.015};
+    uint64_t x = 88172645463325252ULL;
+    for (int i = 0; i < 2000; ++i) {
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+        values.push_back(static_cast<double>(x % 100000000) / (1 + x % 997));
+    }
+    DownloadItem item("u", "n", 0);
+    item.status = DownloadStatus::Finished;
+    char expected[2048];
+    for (double v : values) {
+        item.speedKBps = v;
+        item.speedKbitps = v * 1000;
+        std::snprintf(expected, sizeof expected, "%0.1f KB/Sec", v);
+        EXPECT_EQ(Cell(item, kColumnSpeedBytes), expected) << v;
+        std::snprintf(expected, sizeof expected, "%0.2f Mbps", item.speedKbitps / 1000);
+        EXPECT_EQ(Cell(item, kColumnSpeedBits), expected) << v;
+    }
+    for (uint64_t bytes : {0ULL, 51ULL, 512ULL, 1536ULL, 18446744073709551615ULL, 1023ULL * 1024 + 973}) {
+        item.bytes = bytes;
+        std::snprintf(expected, sizeof expected, "%0.1f KB", static_cast<double>(bytes) / 1024);
+        EXPECT_EQ(Cell(item, kColumnDownloaded), expected) << bytes;
+    }
+    for (int32_t order : {0, 8, 99, -1, -2, 2147483647}) {
+        item.order = order;
+        std::snprintf(expected, sizeof expected, "%lld", static_cast<long long>(order) + 1);
+        EXPECT_EQ(Cell(item, kColumnOrder), expected) << order;
+    }
+    item.duration = 4294967295u;
+    EXPECT_EQ(Cell(item, kColumnDuration), "1193:02:47");
 }
 
 }  // namespace

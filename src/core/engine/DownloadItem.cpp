@@ -1,6 +1,8 @@
 #include "engine/DownloadItem.h"
 
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 
 #include "engine/FileTimeCalendar.h"
 #include "lang/StringTable.h"
@@ -10,6 +12,36 @@ namespace {
 
 std::string Cut(const std::string& text, size_t limit) {
     return text.size() <= limit ? text : text.substr(0, limit);
+}
+
+// The cells below are formatted for every row of every report, so they avoid printf:
+// to_chars gives the same correctly rounded digits as "%.Nf".
+
+// Writes "<value with precision decimals> <unit>" into out; returns out.
+char* FixedWithUnit(char* out, size_t size, double value, int precision, const char* unit) {
+    const std::to_chars_result r =
+        std::to_chars(out, out + size - 1, value, std::chars_format::fixed, precision);
+    if (r.ec != std::errc()) {
+        std::snprintf(out, size, "%.*f %s", precision, value, unit);
+        return out;
+    }
+    char* p = r.ptr;
+    const size_t room = static_cast<size_t>(out + size - 1 - p);
+    const size_t unitLength = std::strlen(unit);
+    if (room > 0) {
+        *p++ = ' ';
+        const size_t n = unitLength < room - 1 ? unitLength : room - 1;
+        std::memcpy(p, unit, n);
+        p += n;
+    }
+    *p = '\0';
+    return out;
+}
+
+// Appends value in decimal with at least two digits ("%.2u").
+char* AppendTwoDigits(char* p, char* end, unsigned value) {
+    if (value < 10 && p < end) *p++ = '0';
+    return std::to_chars(p, end, value).ptr;
 }
 
 template <typename T>
@@ -92,17 +124,14 @@ const char* DownloadItem::CellText(int column, CellBuffer& buffer,
             return StatusText(*this, buffer);
         case kColumnSpeedBytes:
             if (IsPending()) return "";
-            std::snprintf(out, size, "%0.1f %s", speedKBps, GetString(IDS_UNIT_KB_PER_SEC));
-            return out;
+            return FixedWithUnit(out, size, speedKBps, 1, GetString(IDS_UNIT_KB_PER_SEC));
         case kColumnSpeedBits:
             if (IsPending()) return "";
-            std::snprintf(out, size, "%0.2f %s", speedKbitps / 1000, GetString(IDS_UNIT_MBPS));
-            return out;
+            return FixedWithUnit(out, size, speedKbitps / 1000, 2, GetString(IDS_UNIT_MBPS));
         case kColumnDownloaded:
             if (IsPending()) return "";
-            std::snprintf(out, size, "%0.1f %s", static_cast<double>(bytes) / 1024,
-                          GetString(IDS_UNIT_KB));
-            return out;
+            return FixedWithUnit(out, size, static_cast<double>(bytes) / 1024, 1,
+                                 GetString(IDS_UNIT_KB));
         case kColumnStartTime:
             if (!HasStarted() || context.timeText == nullptr) return "";
             return FormatItemTime(startTime, context.showTimeInGmt, *context.timeText, out, size);
@@ -110,12 +139,17 @@ const char* DownloadItem::CellText(int column, CellBuffer& buffer,
             if (IsPending()) return "";
             // Whole seconds, a half second rounding up; 64-bit so the rounding cannot wrap.
             const uint64_t s = (static_cast<uint64_t>(duration) + 500) / 1000;
-            std::snprintf(out, size, "%.2u:%.2u:%.2u", static_cast<unsigned>(s / 3600),
-                          static_cast<unsigned>(s % 3600 / 60), static_cast<unsigned>(s % 60));
+            char* end = out + size - 1;
+            char* p = AppendTwoDigits(out, end, static_cast<unsigned>(s / 3600));
+            *p++ = ':';
+            p = AppendTwoDigits(p, end, static_cast<unsigned>(s % 3600 / 60));
+            *p++ = ':';
+            p = AppendTwoDigits(p, end, static_cast<unsigned>(s % 60));
+            *p = '\0';
             return out;
         }
         case kColumnOrder:
-            std::snprintf(out, size, "%lld", static_cast<long long>(order) + 1);
+            *std::to_chars(out, out + size - 1, static_cast<long long>(order) + 1).ptr = '\0';
             return out;
         default:
             return "";

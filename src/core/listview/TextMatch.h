@@ -1,0 +1,26 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+namespace vm {
+
+// The find text buffer holds 256 bytes; the dialog accepts 254 characters.
+constexpr size_t kMaxFindText = 254;
+
+// One search request of the Find dialog.
+struct FindRequest {
+    std::string text;
+    bool down = true;
+    bool matchCase = false;
+    bool wholeWord = false;
+};
+
+// Case-insensitive order of two texts: ASCII letters fold to lower case, every other byte
+// compares by its unsigned value. Negative, zero or positive.
+int CompareTextNoCase(const char* a, const char* b);
+
+// Whether a cell matches: with wholeWord the whole cell equals the find text, otherwise
+// the find text occurs in it (an empty find text matches every cell).
+bool CellMatchesFind(const char* cell, const FindRequest& request);
+
+}  // namespace vm
