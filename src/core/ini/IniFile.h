@@ -43,7 +43,8 @@ public:
     // The document as file text with CR LF line ends.
     std::string Serialize() const;
 
-    size_t LineCount() const { return lines_.size() + sections_.size(); }
+    // Section headers and non-blank lines held.
+    size_t LineCount() const { return lines_.size() + sections_.size() - 1; }
 
 private:
     struct Span {
