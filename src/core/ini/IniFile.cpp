@@ -1,6 +1,5 @@
 #include "ini/IniFile.h"
 
-#include <cstring>
 #include <limits>
 
 namespace vm {
@@ -9,6 +8,7 @@ namespace {
 constexpr uint64_t kFnvOffset = 14695981039346656037ull;
 constexpr uint64_t kFnvPrime = 1099511628211ull;
 constexpr uint64_t kSectionSeed = 0x9E3779B97F4A7C15ull;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // The blanks the profile reader strips: white space and the old end-of-file mark.
 bool IsBlank(char c) {
@@ -79,7 +79,6 @@ IniFile::Span IniFile::Append(std::string_view text) {
 
 bool IniFile::Parse(std::string_view text) {
     Clear();
-    if (text.size() >= 3 && std::memcmp(text.data(), "\xEF\xBB\xBF", 3) == 0) text.remove_prefix(3);
     if (text.size() >= std::numeric_limits<uint32_t>::max()) return false;
     text_.assign(text.data(), text.size());
     const char* data = text_.data();
@@ -103,7 +102,11 @@ bool IniFile::Parse(std::string_view text) {
 }
 
 void IniFile::ParseLine(std::string_view raw) {
-    const std::string_view line = Trim(raw);
+    std::string_view line = Trim(raw);
+    // Byte order marks before the first line (also after blanks) are no part of it.
+    while (lines_.empty() && sections_.size() == 1 && line.substr(0, 3) == kByteOrderMark) {
+        line = Trim(line.substr(3));
+    }
     if (line.empty()) return;
     const uint32_t base = static_cast<uint32_t>(line.data() - text_.data());
     if (line.front() == '[') {
