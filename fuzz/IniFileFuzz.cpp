@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     vm::IniFile file;
-    if (!file.Parse(text)) return 0;
+    if (!file.Parse(std::string(text))) return 0;
     std::string_view value;
     file.Find("General", "NumOfDownloads", &value);
     const std::string once = file.Serialize();

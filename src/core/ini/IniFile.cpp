@@ -1,5 +1,6 @@
 #include "ini/IniFile.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace vm {
@@ -58,15 +59,42 @@ void IniFile::Clear() {
     lines_.clear();
     sectionIndex_ = HashIndex();
     keyIndex_ = HashIndex();
+    lastSection_ = 0;
 }
 
-uint64_t IniFile::NameHash(uint64_t seed, std::string_view name) {
+uint32_t IniFile::NameHash(uint64_t seed, std::string_view name) {
     uint64_t hash = kFnvOffset ^ seed;
     for (char c : name) {
         hash ^= static_cast<unsigned char>(Lower(c));
         hash *= kFnvPrime;
     }
-    return hash ^ (hash >> 29);
+    // FNV only mixes upwards, and the slot comes from the low bits: finish with a full mix.
+    hash ^= hash >> 33;
+    hash *= 0xFF51AFD7ED558CCDull;
+    hash ^= hash >> 33;
+    hash *= 0xC4CEB9FE1A85EC53ull;
+    return static_cast<uint32_t>(hash ^ (hash >> 33));
+}
+
+void IniFile::Grow(HashIndex& index, size_t minimumSlots) {
+    size_t size = index.slots.empty() ? 64 : index.slots.size();
+    while (size < minimumSlots) size *= 2;
+    if (size == index.slots.size()) return;
+    std::vector<Slot> old;
+    old.swap(index.slots);
+    index.slots.assign(size, Slot());
+    index.used = 0;
+    for (const Slot& slot : old) {
+        if (slot.entry != 0) Insert(index, slot.hash, slot.entry);
+    }
+}
+
+void IniFile::Insert(HashIndex& index, uint32_t hash, uint32_t entry) {
+    const size_t mask = index.slots.size() - 1;
+    size_t slot = hash & mask;
+    while (index.slots[slot].entry != 0) slot = (slot + 1) & mask;
+    index.slots[slot] = Slot{entry, hash};
+    ++index.used;
 }
 
 IniFile::Span IniFile::Append(std::string_view text) {
@@ -77,10 +105,12 @@ IniFile::Span IniFile::Append(std::string_view text) {
     return span;
 }
 
-bool IniFile::Parse(std::string_view text) {
+bool IniFile::Parse(std::string text) {
     Clear();
     if (text.size() >= std::numeric_limits<uint32_t>::max()) return false;
-    text_.assign(text.data(), text.size());
+    text_ = std::move(text);
+    const size_t lineEstimate = 1 + static_cast<size_t>(std::count(text_.begin(), text_.end(), '\n'));
+    lines_.reserve(lineEstimate < kMaxIniLines ? lineEstimate : kMaxIniLines);
     const char* data = text_.data();
     const size_t size = text_.size();
     size_t pos = 0;
@@ -112,7 +142,7 @@ void IniFile::ParseLine(std::string_view raw) {
     if (line.front() == '[') {
         const size_t close = line.rfind(']');
         if (close != std::string_view::npos && close > 0) {
-            AddSection(Span{base + 1, static_cast<uint32_t>(close - 1)});
+            AddSection(Span{base + 1, static_cast<uint32_t>(close - 1)}, false);
             return;
         }
     }
@@ -135,19 +165,18 @@ void IniFile::ParseLine(std::string_view raw) {
     IndexKey(section, static_cast<uint32_t>(lines_.size() - 1));
 }
 
-uint32_t IniFile::AddSection(Span name) {
+uint32_t IniFile::AddSection(Span name, bool knownNew) {
     const uint32_t index = static_cast<uint32_t>(sections_.size());
     Section section;
     section.name = name;
     sections_.push_back(section);
     const std::string_view text = Text(name);
-    if (FindSection(text) != kNone) return index;  // a repeated name is never looked up
-    if ((sectionIndex_.used + 1) * 2 > sectionIndex_.slots.size()) GrowSectionIndex();
-    const size_t mask = sectionIndex_.slots.size() - 1;
-    size_t slot = NameHash(kSectionSeed, text) & mask;
-    while (sectionIndex_.slots[slot] != 0) slot = (slot + 1) & mask;
-    sectionIndex_.slots[slot] = index + 1;
-    ++sectionIndex_.used;
+    if (!knownNew && FindSection(text) != kNone) return index;  // a repeated name: never found
+    sections_[index].firstOfName = true;
+    if ((sectionIndex_.used + 1) * 2 > sectionIndex_.slots.size()) {
+        Grow(sectionIndex_, (sectionIndex_.used + 1) * 2);
+    }
+    Insert(sectionIndex_, NameHash(kSectionSeed, text), index + 1);
     return index;
 }
 
@@ -164,73 +193,69 @@ void IniFile::AddLine(uint32_t section, const Line& line) {
 }
 
 void IniFile::IndexKey(uint32_t section, uint32_t line) {
+    Section& s = sections_[section];
+    ++s.keyCount;
+    if (s.keysIndexed) {
+        InsertKey(section, line);
+    } else if (s.keyCount > kLinearKeyLimit) {
+        s.keysIndexed = true;
+        for (uint32_t i = s.first; i != kNone; i = lines_[i].next) {
+            if (lines_[i].kind != LineKind::kOther) InsertKey(section, i);
+        }
+    }
+}
+
+void IniFile::InsertKey(uint32_t section, uint32_t line) {
     const std::string_view name = Text(lines_[line].name);
-    if (keyIndex_.used + 1 > keyIndex_.slots.size() / 2) GrowKeyIndex();
-    const size_t mask = keyIndex_.slots.size() - 1;
-    size_t slot = NameHash(section, name) & mask;
-    while (keyIndex_.slots[slot] != 0) {
-        const Line& other = lines_[keyIndex_.slots[slot] - 1];
-        if (other.section == section && IniEqualNoCase(Text(other.name), name)) return;
-        slot = (slot + 1) & mask;
-    }
-    keyIndex_.slots[slot] = line + 1;
-    ++keyIndex_.used;
-}
-
-void IniFile::GrowSectionIndex() {
-    const size_t size = sectionIndex_.slots.empty() ? 64 : sectionIndex_.slots.size() * 2;
-    std::vector<uint32_t> old;
-    old.swap(sectionIndex_.slots);
-    sectionIndex_.slots.assign(size, 0);
-    for (uint32_t entry : old) {
-        if (entry == 0) continue;
-        size_t slot = NameHash(kSectionSeed, Text(sections_[entry - 1].name)) & (size - 1);
-        while (sectionIndex_.slots[slot] != 0) slot = (slot + 1) & (size - 1);
-        sectionIndex_.slots[slot] = entry;
-    }
-}
-
-void IniFile::GrowKeyIndex() {
-    const size_t size = keyIndex_.slots.empty() ? 64 : keyIndex_.slots.size() * 2;
-    std::vector<uint32_t> old;
-    old.swap(keyIndex_.slots);
-    keyIndex_.slots.assign(size, 0);
-    for (uint32_t entry : old) {
-        if (entry == 0) continue;
-        const Line& line = lines_[entry - 1];
-        size_t slot = NameHash(line.section, Text(line.name)) & (size - 1);
-        while (keyIndex_.slots[slot] != 0) slot = (slot + 1) & (size - 1);
-        keyIndex_.slots[slot] = entry;
-    }
+    const uint32_t hash = NameHash(section, name);
+    if (FindIndexedKey(section, name, hash) != kNone) return;  // the first one stays
+    if ((keyIndex_.used + 1) * 2 > keyIndex_.slots.size()) Grow(keyIndex_, (keyIndex_.used + 1) * 2);
+    Insert(keyIndex_, hash, line + 1);
 }
 
 uint32_t IniFile::FindSection(std::string_view name) const {
+    for (uint32_t candidate : {lastSection_, lastSection_ + 1}) {
+        if (candidate < sections_.size() && sections_[candidate].firstOfName &&
+            IniEqualNoCase(Text(sections_[candidate].name), name)) {
+            lastSection_ = candidate;
+            return candidate;
+        }
+    }
     if (sectionIndex_.slots.empty()) return kNone;
+    const uint32_t hash = NameHash(kSectionSeed, name);
     const size_t mask = sectionIndex_.slots.size() - 1;
-    for (size_t slot = NameHash(kSectionSeed, name) & mask; sectionIndex_.slots[slot] != 0;
-         slot = (slot + 1) & mask) {
-        const uint32_t index = sectionIndex_.slots[slot] - 1;
-        if (IniEqualNoCase(Text(sections_[index].name), name)) return index;
+    for (size_t slot = hash & mask; sectionIndex_.slots[slot].entry != 0; slot = (slot + 1) & mask) {
+        const Slot& s = sectionIndex_.slots[slot];
+        if (s.hash == hash && IniEqualNoCase(Text(sections_[s.entry - 1].name), name)) {
+            lastSection_ = s.entry - 1;
+            return s.entry - 1;
+        }
+    }
+    return kNone;
+}
+
+uint32_t IniFile::FindIndexedKey(uint32_t section, std::string_view key, uint32_t hash) const {
+    if (keyIndex_.slots.empty()) return kNone;
+    const size_t mask = keyIndex_.slots.size() - 1;
+    for (size_t slot = hash & mask; keyIndex_.slots[slot].entry != 0; slot = (slot + 1) & mask) {
+        const Slot& s = keyIndex_.slots[slot];
+        if (s.hash != hash) continue;
+        const Line& line = lines_[s.entry - 1];
+        if (line.section == section && IniEqualNoCase(Text(line.name), key)) return s.entry - 1;
     }
     return kNone;
 }
 
 uint32_t IniFile::FindKey(uint32_t section, std::string_view key) const {
-    if (keyIndex_.slots.empty()) return kNone;
-    const size_t mask = keyIndex_.slots.size() - 1;
-    for (size_t slot = NameHash(section, key) & mask; keyIndex_.slots[slot] != 0;
-         slot = (slot + 1) & mask) {
-        const uint32_t index = keyIndex_.slots[slot] - 1;
-        const Line& line = lines_[index];
-        if (line.section != section || !IniEqualNoCase(Text(line.name), key)) continue;
-        if (line.kind == LineKind::kKey) return index;
-        // The indexed key was removed: a later one of the same name now comes first.
-        for (uint32_t i = line.next; i != kNone; i = lines_[i].next) {
-            if (lines_[i].kind == LineKind::kKey && IniEqualNoCase(Text(lines_[i].name), key)) {
-                return i;
-            }
-        }
-        return kNone;
+    const Section& s = sections_[section];
+    uint32_t from = s.first;
+    if (s.keysIndexed) {
+        const uint32_t index = FindIndexedKey(section, key, NameHash(section, key));
+        if (index == kNone || lines_[index].kind == LineKind::kKey) return index;
+        from = lines_[index].next;  // removed: a later key of the name now comes first
+    }
+    for (uint32_t i = from; i != kNone; i = lines_[i].next) {
+        if (lines_[i].kind == LineKind::kKey && IniEqualNoCase(Text(lines_[i].name), key)) return i;
     }
     return kNone;
 }
@@ -256,7 +281,7 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
     const std::string keyName(key);
     const std::string stored = EncodeValue(value);
     uint32_t s = FindSection(sectionName);
-    if (s == kNone) s = AddSection(Append(sectionName));
+    if (s == kNone) s = AddSection(Append(sectionName), true);
     const uint32_t k = FindKey(s, keyName);
     if (k != kNone) {
         lines_[k].value = Append(stored);
@@ -280,27 +305,57 @@ bool IniFile::Remove(std::string_view section, std::string_view key) {
     return true;
 }
 
-std::string IniFile::Serialize() const {
-    std::string out;
-    out.reserve(text_.size() + (lines_.size() + sections_.size()) * 4);
+void IniFile::Reserve(size_t textBytes, size_t lines) {
+    text_.reserve(text_.size() + textBytes);
+    lines_.reserve(lines_.size() + lines);
+}
+
+template <typename Sink>
+void IniFile::Emit(Sink&& sink) const {
     for (size_t s = 0; s < sections_.size(); ++s) {
         if (s > 0) {
-            out += '[';
-            out += Text(sections_[s].name);
-            out += "]\r\n";
+            sink("[");
+            sink(Text(sections_[s].name));
+            sink("]\r\n");
         }
         for (uint32_t i = sections_[s].first; i != kNone; i = lines_[i].next) {
             const Line& line = lines_[i];
             if (line.kind == LineKind::kRemoved) continue;
-            out += Text(line.name);
+            sink(Text(line.name));
             if (line.kind == LineKind::kKey) {
-                out += '=';
-                out += Text(line.value);
+                sink("=");
+                sink(Text(line.value));
             }
-            out += "\r\n";
+            sink("\r\n");
         }
     }
+}
+
+std::string IniFile::Serialize() const {
+    std::string out;
+    out.reserve(text_.size() + (lines_.size() + sections_.size()) * 4);
+    Emit([&out](std::string_view piece) { out.append(piece.data(), piece.size()); });
     return out;
+}
+
+bool IniFile::WriteTo(OutputFile& out) const {
+    constexpr size_t kBlock = 64 * 1024;
+    std::string block;
+    block.reserve(kBlock);
+    bool ok = true;
+    Emit([&](std::string_view piece) {
+        if (block.size() + piece.size() > kBlock && !block.empty()) {
+            ok = out.Write(block) && ok;
+            block.clear();
+        }
+        if (piece.size() > kBlock) {
+            ok = out.Write(piece.data(), piece.size()) && ok;
+        } else {
+            block.append(piece.data(), piece.size());
+        }
+    });
+    if (!block.empty()) ok = out.Write(block) && ok;
+    return ok;
 }
 
 }  // namespace vm

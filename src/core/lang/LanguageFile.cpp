@@ -5,6 +5,7 @@
 #include "app/CompanionFileName.h"
 #include "ini/NumberText.h"
 #include "lang/BuiltinStrings.h"
+#include <utility>
 
 namespace vm {
 namespace {
@@ -47,7 +48,7 @@ bool LanguageFile::Load(FileSystem& fileSystem, const std::string& path) {
     std::string text;
     uint32_t error = 0;
     if (!fileSystem.ReadWhole(path, kMaxLanguageFileBytes, &text, &error)) return false;
-    if (!file_.Parse(text)) return false;
+    if (!file_.Parse(std::move(text))) return false;
     path_ = path;
     active_ = true;
     std::string value;
@@ -119,7 +120,7 @@ LanguageSaveResult SaveLanguageFile(FileSystem& fileSystem, const std::string& p
     std::string text;
     uint32_t error = 0;
     if (fileSystem.ReadWhole(path, kMaxLanguageFileBytes, &text, &error)) {
-        if (!file.Parse(text)) return LanguageSaveResult::kNotReplaced;
+        if (!file.Parse(std::move(text))) return LanguageSaveResult::kNotReplaced;
     } else if (error != kErrorFileNotFound) {
         return LanguageSaveResult::kNotReplaced;
     }
@@ -144,7 +145,7 @@ LanguageSaveResult SaveLanguageFile(FileSystem& fileSystem, const std::string& p
 
     std::unique_ptr<OutputFile> out = fileSystem.CreateForWriting(path, &error);
     if (out == nullptr) return LanguageSaveResult::kWriteFailed;
-    const bool written = out->Write(file.Serialize());
+    const bool written = file.WriteTo(*out);
     return out->Close() && written ? LanguageSaveResult::kDone : LanguageSaveResult::kWriteFailed;
 }
 
