@@ -137,3 +137,39 @@ TEST(IniFile, TooManyLinesAreRefused) {
 
 }  // namespace
 }  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST(IniFile, LargeSectionsKeepFirstMatchAndRemovalRules) {
+    std::string text = "[strings]\r\n";
+    for (int i = 0; i < 40; ++i) text += std::to_string(i) + "=v" + std::to_string(i) + "\r\n";
+    text += "7=late\r\n[Other]\r\n7=other\r\n[STRINGS]\r\n8=second section\r\n";
+    IniFile file;
+    ASSERT_TRUE(file.Parse(text));
+    EXPECT_EQ(Get(file, "Strings", "7"), "v7");
+    EXPECT_EQ(Get(file, "other", "7"), "other");
+    EXPECT_EQ(Get(file, "strings", "8"), "v8");
+    EXPECT_TRUE(file.Remove("strings", "7"));
+    EXPECT_EQ(Get(file, "strings", "7"), "late");
+    file.Set("strings", "100", "new");  // appended to the first section of the name
+    file.Set("strings", "39", "changed");
+    EXPECT_EQ(Get(file, "STRINGS", "100"), "new");
+    IniFile reread;
+    ASSERT_TRUE(reread.Parse(file.Serialize()));
+    EXPECT_EQ(Get(reread, "strings", "39"), "changed");
+    EXPECT_EQ(Get(reread, "strings", "100"), "new");
+    EXPECT_EQ(Get(reread, "strings", "7"), "late");
+    EXPECT_NE(file.Serialize().find("7=late\r\n100=new\r\n[Other]"), std::string::npos);
+}
+
+TEST(IniFile, LookupsInAnyOrderFindTheFirstSectionOfAName) {
+    IniFile file;
+    ASSERT_TRUE(file.Parse("[a]\r\nk=1\r\n[b]\r\nk=2\r\n[A]\r\nk=3\r\n[c]\r\nk=4\r\n"));
+    const char* order[] = {"a", "b", "a", "c", "b", "a", "A", "c"};
+    const char* expected[] = {"1", "2", "1", "4", "2", "1", "1", "4"};
+    for (size_t i = 0; i < std::size(order); ++i) EXPECT_EQ(Get(file, order[i], "k"), expected[i]);
+}
+
+}  // namespace
+}  // namespace vm
