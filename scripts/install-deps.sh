@@ -6,6 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang googletest
+  libclang-rt-14-dev
   g++-mingw-w64-i686
   wine wine32:i386
   nginx-light vsftpd openssl ca-certificates curl python3

@@ -15,6 +15,9 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build/native --output-on-failure -j "$(nproc)"
 
+# A few seconds of fuzzing per parser; scripts/fuzz.sh alone runs longer.
+scripts/fuzz.sh 3
+
 # A persistent wineserver, so CTest does not wait for one to linger after each test.
 export VM_BUILD_DIR="$root/build/windows"
 source cmake/wine-env.sh
