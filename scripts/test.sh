@@ -28,7 +28,7 @@ servers="$root/build/windows/servers"
 trap 'tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 # Local servers for the transfer tests; their ports reach the tests through the environment.
-tests/servers/start.sh "$servers"
+tests/servers/start.sh "$servers" --big
 source "$servers/env"
 tests/servers/trust-ca.sh
 ctest --test-dir build/windows --output-on-failure -j "$(nproc)"
