@@ -51,13 +51,33 @@ TEST(StartupOptions, ProgramSwitchesAndConfigFile) {
     EXPECT_EQ(Read("x /config").configFile, "");  // last: the default file
 
     test::MemoryFileSystem fs;
-    ConfigSession session = MakeConfigSession(fs, "C:\\Tools\\velocimark.exe", Read("x"));
+    const std::string cwd = "C:\\Work";
+    ConfigSession session = MakeConfigSession(fs, "C:\\Tools\\velocimark.exe", cwd, Read("x"));
     EXPECT_EQ(session.path, "C:\\Tools\\velocimark.cfg");
-    session = MakeConfigSession(fs, "C:\\My.Tools\\velocimark", Read("/config d:\\o.cfg"));
+    session = MakeConfigSession(fs, "C:\\My.Tools\\velocimark", cwd, Read("/config d:\\o.cfg"));
     EXPECT_EQ(session.path, "d:\\o.cfg");
     EXPECT_FALSE(session.hiddenExport);
-    EXPECT_TRUE(MakeConfigSession(fs, "v.exe", Read("/hidden /stext r")).hiddenExport);
-    EXPECT_FALSE(MakeConfigSession(fs, "v.exe", Read("/hidden /stext")).hiddenExport);
+    EXPECT_EQ(MakeConfigSession(fs, "v.exe", cwd, Read("/config sub\\my.cfg")).path,
+              "C:\\Work\\sub\\my.cfg");
+    EXPECT_TRUE(MakeConfigSession(fs, "v.exe", cwd, Read("/hidden /stext r")).hiddenExport);
+    EXPECT_FALSE(MakeConfigSession(fs, "v.exe", cwd, Read("/hidden /stext")).hiddenExport);
+}
+
+TEST(StartupOptions, ResolvePath) {
+    struct Case {
+        const char* path;
+        const char* directory;
+        const char* expected;
+    } cases[] = {
+        {"my.cfg", "C:\\Work", "C:\\Work\\my.cfg"},
+        {"my.cfg", "C:\\", "C:\\my.cfg"},
+        {"..\\my.cfg", "C:\\Work", "C:\\Work\\..\\my.cfg"},
+        {"D:\\x.cfg", "C:\\Work", "D:\\x.cfg"},
+        {"\\\\server\\share\\x.cfg", "C:\\Work", "\\\\server\\share\\x.cfg"},
+        {"/tmp/x.cfg", "C:\\Work", "/tmp/x.cfg"},
+        {"x.cfg", "", "x.cfg"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ResolvePath(c.path, c.directory), c.expected) << c.path;
 }
 
 TEST(StartupOptions, CommandLineOverridesOptions) {
