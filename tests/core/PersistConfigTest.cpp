@@ -261,3 +261,46 @@ TEST(PersistConfig, WriteFailuresAreReturnedNotRaised) {
 
 }  // namespace
 }  // namespace vm
+
+#include <filesystem>
+
+#include "platform/FileSystem.h"
+
+namespace vm {
+namespace {
+
+TEST(PersistConfig, RealFileRoundTrip) {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / "velocimark-persist-test.cfg";
+    StdFileSystem fs;
+    ConfigSession session;
+    session.fileSystem = &fs;
+    session.path = path.string();
+    AppSettings settings;
+    settings.AutoStopTime = 42;
+    std::vector<DownloadItem> items;
+    items.emplace_back("C:\\data\\file.bin", "local", 0);
+    ConfigParts parts;
+    parts.settings = &settings;
+    parts.items = &items;
+    ASSERT_EQ(PersistConfig(session, parts, true), ConfigResult::kDone);
+
+    AppSettings loadedSettings;
+    std::vector<DownloadItem> loaded;
+    ConfigParts load;
+    load.settings = &loadedSettings;
+    load.items = &loaded;
+    EXPECT_EQ(PersistConfig(session, load, false), ConfigResult::kDone);
+    EXPECT_EQ(loadedSettings.AutoStopTime, 42);
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].url, "C:\\data\\file.bin");
+    std::string text;
+    uint32_t error = 0;
+    ASSERT_TRUE(fs.ReadWhole(session.path, kMaxConfigFileBytes, &text, &error));
+    EXPECT_EQ(text.compare(0, 28, "[General]\r\nShowGridLines=0\r\n"), 0);
+    fs.Remove(session.path);
+    EXPECT_EQ(PersistConfig(session, load, false), ConfigResult::kMissing);
+}
+
+}  // namespace
+}  // namespace vm
