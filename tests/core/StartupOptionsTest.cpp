@@ -130,3 +130,39 @@ TEST(StartupOptions, CommandLineStoreIgnoresBinaryAndCutsStrings) {
 
 }  // namespace
 }  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST(StartupOptions, LoadConfigurationAppliesOverridesAfterTheFile) {
+    test::MemoryFileSystem fs;
+    fs.files["v.cfg"] = "[General]\r\nAutoStopTime=30\r\nFtpMode=1\r\nNumOfDownloads=1\r\n";
+    ArgumentList list;
+    list.Parse("/autostoptime 5 /stext r.txt");
+    ConfigSession session = MakeConfigSession(fs, "v.exe", "C:\\", ReadStartupOptions(list));
+    AppSettings settings;
+    std::vector<DownloadItem> items;
+    ConfigParts parts;
+    parts.settings = &settings;
+    parts.items = &items;
+    EXPECT_EQ(LoadConfiguration(session, parts, list), ConfigResult::kDone);
+    EXPECT_EQ(settings.AutoStopTime, 5);  // the command line wins over the file
+    EXPECT_EQ(settings.FtpMode, 1);
+    EXPECT_EQ(settings.ConfirmDelete, 1);
+    EXPECT_EQ(items.size(), 1u);
+
+    list.Parse("/nosaveload /AutoStopTime 7");
+    session = MakeConfigSession(fs, "v.exe", "C:\\", ReadStartupOptions(list));
+    AppSettings fresh;
+    std::vector<DownloadItem> none;
+    parts.settings = &fresh;
+    parts.items = &none;
+    EXPECT_EQ(LoadConfiguration(session, parts, list), ConfigResult::kSkipped);
+    EXPECT_EQ(fresh.AutoStopTime, 7);
+    EXPECT_EQ(fresh.FtpMode, 2);
+    EXPECT_EQ(fresh.ConfirmDelete, 1);
+    EXPECT_TRUE(none.empty());
+}
+
+}  // namespace
+}  // namespace vm
