@@ -9,7 +9,7 @@ packages=(
   libclang-rt-14-dev
   g++-mingw-w64-i686
   wine wine32:i386
-  nginx-light vsftpd openssl ca-certificates curl
+  nginx-light vsftpd openssl ca-certificates curl python3
   xvfb xauth imagemagick
 )
 

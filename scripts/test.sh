@@ -22,7 +22,13 @@ scripts/fuzz.sh 3
 export VM_BUILD_DIR="$root/build/windows"
 source cmake/wine-env.sh
 vm_wine_prefix_ready
-wineserver -p </dev/null >/dev/null 2>&1
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+# A server left running for this prefix (a manual run) is reused.
+wineserver -p </dev/null >/dev/null 2>&1 || true
+servers="$root/build/windows/servers"
+trap 'tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+# Local servers for the transfer tests; their ports reach the tests through the environment.
+tests/servers/start.sh "$servers"
+source "$servers/env"
+tests/servers/trust-ca.sh
 ctest --test-dir build/windows --output-on-failure -j "$(nproc)"
