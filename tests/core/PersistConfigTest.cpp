@@ -226,6 +226,17 @@ TEST(PersistConfig, AbsurdItemCountsAreBounded) {
     ASSERT_EQ(huge.items.size(), static_cast<size_t>(kMaxDownloadItems));
     EXPECT_EQ(huge.items[1].url, "b");
     EXPECT_EQ(huge.items.back().order, kMaxDownloadItems - 1);
+    EXPECT_FALSE(huge.session.saveBlocked);  // nothing real lies past the bound
+
+    // Real items past the bound: the shortened list never replaces the file.
+    Fixture beyond;
+    const std::string file = "[General]\r\nNumOfDownloads=600000\r\n[Download" +
+                             std::to_string(kMaxDownloadItems) + "]\r\nURL=z\r\n";
+    EXPECT_EQ(beyond.Load(file), ConfigResult::kTruncated);
+    EXPECT_EQ(beyond.items.size(), static_cast<size_t>(kMaxDownloadItems));
+    EXPECT_TRUE(beyond.session.saveBlocked);
+    EXPECT_EQ(beyond.Save(), ConfigResult::kSkipped);
+    EXPECT_EQ(beyond.File(), file);
 }
 
 TEST(PersistConfig, JunkAndOverlongValuesLoadSafely) {
