@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <sys/resource.h>
 #include <string>
 #include <vector>
 
@@ -78,8 +79,39 @@ Figures Measure(const std::string& path, int itemCount) {
 
 }  // namespace
 
+long MaxResidentKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// A damaged count: NumOfDownloads = 2,000,000,000 and no Download sections.
+void MeasureDamagedCount(const std::string& path) {
+    vm::StdFileSystem fs;
+    uint32_t error = 0;
+    auto out = fs.CreateForWriting(path, &error);
+    if (!out || !out->Write("[General]\r\nNumOfDownloads=2000000000\r\n") || !out->Close()) {
+        std::abort();
+    }
+    vm::ConfigSession session;
+    session.fileSystem = &fs;
+    session.path = path;
+    vm::AppSettings settings;
+    std::vector<vm::DownloadItem> items;
+    vm::ConfigParts parts;
+    parts.settings = &settings;
+    parts.items = &items;
+    const long before = MaxResidentKb();
+    const Clock::time_point start = Clock::now();
+    vm::PersistConfig(session, parts, false);
+    std::printf("NumOfDownloads=2000000000: %zu items in %.0f ms, peak memory +%ld MB\n",
+                items.size(), Seconds(start) * 1000, (MaxResidentKb() - before) / 1024);
+    fs.Remove(path);
+}
+
 int main(int argc, char** argv) {
     const std::string folder = argc > 1 ? argv[1] : ".";
+    MeasureDamagedCount(folder + "/bench-damaged.cfg");
     const int counts[] = {1000, 10000, 100000};
     Figures figures[3];
     std::printf("%8s %10s %10s %10s %14s %10s\n", "items", "bytes", "save ms", "load ms",

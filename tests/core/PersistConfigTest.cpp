@@ -226,6 +226,17 @@ TEST(PersistConfig, AbsurdItemCountsAreBounded) {
     ASSERT_EQ(huge.items.size(), static_cast<size_t>(kMaxDownloadItems));
     EXPECT_EQ(huge.items[1].url, "b");
     EXPECT_EQ(huge.items.back().order, kMaxDownloadItems - 1);
+    EXPECT_FALSE(huge.session.saveBlocked);  // nothing real lies past the bound
+
+    // Real items past the bound: the shortened list never replaces the file.
+    Fixture beyond;
+    const std::string file = "[General]\r\nNumOfDownloads=600000\r\n[Download" +
+                             std::to_string(kMaxDownloadItems) + "]\r\nURL=z\r\n";
+    EXPECT_EQ(beyond.Load(file), ConfigResult::kTruncated);
+    EXPECT_EQ(beyond.items.size(), static_cast<size_t>(kMaxDownloadItems));
+    EXPECT_TRUE(beyond.session.saveBlocked);
+    EXPECT_EQ(beyond.Save(), ConfigResult::kSkipped);
+    EXPECT_EQ(beyond.File(), file);
 }
 
 TEST(PersistConfig, JunkAndOverlongValuesLoadSafely) {
@@ -257,6 +268,49 @@ TEST(PersistConfig, WriteFailuresAreReturnedNotRaised) {
     f.fs.createError = 0;
     f.fs.diskBytesLeft = 10;
     EXPECT_EQ(f.Save(), ConfigResult::kWriteFailed);
+}
+
+}  // namespace
+}  // namespace vm
+
+#include <filesystem>
+
+#include "platform/FileSystem.h"
+
+namespace vm {
+namespace {
+
+TEST(PersistConfig, RealFileRoundTrip) {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / "velocimark-persist-test.cfg";
+    StdFileSystem fs;
+    ConfigSession session;
+    session.fileSystem = &fs;
+    session.path = path.string();
+    AppSettings settings;
+    settings.AutoStopTime = 42;
+    std::vector<DownloadItem> items;
+    items.emplace_back("C:\\data\\file.bin", "local", 0);
+    ConfigParts parts;
+    parts.settings = &settings;
+    parts.items = &items;
+    ASSERT_EQ(PersistConfig(session, parts, true), ConfigResult::kDone);
+
+    AppSettings loadedSettings;
+    std::vector<DownloadItem> loaded;
+    ConfigParts load;
+    load.settings = &loadedSettings;
+    load.items = &loaded;
+    EXPECT_EQ(PersistConfig(session, load, false), ConfigResult::kDone);
+    EXPECT_EQ(loadedSettings.AutoStopTime, 42);
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].url, "C:\\data\\file.bin");
+    std::string text;
+    uint32_t error = 0;
+    ASSERT_TRUE(fs.ReadWhole(session.path, kMaxConfigFileBytes, &text, &error));
+    EXPECT_EQ(text.compare(0, 28, "[General]\r\nShowGridLines=0\r\n"), 0);
+    fs.Remove(session.path);
+    EXPECT_EQ(PersistConfig(session, load, false), ConfigResult::kMissing);
 }
 
 }  // namespace

@@ -51,13 +51,33 @@ TEST(StartupOptions, ProgramSwitchesAndConfigFile) {
     EXPECT_EQ(Read("x /config").configFile, "");  // last: the default file
 
     test::MemoryFileSystem fs;
-    ConfigSession session = MakeConfigSession(fs, "C:\\Tools\\velocimark.exe", Read("x"));
+    const std::string cwd = "C:\\Work";
+    ConfigSession session = MakeConfigSession(fs, "C:\\Tools\\velocimark.exe", cwd, Read("x"));
     EXPECT_EQ(session.path, "C:\\Tools\\velocimark.cfg");
-    session = MakeConfigSession(fs, "C:\\My.Tools\\velocimark", Read("/config d:\\o.cfg"));
+    session = MakeConfigSession(fs, "C:\\My.Tools\\velocimark", cwd, Read("/config d:\\o.cfg"));
     EXPECT_EQ(session.path, "d:\\o.cfg");
     EXPECT_FALSE(session.hiddenExport);
-    EXPECT_TRUE(MakeConfigSession(fs, "v.exe", Read("/hidden /stext r")).hiddenExport);
-    EXPECT_FALSE(MakeConfigSession(fs, "v.exe", Read("/hidden /stext")).hiddenExport);
+    EXPECT_EQ(MakeConfigSession(fs, "v.exe", cwd, Read("/config sub\\my.cfg")).path,
+              "C:\\Work\\sub\\my.cfg");
+    EXPECT_TRUE(MakeConfigSession(fs, "v.exe", cwd, Read("/hidden /stext r")).hiddenExport);
+    EXPECT_FALSE(MakeConfigSession(fs, "v.exe", cwd, Read("/hidden /stext")).hiddenExport);
+}
+
+TEST(StartupOptions, ResolvePath) {
+    struct Case {
+        const char* path;
+        const char* directory;
+        const char* expected;
+    } cases[] = {
+        {"my.cfg", "C:\\Work", "C:\\Work\\my.cfg"},
+        {"my.cfg", "C:\\", "C:\\my.cfg"},
+        {"..\\my.cfg", "C:\\Work", "C:\\Work\\..\\my.cfg"},
+        {"D:\\x.cfg", "C:\\Work", "D:\\x.cfg"},
+        {"\\\\server\\share\\x.cfg", "C:\\Work", "\\\\server\\share\\x.cfg"},
+        {"/tmp/x.cfg", "C:\\Work", "/tmp/x.cfg"},
+        {"x.cfg", "", "x.cfg"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ResolvePath(c.path, c.directory), c.expected) << c.path;
 }
 
 TEST(StartupOptions, CommandLineOverridesOptions) {
@@ -106,6 +126,42 @@ TEST(StartupOptions, CommandLineStoreIgnoresBinaryAndCutsStrings) {
     store.ExchangeInt("Missing", untouched, 0);
     EXPECT_EQ(untouched, 42);
     EXPECT_EQ(store.FoundCount(), 2);  // binary values are never looked up
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST(StartupOptions, LoadConfigurationAppliesOverridesAfterTheFile) {
+    test::MemoryFileSystem fs;
+    fs.files["v.cfg"] = "[General]\r\nAutoStopTime=30\r\nFtpMode=1\r\nNumOfDownloads=1\r\n";
+    ArgumentList list;
+    list.Parse("/autostoptime 5 /stext r.txt");
+    ConfigSession session = MakeConfigSession(fs, "v.exe", "C:\\", ReadStartupOptions(list));
+    AppSettings settings;
+    std::vector<DownloadItem> items;
+    ConfigParts parts;
+    parts.settings = &settings;
+    parts.items = &items;
+    EXPECT_EQ(LoadConfiguration(session, parts, list), ConfigResult::kDone);
+    EXPECT_EQ(settings.AutoStopTime, 5);  // the command line wins over the file
+    EXPECT_EQ(settings.FtpMode, 1);
+    EXPECT_EQ(settings.ConfirmDelete, 1);
+    EXPECT_EQ(items.size(), 1u);
+
+    list.Parse("/nosaveload /AutoStopTime 7");
+    session = MakeConfigSession(fs, "v.exe", "C:\\", ReadStartupOptions(list));
+    AppSettings fresh;
+    std::vector<DownloadItem> none;
+    parts.settings = &fresh;
+    parts.items = &none;
+    EXPECT_EQ(LoadConfiguration(session, parts, list), ConfigResult::kSkipped);
+    EXPECT_EQ(fresh.AutoStopTime, 7);
+    EXPECT_EQ(fresh.FtpMode, 2);
+    EXPECT_EQ(fresh.ConfirmDelete, 1);
+    EXPECT_TRUE(none.empty());
 }
 
 }  // namespace

@@ -50,10 +50,11 @@ void SaveItems(std::vector<DownloadItem>& items, ProfileStore& store) {
     store.ExchangeInt(config_key::kNumOfDownloads, written, 0);
 }
 
-void LoadItems(std::vector<DownloadItem>& items, ProfileStore& store) {
-    int32_t count = 0;
-    store.ExchangeInt(config_key::kNumOfDownloads, count, 0);
-    if (count < 0) count = 0;
+// Returns the count the file claims; at most kMaxDownloadItems are loaded.
+int32_t LoadItems(std::vector<DownloadItem>& items, ProfileStore& store) {
+    int32_t claimed = 0;
+    store.ExchangeInt(config_key::kNumOfDownloads, claimed, 0);
+    int32_t count = claimed < 0 ? 0 : claimed;
     if (count > kMaxDownloadItems) count = kMaxDownloadItems;
     items.reserve(items.size() + static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
@@ -62,6 +63,7 @@ void LoadItems(std::vector<DownloadItem>& items, ProfileStore& store) {
         item.order = i;
         items.push_back(std::move(item));
     }
+    return claimed;
 }
 
 // Reads the file into the document; the answer says what the load found.
@@ -102,8 +104,12 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
     if (parts.items != nullptr) {
         if (save) {
             SaveItems(*parts.items, store);
-        } else {
-            LoadItems(*parts.items, store);
+        } else if (LoadItems(*parts.items, store) > kMaxDownloadItems &&
+                   file.HasSection(DownloadSectionName(kMaxDownloadItems))) {
+            // Items past the bound exist: a save would drop them. A count without them
+            // is only a damaged number.
+            session.saveBlocked = true;
+            result = ConfigResult::kTruncated;
         }
     }
     if (!save) return result;

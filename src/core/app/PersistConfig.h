@@ -27,8 +27,9 @@ struct ConfigSession {
     std::string path;
     bool noSaveLoad = false;    // "/nosaveload": the file is neither read nor written
     bool hiddenExport = false;  // "/hidden" with an export switch: the placement is left out
-    // Set by a load that found the file but could not take it (unreadable, above the size
-    // or line bound): saving would replace the user's list with an empty one, so it is off.
+    // Set by a load that found the file but could not take it whole (unreadable, above the
+    // size, line or item bound): saving would replace the user's list with an empty or
+    // shortened one, so it is off.
     bool saveBlocked = false;
 };
 
@@ -45,6 +46,7 @@ enum class ConfigResult {
     kSkipped,      // /nosaveload, or a save after a load that blocked saving
     kMissing,      // load: no file; defaults and an empty list
     kUnreadable,   // load: the file exists but was not taken; defaults, saving blocked
+    kTruncated,    // load: items past kMaxDownloadItems exist; that many loaded, saving blocked
     kWriteFailed,  // save: the file could not be created or written (not reported)
 };
 

@@ -43,13 +43,21 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
     return options;
 }
 
+std::string ResolvePath(const std::string& path, const std::string& directory) {
+    const bool hasDrive = path.size() >= 2 && path[1] == ':';
+    const bool fromRoot = !path.empty() && (path[0] == '\\' || path[0] == '/');
+    if (hasDrive || fromRoot || directory.empty()) return path;
+    const char last = directory.back();
+    return directory + (last == '\\' || last == '/' ? "" : "\\") + path;
+}
+
 ConfigSession MakeConfigSession(FileSystem& fileSystem, const std::string& executablePath,
-                                const StartupOptions& options) {
+                                const std::string& currentDirectory, const StartupOptions& options) {
     ConfigSession session;
     session.fileSystem = &fileSystem;
     session.path = options.configFile.empty()
                        ? CompanionFileName(executablePath, kConfigFileSuffix)
-                       : options.configFile;
+                       : ResolvePath(options.configFile, currentDirectory);
     session.noSaveLoad = options.noSaveLoad;
     session.hiddenExport = options.hidden && options.exportMode != 0;
     return session;

@@ -46,10 +46,16 @@ struct StartupOptions {
 // arguments there is no export mode.
 StartupOptions ReadStartupOptions(const ArgumentList& arguments);
 
-// The configuration session for these options: "/config" file (as given, so a name
-// without a folder is relative to the current directory) or the file beside the program.
+// The configuration session for these options: the "/config" file or the file beside the
+// program. A relative "/config" name is taken relative to the current directory at start-up
+// and made absolute here, since file dialogs move the current directory before the save at
+// exit.
 ConfigSession MakeConfigSession(FileSystem& fileSystem, const std::string& executablePath,
-                                const StartupOptions& options);
+                                const std::string& currentDirectory, const StartupOptions& options);
+
+// The path itself when it has a drive ("C:...") or starts at a root ("\...", "/..."),
+// else the directory, a backslash and the path.
+std::string ResolvePath(const std::string& path, const std::string& directory);
 
 // The option override: with two or more arguments, every "/" + option key followed by a
 // value sets that option (an option switch in the last position sets 0 or "").

@@ -9,9 +9,9 @@
 
 namespace vm {
 
-// Most sections plus key and other non-blank lines one document holds. A parsed line costs
-// about 40 bytes (its record and index slots), so this keeps a junk file of tiny lines
-// below ~160 MB; a list of 500,000 downloads needs 2,000,001.
+// Most section headers and other non-blank lines one document holds. A line costs at most
+// about 60 bytes (its record and index slots), so a junk file of tiny lines stays below
+// ~250 MB beside its text; a list of 500,000 downloads needs 2,000,001 lines.
 constexpr size_t kMaxIniLines = 4'000'000;
 
 // An INI document in memory, read once and written once, with the rules of the Windows

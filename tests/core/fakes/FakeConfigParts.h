@@ -35,10 +35,12 @@ public:
     int applies = 0;
 
     std::vector<uint8_t> LayoutBytes() override { return layout; }
-    int32_t SortCode() override { return sort; }
-    void ApplyLayoutBytes(const std::vector<uint8_t>& bytes) override {
+    int32_t SortCode() const override { return sort; }
+    bool ApplyLayoutBytes(const std::vector<uint8_t>& bytes) override {
         ++applies;
-        if (ColumnLayoutAcceptable(bytes)) layout = bytes;
+        if (!ColumnLayoutAcceptable(bytes)) return false;
+        layout = bytes;
+        return true;
     }
     void SetSortCode(int32_t code) override { sort = code; }
 };
