@@ -4,6 +4,7 @@
 #include <string>
 
 #include "lang/WinVersionResource.h"
+#include "ui/ShellUtil.h"
 
 namespace vm {
 namespace {

@@ -91,9 +91,9 @@ class MainWindow::ColumnsHost : public ColumnLayoutExchange {
 public:
     explicit ColumnsHost(DownloadListView& list) : list_(list) {}
     std::vector<uint8_t> LayoutBytes() override { return list_.LayoutBytes(); }
-    int32_t SortCode() override { return list_.SortCode(); }
-    void ApplyLayoutBytes(const std::vector<uint8_t>& bytes) override {
-        list_.ApplyLayoutBytes(bytes.data(), bytes.size());
+    int32_t SortCode() const override { return list_.SortCode(); }
+    bool ApplyLayoutBytes(const std::vector<uint8_t>& bytes) override {
+        return list_.ApplyLayoutBytes(bytes);
     }
     void SetSortCode(int32_t code) override { list_.SetSortCode(code); }
 
@@ -113,7 +113,7 @@ MainWindow::MainWindow(const ArgumentList& arguments, const StartupOptions& opti
       runHost_(std::make_unique<RunHost>(*this)) {
     exportRequest_.type = options.exportMode;
     exportRequest_.fileName = options.exportFile;
-    session_ = MakeConfigSession(files_, ProgramPath(), options);
+    session_ = MakeConfigSession(files_, ProgramPath(), CurrentDirectory(), options);
 }
 
 MainWindow::~MainWindow() {

@@ -7,7 +7,9 @@
 #include "app/CompanionFileName.h"
 #include "app/MainWindow.h"
 #include "app/StartupOptions.h"
+#include "lang/FileVersionText.h"
 #include "lang/LanguageFile.h"
+#include "lang/WinVersionResource.h"
 #include "platform/WinFileSystem.h"
 #include "resource.h"
 #include "ui/ShellUtil.h"
@@ -70,8 +72,9 @@ int ProgramMain(const char* commandLine) {
     WinFileSystem files;
     if (options.saveLangFile) {
         // Menus and dialogs join the saved file with the dialogs of the window framework.
-        SaveLanguageFile(files, CompanionFileName(ProgramPath(), kLanguageFileSuffix), "1.27",
-                         nullptr);
+        WinVersionResource version(ProgramPath());
+        SaveLanguageFile(files, CompanionFileName(ProgramPath(), kLanguageFileSuffix),
+                         FileVersionText(version), nullptr);
         return 0;
     }
     LoadLanguageFile(files, ProgramPath());

@@ -48,11 +48,4 @@ bool WinVersionResource::QueryText(const std::string& path, std::string* text) {
     return true;
 }
 
-std::string ProgramPath() {
-    char path[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return std::string();
-    return std::string(path, n);
-}
-
 }  // namespace vm

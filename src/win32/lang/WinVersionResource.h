@@ -19,7 +19,4 @@ private:
     std::vector<char> data_;  // empty: the module has no version resource
 };
 
-// The running executable's path (at most 259 characters).
-std::string ProgramPath();
-
 }  // namespace vm

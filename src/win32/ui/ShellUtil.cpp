@@ -39,6 +39,13 @@ std::string ProgramPath() {
 
 std::string ProgramFolder() { return FolderOf(ProgramPath()); }
 
+std::string CurrentDirectory() {
+    char path[kMaxPath + 1] = {};
+    const DWORD length = GetCurrentDirectoryA(sizeof path, path);
+    if (length == 0 || length >= sizeof path) return std::string();
+    return std::string(path, length);
+}
+
 std::string ReportFolder() {
     static const std::string folder = [] {
         const std::string programFolder = ProgramFolder();

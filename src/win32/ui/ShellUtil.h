@@ -19,6 +19,8 @@ void EndWaitCursor();
 // The executable's full path and its folder (no trailing backslash).
 std::string ProgramPath();
 std::string ProgramFolder();
+// The process's current directory (no trailing backslash except at a drive's root).
+std::string CurrentDirectory();
 
 // The folder for scratch reports: the program's, or the temporary folder when the
 // program's is read-only or cannot be queried. Decided once per process.
