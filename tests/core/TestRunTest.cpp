@@ -286,6 +286,30 @@ TEST_F(TestRunTest, HistoryIsSampledOncePerSecond) {
     EXPECT_GT(Item(0).history[1], 0);
 }
 
+TEST_F(TestRunTest, RedrawsAfterProgressAndEveryTwoSecondsWhileStalled) {
+    ScriptedResponse& r = Serve("http://a/s", 100000000);
+    r.readPending = true;
+    Add("http://a/s");
+    run.StartTest();
+    Connect();
+    h.clock.Advance(1000);
+    h.net.CompletePendingRead();
+    h.context.registry.DispatchStatus(run.CurrentTransfer()->Serial(), h.net.LastRequest(),
+                                      kStatusRequestComplete, 1, 0);
+    Pump();
+    const double speed = Item(0).speedKBps;
+    EXPECT_GT(speed, 0);
+    int before = host.refreshes;
+    Tick();  // the tick after a progress event redraws
+    EXPECT_EQ(host.refreshes, before + 1);
+    before = host.refreshes;
+    Tick(9);
+    EXPECT_EQ(host.refreshes, before);
+    Tick();  // ten stalled ticks: the falling average is shown
+    EXPECT_EQ(host.refreshes, before + 1);
+    EXPECT_LT(Item(0).speedKBps, speed);
+}
+
 TEST_F(TestRunTest, TimeoutsAndDurationsAcrossTheTickWrap) {
     ScriptedResponse& r = Serve("http://a/w", 100000000);
     r.readPending = true;
