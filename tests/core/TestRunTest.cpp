@@ -1,11 +1,10 @@
-#include "engine/TestRun.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 #include <vector>
 
+#include "engine/TestRun.h"
 #include "fakes/FakeMessageTable.h"
 #include "fakes/TransferHarness.h"
 
@@ -16,7 +15,7 @@ using test::PostedEvent;
 using test::ScriptedResponse;
 
 class FakeHost : public TestRunHost {
-public:
+  public:
     std::vector<DownloadItem> items;
     int refreshes = 0;
     int stateChanges = 0;
@@ -29,7 +28,7 @@ public:
 };
 
 class TestRunTest : public ::testing::Test {
-protected:
+  protected:
     test::TransferHarness h;
     test::FakeMessageTable messages;
     AppSettings settings;
@@ -109,7 +108,8 @@ TEST_F(TestRunTest, ItemsGoThroughTheirStatesInStorageOrder) {
     EXPECT_EQ(run.CurrentTransfer(), nullptr);
     EXPECT_EQ(h.context.Root(), 0u);  // the end of the run closes the root
     EXPECT_EQ(h.net.rootOpens, 1);    // one root from item to item
-    EXPECT_EQ(h.net.openHeaders, (std::vector<std::string>{"Connection: Close", "Connection: Close"}));
+    EXPECT_EQ(h.net.openHeaders,
+              (std::vector<std::string>{"Connection: Close", "Connection: Close"}));
 }
 
 TEST_F(TestRunTest, FailureRecordsCodeAndFlattenedTextAndServerStatus) {

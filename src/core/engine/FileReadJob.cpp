@@ -7,8 +7,10 @@
 namespace vm {
 
 void FileReadJob::Post(uint32_t code, uint32_t errorCode) {
-    if ((flags & kTransferPostEvents) == 0) return;
-    if (errorCode != 0) error.store(errorCode);
+    if ((flags & kTransferPostEvents) == 0)
+        return;
+    if (errorCode != 0)
+        error.store(errorCode);
     poster.PostEvent(window, message, code, serial);
 }
 
@@ -30,10 +32,13 @@ void FileReadJob::Run() {
         storage.data() + ((kSectorAlignment - base % kSectorAlignment) % kSectorAlignment);
     for (;;) {
         uint32_t count = 0;
-        if (!files.ReadBlock(file, block, kFileBlockSize, &count)) break;
-        if (stopped.load() || count == 0) break;
+        if (!files.ReadBlock(file, block, kFileBlockSize, &count))
+            break;
+        if (stopped.load() || count == 0)
+            break;
         bytesRead.fetch_add(count);
-        if (flags & kTransferPostProgress) Post(EV_PROGRESS);
+        if (flags & kTransferPostProgress)
+            Post(EV_PROGRESS);
     }
     // The worker alone closes the file: closing it from the GUI thread while a read may
     // still start on it could hand that read a recycled handle.
