@@ -78,6 +78,18 @@ TEST_F(FileReadJobTest, ReadErrorFinishesWithTheBytesSoFar) {
     EXPECT_EQ(posts.back(), (std::pair<uint32_t, uint64_t>{EV_FINISHED, 131072}));
 }
 
+TEST_F(FileReadJobTest, TheEndIsPostedEvenWhenTheQueueIsFullForAWhile) {
+    files.sizes["C:\\f"] = 100000;
+    poster.refusePosts = 3;  // the acceptance is tried until the queue takes it
+    RunJob("C:\\f");
+    std::vector<uint32_t> codes;
+    test::PostedEvent e;
+    while (poster.PopEvent(&e))
+        codes.push_back(e.code);
+    EXPECT_EQ(codes,
+              (std::vector<uint32_t>{EV_RESPONSE_ACCEPTED, EV_PROGRESS, EV_PROGRESS, EV_FINISHED}));
+}
+
 class LocalTransferTest : public ::testing::Test {
   protected:
     test::TransferHarness h;

@@ -89,6 +89,17 @@ TEST_F(WinFileTransferTest, MissingFileFailsWithErrorTwoAndItsText) {
     EXPECT_EQ(missing->Error(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
 }
 
+// A fast disk posts a progress event per 64 KiB block: the end must still arrive.
+TEST_F(WinFileTransferTest, LargeFileFinishes) {
+    const std::string path = TempFile("vm-96m.bin", 96 * 1024 * 1024);
+    auto t = Start(path);
+    ASSERT_TRUE(window.PumpUntilEnd(60000));
+    EXPECT_EQ(window.LastCode(), EV_FINISHED);
+    EXPECT_EQ(t->BytesRead(), 96u * 1024 * 1024);
+    t.reset();
+    EXPECT_TRUE(DeleteFileA(path.c_str()));
+}
+
 TEST_F(WinFileTransferTest, StopAndDestroyMidFileIgnoresLateEvents) {
     const std::string path = TempFile("vm-8m.bin", 8 * 1024 * 1024);
     for (int round = 0; round < 5; ++round) {

@@ -1,5 +1,7 @@
 #include "engine/FileReadJob.h"
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "engine/TransferEvent.h"
@@ -11,7 +13,16 @@ void FileReadJob::Post(uint32_t code, uint32_t errorCode) {
         return;
     if (errorCode != 0)
         error.store(errorCode);
-    poster.PostEvent(window, message, code, serial);
+    if (poster.PostEvent(window, message, code, serial) || code == EV_PROGRESS)
+        return;
+    // A full message queue (a fast disk floods it with progress) must not swallow the
+    // end of the attempt: try again while the receiver drains it. A lost progress event
+    // is harmless, the next one carries the count.
+    for (uint32_t i = 0; i < kPostRetries && !stopped.load(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPostRetryMs));
+        if (poster.PostEvent(window, message, code, serial))
+            return;
+    }
 }
 
 void FileReadJob::Run() {

@@ -186,8 +186,15 @@ class ScriptedInternet : public InternetLibrary {
     }
     uint32_t LastError() override { return lastError_; }
 
+    // Posts refused before one succeeds, as from a full message queue.
+    int refusePosts = 0;
+
     bool PostEvent(uintptr_t window, uint32_t message, uint32_t code, uint32_t serial) override {
         std::lock_guard<std::mutex> lock(eventsMutex_);
+        if (refusePosts > 0) {
+            --refusePosts;
+            return false;
+        }
         events_.push_back({window, message, code, serial});
         return true;
     }
