@@ -21,10 +21,13 @@ DWORD gEndTick = 0;
 unsigned gProgressEvents = 0;
 
 LRESULT CALLBACK BenchWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != vm::WM_TRANSFER_EVENT) return DefWindowProcA(window, message, wParam, lParam);
+    if (message != vm::WM_TRANSFER_EVENT)
+        return DefWindowProcA(window, message, wParam, lParam);
     const auto code = static_cast<uint32_t>(wParam);
-    if (gTransfer == nullptr || gTransfer->Serial() != static_cast<uint32_t>(lParam)) return 0;
-    if (code >= vm::kFirstInternalEvent) gTransfer->HandleInternalEvent(code);
+    if (gTransfer == nullptr || gTransfer->Serial() != static_cast<uint32_t>(lParam))
+        return 0;
+    if (code >= vm::kFirstInternalEvent)
+        gTransfer->HandleInternalEvent(code);
     switch (code) {
         case vm::EV_RESPONSE_ACCEPTED:
             gAcceptedTick = GetTickCount();
@@ -73,13 +76,15 @@ int main(int argc, char** argv) {
     auto transfer = std::make_unique<vm::DownloadTransfer>(vm::ProcessTransfers());
     gTransfer = transfer.get();
     transfer->Init(reinterpret_cast<uintptr_t>(window), vm::WM_TRANSFER_EVENT,
-                   vm::kTransferPostEvents | (std::getenv("VM_BENCH_NO_PROGRESS") ? 0u : vm::kTransferPostProgress));
+                   vm::kTransferPostEvents |
+                       (std::getenv("VM_BENCH_NO_PROGRESS") ? 0u : vm::kTransferPostProgress));
     transfer->SetHeaders("Connection: Close");
     transfer->OpenUrl(argv[1]);
     MSG msg;
     while (!gEnded && GetTickCount() - start < timeoutMs) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-        while (!gEnded && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        while (!gEnded && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
     }
     const double cpu = CpuSeconds() - cpuBefore;
     const uint64_t bytes = transfer->BytesRead();
@@ -88,9 +93,12 @@ int main(int argc, char** argv) {
     transfer.reset();
     const DWORD ms = gEnded && gAcceptedTick != 0 ? gEndTick - gAcceptedTick : 0;
     const double mib = bytes / 1048576.0;
-    std::printf("result=%s bytes=%llu ms=%lu rate_mib_s=%.1f cpu_s=%.3f progress_events=%u error=%u\n",
-                !gEnded ? "timeout" : gFailed ? "failed" : "finished",
-                static_cast<unsigned long long>(bytes), static_cast<unsigned long>(ms),
-                ms != 0 ? mib / (ms / 1000.0) : 0.0, cpu, gProgressEvents, error);
+    std::printf(
+        "result=%s bytes=%llu ms=%lu rate_mib_s=%.1f cpu_s=%.3f progress_events=%u error=%u\n",
+        !gEnded   ? "timeout"
+        : gFailed ? "failed"
+                  : "finished",
+        static_cast<unsigned long long>(bytes), static_cast<unsigned long>(ms),
+        ms != 0 ? mib / (ms / 1000.0) : 0.0, cpu, gProgressEvents, error);
     return gEnded && !gFailed ? 0 : 1;
 }

@@ -5,11 +5,12 @@
 # Needs the Windows build (scripts/build.sh windows). Not part of the test command.
 # The last column repeats the program's run without EV_PROGRESS events, to show what
 # posting one event per block costs under Wine.
-# Usage: bench/transfer-benchmark.sh [RUNS]     (default 3)
+# The machine may be shared: compare medians of several runs.
+# Usage: bench/transfer-benchmark.sh [RUNS]     (default 5)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-runs=${1:-3}
+runs=${1:-5}
 build=$root/build/windows
 [ -f "$build/src/win32/libvm_win32.a" ] || { echo "build first: scripts/build.sh windows" >&2; exit 1; }
 
@@ -54,6 +55,10 @@ curl_run() { # URL -> "bytes seconds cpu"
 
 printf '%s\n' "== 1 GiB over http on 127.0.0.1 ($runs runs) =="
 printf '%-4s %14s %14s %8s %22s %15s %22s\n' run "program MiB/s" "curl MiB/s" ratio "program CPU s/GiB" "curl CPU s/GiB" "no-progress MiB/s"
+median() { # NUMBERS...
+  printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+big_p=() big_c=() big_r=() big_q=() big_cpu=()
 for i in $(seq "$runs"); do
   p=$(program "$big_url")
   c=$(curl_run "$big_url")
@@ -68,10 +73,16 @@ for i in $(seq "$runs"); do
   printf '%-4s %14.1f %14.1f %8.3f %22s %15.2f %22s\n' "$i" "$p_rate" "$c_rate" \
     "$(echo "$p_rate / $c_rate" | bc -l)" "$(printf '%.2f (wine cmd %.2f)' "$p_cpu" "$p_time_cpu")" \
     "$c_cpu" "$(printf '%.1f (ratio %.3f)' "$(field rate_mib_s "$q")" "$(echo "$(field rate_mib_s "$q") / $c_rate" | bc -l)")"
+  big_p+=("$p_rate") big_c+=("$c_rate") big_r+=("$(echo "$p_rate / $c_rate" | bc -l)")
+  big_q+=("$(echo "$(field rate_mib_s "$q") / $c_rate" | bc -l)") big_cpu+=("$p_cpu")
 done
+printf 'median: program %.1f MiB/s, curl %.1f MiB/s, ratio %.3f, program CPU %.2f s/GiB, ratio without progress events %.3f\n' \
+  "$(median "${big_p[@]}")" "$(median "${big_c[@]}")" "$(median "${big_r[@]}")" \
+  "$(median "${big_cpu[@]}")" "$(median "${big_q[@]}")"
 
 printf '\n%s\n' "== rate-limited file: 5m.bin at limit_rate $VM_SLOW_RATE ($runs runs) =="
 printf '%-4s %14s %14s %8s %10s\n' run "program KB/s" "curl KB/s" ratio "seconds"
+slow_r=()
 for i in $(seq "$runs"); do
   p=$(program "$slow_url")
   c=$(curl_run "$slow_url")
@@ -81,4 +92,6 @@ for i in $(seq "$runs"); do
   c_rate=$(echo "$c_bytes / 1024 / $c_secs" | bc -l)
   printf '%-4s %14.1f %14.1f %8.4f %10.2f\n' "$i" "$p_rate" "$c_rate" \
     "$(echo "$p_rate / $c_rate" | bc -l)" "$(echo "$(field ms "$p") / 1000" | bc -l)"
+  slow_r+=("$(echo "$p_rate / $c_rate" | bc -l)")
 done
+printf 'median ratio %.4f (goal: within 2%%)\n' "$(median "${slow_r[@]}")"

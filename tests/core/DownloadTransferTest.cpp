@@ -1,10 +1,9 @@
-#include "engine/DownloadTransfer.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
 
+#include "engine/DownloadTransfer.h"
 #include "fakes/TransferHarness.h"
 
 namespace vm {
@@ -14,7 +13,7 @@ using test::PostedEvent;
 using test::ScriptedResponse;
 
 class DownloadTransferTest : public ::testing::Test {
-protected:
+  protected:
     test::TransferHarness h;
     std::vector<uint32_t> codes;  // events the receiver saw, internal steps included
 
@@ -31,8 +30,10 @@ protected:
         for (int guard = 0; guard < 1000000 && h.net.PopEvent(&e); ++guard) {
             EXPECT_EQ(e.window, 0x55u);
             EXPECT_EQ(e.message, WM_TRANSFER_EVENT);
-            if (e.serial != t.Serial()) continue;
-            if (e.code >= kFirstInternalEvent) t.HandleInternalEvent(e.code);
+            if (e.serial != t.Serial())
+                continue;
+            if (e.code >= kFirstInternalEvent)
+                t.HandleInternalEvent(e.code);
             codes.push_back(e.code);
         }
     }
@@ -54,9 +55,9 @@ TEST_F(DownloadTransferTest, OpenFlagsByScheme) {
         bool passive;
         uint32_t flags;
     } cases[] = {
-        {"http://a/x", true, 0xA4480300u},      {"HTTPS://a/x", true, 0xA4C83300u},
-        {"ftp://a/x", true, 0xAC480300u},       {"ftp://a/x", false, 0xA4480300u},
-        {"gopher://a/x", true, 0xA4480300u},    {"https://a/x", false, 0xA4C83300u},
+        {"http://a/x", true, 0xA4480300u},   {"HTTPS://a/x", true, 0xA4C83300u},
+        {"ftp://a/x", true, 0xAC480300u},    {"ftp://a/x", false, 0xA4480300u},
+        {"gopher://a/x", true, 0xA4480300u}, {"https://a/x", false, 0xA4C83300u},
     };
     for (const Case& c : cases) {
         h.net.Respond(c.url);
@@ -76,7 +77,8 @@ TEST_F(DownloadTransferTest, OneRootWithAgentTimeoutsAndCallbackSharedAndClosedB
     EXPECT_EQ(h.net.rootOpens, 1);
     EXPECT_EQ(h.net.callbackInstalls, 1);
     EXPECT_EQ(h.net.agent, "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)");
-    const std::vector<std::pair<uint32_t, uint32_t>> timeouts = {{2, 60000}, {5, 60000}, {6, 60000}};
+    const std::vector<std::pair<uint32_t, uint32_t>> timeouts = {
+        {2, 60000}, {5, 60000}, {6, 60000}};
     EXPECT_EQ(h.net.timeouts, timeouts);
     a.reset();
     EXPECT_FALSE(h.net.WasClosed(test::ScriptedInternet::kRoot));
@@ -109,7 +111,8 @@ TEST_F(DownloadTransferTest, UndeclaredLengthReadsToTheEndOfData) {
     for (const char* length : lengths) {
         codes.clear();
         ScriptedResponse& r = h.net.Respond(std::string("http://a/") + (length ? length : "none"));
-        if (length) r.contentLength = length;
+        if (length)
+            r.contentLength = length;
         r.bodyBytes = 100000;
         auto t = Run(std::string("http://a/") + (length ? length : "none"));
         EXPECT_TRUE(t->LengthUndeclared());
@@ -170,7 +173,8 @@ TEST_F(DownloadTransferTest, EmptyReadAfterAnnouncedDataEndsTheData) {
         codes.clear();
         const std::string url = std::string("http://a/z") + (c.length ? c.length : "");
         ScriptedResponse& r = h.net.Respond(url);
-        if (c.length) r.contentLength = c.length;
+        if (c.length)
+            r.contentLength = c.length;
         r.bodyBytes = 5000;
         r.zeroReadWithData = true;
         auto t = Run(url);
@@ -241,7 +245,8 @@ TEST_F(DownloadTransferTest, PendingQueryAndReadCompleteThroughTheCallback) {
     h.CompleteOpen(t->Serial());
     Pump(*t);
     EXPECT_EQ(t->Phase(), TransferPhase::PendingData);
-    EXPECT_EQ(h.net.debugLines, std::vector<std::string>{"InternetQueryDataAvailable returned false"});
+    EXPECT_EQ(h.net.debugLines,
+              std::vector<std::string>{"InternetQueryDataAvailable returned false"});
     const InternetHandle req = h.net.LastRequest();
     // The count travels in the completion's error field.
     h.context.registry.DispatchStatus(t->Serial(), req, kStatusRequestComplete, 1, 8192);

@@ -1,5 +1,3 @@
-#include "engine/FileReadJob.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/FileReadJob.h"
 #include "engine/TransferEvent.h"
 #include "fakes/TransferHarness.h"
 
@@ -17,7 +16,7 @@ using test::PostedEvent;
 
 // Records the byte count at the moment of each post.
 class CountingPoster : public test::ScriptedInternet {
-public:
+  public:
     using ScriptedInternet::ScriptedInternet;
     FileReadJob* job = nullptr;
     std::vector<std::pair<uint32_t, uint64_t>> posts;
@@ -28,7 +27,7 @@ public:
 };
 
 class FileReadJobTest : public ::testing::Test {
-protected:
+  protected:
     test::FakeClock clock;
     CountingPoster poster{clock};
     test::FakeLocalFiles files;
@@ -79,8 +78,20 @@ TEST_F(FileReadJobTest, ReadErrorFinishesWithTheBytesSoFar) {
     EXPECT_EQ(posts.back(), (std::pair<uint32_t, uint64_t>{EV_FINISHED, 131072}));
 }
 
+TEST_F(FileReadJobTest, TheEndIsPostedEvenWhenTheQueueIsFullForAWhile) {
+    files.sizes["C:\\f"] = 100000;
+    poster.refusePosts = 3;  // the acceptance is tried until the queue takes it
+    RunJob("C:\\f");
+    std::vector<uint32_t> codes;
+    test::PostedEvent e;
+    while (poster.PopEvent(&e))
+        codes.push_back(e.code);
+    EXPECT_EQ(codes,
+              (std::vector<uint32_t>{EV_RESPONSE_ACCEPTED, EV_PROGRESS, EV_PROGRESS, EV_FINISHED}));
+}
+
 class LocalTransferTest : public ::testing::Test {
-protected:
+  protected:
     test::TransferHarness h;
 
     std::unique_ptr<DownloadTransfer> Start(const std::string& path) {

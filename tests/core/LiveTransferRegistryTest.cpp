@@ -1,5 +1,3 @@
-#include "engine/LiveTransferRegistry.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,6 +5,7 @@
 #include <thread>
 
 #include "engine/DownloadTransfer.h"
+#include "engine/LiveTransferRegistry.h"
 #include "fakes/TransferHarness.h"
 
 namespace vm {
@@ -67,7 +66,8 @@ TEST(LiveTransferRegistry, CallbacksFromManyThreadsWhileTransfersComeAndGo) {
     done.store(true);
     library.join();
     test::PostedEvent e;
-    while (h.net.PopEvent(&e)) EXPECT_EQ(e.code, EV_HANDLE_CLOSING);
+    while (h.net.PopEvent(&e))
+        EXPECT_EQ(e.code, EV_HANDLE_CLOSING);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-#include "engine/SpeedRules.h"
-
 #include <gtest/gtest.h>
+
+#include "engine/SpeedRules.h"
 
 namespace vm {
 namespace {
@@ -17,7 +17,8 @@ TEST(SpeedRules, ShiftHistoryPushesTheCurrentSpeedFirst) {
     item.speedKBps = 6;
     ShiftHistory(item);
     const double expected[5] = {6, 5, 4, 3, 2};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(item.history[i], expected[i]);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(item.history[i], expected[i]);
 }
 
 TEST(SpeedRules, StableDeviation) {
@@ -50,9 +51,12 @@ TEST(SpeedRules, SizeLimitIs64Bit) {
         int32_t unit;
         uint64_t bytes;
     } cases[] = {
-        {5000, 2, 5120000},         {4096, 3, 4294967296ULL},
-        {2147483647, 3, 2147483647ULL * 1048576}, {5000, 1, 0},
-        {-5, 2, 0},                 {0, 3, 0},
+        {5000, 2, 5120000},
+        {4096, 3, 4294967296ULL},
+        {2147483647, 3, 2147483647ULL * 1048576},
+        {5000, 1, 0},
+        {-5, 2, 0},
+        {0, 3, 0},
     };
     for (const Case& c : cases) {
         AppSettings s;

@@ -1,11 +1,10 @@
-#include "engine/TestRun.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 #include <vector>
 
+#include "engine/TestRun.h"
 #include "fakes/FakeMessageTable.h"
 #include "fakes/TransferHarness.h"
 
@@ -16,7 +15,7 @@ using test::PostedEvent;
 using test::ScriptedResponse;
 
 class FakeHost : public TestRunHost {
-public:
+  public:
     std::vector<DownloadItem> items;
     int refreshes = 0;
     int stateChanges = 0;
@@ -29,7 +28,7 @@ public:
 };
 
 class TestRunTest : public ::testing::Test {
-protected:
+  protected:
     test::TransferHarness h;
     test::FakeMessageTable messages;
     AppSettings settings;
@@ -109,7 +108,8 @@ TEST_F(TestRunTest, ItemsGoThroughTheirStatesInStorageOrder) {
     EXPECT_EQ(run.CurrentTransfer(), nullptr);
     EXPECT_EQ(h.context.Root(), 0u);  // the end of the run closes the root
     EXPECT_EQ(h.net.rootOpens, 1);    // one root from item to item
-    EXPECT_EQ(h.net.openHeaders, (std::vector<std::string>{"Connection: Close", "Connection: Close"}));
+    EXPECT_EQ(h.net.openHeaders,
+              (std::vector<std::string>{"Connection: Close", "Connection: Close"}));
 }
 
 TEST_F(TestRunTest, FailureRecordsCodeAndFlattenedTextAndServerStatus) {
@@ -284,6 +284,30 @@ TEST_F(TestRunTest, HistoryIsSampledOncePerSecond) {
     EXPECT_EQ(Item(0).history[1], 0);
     Tick(5);
     EXPECT_GT(Item(0).history[1], 0);
+}
+
+TEST_F(TestRunTest, RedrawsAfterProgressAndEveryTwoSecondsWhileStalled) {
+    ScriptedResponse& r = Serve("http://a/s", 100000000);
+    r.readPending = true;
+    Add("http://a/s");
+    run.StartTest();
+    Connect();
+    h.clock.Advance(1000);
+    h.net.CompletePendingRead();
+    h.context.registry.DispatchStatus(run.CurrentTransfer()->Serial(), h.net.LastRequest(),
+                                      kStatusRequestComplete, 1, 0);
+    Pump();
+    const double speed = Item(0).speedKBps;
+    EXPECT_GT(speed, 0);
+    int before = host.refreshes;
+    Tick();  // the tick after a progress event redraws
+    EXPECT_EQ(host.refreshes, before + 1);
+    before = host.refreshes;
+    Tick(9);
+    EXPECT_EQ(host.refreshes, before);
+    Tick();  // ten stalled ticks: the falling average is shown
+    EXPECT_EQ(host.refreshes, before + 1);
+    EXPECT_LT(Item(0).speedKBps, speed);
 }
 
 TEST_F(TestRunTest, TimeoutsAndDurationsAcrossTheTickWrap) {

@@ -1,6 +1,6 @@
-#include "engine/UrlKind.h"
-
 #include <gtest/gtest.h>
+
+#include "engine/UrlKind.h"
 
 namespace vm {
 namespace {
@@ -15,7 +15,8 @@ TEST(UrlKind, SchemeClass) {
         {"gopher:x", SchemeClass::Gopher}, {"https:/a", SchemeClass::Other},
         {"", SchemeClass::Other},          {"file://a", SchemeClass::Other},
     };
-    for (const Case& c : cases) EXPECT_EQ(SchemeOf(c.url), c.scheme) << c.url;
+    for (const Case& c : cases)
+        EXPECT_EQ(SchemeOf(c.url), c.scheme) << c.url;
 }
 
 TEST(UrlKind, LocalPaths) {
@@ -23,11 +24,18 @@ TEST(UrlKind, LocalPaths) {
         const char* url;
         bool local;
     } cases[] = {
-        {"\\\\server\\share\\f", true}, {"C:\\f", true},    {"z:\\", true},
-        {"C:/f", false},                {"\\f", false},     {"C:", false},
-        {"http://a\\", false},          {"", false},        {"ab:\\", false},
+        {"\\\\server\\share\\f", true},
+        {"C:\\f", true},
+        {"z:\\", true},
+        {"C:/f", false},
+        {"\\f", false},
+        {"C:", false},
+        {"http://a\\", false},
+        {"", false},
+        {"ab:\\", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsLocalPath(c.url), c.local) << c.url;
+    for (const Case& c : cases)
+        EXPECT_EQ(IsLocalPath(c.url), c.local) << c.url;
 }
 
 }  // namespace

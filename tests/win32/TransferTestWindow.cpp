@@ -12,8 +12,10 @@ const char kClassName[] = "VelocimarkTransferTestWindow";
 LRESULT CALLBACK TransferTestWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
     if (message == WM_TRANSFER_EVENT) {
-        auto* self = reinterpret_cast<TransferTestWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (self != nullptr) self->OnEvent(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
+        auto* self =
+            reinterpret_cast<TransferTestWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (self != nullptr)
+            self->OnEvent(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -25,13 +27,14 @@ TransferTestWindow::TransferTestWindow() {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = kClassName;
     RegisterClassA(&wc);  // fails harmlessly when already registered
-    window_ = CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              wc.hInstance, nullptr);
+    window_ = CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                              nullptr);
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 TransferTestWindow::~TransferTestWindow() {
-    if (window_ != nullptr) DestroyWindow(window_);
+    if (window_ != nullptr)
+        DestroyWindow(window_);
     // Drop whatever is still queued for it.
     MSG msg;
     while (PeekMessageA(&msg, nullptr, WM_TRANSFER_EVENT, WM_TRANSFER_EVENT, PM_REMOVE)) {
@@ -46,9 +49,11 @@ void TransferTestWindow::OnEvent(uint32_t code, uint32_t serial) {
     }
     const bool ours = transfer_ != nullptr && transfer_->Serial() == serial &&
                       ProcessTransfers().registry.IsLive(serial);
-    if (ours && code >= kFirstInternalEvent) transfer_->HandleInternalEvent(code);
+    if (ours && code >= kFirstInternalEvent)
+        transfer_->HandleInternalEvent(code);
     events.push_back({code, serial, ours ? transfer_->BytesRead() : 0});
-    if (ours && (code == EV_FINISHED || code == EV_FAILED)) ended_ = true;
+    if (ours && (code == EV_FINISHED || code == EV_FAILED))
+        ended_ = true;
 }
 
 bool TransferTestWindow::PumpUntilEnd(uint32_t timeoutMs) {
@@ -62,7 +67,8 @@ bool TransferTestWindow::PumpUntilEnd(uint32_t timeoutMs) {
     }
     while (!ended_) {
         const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= timeoutMs) return false;
+        if (elapsed >= timeoutMs)
+            return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
         MSG msg;
         while (!ended_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -77,7 +83,8 @@ void TransferTestWindow::PumpFor(uint32_t ms) {
     const DWORD start = GetTickCount();
     for (;;) {
         const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= ms) return;
+        if (elapsed >= ms)
+            return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

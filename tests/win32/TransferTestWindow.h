@@ -23,7 +23,7 @@ struct SeenEvent {
 // A hidden message-only window that receives transfer events, hands the internal steps
 // back to the transfer (as the main window does) and records everything.
 class TransferTestWindow {
-public:
+  public:
     TransferTestWindow();
     ~TransferTestWindow();
 
@@ -47,7 +47,7 @@ public:
     size_t Count(uint32_t code) const;
     uint32_t LastCode() const { return events.empty() ? 0 : events.back().code; }
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void OnEvent(uint32_t code, uint32_t serial);
 

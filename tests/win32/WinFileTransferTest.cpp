@@ -21,15 +21,17 @@ std::string TempFile(const char* name, size_t size) {
     const std::string path = std::string(dir) + name;
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     std::vector<char> data(size);
-    for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i % 251);
+    for (size_t i = 0; i < size; ++i)
+        data[i] = static_cast<char>(i % 251);
     DWORD written = 0;
-    if (size != 0) WriteFile(h, data.data(), static_cast<DWORD>(size), &written, nullptr);
+    if (size != 0)
+        WriteFile(h, data.data(), static_cast<DWORD>(size), &written, nullptr);
     CloseHandle(h);
     return path;
 }
 
 class WinFileTransferTest : public ::testing::Test {
-protected:
+  protected:
     TransferTestWindow window;
 
     std::unique_ptr<DownloadTransfer> Start(const std::string& path) {
@@ -47,7 +49,8 @@ TEST_F(WinFileTransferTest, BlocksThenFinished) {
     auto t = Start(path);
     ASSERT_TRUE(window.PumpUntilEnd(10000));
     std::vector<uint32_t> codes;
-    for (const auto& e : window.events) codes.push_back(e.code);
+    for (const auto& e : window.events)
+        codes.push_back(e.code);
     const std::vector<uint32_t> expected = {EV_RESPONSE_ACCEPTED, EV_PROGRESS, EV_PROGRESS,
                                             EV_PROGRESS,          EV_PROGRESS, EV_FINISHED};
     EXPECT_EQ(codes, expected);
@@ -84,6 +87,17 @@ TEST_F(WinFileTransferTest, MissingFileFailsWithErrorTwoAndItsText) {
     auto missing = Start(path);
     ASSERT_TRUE(window.PumpUntilEnd(10000));
     EXPECT_EQ(missing->Error(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+}
+
+// A fast disk posts a progress event per 64 KiB block: the end must still arrive.
+TEST_F(WinFileTransferTest, LargeFileFinishes) {
+    const std::string path = TempFile("vm-96m.bin", 96 * 1024 * 1024);
+    auto t = Start(path);
+    ASSERT_TRUE(window.PumpUntilEnd(60000));
+    EXPECT_EQ(window.LastCode(), EV_FINISHED);
+    EXPECT_EQ(t->BytesRead(), 96u * 1024 * 1024);
+    t.reset();
+    EXPECT_TRUE(DeleteFileA(path.c_str()));
 }
 
 TEST_F(WinFileTransferTest, StopAndDestroyMidFileIgnoresLateEvents) {

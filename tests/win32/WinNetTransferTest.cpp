@@ -18,11 +18,12 @@ constexpr uint64_t kOneMiB = 1048576;
 
 // Transfers against the local test servers; skipped when they are not running.
 class WinNetTransferTest : public ::testing::Test {
-protected:
+  protected:
     TransferTestWindow window;
 
     void SetUp() override {
-        if (EnvText("VM_HTTP_PORT").empty()) GTEST_SKIP() << "test servers are not running";
+        if (EnvText("VM_HTTP_PORT").empty())
+            GTEST_SKIP() << "test servers are not running";
     }
     static std::string Url(const char* scheme, const char* host, const char* portVariable,
                            const char* path) {

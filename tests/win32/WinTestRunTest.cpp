@@ -16,7 +16,7 @@ namespace {
 using test::EnvText;
 
 class ListHost : public TestRunHost {
-public:
+  public:
     std::vector<DownloadItem> items;
     int runsEnded = 0;
     DownloadItem* ItemAt(size_t i) override { return i < items.size() ? &items[i] : nullptr; }
@@ -28,7 +28,7 @@ public:
 // A whole run over WinINet, the kernel and the tick clock, driven like the main window:
 // events through the window, the sampler every 200 ms.
 class WinTestRunTest : public ::testing::Test {
-protected:
+  protected:
     test::TransferTestWindow window;
     WinClock clock;
     WinMessageTable messages;
@@ -37,8 +37,11 @@ protected:
     TestRun run{host, settings, clock, messages, ProcessTransfers(), window.Id()};
 
     void SetUp() override {
-        if (EnvText("VM_HTTP_PORT").empty()) GTEST_SKIP() << "test servers are not running";
-        window.handler = [this](uint32_t code, uint32_t serial) { run.OnTransferEvent(code, serial); };
+        if (EnvText("VM_HTTP_PORT").empty())
+            GTEST_SKIP() << "test servers are not running";
+        window.handler = [this](uint32_t code, uint32_t serial) {
+            run.OnTransferEvent(code, serial);
+        };
     }
     void Add(const std::string& url) {
         host.items.emplace_back(url, "", static_cast<int32_t>(host.items.size()));
@@ -80,8 +83,7 @@ TEST_F(WinTestRunTest, ItemsEndAsTheirServersBehave) {
     EXPECT_EQ(host.items[2].retries, 1u);
     EXPECT_EQ(host.items[3].status, DownloadStatus::Failed);
     EXPECT_EQ(host.items[3].errorCode, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(host.items[3].errorText,
-              FlattenLineBreaks(SystemErrorText(ERROR_FILE_NOT_FOUND)));
+    EXPECT_EQ(host.items[3].errorText, FlattenLineBreaks(SystemErrorText(ERROR_FILE_NOT_FOUND)));
     EXPECT_EQ(host.items[4].status, DownloadStatus::Finished);
     EXPECT_EQ(host.items[4].bytes, 200000u);
     EXPECT_EQ(ProcessTransfers().Root(), 0u);

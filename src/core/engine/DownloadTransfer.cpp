@@ -9,16 +9,21 @@ namespace vm {
 
 bool ParseContentLength(const std::string& text, uint64_t* value) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    if (i == text.size()) return false;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    if (i == text.size())
+        return false;
     uint64_t n = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         const uint64_t digit = static_cast<uint64_t>(text[i] - '0');
-        if (n > (UINT64_MAX - digit) / 10) return false;
+        if (n > (UINT64_MAX - digit) / 10)
+            return false;
         n = n * 10 + digit;
     }
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    if (i != text.size()) return false;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    if (i != text.size())
+        return false;
     *value = n;
     return true;
 }
@@ -38,8 +43,10 @@ DownloadTransfer::~DownloadTransfer() {
     }
     // A callback that was completing the open while we stopped may have stored a handle.
     const InternetHandle late = request_.exchange(0);
-    if (late != 0) context_.net.CloseHandle(late);
-    if (worker_ != 0) context_.files.ReleaseThread(worker_);
+    if (late != 0)
+        context_.net.CloseHandle(late);
+    if (worker_ != 0)
+        context_.files.ReleaseThread(worker_);
 }
 
 void DownloadTransfer::Init(uintptr_t window, uint32_t message, uint32_t flags) {
@@ -60,16 +67,24 @@ void DownloadTransfer::Init(uintptr_t window, uint32_t message, uint32_t flags) 
     emptyPendingReads_ = 0;
 }
 
-uint32_t DownloadTransfer::Error() const { return job_ ? job_->error.load() : error_.load(); }
-uint64_t DownloadTransfer::BytesRead() const { return job_ ? job_->bytesRead.load() : bytesRead_; }
+uint32_t DownloadTransfer::Error() const {
+    return job_ ? job_->error.load() : error_.load();
+}
+uint64_t DownloadTransfer::BytesRead() const {
+    return job_ ? job_->bytesRead.load() : bytesRead_;
+}
 uint64_t DownloadTransfer::ContentLength() const {
     return job_ ? job_->contentLength.load() : contentLength_;
 }
-bool DownloadTransfer::Finished() const { return job_ ? job_->finished.load() : finished_; }
+bool DownloadTransfer::Finished() const {
+    return job_ ? job_->finished.load() : finished_;
+}
 
 void DownloadTransfer::Post(uint32_t code, uint32_t error) {
-    if ((flags_ & kTransferPostEvents) == 0) return;
-    if (error != 0) error_.store(error);
+    if ((flags_ & kTransferPostEvents) == 0)
+        return;
+    if (error != 0)
+        error_.store(error);
     context_.net.PostEvent(window_, message_, code, serial_);
 }
 
@@ -81,8 +96,10 @@ void DownloadTransfer::Fail(uint32_t error) {
 bool DownloadTransfer::OpenUrl(const std::string& url) {
     scheme_ = SchemeOf(url);
     uint32_t flags = kOpenFlagsDefault;
-    if (scheme_ == SchemeClass::Https) flags = kOpenFlagsHttps;
-    if (scheme_ == SchemeClass::Ftp && passiveFtp_) flags = kOpenFlagsPassiveFtp;
+    if (scheme_ == SchemeClass::Https)
+        flags = kOpenFlagsHttps;
+    if (scheme_ == SchemeClass::Ftp && passiveFtp_)
+        flags = kOpenFlagsPassiveFtp;
 
     const InternetHandle root = context_.Root();
     if (root == 0) {
@@ -100,7 +117,8 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
         return true;
     }
     const uint32_t error = context_.net.LastError();
-    if (error == kErrorIoPending) return true;
+    if (error == kErrorIoPending)
+        return true;
     phase_.store(TransferPhase::None);
     Fail(error != 0 ? error : kErrorInternetInternal);
     return false;
@@ -122,13 +140,13 @@ bool DownloadTransfer::StartFileRead(const std::string& path) {
     return true;
 }
 
-void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t result,
-                                uint32_t error) {
+void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t result, uint32_t error) {
     if (status == kStatusHandleClosing) {
         Post(EV_HANDLE_CLOSING);
         return;
     }
-    if (status != kStatusRequestComplete) return;
+    if (status != kStatusRequestComplete)
+        return;
     switch (phase_.load()) {
         case TransferPhase::PendingOpen:
             phase_.store(TransferPhase::None);
@@ -151,7 +169,8 @@ void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t resul
         case TransferPhase::PendingRead:
             if (result == 1) {
                 uint32_t count = slot_->readCount;
-                if (count == 0 && error != 0 && error <= readSize_) count = error;
+                if (count == 0 && error != 0 && error <= readSize_)
+                    count = error;
                 completedCount_.store(count);
                 phase_.store(TransferPhase::None);
                 Post(EV_READ_COMPLETE);
@@ -187,7 +206,8 @@ void DownloadTransfer::HandleInternalEvent(uint32_t code) {
 
 void DownloadTransfer::OnOpenComplete() {
     const InternetHandle request = request_.load();
-    if (stopped_ || request == 0) return;
+    if (stopped_ || request == 0)
+        return;
     lengthUndeclared_ = true;
     std::string lengthText;
     uint64_t length = 0;
@@ -197,7 +217,8 @@ void DownloadTransfer::OnOpenComplete() {
         contentLength_ = length;
     }
     uint32_t status = 0;
-    if (!context_.net.QueryInfoNumber(request, kHttpQueryStatusCode, &status)) status = 0;
+    if (!context_.net.QueryInfoNumber(request, kHttpQueryStatusCode, &status))
+        status = 0;
     httpStatus_ = static_cast<int32_t>(status);
     if (status >= 400) {
         failed_ = true;
@@ -210,7 +231,8 @@ void DownloadTransfer::OnOpenComplete() {
 }
 
 void DownloadTransfer::OnDataAvailable() {
-    if (finished_ || stopped_ || failed_) return;
+    if (finished_ || stopped_ || failed_)
+        return;
     if (available_.load() == 0) {
         EndOfData();
     } else if (ReadBlock(available_.load())) {
@@ -250,7 +272,8 @@ void DownloadTransfer::ReadLoop() {
                 return;
             }
         }
-        if (!ReadBlock(available)) return;
+        if (!ReadBlock(available))
+            return;
     }
 }
 
@@ -258,9 +281,12 @@ bool DownloadTransfer::ReadBlock(uint32_t available) {
     // Read more than the library announces: it announces little at a time (8 KiB under
     // Wine), and reading just that caps the measurable rate far below a fast link's.
     uint32_t size = blockSize_ > available ? blockSize_ : available;
-    if (size == 0) return false;
-    if (size > kMaxReadBlock) size = kMaxReadBlock;
-    if (slot_->buffer.size() < size) slot_->buffer.resize(kMaxReadBlock);
+    if (size == 0)
+        return false;
+    if (size > kMaxReadBlock)
+        size = kMaxReadBlock;
+    if (slot_->buffer.size() < size)
+        slot_->buffer.resize(kMaxReadBlock);
     readSize_ = size;
     slot_->readCount = 0;
     phase_.store(TransferPhase::PendingRead);
@@ -281,13 +307,15 @@ bool DownloadTransfer::ReadBlock(uint32_t available) {
     if (count == size) {
         skipQuery_ = size > available;
         blockSize_ = blockSize_ * 2 < kMinReadBlock ? kMinReadBlock : blockSize_ * 2;
-        if (blockSize_ > kMaxReadBlock) blockSize_ = kMaxReadBlock;
+        if (blockSize_ > kMaxReadBlock)
+            blockSize_ = kMaxReadBlock;
     }
     return CountBlock(count);
 }
 
 void DownloadTransfer::OnReadComplete() {
-    if (finished_ || stopped_ || failed_) return;
+    if (finished_ || stopped_ || failed_)
+        return;
     const uint32_t count = completedCount_.load();
     if (count == 0 && ++emptyPendingReads_ < kMaxEmptyPendingReads) {
         // Wine sometimes completes a waiting read with no count although data came:
@@ -295,8 +323,10 @@ void DownloadTransfer::OnReadComplete() {
         ReadLoop();
         return;
     }
-    if (count != 0) emptyPendingReads_ = 0;
-    if (CountBlock(count)) ReadLoop();
+    if (count != 0)
+        emptyPendingReads_ = 0;
+    if (CountBlock(count))
+        ReadLoop();
 }
 
 bool DownloadTransfer::CountBlock(uint32_t count) {
@@ -306,7 +336,8 @@ bool DownloadTransfer::CountBlock(uint32_t count) {
         return false;
     }
     bytesRead_ += count;
-    if (flags_ & kTransferPostProgress) Post(EV_PROGRESS);
+    if (flags_ & kTransferPostProgress)
+        Post(EV_PROGRESS);
     if (!lengthUndeclared_ && bytesRead_ >= contentLength_) {
         Finish();
         return false;

@@ -27,7 +27,7 @@ constexpr uint32_t kCallbackWaitSleeps = 201;
 // carry its serial. Library completions arrive on library threads through OnStatus and
 // are turned into events, so all further work runs on the GUI thread.
 class DownloadTransfer {
-public:
+  public:
     // Create: takes the next serial, registers, and uses (perhaps opens) the root.
     explicit DownloadTransfer(TransferContext& context);
     // DestroyTransfer: unregisters, stops, releases the root, waits for running callbacks.
@@ -65,7 +65,7 @@ public:
 
     std::atomic<int> callbacksRunning{0};
 
-private:
+  private:
     void Post(uint32_t code, uint32_t error = 0);
     void Fail(uint32_t error);
     void ReadLoop();

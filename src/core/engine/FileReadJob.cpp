@@ -1,5 +1,7 @@
 #include "engine/FileReadJob.h"
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "engine/TransferEvent.h"
@@ -7,9 +9,20 @@
 namespace vm {
 
 void FileReadJob::Post(uint32_t code, uint32_t errorCode) {
-    if ((flags & kTransferPostEvents) == 0) return;
-    if (errorCode != 0) error.store(errorCode);
-    poster.PostEvent(window, message, code, serial);
+    if ((flags & kTransferPostEvents) == 0)
+        return;
+    if (errorCode != 0)
+        error.store(errorCode);
+    if (poster.PostEvent(window, message, code, serial) || code == EV_PROGRESS)
+        return;
+    // A full message queue (a fast disk floods it with progress) must not swallow the
+    // end of the attempt: try again while the receiver drains it. A lost progress event
+    // is harmless, the next one carries the count.
+    for (uint32_t i = 0; i < kPostRetries && !stopped.load(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPostRetryMs));
+        if (poster.PostEvent(window, message, code, serial))
+            return;
+    }
 }
 
 void FileReadJob::Run() {
@@ -30,10 +43,13 @@ void FileReadJob::Run() {
         storage.data() + ((kSectorAlignment - base % kSectorAlignment) % kSectorAlignment);
     for (;;) {
         uint32_t count = 0;
-        if (!files.ReadBlock(file, block, kFileBlockSize, &count)) break;
-        if (stopped.load() || count == 0) break;
+        if (!files.ReadBlock(file, block, kFileBlockSize, &count))
+            break;
+        if (stopped.load() || count == 0)
+            break;
         bytesRead.fetch_add(count);
-        if (flags & kTransferPostProgress) Post(EV_PROGRESS);
+        if (flags & kTransferPostProgress)
+            Post(EV_PROGRESS);
     }
     // The worker alone closes the file: closing it from the GUI thread while a read may
     // still start on it could hand that read a recycled handle.

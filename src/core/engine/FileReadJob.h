@@ -14,6 +14,8 @@ constexpr uint32_t kFileBlockSize = 65536;
 // Unbuffered reads need a buffer aligned to the sector size; no device has larger ones.
 constexpr size_t kSectorAlignment = 4096;
 constexpr uint32_t kWorkerStopWaitMs = 1500;
+constexpr uint32_t kPostRetries = 1000;
+constexpr uint32_t kPostRetryMs = 10;
 
 // The local-file test's worker: reads the file in blocks past the file cache and posts
 // the events of a download. It shares this record with its transfer and owns the file;

@@ -17,7 +17,8 @@ uint32_t LiveTransferRegistry::Register(DownloadTransfer* transfer) {
 void LiveTransferRegistry::Unregister(uint32_t serial, bool openPending) {
     std::lock_guard<std::mutex> lock(mutex_);
     live_.erase(serial);
-    if (openPending) abandonedOpens_.insert(serial);
+    if (openPending)
+        abandonedOpens_.insert(serial);
 }
 
 bool LiveTransferRegistry::IsLive(uint32_t serial) const {
@@ -40,8 +41,8 @@ size_t LiveTransferRegistry::RetiredCount() const {
     return retired_.size();
 }
 
-void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle,
-                                          uint32_t status, uintptr_t result, uint32_t error) {
+void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle, uint32_t status,
+                                          uintptr_t result, uint32_t error) {
     DownloadTransfer* transfer = nullptr;
     InternetHandle orphan = 0;
     std::shared_ptr<ReadSlot> released;
@@ -52,7 +53,8 @@ void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle
             transfer = it->second;
             transfer->callbacksRunning.fetch_add(1);
         } else if (status == kStatusRequestComplete && abandonedOpens_.erase(serial) != 0) {
-            if (error == 0) orphan = result;  // the request handle nobody will use
+            if (error == 0)
+                orphan = result;  // the request handle nobody will use
         }
         if (status == kStatusHandleClosing) {
             for (auto r = retired_.begin(); r != retired_.end(); ++r) {
@@ -68,7 +70,8 @@ void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle
         transfer->OnStatus(handle, status, result, error);
         transfer->callbacksRunning.fetch_sub(1);
     }
-    if (orphan != 0) net_.CloseHandle(orphan);
+    if (orphan != 0)
+        net_.CloseHandle(orphan);
 }
 
 }  // namespace vm

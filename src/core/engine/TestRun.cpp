@@ -16,13 +16,17 @@ TestRun::TestRun(TestRunHost& host, const AppSettings& settings, Clock& clock,
       transfers_(transfers),
       window_(window) {}
 
-TestRun::~TestRun() { transfer_.reset(); }
+TestRun::~TestRun() {
+    transfer_.reset();
+}
 
 void TestRun::StartTest() {
-    if (runState_ == RunState::Running) return;
+    if (runState_ == RunState::Running)
+        return;
     stallTicks_ = sampleTicks_ = 0;
     progressSeen_ = false;
-    for (size_t i = 0; DownloadItem* item = host_.ItemAt(i); ++i) item->ResetResults();
+    for (size_t i = 0; DownloadItem* item = host_.ItemAt(i); ++i)
+        item->ResetResults();
     host_.Refresh();
     currentIndex_ = 0;
     runState_ = RunState::Running;
@@ -60,10 +64,13 @@ void TestRun::StartNextItem() {
 
 void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
     // Only the current transfer is live; events of destroyed ones are dropped.
-    if (!transfer_ || transfer_->Serial() != serial) return;
-    if (code >= kFirstInternalEvent) transfer_->HandleInternalEvent(code);
+    if (!transfer_ || transfer_->Serial() != serial)
+        return;
+    if (code >= kFirstInternalEvent)
+        transfer_->HandleInternalEvent(code);
     DownloadItem* item = host_.ItemAt(currentIndex_);
-    if (item == nullptr) return;
+    if (item == nullptr)
+        return;
     switch (code) {
         case EV_FINISHED:
             item->status = DownloadStatus::Finished;
@@ -114,14 +121,16 @@ void TestRun::RetryOrAdvance() {
 }
 
 void TestRun::StopTest() {
-    if (DownloadItem* item = host_.ItemAt(currentIndex_)) item->status = DownloadStatus::Finished;
+    if (DownloadItem* item = host_.ItemAt(currentIndex_))
+        item->status = DownloadStatus::Finished;
     EndRun();
     host_.Refresh();
 }
 
 void TestRun::MoveToNextDownload() {
     DownloadItem* item = host_.ItemAt(currentIndex_);
-    if (item == nullptr || !transfer_) return;
+    if (item == nullptr || !transfer_)
+        return;
     item->status = DownloadStatus::Finished;
     StopAndAdvance();
 }
@@ -138,18 +147,21 @@ void TestRun::EndRun() {
     const bool wasRunning = runState_ == RunState::Running;
     runState_ = RunState::Stopped;
     host_.OnRunStateChanged();
-    if (wasRunning) host_.OnRunEnded();
+    if (wasRunning)
+        host_.OnRunEnded();
 }
 
 void TestRun::OnSampleTick() {
-    if (runState_ != RunState::Running) return;
+    if (runState_ != RunState::Running)
+        return;
     DownloadItem* item = host_.ItemAt(currentIndex_);
     if (progressSeen_) {
         progressSeen_ = false;
         stallTicks_ = 0;
         host_.Refresh();
     } else if (++stallTicks_ >= kStallTicksPerRedraw) {
-        if (item != nullptr) item->RecomputeSpeed(clock_.TickCount());
+        if (item != nullptr)
+            item->RecomputeSpeed(clock_.TickCount());
         stallTicks_ = 0;
         host_.Refresh();
     }
@@ -165,7 +177,8 @@ void TestRun::OnSampleTick() {
 
 void TestRun::CheckAutoStop() {
     DownloadItem* item = host_.ItemAt(currentIndex_);
-    if (!transfer_ || item == nullptr) return;
+    if (!transfer_ || item == nullptr)
+        return;
     const uint32_t now = clock_.TickCount();
     if (item->status == DownloadStatus::Connecting &&
         static_cast<uint64_t>(now - item->attemptTick) >= SecondsToMs(settings_.ConnectTimeout)) {
@@ -183,7 +196,8 @@ void TestRun::CheckAutoStop() {
         StopAndAdvance();
         return;
     }
-    if (settings_.UseAutoStopTime == 0) return;
+    if (settings_.UseAutoStopTime == 0)
+        return;
     item->bytes = transfer_->BytesRead();
     item->RecomputeSpeed(now);
     if (static_cast<uint64_t>(item->duration) >= SecondsToMs(settings_.AutoStopTime)) {
@@ -193,7 +207,8 @@ void TestRun::CheckAutoStop() {
 }
 
 void TestRun::ApplySizeRule(DownloadItem& item) {
-    if (settings_.UseAutoStopSize == 0) return;
+    if (settings_.UseAutoStopSize == 0)
+        return;
     if (item.bytes >= AutoStopSizeBytes(settings_)) {
         item.status = DownloadStatus::Finished;
         StopAndAdvance();

@@ -21,7 +21,7 @@ constexpr uint32_t kTicksPerSample = 5;
 
 // What the test run needs from the window that hosts it and the list that stores the items.
 class TestRunHost {
-public:
+  public:
     virtual ~TestRunHost() = default;
     // The item at a storage index, or nullptr past the end.
     virtual DownloadItem* ItemAt(size_t storageIndex) = 0;
@@ -35,9 +35,9 @@ public:
 
 // Runs the enabled items one after another, one transfer at a time, on the GUI thread.
 class TestRun {
-public:
-    TestRun(TestRunHost& host, const AppSettings& settings, Clock& clock,
-            MessageTable& messages, TransferContext& transfers, uintptr_t window);
+  public:
+    TestRun(TestRunHost& host, const AppSettings& settings, Clock& clock, MessageTable& messages,
+            TransferContext& transfers, uintptr_t window);
     ~TestRun();
 
     void StartTest();
@@ -53,7 +53,7 @@ public:
     size_t CurrentIndex() const { return currentIndex_; }
     const DownloadTransfer* CurrentTransfer() const { return transfer_.get(); }
 
-private:
+  private:
     void StartNextItem();
     void RetryOrAdvance();
     void EndRun();

@@ -14,15 +14,16 @@ constexpr DWORD kMaxHeaderText = 64;
 
 // On WinINet's threads (and, for some statuses, inside our own calls). The context is the
 // transfer's serial; the registry decides whether a live transfer gets the report.
-void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status,
-                                     LPVOID info, DWORD infoLength) {
+void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID info,
+                                     DWORD infoLength) {
     // Receiving and received fire twice per read: skip everything we do not act on early.
     if (status != INTERNET_STATUS_REQUEST_COMPLETE && status != INTERNET_STATUS_HANDLE_CLOSING &&
         status != INTERNET_STATUS_CONNECTION_CLOSED) {
         return;
     }
     LiveTransferRegistry* registry = gRegistry.load();
-    if (registry == nullptr) return;
+    if (registry == nullptr)
+        return;
     uintptr_t result = 0;
     uint32_t error = 0;
     if (status == INTERNET_STATUS_REQUEST_COMPLETE && info != nullptr &&
@@ -35,11 +36,15 @@ void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD 
                              status, result, error);
 }
 
-HINTERNET H(InternetHandle handle) { return reinterpret_cast<HINTERNET>(handle); }
+HINTERNET H(InternetHandle handle) {
+    return reinterpret_cast<HINTERNET>(handle);
+}
 
 }  // namespace
 
-void WinInternetLibrary::BindRegistry(LiveTransferRegistry* registry) { gRegistry.store(registry); }
+void WinInternetLibrary::BindRegistry(LiveTransferRegistry* registry) {
+    gRegistry.store(registry);
+}
 
 InternetHandle WinInternetLibrary::OpenRoot(const char* agent) {
     return reinterpret_cast<InternetHandle>(
@@ -58,15 +63,14 @@ bool WinInternetLibrary::SetTimeoutOption(InternetHandle root, uint32_t option,
 }
 
 InternetHandle WinInternetLibrary::OpenUrl(InternetHandle root, const char* url,
-                                           const char* headers, uint32_t flags,
-                                           uint32_t context) {
-    const DWORD headersLength = headers != nullptr && headers[0] != '\0' ? static_cast<DWORD>(-1) : 0;
+                                           const char* headers, uint32_t flags, uint32_t context) {
+    const DWORD headersLength =
+        headers != nullptr && headers[0] != '\0' ? static_cast<DWORD>(-1) : 0;
     return reinterpret_cast<InternetHandle>(InternetOpenUrlA(
         H(root), url, headersLength != 0 ? headers : nullptr, headersLength, flags, context));
 }
 
-bool WinInternetLibrary::QueryInfoNumber(InternetHandle request, uint32_t query,
-                                         uint32_t* value) {
+bool WinInternetLibrary::QueryInfoNumber(InternetHandle request, uint32_t query, uint32_t* value) {
     DWORD number = 0;
     DWORD size = sizeof number;
     if (!HttpQueryInfoA(H(request), query | HTTP_QUERY_FLAG_NUMBER, &number, &size, nullptr)) {
@@ -76,11 +80,11 @@ bool WinInternetLibrary::QueryInfoNumber(InternetHandle request, uint32_t query,
     return true;
 }
 
-bool WinInternetLibrary::QueryInfoText(InternetHandle request, uint32_t query,
-                                       std::string* text) {
+bool WinInternetLibrary::QueryInfoText(InternetHandle request, uint32_t query, std::string* text) {
     char buffer[kMaxHeaderText] = {};
     DWORD size = sizeof buffer - 1;
-    if (!HttpQueryInfoA(H(request), query, buffer, &size, nullptr)) return false;
+    if (!HttpQueryInfoA(H(request), query, buffer, &size, nullptr))
+        return false;
     buffer[size < sizeof buffer ? size : sizeof buffer - 1] = '\0';
     text->assign(buffer);
     return true;
@@ -101,13 +105,17 @@ bool WinInternetLibrary::CloseHandle(InternetHandle handle) {
     return InternetCloseHandle(H(handle)) != FALSE;
 }
 
-uint32_t WinInternetLibrary::LastError() { return GetLastError(); }
+uint32_t WinInternetLibrary::LastError() {
+    return GetLastError();
+}
 
 bool WinInternetLibrary::PostEvent(uintptr_t window, uint32_t message, uint32_t code,
                                    uint32_t serial) {
     return PostMessageA(reinterpret_cast<HWND>(window), message, code, serial) != FALSE;
 }
 
-void WinInternetLibrary::DebugOutput(const char* text) { OutputDebugStringA(text); }
+void WinInternetLibrary::DebugOutput(const char* text) {
+    OutputDebugStringA(text);
+}
 
 }  // namespace vm

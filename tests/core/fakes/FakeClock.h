@@ -5,7 +5,7 @@ namespace vm::test {
 
 // A clock that moves only when told; ticks may be set near the wrap.
 class FakeClock : public Clock {
-public:
+  public:
     uint32_t tick = 1000;
     FileTime utc = 0x01D9000000000000ULL;
 

@@ -15,16 +15,16 @@ namespace vm::test {
 struct ScriptedResponse {
     enum class Open { Pending, Immediate, Refused };
     Open open = Open::Pending;
-    uint32_t openError = 0;              // with Refused: the error of the open
-    std::optional<uint32_t> status = 200;         // none: not HTTP (ftp)
-    std::optional<std::string> contentLength;     // the header's text; none: no header
-    uint64_t bodyBytes = 0;              // bytes the server actually sends
-    uint32_t announce = 8192;            // what a data-available query reports
-    bool queryPending = false;           // queries go pending (the test completes them)
-    bool readPending = false;            // reads go pending (the test completes them)
-    uint32_t readError = 0;              // reads fail with this error
-    bool zeroReadWithData = false;       // a read returns nothing although data was announced
-    uint32_t msPerRead = 0;              // the fake clock moves on with every read
+    uint32_t openError = 0;                    // with Refused: the error of the open
+    std::optional<uint32_t> status = 200;      // none: not HTTP (ftp)
+    std::optional<std::string> contentLength;  // the header's text; none: no header
+    uint64_t bodyBytes = 0;                    // bytes the server actually sends
+    uint32_t announce = 8192;                  // what a data-available query reports
+    bool queryPending = false;                 // queries go pending (the test completes them)
+    bool readPending = false;                  // reads go pending (the test completes them)
+    uint32_t readError = 0;                    // reads fail with this error
+    bool zeroReadWithData = false;             // a read returns nothing although data was announced
+    uint32_t msPerRead = 0;                    // the fake clock moves on with every read
 };
 
 struct PostedEvent {
@@ -37,7 +37,7 @@ struct PostedEvent {
 // The Internet library, scripted: answers from a response per URL, records what the
 // transfer asked for, and queues posted events for the test to pump.
 class ScriptedInternet : public InternetLibrary {
-public:
+  public:
     explicit ScriptedInternet(FakeClock& clock) : clock_(clock) {}
 
     // Script.
@@ -168,7 +168,8 @@ public:
             return false;
         }
         static_cast<unsigned char*>(buffer)[0] = 0xAB;  // touch it: the buffer must be live
-        if (n != 0) static_cast<unsigned char*>(buffer)[n - 1] = 0xAB;
+        if (n != 0)
+            static_cast<unsigned char*>(buffer)[n - 1] = 0xAB;
         r->remaining -= n;
         *count = n;
         return true;
@@ -185,8 +186,15 @@ public:
     }
     uint32_t LastError() override { return lastError_; }
 
+    // Posts refused before one succeeds, as from a full message queue.
+    int refusePosts = 0;
+
     bool PostEvent(uintptr_t window, uint32_t message, uint32_t code, uint32_t serial) override {
         std::lock_guard<std::mutex> lock(eventsMutex_);
+        if (refusePosts > 0) {
+            --refusePosts;
+            return false;
+        }
         events_.push_back({window, message, code, serial});
         return true;
     }
@@ -194,7 +202,8 @@ public:
 
     bool PopEvent(PostedEvent* event) {
         std::lock_guard<std::mutex> lock(eventsMutex_);
-        if (events_.empty()) return false;
+        if (events_.empty())
+            return false;
         *event = events_.front();
         events_.pop_front();
         return true;
@@ -207,7 +216,7 @@ public:
         return std::find(closed.begin(), closed.end(), h) != closed.end();
     }
 
-private:
+  private:
     struct Request {
         InternetHandle handle = 0;
         ScriptedResponse response;
@@ -216,7 +225,8 @@ private:
 
     ScriptedResponse Find(const std::string& url) const {
         for (const auto& r : responses) {
-            if (r.first == url) return r.second;
+            if (r.first == url)
+                return r.second;
         }
         ScriptedResponse none;
         none.open = ScriptedResponse::Open::Refused;
@@ -225,7 +235,8 @@ private:
     }
     Request* Get(InternetHandle h) {
         for (Request& r : requests_) {
-            if (r.handle == h) return &r;
+            if (r.handle == h)
+                return &r;
         }
         return nullptr;
     }
