@@ -419,3 +419,44 @@ TEST_F(TestRunTest, LocalFilesRunOnAWorker) {
 
 }  // namespace
 }  // namespace vm
+
+namespace vm {
+namespace {
+
+// On a fast link a whole turn of reading happens before any of its events is handled;
+// the times must be those of the transfer, not of the handling.
+TEST_F(TestRunTest, TimesAreTakenWhenTheDataArrivesNotWhenItsEventIsHandled) {
+    ScriptedResponse& r = Serve("http://a/1", 1250000);
+    r.msPerRead = 1;
+    Add("http://a/1");
+    run.StartTest();
+    const uint32_t accepted = h.clock.tick;
+    h.CompleteOpen(run.CurrentTransfer()->Serial());
+    PostedEvent e;
+    while (h.net.PopEvent(&e)) {
+        if (e.code == EV_FINISHED) h.clock.Advance(3000);  // the GUI was busy elsewhere
+        run.OnTransferEvent(e.code, e.serial);
+    }
+    ASSERT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_EQ(Item(0).startTick, accepted);
+    EXPECT_GT(Item(0).duration, 0u);
+    EXPECT_EQ(Item(0).duration, h.clock.tick - 3000 - accepted);
+    EXPECT_DOUBLE_EQ(Item(0).speedKBps, 1250000 / 1024.0 / (Item(0).duration / 1000.0));
+}
+
+TEST_F(TestRunTest, SizeLimitStopsAFastDownloadNearTheLimit) {
+    settings.UseAutoStopSize = 1;
+    settings.AutoStopSize = 100;
+    settings.AutoStopSizeUnit = 2;
+    Serve("http://a/1", 5u << 20);
+    Add("http://a/1");
+    run.StartTest();
+    Connect();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_GE(Item(0).bytes, 102400u);
+    EXPECT_LE(Item(0).bytes, 102400u + kMaxReadBlock);
+    EXPECT_FALSE(run.IsRunning());
+}
+
+}  // namespace
+}  // namespace vm

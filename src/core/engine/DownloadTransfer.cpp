@@ -79,6 +79,15 @@ uint64_t DownloadTransfer::ContentLength() const {
 bool DownloadTransfer::Finished() const {
     return job_ ? job_->finished.load() : finished_;
 }
+uint32_t DownloadTransfer::AcceptedTick() const {
+    return job_ ? job_->acceptedTick.load() : acceptedTick_.load();
+}
+FileTime DownloadTransfer::AcceptedTime() const {
+    return job_ ? job_->acceptedTime.load() : acceptedTime_.load();
+}
+uint32_t DownloadTransfer::DataTick() const {
+    return job_ ? job_->dataTick.load() : dataTick_.load();
+}
 
 void DownloadTransfer::Post(uint32_t code, uint32_t error) {
     if ((flags_ & kTransferPostEvents) == 0)
@@ -131,6 +140,7 @@ bool DownloadTransfer::StartFileRead(const std::string& path) {
     job_->flags = flags_;
     job_->serial = serial_;
     job_->path = path.substr(0, kMaxLocalPath);
+    job_->clock = &context_.clock;
     auto* argument = new std::shared_ptr<FileReadJob>(job_);
     if (!context_.files.StartThread(&RunFileReadJob, argument, &worker_)) {
         delete argument;
@@ -225,6 +235,9 @@ void DownloadTransfer::OnOpenComplete() {
         Post(EV_FAILED);
         return;
     }
+    acceptedTime_.store(context_.clock.SystemTimeUtc());
+    acceptedTick_.store(context_.clock.TickCount());
+    dataTick_.store(acceptedTick_.load());
     Post(EV_RESPONSE_ACCEPTED);
     slot_->buffer.resize(kMaxReadBlock);
     ReadLoop();
@@ -244,7 +257,8 @@ void DownloadTransfer::ReadLoop() {
     const InternetHandle request = request_.load();
     const uint32_t start = context_.clock.TickCount();
     while (!finished_ && !stopped_ && !failed_) {
-        if (context_.clock.TickCount() - start >= kReadTurnMs) {
+        if (yieldNow_ || context_.clock.TickCount() - start >= kReadTurnMs) {
+            yieldNow_ = false;
             // Let the timer and the user's commands run; the queued events keep their order.
             Post(EV_READ_CONTINUE);
             return;
@@ -335,7 +349,11 @@ bool DownloadTransfer::CountBlock(uint32_t count) {
         EndOfData();
         return false;
     }
+    const uint64_t before = bytesRead_;
     bytesRead_ += count;
+    dataTick_.store(context_.clock.TickCount());
+    if (before < yieldAtBytes_ && bytesRead_ >= yieldAtBytes_)
+        yieldNow_ = true;
     if (flags_ & kTransferPostProgress)
         Post(EV_PROGRESS);
     if (!lengthUndeclared_ && bytesRead_ >= contentLength_) {
@@ -355,6 +373,7 @@ void DownloadTransfer::EndOfData() {
 }
 
 void DownloadTransfer::Finish() {
+    dataTick_.store(context_.clock.TickCount());
     Post(EV_FINISHED);
     finished_ = true;
 }

@@ -61,6 +61,15 @@ class DownloadTransfer {
     bool LengthUndeclared() const { return lengthUndeclared_; }
     uint64_t ContentLength() const;
     bool Finished() const;
+    // When the response was accepted (zero time: not yet) and when data was last counted
+    // or ended, stamped where it happens: on a fast link the events that report them are
+    // handled only after a whole turn of reading, so their handling time says nothing.
+    uint32_t AcceptedTick() const;
+    FileTime AcceptedTime() const;
+    uint32_t DataTick() const;
+    // Reading gives the message loop a turn as soon as this many bytes are counted, so a
+    // size limit is applied at once on a fast link; reading then goes on unless stopped.
+    void SetYieldAtBytes(uint64_t bytes) { yieldAtBytes_ = bytes; }
     TransferPhase Phase() const { return phase_.load(); }
 
     std::atomic<int> callbacksRunning{0};
@@ -97,6 +106,11 @@ class DownloadTransfer {
     // The last read filled a block larger than announced: data is streaming, skip the query.
     bool skipQuery_ = false;
     uint32_t emptyPendingReads_ = 0;
+    uint64_t yieldAtBytes_ = UINT64_MAX;
+    bool yieldNow_ = false;
+    std::atomic<uint32_t> acceptedTick_{0};
+    std::atomic<FileTime> acceptedTime_{0};
+    std::atomic<uint32_t> dataTick_{0};
 
     bool stopped_ = false;
     bool finished_ = false;

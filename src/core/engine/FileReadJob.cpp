@@ -34,6 +34,11 @@ void FileReadJob::Run() {
         return;
     }
     fileOpen.store(true);
+    if (clock != nullptr) {
+        acceptedTime.store(clock->SystemTimeUtc());
+        acceptedTick.store(clock->TickCount());
+        dataTick.store(acceptedTick.load());
+    }
     Post(EV_RESPONSE_ACCEPTED);
     contentLength.store(files.FileSize(file));
 
@@ -48,6 +53,7 @@ void FileReadJob::Run() {
         if (stopped.load() || count == 0)
             break;
         bytesRead.fetch_add(count);
+        if (clock != nullptr) dataTick.store(clock->TickCount());
         if (flags & kTransferPostProgress)
             Post(EV_PROGRESS);
     }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Clock.h"
 #include "platform/InternetLibrary.h"
 #include "platform/LocalFileApi.h"
 
@@ -27,6 +28,7 @@ struct FileReadJob {
 
     InternetLibrary& poster;
     LocalFileApi& files;
+    Clock* clock = nullptr;  // stamps the moments below as they happen
     uintptr_t window = 0;
     uint32_t message = 0;
     uint32_t flags = 0;
@@ -40,6 +42,11 @@ struct FileReadJob {
     std::atomic<uint64_t> bytesRead{0};
     std::atomic<uint64_t> contentLength{0};
     std::atomic<uint32_t> error{0};
+    // When the file was opened and when data was last counted; the events that report
+    // them may be handled much later.
+    std::atomic<uint32_t> acceptedTick{0};
+    std::atomic<FileTime> acceptedTime{0};
+    std::atomic<uint32_t> dataTick{0};
 
     void Run();
     void Post(uint32_t code, uint32_t errorCode = 0);

@@ -49,6 +49,8 @@ void TestRun::StartNextItem() {
     transfer_->SetPassiveFtp(settings_.FtpMode == kFtpModePassive);
     transfer_->Init(window_, WM_TRANSFER_EVENT, kTransferPostEvents | kTransferPostProgress);
     transfer_->SetHeaders(kRunRequestHeaders);
+    if (settings_.UseAutoStopSize != 0)
+        transfer_->SetYieldAtBytes(AutoStopSizeBytes(settings_));
 
     item->attemptTick = clock_.TickCount();
     item->status = DownloadStatus::Connecting;
@@ -75,7 +77,7 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
         case EV_FINISHED:
             item->status = DownloadStatus::Finished;
             item->bytes = transfer_->BytesRead();
-            item->RecomputeSpeed(clock_.TickCount());
+            item->RecomputeSpeed(transfer_->DataTick());
             host_.Refresh();
             ++currentIndex_;
             StartNextItem();
@@ -92,14 +94,19 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
             break;
         case EV_RESPONSE_ACCEPTED:
             item->status = DownloadStatus::Downloading;
-            item->startTime = clock_.SystemTimeUtc();
-            item->startTick = clock_.TickCount();
+            // The moment the transfer accepted the response, not when we got to the event.
+            item->startTime = transfer_->AcceptedTime();
+            item->startTick = transfer_->AcceptedTick();
+            if (item->startTime == 0) {
+                item->startTime = clock_.SystemTimeUtc();
+                item->startTick = clock_.TickCount();
+            }
             host_.Refresh();
             break;
         case EV_PROGRESS:
             progressSeen_ = true;
             item->bytes = transfer_->BytesRead();
-            item->RecomputeSpeed(clock_.TickCount());
+            item->RecomputeSpeed(item->startTime != 0 ? transfer_->DataTick() : clock_.TickCount());
             ApplySizeRule(*item);
             break;
         default:

@@ -1,4 +1,6 @@
 #pragma once
+#include <atomic>
+
 #include "platform/Clock.h"
 
 namespace vm::test {
@@ -6,8 +8,9 @@ namespace vm::test {
 // A clock that moves only when told; ticks may be set near the wrap.
 class FakeClock : public Clock {
   public:
-    uint32_t tick = 1000;
-    FileTime utc = 0x01D9000000000000ULL;
+    // Atomic: local-file workers read the clock from their own threads.
+    std::atomic<uint32_t> tick{1000};
+    std::atomic<FileTime> utc{0x01D9000000000000ULL};
 
     uint32_t TickCount() override { return tick; }
     FileTime SystemTimeUtc() override { return utc; }
