@@ -8,6 +8,7 @@
 #include "engine/TransferEvent.h"
 #include "lang/LanguageFile.h"
 #include "lang/StringTable.h"
+#include "listview/ReportFormat.h"
 #include "listview/ReportWriter.h"
 #include "resource.h"
 #include "ui/PathRules.h"
@@ -464,7 +465,7 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
             ShellOpen(Handle(), helpFilePath_);
             break;
         case ID_OPEN_WEB_PAGE:
-            ShellOpen(Handle(), kProductWebPage);
+            ShellOpen(Handle(), kProductWebAddress);
             break;
         default:
             break;
@@ -480,7 +481,7 @@ void MainWindow::OnNotify(WPARAM, LPARAM lParam) {
         chrome_.FillToolTip(reinterpret_cast<NMTTDISPINFOA*>(header));
     } else if (header->hwndFrom == chrome_.statusBar && header->code == NM_CLICK) {
         const auto* mouse = reinterpret_cast<const NMMOUSE*>(header);
-        if (mouse->dwItemSpec == 1) ShellOpen(Handle(), kProductWebPage);
+        if (mouse->dwItemSpec == 1) ShellOpen(Handle(), kProductWebAddress);
     }
 }
 

@@ -11,7 +11,6 @@
 namespace vm {
 
 const char kStatusLinkCaption[] = "Velocimark - measure your download speed";
-const char kProductWebPage[] = "https://velocimark.example/";
 
 namespace {
 

@@ -28,8 +28,7 @@ struct MainWindowChrome {
     int StatusBarHeight() const;
 };
 
-// Text and address of the status bar's link.
+// Text of the status bar's link; it opens the product's web page (kProductWebAddress).
 extern const char kStatusLinkCaption[];
-extern const char kProductWebPage[];
 
 }  // namespace vm
