@@ -33,12 +33,12 @@ bool WinListView::Create(HWND parent, int controlId) {
     if (hwnd_ == nullptr) return false;
 
     for (int column = 0; column < kDownloadColumnCount; ++column) {
-        const ColumnSpec& spec = DownloadColumnSpec(column);
+        const ColumnSpec& columnSpec = DownloadColumnSpec(column);
         LVCOLUMNA lvc = {};
         lvc.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_FMT;
         lvc.fmt = LVCFMT_LEFT;
-        lvc.cx = spec.defaultWidth;
-        lvc.pszText = const_cast<char*>(GetString(spec.titleId));
+        lvc.cx = columnSpec.defaultWidth;
+        lvc.pszText = const_cast<char*>(GetString(columnSpec.titleId));
         SendMessageA(hwnd_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&lvc));
     }
 
