@@ -266,6 +266,37 @@ class ExportEndToEnd(unittest.TestCase):
         self.assertIn("NumOfDownloads=0\r\n", saved)
 
 
+class StartUpSwitches(unittest.TestCase):
+    def test_savelangfile_writes_general_and_strings_then_exits(self):
+        app = App("savelang")
+        code, _ = app.run("/savelangfile", timeout=60)
+        self.assertEqual(code, 0)
+        text = app.read("velocimark_lng.ini")
+        self.assertIn("[general]\r\n", text)
+        self.assertIn("TranslatorName=\r\n", text)
+        self.assertIn("Version=1.27\r\n", text)
+        self.assertIn("[strings]\r\n", text)
+        self.assertIn("455=Failed\r\n", text)
+        self.assertFalse(os.path.exists(app.config))
+
+    def test_a_translation_file_changes_the_report(self):
+        if "VM_HTTP_URL" not in os.environ:
+            self.skipTest("the local test servers are not running")
+        app = App("translated")
+        with open(os.path.join(app.dir, "velocimark_lng.ini"), "w", newline="") as f:
+            f.write("[strings]\r\n1008=Zustand\r\n15=Serverstatus %d\r\n13=%s%s%n\r\n")
+        url = f"{os.environ['VM_HTTP_URL']}/missing.bin"
+        code, rows = app.export_rows([url])
+        self.assertEqual(code, 0)
+        self.assertEqual(rows[0]["Zustand"], "Failed  (Serverstatus 404)")
+
+    def test_deleteregkey_exits_at_once_touching_nothing(self):
+        app = App("deleteregkey")
+        code, elapsed = app.run("/deleteregkey", timeout=60)
+        self.assertEqual(code, 0)
+        self.assertEqual(sorted(os.listdir(app.dir)), ["velocimark.exe"])
+
+
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
