@@ -1,6 +1,6 @@
 # Sourced by the scripts that run Wine: one prefix per build tree, no console noise,
 # no Mono/Gecko prompts, and the null display driver so windows work without X.
-: "${VM_WINEPREFIX:=${VM_BUILD_DIR:-$PWD}/wineprefix}"
+: "${VM_WINEPREFIX:=${VM_BUILD_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/windows}/wineprefix}"
 export WINEPREFIX="$VM_WINEPREFIX"
 export WINEARCH=win32
 export WINEDEBUG=-all
