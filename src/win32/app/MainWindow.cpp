@@ -36,7 +36,10 @@ public:
         return window_.WriteReportFile(type, path, false);
     }
     void OpenWithShell(const std::string& path) override { ShellOpen(window_.Handle(), path); }
-    void Quit(int exitCode) override { PostQuitMessage(exitCode); }
+    void Quit(int exitCode) override {
+        window_.exitCode_ = exitCode;
+        PostQuitMessage(exitCode);
+    }
     std::string ProgramFolder() override { return vm::ProgramFolder(); }
 
 private:
@@ -247,7 +250,8 @@ void MainWindow::OnDestroy() {
         parts.columns = &columns;
         PersistConfig(session_, parts, true);
     }
-    PostQuitMessage(0);
+    // Keeps the code of an export that already asked to quit (a close during the run).
+    PostQuitMessage(exitCode_);
 }
 
 void MainWindow::OnSize() {

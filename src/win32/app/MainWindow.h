@@ -93,6 +93,7 @@ private:
     UINT findMessage_ = 0;
     bool statusUpdatePending_ = false;
     bool shutDown_ = false;
+    int exitCode_ = 0;
 };
 
 }  // namespace vm
