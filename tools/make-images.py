@@ -60,20 +60,30 @@ def triangle(img, pts, color):
 
 
 def write_bmp(path, img):
-    """24-bit bottom-up BMP."""
+    """8-bit palettized bottom-up BMP: the platform maps colour-table entries when it loads
+    (LR_LOADTRANSPARENT turns the top-left colour into the button face, LR_LOADMAP3DCOLORS
+    the greys into the 3-D colours), which it does not do for true-colour bitmaps."""
     h, w = len(img), len(img[0])
-    row = (w * 3 + 3) & ~3
+    palette = []
+    index = {}
+    for row_pixels in img:
+        for c in row_pixels:
+            if c not in index:
+                index[c] = len(palette)
+                palette.append(c)
+    if len(palette) > 256:
+        raise SystemExit(f"{path}: more than 256 colours")
+    row = (w + 3) & ~3
     data = bytearray()
     for y in range(h - 1, -1, -1):
-        line_bytes = bytearray()
-        for r, g, b in img[y]:
-            line_bytes += bytes((b, g, r))
-        line_bytes += b"\0" * (row - w * 3)
-        data += line_bytes
-    header = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+        data += bytes(index[c] for c in img[y]) + b"\0" * (row - w)
+    table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    offset = 54 + len(table)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 0, len(data), 2835, 2835,
+                       len(palette), len(palette))
     with open(path, "wb") as f:
-        f.write(header + info + data)
+        f.write(header + info + table + data)
 
 
 def dib_with_mask(img, transparent):
@@ -165,8 +175,8 @@ def status_images():
 
 
 def toolbar_images():
-    """17 buttons of 16 x 16; the top-left pixel is the transparent colour."""
-    img = canvas(16 * 17, 16, FACE)
+    """17 buttons of 16 x 16 on the mask colour KEY."""
+    img = canvas(16 * 17, 16, KEY)
 
     def cell(i):
         return 16 * i
@@ -221,7 +231,7 @@ def toolbar_images():
     for a in range(0, 360, 45):
         r = math.radians(a)
         disc(img, x + 8 + math.cos(r) * 6, 8 + math.sin(r) * 6, 1.5, GREY)
-    disc(img, x + 8, 8, 2.5, FACE)
+    disc(img, x + 8, 8, 2.5, KEY)
     # 11 add list: a page with a plus
     x = cell(11)
     rect(img, x + 1, 1, x + 10, 14, BLACK)
@@ -243,7 +253,7 @@ def toolbar_images():
     x = cell(14)
     rect(img, x + 3, 1, x + 12, 14, BLACK)
     rect(img, x + 4, 2, x + 11, 13, WHITE)
-    triangle(img, [(x + 9, 1), (x + 13, 1), (x + 13, 5)], FACE)
+    triangle(img, [(x + 9, 1), (x + 13, 1), (x + 13, 5)], KEY)
     # 15 move down, 16 move up: arrows
     x = cell(15)
     rect(img, x + 6, 2, x + 9, 8, BLUE)
@@ -255,7 +265,7 @@ def toolbar_images():
 
 
 def arrow(up):
-    img = canvas(16, 16, FACE)
+    img = canvas(16, 16, KEY)
     if up:
         triangle(img, [(4, 11), (12, 11), (8, 5)], GREY)
     else:

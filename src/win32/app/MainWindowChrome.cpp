@@ -76,16 +76,24 @@ bool MainWindowChrome::Create(HWND owner) {
         button.fsState = TBSTATE_ENABLED;
         button.fsStyle = b.image < 0 ? TBSTYLE_SEP : TBSTYLE_BUTTON;
     }
-    toolbar = CreateToolbarEx(owner, WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS,
-                              IDC_TOOLBAR, kToolbarImageCount, nullptr, 0, buttons, count, 16, 16,
-                              16, 16, sizeof(TBBUTTON));
+    toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS, 0, 0, 0, 0,
+                              owner, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)),
+                              instance, nullptr);
     if (toolbar != nullptr) {
-        // Loaded by hand so the top-left colour becomes transparent and greys map to 3-D.
+        SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+        // The images sit on a mask colour of their own, so the enabled and the greyed
+        // buttons look right whatever the system's colours are.
+        toolbarImages = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, kToolbarImageCount, 1);
         HBITMAP bitmap = static_cast<HBITMAP>(
-            LoadImageA(instance, MAKEINTRESOURCEA(IDB_TOOLBAR), IMAGE_BITMAP, 0, 0,
-                       LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
-        TBADDBITMAP add = {nullptr, reinterpret_cast<UINT_PTR>(bitmap)};
-        SendMessageA(toolbar, TB_ADDBITMAP, kToolbarImageCount, reinterpret_cast<LPARAM>(&add));
+            LoadImageA(instance, MAKEINTRESOURCEA(IDB_TOOLBAR), IMAGE_BITMAP, 0, 0, 0));
+        if (bitmap != nullptr) {
+            ImageList_AddMasked(toolbarImages, bitmap, kImageMaskColor);
+            DeleteObject(bitmap);
+        }
+        SendMessageA(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages));
+        SendMessageA(toolbar, TB_ADDBUTTONSA, count, reinterpret_cast<LPARAM>(buttons));
+        SendMessageA(toolbar, TB_AUTOSIZE, 0, 0);
     }
 
     contextMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_CONTEXTMENU));
@@ -95,6 +103,8 @@ bool MainWindowChrome::Create(HWND owner) {
 
 void MainWindowChrome::Destroy() {
     if (contextMenu != nullptr) DestroyMenu(contextMenu);
+    if (toolbarImages != nullptr) ImageList_Destroy(toolbarImages);
+    toolbarImages = nullptr;
     if (statusFont != nullptr) DeleteObject(statusFont);
     contextMenu = nullptr;
     statusFont = nullptr;

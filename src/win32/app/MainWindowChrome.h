@@ -12,6 +12,7 @@ struct MainWindowChrome {
     HWND toolbar = nullptr;
     HWND statusBar = nullptr;
     HFONT statusFont = nullptr;
+    HIMAGELIST toolbarImages = nullptr;
 
     bool Create(HWND owner);
     void Destroy();
@@ -27,6 +28,9 @@ struct MainWindowChrome {
     int ToolbarHeight() const;
     int StatusBarHeight() const;
 };
+
+// The colour that stands for "transparent" in the toolbar and header images.
+constexpr COLORREF kImageMaskColor = RGB(255, 0, 255);
 
 // Text of the status bar's link; it opens the product's web page (kProductWebAddress).
 extern const char kStatusLinkCaption[];

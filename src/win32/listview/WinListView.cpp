@@ -12,8 +12,11 @@ namespace {
 
 HBITMAP LoadBitmap16(int id) {
     return static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
-                                           IMAGE_BITMAP, 16, 16, LR_LOADMAP3DCOLORS));
+                                           IMAGE_BITMAP, 16, 16, 0));
 }
+
+// The header arrows are drawn on this colour, which stands for "transparent".
+constexpr COLORREF kArrowMaskColor = RGB(255, 0, 255);
 
 }  // namespace
 
@@ -56,7 +59,7 @@ bool WinListView::Create(HWND parent, int controlId) {
     for (int id : {IDB_SORT_UP, IDB_SORT_DOWN}) {
         HBITMAP arrow = LoadBitmap16(id);
         if (arrow != nullptr) {
-            ImageList_AddMasked(headerImages_, arrow, GetSysColor(COLOR_BTNFACE));
+            ImageList_AddMasked(headerImages_, arrow, kArrowMaskColor);
             DeleteObject(arrow);
         }
     }
