@@ -1,8 +1,10 @@
 #include "engine/DownloadItem.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "engine/FileTimeCalendar.h"
 #include "lang/StringTable.h"
@@ -14,19 +16,43 @@ std::string Cut(const std::string& text, size_t limit) {
     return text.size() <= limit ? text : text.substr(0, limit);
 }
 
-// The cells below are formatted for every row of every report, so they avoid printf:
-// to_chars gives the same correctly rounded digits as "%.Nf".
+// The cells below are formatted for every row of every report, so they avoid printf but
+// give exactly its digits: "%.1f" and "%.2f" round the exact value of the double to the
+// nearest, ties to even.
+
+// Writes value with 1 or 2 decimals; returns the end. Where long double has a 64-bit
+// mantissa, value * 100 is exact (53 + 7 bits), so rounding it to an integer in the
+// default mode is the correctly rounded result; elsewhere to_chars does the same, slower.
+char* AppendFixed(char* p, char* end, double value, int decimals) {
+    if constexpr (std::numeric_limits<long double>::digits >= 64) {
+        const uint64_t divisor = decimals == 1 ? 10 : 100;
+        const long double scaled = static_cast<long double>(value) * divisor;
+        if (!std::signbit(value) && scaled < 1e18L && end - p >= 24) {
+            uint64_t units = static_cast<uint64_t>(std::nearbyintl(scaled));
+            p = std::to_chars(p, end, units / divisor).ptr;
+            *p++ = '.';
+            units %= divisor;
+            if (decimals == 2) {
+                *p++ = static_cast<char>('0' + units / 10);
+                units %= 10;
+            }
+            *p++ = static_cast<char>('0' + units);
+            return p;
+        }
+    }
+    const std::to_chars_result r = std::to_chars(p, end, value, std::chars_format::fixed, decimals);
+    return r.ec == std::errc() ? r.ptr : p;
+}
 
 // Writes "<value with precision decimals> <unit>" into out; returns out.
 char* FixedWithUnit(char* out, size_t size, double value, int precision, const char* unit) {
-    const std::to_chars_result r =
-        std::to_chars(out, out + size - 1, value, std::chars_format::fixed, precision);
-    if (r.ec != std::errc()) {
+    char* const end = out + size - 1;
+    char* p = AppendFixed(out, end, value, precision);
+    if (p == out) {
         std::snprintf(out, size, "%.*f %s", precision, value, unit);
         return out;
     }
-    char* p = r.ptr;
-    const size_t room = static_cast<size_t>(out + size - 1 - p);
+    const size_t room = static_cast<size_t>(end - p);
     const size_t unitLength = std::strlen(unit);
     if (room > 0) {
         *p++ = ' ';
