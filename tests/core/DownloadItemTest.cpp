@@ -299,7 +299,9 @@ TEST_F(DownloadItemTest, NumericCellsReadAsPrintfWould) {
         values.push_back(i / 32.0);
         values.push_back(1e9 + i / 16.0);
     }
-    for (double big : {9.9e16, 1e17, 1.0000000000000001e17, 1e18, 3.4e38}) values.push_back(big);
+    for (double big : {399999999.949, 399999999.95, 39999999.995, 4e8, 4e9, 1e17, 3.4e38}) {
+        values.push_back(big);
+    }
     uint64_t x = 88172645463325252ULL;
     for (int i = 0; i < 2000; ++i) {
         x ^= x << 13;

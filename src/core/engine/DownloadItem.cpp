@@ -21,14 +21,17 @@ std::string Cut(const std::string& text, size_t limit) {
 // nearest, ties to even.
 
 // Writes value with 1 or 2 decimals; returns the end. Where long double has a 64-bit
-// mantissa, value * 100 is exact (53 + 7 bits), so rounding it to an integer in the
-// default mode is the correctly rounded result; elsewhere to_chars does the same, slower.
+// mantissa, value * 100 is exact (53 + 7 bits), and so is its fraction after the integer
+// part: rounding by hand, ties to even, gives the correctly rounded digits in 32-bit
+// integer arithmetic. Other values, and other platforms, go through to_chars (slower).
 char* AppendFixed(char* p, char* end, double value, int decimals) {
     if constexpr (std::numeric_limits<long double>::digits >= 64) {
-        const uint64_t divisor = decimals == 1 ? 10 : 100;
+        const uint32_t divisor = decimals == 1 ? 10 : 100;
         const long double scaled = static_cast<long double>(value) * divisor;
-        if (!std::signbit(value) && scaled < 1e18L && end - p >= 24) {
-            uint64_t units = static_cast<uint64_t>(std::nearbyintl(scaled));
+        if (!std::signbit(value) && scaled < 4e9L && end - p >= 16) {
+            uint32_t units = static_cast<uint32_t>(scaled);
+            const long double fraction = scaled - units;
+            if (fraction > 0.5L || (fraction == 0.5L && (units & 1) != 0)) ++units;
             p = std::to_chars(p, end, units / divisor).ptr;
             *p++ = '.';
             units %= divisor;
