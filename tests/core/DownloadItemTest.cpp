@@ -299,7 +299,7 @@ TEST_F(DownloadItemTest, NumericCellsReadAsPrintfWould) {
         values.push_back(i / 32.0);
         values.push_back(1e9 + i / 16.0);
     }
-    for (double big : {399999999.949, 399999999.95, 39999999.995, 4e8, 4e9, 1e17, 3.4e38}) {
+    for (double big : {33554431.95, 33554431.999, 33554432.05, 42949672.95, 4e8, 1e17, 3.4e38, 4.9e-324, 2.2e-308}) {
         values.push_back(big);
     }
     uint64_t x = 88172645463325252ULL;

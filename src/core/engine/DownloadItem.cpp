@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 
 #include "engine/FileTimeCalendar.h"
 #include "lang/StringTable.h"
@@ -20,28 +19,40 @@ std::string Cut(const std::string& text, size_t limit) {
 // give exactly its digits: "%.1f" and "%.2f" round the exact value of the double to the
 // nearest, ties to even.
 
-// Writes value with 1 or 2 decimals; returns the end. Where long double has a 64-bit
-// mantissa, value * 100 is exact (53 + 7 bits), and so is its fraction after the integer
-// part: rounding by hand, ties to even, gives the correctly rounded digits in 32-bit
-// integer arithmetic. Other values, and other platforms, go through to_chars (slower).
+// Writes value with 1 or 2 decimals; returns the end. A double below 2^25 is m * 2^-shift
+// with a 53-bit m and shift of 28 or more, so value * 10^decimals rounds exactly in
+// 64-bit integers (and fits 32 bits), whatever precision the floating-point unit was
+// left in. Larger values, negative ones and NaN go through to_chars (slower).
 char* AppendFixed(char* p, char* end, double value, int decimals) {
-    if constexpr (std::numeric_limits<long double>::digits >= 64) {
-        const uint32_t divisor = decimals == 1 ? 10 : 100;
-        const long double scaled = static_cast<long double>(value) * divisor;
-        if (!std::signbit(value) && scaled < 4e9L && end - p >= 16) {
-            uint32_t units = static_cast<uint32_t>(scaled);
-            const long double fraction = scaled - units;
-            if (fraction > 0.5L || (fraction == 0.5L && (units & 1) != 0)) ++units;
-            p = std::to_chars(p, end, units / divisor).ptr;
-            *p++ = '.';
-            units %= divisor;
-            if (decimals == 2) {
-                *p++ = static_cast<char>('0' + units / 10);
-                units %= 10;
-            }
-            *p++ = static_cast<char>('0' + units);
-            return p;
+    constexpr double kIntegerPathLimit = 33554432.0;  // 2^25
+    const uint32_t divisor = decimals == 1 ? 10 : 100;
+    if (!std::signbit(value) && value < kIntegerPathLimit && end - p >= 16) {
+        uint64_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        const int biased = static_cast<int>(bits >> 52) & 0x7FF;
+        uint64_t m = bits & ((uint64_t{1} << 52) - 1);
+        int shift = 1074;  // subnormal
+        if (biased != 0) {
+            m |= uint64_t{1} << 52;
+            shift = 1075 - biased;
         }
+        const uint64_t scaled = m * divisor;  // below 2^60
+        uint32_t units = 0;
+        if (shift < 64) {
+            units = static_cast<uint32_t>(scaled >> shift);
+            const uint64_t rest = scaled & ((uint64_t{1} << shift) - 1);
+            const uint64_t half = uint64_t{1} << (shift - 1);
+            if (rest > half || (rest == half && (units & 1) != 0)) ++units;
+        }  // else value * divisor is below 1/16: zero
+        p = std::to_chars(p, end, units / divisor).ptr;
+        *p++ = '.';
+        units %= divisor;
+        if (decimals == 2) {
+            *p++ = static_cast<char>('0' + units / 10);
+            units %= 10;
+        }
+        *p++ = static_cast<char>('0' + units);
+        return p;
     }
     const std::to_chars_result r = std::to_chars(p, end, value, std::chars_format::fixed, decimals);
     return r.ec == std::errc() ? r.ptr : p;
