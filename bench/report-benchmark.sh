@@ -3,7 +3,8 @@
 # runs it: every report type for 100,000 items against a plain buffered write of the same
 # bytes, and the sort of 100,000 rows by every column.
 # Usage: bench/report-benchmark.sh [--windows] [folder for the scratch files]
-#   --windows: cross-build it with mingw and run it under Wine.
+#   --windows: cross-build it with mingw and run it under Wine (not while scripts/test.sh
+#              runs: it stops the Windows build prefix's wineserver when done).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 target=native
