@@ -6,9 +6,10 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang googletest
+  libclang-rt-14-dev
   g++-mingw-w64-i686
   wine wine32:i386
-  nginx-light vsftpd openssl ca-certificates curl
+  nginx-light vsftpd openssl ca-certificates curl python3
   xvfb xauth imagemagick
 )
 

@@ -15,11 +15,20 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build/native --output-on-failure -j "$(nproc)"
 
+# A few seconds of fuzzing per parser; scripts/fuzz.sh alone runs longer.
+scripts/fuzz.sh 3
+
 # A persistent wineserver, so CTest does not wait for one to linger after each test.
 export VM_BUILD_DIR="$root/build/windows"
 source cmake/wine-env.sh
 vm_wine_prefix_ready
-wineserver -p </dev/null >/dev/null 2>&1
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+# A server left running for this prefix (a manual run) is reused.
+wineserver -p </dev/null >/dev/null 2>&1 || true
+servers="$root/build/windows/servers"
+trap 'tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+# Local servers for the transfer tests; their ports reach the tests through the environment.
+tests/servers/start.sh "$servers" --big
+source "$servers/env"
+tests/servers/trust-ca.sh
 ctest --test-dir build/windows --output-on-failure -j "$(nproc)"

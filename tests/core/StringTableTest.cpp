@@ -113,6 +113,14 @@ TEST(StringTable, FormatConversionsMustMatchTheBuiltinText) {
         {"%ld items", false},
         {"%*d items", false},
         {"50%", false},
+        {"%1024d items", true},
+        {"%.5d items", true},
+        {"%1025d items", false},       // pads for seconds
+        {"%.999999999d items", false},  // a buffer of that size
+        {"%99999999999999999999d items", false},
+        {"%I64d items", false},
+        {"100% %d", false},  // "% %" reads as a conversion with a flag
+        {"%d items%", false},
     };
     for (const Case& c : cases) {
         FakeTranslation translation;

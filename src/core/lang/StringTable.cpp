@@ -8,6 +8,9 @@
 namespace vm {
 namespace {
 
+// Largest field width or precision a format may give.
+constexpr size_t kMaxFormatWidth = 1024;
+
 struct CacheEntry {
     uint32_t id;
     uint32_t offset;
@@ -57,19 +60,25 @@ size_t FetchText(uint32_t id, char* scratch) {
 bool ReadConversion(const char*& p, std::string* out) {
     ++p;  // the '%'
     while (*p && std::strchr("-+ #0'", *p)) ++p;
+    // A huge width or precision would have printf pad for seconds or allocate a buffer of
+    // that size, so a translation may not ask for more than kMaxFormatWidth.
     auto readNumber = [&]() -> bool {
         if (*p == '*') {
             out->append("*,");
             ++p;
             return true;
         }
-        while (*p >= '0' && *p <= '9') ++p;
+        size_t value = 0;
+        for (; *p >= '0' && *p <= '9'; ++p) {
+            value = value * 10 + static_cast<size_t>(*p - '0');
+            if (value > kMaxFormatWidth) return false;
+        }
         return true;
     };
-    readNumber();
+    if (!readNumber()) return false;
     if (*p == '.') {
         ++p;
-        readNumber();
+        if (!readNumber()) return false;
     }
     std::string length;
     while (*p && std::strchr("hlLqjzt", *p)) length += *p++;

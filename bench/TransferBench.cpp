@@ -1,0 +1,104 @@
+// Downloads one URL with the program's transfer, the way a test run does, and prints
+// the figures: bytes, time from the accepted response to the end, rate, CPU time.
+// Usage: transfer-bench.exe URL [TIMEOUT_SECONDS]; VM_BENCH_NO_PROGRESS=1 posts no EV_PROGRESS.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "engine/DownloadTransfer.h"
+#include "engine/ProcessTransfers.h"
+#include "engine/TransferEvent.h"
+
+namespace {
+
+vm::DownloadTransfer* gTransfer = nullptr;
+bool gEnded = false;
+bool gFailed = false;
+DWORD gAcceptedTick = 0;
+DWORD gEndTick = 0;
+unsigned gProgressEvents = 0;
+
+LRESULT CALLBACK BenchWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != vm::WM_TRANSFER_EVENT)
+        return DefWindowProcA(window, message, wParam, lParam);
+    const auto code = static_cast<uint32_t>(wParam);
+    if (gTransfer == nullptr || gTransfer->Serial() != static_cast<uint32_t>(lParam))
+        return 0;
+    if (code >= vm::kFirstInternalEvent)
+        gTransfer->HandleInternalEvent(code);
+    switch (code) {
+        case vm::EV_RESPONSE_ACCEPTED:
+            gAcceptedTick = GetTickCount();
+            break;
+        case vm::EV_PROGRESS:
+            ++gProgressEvents;
+            break;
+        case vm::EV_FINISHED:
+        case vm::EV_FAILED:
+            gEndTick = GetTickCount();
+            gEnded = true;
+            gFailed = code == vm::EV_FAILED;
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+double CpuSeconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto seconds = [](const FILETIME& t) {
+        return ((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: transfer-bench URL [TIMEOUT_SECONDS]\n");
+        return 2;
+    }
+    const DWORD timeoutMs = argc > 2 ? static_cast<DWORD>(std::atoi(argv[2])) * 1000 : 600000;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = &BenchWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VelocimarkBench";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  wc.hInstance, nullptr);
+    const double cpuBefore = CpuSeconds();
+    const DWORD start = GetTickCount();
+    auto transfer = std::make_unique<vm::DownloadTransfer>(vm::ProcessTransfers());
+    gTransfer = transfer.get();
+    transfer->Init(reinterpret_cast<uintptr_t>(window), vm::WM_TRANSFER_EVENT,
+                   vm::kTransferPostEvents |
+                       (std::getenv("VM_BENCH_NO_PROGRESS") ? 0u : vm::kTransferPostProgress));
+    transfer->SetHeaders("Connection: Close");
+    transfer->OpenUrl(argv[1]);
+    MSG msg;
+    while (!gEnded && GetTickCount() - start < timeoutMs) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        while (!gEnded && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
+    const double cpu = CpuSeconds() - cpuBefore;
+    const uint64_t bytes = transfer->BytesRead();
+    const uint32_t error = transfer->Error();
+    gTransfer = nullptr;
+    transfer.reset();
+    const DWORD ms = gEnded && gAcceptedTick != 0 ? gEndTick - gAcceptedTick : 0;
+    const double mib = bytes / 1048576.0;
+    std::printf(
+        "result=%s bytes=%llu ms=%lu rate_mib_s=%.1f cpu_s=%.3f progress_events=%u error=%u\n",
+        !gEnded   ? "timeout"
+        : gFailed ? "failed"
+                  : "finished",
+        static_cast<unsigned long long>(bytes), static_cast<unsigned long>(ms),
+        ms != 0 ? mib / (ms / 1000.0) : 0.0, cpu, gProgressEvents, error);
+    return gEnded && !gFailed ? 0 : 1;
+}

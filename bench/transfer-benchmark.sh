@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Measures the program's download transfer under Wine against curl in the same run:
+#   1. a 1 GiB file over http on 127.0.0.1: both rates, their ratio, CPU seconds per GiB;
+#   2. a rate-limited file (nginx limit_rate, over 10 s): both averages and their ratio.
+# Needs the Windows build (scripts/build.sh windows). Not part of the test command.
+# The last column repeats the program's run without EV_PROGRESS events, to show what
+# posting one event per block costs under Wine.
+# The machine may be shared: compare medians of several runs.
+# Usage: bench/transfer-benchmark.sh [RUNS]     (default 5)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+runs=${1:-5}
+build=$root/build/windows
+[ -f "$build/src/win32/libvm_win32.a" ] || { echo "build first: scripts/build.sh windows" >&2; exit 1; }
+
+# The driver: the program's transfer in a small console program.
+mkdir -p "$build/bench"
+exe=$build/bench/transfer-bench.exe
+i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -Werror -DWIN32_LEAN_AND_MEAN -DNOMINMAX \
+  -D_WIN32_WINNT=0x0501 -I"$root/src/core" -I"$root/src/win32" "$root/bench/TransferBench.cpp" \
+  "$build/src/win32/libvm_win32.a" "$build/src/core/libvm_core.a" -lwininet -luser32 -lkernel32 \
+  -static -static-libgcc -static-libstdc++ -o "$exe"
+
+# Servers with the 1 GiB file and a /slow/ rate that makes 5m.bin take over 10 s.
+servers=$build/bench-servers
+export VM_SLOW_RATE=${VM_BENCH_SLOW_RATE:-400k}
+export VM_BUILD_DIR=$build
+source cmake/wine-env.sh
+vm_wine_prefix_ready
+wineserver -p </dev/null >/dev/null 2>&1 || true
+trap 'tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true' EXIT
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+tests/servers/start.sh "$servers" --big >/dev/null
+source "$servers/env"
+
+big_url=$VM_HTTP_URL/big/1g.bin
+slow_url=$VM_HTTP_URL/slow/5m.bin
+
+field() { # NAME LINE
+  sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"
+}
+
+program() { # URL [no-progress] -> "result=... bytes=... ms=... rate_mib_s=... cpu_s=... time_cpu_s=..."
+  local out
+  out=$( { VM_BENCH_NO_PROGRESS=${2:-} /usr/bin/time -f "time_cpu_s=%U+%S" timeout 900 wine "$exe" "$1" </dev/null 2>&1 | tr -d '\r'; } 2>&1)
+  echo "$out" | tr '\n' ' '
+}
+
+curl_run() { # URL -> "bytes seconds cpu"
+  local out cpu
+  out=$( { /usr/bin/time -f "%U+%S" curl -s -o /dev/null -w '%{size_download} %{time_total}\n' "$1"; } 2>&1)
+  echo "$out" | tr '\n' ' '
+}
+
+printf '%s\n' "== 1 GiB over http on 127.0.0.1 ($runs runs) =="
+printf '%-4s %14s %14s %8s %22s %15s %22s\n' run "program MiB/s" "curl MiB/s" ratio "program CPU s/GiB" "curl CPU s/GiB" "no-progress MiB/s"
+median() { # NUMBERS...
+  printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+big_p=() big_c=() big_r=() big_q=() big_cpu=()
+for i in $(seq "$runs"); do
+  p=$(program "$big_url")
+  c=$(curl_run "$big_url")
+  [ "$(field result "$p")" = finished ] || { echo "program run failed: $p" >&2; exit 1; }
+  p_rate=$(field rate_mib_s "$p")
+  p_cpu=$(field cpu_s "$p")
+  p_time_cpu=$(echo "$p" | sed -n 's/.*time_cpu_s=\([0-9.+]*\).*/\1/p' | bc -l)
+  q=$(program "$big_url" 1)
+  read -r c_bytes c_secs c_cpu_expr <<<"$c"
+  c_rate=$(echo "$c_bytes / 1048576 / $c_secs" | bc -l)
+  c_cpu=$(echo "$c_cpu_expr" | bc -l)
+  printf '%-4s %14.1f %14.1f %8.3f %22s %15.2f %22s\n' "$i" "$p_rate" "$c_rate" \
+    "$(echo "$p_rate / $c_rate" | bc -l)" "$(printf '%.2f (wine cmd %.2f)' "$p_cpu" "$p_time_cpu")" \
+    "$c_cpu" "$(printf '%.1f (ratio %.3f)' "$(field rate_mib_s "$q")" "$(echo "$(field rate_mib_s "$q") / $c_rate" | bc -l)")"
+  big_p+=("$p_rate") big_c+=("$c_rate") big_r+=("$(echo "$p_rate / $c_rate" | bc -l)")
+  big_q+=("$(echo "$(field rate_mib_s "$q") / $c_rate" | bc -l)") big_cpu+=("$p_cpu")
+done
+printf 'median: program %.1f MiB/s, curl %.1f MiB/s, ratio %.3f, program CPU %.2f s/GiB, ratio without progress events %.3f\n' \
+  "$(median "${big_p[@]}")" "$(median "${big_c[@]}")" "$(median "${big_r[@]}")" \
+  "$(median "${big_cpu[@]}")" "$(median "${big_q[@]}")"
+
+printf '\n%s\n' "== rate-limited file: 5m.bin at limit_rate $VM_SLOW_RATE ($runs runs) =="
+printf '%-4s %14s %14s %8s %10s\n' run "program KB/s" "curl KB/s" ratio "seconds"
+slow_r=()
+for i in $(seq "$runs"); do
+  p=$(program "$slow_url")
+  c=$(curl_run "$slow_url")
+  [ "$(field result "$p")" = finished ] || { echo "program run failed: $p" >&2; exit 1; }
+  p_rate=$(echo "$(field bytes "$p") / 1024 / ($(field ms "$p") / 1000)" | bc -l)
+  read -r c_bytes c_secs _ <<<"$c"
+  c_rate=$(echo "$c_bytes / 1024 / $c_secs" | bc -l)
+  printf '%-4s %14.1f %14.1f %8.4f %10.2f\n' "$i" "$p_rate" "$c_rate" \
+    "$(echo "$p_rate / $c_rate" | bc -l)" "$(echo "$(field ms "$p") / 1000" | bc -l)"
+  slow_r+=("$(echo "$p_rate / $c_rate" | bc -l)")
+done
+printf 'median ratio %.4f (goal: within 2%%)\n' "$(median "${slow_r[@]}")"

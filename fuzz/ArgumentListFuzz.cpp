@@ -1,0 +1,24 @@
+// The command-line splitter on arbitrary text: no crash, no quote survives, no argument
+// begins with a space, and the switch readers take whatever comes out.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "app/ArgumentList.h"
+#include "app/StartupOptions.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    vm::ArgumentList list;
+    list.Parse(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (list.Count() > size) std::abort();
+    for (size_t i = 0; i <= list.Count(); ++i) {
+        const char* argument = list.At(i);
+        if (std::strchr(argument, '"') != nullptr || argument[0] == ' ') std::abort();
+    }
+    const vm::StartupOptions options = vm::ReadStartupOptions(list);
+    if (options.exportFile.size() > vm::kMaxCommandLinePath) std::abort();
+    vm::AppSettings settings;
+    vm::ApplyCommandLineOverrides(settings, list);
+    return 0;
+}

@@ -1,0 +1,130 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/FileReadJob.h"
+#include "engine/ReadSlot.h"
+#include "engine/TransferContext.h"
+#include "engine/UrlKind.h"
+
+namespace vm {
+
+enum class TransferPhase : int { None = 0, PendingOpen = 1, PendingData = 2, PendingRead = 3 };
+
+// Largest single read: Wine loses a read's count now and then with larger ones.
+constexpr uint32_t kMaxReadBlock = 256 * 1024;
+constexpr uint32_t kMinReadBlock = 16 * 1024;
+// A read that waited and came back empty is checked with a query this many times.
+constexpr uint32_t kMaxEmptyPendingReads = 2;
+// How long ReadLoop may keep the GUI thread before the message loop gets a turn.
+constexpr uint32_t kReadTurnMs = 50;
+constexpr uint32_t kCallbackWaitSleeps = 201;
+
+// One attempt at one item: opens the URL through the Internet library (or reads a local
+// file on a worker), counts and discards the data, and reports by posting events that
+// carry its serial. Library completions arrive on library threads through OnStatus and
+// are turned into events, so all further work runs on the GUI thread.
+class DownloadTransfer {
+  public:
+    // Create: takes the next serial, registers, and uses (perhaps opens) the root.
+    explicit DownloadTransfer(TransferContext& context);
+    // DestroyTransfer: unregisters, stops, releases the root, waits for running callbacks.
+    ~DownloadTransfer();
+    DownloadTransfer(const DownloadTransfer&) = delete;
+    DownloadTransfer& operator=(const DownloadTransfer&) = delete;
+
+    void Init(uintptr_t window, uint32_t message, uint32_t flags);
+    void SetHeaders(const std::string& text) { headers_ = text; }
+    void SetPassiveFtp(bool passive) { passiveFtp_ = passive; }
+
+    // True when the open is under way. An open refused at once posts EV_FAILED.
+    bool OpenUrl(const std::string& url);
+    // Local-file mode; true when the worker thread was started.
+    bool StartFileRead(const std::string& path);
+
+    // The continuation steps (event codes of 512 and up), on the GUI thread.
+    void HandleInternalEvent(uint32_t code);
+    void OnOpenComplete();
+    void OnDataAvailable();
+
+    void StopTransfer();
+
+    // The status callback's work, on a library thread (through the registry).
+    void OnStatus(InternetHandle handle, uint32_t status, uintptr_t result, uint32_t error);
+
+    uint32_t Serial() const { return serial_; }
+    uint32_t Error() const;
+    int32_t HttpStatus() const { return httpStatus_; }
+    uint64_t BytesRead() const;
+    bool LengthUndeclared() const { return lengthUndeclared_; }
+    uint64_t ContentLength() const;
+    bool Finished() const;
+    // When the response was accepted (zero time: not yet) and when data was last counted
+    // or ended, stamped where it happens: on a fast link the events that report them are
+    // handled only after a whole turn of reading, so their handling time says nothing.
+    uint32_t AcceptedTick() const;
+    FileTime AcceptedTime() const;
+    uint32_t DataTick() const;
+    // Reading gives the message loop a turn as soon as this many bytes are counted, so a
+    // size limit is applied at once on a fast link; reading then goes on unless stopped.
+    void SetYieldAtBytes(uint64_t bytes) { yieldAtBytes_ = bytes; }
+    TransferPhase Phase() const { return phase_.load(); }
+
+    std::atomic<int> callbacksRunning{0};
+
+  private:
+    void Post(uint32_t code, uint32_t error = 0);
+    void Fail(uint32_t error);
+    void ReadLoop();
+    bool ReadBlock(uint32_t available);
+    void OnReadComplete();
+    bool CountBlock(uint32_t count);
+    void EndOfData();
+    void Finish();
+
+    TransferContext& context_;
+    uint32_t serial_ = 0;
+    uintptr_t window_ = 0;
+    uint32_t message_ = 0;
+    uint32_t flags_ = 0;
+    std::string headers_;
+    bool passiveFtp_ = true;
+    SchemeClass scheme_ = SchemeClass::Other;
+
+    std::atomic<InternetHandle> request_{0};
+    std::atomic<TransferPhase> phase_{TransferPhase::None};
+    std::atomic<uint32_t> error_{0};
+    std::atomic<uint32_t> available_{0};
+    std::atomic<uint32_t> completedCount_{0};
+    std::shared_ptr<ReadSlot> slot_;
+    uint32_t readSize_ = 0;
+    // Reads ask for max(blockSize_, announced); blockSize_ grows while reads fill at once
+    // and drops to 0 (exactly the announced count) when one has to wait.
+    uint32_t blockSize_ = 0;
+    // The last read filled a block larger than announced: data is streaming, skip the query.
+    bool skipQuery_ = false;
+    uint32_t emptyPendingReads_ = 0;
+    uint64_t yieldAtBytes_ = UINT64_MAX;
+    bool yieldNow_ = false;
+    std::atomic<uint32_t> acceptedTick_{0};
+    std::atomic<FileTime> acceptedTime_{0};
+    std::atomic<uint32_t> dataTick_{0};
+
+    bool stopped_ = false;
+    bool finished_ = false;
+    bool failed_ = false;
+    bool lengthUndeclared_ = false;
+    uint64_t contentLength_ = 0;
+    uint64_t bytesRead_ = 0;
+    int32_t httpStatus_ = 0;
+
+    std::shared_ptr<FileReadJob> job_;
+    ThreadRef worker_ = 0;
+};
+
+// A Content-Length header's text as a 64-bit count; false when it is not a number.
+bool ParseContentLength(const std::string& text, uint64_t* value);
+
+}  // namespace vm

@@ -1,0 +1,77 @@
+#include "engine/LiveTransferRegistry.h"
+
+#include "engine/DownloadTransfer.h"
+
+namespace vm {
+
+uint32_t LiveTransferRegistry::Register(DownloadTransfer* transfer) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    do {
+        ++lastSerial_;  // 0 means "none"; after a wrap, serials still in use are skipped
+    } while (lastSerial_ == 0 || live_.count(lastSerial_) != 0 ||
+             abandonedOpens_.count(lastSerial_) != 0);
+    live_[lastSerial_] = transfer;
+    return lastSerial_;
+}
+
+void LiveTransferRegistry::Unregister(uint32_t serial, bool openPending) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    live_.erase(serial);
+    if (openPending)
+        abandonedOpens_.insert(serial);
+}
+
+bool LiveTransferRegistry::IsLive(uint32_t serial) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return live_.count(serial) != 0;
+}
+
+size_t LiveTransferRegistry::LiveCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return live_.size();
+}
+
+void LiveTransferRegistry::Retire(InternetHandle request, std::shared_ptr<ReadSlot> slot) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    retired_.emplace_back(request, std::move(slot));
+}
+
+size_t LiveTransferRegistry::RetiredCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return retired_.size();
+}
+
+void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle, uint32_t status,
+                                          uintptr_t result, uint32_t error) {
+    DownloadTransfer* transfer = nullptr;
+    InternetHandle orphan = 0;
+    std::shared_ptr<ReadSlot> released;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto it = live_.find(serial);
+        if (it != live_.end()) {
+            transfer = it->second;
+            transfer->callbacksRunning.fetch_add(1);
+        } else if (status == kStatusRequestComplete && abandonedOpens_.erase(serial) != 0) {
+            if (error == 0)
+                orphan = result;  // the request handle nobody will use
+        }
+        if (status == kStatusHandleClosing) {
+            for (auto r = retired_.begin(); r != retired_.end(); ++r) {
+                if (r->first == handle) {
+                    released = std::move(r->second);  // freed outside the lock
+                    retired_.erase(r);
+                    break;
+                }
+            }
+        }
+    }
+    if (transfer != nullptr) {
+        transfer->OnStatus(handle, status, result, error);
+        transfer->callbacksRunning.fetch_sub(1);
+    }
+    if (orphan != 0)
+        net_.CloseHandle(orphan);
+}
+
+}  // namespace vm

@@ -1,0 +1,50 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/ReadSlot.h"
+#include "platform/InternetLibrary.h"
+
+namespace vm {
+
+class DownloadTransfer;
+
+// The transfers that exist, by serial number. Library threads reach a transfer only
+// through DispatchStatus, which counts the callback as running while it works; a
+// transfer unregisters before it is torn down and then waits for running callbacks, so
+// no callback ever reaches a destroyed transfer. Serials are never reused, so an event
+// of a destroyed transfer cannot reach a new one created at the same address.
+class LiveTransferRegistry {
+  public:
+    explicit LiveTransferRegistry(InternetLibrary& net) : net_(net) {}
+
+    // Registers the transfer and returns its serial (1, 2, 3 ...).
+    uint32_t Register(DownloadTransfer* transfer);
+    // After this no callback starts on the transfer. With openPending, the open still on
+    // its way is closed when it completes.
+    void Unregister(uint32_t serial, bool openPending);
+    bool IsLive(uint32_t serial) const;
+    size_t LiveCount() const;
+
+    // Keeps the slot of a pending operation until the handle reports that it is closing.
+    void Retire(InternetHandle request, std::shared_ptr<ReadSlot> slot);
+    size_t RetiredCount() const;
+
+    // The status callback, on a library thread; context is the serial.
+    void DispatchStatus(uint32_t serial, InternetHandle handle, uint32_t status, uintptr_t result,
+                        uint32_t error);
+
+  private:
+    InternetLibrary& net_;
+    mutable std::mutex mutex_;
+    uint32_t lastSerial_ = 0;
+    std::unordered_map<uint32_t, DownloadTransfer*> live_;
+    std::unordered_set<uint32_t> abandonedOpens_;
+    std::vector<std::pair<InternetHandle, std::shared_ptr<ReadSlot>>> retired_;
+};
+
+}  // namespace vm

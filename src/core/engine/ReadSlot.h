@@ -1,0 +1,15 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace vm {
+
+// The memory a pending library operation writes into: the read buffer and the counts.
+// Shared, so that it outlives its transfer while the library may still write into it.
+struct ReadSlot {
+    std::vector<unsigned char> buffer;
+    uint32_t readCount = 0;
+    uint32_t queryCount = 0;
+};
+
+}  // namespace vm

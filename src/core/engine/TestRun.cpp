@@ -1,0 +1,225 @@
+#include "engine/TestRun.h"
+
+#include "engine/ErrorText.h"
+#include "engine/SpeedRules.h"
+#include "engine/TransferEvent.h"
+#include "engine/UrlKind.h"
+
+namespace vm {
+
+TestRun::TestRun(TestRunHost& host, const AppSettings& settings, Clock& clock,
+                 MessageTable& messages, TransferContext& transfers, uintptr_t window)
+    : host_(host),
+      settings_(settings),
+      clock_(clock),
+      messages_(messages),
+      transfers_(transfers),
+      window_(window) {}
+
+TestRun::~TestRun() {
+    transfer_.reset();
+}
+
+void TestRun::StartTest() {
+    if (runState_ == RunState::Running)
+        return;
+    stallTicks_ = sampleTicks_ = 0;
+    progressSeen_ = false;
+    for (size_t i = 0; DownloadItem* item = host_.ItemAt(i); ++i)
+        item->ResetResults();
+    host_.Refresh();
+    currentIndex_ = 0;
+    runState_ = RunState::Running;
+    host_.OnRunStateChanged();
+    StartNextItem();
+}
+
+void TestRun::StartNextItem() {
+    DownloadItem* item = host_.ItemAt(currentIndex_);
+    while (item != nullptr && (item->deleted || item->disabled)) {
+        item = host_.ItemAt(++currentIndex_);
+    }
+    if (item == nullptr) {
+        EndRun();
+        return;
+    }
+    // The new transfer exists before the old one goes, so the shared root stays open.
+    auto next = std::make_unique<DownloadTransfer>(transfers_);
+    transfer_ = std::move(next);
+    transfer_->SetPassiveFtp(settings_.FtpMode == kFtpModePassive);
+    transfer_->Init(window_, WM_TRANSFER_EVENT, kTransferPostEvents | kTransferPostProgress);
+    transfer_->SetHeaders(kRunRequestHeaders);
+    if (settings_.UseAutoStopSize != 0)
+        transfer_->SetYieldAtBytes(AutoStopSizeBytes(settings_));
+
+    item->attemptTick = clock_.TickCount();
+    item->status = DownloadStatus::Connecting;
+    host_.Refresh();
+
+    // A start that fails posts EV_FAILED or, at worst, ends by the connect time-out.
+    if (IsLocalPath(item->url)) {
+        (void)transfer_->StartFileRead(item->url);
+    } else {
+        (void)transfer_->OpenUrl(item->url);
+    }
+}
+
+void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
+    // Only the current transfer is live; events of destroyed ones are dropped.
+    if (!transfer_ || transfer_->Serial() != serial)
+        return;
+    if (code >= kFirstInternalEvent)
+        transfer_->HandleInternalEvent(code);
+    DownloadItem* item = host_.ItemAt(currentIndex_);
+    if (item == nullptr)
+        return;
+    switch (code) {
+        case EV_FINISHED:
+            item->status = DownloadStatus::Finished;
+            item->bytes = transfer_->BytesRead();
+            item->RecomputeSpeed(transfer_->DataTick());
+            host_.Refresh();
+            ++currentIndex_;
+            StartNextItem();
+            break;
+        case EV_FAILED:
+            item->errorCode = transfer_->Error();
+            item->serverStatus = transfer_->HttpStatus();
+            if (item->errorCode != 0) {
+                item->SetErrorText(FlattenLineBreaks(GetErrorText(item->errorCode, messages_)));
+            }
+            item->status = DownloadStatus::Failed;
+            host_.Refresh();
+            RetryOrAdvance();
+            break;
+        case EV_RESPONSE_ACCEPTED:
+            item->status = DownloadStatus::Downloading;
+            // The moment the transfer accepted the response, not when we got to the event.
+            item->startTime = transfer_->AcceptedTime();
+            item->startTick = transfer_->AcceptedTick();
+            if (item->startTime == 0) {
+                item->startTime = clock_.SystemTimeUtc();
+                item->startTick = clock_.TickCount();
+            }
+            host_.Refresh();
+            break;
+        case EV_PROGRESS:
+            progressSeen_ = true;
+            item->bytes = transfer_->BytesRead();
+            item->RecomputeSpeed(item->startTime != 0 ? transfer_->DataTick() : clock_.TickCount());
+            ApplySizeRule(*item);
+            break;
+        default:
+            break;
+    }
+}
+
+void TestRun::RetryOrAdvance() {
+    DownloadItem* item = host_.ItemAt(currentIndex_);
+    if (item != nullptr && settings_.TryAgainOnFail != 0 &&
+        item->retries < static_cast<uint32_t>(settings_.NumOfRetries)) {
+        const uint32_t retries = item->retries;
+        item->ResetResults();
+        item->retries = retries + 1;
+    } else {
+        ++currentIndex_;
+    }
+    StartNextItem();
+}
+
+void TestRun::StopTest() {
+    if (DownloadItem* item = host_.ItemAt(currentIndex_))
+        item->status = DownloadStatus::Finished;
+    EndRun();
+    host_.Refresh();
+}
+
+void TestRun::MoveToNextDownload() {
+    DownloadItem* item = host_.ItemAt(currentIndex_);
+    if (item == nullptr || !transfer_)
+        return;
+    item->status = DownloadStatus::Finished;
+    StopAndAdvance();
+}
+
+void TestRun::StopAndAdvance() {
+    transfer_->StopTransfer();
+    host_.Refresh();
+    ++currentIndex_;
+    StartNextItem();
+}
+
+void TestRun::EndRun() {
+    transfer_.reset();
+    const bool wasRunning = runState_ == RunState::Running;
+    runState_ = RunState::Stopped;
+    host_.OnRunStateChanged();
+    if (wasRunning)
+        host_.OnRunEnded();
+}
+
+void TestRun::OnSampleTick() {
+    if (runState_ != RunState::Running)
+        return;
+    DownloadItem* item = host_.ItemAt(currentIndex_);
+    if (progressSeen_) {
+        progressSeen_ = false;
+        stallTicks_ = 0;
+        host_.Refresh();
+    } else if (++stallTicks_ >= kStallTicksPerRedraw) {
+        if (item != nullptr)
+            item->RecomputeSpeed(clock_.TickCount());
+        stallTicks_ = 0;
+        host_.Refresh();
+    }
+    if (++sampleTicks_ >= kTicksPerSample) {
+        sampleTicks_ = 0;
+        if (item != nullptr) {
+            item->RecomputeSpeed(clock_.TickCount());
+            ShiftHistory(*item);
+        }
+    }
+    CheckAutoStop();
+}
+
+void TestRun::CheckAutoStop() {
+    DownloadItem* item = host_.ItemAt(currentIndex_);
+    if (!transfer_ || item == nullptr)
+        return;
+    const uint32_t now = clock_.TickCount();
+    if (item->status == DownloadStatus::Connecting &&
+        static_cast<uint64_t>(now - item->attemptTick) >= SecondsToMs(settings_.ConnectTimeout)) {
+        item->status = DownloadStatus::ConnectTimeout;
+        transfer_->StopTransfer();
+        host_.Refresh();
+        RetryOrAdvance();
+        return;
+    }
+    double deviation = 0;
+    if (settings_.UseAutoStopStable != 0 &&
+        StableDeviation(*item, settings_.AutoStopStableUnit, &deviation) &&
+        settings_.AutoStopStableValue >= deviation) {
+        item->status = DownloadStatus::Finished;
+        StopAndAdvance();
+        return;
+    }
+    if (settings_.UseAutoStopTime == 0)
+        return;
+    item->bytes = transfer_->BytesRead();
+    item->RecomputeSpeed(now);
+    if (static_cast<uint64_t>(item->duration) >= SecondsToMs(settings_.AutoStopTime)) {
+        item->status = DownloadStatus::Finished;
+        StopAndAdvance();
+    }
+}
+
+void TestRun::ApplySizeRule(DownloadItem& item) {
+    if (settings_.UseAutoStopSize == 0)
+        return;
+    if (item.bytes >= AutoStopSizeBytes(settings_)) {
+        item.status = DownloadStatus::Finished;
+        StopAndAdvance();
+    }
+}
+
+}  // namespace vm

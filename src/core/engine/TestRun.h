@@ -1,0 +1,80 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "app/AppSettings.h"
+#include "engine/DownloadItem.h"
+#include "engine/DownloadTransfer.h"
+#include "engine/TransferContext.h"
+#include "platform/Clock.h"
+#include "platform/MessageTable.h"
+
+namespace vm {
+
+enum class RunState : int32_t { Stopped = 1, Running = 2 };
+
+constexpr const char* kRunRequestHeaders = "Connection: Close";
+constexpr int32_t kFtpModePassive = 2;
+constexpr uint32_t kStallTicksPerRedraw = 10;
+constexpr uint32_t kTicksPerSample = 5;
+
+// What the test run needs from the window that hosts it and the list that stores the items.
+class TestRunHost {
+  public:
+    virtual ~TestRunHost() = default;
+    // The item at a storage index, or nullptr past the end.
+    virtual DownloadItem* ItemAt(size_t storageIndex) = 0;
+    // Redraw every row.
+    virtual void Refresh() = 0;
+    // The run started or stopped: the shell updates its commands.
+    virtual void OnRunStateChanged() = 0;
+    // The run has ended: the end-of-run report.
+    virtual void OnRunEnded() = 0;
+};
+
+// Runs the enabled items one after another, one transfer at a time, on the GUI thread.
+class TestRun {
+  public:
+    TestRun(TestRunHost& host, const AppSettings& settings, Clock& clock, MessageTable& messages,
+            TransferContext& transfers, uintptr_t window);
+    ~TestRun();
+
+    void StartTest();
+    void StopTest();
+    void MoveToNextDownload();
+    // WM_TRANSFER_EVENT: the code and the serial of the transfer that posted it.
+    void OnTransferEvent(uint32_t code, uint32_t serial);
+    // The 200 ms timer.
+    void OnSampleTick();
+
+    RunState State() const { return runState_; }
+    bool IsRunning() const { return runState_ == RunState::Running; }
+    size_t CurrentIndex() const { return currentIndex_; }
+    const DownloadTransfer* CurrentTransfer() const { return transfer_.get(); }
+
+  private:
+    void StartNextItem();
+    void RetryOrAdvance();
+    void EndRun();
+    void CheckAutoStop();
+    void ApplySizeRule(DownloadItem& item);
+    // Ends the current item as it stands and starts the next.
+    void StopAndAdvance();
+
+    TestRunHost& host_;
+    const AppSettings& settings_;
+    Clock& clock_;
+    MessageTable& messages_;
+    TransferContext& transfers_;
+    uintptr_t window_;
+
+    RunState runState_ = RunState::Stopped;
+    size_t currentIndex_ = 0;
+    std::unique_ptr<DownloadTransfer> transfer_;
+    uint32_t stallTicks_ = 0;
+    uint32_t sampleTicks_ = 0;
+    bool progressSeen_ = false;
+};
+
+}  // namespace vm

@@ -1,0 +1,40 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/LiveTransferRegistry.h"
+#include "platform/Clock.h"
+#include "platform/InternetLibrary.h"
+#include "platform/LocalFileApi.h"
+
+namespace vm {
+
+// What transfers share: the platform, the registry of live transfers and the one root
+// handle, which lives while any transfer uses it. The program has one of these; tests
+// make their own around fakes. Everything but the registry is used on the GUI thread.
+class TransferContext {
+  public:
+    TransferContext(InternetLibrary& net, LocalFileApi& files, Clock& clock)
+        : net(net), files(files), clock(clock), registry(net) {}
+    ~TransferContext();
+
+    InternetLibrary& net;
+    LocalFileApi& files;
+    Clock& clock;
+    LiveTransferRegistry registry;
+
+    // Opens the root when there is none (a failed open is tried again next time) and
+    // counts one more user.
+    void AcquireRoot();
+    void ReleaseRoot();
+    InternetHandle Root() const { return root_; }
+    // The error of the last failed root open.
+    uint32_t RootError() const { return rootError_; }
+    uint32_t RootUsers() const { return rootUsers_; }
+
+  private:
+    InternetHandle root_ = 0;
+    uint32_t rootUsers_ = 0;
+    uint32_t rootError_ = 0;
+};
+
+}  // namespace vm

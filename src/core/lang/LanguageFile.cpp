@@ -1,0 +1,152 @@
+#include "lang/LanguageFile.h"
+
+#include <cstdio>
+
+#include "app/CompanionFileName.h"
+#include "ini/NumberText.h"
+#include "lang/BuiltinStrings.h"
+#include <utility>
+
+namespace vm {
+namespace {
+
+// Longest version text taken from the version resource.
+constexpr size_t kMaxVersionText = 254;
+
+std::string Cut(std::string_view text, size_t limit) {
+    return std::string(text.substr(0, limit));
+}
+
+std::string TrimBlanks(std::string_view text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return std::string();
+    const size_t last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+LanguageFile& Active() {
+    static LanguageFile file;
+    return file;
+}
+
+}  // namespace
+
+std::string MenuSectionName(int menuId) {
+    char name[kMaxLanguageSectionName + 1];
+    std::snprintf(name, sizeof name, "menu_%d", menuId);
+    return name;
+}
+
+std::string DialogSectionName(int dialogId) {
+    char name[kMaxLanguageSectionName + 1];
+    std::snprintf(name, sizeof name, "dialog_%d", dialogId);
+    return name;
+}
+
+bool LanguageFile::Load(FileSystem& fileSystem, const std::string& path) {
+    *this = LanguageFile();
+    std::string text;
+    uint32_t error = 0;
+    if (!fileSystem.ReadWhole(path, kMaxLanguageFileBytes, &text, &error)) return false;
+    if (!file_.Parse(std::move(text))) return false;
+    path_ = path;
+    active_ = true;
+    std::string value;
+    using namespace language_key;
+    state_.rightToLeft =
+        ReadText(kGeneralSection, kRtl, &value) && ParseDecimalInt(value) == 1;
+    if (ReadText(kGeneralSection, kCharset, &value)) state_.charset = Cut(value, kMaxCharsetName);
+    if (ReadText(kGeneralSection, kTranslatorName, &value)) {
+        state_.translatorName = Cut(value, kMaxTranslatorName);
+    }
+    if (ReadText(kGeneralSection, kTranslatorUrl, &value)) {
+        state_.translatorUrl = Cut(value, kMaxTranslatorUrl);
+    }
+    return true;
+}
+
+bool LanguageFile::ReadText(std::string_view section, std::string_view key,
+                            std::string* text) const {
+    std::string_view value;
+    if (!active_ || !file_.Find(section, key, &value) || value.empty()) return false;
+    *text = Cut(value, kMaxLanguageValue);
+    return true;
+}
+
+bool LanguageFile::ReadString(uint16_t id, std::string* text) {
+    return ReadText(language_key::kStringsSection, std::to_string(id), text);
+}
+
+bool LoadLanguageFile(FileSystem& fileSystem, const std::string& executablePath) {
+    LanguageFile& file = Active();
+    if (!file.Load(fileSystem, CompanionFileName(executablePath, kLanguageFileSuffix))) {
+        SetStringTranslation(nullptr);
+        return false;
+    }
+    SetStringTranslation(&file);
+    return true;
+}
+
+bool ReadTranslatedString(uint16_t id, std::string* text) { return Active().ReadString(id, text); }
+
+const LanguageFile& ActiveLanguageFile() { return Active(); }
+bool LanguageIsRightToLeft() { return Active().State().rightToLeft; }
+const std::string& LanguageCharset() { return Active().State().charset; }
+const std::string& TranslatorName() { return Active().State().translatorName; }
+const std::string& TranslatorUrl() { return Active().State().translatorUrl; }
+
+void UnloadLanguageFileForTesting() {
+    SetStringTranslation(nullptr);
+    Active() = LanguageFile();
+}
+
+void LanguageFileWriter::SetSection(std::string_view section) {
+    section_ = Cut(section, kMaxLanguageSectionName);
+}
+
+void LanguageFileWriter::WriteIfAbsent(std::string_view key, std::string_view value) {
+    std::string_view current;
+    if (file_.Find(section_, key, &current) && !current.empty()) return;
+    file_.Set(section_, key, value);
+}
+
+void LanguageFileWriter::WriteAlways(std::string_view key, std::string_view value) {
+    file_.Set(section_, key, value);
+}
+
+LanguageSaveResult SaveLanguageFile(FileSystem& fileSystem, const std::string& path,
+                                    const std::string& version, LanguageResourceTexts* resources) {
+    IniFile file;
+    std::string text;
+    uint32_t error = 0;
+    if (fileSystem.ReadWhole(path, kMaxLanguageFileBytes, &text, &error)) {
+        if (!file.Parse(std::move(text))) return LanguageSaveResult::kNotReplaced;
+    } else if (error != kErrorFileNotFound) {
+        return LanguageSaveResult::kNotReplaced;
+    }
+
+    using namespace language_key;
+    LanguageFileWriter writer(file);
+    writer.SetSection(kGeneralSection);
+    writer.WriteIfAbsent(kTranslatorName, "");
+    writer.WriteIfAbsent(kTranslatorUrl, "");
+    writer.WriteAlways(kVersion, TrimBlanks(Cut(version, kMaxVersionText)));
+    writer.WriteIfAbsent(kRtlWritten, "0");
+
+    if (resources != nullptr) resources->AddTexts(writer);
+
+    writer.SetSection(kStringsSection);
+    size_t count = 0;
+    const BuiltinString* strings = BuiltinStrings(&count);
+    for (size_t i = 0; i < count; ++i) {
+        if (strings[i].text[0] == '\0') continue;
+        writer.WriteIfAbsent(std::to_string(strings[i].id), strings[i].text);
+    }
+
+    std::unique_ptr<OutputFile> out = fileSystem.CreateForWriting(path, &error);
+    if (out == nullptr) return LanguageSaveResult::kWriteFailed;
+    const bool written = file.WriteTo(*out);
+    return out->Close() && written ? LanguageSaveResult::kDone : LanguageSaveResult::kWriteFailed;
+}
+
+}  // namespace vm

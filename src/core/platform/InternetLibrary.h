@@ -1,0 +1,69 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace vm {
+
+// An opaque handle of the Internet library (0 = none).
+using InternetHandle = uintptr_t;
+
+// Values the Internet library gives these operations, named as the library names them.
+constexpr uint32_t kInternetOptionConnectTimeout = 2;
+constexpr uint32_t kInternetOptionSendTimeout = 5;
+constexpr uint32_t kInternetOptionReceiveTimeout = 6;
+constexpr uint32_t kInternetTimeoutMs = 60000;
+
+constexpr uint32_t kHttpQueryContentLength = 5;
+constexpr uint32_t kHttpQueryStatusCode = 19;
+
+constexpr uint32_t kStatusConnectionClosed = 51;
+constexpr uint32_t kStatusHandleClosing = 70;
+constexpr uint32_t kStatusRequestComplete = 100;
+
+constexpr uint32_t kErrorIoPending = 997;
+constexpr uint32_t kErrorInternetInternal = 12004;
+constexpr uint32_t kErrorConnectionAborted = 12030;
+
+constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+
+// Open flags: no cache read or write, no cookies, no dialogs; https also ignores
+// certificate date and host name errors; ftp adds passive mode.
+constexpr uint32_t kOpenFlagsDefault = 0xA4480300u;
+constexpr uint32_t kOpenFlagsHttps = 0xA4C83300u;
+constexpr uint32_t kOpenFlagsPassiveFtp = 0xAC480300u;
+
+// The Internet library's operations a transfer uses, plus the posting of its events to
+// the GUI thread. The library works asynchronously: an operation that answers false with
+// kErrorIoPending completes later through the status callback installed on the root,
+// which reaches LiveTransferRegistry::DispatchStatus with the context given at the open.
+class InternetLibrary {
+  public:
+    virtual ~InternetLibrary() = default;
+
+    // The root handle in asynchronous mode with the system's proxy settings; 0 on failure.
+    virtual InternetHandle OpenRoot(const char* agent) = 0;
+    virtual bool SetStatusCallback(InternetHandle root) = 0;
+    virtual bool SetTimeoutOption(InternetHandle root, uint32_t option, uint32_t milliseconds) = 0;
+    // Opens a URL with extra request headers; returns the request handle or 0 (see LastError).
+    virtual InternetHandle OpenUrl(InternetHandle root, const char* url, const char* headers,
+                                   uint32_t flags, uint32_t context) = 0;
+    // One response header as a 32-bit number, or as text.
+    virtual bool QueryInfoNumber(InternetHandle request, uint32_t query, uint32_t* value) = 0;
+    virtual bool QueryInfoText(InternetHandle request, uint32_t query, std::string* text) = 0;
+    // Bytes ready to read. When it goes pending, *available must stay valid until the
+    // completion arrives; the completion's error field carries the count.
+    virtual bool QueryDataAvailable(InternetHandle request, uint32_t* available) = 0;
+    // Reads up to size bytes. When it goes pending, buffer and *count must stay valid until
+    // the completion arrives or the handle has closed.
+    virtual bool ReadFile(InternetHandle request, void* buffer, uint32_t size, uint32_t* count) = 0;
+    virtual bool CloseHandle(InternetHandle handle) = 0;
+    // The calling thread's error code after a failed operation.
+    virtual uint32_t LastError() = 0;
+
+    // Posts an event to the window's queue; callable from any thread.
+    virtual bool PostEvent(uintptr_t window, uint32_t message, uint32_t code, uint32_t serial) = 0;
+    // A line for the debugger.
+    virtual void DebugOutput(const char* text) = 0;
+};
+
+}  // namespace vm

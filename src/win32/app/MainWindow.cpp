@@ -1,0 +1,519 @@
+#include "app/MainWindow.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "app/CompanionFileName.h"
+#include "engine/ProcessTransfers.h"
+#include "engine/TransferEvent.h"
+#include "lang/LanguageFile.h"
+#include "lang/StringTable.h"
+#include "listview/ReportWriter.h"
+#include "resource.h"
+#include "ui/PathRules.h"
+#include "ui/ShellUtil.h"
+
+namespace vm {
+
+// --- What the engine and the configuration need from this window ---
+
+class MainWindow::RunHost : public TestRunHost, public RunReportHost {
+public:
+    explicit RunHost(MainWindow& window) : window_(window) {}
+
+    DownloadItem* ItemAt(size_t index) override {
+        auto& items = window_.list_.Items();
+        return index < items.size() ? &items[index] : nullptr;
+    }
+    void Refresh() override { window_.RefreshList(); }
+    void OnRunStateChanged() override { window_.UpdateCommandStates(); }
+    void OnRunEnded() override {
+        FinishRunReport(window_.exportRequest_, window_.settings_, *this);
+    }
+
+    bool WriteReport(int32_t type, const std::string& path) override {
+        return window_.WriteReportFile(type, path, false);
+    }
+    void OpenWithShell(const std::string& path) override { ShellOpen(window_.Handle(), path); }
+    void Quit(int exitCode) override { PostQuitMessage(exitCode); }
+    std::string ProgramFolder() override { return vm::ProgramFolder(); }
+
+private:
+    MainWindow& window_;
+};
+
+class MainWindow::PlacementHost : public WindowPlacementExchange {
+public:
+    explicit PlacementHost(MainWindow& window) : window_(window) {}
+
+    WindowPlacement CurrentPlacement() override {
+        WINDOWPLACEMENT wp = {};
+        wp.length = sizeof wp;
+        if (window_.Handle() == nullptr || !GetWindowPlacement(window_.Handle(), &wp)) {
+            return window_.loadedPlacement_;
+        }
+        WindowPlacement p;
+        p.length = sizeof wp;
+        p.flags = wp.flags;
+        p.showCmd = wp.showCmd;
+        p.minX = wp.ptMinPosition.x;
+        p.minY = wp.ptMinPosition.y;
+        p.maxX = wp.ptMaxPosition.x;
+        p.maxY = wp.ptMaxPosition.y;
+        p.left = wp.rcNormalPosition.left;
+        p.top = wp.rcNormalPosition.top;
+        p.right = wp.rcNormalPosition.right;
+        p.bottom = wp.rcNormalPosition.bottom;
+        return p;
+    }
+    void PlacementLoaded(const WindowPlacement& p, bool apply) override {
+        window_.loadedPlacement_ = p;
+        if (!apply || window_.Handle() == nullptr) return;
+        WINDOWPLACEMENT wp = {};
+        wp.length = sizeof wp;
+        wp.flags = p.flags;
+        wp.showCmd = kShowDefault;
+        wp.ptMinPosition = {p.minX, p.minY};
+        wp.ptMaxPosition = {p.maxX, p.maxY};
+        wp.rcNormalPosition = {p.left, p.top, p.right, p.bottom};
+        SetWindowPlacement(window_.Handle(), &wp);
+    }
+    void ScreenSize(int32_t* width, int32_t* height) override {
+        *width = GetSystemMetrics(SM_CXSCREEN);
+        *height = GetSystemMetrics(SM_CYSCREEN);
+    }
+
+private:
+    MainWindow& window_;
+};
+
+class MainWindow::ColumnsHost : public ColumnLayoutExchange {
+public:
+    explicit ColumnsHost(DownloadListView& list) : list_(list) {}
+    std::vector<uint8_t> LayoutBytes() override { return list_.LayoutBytes(); }
+    int32_t SortCode() const override { return list_.SortCode(); }
+    bool ApplyLayoutBytes(const std::vector<uint8_t>& bytes) override {
+        return list_.ApplyLayoutBytes(bytes);
+    }
+    void SetSortCode(int32_t code) override { list_.SetSortCode(code); }
+
+private:
+    DownloadListView& list_;
+};
+
+// --- The window ---
+
+MainWindow::MainWindow(const ArgumentList& arguments, const StartupOptions& options)
+    : FrameWindow("Velocimark",
+                  LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELOCIMARK))),
+      arguments_(arguments),
+      options_(options),
+      list_(settings_, &timeText_),
+      listControl_(list_),
+      runHost_(std::make_unique<RunHost>(*this)) {
+    exportRequest_.type = options.exportMode;
+    exportRequest_.fileName = options.exportFile;
+    session_ = MakeConfigSession(files_, ProgramPath(), CurrentDirectory(), options);
+}
+
+MainWindow::~MainWindow() {
+    run_.reset();
+    chrome_.Destroy();
+}
+
+void MainWindow::OnCreate() {
+    HWND hwnd = Handle();
+    chrome_.Create(hwnd);
+    SetToolbar(chrome_.toolbar);
+    listControl_.Create(hwnd, IDC_LISTVIEW);
+    listControl_.SetStatusBar(chrome_.statusBar);
+
+    PlacementHost placement(*this);
+    ColumnsHost columns(list_);
+    ConfigParts parts;
+    parts.settings = &settings_;
+    parts.items = &list_.Items();
+    parts.placement = &placement;
+    parts.columns = &columns;
+    LoadConfiguration(session_, parts, arguments_);
+    SetFocus(listControl_.Handle());
+
+    const std::string folder = ReportFolder();
+    htmlScratchPath_ = ResolveReportPath(folder, "testreport.html");
+    textScratchPath_ = ResolveReportPath(folder, "testreport.txt");
+
+    listControl_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP, true);
+    ApplyListStyles();
+    findMessage_ = RegisterWindowMessageA("commdlg_FindReplace");
+    helpFilePath_ = CompanionFileName(ProgramPath(), ".chm");
+    helpFileExists_ = files_.Exists(helpFilePath_);
+    UpdateCommandStates();
+    DragAcceptFiles(hwnd, TRUE);
+    chrome_.SetStatusParts();
+    RefillList();
+
+    run_ = std::make_unique<TestRun>(*runHost_, settings_, clock_, messages_, ProcessTransfers(),
+                                     reinterpret_cast<uintptr_t>(hwnd));
+    SetTimer(hwnd, kSampleTimerId, kSampleTimerMs, nullptr);
+    if (exportRequest_.type != 0) run_->StartTest();
+}
+
+LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_TRANSFER_EVENT:
+            if (run_ != nullptr) {
+                run_->OnTransferEvent(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
+            }
+            return 0;
+        case WM_TIMER:
+            if (run_ != nullptr) run_->OnSampleTick();
+            return 0;
+        case WM_SELECTION_SETTLED:
+            statusUpdatePending_ = false;
+            UpdateStatusText();
+            UpdateCommandStates();
+            return 0;
+        case WM_CLEAR_LIST:
+            if (!IsRunning()) list_.DeleteAllItems();
+            UpdateStatusText();
+            UpdateCommandStates();
+            return 0;
+        case WM_RESYNC_LIST:
+            list_.RebuildRows(false);
+            UpdateStatusText();
+            UpdateCommandStates();
+            return 0;
+        case WM_FOCUS_LIST:
+            SetFocus(listControl_.Handle());
+            return 0;
+        case WM_ACTIVATEAPP:
+            if (wParam) PostMessageA(Handle(), WM_FOCUS_LIST, 0, 0);
+            break;
+        case WM_CLOSE:
+            if (!OnClose()) return 0;
+            break;
+        case WM_DRAWITEM: {
+            const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (draw != nullptr && draw->hwndItem == chrome_.statusBar) {
+                chrome_.DrawStatusLink(*draw);
+                return TRUE;
+            }
+            break;
+        }
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wParam) == chrome_.statusBar) {
+                SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_LINK_CURSOR)));
+                return TRUE;
+            }
+            break;
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wParam) == listControl_.Handle() && chrome_.contextMenu) {
+                HMENU popup = GetSubMenu(chrome_.contextMenu, 0);
+                UpdateCommandStates(popup);
+                POINT point;
+                GetCursorPos(&point);
+                TrackPopupMenu(popup, TPM_RIGHTBUTTON, point.x, point.y, 0, Handle(), nullptr);
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
+    return Dispatch(message, wParam, lParam);
+}
+
+bool MainWindow::OnClose() {
+    if (!IsRunning()) return true;
+    if (AskYesNo(Handle(), GetString(IDS_ASK_STOP_AND_EXIT)) != IDYES) return false;
+    run_->StopTest();
+    return true;
+}
+
+void MainWindow::OnDestroy() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    KillTimer(Handle(), kSampleTimerId);
+    run_.reset();  // stops and destroys a running transfer without a report
+    if (exportRequest_.type == 0) {
+        files_.Remove(htmlScratchPath_);
+        files_.Remove(textScratchPath_);
+        PlacementHost placement(*this);
+        ColumnsHost columns(list_);
+        ConfigParts parts;
+        parts.settings = &settings_;
+        parts.items = &list_.Items();
+        parts.placement = &placement;
+        parts.columns = &columns;
+        PersistConfig(session_, parts, true);
+    }
+    PostQuitMessage(0);
+}
+
+void MainWindow::OnSize() {
+    if (!IsCreated()) return;
+    RECT client;
+    GetClientRect(Handle(), &client);
+    const int toolbarHeight = chrome_.ToolbarHeight();
+    const int statusHeight = chrome_.StatusBarHeight();
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    HDWP defer = BeginDeferWindowPos(3);
+    if (defer) defer = DeferWindowPos(defer, chrome_.toolbar, nullptr, 0, 0, width, toolbarHeight,
+                                      SWP_NOZORDER);
+    if (defer) defer = DeferWindowPos(defer, chrome_.statusBar, nullptr, 0, height - statusHeight,
+                                      width, statusHeight, SWP_NOZORDER);
+    if (defer) defer = DeferWindowPos(defer, listControl_.Handle(), nullptr, 0, toolbarHeight,
+                                      width, height - toolbarHeight - statusHeight, SWP_NOZORDER);
+    if (defer) EndDeferWindowPos(defer);
+}
+
+void MainWindow::RefillList() {
+    BeginWaitCursor();
+    SendMessageA(listControl_.Handle(), WM_SETREDRAW, FALSE, 0);
+    list_.Reload();
+    UpdateStatusText();
+    EndWaitCursor();
+    SetFocus(listControl_.Handle());
+    SendMessageA(listControl_.Handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(listControl_.Handle(), nullptr, TRUE);
+    UpdateCommandStates();
+}
+
+void MainWindow::RefreshList() { list_.Refresh(); }
+
+void MainWindow::UpdateStatusText() {
+    chrome_.SetStatusText(static_cast<int>(list_.RowCount()),
+                          static_cast<int>(list_.SelectedCount()));
+}
+
+void MainWindow::ApplyListStyles() {
+    listControl_.SetExtendedStyle(LVS_EX_GRIDLINES, settings_.ShowGridLines != 0);
+    listControl_.SetExtendedStyle(LVS_EX_INFOTIP, settings_.ShowInfoTip != 0);
+}
+
+void MainWindow::UpdateCommandStates(HMENU popup) {
+    const bool running = IsRunning();
+    const size_t selected = list_.SelectedCount();
+    const size_t rows = list_.RowCount();
+    const size_t items = list_.ItemCount();
+    const bool canMove = list_.SortCode() == kColumnOrder && !running;
+    const struct {
+        UINT id;
+        bool enabled;
+    } rules[] = {
+        {ID_PROPERTIES, selected == 1},
+        {ID_SAVE_SELECTED, selected > 0},
+        {ID_COPY_SELECTED, selected > 0},
+        {ID_DISABLE_SELECTED, selected > 0},
+        {ID_ENABLE_SELECTED, selected > 0},
+        {ID_HTML_REPORT_SELECTED, selected > 0},
+        {ID_DELETE_SELECTED, selected > 0 && !running},
+        {ID_HTML_REPORT_ALL, rows > 0},
+        {ID_AUTO_SIZE_COLUMNS, rows > 0},
+        {ID_FIND, rows > 0},
+        {ID_DELETE_ALL, items > 0 && !running},
+        {ID_START_TEST, items > 0 && !running},
+        {ID_STOP_TEST, running},
+        {ID_MOVE_TO_NEXT, running},
+        {ID_ADD_URLS_LIST, !running},
+        {ID_ADD_URLS_FROM_FILE, !running},
+        {ID_OPEN_HELP_FILE, helpFileExists_},
+        {ID_MOVE_UP, canMove},
+        {ID_MOVE_DOWN, canMove},
+    };
+    HMENU menu = popup != nullptr ? popup : chrome_.menuBar;
+    for (const auto& rule : rules) {
+        if (menu != nullptr) {
+            EnableMenuItem(menu, rule.id, MF_BYCOMMAND | (rule.enabled ? MF_ENABLED : MF_GRAYED));
+        }
+        if (chrome_.toolbar != nullptr) {
+            SendMessageA(chrome_.toolbar, TB_ENABLEBUTTON, rule.id, MAKELPARAM(rule.enabled, 0));
+        }
+    }
+    if (popup == nullptr && chrome_.menuBar != nullptr) {
+        const struct {
+            UINT id;
+            int32_t value;
+        } checks[] = {
+            {ID_SHOW_GRID_LINES, settings_.ShowGridLines},
+            {ID_SHOW_TOOLTIPS, settings_.ShowInfoTip},
+            {ID_SHOW_TIME_IN_GMT, settings_.ShowTimeInGMT},
+            {ID_DONT_ADD_DISABLED, settings_.DontAddDisabled},
+            {ID_ADD_HEADER_LINE, settings_.AddExportHeaderLine},
+        };
+        for (const auto& check : checks) {
+            CheckMenuItem(chrome_.menuBar, check.id,
+                          MF_BYCOMMAND | (check.value ? MF_CHECKED : MF_UNCHECKED));
+        }
+        DrawMenuBar(Handle());
+    }
+}
+
+bool MainWindow::WriteReportFile(int type, const std::string& path, bool selectedOnly) {
+    uint32_t error = 0;
+    const LanguageState& language = ActiveLanguageFile().State();
+    if (path.empty()) {
+        error = ERROR_INVALID_NAME;
+    } else if (WriteReport(list_, settings_, language, files_, type, path, selectedOnly, &error)) {
+        return true;
+    }
+    // An unattended export has nobody to click the box away: its exit code tells instead.
+    if (!(options_.hidden && exportRequest_.type != 0)) ShowErrorBox(error, Handle());
+    return false;
+}
+
+void MainWindow::ReportToScratch(int type, const std::string& path, bool selectedOnly) {
+    if (WriteReportFile(type, path, selectedOnly)) ShellOpen(Handle(), path);
+}
+
+void MainWindow::ToggleOption(int32_t& option) {
+    option = option ? 0 : 1;
+    UpdateCommandStates();
+}
+
+void MainWindow::DeleteSelected() {
+    if (IsRunning() || list_.SelectedCount() == 0) return;
+    if (settings_.ConfirmDelete &&
+        AskYesNo(Handle(), GetString(IDS_ASK_DELETE_SELECTED)) != IDYES) {
+        return;
+    }
+    list_.DeleteSelected();
+    UpdateStatusText();
+    UpdateCommandStates();
+}
+
+void MainWindow::DeleteAll() {
+    if (IsRunning() || list_.ItemCount() == 0) return;
+    if (AskYesNo(Handle(), GetString(IDS_ASK_DELETE_ALL)) == IDYES) {
+        list_.DeleteAllItems();
+        RefillList();
+    }
+    SetFocus(listControl_.Handle());
+}
+
+void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
+    if (code != 0 && code != 1) return;
+    switch (LOWORD(wParam)) {
+        case ID_START_TEST:
+            if (list_.ItemCount() > 0) run_->StartTest();
+            break;
+        case ID_STOP_TEST:
+            if (IsRunning()) run_->StopTest();
+            break;
+        case ID_MOVE_TO_NEXT:
+            run_->MoveToNextDownload();
+            break;
+        case ID_DISABLE_SELECTED:
+            list_.SetSelectedDisabled(true);
+            break;
+        case ID_ENABLE_SELECTED:
+            list_.SetSelectedDisabled(false);
+            break;
+        case ID_DELETE_SELECTED:
+            DeleteSelected();
+            break;
+        case ID_DELETE_ALL:
+            DeleteAll();
+            break;
+        case ID_EXIT:
+            SendMessageA(Handle(), WM_CLOSE, 0, 0);
+            break;
+        case ID_SELECT_ALL:
+            list_.SelectAll();
+            break;
+        case ID_DESELECT_ALL:
+            list_.DeselectAll();
+            break;
+        case ID_SHOW_GRID_LINES:
+            ToggleOption(settings_.ShowGridLines);
+            ApplyListStyles();
+            break;
+        case ID_SHOW_TOOLTIPS:
+            ToggleOption(settings_.ShowInfoTip);
+            ApplyListStyles();
+            break;
+        case ID_SHOW_TIME_IN_GMT:
+            ToggleOption(settings_.ShowTimeInGMT);
+            RefreshList();
+            break;
+        case ID_DONT_ADD_DISABLED:
+            ToggleOption(settings_.DontAddDisabled);
+            break;
+        case ID_ADD_HEADER_LINE:
+            ToggleOption(settings_.AddExportHeaderLine);
+            break;
+        case ID_HTML_REPORT_ALL:
+            ReportToScratch(4, htmlScratchPath_, false);
+            break;
+        case ID_HTML_REPORT_SELECTED:
+            ReportToScratch(4, htmlScratchPath_, true);
+            break;
+        case ID_TEXT_REPORT_ALL:
+            ReportToScratch(1, textScratchPath_, false);
+            break;
+        case ID_AUTO_SIZE_COLUMNS:
+            listControl_.AutoSizeColumns();
+            break;
+        case ID_MOVE_UP:
+            if (!IsRunning()) list_.MoveSelectedUp();
+            break;
+        case ID_MOVE_DOWN:
+            if (!IsRunning()) list_.MoveSelectedDown();
+            break;
+        case ID_OPEN_HELP_FILE:
+            ShellOpen(Handle(), helpFilePath_);
+            break;
+        case ID_OPEN_WEB_PAGE:
+            ShellOpen(Handle(), kProductWebPage);
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWindow::OnNotify(WPARAM, LPARAM lParam) {
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (header == nullptr) return;
+    if (header->hwndFrom == listControl_.Handle()) {
+        OnListNotify(*header);
+    } else if (header->code == TTN_GETDISPINFOA) {
+        chrome_.FillToolTip(reinterpret_cast<NMTTDISPINFOA*>(header));
+    } else if (header->hwndFrom == chrome_.statusBar && header->code == NM_CLICK) {
+        const auto* mouse = reinterpret_cast<const NMMOUSE*>(header);
+        if (mouse->dwItemSpec == 1) ShellOpen(Handle(), kProductWebPage);
+    }
+}
+
+void MainWindow::OnListNotify(NMHDR& header) {
+    LRESULT result = 0;
+    if (listControl_.OnNotify(header, &result)) {
+        SetResult(result);
+        return;
+    }
+    switch (header.code) {
+        case LVN_COLUMNCLICK: {
+            const auto& view = reinterpret_cast<const NMLISTVIEW&>(header);
+            list_.Sort(view.iSubItem, true);
+            UpdateCommandStates();
+            break;
+        }
+        case LVN_ITEMCHANGED: {
+            const auto& view = reinterpret_cast<const NMLISTVIEW&>(header);
+            if (!(view.uChanged & LVIF_STATE) ||
+                !((view.uNewState ^ view.uOldState) & LVIS_SELECTED)) {
+                break;
+            }
+        }
+            [[fallthrough]];
+        case LVN_ODSTATECHANGED:
+            if (!statusUpdatePending_) {
+                statusUpdatePending_ = true;
+                PostMessageA(Handle(), WM_SELECTION_SETTLED, 0, 0);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace vm

@@ -1,0 +1,98 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/AppSettings.h"
+#include "app/ArgumentList.h"
+#include "app/MainWindowChrome.h"
+#include "app/PersistConfig.h"
+#include "app/StartupOptions.h"
+#include "app/WindowPlacement.h"
+#include "engine/RunReport.h"
+#include "engine/TestRun.h"
+#include "engine/WinClock.h"
+#include "engine/WinMessageTable.h"
+#include "engine/WinTimeText.h"
+#include "listview/DownloadListView.h"
+#include "listview/WinListView.h"
+#include "platform/WinFileSystem.h"
+#include "ui/FrameWindow.h"
+
+namespace vm {
+
+// Private messages of the main window (WM_USER + n).
+constexpr UINT WM_SELECTION_SETTLED = WM_USER + 2;
+constexpr UINT WM_CLEAR_LIST = WM_USER + 21;
+constexpr UINT WM_RESYNC_LIST = WM_USER + 22;
+constexpr UINT WM_FOCUS_LIST = WM_USER + 28;
+constexpr UINT_PTR kSampleTimerId = 1;
+constexpr UINT kSampleTimerMs = 200;
+
+// The program's only top-level window: menu, toolbar, the download list and the status
+// bar; it hosts the test run and turns commands into work on the list and the run.
+class MainWindow : public FrameWindow {
+public:
+    MainWindow(const ArgumentList& arguments, const StartupOptions& options);
+    ~MainWindow() override;
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // The show command of the loaded placement (3: maximised).
+    uint32_t LoadedShowCommand() const { return loadedPlacement_.showCmd; }
+    bool IsRunning() const { return run_ != nullptr && run_->IsRunning(); }
+    DownloadListView& List() { return list_; }
+    AppSettings& Settings() { return settings_; }
+
+protected:
+    void OnCreate() override;
+    void OnCommand(UINT code, WPARAM wParam, LPARAM lParam) override;
+    void OnNotify(WPARAM wParam, LPARAM lParam) override;
+    void OnDestroy() override;
+    void OnSize() override;
+
+private:
+    class RunHost;
+    class ReportHost;
+    class PlacementHost;
+    class ColumnsHost;
+
+    void RefillList();
+    void UpdateCommandStates(HMENU popup = nullptr);
+    void UpdateStatusText();
+    void RefreshList();
+    void ApplyListStyles();
+    bool OnClose();
+    void OnListNotify(NMHDR& header);
+    bool WriteReportFile(int type, const std::string& path, bool selectedOnly);
+    void ReportToScratch(int type, const std::string& path, bool selectedOnly);
+    void ToggleOption(int32_t& option);
+    void DeleteSelected();
+    void DeleteAll();
+
+    const ArgumentList& arguments_;
+    const StartupOptions& options_;
+    AppSettings settings_;
+    WinFileSystem files_;
+    WinTimeText timeText_;
+    WinMessageTable messages_;
+    WinClock clock_;
+    DownloadListView list_;
+    WinListView listControl_;
+    MainWindowChrome chrome_;
+    std::unique_ptr<RunHost> runHost_;
+    std::unique_ptr<TestRun> run_;
+    ConfigSession session_;
+    WindowPlacement loadedPlacement_;
+    ExportRequest exportRequest_;
+    std::string htmlScratchPath_;
+    std::string textScratchPath_;
+    std::string helpFilePath_;
+    bool helpFileExists_ = false;
+    UINT findMessage_ = 0;
+    bool statusUpdatePending_ = false;
+    bool shutDown_ = false;
+};
+
+}  // namespace vm

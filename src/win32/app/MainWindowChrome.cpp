@@ -1,0 +1,159 @@
+#include "app/MainWindowChrome.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "lang/StringTable.h"
+#include "ui/TextUtil.h"
+#include "resource.h"
+
+namespace vm {
+
+const char kStatusLinkCaption[] = "Velocimark - measure your download speed";
+const char kProductWebPage[] = "https://velocimark.example/";
+
+namespace {
+
+constexpr int kToolbarImageCount = 17;
+
+struct ToolbarButton {
+    int image;  // -1: separator
+    int command;
+};
+
+const ToolbarButton kToolbarButtons[] = {
+    {-1, 0},
+    {5, ID_START_TEST},
+    {6, ID_STOP_TEST},
+    {13, ID_MOVE_TO_NEXT},
+    {-1, 0},
+    {7, ID_DISABLE_SELECTED},
+    {8, ID_ENABLE_SELECTED},
+    {9, ID_DELETE_SELECTED},
+    {-1, 0},
+    {11, ID_ADD_URLS_LIST},
+    {12, ID_ADD_URLS_FROM_FILE},
+    {14, ID_ADD_FILE},
+    {10, ID_ADVANCED_OPTIONS},
+    {-1, 0},
+    {15, ID_MOVE_DOWN},
+    {16, ID_MOVE_UP},
+    {-1, 0},
+    {1, ID_SAVE_SELECTED},
+    {2, ID_COPY_SELECTED},
+    {3, ID_PROPERTIES},
+    {0, ID_FIND},
+    {4, ID_EXIT},
+};
+
+HFONT MakeFont(const char* face, int height, bool underline) {
+    LOGFONTA font = {};
+    font.lfHeight = height;
+    font.lfWeight = FW_BOLD;
+    font.lfUnderline = underline ? 1 : 0;
+    font.lfCharSet = DEFAULT_CHARSET;
+    CopyBounded(font.lfFaceName, LF_FACESIZE, face);
+    return CreateFontIndirectA(&font);
+}
+
+}  // namespace
+
+bool MainWindowChrome::Create(HWND owner) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    menuBar = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
+    if (menuBar != nullptr) SetMenu(owner, menuBar);
+
+    statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", owner, IDC_STATUSBAR);
+    int oneEdge = -1;
+    SendMessageA(statusBar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&oneEdge));
+
+    TBBUTTON buttons[sizeof kToolbarButtons / sizeof kToolbarButtons[0]] = {};
+    int count = 0;
+    for (const ToolbarButton& b : kToolbarButtons) {
+        TBBUTTON& button = buttons[count++];
+        button.iBitmap = b.image < 0 ? 0 : b.image;
+        button.idCommand = b.command;
+        button.fsState = TBSTATE_ENABLED;
+        button.fsStyle = b.image < 0 ? TBSTYLE_SEP : TBSTYLE_BUTTON;
+    }
+    toolbar = CreateToolbarEx(owner, WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS,
+                              IDC_TOOLBAR, kToolbarImageCount, nullptr, 0, buttons, count, 16, 16,
+                              16, 16, sizeof(TBBUTTON));
+    if (toolbar != nullptr) {
+        // Loaded by hand so the top-left colour becomes transparent and greys map to 3-D.
+        HBITMAP bitmap = static_cast<HBITMAP>(
+            LoadImageA(instance, MAKEINTRESOURCEA(IDB_TOOLBAR), IMAGE_BITMAP, 0, 0,
+                       LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
+        TBADDBITMAP add = {nullptr, reinterpret_cast<UINT_PTR>(bitmap)};
+        SendMessageA(toolbar, TB_ADDBITMAP, kToolbarImageCount, reinterpret_cast<LPARAM>(&add));
+    }
+
+    contextMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_CONTEXTMENU));
+    statusFont = MakeFont("Arial", 14, false);
+    return statusBar != nullptr && toolbar != nullptr;
+}
+
+void MainWindowChrome::Destroy() {
+    if (contextMenu != nullptr) DestroyMenu(contextMenu);
+    if (statusFont != nullptr) DeleteObject(statusFont);
+    contextMenu = nullptr;
+    statusFont = nullptr;
+}
+
+void MainWindowChrome::SetStatusText(int rows, int selected) {
+    char text[256];
+    int length = std::snprintf(text, sizeof text, GetFormatString(IDS_ITEM_COUNT), rows);
+    if (length < 0) length = 0;
+    if (selected > 0 && static_cast<size_t>(length) < sizeof text) {
+        std::snprintf(text + length, sizeof text - length, GetFormatString(IDS_SELECTED_COUNT),
+                      selected);
+    }
+    SendMessageA(statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void MainWindowChrome::SetStatusParts() {
+    int edges[2] = {300, 1024};
+    SendMessageA(statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    SendMessageA(statusBar, SB_SETTEXTA, 1 | SBT_OWNERDRAW, 0);
+}
+
+void MainWindowChrome::DrawStatusLink(const DRAWITEMSTRUCT& draw) {
+    HDC dc = draw.hDC;
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColor = SetTextColor(dc, RGB(0, 0, 255));
+    HGDIOBJ oldFont = SelectObject(dc, statusFont);
+    RECT rect = draw.rcItem;
+    rect.left += 5;
+    DrawTextA(dc, kStatusLinkCaption, -1, &rect, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    SelectObject(dc, oldFont);
+    SetTextColor(dc, oldColor);
+    SetBkMode(dc, oldMode);
+}
+
+void MainWindowChrome::FillToolTip(NMTTDISPINFOA* info) {
+    static char text[80];
+    text[0] = '\0';
+    GetMenuStringA(menuBar, static_cast<UINT>(info->hdr.idFrom), text, sizeof text, MF_BYCOMMAND);
+    // The key shown after a tab belongs to the menu, not to the tooltip.
+    for (char* p = text; *p; ++p) {
+        if (*p == '\t') {
+            *p = '\0';
+            break;
+        }
+    }
+    info->lpszText = text;
+    info->hinst = nullptr;
+}
+
+int MainWindowChrome::ToolbarHeight() const {
+    RECT rect;
+    return toolbar != nullptr && GetWindowRect(toolbar, &rect) ? rect.bottom - rect.top : 0;
+}
+
+int MainWindowChrome::StatusBarHeight() const {
+    RECT rect;
+    return statusBar != nullptr && GetWindowRect(statusBar, &rect) ? rect.bottom - rect.top : 0;
+}
+
+}  // namespace vm

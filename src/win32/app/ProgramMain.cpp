@@ -1,0 +1,98 @@
+#include "app/ProgramMain.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/ArgumentList.h"
+#include "app/CompanionFileName.h"
+#include "app/MainWindow.h"
+#include "app/StartupOptions.h"
+#include "lang/FileVersionText.h"
+#include "lang/LanguageFile.h"
+#include "lang/WinVersionResource.h"
+#include "platform/WinFileSystem.h"
+#include "resource.h"
+#include "ui/ShellUtil.h"
+
+namespace vm {
+namespace {
+
+bool InitCommonControlClasses() {
+    HMODULE comctl = LoadLibraryA("comctl32.dll");
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    auto init = comctl != nullptr
+                    ? reinterpret_cast<InitFn>(
+                          reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")))
+                    : nullptr;
+    bool ok = true;
+    if (init != nullptr) {
+        INITCOMMONCONTROLSEX classes = {8, 255};
+        ok = init(&classes) != FALSE;
+    } else {
+        InitCommonControls();
+    }
+    if (comctl != nullptr) FreeLibrary(comctl);
+    return ok;
+}
+
+int RunMessageLoop(MainWindow& window, HACCEL accelerators) {
+    MSG msg;
+    int exitCode = 0;
+    while (true) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            exitCode = static_cast<int>(msg.wParam);
+            break;
+        }
+        if (got == -1) break;
+        if (accelerators != nullptr &&
+            TranslateAcceleratorA(window.Handle(), accelerators, &msg)) {
+            continue;
+        }
+        if (IsDialogMessageA(window.Handle(), &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return exitCode;
+}
+
+}  // namespace
+
+int ProgramMain(const char* commandLine) {
+    if (!InitCommonControlClasses()) {
+        MessageBoxA(nullptr, "Error: Cannot load the common control classes.", "Error",
+                    MB_ICONWARNING);
+        return 1;
+    }
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+
+    ArgumentList arguments;
+    arguments.Parse(commandLine);
+    const StartupOptions options = ReadStartupOptions(arguments);
+    WinFileSystem files;
+    if (options.saveLangFile) {
+        // Menus and dialogs join the saved file with the dialogs of the window framework.
+        WinVersionResource version(ProgramPath());
+        SaveLanguageFile(files, CompanionFileName(ProgramPath(), kLanguageFileSuffix),
+                         FileVersionText(version), nullptr);
+        return 0;
+    }
+    LoadLanguageFile(files, ProgramPath());
+    if (options.deleteRegKey) return 0;
+
+    MainWindow window(arguments, options);
+    if (!window.Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480)) return 0;
+    int show = SW_SHOW;
+    if (options.hidden) {
+        show = SW_HIDE;
+    } else if (window.LoadedShowCommand() == kShowMaximized) {
+        show = SW_MAXIMIZE;
+    }
+    ShowWindow(window.Handle(), show);
+    UpdateWindow(window.Handle());
+    HACCEL accelerators =
+        LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    return RunMessageLoop(window, accelerators);
+}
+
+}  // namespace vm

@@ -1,0 +1,7 @@
+#include <windows.h>
+
+#include "app/ProgramMain.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    return vm::ProgramMain(commandLine != nullptr ? commandLine : "");
+}

@@ -1,0 +1,121 @@
+#include "engine/WinInternetLibrary.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <atomic>
+
+namespace vm {
+namespace {
+
+std::atomic<LiveTransferRegistry*> gRegistry{nullptr};
+
+constexpr DWORD kMaxHeaderText = 64;
+
+// On WinINet's threads (and, for some statuses, inside our own calls). The context is the
+// transfer's serial; the registry decides whether a live transfer gets the report.
+void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID info,
+                                     DWORD infoLength) {
+    // Receiving and received fire twice per read: skip everything we do not act on early.
+    if (status != INTERNET_STATUS_REQUEST_COMPLETE && status != INTERNET_STATUS_HANDLE_CLOSING &&
+        status != INTERNET_STATUS_CONNECTION_CLOSED) {
+        return;
+    }
+    LiveTransferRegistry* registry = gRegistry.load();
+    if (registry == nullptr)
+        return;
+    uintptr_t result = 0;
+    uint32_t error = 0;
+    if (status == INTERNET_STATUS_REQUEST_COMPLETE && info != nullptr &&
+        infoLength >= sizeof(INTERNET_ASYNC_RESULT)) {
+        const auto* async = static_cast<const INTERNET_ASYNC_RESULT*>(info);
+        result = static_cast<uintptr_t>(async->dwResult);
+        error = async->dwError;
+    }
+    registry->DispatchStatus(static_cast<uint32_t>(context), reinterpret_cast<uintptr_t>(handle),
+                             status, result, error);
+}
+
+HINTERNET H(InternetHandle handle) {
+    return reinterpret_cast<HINTERNET>(handle);
+}
+
+}  // namespace
+
+void WinInternetLibrary::BindRegistry(LiveTransferRegistry* registry) {
+    gRegistry.store(registry);
+}
+
+InternetHandle WinInternetLibrary::OpenRoot(const char* agent) {
+    return reinterpret_cast<InternetHandle>(
+        InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
+}
+
+bool WinInternetLibrary::SetStatusCallback(InternetHandle root) {
+    return InternetSetStatusCallback(H(root), &InternetStatusCallback) !=
+           INTERNET_INVALID_STATUS_CALLBACK;
+}
+
+bool WinInternetLibrary::SetTimeoutOption(InternetHandle root, uint32_t option,
+                                          uint32_t milliseconds) {
+    DWORD value = milliseconds;
+    return InternetSetOptionA(H(root), option, &value, sizeof value) != FALSE;
+}
+
+InternetHandle WinInternetLibrary::OpenUrl(InternetHandle root, const char* url,
+                                           const char* headers, uint32_t flags, uint32_t context) {
+    const DWORD headersLength =
+        headers != nullptr && headers[0] != '\0' ? static_cast<DWORD>(-1) : 0;
+    return reinterpret_cast<InternetHandle>(InternetOpenUrlA(
+        H(root), url, headersLength != 0 ? headers : nullptr, headersLength, flags, context));
+}
+
+bool WinInternetLibrary::QueryInfoNumber(InternetHandle request, uint32_t query, uint32_t* value) {
+    DWORD number = 0;
+    DWORD size = sizeof number;
+    if (!HttpQueryInfoA(H(request), query | HTTP_QUERY_FLAG_NUMBER, &number, &size, nullptr)) {
+        return false;
+    }
+    *value = number;
+    return true;
+}
+
+bool WinInternetLibrary::QueryInfoText(InternetHandle request, uint32_t query, std::string* text) {
+    char buffer[kMaxHeaderText] = {};
+    DWORD size = sizeof buffer - 1;
+    if (!HttpQueryInfoA(H(request), query, buffer, &size, nullptr))
+        return false;
+    buffer[size < sizeof buffer ? size : sizeof buffer - 1] = '\0';
+    text->assign(buffer);
+    return true;
+}
+
+bool WinInternetLibrary::QueryDataAvailable(InternetHandle request, uint32_t* available) {
+    static_assert(sizeof(DWORD) == sizeof(uint32_t), "the library writes DWORD counts");
+    return InternetQueryDataAvailable(H(request), reinterpret_cast<DWORD*>(available), 0, 0) !=
+           FALSE;
+}
+
+bool WinInternetLibrary::ReadFile(InternetHandle request, void* buffer, uint32_t size,
+                                  uint32_t* count) {
+    return InternetReadFile(H(request), buffer, size, reinterpret_cast<DWORD*>(count)) != FALSE;
+}
+
+bool WinInternetLibrary::CloseHandle(InternetHandle handle) {
+    return InternetCloseHandle(H(handle)) != FALSE;
+}
+
+uint32_t WinInternetLibrary::LastError() {
+    return GetLastError();
+}
+
+bool WinInternetLibrary::PostEvent(uintptr_t window, uint32_t message, uint32_t code,
+                                   uint32_t serial) {
+    return PostMessageA(reinterpret_cast<HWND>(window), message, code, serial) != FALSE;
+}
+
+void WinInternetLibrary::DebugOutput(const char* text) {
+    OutputDebugStringA(text);
+}
+
+}  // namespace vm

@@ -1,0 +1,123 @@
+#include "platform/WinFileSystem.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace vm {
+namespace {
+
+constexpr size_t kWriteBufferBytes = 64 * 1024;
+
+class WinOutputFile : public OutputFile {
+public:
+    explicit WinOutputFile(HANDLE file) : file_(file) { buffer_.reserve(kWriteBufferBytes); }
+    ~WinOutputFile() override { Close(); }
+
+    bool Write(const char* data, size_t size) override {
+        if (error_ != 0) return false;
+        if (buffer_.size() + size > kWriteBufferBytes) {
+            if (!Flush()) return false;
+            if (size >= kWriteBufferBytes) return WriteThrough(data, size);
+        }
+        buffer_.insert(buffer_.end(), data, data + size);
+        return true;
+    }
+
+    bool Close() override {
+        if (file_ != INVALID_HANDLE_VALUE) {
+            Flush();
+            if (!CloseHandle(file_) && error_ == 0) error_ = GetLastError();
+            file_ = INVALID_HANDLE_VALUE;
+        }
+        return error_ == 0;
+    }
+
+    uint32_t Error() const override { return error_; }
+
+private:
+    bool Flush() {
+        if (buffer_.empty() || error_ != 0) return error_ == 0;
+        const bool ok = WriteThrough(buffer_.data(), buffer_.size());
+        buffer_.clear();
+        return ok;
+    }
+
+    bool WriteThrough(const char* data, size_t size) {
+        while (size > 0) {
+            const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+            DWORD written = 0;
+            if (!WriteFile(file_, data, chunk, &written, nullptr) || written != chunk) {
+                error_ = GetLastError();
+                if (error_ == 0) error_ = ERROR_DISK_FULL;
+                return false;
+            }
+            data += written;
+            size -= written;
+        }
+        return true;
+    }
+
+    HANDLE file_;
+    std::vector<char> buffer_;
+    uint32_t error_ = 0;
+};
+
+}  // namespace
+
+bool WinFileSystem::ReadWhole(const std::string& path, size_t maxBytes, std::string* content,
+                              uint32_t* error) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        *error = GetLastError();
+        return false;
+    }
+    bool ok = true;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size)) {
+        *error = GetLastError();
+        ok = false;
+    } else if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) {
+        *error = kErrorFileTooLarge;
+        ok = false;
+    } else {
+        content->assign(static_cast<size_t>(size.QuadPart), '\0');
+        size_t done = 0;
+        while (ok && done < content->size()) {
+            DWORD got = 0;
+            const DWORD want = static_cast<DWORD>(std::min<size_t>(content->size() - done, 1u << 24));
+            if (!::ReadFile(file, &(*content)[done], want, &got, nullptr)) {
+                *error = GetLastError();
+                ok = false;
+            } else if (got == 0) {
+                content->resize(done);  // the file shrank while we read it
+                break;
+            }
+            done += got;
+        }
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+std::unique_ptr<OutputFile> WinFileSystem::CreateForWriting(const std::string& path,
+                                                            uint32_t* error) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        *error = GetLastError();
+        return nullptr;
+    }
+    return std::make_unique<WinOutputFile>(file);
+}
+
+bool WinFileSystem::Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool WinFileSystem::Remove(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
+
+}  // namespace vm

@@ -1,0 +1,17 @@
+#pragma once
+#include "platform/FileSystem.h"
+
+namespace vm {
+
+// Files through the platform's handles: read shared for reading and writing, written
+// anew and shared for reading. Writes are buffered; errors keep GetLastError's code.
+class WinFileSystem : public FileSystem {
+public:
+    bool ReadWhole(const std::string& path, size_t maxBytes, std::string* content,
+                   uint32_t* error) override;
+    std::unique_ptr<OutputFile> CreateForWriting(const std::string& path, uint32_t* error) override;
+    bool Exists(const std::string& path) override;
+    bool Remove(const std::string& path) override;
+};
+
+}  // namespace vm

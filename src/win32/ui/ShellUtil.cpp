@@ -1,0 +1,66 @@
+#include "ui/ShellUtil.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "engine/WinMessageTable.h"
+#include "ui/PathRules.h"
+
+namespace vm {
+
+void ShowErrorBox(uint32_t code, HWND owner) {
+    if (code == 0) code = GetLastError();
+    char text[1024];
+    std::snprintf(text, sizeof text, "Error %d: %s", static_cast<int>(code),
+                  SystemErrorText(code).c_str());
+    MessageBoxA(owner, text, "Error", MB_ICONWARNING);
+}
+
+bool ShellOpen(HWND owner, const std::string& target) {
+    const HINSTANCE result = ShellExecuteA(owner, "open", target.c_str(), "", "", SW_SHOW);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+namespace {
+HCURSOR gReplacedCursor = nullptr;
+}
+
+void BeginWaitCursor() { gReplacedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT)); }
+
+void EndWaitCursor() { SetCursor(gReplacedCursor); }
+
+std::string ProgramPath() {
+    char path[kMaxPath + 1] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (length == 0 || length >= sizeof path) return std::string();
+    return std::string(path, length);
+}
+
+std::string ProgramFolder() { return FolderOf(ProgramPath()); }
+
+std::string CurrentDirectory() {
+    char path[kMaxPath + 1] = {};
+    const DWORD length = GetCurrentDirectoryA(sizeof path, path);
+    if (length == 0 || length >= sizeof path) return std::string();
+    return std::string(path, length);
+}
+
+std::string ReportFolder() {
+    static const std::string folder = [] {
+        const std::string programFolder = ProgramFolder();
+        const DWORD attributes = GetFileAttributesA(programFolder.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_READONLY)) {
+            return programFolder;
+        }
+        char temp[kMaxPath + 1] = {};
+        const DWORD length = GetTempPathA(sizeof temp, temp);
+        if (length == 0 || length >= sizeof temp) return programFolder;
+        std::string tempFolder(temp, length);
+        if (tempFolder.size() > 3 && tempFolder.back() == '\\') tempFolder.pop_back();
+        return tempFolder;
+    }();
+    return folder;
+}
+
+}  // namespace vm

@@ -1,0 +1,317 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/PersistConfig.h"
+#include "fakes/FakeConfigParts.h"
+#include "fakes/MemoryFileSystem.h"
+
+namespace vm {
+namespace {
+
+using test::FakeColumns;
+using test::FakeWindow;
+using test::MemoryFileSystem;
+
+constexpr char kPath[] = "C:\\Tools\\velocimark.cfg";
+
+struct Fixture {
+    MemoryFileSystem fs;
+    ConfigSession session;
+    AppSettings settings;
+    std::vector<DownloadItem> items;
+    FakeWindow window;
+    FakeColumns columns;
+    ConfigParts parts;
+
+    Fixture() {
+        session.fileSystem = &fs;
+        session.path = kPath;
+        parts.settings = &settings;
+        parts.items = &items;
+        parts.placement = &window;
+        parts.columns = &columns;
+    }
+    ConfigResult Load(const std::string& text) {
+        fs.files[kPath] = text;
+        return PersistConfig(session, parts, false);
+    }
+    ConfigResult Save() { return PersistConfig(session, parts, true); }
+    const std::string& File() { return fs.files[kPath]; }
+};
+
+TEST(PersistConfig, WritesGeneralInOrderThenTheItems) {
+    Fixture f;
+    f.settings.AutoStopTime = 7;
+    f.settings.AutoReportFilename = "out.txt";
+    f.window.current.showCmd = 1;
+    f.window.current.right = 5;
+    f.columns.sort = 8 + 4096;
+    f.items.emplace_back("http://a/", "A", 0);
+    f.items.emplace_back("ftp://b/", "", 1);
+    f.items.back().disabled = 1;
+    ASSERT_EQ(f.Save(), ConfigResult::kDone);
+    EXPECT_EQ(f.File(),
+              "[General]\r\nShowGridLines=0\r\nSaveFilterIndex=0\r\nShowInfoTip=1\r\n"
+              "ShowTimeInGMT=0\r\nDontAddDisabled=1\r\nAddExportHeaderLine=0\r\n"
+              "UseAutoStopTime=1\r\nUseAutoStopSize=0\r\nUseAutoStopStable=0\r\n"
+              "AutoStopTime=7\r\nAutoStopSize=5000\r\nFtpMode=2\r\nConnectTimeout=20\r\n"
+              "AutoStopStableUnit=1\r\nAutoStopSizeUnit=2\r\nTryAgainOnFail=0\r\n"
+              "NumOfRetries=3\r\nAutoReport=0\r\nAutoReportOpenInViewer=1\r\nAutoReportType=1\r\n"
+              "AutoReportFilename=out.txt\r\nAutoStopStableValue=0.5\r\n"
+              "WinPos=2C 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+              "00 00 00 00 00 00 00 00 00 00 00 00 05 00 00 00 00 00 00 00\r\n"
+              "Columns=2C 01 00 00 96 00 01 00 64 00 02 00 64 00 03 00 64 00 04 00 64 00 05 00 "
+              "78 00 06 00 6E 00 07 00 6E 00 08 00\r\n"
+              "Sort=4104\r\nNumOfDownloads=2\r\n"
+              "[Download0]\r\nURL=http://a/\r\nDownloadName=A\r\nDisabled=0\r\n"
+              "[Download1]\r\nURL=ftp://b/\r\nDownloadName=\r\nDisabled=1\r\n");
+}
+
+TEST(PersistConfig, SavedFileLoadsBackTheSame) {
+    Fixture a;
+    a.settings.ShowGridLines = 1;
+    a.settings.AutoStopStableValue = 1.5;
+    a.settings.AutoReportFilename = " spaced \"name\" ";
+    a.window.current = {44, 0, 3, -1, -1, -1, -1, 10, 20, 500, 400};
+    a.columns.sort = 4099;
+    a.columns.layout[0] = 0x20;
+    a.items.emplace_back(std::string(kMaxUrlLength, 'u'), "'quoted'", 0);
+    a.items.emplace_back("x", " lead and trail ", 1);
+    a.items.back().disabled = 1;
+    ASSERT_EQ(a.Save(), ConfigResult::kDone);
+
+    Fixture b;
+    ASSERT_EQ(b.Load(a.File()), ConfigResult::kDone);
+    EXPECT_EQ(b.settings.ShowGridLines, 1);
+    EXPECT_DOUBLE_EQ(b.settings.AutoStopStableValue, 1.5);
+    EXPECT_EQ(b.settings.AutoReportFilename, " spaced \"name\" ");
+    EXPECT_EQ(b.window.loaded.showCmd, 3u);
+    EXPECT_EQ(b.window.loaded.right, 500);
+    EXPECT_TRUE(b.window.applied);
+    EXPECT_EQ(b.columns.sort, 4099);
+    EXPECT_EQ(b.columns.layout, a.columns.layout);
+    ASSERT_EQ(b.items.size(), 2u);
+    EXPECT_EQ(b.items[0].url, a.items[0].url);  // a URL of full length survives
+    EXPECT_EQ(b.items[0].name, "'quoted'");
+    EXPECT_EQ(b.items[1].name, " lead and trail ");
+    EXPECT_EQ(b.items[1].disabled, 1);
+    EXPECT_EQ(b.items[1].order, 1);
+}
+
+TEST(PersistConfig, MissingFileGivesDefaultsAndAnEmptyList) {
+    Fixture f;
+    f.settings.AutoStopTime = 99;
+    f.columns.sort = 5;
+    EXPECT_EQ(PersistConfig(f.session, f.parts, false), ConfigResult::kMissing);
+    EXPECT_EQ(f.settings.AutoStopTime, 20);
+    EXPECT_EQ(f.settings.AutoReportFilename, "report.txt");
+    EXPECT_DOUBLE_EQ(f.settings.AutoStopStableValue, 0.5);
+    EXPECT_TRUE(f.items.empty());
+    EXPECT_EQ(f.window.loads, 1);
+    EXPECT_FALSE(f.window.applied);
+    EXPECT_EQ(f.window.loaded.showCmd, 0u);
+    EXPECT_EQ(f.columns.applies, 0);
+    EXPECT_EQ(f.columns.sort, 0);
+    EXPECT_FALSE(f.session.saveBlocked);
+}
+
+TEST(PersistConfig, MissingSectionsGiveEmptyEnabledItems) {
+    Fixture f;
+    f.Load("[General]\r\nNumOfDownloads=3\r\n[Download0]\r\nURL=a\r\n[Download2]\r\nURL=c\r\n"
+           "DownloadName=C\r\nDisabled=1\r\n");
+    ASSERT_EQ(f.items.size(), 3u);
+    EXPECT_EQ(f.items[1].url, "");
+    EXPECT_EQ(f.items[1].name, "");
+    EXPECT_EQ(f.items[1].disabled, 0);
+    EXPECT_EQ(f.items[2].url, "c");
+    EXPECT_EQ(f.items[2].disabled, 1);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(f.items[i].order, i);
+}
+
+TEST(PersistConfig, SavingRenumbersAndDropsStaleSections) {
+    Fixture f;
+    f.Load("[General]\r\nNumOfDownloads=4\r\n[Download0]\r\nURL=a\r\n[Download1]\r\nURL=b\r\n"
+           "[Download2]\r\nURL=c\r\n[Download3]\r\nURL=d\r\n");
+    ASSERT_EQ(f.items.size(), 4u);
+    f.items[0].deleted = 1;
+    f.items[2].deleted = 1;
+    ASSERT_EQ(f.Save(), ConfigResult::kDone);
+    EXPECT_NE(f.File().find("NumOfDownloads=2\r\n[Download0]\r\nURL=b\r\n"), std::string::npos);
+    EXPECT_NE(f.File().find("[Download1]\r\nURL=d\r\n"), std::string::npos);
+    EXPECT_EQ(f.File().find("[Download2]"), std::string::npos);
+    EXPECT_EQ(f.File().find("[Download3]"), std::string::npos);
+}
+
+TEST(PersistConfig, StableValueLoadsExactlyAndSavesWithOneDecimal) {
+    Fixture f;
+    f.Load("[General]\r\nAutoStopStableValue=2.34\r\n");
+    EXPECT_DOUBLE_EQ(f.settings.AutoStopStableValue, 2.34);
+    f.Save();
+    EXPECT_NE(f.File().find("AutoStopStableValue=2.3\r\n"), std::string::npos);
+}
+
+TEST(PersistConfig, ColumnsValueRules) {
+    const std::vector<uint8_t> defaults = FakeColumns().layout;
+    struct Case {
+        const char* columns;
+        int applies;
+        bool changed;
+    } cases[] = {
+        {"", 0, false},
+        {"   ", 0, false},
+        // two columns at position 0: ignored whole
+        {"2C 01 00 00 96 00 00 00", 1, false},
+        // a short value changes the first entry and keeps the rest
+        {"20 00 00 00", 1, true},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.Load(std::string("[General]\r\nColumns=") + c.columns + "\r\nSort=junk\r\n");
+        EXPECT_EQ(f.columns.applies, c.applies) << c.columns;
+        EXPECT_EQ(f.columns.layout != defaults, c.changed) << c.columns;
+        EXPECT_EQ(f.columns.sort, 0) << c.columns;
+        if (c.changed) {
+            EXPECT_EQ(f.columns.layout[0], 0x20);
+            EXPECT_EQ(f.columns.layout[1], 0);
+            EXPECT_TRUE(std::equal(defaults.begin() + 4, defaults.end(), f.columns.layout.begin() + 4));
+        }
+    }
+}
+
+TEST(PersistConfig, ImplausibleWinPosIsKeptButNotApplied) {
+    Fixture f;
+    // 20 pixels wide, maximised.
+    f.Load("[General]\r\nWinPos=2C 00 00 00 00 00 00 00 03 00 00 00 FF FF FF FF FF FF FF FF "
+           "FF FF FF FF FF FF FF FF 64 00 00 00 64 00 00 00 78 00 00 00 44 02 00 00\r\n");
+    EXPECT_FALSE(f.window.applied);
+    EXPECT_EQ(f.window.loaded.showCmd, 3u);
+    EXPECT_EQ(f.window.loaded.right, 120);
+    Fixture g;
+    g.Load("[General]\r\nWinPos=2C 00 00 00 00 00 00 00 01\r\n");  // short: the rest is zero
+    EXPECT_FALSE(g.window.applied);
+    EXPECT_EQ(g.window.loaded.showCmd, 1u);
+}
+
+TEST(PersistConfig, NoSaveLoadNeitherReadsNorWrites) {
+    Fixture f;
+    f.session.noSaveLoad = true;
+    const std::string before = "[General]\r\nAutoStopTime=3\r\nNumOfDownloads=1\r\n";
+    EXPECT_EQ(f.Load(before), ConfigResult::kSkipped);
+    EXPECT_EQ(f.settings.AutoStopTime, 20);
+    EXPECT_TRUE(f.items.empty());
+    EXPECT_EQ(f.window.loads, 0);
+    f.items.emplace_back("http://x/", "", 0);
+    EXPECT_EQ(f.Save(), ConfigResult::kSkipped);
+    EXPECT_EQ(f.File(), before);
+}
+
+TEST(PersistConfig, HiddenExportLeavesThePlacementOut) {
+    Fixture f;
+    f.session.hiddenExport = true;
+    f.Load("[General]\r\nWinPos=2C\r\n");
+    EXPECT_EQ(f.window.loads, 0);
+    f.Save();
+    EXPECT_EQ(f.File().find("WinPos"), std::string::npos);
+}
+
+TEST(PersistConfig, AbsurdItemCountsAreBounded) {
+    Fixture negative;
+    negative.Load("[General]\r\nNumOfDownloads=-5\r\n[Download0]\r\nURL=a\r\n");
+    EXPECT_TRUE(negative.items.empty());
+
+    Fixture huge;
+    huge.Load("[General]\r\nNumOfDownloads=2000000000\r\n[Download1]\r\nURL=b\r\n");
+    ASSERT_EQ(huge.items.size(), static_cast<size_t>(kMaxDownloadItems));
+    EXPECT_EQ(huge.items[1].url, "b");
+    EXPECT_EQ(huge.items.back().order, kMaxDownloadItems - 1);
+    EXPECT_FALSE(huge.session.saveBlocked);  // nothing real lies past the bound
+
+    // Real items past the bound: the shortened list never replaces the file.
+    Fixture beyond;
+    const std::string file = "[General]\r\nNumOfDownloads=600000\r\n[Download" +
+                             std::to_string(kMaxDownloadItems) + "]\r\nURL=z\r\n";
+    EXPECT_EQ(beyond.Load(file), ConfigResult::kTruncated);
+    EXPECT_EQ(beyond.items.size(), static_cast<size_t>(kMaxDownloadItems));
+    EXPECT_TRUE(beyond.session.saveBlocked);
+    EXPECT_EQ(beyond.Save(), ConfigResult::kSkipped);
+    EXPECT_EQ(beyond.File(), file);
+}
+
+TEST(PersistConfig, JunkAndOverlongValuesLoadSafely) {
+    std::string junk = "[General]\r\nNumOfDownloads=2\r\n[Download0]\r\nURL=";
+    junk += std::string(1 << 20, 'x');
+    junk += "\r\nDownloadName=" + std::string(1000, 'n') + "\r\nWinPos=zz\r\n";
+    for (int i = 0; i < 100000; ++i) junk += static_cast<char>((i * 131) % 256);
+    Fixture f;
+    EXPECT_EQ(f.Load(junk), ConfigResult::kDone);
+    ASSERT_EQ(f.items.size(), 2u);
+    EXPECT_EQ(f.items[0].url.size(), kMaxUrlLength);
+    EXPECT_EQ(f.items[0].name.size(), kMaxNameLength);
+}
+
+TEST(PersistConfig, UnreadableFileIsNeverOverwritten) {
+    Fixture f;
+    f.fs.files[kPath] = std::string(kMaxConfigFileBytes + 1, '\n');
+    EXPECT_EQ(PersistConfig(f.session, f.parts, false), ConfigResult::kUnreadable);
+    EXPECT_TRUE(f.session.saveBlocked);
+    EXPECT_EQ(f.settings.AutoStopTime, 20);
+    EXPECT_EQ(f.Save(), ConfigResult::kSkipped);
+    EXPECT_EQ(f.File().size(), kMaxConfigFileBytes + 1);
+}
+
+TEST(PersistConfig, WriteFailuresAreReturnedNotRaised) {
+    Fixture f;
+    f.fs.createError = kErrorAccessDenied;
+    EXPECT_EQ(f.Save(), ConfigResult::kWriteFailed);
+    f.fs.createError = 0;
+    f.fs.diskBytesLeft = 10;
+    EXPECT_EQ(f.Save(), ConfigResult::kWriteFailed);
+}
+
+}  // namespace
+}  // namespace vm
+
+#include <filesystem>
+
+#include "platform/FileSystem.h"
+
+namespace vm {
+namespace {
+
+TEST(PersistConfig, RealFileRoundTrip) {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / "velocimark-persist-test.cfg";
+    StdFileSystem fs;
+    ConfigSession session;
+    session.fileSystem = &fs;
+    session.path = path.string();
+    AppSettings settings;
+    settings.AutoStopTime = 42;
+    std::vector<DownloadItem> items;
+    items.emplace_back("C:\\data\\file.bin", "local", 0);
+    ConfigParts parts;
+    parts.settings = &settings;
+    parts.items = &items;
+    ASSERT_EQ(PersistConfig(session, parts, true), ConfigResult::kDone);
+
+    AppSettings loadedSettings;
+    std::vector<DownloadItem> loaded;
+    ConfigParts load;
+    load.settings = &loadedSettings;
+    load.items = &loaded;
+    EXPECT_EQ(PersistConfig(session, load, false), ConfigResult::kDone);
+    EXPECT_EQ(loadedSettings.AutoStopTime, 42);
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].url, "C:\\data\\file.bin");
+    std::string text;
+    uint32_t error = 0;
+    ASSERT_TRUE(fs.ReadWhole(session.path, kMaxConfigFileBytes, &text, &error));
+    EXPECT_EQ(text.compare(0, 28, "[General]\r\nShowGridLines=0\r\n"), 0);
+    fs.Remove(session.path);
+    EXPECT_EQ(PersistConfig(session, load, false), ConfigResult::kMissing);
+}
+
+}  // namespace
+}  // namespace vm

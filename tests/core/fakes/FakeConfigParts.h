@@ -1,0 +1,48 @@
+#pragma once
+#include <vector>
+
+#include "app/ColumnLayoutExchange.h"
+#include "app/WindowPlacement.h"
+
+namespace vm::test {
+
+// The main window's side of the placement exchange, on a 1024 x 768 screen.
+class FakeWindow : public WindowPlacementExchange {
+public:
+    WindowPlacement current;
+    WindowPlacement loaded;
+    int loads = 0;
+    bool applied = false;
+
+    WindowPlacement CurrentPlacement() override { return current; }
+    void PlacementLoaded(const WindowPlacement& placement, bool apply) override {
+        ++loads;
+        loaded = placement;
+        applied = apply;
+    }
+    void ScreenSize(int32_t* width, int32_t* height) override {
+        *width = 1024;
+        *height = 768;
+    }
+};
+
+// The list's side of the column exchange: nine columns at their default widths.
+class FakeColumns : public ColumnLayoutExchange {
+public:
+    std::vector<uint8_t> layout = {0x2C, 1, 0, 0, 0x96, 0, 1, 0, 100, 0, 2, 0, 100, 0, 3, 0, 100, 0,
+                                   4,    0, 100, 0, 5, 0, 120, 0, 6, 0, 110, 0, 7, 0, 110, 0, 8, 0};
+    int32_t sort = 0;
+    int applies = 0;
+
+    std::vector<uint8_t> LayoutBytes() override { return layout; }
+    int32_t SortCode() const override { return sort; }
+    bool ApplyLayoutBytes(const std::vector<uint8_t>& bytes) override {
+        ++applies;
+        if (!ColumnLayoutAcceptable(bytes)) return false;
+        layout = bytes;
+        return true;
+    }
+    void SetSortCode(int32_t code) override { sort = code; }
+};
+
+}  // namespace vm::test

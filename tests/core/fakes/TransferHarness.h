@@ -1,0 +1,27 @@
+#pragma once
+#include <vector>
+
+#include "engine/DownloadTransfer.h"
+#include "engine/TransferContext.h"
+#include "engine/TransferEvent.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeLocalFiles.h"
+#include "fakes/ScriptedInternet.h"
+
+namespace vm::test {
+
+// A transfer context over the scripted library, fake files and a fake clock.
+struct TransferHarness {
+    FakeClock clock;
+    ScriptedInternet net{clock};
+    FakeLocalFiles files;
+    TransferContext context{net, files, clock};
+
+    // The library's completion of the latest open, on "its thread".
+    void CompleteOpen(uint32_t serial, uint32_t error = 0) {
+        const InternetHandle h = net.LastRequest();
+        context.registry.DispatchStatus(serial, h, kStatusRequestComplete, error ? 0 : h, error);
+    }
+};
+
+}  // namespace vm::test

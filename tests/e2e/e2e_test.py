@@ -1,0 +1,284 @@
+#!/usr/bin/env python3
+"""velocimark.exe end to end under Wine: export runs against the local test servers.
+
+Needs the servers of tests/servers (their VM_* variables in the environment) and a Wine
+prefix that trusts the test CA; scripts/test.sh provides both. Each case writes a
+configuration, runs the program with an export switch and checks the report it wrote.
+"""
+import argparse
+import csv
+import io
+import os
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+import uuid
+
+ARGS = None
+RUN_TIMEOUT = 120
+
+
+def wine_env():
+    env = dict(os.environ)
+    env.setdefault("WINEPREFIX", env.get("VM_WINEPREFIX", ""))
+    env["WINEARCH"] = "win32"
+    env["WINEDEBUG"] = "-all"
+    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    return env
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+class App:
+    """One program folder with its configuration."""
+
+    def __init__(self, name):
+        self.dir = os.path.join(ARGS.work, name)
+        shutil.rmtree(self.dir, ignore_errors=True)
+        os.makedirs(self.dir)
+        shutil.copy(ARGS.exe, os.path.join(self.dir, "velocimark.exe"))
+        self.config = os.path.join(self.dir, "velocimark.cfg")
+
+    def write_config(self, items, options=None, raw=None):
+        lines = ["[General]"]
+        for key, value in (options or {}).items():
+            lines.append(f"{key}={value}")
+        lines.append(f"NumOfDownloads={len(items)}")
+        for i, item in enumerate(items):
+            fields = list(item) if isinstance(item, tuple) else [item]
+            url, name, disabled = fields + ["", "", 0][len(fields):]
+            lines += [f"[Download{i}]", f"URL={url}", f"DownloadName={name}", f"Disabled={disabled}"]
+        text = raw if raw is not None else "\r\n".join(lines) + "\r\n"
+        with open(self.config, "w", newline="") as f:
+            f.write(text)
+
+    def run(self, *args, timeout=RUN_TIMEOUT):
+        start = time.monotonic()
+        proc = subprocess.run(["wine", "velocimark.exe", *args], cwd=self.dir, env=wine_env(),
+                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=timeout)
+        return proc.returncode, time.monotonic() - start
+
+    def start(self, *args):
+        return subprocess.Popen(["wine", "velocimark.exe", *args], cwd=self.dir, env=wine_env(),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+
+    def close_window(self):
+        return subprocess.run(["wine", ARGS.close_tool, "30"], cwd=self.dir, env=wine_env(),
+                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=90).returncode
+
+    def read(self, name, encoding="latin-1"):
+        with open(os.path.join(self.dir, name), "rb") as f:
+            return f.read().decode(encoding)
+
+    def export_rows(self, items, *switches, options=None):
+        """Runs a comma-delimited export with a header line; returns (exit code, rows)."""
+        opts = {"AddExportHeaderLine": 1, "DontAddDisabled": 1}
+        opts.update(options or {})
+        self.write_config(items, opts)
+        code, _ = self.run("/config", "velocimark.cfg", "/scomma", "out.csv", "/hidden", *switches)
+        rows = list(csv.DictReader(io.StringIO(self.read("out.csv"))))
+        return code, rows
+
+
+def kb(cell):
+    return float(cell.split()[0])
+
+
+def seconds(duration):
+    h, m, s = (int(x) for x in duration.split(":"))
+    return h * 3600 + m * 60 + s
+
+
+class ExportEndToEnd(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        if "VM_HTTP_PORT" not in os.environ:
+            raise unittest.SkipTest("the local test servers are not running")
+        cls.http = os.environ["VM_HTTP_URL"]
+        cls.https = os.environ["VM_HTTPS_URL"]
+        cls.ftp = os.environ["VM_FTP_URL"]
+        cls.data = os.environ["VM_DATA_DIR"]
+
+    def test_every_export_switch_writes_its_format(self):
+        markers = {
+            "/stext": ("r.txt", "URL               : "),
+            "/stab": ("r.txt", "\tFinished\t"),
+            "/stabular": ("r.txt", "Finished             "),
+            "/shtml": ("r.html", "<th>URL"),
+            "/sverhtml": ("r.html", "<b>URL</b>"),
+            "/sxml": ("r.xml", "<status>Finished</status>"),
+            "/scomma": ("r.csv", ",Finished,"),
+        }
+        for switch, (name, marker) in markers.items():
+            with self.subTest(switch=switch):
+                app = App("switch" + switch[1:])
+                app.write_config([(f"{self.http}/200k.bin", "two hundred")])
+                code, _ = app.run("/config", "velocimark.cfg", switch, name, "/hidden")
+                self.assertEqual(code, 0)
+                text = app.read(name)
+                self.assertIn(marker, text)
+                # The tabular report cuts every field to 20 characters.
+                self.assertIn(f"{self.http}/200k.bin"[:20], text)
+
+    def test_the_last_export_switch_wins(self):
+        app = App("lastswitch")
+        app.write_config([f"{self.http}/200k.bin"])
+        code, _ = app.run("/config", "velocimark.cfg", "/stext", "a.txt", "/sxml", "b.xml", "/hidden")
+        self.assertEqual(code, 0)
+        self.assertFalse(os.path.exists(os.path.join(app.dir, "a.txt")))
+        self.assertIn("<?xml", app.read("b.xml"))
+
+    def test_statuses_byte_counts_and_speeds(self):
+        # 5 MB each, so that even on loopback every download lasts a few milliseconds.
+        local = windows_path(os.path.join(self.data, "5m.bin"))
+        items = [f"{self.http}/5m.bin", f"{self.https}/5m.bin", f"{self.ftp}/5m.bin",
+                 f"{self.http}/chunked/5m.bin", local, f"{self.http}/missing.bin",
+                 f"http://127.0.0.1:{os.environ['VM_REFUSED_PORT']}/x.bin"]
+        code, rows = App("statuses").export_rows(items, options={"Sort": 8})
+        self.assertEqual(code, 0)
+        by_url = {row["URL"]: row for row in rows}
+        for url in items[:5]:
+            with self.subTest(url=url):
+                row = by_url[url]
+                self.assertEqual(row["Status"], "Finished")
+                self.assertEqual(row["Downloaded"], "5120.0 KB")
+                self.assertGreater(kb(row["Speed (Bytes)"]), 0)
+                mbps = float(row["Speed (Bits)"].split()[0])
+                self.assertAlmostEqual(mbps, kb(row["Speed (Bytes)"]) * 1024 * 8 / 1e6, delta=0.02)
+                self.assertNotEqual(row["Start Time"], "")
+        self.assertEqual(by_url[items[5]]["Status"], "Failed  (Server Status Code: 404)")
+        self.assertTrue(by_url[items[6]]["Status"].startswith("Failed  (Error 12029:  "),
+                        by_url[items[6]]["Status"])
+        self.assertEqual([row["Download Order"] for row in rows], [str(i) for i in range(1, 8)])
+
+    def test_silent_server_ends_as_connect_timeout(self):
+        url = f"http://127.0.0.1:{os.environ['VM_SILENT_PORT']}/never.bin"
+        code, rows = App("silent").export_rows([url], "/ConnectTimeout", "2")
+        self.assertEqual(code, 0)
+        self.assertEqual(rows[0]["Status"], "Connect Timeout")
+
+    def test_failures_are_retried(self):
+        token = uuid.uuid4().hex
+        url = f"{self.http}/missing.bin?{token}"
+        code, rows = App("retries").export_rows([url], "/TryAgainOnFail", "1", "/NumOfRetries", "3")
+        self.assertEqual(code, 0)
+        self.assertEqual(rows[0]["Status"], "Failed  (Server Status Code: 404)")
+        log = os.path.join(os.environ["VM_SERVERS_DIR"], "logs", "nginx-access.log")
+        with open(log, encoding="latin-1") as f:
+            self.assertEqual(sum(token in line for line in f), 4)
+
+    def test_auto_stop_by_time(self):
+        code, rows = App("stoptime").export_rows(
+            [f"{self.http}/slow/big/1g.bin"], "/UseAutoStopTime", "1", "/AutoStopTime", "2")
+        self.assertEqual(code, 0)
+        self.assertEqual(rows[0]["Status"], "Finished")
+        self.assertIn(seconds(rows[0]["Download Duration"]), (2, 3))
+        self.assertGreater(kb(rows[0]["Downloaded"]), 0)
+
+    def test_auto_stop_by_size(self):
+        code, rows = App("stopsize").export_rows(
+            [f"{self.http}/5m.bin"], "/UseAutoStopTime", "0", "/UseAutoStopSize", "1",
+            "/AutoStopSize", "100", "/AutoStopSizeUnit", "2")
+        self.assertEqual(code, 0)
+        self.assertEqual(rows[0]["Status"], "Finished")
+        self.assertGreaterEqual(kb(rows[0]["Downloaded"]), 100)
+        self.assertLess(kb(rows[0]["Downloaded"]), 5120)
+
+    def test_auto_stop_by_stable_speed(self):
+        code, rows = App("stopstable").export_rows(
+            [f"{self.http}/slow/big/1g.bin"], "/UseAutoStopTime", "1", "/AutoStopTime", "40",
+            "/UseAutoStopStable", "1", "/AutoStopStableValue", "10", "/AutoStopStableUnit", "1")
+        self.assertEqual(code, 0)
+        self.assertEqual(rows[0]["Status"], "Finished")
+        self.assertGreaterEqual(seconds(rows[0]["Download Duration"]), 4)
+        self.assertLess(seconds(rows[0]["Download Duration"]), 40)
+
+    def test_disabled_items_are_skipped_and_left_out(self):
+        items = [(f"{self.http}/200k.bin", "on", 0), (f"{self.http}/1m.bin", "off", 1)]
+        code, rows = App("disabled").export_rows(items)
+        self.assertEqual(code, 0)
+        self.assertEqual([row["Name"] for row in rows], ["on"])
+        code, rows = App("disabled-shown").export_rows(items, "/DontAddDisabled", "0")
+        self.assertEqual(code, 0)
+        self.assertEqual({row["Name"]: row["Status"] for row in rows},
+                         {"on": "Finished", "off": "Disabled"})
+        self.assertEqual([row["Downloaded"] for row in rows if row["Name"] == "off"], [""])
+
+    def test_empty_list_quits_at_once_with_an_empty_report(self):
+        app = App("empty")
+        app.write_config([])
+        code, elapsed = app.run("/config", "velocimark.cfg", "/stext", "report.txt", "/hidden")
+        self.assertEqual(code, 0)
+        self.assertEqual(app.read("report.txt"), "")
+        self.assertLess(elapsed, 30)
+
+    def test_unwritable_report_path_exits_with_one(self):
+        app = App("unwritable")
+        app.write_config([f"{self.http}/200k.bin"])
+        code, _ = app.run("/config", "velocimark.cfg", "/stext", "Z:\\no\\such\\folder\\r.txt",
+                          "/hidden", timeout=60)
+        self.assertEqual(code, 1)
+
+    def test_export_never_saves_the_configuration(self):
+        app = App("exportnosave")
+        app.write_config([f"{self.http}/200k.bin"], {"AutoStopTime": 7})
+        before = app.read("velocimark.cfg")
+        code, _ = app.run("/config", "velocimark.cfg", "/stext", "r.txt", "/hidden",
+                          "/AutoStopTime", "9")
+        self.assertEqual(code, 0)
+        self.assertEqual(app.read("velocimark.cfg"), before)
+
+    def test_normal_exit_saves_and_nosaveload_does_not(self):
+        # Without /nosaveload a normal exit rewrites the file in the program's layout...
+        app = App("saves")
+        app.write_config([f"{self.http}/200k.bin"], {"AutoStopTime": 7})
+        proc = app.start("/config", "velocimark.cfg")
+        self.assertEqual(app.close_window(), 0)
+        self.assertEqual(proc.wait(timeout=60), 0)
+        saved = app.read("velocimark.cfg")
+        self.assertTrue(saved.startswith("[General]\r\nShowGridLines=0\r\n"), saved[:80])
+        self.assertIn("AutoStopTime=7\r\n", saved)
+        self.assertIn(f"URL={self.http}/200k.bin\r\n", saved)
+
+        # ... while with it the file stays exactly as it was.
+        app = App("nosaveload")
+        app.write_config([f"{self.http}/200k.bin"], {"AutoStopTime": 7})
+        before = app.read("velocimark.cfg")
+        proc = app.start("/config", "velocimark.cfg", "/nosaveload")
+        self.assertEqual(app.close_window(), 0)
+        self.assertEqual(proc.wait(timeout=60), 0)
+        self.assertEqual(app.read("velocimark.cfg"), before)
+
+    def test_config_names_a_new_file_created_at_exit(self):
+        app = App("newconfig")
+        proc = app.start("/config", "fresh.cfg")
+        self.assertEqual(app.close_window(), 0)
+        self.assertEqual(proc.wait(timeout=60), 0)
+        saved = app.read("fresh.cfg")
+        self.assertTrue(saved.startswith("[General]\r\n"))
+        self.assertIn("NumOfDownloads=0\r\n", saved)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--close-tool", required=True)
+    parser.add_argument("--work", required=True)
+    ARGS, rest = parser.parse_known_args()
+    ARGS.exe = os.path.abspath(ARGS.exe)
+    ARGS.close_tool = os.path.abspath(ARGS.close_tool)
+    ARGS.work = os.path.abspath(ARGS.work)
+    os.makedirs(ARGS.work, exist_ok=True)
+    unittest.main(argv=[sys.argv[0], "-v", *rest])
+
+
+if __name__ == "__main__":
+    main()
