@@ -46,7 +46,7 @@ void FillList(vm::DownloadListView& list) {
                               "Mirror " + std::to_string(i % 251), static_cast<int32_t>(i));
         item.status = (i % 10 == 0) ? vm::DownloadStatus::Failed : vm::DownloadStatus::Finished;
         if (item.status == vm::DownloadStatus::Failed) item.serverStatus = 404;
-        item.bytes = (i * 104729) % 100000007;
+        item.bytes = static_cast<uint64_t>(i) * 104729 % 100000007;
         item.startTime = 0x01DA000000000000ULL + (i * 7777) % 100000 * 10000000ULL;
         item.startTick = 1000;
         item.RecomputeSpeed(1000 + static_cast<uint32_t>((i * 31) % 60000 + 500));

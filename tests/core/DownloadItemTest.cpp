@@ -293,6 +293,15 @@ TEST_F(DownloadItemTest, NumericCellsReadAsPrintfWould) {
     std::vector<double> values = {0,      0.04999, 0.05,  0.05000001, 0.15,   0.25,    0.35,
                                   0.125,  0.375,   1.005, 2.675,      99.95,  999.95,  1e6 + 0.05,
                                   1e15,   1e300,   4e9,   123456.789, 0.0049, 0.005,   0.015};
+    // Exact binary fractions hold the true ties of both precisions.
+    for (int i = 0; i < 4000; ++i) {
+        values.push_back(i / 8.0);
+        values.push_back(i / 32.0);
+        values.push_back(1e9 + i / 16.0);
+    }
+    for (double big : {33554431.95, 33554431.999, 33554432.05, 42949672.95, 4e8, 1e17, 3.4e38, 4.9e-324, 2.2e-308}) {
+        values.push_back(big);
+    }
     uint64_t x = 88172645463325252ULL;
     for (int i = 0; i < 2000; ++i) {
         x ^= x << 13;

@@ -40,8 +40,6 @@ void ReportWriter::Sink::Put(const char* data, size_t size) {
     used_ += size;
 }
 
-void ReportWriter::Sink::Put(const char* text) { Put(text, std::strlen(text)); }
-
 char* ReportWriter::Sink::Reserve(size_t size) {
     if (failed_ || size > buffer_.size()) return nullptr;
     if (used_ + size > buffer_.size() && !Flush()) return nullptr;
@@ -60,7 +58,7 @@ bool ReportWriter::Sink::Flush() {
 void ReportWriter::LineStart(size_t limit) {
     lineLength_ = 0;
     lineLimit_ = limit < kHtmlHeaderRowLineLimit ? limit : kHtmlHeaderRowLineLimit;
-    lineBase_ = sink_.Reserve(lineLimit_);
+    lineBase_ = sink_.Reserve(lineLimit_ + kMaxTerminator);
     if (lineBase_ == nullptr) lineBase_ = line_.data();
 }
 
@@ -80,10 +78,6 @@ void ReportWriter::LinePadTo(size_t length) {
     lineLength_ = length;
 }
 
-void ReportWriter::LineEnd(const char* terminator) {
-    if (lineBase_ != line_.data()) sink_.Commit(lineLength_);
-    sink_.Put(terminator);
-}
 
 // ---- Writer ----
 
@@ -311,9 +305,14 @@ void ReportWriter::PutCommaItem(const DownloadItem& item) {
 void ReportWriter::PutCommaField(const char* text) {
     // Only a comma or a double quote asks for quoting; neither can be a trail byte of a
     // double-byte character, so a byte search is enough.
-    if (std::strpbrk(text, ",\"") == nullptr) {
+    size_t length = 0;
+    bool quote = false;
+    for (; text[length] != '\0'; ++length) {
+        if (text[length] == ',' || text[length] == '"') quote = true;
+    }
+    if (!quote) {
         LineStart(kReportLineLimit);
-        LineAdd(text);
+        LineAdd(text, length);
         LineEnd("");
         return;
     }

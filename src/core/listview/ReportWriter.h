@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -69,7 +70,10 @@ private:
         Sink() : buffer_(kReportOutputBufferBytes) {}
         void Begin(OutputFile* file);
         void Put(const char* data, size_t size);
-        void Put(const char* text);
+        template <size_t N>
+        void Put(const char (&literal)[N]) {
+            Put(literal, N - 1);
+        }
         // Room for size bytes at the end of the buffer (flushing first when needed), or
         // nullptr after a failure; Commit then takes the bytes actually written there.
         char* Reserve(size_t size);
@@ -115,7 +119,15 @@ private:
     void LineAdd(const char* text, size_t length);
     void LineAdd(const char* text);
     void LinePadTo(size_t length);
-    void LineEnd(const char* terminator);
+    // The terminator is a literal of at most kMaxTerminator characters.
+    template <size_t N>
+    void LineEnd(const char (&terminator)[N]) {
+        static_assert(N - 1 <= kMaxTerminator, "terminator too long");
+        if (lineBase_ == line_.data()) return;  // the output has failed
+        std::memcpy(lineBase_ + lineLength_, terminator, N - 1);
+        sink_.Commit(lineLength_ + N - 1);
+    }
+    static constexpr size_t kMaxTerminator = 4;
 
     DownloadListView& list_;
     const LanguageState& language_;
