@@ -96,15 +96,15 @@ void ReportWriter::Prepare() {
     columnCount_ = 0;
     for (int index : order) {
         if (columnCount_ >= kDownloadColumnCount) break;
-        const ColumnSpec& spec = DownloadColumnSpec(index);
+        const ColumnSpec& columnSpec = DownloadColumnSpec(index);
         Column& c = columns_[columnCount_++];
         c.index = index;
-        c.title = GetString(spec.titleId);
+        c.title = GetString(columnSpec.titleId);
         c.titleLength = std::strlen(c.title);
-        c.tagLength = XmlTagName(GetString(spec.titleId | kBuiltinStringFlag), c.tag, sizeof c.tag);
-        c.nowrap = spec.nowrap;
-        c.tabularWidth = static_cast<size_t>(spec.tabularWidth);
-        c.htmlWidth = spec.htmlWidth;
+        c.tagLength = XmlTagName(GetString(columnSpec.titleId | kBuiltinStringFlag), c.tag, sizeof c.tag);
+        c.nowrap = columnSpec.nowrap;
+        c.tabularWidth = static_cast<size_t>(columnSpec.tabularWidth);
+        c.htmlWidth = columnSpec.htmlWidth;
     }
     rootTagLength_ =
         XmlTagName(GetString(IDS_REPORT_TITLE | kBuiltinStringFlag), rootTag_, sizeof rootTag_);
