@@ -6,26 +6,13 @@
 #include "engine/DownloadItem.h"
 #include "engine/FileTimeCalendar.h"
 #include "fakes/FakeTimeText.h"
+#include "fakes/UtcTime.h"
 #include "fakes/FakeTranslation.h"
 
 namespace vm {
 namespace {
 
 using test::FakeTimeText;
-
-FileTime MakeTime(uint16_t year, uint16_t month, uint16_t day, uint16_t hour, uint16_t minute,
-                  uint16_t second) {
-    CalendarTime t;
-    t.year = year;
-    t.month = month;
-    t.day = day;
-    t.hour = hour;
-    t.minute = minute;
-    t.second = second;
-    FileTime ft = 0;
-    EXPECT_TRUE(CalendarToFileTime(t, &ft));
-    return ft;
-}
 
 class DownloadItemTest : public ::testing::Test {
 protected:
@@ -114,7 +101,7 @@ TEST_F(DownloadItemTest, SpeedSizeAndDurationTexts) {
     EXPECT_EQ(Cell(item, kColumnDownloaded), "1.5 KB");
 
     item.bytes = 1250000;
-    item.startTime = MakeTime(2020, 5, 1, 12, 0, 0);
+    item.startTime = test::UtcTime(2020, 5, 1, 12, 0, 0);
     item.startTick = 1000;
     item.RecomputeSpeed(11000);
     EXPECT_EQ(item.duration, 10000u);
@@ -144,7 +131,7 @@ TEST_F(DownloadItemTest, DurationRoundsHalfSecondsUp) {
 
 TEST_F(DownloadItemTest, RecomputeSpeedAcrossTickWrap) {
     DownloadItem item("u", "", 0);
-    item.startTime = MakeTime(2021, 1, 1, 0, 0, 0);
+    item.startTime = test::UtcTime(2021, 1, 1, 0, 0, 0);
     item.startTick = 0xFFFFF000u;  // 4,096 ms before the wrap
     item.bytes = 1024 * 10;
     item.RecomputeSpeed(0x00001000u);
@@ -205,7 +192,7 @@ TEST_F(DownloadItemTest, ResetResultsKeepsIdentity) {
 TEST_F(DownloadItemTest, StartTimeInLocalTimeOrGmt) {
     DownloadItem item("u", "", 0);
     item.status = DownloadStatus::Downloading;
-    item.startTime = MakeTime(2024, 2, 29, 23, 30, 5);
+    item.startTime = test::UtcTime(2024, 2, 29, 23, 30, 5);
     EXPECT_EQ(Cell(item, kColumnStartTime), "2024-03-01 01:30:05");
     context.showTimeInGmt = true;
     EXPECT_EQ(Cell(item, kColumnStartTime), "2024-02-29 23:30:05");
@@ -214,9 +201,9 @@ TEST_F(DownloadItemTest, StartTimeInLocalTimeOrGmt) {
 TEST_F(DownloadItemTest, StartTimeEmptyWhenNotShowable) {
     context.showTimeInGmt = true;
     DownloadItem item("u", "", 0);
-    item.startTime = MakeTime(1985, 12, 31, 23, 59, 59);
+    item.startTime = test::UtcTime(1985, 12, 31, 23, 59, 59);
     EXPECT_EQ(Cell(item, kColumnStartTime), "");
-    item.startTime = MakeTime(1986, 1, 1, 0, 0, 0);
+    item.startTime = test::UtcTime(1986, 1, 1, 0, 0, 0);
     EXPECT_EQ(Cell(item, kColumnStartTime), "1986-01-01 00:00:00");
     item.startTime = 0x00000000FFFFFFFFULL;  // high half zero: not started
     EXPECT_EQ(Cell(item, kColumnStartTime), "");
@@ -225,7 +212,7 @@ TEST_F(DownloadItemTest, StartTimeEmptyWhenNotShowable) {
 
     context.showTimeInGmt = false;
     timeText.failLocal = true;
-    item.startTime = MakeTime(2020, 1, 1, 0, 0, 0);
+    item.startTime = test::UtcTime(2020, 1, 1, 0, 0, 0);
     EXPECT_EQ(Cell(item, kColumnStartTime), "");
     context.timeText = nullptr;
     EXPECT_EQ(Cell(item, kColumnStartTime), "");
@@ -239,8 +226,8 @@ TEST_F(DownloadItemTest, CompareRules) {
     b.speedKbitps = 1;
     a.bytes = 1ULL << 40;
     b.bytes = 5;
-    a.startTime = MakeTime(2020, 1, 2, 0, 0, 0);  // later, though "1/2" < "12/31" as text
-    b.startTime = MakeTime(2019, 12, 31, 0, 0, 0);
+    a.startTime = test::UtcTime(2020, 1, 2, 0, 0, 0);  // later, though "1/2" < "12/31" as text
+    b.startTime = test::UtcTime(2019, 12, 31, 0, 0, 0);
     a.duration = 0x80000000u;  // unsigned: larger
     b.duration = 1;
     a.order = -1;

@@ -10,6 +10,7 @@
 #include "fakes/AllocationCounter.h"
 #include "fakes/FakeListControl.h"
 #include "fakes/FakeTimeText.h"
+#include "fakes/UtcTime.h"
 #include "fakes/FakeTranslation.h"
 #include "fakes/MemoryFileSystem.h"
 #include "listview/ReportWriter.h"
@@ -42,26 +43,12 @@ void ExpectGolden(const std::string& actual, const std::string& name, int type) 
     EXPECT_EQ(actual, expected.str()) << path;
 }
 
-FileTime Utc(uint16_t year, uint16_t month, uint16_t day, uint16_t hour, uint16_t minute,
-             uint16_t second) {
-    CalendarTime t;
-    t.year = year;
-    t.month = month;
-    t.day = day;
-    t.hour = hour;
-    t.minute = minute;
-    t.second = second;
-    FileTime ft = 0;
-    EXPECT_TRUE(CalendarToFileTime(t, &ft));
-    return ft;
-}
-
 DownloadItem Finished(const std::string& url, const std::string& name, uint64_t bytes,
                       uint32_t durationMs) {
     DownloadItem item(url, name, 0);
     item.status = DownloadStatus::Finished;
     item.bytes = bytes;
-    item.startTime = Utc(2026, 3, 4, 5, 6, 7);
+    item.startTime = test::UtcTime(2026, 3, 4, 5, 6, 7);
     item.startTick = 1000;
     item.RecomputeSpeed(1000 + durationMs);
     return item;
