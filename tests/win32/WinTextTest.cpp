@@ -7,6 +7,7 @@
 #include "engine/FileTimeCalendar.h"
 #include "engine/WinMessageTable.h"
 #include "engine/WinTimeText.h"
+#include "fakes/UtcTime.h"
 
 namespace vm {
 namespace {
@@ -40,18 +41,6 @@ TEST(WinErrorText, InternetErrorsComeFromTheLoadedLibrary) {
 
 TEST(WinErrorText, UnknownCodeIsEmpty) { EXPECT_EQ(SystemErrorText(0x2FFFFFFF), ""); }
 
-FileTime Make(uint16_t year, uint16_t month, uint16_t day, uint16_t hour, uint16_t minute) {
-    CalendarTime t;
-    t.year = year;
-    t.month = month;
-    t.day = day;
-    t.hour = hour;
-    t.minute = minute;
-    FileTime ft = 0;
-    EXPECT_TRUE(CalendarToFileTime(t, &ft));
-    return ft;
-}
-
 std::string ExpectedText(FileTime time) {
     FILETIME ft;
     ft.dwLowDateTime = static_cast<DWORD>(time);
@@ -66,7 +55,7 @@ std::string ExpectedText(FileTime time) {
 
 TEST(WinTimeText, ShortDateSpaceTimeInTheUsersFormat) {
     WinTimeText source;
-    const FileTime utc = Make(2023, 7, 14, 9, 26);
+    const FileTime utc = test::UtcTime(2023, 7, 14, 9, 26);
     EXPECT_EQ(FormatItemTime(utc, true, source), ExpectedText(utc));
 
     FILETIME in{static_cast<DWORD>(utc), static_cast<DWORD>(utc >> 32)}, local;
@@ -79,9 +68,9 @@ TEST(WinTimeText, ShortDateSpaceTimeInTheUsersFormat) {
 
 TEST(WinTimeText, YearsUpTo1985AreEmpty) {
     WinTimeText source;
-    EXPECT_EQ(FormatItemTime(Make(1985, 6, 1, 12, 0), true, source), "");
+    EXPECT_EQ(FormatItemTime(test::UtcTime(1985, 6, 1, 12, 0), true, source), "");
     EXPECT_EQ(FormatItemTime(0, false, source), "");
-    EXPECT_NE(FormatItemTime(Make(1986, 6, 1, 12, 0), true, source), "");
+    EXPECT_NE(FormatItemTime(test::UtcTime(1986, 6, 1, 12, 0), true, source), "");
 }
 
 }  // namespace
