@@ -158,6 +158,17 @@ class ExportEndToEnd(unittest.TestCase):
                         by_url[items[6]]["Status"])
         self.assertEqual([row["Download Order"] for row in rows], [str(i) for i in range(1, 8)])
 
+    def test_unusable_urls_fail_at_once(self):
+        items = ["", "garbage", "zz://host/x.bin", "http://", "http:///x.bin"]
+        app = App("badurls")
+        start = time.monotonic()
+        code, rows = app.export_rows(items, "/ConnectTimeout", "20", "/UseAutoStopTime", "0")
+        self.assertEqual(code, 0)
+        self.assertLess(time.monotonic() - start, 15)
+        self.assertEqual(len(rows), len(items))
+        for row in rows:
+            self.assertTrue(row["Status"].startswith("Failed  (Error 120"), row)
+
     def test_silent_server_ends_as_connect_timeout(self):
         url = f"http://127.0.0.1:{os.environ['VM_SILENT_PORT']}/never.bin"
         code, rows = App("silent").export_rows([url], "/ConnectTimeout", "2")
@@ -289,6 +300,17 @@ class StartUpSwitches(unittest.TestCase):
         code, rows = app.export_rows([url])
         self.assertEqual(code, 0)
         self.assertEqual(rows[0]["Zustand"], "Failed  (Serverstatus 404)")
+
+    def test_junk_configuration_and_translation_files_are_survived(self):
+        app = App("junk")
+        junk = bytes((i * 7919 + 13) % 256 for i in range(300000))
+        with open(app.config, "wb") as f:
+            f.write(b"[General]\r\nNumOfDownloads=2000000000\r\n" + junk)
+        with open(os.path.join(app.dir, "velocimark_lng.ini"), "wb") as f:
+            f.write(b"[strings]\r\n4=%s%s%s%n\r\n13=" + b"x" * 100000 + b"\r\n" + junk)
+        proc = app.start("/config", "velocimark.cfg")
+        self.assertEqual(app.close_window(), 0)
+        self.assertEqual(proc.wait(timeout=120), 0)
 
     def test_deleteregkey_exits_at_once_touching_nothing(self):
         app = App("deleteregkey")

@@ -81,7 +81,8 @@ int ProgramMain(const char* commandLine) {
     if (options.deleteRegKey) return 0;
 
     MainWindow window(arguments, options);
-    if (!window.Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480)) return 0;
+    // Without a window nothing runs and no report is written: say so to a calling script.
+    if (!window.Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480)) return 1;
     int show = SW_SHOW;
     if (options.hidden) {
         show = SW_HIDE;

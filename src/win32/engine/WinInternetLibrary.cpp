@@ -62,8 +62,36 @@ bool WinInternetLibrary::SetTimeoutOption(InternetHandle root, uint32_t option,
     return InternetSetOptionA(H(root), option, &value, sizeof value) != FALSE;
 }
 
+namespace {
+
+// The library error for a URL the library cannot open, or 0 when it looks usable. Wine's
+// library takes any text and then never completes the open of one it cannot use, so the
+// attempt would sit in "Connecting..." until the connect time-out.
+DWORD UrlError(const char* url) {
+    URL_COMPONENTSA parts = {};
+    parts.dwStructSize = sizeof parts;
+    parts.dwHostNameLength = 1;
+    if (url == nullptr || url[0] == '\0') return ERROR_INTERNET_INVALID_URL;
+    if (!InternetCrackUrlA(url, 0, 0, &parts)) {
+        const DWORD error = GetLastError();
+        return error != 0 ? error : ERROR_INTERNET_INVALID_URL;
+    }
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS &&
+        parts.nScheme != INTERNET_SCHEME_FTP) {
+        return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
+    }
+    if (parts.dwHostNameLength == 0) return ERROR_INTERNET_INVALID_URL;
+    return 0;
+}
+
+}  // namespace
+
 InternetHandle WinInternetLibrary::OpenUrl(InternetHandle root, const char* url,
                                            const char* headers, uint32_t flags, uint32_t context) {
+    if (const DWORD error = UrlError(url)) {
+        SetLastError(error);
+        return 0;
+    }
     const DWORD headersLength =
         headers != nullptr && headers[0] != '\0' ? static_cast<DWORD>(-1) : 0;
     return reinterpret_cast<InternetHandle>(InternetOpenUrlA(
