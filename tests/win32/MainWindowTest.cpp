@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/ArgumentList.h"
+#include "app/MainWindow.h"
+#include "app/StartupOptions.h"
+#include "resource.h"
+
+namespace vm {
+namespace {
+
+// The main window in-process, hidden, with no configuration file.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX init = {sizeof init, 0xFF};
+        InitCommonControlsEx(&init);
+        arguments_.Parse("/nosaveload");
+        options_ = ReadStartupOptions(arguments_);
+        window_ = std::make_unique<MainWindow>(arguments_, options_);
+        ASSERT_TRUE(window_->Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480));
+    }
+    void TearDown() override {
+        if (window_ && window_->Handle() != nullptr) DestroyWindow(window_->Handle());
+        window_.reset();
+        Pump();
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+
+    void Pump() {
+        MSG msg;
+        for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+            if (msg.message == WM_QUIT) break;
+            DispatchMessageA(&msg);
+        }
+    }
+
+    void AddItems(int count) {
+        for (int i = 0; i < count; ++i) {
+            window_->List().AddItem(DownloadItem("http://127.0.0.1:1/" + std::to_string(i), "", i));
+        }
+        SendMessageA(window_->Handle(), WM_RESYNC_LIST, 0, 0);
+    }
+
+    std::string StatusText() {
+        HWND bar = GetDlgItem(window_->Handle(), IDC_STATUSBAR);
+        char text[256] = {};
+        SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+
+    bool MenuEnabled(UINT id) {
+        const UINT state = GetMenuState(GetMenu(window_->Handle()), id, MF_BYCOMMAND);
+        return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
+    }
+    bool ButtonEnabled(UINT id) {
+        HWND toolbar = GetDlgItem(window_->Handle(), IDC_TOOLBAR);
+        return SendMessageA(toolbar, TB_ISBUTTONENABLED, id, 0) != 0;
+    }
+    void Command(UINT id) { SendMessageA(window_->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+    ArgumentList arguments_;
+    StartupOptions options_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(MainWindowTest, StatusBarCountsRowsAndSettledSelection) {
+    EXPECT_EQ(StatusText(), "0 item(s)");
+    AddItems(3);
+    EXPECT_EQ(StatusText(), "3 item(s)");
+    Command(ID_SELECT_ALL);
+    Pump();  // the selection change is reported once it settles
+    EXPECT_EQ(StatusText(), "3 item(s), 3 Selected");
+    Command(ID_DESELECT_ALL);
+    Pump();
+    EXPECT_EQ(StatusText(), "3 item(s)");
+}
+
+TEST_F(MainWindowTest, CommandsFollowTheListAndTheRun) {
+    EXPECT_FALSE(MenuEnabled(ID_START_TEST));
+    EXPECT_FALSE(ButtonEnabled(ID_START_TEST));
+    EXPECT_FALSE(MenuEnabled(ID_STOP_TEST));
+    EXPECT_TRUE(MenuEnabled(ID_ADD_FILE));  // always available
+
+    AddItems(2);
+    EXPECT_TRUE(MenuEnabled(ID_START_TEST));
+    EXPECT_TRUE(ButtonEnabled(ID_START_TEST));
+    EXPECT_FALSE(MenuEnabled(ID_PROPERTIES));  // nothing selected
+    EXPECT_FALSE(MenuEnabled(ID_MOVE_UP));     // sorted by URL, not by order
+
+    Command(ID_START_TEST);
+    EXPECT_TRUE(window_->IsRunning());
+    EXPECT_FALSE(MenuEnabled(ID_START_TEST));
+    EXPECT_TRUE(MenuEnabled(ID_STOP_TEST));
+    EXPECT_TRUE(ButtonEnabled(ID_MOVE_TO_NEXT));
+    EXPECT_FALSE(MenuEnabled(ID_ADD_URLS_LIST));
+
+    Command(ID_STOP_TEST);
+    EXPECT_FALSE(window_->IsRunning());
+    EXPECT_TRUE(MenuEnabled(ID_START_TEST));
+    EXPECT_EQ(window_->List().ItemAt(0).status, DownloadStatus::Finished);
+    EXPECT_EQ(window_->List().ItemAt(1).status, DownloadStatus::Waiting);
+}
+
+TEST_F(MainWindowTest, OptionTogglesAreCheckedInTheMenu) {
+    HMENU menu = GetMenu(window_->Handle());
+    const bool before = GetMenuState(menu, ID_SHOW_TIME_IN_GMT, MF_BYCOMMAND) & MF_CHECKED;
+    Command(ID_SHOW_TIME_IN_GMT);
+    EXPECT_EQ(window_->Settings().ShowTimeInGMT != 0, !before);
+    EXPECT_EQ((GetMenuState(menu, ID_SHOW_TIME_IN_GMT, MF_BYCOMMAND) & MF_CHECKED) != 0, !before);
+}
+
+}  // namespace
+}  // namespace vm
