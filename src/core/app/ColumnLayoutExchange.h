@@ -5,9 +5,6 @@
 
 namespace vm {
 
-// Bytes per column in the stored layout: width, then display position, both int16 LE.
-constexpr size_t kColumnLayoutEntryBytes = 4;
-
 // What the configuration needs from the download list; the list implements it (the
 // signatures match the list model's own, so it can derive from this directly).
 class ColumnLayoutExchange {
@@ -18,13 +15,10 @@ public:
     virtual int32_t SortCode() const = 0;
     // Loading, only when "Columns" held text: the current layout with the stored bytes
     // over its start (a short value leaves the rest as it was). The list applies its
-    // acceptance rule (see ColumnLayoutAcceptable); false when it rejected the value.
+    // acceptance rule (two columns at position 0 reject it); false when it did.
     virtual bool ApplyLayoutBytes(const std::vector<uint8_t>& bytes) = 0;
     // Loading: the stored sort code (0 when absent), used unchecked at the next refill.
     virtual void SetSortCode(int32_t code) = 0;
 };
-
-// A stored layout in which two or more columns claim display position 0 is ignored whole.
-bool ColumnLayoutAcceptable(const std::vector<uint8_t>& bytes);
 
 }  // namespace vm

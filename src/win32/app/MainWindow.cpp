@@ -132,14 +132,7 @@ void MainWindow::OnCreate() {
     listControl_.Create(hwnd, IDC_LISTVIEW);
     listControl_.SetStatusBar(chrome_.statusBar);
 
-    PlacementHost placement(*this);
-    ColumnsHost columns(list_);
-    ConfigParts parts;
-    parts.settings = &settings_;
-    parts.items = &list_.Items();
-    parts.placement = &placement;
-    parts.columns = &columns;
-    LoadConfiguration(session_, parts, arguments_);
+    ExchangeConfiguration(false);
     SetFocus(listControl_.Handle());
 
     const std::string folder = ReportFolder();
@@ -233,6 +226,18 @@ bool MainWindow::OnClose() {
     return true;
 }
 
+// Loading also applies the command-line options and turns delete confirmation on.
+void MainWindow::ExchangeConfiguration(bool save) {
+    PlacementHost placement(*this);
+    ColumnsHost columns(list_);
+    ConfigParts parts{&settings_, &list_.Items(), &placement, &columns};
+    if (save) {
+        PersistConfig(session_, parts, true);
+    } else {
+        LoadConfiguration(session_, parts, arguments_);
+    }
+}
+
 void MainWindow::OnDestroy() {
     if (shutDown_) return;
     shutDown_ = true;
@@ -241,14 +246,7 @@ void MainWindow::OnDestroy() {
     if (exportRequest_.type == 0) {
         files_.Remove(htmlScratchPath_);
         files_.Remove(textScratchPath_);
-        PlacementHost placement(*this);
-        ColumnsHost columns(list_);
-        ConfigParts parts;
-        parts.settings = &settings_;
-        parts.items = &list_.Items();
-        parts.placement = &placement;
-        parts.columns = &columns;
-        PersistConfig(session_, parts, true);
+        ExchangeConfiguration(true);
     }
     // Keeps the code of an export that already asked to quit (a close during the run).
     PostQuitMessage(exitCode_);

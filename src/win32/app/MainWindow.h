@@ -58,6 +58,7 @@ private:
     class PlacementHost;
     class ColumnsHost;
 
+    void ExchangeConfiguration(bool save);
     void RefillList();
     void UpdateCommandStates(HMENU popup = nullptr);
     void UpdateStatusText();

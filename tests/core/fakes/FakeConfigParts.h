@@ -3,6 +3,7 @@
 
 #include "app/ColumnLayoutExchange.h"
 #include "app/WindowPlacement.h"
+#include "listview/ColumnLayout.h"
 
 namespace vm::test {
 
@@ -38,7 +39,8 @@ public:
     int32_t SortCode() const override { return sort; }
     bool ApplyLayoutBytes(const std::vector<uint8_t>& bytes) override {
         ++applies;
-        if (!ColumnLayoutAcceptable(bytes)) return false;
+        ColumnLayout rule(bytes.size() / kLayoutBytesPerColumn);  // the list's acceptance rule
+        if (!rule.ApplyBytes(bytes.data(), bytes.size())) return false;
         layout = bytes;
         return true;
     }
