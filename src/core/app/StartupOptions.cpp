@@ -3,6 +3,7 @@
 #include "app/CommandLineProfileStore.h"
 #include "app/CompanionFileName.h"
 #include "app/SettingsExchange.h"
+#include "listview/ReportFormat.h"
 
 namespace vm {
 namespace {
@@ -28,9 +29,10 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
     int32_t type = 0;
     size_t fileIndex = 0;
     for (size_t i = 0; i + 1 < arguments.Count(); ++i) {
-        for (const ExportSwitch& s : kExportSwitches) {
-            if (ArgumentEquals(arguments.At(i), s.name)) {
-                type = s.reportType;
+        // Each report type has its export switch ("/stext" is type 1 ...).
+        for (int reportType = 1; reportType <= kReportTypeCount; ++reportType) {
+            if (ArgumentEquals(arguments.At(i), ReportSwitch(reportType))) {
+                type = reportType;
                 fileIndex = i + 1;
             }
         }

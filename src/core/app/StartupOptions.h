@@ -20,16 +20,6 @@ constexpr const char kConfig[] = "/config";
 constexpr const char kHidden[] = "/hidden";
 }  // namespace switch_name
 
-// The export switches and the report type each selects.
-struct ExportSwitch {
-    const char* name;
-    int32_t reportType;
-};
-constexpr ExportSwitch kExportSwitches[] = {
-    {"/stext", 1}, {"/stab", 2},  {"/stabular", 3}, {"/shtml", 4},
-    {"/sverhtml", 5}, {"/sxml", 6}, {"/scomma", 7},
-};
-
 // What the command line decides before the main window exists.
 struct StartupOptions {
     bool saveLangFile = false;
