@@ -10,7 +10,8 @@ packages=(
   g++-mingw-w64-i686
   wine wine32:i386
   nginx-light vsftpd openssl ca-certificates curl python3
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick fonts-wine
+  nsis python3-jsonschema
 )
 
 missing=()
