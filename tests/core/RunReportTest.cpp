@@ -17,6 +17,10 @@ public:
         calls.push_back("write " + std::to_string(type) + " " + path);
         return writeSucceeds;
     }
+    bool WriteJsonReport(const std::string& path) override {
+        calls.push_back("json " + path);
+        return writeSucceeds;
+    }
     void OpenWithShell(const std::string& path) override { calls.push_back("open " + path); }
     void Quit(int exitCode) override { calls.push_back("quit " + std::to_string(exitCode)); }
     std::string ProgramFolder() override { return "C:\\prog"; }
@@ -35,6 +39,30 @@ TEST(RunReport, FailedExportQuitsWithOne) {
     host.writeSucceeds = false;
     FinishRunReport({1, "sub\\r.txt"}, AppSettings(), host);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"write 1 sub\\r.txt", "quit 1"}));
+}
+
+TEST(RunReport, JsonIsAnExportOnly) {
+    struct Case {
+        ExportRequest request;
+        int autoReportType;
+        bool writes;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {{8, "r.json"}, 1, true, {"json C:\\prog\\r.json", "quit 0"}},
+        {{8, "r.json"}, 1, false, {"json C:\\prog\\r.json", "quit 1"}},
+        // The automatic report has no JSON type: 8 stays an unknown report type there.
+        {{}, 8, true, {"write 8 C:\\prog\\report.txt"}},
+    };
+    for (const Case& c : cases) {
+        RecordingHost host;
+        host.writeSucceeds = c.writes;
+        AppSettings settings;
+        settings.AutoReport = 1;
+        settings.AutoReportOpenInViewer = 0;
+        settings.AutoReportType = c.autoReportType;
+        FinishRunReport(c.request, settings, host);
+        EXPECT_EQ(host.calls, c.calls);
+    }
 }
 
 TEST(RunReport, AutomaticReportAndViewer) {

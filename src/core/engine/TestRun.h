@@ -6,6 +6,7 @@
 #include "app/AppSettings.h"
 #include "engine/DownloadItem.h"
 #include "engine/DownloadTransfer.h"
+#include "engine/RunMeasurements.h"
 #include "engine/TransferContext.h"
 #include "platform/Clock.h"
 #include "platform/MessageTable.h"
@@ -52,6 +53,8 @@ class TestRun {
     bool IsRunning() const { return runState_ == RunState::Running; }
     size_t CurrentIndex() const { return currentIndex_; }
     const DownloadTransfer* CurrentTransfer() const { return transfer_.get(); }
+    // What the latest run measured beyond the items' own results.
+    const RunMeasurements& Measurements() const { return measurements_; }
 
   private:
     void StartNextItem();
@@ -61,6 +64,9 @@ class TestRun {
     void ApplySizeRule(DownloadItem& item);
     // Ends the current item as it stands and starts the next.
     void StopAndAdvance();
+    // Keeps what the current attempt's transfer measured, before it goes.
+    void CloseAttempt();
+    void RecordSample(const DownloadItem& item);
 
     TestRunHost& host_;
     const AppSettings& settings_;
@@ -75,6 +81,8 @@ class TestRun {
     uint32_t stallTicks_ = 0;
     uint32_t sampleTicks_ = 0;
     bool progressSeen_ = false;
+    RunMeasurements measurements_;
+    size_t attemptIndex_ = 0;  // the item of the current transfer
 };
 
 }  // namespace vm
