@@ -67,6 +67,8 @@ private:
     bool OnClose();
     void OnListNotify(NMHDR& header);
     bool WriteReportFile(int type, const std::string& path, bool selectedOnly);
+    bool WriteJsonReportFile(const std::string& path);
+    bool ReportFailed(uint32_t error);
     void ReportToScratch(int type, const std::string& path, bool selectedOnly);
     void ToggleOption(int32_t& option);
     void DeleteSelected();

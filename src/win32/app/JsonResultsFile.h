@@ -1,0 +1,19 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "app/AppSettings.h"
+#include "engine/RunMeasurements.h"
+#include "listview/DownloadListView.h"
+#include "platform/FileSystem.h"
+
+namespace vm {
+
+// The JSON results of a run (the /sjson export), with the system code page's texts in
+// UTF-8 and the program's version from its resource. False with the error code when the
+// file cannot be written.
+bool WriteJsonResultsFile(DownloadListView& list, const AppSettings& settings,
+                          const RunMeasurements* measurements, FileSystem& files,
+                          const std::string& path, uint32_t* error);
+
+}  // namespace vm
