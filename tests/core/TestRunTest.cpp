@@ -286,6 +286,60 @@ TEST_F(TestRunTest, HistoryIsSampledOncePerSecond) {
     EXPECT_GT(Item(0).history[1], 0);
 }
 
+TEST_F(TestRunTest, MeasuresAttemptsStepsAndSamplesBesideTheItems) {
+    settings.TryAgainOnFail = 1;
+    settings.NumOfRetries = 1;
+    ScriptedResponse& r = Serve("http://a/s", 100000000);
+    r.readPending = true;
+    Add("http://a/never");  // unscripted: refused at once, and tried again
+    Add("http://a/s");
+    const FileTime started = h.clock.utc;
+    run.StartTest();
+    Pump();
+    ASSERT_EQ(Item(1).status, DownloadStatus::Connecting);
+    const uint32_t serial = run.CurrentTransfer()->Serial();
+    // The library's steps are stamped as it reports them: 5, 7 and 8 ms into the attempt.
+    const std::pair<uint32_t, uint32_t> steps[] = {
+        {5, kStatusNameResolved}, {2, kStatusConnectedToServer}, {1, kStatusRequestSent}};
+    for (const auto& step : steps) {
+        h.clock.Advance(step.first);
+        h.context.registry.DispatchStatus(serial, 0, step.second, 0, 0);
+    }
+    h.clock.Advance(2);
+    Connect();  // accepted 10 ms in
+    Tick(4);
+    const uint32_t n = h.net.CompletePendingRead();
+    h.context.registry.DispatchStatus(serial, h.net.LastRequest(), kStatusRequestComplete, 1, 0);
+    Pump();  // the data, 800 ms into the download
+    Tick();  // the first sample of the speed rules, at 1000 ms
+    run.StopTest();
+
+    const RunMeasurements& m = run.Measurements();
+    EXPECT_EQ(m.RunStart(), started);
+    EXPECT_EQ(m.RunEnd(), h.clock.utc.load());
+    ASSERT_NE(m.ForItem(1), nullptr);
+    EXPECT_EQ(m.ForItem(0)->attempts, 2u);
+    EXPECT_FALSE(m.ForItem(0)->hasPhase[kAttemptFirstByte]);
+    const ItemMeasurements& item = *m.ForItem(1);
+    EXPECT_EQ(item.attempts, 1u);
+    EXPECT_EQ(item.httpStatus, 200);
+    const uint32_t phaseMs[] = {5, 7, 8, 10};
+    for (int phase = 0; phase < kAttemptPhaseCount; ++phase) {
+        EXPECT_TRUE(item.hasPhase[phase]) << phase;
+        EXPECT_EQ(item.phaseMs[phase], phaseMs[phase]) << phase;
+    }
+    ASSERT_EQ(item.samples.size(), 1u);
+    EXPECT_EQ(item.samples[0].ms, 1000u);
+    EXPECT_EQ(item.samples[0].dataMs, 800u);
+    EXPECT_EQ(item.samples[0].bytes, n);
+    EXPECT_DOUBLE_EQ(item.samples[0].averageBytesPerSecond, n * 1.0);
+
+    // A new run starts every record afresh.
+    run.StartTest();
+    EXPECT_EQ(run.Measurements().ForItem(1)->attempts, 0u);
+    run.StopTest();
+}
+
 TEST_F(TestRunTest, RedrawsAfterProgressAndEveryTwoSecondsWhileStalled) {
     ScriptedResponse& r = Serve("http://a/s", 100000000);
     r.readPending = true;

@@ -1,7 +1,5 @@
 #include "engine/RunMeasurements.h"
 
-#include "engine/DownloadTransfer.h"
-
 namespace vm {
 namespace {
 
@@ -34,19 +32,20 @@ void RunMeasurements::StartAttempt(size_t index, uint32_t tick) {
     item.attemptTick = tick;
 }
 
-void RunMeasurements::EndAttempt(size_t index, const DownloadTransfer& transfer) {
+void RunMeasurements::EndAttempt(size_t index, int32_t httpStatus, const PhaseStamps& phases,
+                                 bool accepted, uint32_t acceptedTick) {
     ItemMeasurements& item = At(index);
-    item.httpStatus = transfer.HttpStatus();
+    item.httpStatus = httpStatus;
     for (int phase = 0; phase < kLibraryPhaseCount; ++phase) {
         uint32_t tick = 0;
-        if (transfer.Phases().Get(phase, &tick)) {
+        if (phases.Get(phase, &tick)) {
             item.hasPhase[phase] = true;
             item.phaseMs[phase] = SinceAttempt(tick, item.attemptTick);
         }
     }
-    if (transfer.AcceptedTime() != 0) {
+    if (accepted) {
         item.hasPhase[kAttemptFirstByte] = true;
-        item.phaseMs[kAttemptFirstByte] = SinceAttempt(transfer.AcceptedTick(), item.attemptTick);
+        item.phaseMs[kAttemptFirstByte] = SinceAttempt(acceptedTick, item.attemptTick);
     }
 }
 

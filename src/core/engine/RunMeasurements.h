@@ -9,8 +9,6 @@
 
 namespace vm {
 
-class DownloadTransfer;
-
 // The steps of an attempt with a time, from the attempt's start: the library's three
 // and the accepted response (the first byte).
 enum AttemptPhase : int {
@@ -44,8 +42,10 @@ class RunMeasurements {
     void EndRun(FileTime now) { ended_ = now; }
     // A new attempt at the item begins: the previous attempt's details are dropped.
     void StartAttempt(size_t index, uint32_t tick);
-    // The attempt's transfer is about to go: keeps what it measured.
-    void EndAttempt(size_t index, const DownloadTransfer& transfer);
+    // The attempt's transfer is about to go: keeps what it measured. acceptedTick counts
+    // only when the response was accepted.
+    void EndAttempt(size_t index, int32_t httpStatus, const PhaseStamps& phases, bool accepted,
+                    uint32_t acceptedTick);
     void AddSample(size_t index, const SpeedSample& sample);
 
     FileTime RunStart() const { return started_; }

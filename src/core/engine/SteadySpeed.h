@@ -31,8 +31,9 @@ constexpr uint32_t kSteadyMinMs = 3000;
 // The points are (dataMs, bytes), not (ms, bytes): a throttling server sends in bursts
 // (nginx sends a second's worth at once, then waits), so a sample tick falls anywhere on
 // the flat part of a step and the byte count by tick time is off by up to a whole burst,
-// while the moment the count was reached lies on the true line. Samples that add no new
-// data (a stall) add no point, so the speed is the speed while data flows.
+// while the moment the count was reached lies on the true line. A sample that adds no
+// new data repeats the last point and is passed over; the time of a stall still counts,
+// in the interval that spans it.
 //
 // The warm-up ends at the first point at least kSteadyWarmUpMs in, or later while the
 // interval after the point is more than kSteadyClimbFactor times faster than the interval

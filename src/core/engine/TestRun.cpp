@@ -155,8 +155,10 @@ void TestRun::StopAndAdvance() {
 }
 
 void TestRun::CloseAttempt() {
-    if (transfer_)
-        measurements_.EndAttempt(attemptIndex_, *transfer_);
+    if (transfer_) {
+        measurements_.EndAttempt(attemptIndex_, transfer_->HttpStatus(), transfer_->Phases(),
+                                 transfer_->AcceptedTime() != 0, transfer_->AcceptedTick());
+    }
 }
 
 void TestRun::RecordSample(const DownloadItem& item) {
