@@ -42,27 +42,21 @@ TEST(RunReport, FailedExportQuitsWithOne) {
 }
 
 TEST(RunReport, JsonIsAnExportOnly) {
-    struct Case {
-        ExportRequest request;
-        int autoReportType;
-        bool writes;
-        std::vector<std::string> calls;
-    } cases[] = {
-        {{8, "r.json"}, 1, true, {"json C:\\prog\\r.json", "quit 0"}},
-        {{8, "r.json"}, 1, false, {"json C:\\prog\\r.json", "quit 1"}},
-        // The automatic report has no JSON type: 8 stays an unknown report type there.
-        {{}, 8, true, {"write 8 C:\\prog\\report.txt"}},
-    };
-    for (const Case& c : cases) {
+    AppSettings settings;
+    settings.AutoReport = 1;
+    settings.AutoReportOpenInViewer = 0;
+    for (bool writes : {true, false}) {
         RecordingHost host;
-        host.writeSucceeds = c.writes;
-        AppSettings settings;
-        settings.AutoReport = 1;
-        settings.AutoReportOpenInViewer = 0;
-        settings.AutoReportType = c.autoReportType;
-        FinishRunReport(c.request, settings, host);
-        EXPECT_EQ(host.calls, c.calls);
+        host.writeSucceeds = writes;
+        FinishRunReport({8, "r.json"}, settings, host);
+        EXPECT_EQ(host.calls, (std::vector<std::string>{"json C:\\prog\\r.json",
+                                                        writes ? "quit 0" : "quit 1"}));
     }
+    // The automatic report has no JSON type: 8 stays an unknown report type there.
+    RecordingHost host;
+    settings.AutoReportType = 8;
+    FinishRunReport(ExportRequest(), settings, host);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"write 8 C:\\prog\\report.txt"}));
 }
 
 TEST(RunReport, AutomaticReportAndViewer) {

@@ -34,6 +34,15 @@ def rate_bytes(text):
     return int(text[:-1]) * units[text[-1].lower()] if text[-1].isalpha() else int(text)
 
 
+class SchemaFile(e2e.unittest.TestCase):
+    def test_the_writers_golden_document_follows_the_schema(self):
+        # The core tests' golden document has every optional field the writer knows.
+        golden = os.path.join(os.path.dirname(SCHEMA_PATH), "..", "tests", "data", "reports",
+                              "json", "run.json")
+        with open(golden, encoding="utf-8") as f:
+            load_schema().validate(json.load(f))
+
+
 class JsonExport(e2e.unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -122,6 +131,13 @@ class JsonExport(e2e.unittest.TestCase):
         for s in samples:
             self.assertLessEqual(s["data_ms"], s["ms"])
             self.assertLessEqual(s["bytes"], item["bytes"])
+
+    def test_an_unwritable_file_exits_with_one(self):
+        app = e2e.App("json-unwritable")
+        app.write_config([f"{self.http}/200k.bin"])
+        code, _ = app.run("/config", "velocimark.cfg", "/sjson", "Z:\\no\\such\\dir\\r.json",
+                          "/hidden", timeout=60)
+        self.assertEqual(code, 1)
 
     def test_hostile_texts_come_back_unchanged(self):
         # Quotes, backslashes, control characters and 8-bit characters of the system's
