@@ -31,9 +31,11 @@ TEST(JsonText, StringsAreEscapedAndAlwaysValidUtf8) {
     } cases[] = {
         {"plain", "\"plain\""},
         {"q\"b\\s/", "\"q\\\"b\\\\s/\""},
-        {std::string("\x01\b\f\n\r\t\x1f\x7f", 8), "\"\\u0001\\u0008\\u000c\\n\\r\\t\\u001f\\u007f\""},
+        {std::string("\x01\b\f\n\r\t\x1f\x7f", 8),
+         "\"\\u0001\\u0008\\u000c\\n\\r\\t\\u001f\\u007f\""},
         {std::string("nul\0x", 5), "\"nul\\u0000x\""},
-        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
+        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80",
+         "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
         // Not UTF-8: a lone continuation, a cut sequence, overlong forms, a surrogate,
         // past U+10FFFF and 8-bit text as it is: each bad byte becomes U+FFFD.
         {"a\x80z", "\"a\\ufffdz\""},
@@ -44,7 +46,8 @@ TEST(JsonText, StringsAreEscapedAndAlwaysValidUtf8) {
         {"\xF4\x90\x80\x80", "\"\\ufffd\\ufffd\\ufffd\\ufffd\""},
         {"caf\xE9", "\"caf\\ufffd\""},
     };
-    for (const auto& c : cases) EXPECT_EQ(JsonString(c.in), c.out) << c.in;
+    for (const auto& c : cases)
+        EXPECT_EQ(JsonString(c.in), c.out) << c.in;
 }
 
 TEST(JsonText, NumbersAndTimes) {
@@ -53,8 +56,12 @@ TEST(JsonText, NumbersAndTimes) {
         int decimals;
         const char* text;
     } cases[] = {
-        {2048, 3, "2048"},      {0.5, 6, "0.5"},    {2085831.2534, 3, "2085831.253"},
-        {-0.0001, 3, "0"},      {1e300, 3, "1e+300"}, {std::nan(""), 3, "0"},
+        {2048, 3, "2048"},
+        {0.5, 6, "0.5"},
+        {2085831.2534, 3, "2085831.253"},
+        {-0.0001, 3, "0"},
+        {1e300, 3, "1e+300"},
+        {std::nan(""), 3, "0"},
         {std::numeric_limits<double>::infinity(), 3, "0"},
     };
     for (const auto& c : cases) {
@@ -169,7 +176,8 @@ class JsonReportTest : public ::testing::Test {
         measurements.EndAttempt(2, 0, PhaseStamps(), false, 0);
 
         Add("ftp://example.com/off", "off", DownloadStatus::Waiting).disabled = 1;
-        Add("http://example.com/?q=\"x\"&b=\\\x7f", "caf\xE9 \"q\" \\ \x01\t", DownloadStatus::Waiting);
+        Add("http://example.com/?q=\"x\"&b=\\\x7f", "caf\xE9 \"q\" \\ \x01\t",
+            DownloadStatus::Waiting);
         measurements.EndRun(runStart + 9000 * 10000ULL);
         list.Reload();
     }

@@ -71,10 +71,11 @@ TEST(SteadySpeed, AbsentWithoutEnoughSteadyData) {
     EXPECT_FALSE(SteadySpeed(Sampled(3, 1000, linear), &speed));  // 1 s warm-up + 2 s
     EXPECT_FALSE(SteadySpeed(Sampled(30, 1000, climbing), &speed));
     // No data after the first sample: every later sample repeats it.
-    EXPECT_FALSE(SteadySpeed(Sampled(10, 1000, [](uint32_t, uint32_t* dataMs) {
-                                 *dataMs = 300;
-                                 return uint64_t{5000};
-                             }),
+    EXPECT_FALSE(SteadySpeed(Sampled(10, 1000,
+                                     [](uint32_t, uint32_t* dataMs) {
+                                         *dataMs = 300;
+                                         return uint64_t{5000};
+                                     }),
                              &speed));
     // Just enough: three intervals, three seconds after the first.
     ASSERT_TRUE(SteadySpeed(Sampled(4, 1000, linear), &speed));

@@ -26,7 +26,8 @@ class PhaseStamps {
     // Stamps the step a status reports; false (nothing stamped) for other statuses.
     bool Stamp(uint32_t status, uint32_t tick) {
         const int phase = PhaseOfStatus(status);
-        if (phase < 0) return false;
+        if (phase < 0)
+            return false;
         const uint32_t bit = 1u << phase;
         if ((seen_.load() & bit) == 0) {
             ticks_[phase].store(tick);
@@ -36,8 +37,10 @@ class PhaseStamps {
     }
     // The tick of a step; false when the library has not reported it.
     bool Get(int phase, uint32_t* tick) const {
-        if (phase < 0 || phase >= kLibraryPhaseCount) return false;
-        if ((seen_.load() & (1u << phase)) == 0) return false;
+        if (phase < 0 || phase >= kLibraryPhaseCount)
+            return false;
+        if ((seen_.load() & (1u << phase)) == 0)
+            return false;
         *tick = ticks_[phase].load();
         return true;
     }

@@ -21,21 +21,27 @@ bool SteadySpeed(const std::vector<SpeedSample>& samples, double* bytesPerSecond
     for (const SpeedSample& s : samples) {
         // A point must move forward in time and not back in bytes; a stall repeats the
         // last point and adds nothing.
-        if (s.dataMs <= points.back().ms || s.bytes < points.back().bytes) continue;
+        if (s.dataMs <= points.back().ms || s.bytes < points.back().bytes)
+            continue;
         points.push_back({s.dataMs, s.bytes});
     }
     const size_t last = points.size() - 1;
     size_t warm = 1;
-    while (warm <= last && points[warm].ms < kSteadyWarmUpMs) ++warm;
-    if (warm > last) return false;
+    while (warm <= last && points[warm].ms < kSteadyWarmUpMs)
+        ++warm;
+    if (warm > last)
+        return false;
     while (warm < last && Rate(points[warm], points[warm + 1]) >
                               kSteadyClimbFactor * Rate(points[warm - 1], points[warm])) {
         // A rate still climbing at half time has no steady part to speak of.
-        if (points[warm + 1].ms > points[last].ms / 2) return false;
+        if (points[warm + 1].ms > points[last].ms / 2)
+            return false;
         ++warm;
     }
-    if (last - warm < kSteadyMinIntervals) return false;
-    if (points[last].ms - points[warm].ms < kSteadyMinMs) return false;
+    if (last - warm < kSteadyMinIntervals)
+        return false;
+    if (points[last].ms - points[warm].ms < kSteadyMinMs)
+        return false;
     *bytesPerSecond = Rate(points[warm], points[last]);
     return true;
 }

@@ -8,9 +8,9 @@ namespace vm {
 // One of the once-a-second samples the speed rules take while an item downloads, with
 // times counted from the start of the download (the accepted response).
 struct SpeedSample {
-    uint32_t ms = 0;      // when the sample was taken
-    uint32_t dataMs = 0;  // when the last of the counted bytes had arrived
-    uint64_t bytes = 0;   // bytes counted by then
+    uint32_t ms = 0;                   // when the sample was taken
+    uint32_t dataMs = 0;               // when the last of the counted bytes had arrived
+    uint64_t bytes = 0;                // bytes counted by then
     double averageBytesPerSecond = 0;  // the running average the stable-speed rule compares
 };
 

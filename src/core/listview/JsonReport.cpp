@@ -13,8 +13,8 @@ namespace {
 // Speeds are written to a thousandth of a byte per second.
 constexpr int kSpeedDecimals = 3;
 
-const char* const kPhaseKeys[kAttemptPhaseCount] = {"name_resolved", "connected",
-                                                    "request_sent", "first_byte"};
+const char* const kPhaseKeys[kAttemptPhaseCount] = {"name_resolved", "connected", "request_sent",
+                                                    "first_byte"};
 
 uint64_t NonNegativeSeconds(int32_t seconds) {
     return seconds < 0 ? 0 : static_cast<uint64_t>(seconds);
@@ -22,7 +22,8 @@ uint64_t NonNegativeSeconds(int32_t seconds) {
 
 void PutTime(JsonBuilder& json, const char* key, FileTime time) {
     const std::string text = IsoUtcTime(time);
-    if (text.empty()) return;
+    if (text.empty())
+        return;
     json.Key(key);
     json.String(text);
 }
@@ -69,7 +70,8 @@ void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m) {
     json.Key("phases_ms");
     json.BeginObject();
     for (int phase = 0; m != nullptr && phase < kAttemptPhaseCount; ++phase) {
-        if (!m->hasPhase[phase]) continue;
+        if (!m->hasPhase[phase])
+            continue;
         json.Key(kPhaseKeys[phase]);
         json.UInt(m->phaseMs[phase]);
     }
@@ -130,7 +132,8 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
     json.UInt(m != nullptr ? m->attempts : 0);
     json.Key("bytes");
     json.UInt(item.bytes);
-    if (item.HasStarted()) PutTime(json, "start_time", item.startTime);
+    if (item.HasStarted())
+        PutTime(json, "start_time", item.startTime);
     json.Key("duration_ms");
     json.UInt(item.duration);
     json.Key("average_bytes_per_s");
@@ -142,7 +145,8 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
 }  // namespace
 
 const char* StatusWord(const DownloadItem& item) {
-    if (item.disabled != 0) return "disabled";
+    if (item.disabled != 0)
+        return "disabled";
     switch (item.status) {
         case DownloadStatus::Waiting:
             return "waiting";
@@ -163,7 +167,8 @@ const char* StatusWord(const DownloadItem& item) {
 bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source, FileSystem& files,
                      const std::string& fileName, uint32_t* error) {
     std::unique_ptr<OutputFile> file = files.CreateForWriting(fileName, error);
-    if (!file) return false;
+    if (!file)
+        return false;
     const AppSettings& settings = *source.settings;
     const RunMeasurements* measurements = source.measurements;
 
@@ -185,9 +190,11 @@ bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source, Fil
     const CellContext context = list.CellTextContext();
     for (size_t row = 0; row < list.RowCount(); ++row) {
         size_t index = 0;
-        if (!list.ItemOfRow(row, &index)) continue;
+        if (!list.ItemOfRow(row, &index))
+            continue;
         const DownloadItem& item = list.ItemAt(index);
-        if (!list.ItemInReport(item)) continue;
+        if (!list.ItemInReport(item))
+            continue;
         json.LineBreak();
         PutItem(json, item, measurements != nullptr ? measurements->ForItem(index) : nullptr,
                 source, context);
@@ -199,7 +206,8 @@ bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source, Fil
     json.EndObject();
     json.LineBreak();
     file->Write(json.Take());
-    if (file->Close()) return true;
+    if (file->Close())
+        return true;
     *error = file->Error();
     return false;
 }

@@ -4,8 +4,8 @@
 
 #include "app/AppSettings.h"
 #include "engine/RunMeasurements.h"
-#include "listview/JsonExportSwitch.h"
 #include "listview/DownloadListView.h"
+#include "listview/JsonExportSwitch.h"
 #include "platform/FileSystem.h"
 #include "platform/TextEncoding.h"
 
@@ -31,7 +31,6 @@ const char* StatusWord(const DownloadItem& item);
 // is replaced. False with the platform's error code when the file cannot be created or a
 // write fails.
 [[nodiscard]] bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source,
-                                   FileSystem& files, const std::string& fileName,
-                                   uint32_t* error);
+                                   FileSystem& files, const std::string& fileName, uint32_t* error);
 
 }  // namespace vm
