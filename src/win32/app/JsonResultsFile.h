@@ -2,9 +2,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/AppSettings.h"
 #include "engine/RunMeasurements.h"
-#include "listview/DownloadListView.h"
+#include "listview/DownloadListView.h"  // with the option record
 #include "platform/FileSystem.h"
 
 namespace vm {
