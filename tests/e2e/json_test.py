@@ -83,6 +83,10 @@ class JsonExport(e2e.unittest.TestCase):
         self.assertNotIn("http_status", by_name["ftp"])
         self.assertEqual((by_name["off"]["attempts"], by_name["off"]["enabled"]), (0, False))
         self.assertNotIn("connected", by_name["local"]["phases_ms"])
+        # WinINet reports sending every request (it skips resolving and connecting for a
+        # host it has just used).
+        self.assertIn("request_sent", by_name["http"]["phases_ms"])
+        self.assertIn("request_sent", by_name["404"]["phases_ms"])
         run_ms = (utc(doc["run_end"]) - utc(doc["run_start"])).total_seconds() * 1000
         for name in ("http", "ftp", "local"):
             with self.subTest(item=name):

@@ -4,6 +4,7 @@
 
 #include "engine/SpeedRules.h"
 #include "engine/SteadySpeed.h"
+#include "engine/TestRun.h"
 #include "listview/JsonText.h"
 #include "listview/ReportFormat.h"
 
@@ -60,7 +61,7 @@ void PutOptions(JsonBuilder& json, const AppSettings& settings) {
     }
     json.EndObject();
     json.Key("ftp_passive");
-    json.Bool(settings.FtpMode == 2);
+    json.Bool(settings.FtpMode == kFtpModePassive);
     json.Key("include_disabled");
     json.Bool(settings.DontAddDisabled == 0);
     json.EndObject();
