@@ -42,6 +42,25 @@ TEST(SteadySpeed, BurstsOfAThrottlingServerGiveItsRate) {
     }
 }
 
+TEST(SteadySpeed, IntervalsFarOffTheMedianAreLeftOut) {
+    // Bursts of 2 MiB a second; the samples at the warm-up's end and at the last second
+    // fell between two reads of a burst.
+    std::vector<SpeedSample> partial = Sampled(9, 500, Staircase);
+    partial[1] = {1500, 1020, 3 * kMiB, 0};
+    partial.back() = {8500, 8015, 17 * kMiB + 17, 0};
+    // Recorded under Wine on a loaded machine, nginx limit_rate 2m: from the fifth second
+    // on, 200 KB of every burst stayed unread until the next one.
+    const std::vector<SpeedSample> recorded = {
+        {994, 2, 2088960, 0},      {1994, 1003, 4177920, 0},  {2994, 2004, 6266880, 0},
+        {3994, 3005, 8355840, 0},  {4994, 4009, 10240000, 0}, {5994, 5010, 12328960, 0},
+        {6995, 6012, 14475264, 0}, {7994, 7022, 16564224, 0}};
+    for (const auto& samples : {partial, recorded}) {
+        double speed = 0;
+        ASSERT_TRUE(SteadySpeed(samples, &speed));
+        EXPECT_NEAR(speed, 2.0 * kMiB, 2.0 * kMiB * 0.01) << samples.size();
+    }
+}
+
 TEST(SteadySpeed, WarmUpLastsWhileTheRateClimbs) {
     // KB gained per second: slow start, then a steady 1000 KB/s.
     const uint64_t gains[] = {200, 600, 1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000};

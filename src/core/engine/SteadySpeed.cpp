@@ -1,5 +1,8 @@
 #include "engine/SteadySpeed.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace vm {
 namespace {
 
@@ -40,9 +43,28 @@ bool SteadySpeed(const std::vector<SpeedSample>& samples, double* bytesPerSecond
     }
     if (last - warm < kSteadyMinIntervals)
         return false;
-    if (points[last].ms - points[warm].ms < kSteadyMinMs)
+
+    // The intervals after the warm-up, less those far off their median.
+    std::vector<double> rates;
+    for (size_t k = warm + 1; k <= last; ++k)
+        rates.push_back(Rate(points[k - 1], points[k]));
+    std::sort(rates.begin(), rates.end());
+    const size_t middle = rates.size() / 2;
+    const double median =
+        rates.size() % 2 != 0 ? rates[middle] : (rates[middle - 1] + rates[middle]) / 2;
+    uint64_t bytes = 0;
+    uint64_t ms = 0;
+    uint32_t kept = 0;
+    for (size_t k = warm + 1; k <= last; ++k) {
+        if (std::fabs(Rate(points[k - 1], points[k]) - median) > kSteadyTolerance * median)
+            continue;
+        bytes += points[k].bytes - points[k - 1].bytes;
+        ms += points[k].ms - points[k - 1].ms;
+        ++kept;
+    }
+    if (kept < kSteadyMinIntervals || ms < kSteadyMinMs)
         return false;
-    *bytesPerSecond = Rate(points[warm], points[last]);
+    *bytesPerSecond = static_cast<double>(bytes) * 1000.0 / static_cast<double>(ms);
     return true;
 }
 

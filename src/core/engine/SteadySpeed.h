@@ -20,8 +20,10 @@ constexpr uint32_t kSteadyWarmUpMs = 1000;
 // After that first second the warm-up goes on while the next interval is this much faster
 // than the one before it: the rate is still climbing.
 constexpr double kSteadyClimbFactor = 1.10;
-// What must remain after the warm-up for a steady speed: this many intervals between
-// samples, spanning at least this long.
+// After the warm-up an interval whose rate is further than this from the median of the
+// intervals' rates is left out.
+constexpr double kSteadyTolerance = 0.05;
+// What must remain for a steady speed: this many intervals, together at least this long.
 constexpr uint32_t kSteadyMinIntervals = 3;
 constexpr uint32_t kSteadyMinMs = 3000;
 
@@ -37,8 +39,12 @@ constexpr uint32_t kSteadyMinMs = 3000;
 //
 // The warm-up ends at the first point at least kSteadyWarmUpMs in, or later while the
 // interval after the point is more than kSteadyClimbFactor times faster than the interval
-// before it; it may not reach past half of the span. The speed is then the average of the
-// interval rates after it, weighted by their length: bytes gained over time taken.
+// before it; it may not reach past half of the span. Of the intervals after it, those
+// whose rate is more than kSteadyTolerance off their median are left out: on a loaded
+// machine a burst is read in several turns and a sample can fall between them, or part of
+// it stays unread in the library for a while, and such a point lies off the line. The
+// speed is the average of the remaining interval rates, weighted by their length: their
+// bytes over their time.
 bool SteadySpeed(const std::vector<SpeedSample>& samples, double* bytesPerSecond);
 
 }  // namespace vm
