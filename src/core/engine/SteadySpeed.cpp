@@ -15,6 +15,16 @@ double Rate(const Point& from, const Point& to) {
     return static_cast<double>(to.bytes - from.bytes) * 1000.0 / (to.ms - from.ms);
 }
 
+// The q-quantile of sorted values, interpolated between neighbours.
+double Quantile(const std::vector<double>& sorted, double q) {
+    const double position = q * static_cast<double>(sorted.size() - 1);
+    const size_t below = static_cast<size_t>(position);
+    if (below + 1 >= sorted.size())
+        return sorted.back();
+    return sorted[below] +
+           (position - static_cast<double>(below)) * (sorted[below + 1] - sorted[below]);
+}
+
 }  // namespace
 
 bool SteadySpeed(const std::vector<SpeedSample>& samples, double* bytesPerSecond) {
@@ -44,19 +54,24 @@ bool SteadySpeed(const std::vector<SpeedSample>& samples, double* bytesPerSecond
     if (last - warm < kSteadyMinIntervals)
         return false;
 
-    // The intervals after the warm-up, less those far off their median.
+    // The intervals after the warm-up, less the outliers.
     std::vector<double> rates;
     for (size_t k = warm + 1; k <= last; ++k)
         rates.push_back(Rate(points[k - 1], points[k]));
     std::sort(rates.begin(), rates.end());
-    const size_t middle = rates.size() / 2;
-    const double median =
-        rates.size() % 2 != 0 ? rates[middle] : (rates[middle - 1] + rates[middle]) / 2;
+    const double median = Quantile(rates, 0.5);
+    const double q1 = Quantile(rates, 0.25);
+    const double q3 = Quantile(rates, 0.75);
+    const double spread = kSteadyFenceFactor * (q3 - q1);
+    const auto outlier = [&](double rate) {
+        const bool outsideFences = rate < q1 - spread || rate > q3 + spread;
+        return outsideFences && std::fabs(rate - median) > kSteadyMinDeviation * median;
+    };
     uint64_t bytes = 0;
     uint64_t ms = 0;
     uint32_t kept = 0;
     for (size_t k = warm + 1; k <= last; ++k) {
-        if (std::fabs(Rate(points[k - 1], points[k]) - median) > kSteadyTolerance * median)
+        if (outlier(Rate(points[k - 1], points[k])))
             continue;
         bytes += points[k].bytes - points[k - 1].bytes;
         ms += points[k].ms - points[k - 1].ms;

@@ -20,9 +20,13 @@ constexpr uint32_t kSteadyWarmUpMs = 1000;
 // After that first second the warm-up goes on while the next interval is this much faster
 // than the one before it: the rate is still climbing.
 constexpr double kSteadyClimbFactor = 1.10;
-// After the warm-up an interval whose rate is further than this from the median of the
-// intervals' rates is left out.
-constexpr double kSteadyTolerance = 0.05;
+// After the warm-up an interval is an outlier, and left out, when its rate lies outside
+// Tukey's fences (this many interquartile ranges below the lower quartile or above the
+// upper one of the intervals' rates) and also more than this share off their median: the
+// fences judge against the spread of a noisy link, and the share keeps the jitter of a
+// throttled server's nearly equal rates from counting as outliers.
+constexpr double kSteadyFenceFactor = 1.5;
+constexpr double kSteadyMinDeviation = 0.03;
 // What must remain for a steady speed: this many intervals, together at least this long.
 constexpr uint32_t kSteadyMinIntervals = 3;
 constexpr uint32_t kSteadyMinMs = 3000;
@@ -39,8 +43,8 @@ constexpr uint32_t kSteadyMinMs = 3000;
 //
 // The warm-up ends at the first point at least kSteadyWarmUpMs in, or later while the
 // interval after the point is more than kSteadyClimbFactor times faster than the interval
-// before it; it may not reach past half of the span. Of the intervals after it, those
-// whose rate is more than kSteadyTolerance off their median are left out: on a loaded
+// before it; it may not reach past half of the span. Of the intervals after it, the
+// outliers (above) are left out: on a loaded
 // machine a burst is read in several turns and a sample can fall between them, or part of
 // it stays unread in the library for a while, and such a point lies off the line. The
 // speed is the average of the remaining interval rates, weighted by their length: their
