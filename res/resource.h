@@ -55,3 +55,7 @@
 #define IDD_CRASH_REPORT 107
 #define IDC_COPY_EXCEPTION 3
 #define IDC_CRASH_TEXT 1002
+
+// Installer script templates (type "BIN").
+#define IDR_INSTALLER_MACHINE 114
+#define IDR_INSTALLER_USER 115
