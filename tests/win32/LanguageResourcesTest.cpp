@@ -77,6 +77,17 @@ void DropQuitMessage() {
     }
 }
 
+int* volatile gNowhere = nullptr;
+
+class FaultyInitDialog : public CommandDialog {
+public:
+    FaultyInitDialog() : CommandDialog(kExchangeTemplate) {}
+    INT_PTR OnInitDialog() override {
+        *gNowhere = 3;
+        return CommandDialog::OnInitDialog();
+    }
+};
+
 std::string MenuText(HMENU menu, UINT item, UINT flags) {
     char text[256] = {};
     GetMenuStringA(menu, item, text, sizeof text, flags);
@@ -181,6 +192,19 @@ TEST_F(TranslatedTest, RightToLeftMirrorsTheMainWindowAndDialogs) {
     EXPECT_NE(0, buttonStyle & WS_EX_LAYOUTRTL);
     EXPECT_EQ(client.right - before.right, after.left);
     EXPECT_EQ(before.right - before.left, after.right - after.left);
+
+    // A dialog whose initialisation faults is still mirrored once the user continues.
+    FaultyInitDialog faulty;
+    LONG faultyStyle = 0;
+    WhenDialogOpens([&](HWND report) {
+        WhenDialogOpens([&](HWND hwnd) {
+            faultyStyle = GetWindowLongA(hwnd, GWL_EXSTYLE);
+            ClickButton(hwnd, IDCANCEL);
+        });
+        ClickButton(report, IDOK);  // Continue
+    });
+    faulty.DoModal(nullptr);
+    EXPECT_NE(0, faultyStyle & WS_EX_LAYOUTRTL);
 }
 
 // The saved file: menus, then dialogs (not the crash report), then the strings.
