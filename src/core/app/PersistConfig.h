@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "app/ColumnLayoutExchange.h"
 #include "app/WindowPlacement.h"
 #include "engine/DownloadItem.h"
