@@ -20,126 +20,105 @@ std::string ReadBytes(const std::string& path) {
 }
 
 std::string Template(int id) {
-    return ReadBytes(std::string(VM_TEST_DATA_DIR) + "/../../res/" +
-                     (id == kMachineInstallerTemplate ? "installer_admin.nsi"
-                                                      : "installer_user.nsi"));
+    return ReadBytes(std::string(VM_TEST_DATA_DIR) + "/../../res/installer_" +
+                     (id == kMachineInstallerTemplate ? "admin" : "user") + ".nsi");
 }
 
 void ReplaceEach(std::string& text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    for (size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
         text.replace(at, from.size(), to);
     }
 }
 
 TEST(InstallerTemplates, AreCrLfTextAndThePerUserOneDiffersOnlyWhereItMust) {
     const std::string machine = Template(kMachineInstallerTemplate);
-    ASSERT_FALSE(machine.empty());
     EXPECT_EQ(0u, machine.find("\r\n\r\n\r\nSetCompressor /SOLID lzma\r\n"));
     EXPECT_EQ(machine.size() - 18, machine.rfind("\nFunctionEnd\r\n\r\n\r\n"));
-    size_t bareLineFeeds = 0;
-    for (size_t i = 0; i < machine.size(); ++i) {
-        if (machine[i] == '\n' && (i == 0 || machine[i - 1] != '\r')) ++bareLineFeeds;
+    std::string lineFeeds = machine;
+    ReplaceEach(lineFeeds, "\r\n", "");
+    EXPECT_EQ(std::string::npos, lineFeeds.find_first_of("\r\n"));
+    for (const char* line :
+         {"!insertmacro MUI_PAGE_FINISH\r\n\t\r\n#", "MUI_STARTMENU_WRITE_END\r\n\t\r\nWrite",
+          "RMDir \"$SMPROGRAMS\\$StartMenuGroup\"\r\n\t\r\n", "\"$INSTDIR\\Velocimark.exe\"\t\r\n",
+          "\"$INSTDIR\\Velocimark.chm\"\t\r\n",
+          "File \"${BASE_SOURCE_DIR}\\Velocimark.exe\" \r\n"}) {
+        EXPECT_NE(std::string::npos, machine.find(line)) << line;
     }
-    EXPECT_EQ(0u, bareLineFeeds);
-    // Lines that end in a tab or a space, and the tab-only lines.
-    EXPECT_NE(std::string::npos, machine.find("!insertmacro MUI_PAGE_FINISH\r\n\t\r\n#!insertmacro"));
-    EXPECT_NE(std::string::npos, machine.find("MUI_STARTMENU_WRITE_END\r\n\t\r\nWriteRegExpandStr"));
-    EXPECT_NE(std::string::npos, machine.find("RMDir \"$SMPROGRAMS\\$StartMenuGroup\"\r\n\t\r\n"));
-    EXPECT_NE(std::string::npos, machine.find("\"$INSTDIR\\Velocimark.exe\"\t\r\n"));
-    EXPECT_NE(std::string::npos, machine.find("\"$INSTDIR\\Velocimark.chm\"\t\r\n"));
-    EXPECT_NE(std::string::npos, machine.find("File \"${BASE_SOURCE_DIR}\\Velocimark.exe\" \r\n"));
-
     std::string user = machine;
     ReplaceEach(user, "$PROGRAMFILES\\Brannoc", "$LOCALAPPDATA\\Brannoc");
     ReplaceEach(user, "RequestExecutionLevel admin", "RequestExecutionLevel user");
-    ReplaceEach(user, "SetOverwrite on\r\n", "SetOverwrite on\r\nSetShellVarContext current\r\n\r\n");
+    ReplaceEach(user, "SetOverwrite on\r\n",
+                "SetOverwrite on\r\nSetShellVarContext current\r\n\r\n");
     ReplaceEach(user, " HKLM ", " HKCU ");
     EXPECT_EQ(user, Template(kUserInstallerTemplate));
 }
 
 TEST(InstallerScript, FolderGoesInAndTranslationLinesGoWithoutTheFile) {
     const std::string machine = Template(kMachineInstallerTemplate);
-    const std::string with = BuildInstallerScript(machine, "C:\\Tools", true);
     std::string expected = machine;
     expected.replace(expected.find("%source_dir%"), 12, "C:\\Tools");
-    EXPECT_EQ(expected, with);
-
-    const std::string without = BuildInstallerScript(machine, "C:\\Tools", false);
+    EXPECT_EQ(expected, BuildInstallerScript(machine, "C:\\Tools", true));
     expected.replace(expected.find(kTranslationFileLine), sizeof kTranslationFileLine - 1, "");
     expected.replace(expected.find(kTranslationDeleteLine), sizeof kTranslationDeleteLine - 1, "");
-    EXPECT_EQ(expected, without);
-    EXPECT_NE(std::string::npos, without.find("Velocimark.cfg\"\r\n\r\n\r\n!insertmacro"));
-
+    EXPECT_EQ(expected, BuildInstallerScript(machine, "C:\\Tools", false));
     // Only the first occurrence goes, and the template ends at its first NUL.
     EXPECT_EQ("<D>%source_dir%", BuildInstallerScript("%source_dir%%source_dir%", "<D>", true));
     EXPECT_EQ("a", BuildInstallerScript(std::string("a\0b", 3), "D", true));
-    std::string unchanged = "no pattern";
-    EXPECT_FALSE(ReplaceFirst(unchanged, "x", "y"));
-    EXPECT_EQ("no pattern", unchanged);
 }
 
 class RecordingHost : public InstallerHost {
 public:
-    bool ConfirmCreation() override {
-        calls.push_back("ask");
-        return answer;
-    }
-    void SaveConfiguration() override { calls.push_back("save"); }
+    bool ConfirmCreation() override { return Note("ask", answer); }
+    void SaveConfiguration() override { Note("save", true); }
     bool LoadTemplate(int id, std::string* text) override {
-        calls.push_back("load " + std::to_string(id));
         *text = "dir=%source_dir%\r\nFile \"${BASE_SOURCE_DIR}\\Velocimark_lng.ini\"\r\n";
-        return hasTemplate;
+        return Note("load " + std::to_string(id), hasTemplate);
     }
-    bool FileExists(const std::string& path) override {
-        calls.push_back("exists " + path);
-        return translation;
-    }
+    bool FileExists(const std::string& path) override { return Note("exists " + path, false); }
     void WriteScript(const std::string& path, const std::string& text) override {
-        calls.push_back("write " + path);
         script = text;
+        Note("write " + path, true);
     }
     void RunShellVerb(const char* verb, const std::string& path) override {
-        calls.push_back(std::string(verb) + " " + path);
+        Note(std::string(verb) + " " + path, true);
+    }
+    bool Note(const std::string& call, bool result) {
+        calls.push_back(call);
+        return result;
     }
     bool answer = true;
     bool hasTemplate = true;
-    bool translation = false;
     std::vector<std::string> calls;
     std::string script;
 };
 
 TEST(InstallerScript, CommandAsksSavesWritesCompilesAndOpens) {
+    using Calls = std::vector<std::string>;
     RecordingHost host;
     CreateInstallerScript(host, kUserInstallerTemplate, "C:\\Tools");
-    const std::vector<std::string> all = {"ask",
-                                          "save",
-                                          "load 115",
-                                          "exists C:\\Tools\\Velocimark_lng.ini",
-                                          "write C:\\Tools\\velocimark.nsi",
-                                          "compile C:\\Tools\\velocimark.nsi",
-                                          "open C:\\Tools\\"};
-    EXPECT_EQ(all, host.calls);
+    EXPECT_EQ((Calls{"ask", "save", "load 115", "exists C:\\Tools\\Velocimark_lng.ini",
+                     "write C:\\Tools\\velocimark.nsi", "compile C:\\Tools\\velocimark.nsi",
+                     "open C:\\Tools\\"}),
+              host.calls);
     EXPECT_EQ("dir=C:\\Tools\r\n\r\n", host.script);
 
     RecordingHost declined;
     declined.answer = false;
     CreateInstallerScript(declined, kMachineInstallerTemplate, "C:\\Tools");
-    EXPECT_EQ(std::vector<std::string>{"ask"}, declined.calls);
-
+    EXPECT_EQ(Calls{"ask"}, declined.calls);
     RecordingHost missing;
     missing.hasTemplate = false;
     CreateInstallerScript(missing, kMachineInstallerTemplate, "C:\\Tools");
-    EXPECT_EQ((std::vector<std::string>{"ask", "save", "load 114"}), missing.calls);
+    EXPECT_EQ((Calls{"ask", "save", "load 114"}), missing.calls);
 
-    // A folder too long for the file names: no translation file, and an empty script path.
+    // A folder too long for the names beside it: no translation file and no script path.
     RecordingHost deep;
-    const std::string folder(kMaxInstallerPath - 10, 'd');
+    const std::string folder(kMaxInstallerPath - 14, 'd');
     CreateInstallerScript(deep, kMachineInstallerTemplate, folder);
-    EXPECT_EQ((std::vector<std::string>{"ask", "save", "load 114", "write ", "compile ",
-                                        "open " + folder + "\\"}),
+    EXPECT_EQ((Calls{"ask", "save", "load 114", "write ", "compile ", "open " + folder + "\\"}),
               deep.calls);
-    EXPECT_EQ("", FileBesideProgram(std::string(kMaxInstallerPath - 14, 'd'), kInstallerScriptName));
-    EXPECT_NE("", FileBesideProgram(std::string(kMaxInstallerPath - 15, 'd'), kInstallerScriptName));
+    EXPECT_NE("", FileBesideProgram(folder.substr(1), kInstallerScriptName));
 }
 
 #ifndef _WIN32
@@ -147,27 +126,25 @@ TEST(InstallerScript, CommandAsksSavesWritesCompilesAndOpens) {
 // without a translation file, from a folder of placeholder files.
 TEST(InstallerScript, BothScriptsCompileWithMakensis) {
     if (std::system("command -v makensis >/dev/null 2>&1") != 0) GTEST_SKIP() << "no makensis";
-    char folderTemplate[] = "/tmp/vm_installer_XXXXXX";
-    const char* made = mkdtemp(folderTemplate);
-    ASSERT_NE(nullptr, made);
-    const std::string folder = made;
+    char folderName[] = "/tmp/vm_installer_XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folderName));
+    const std::string folder = folderName;
     for (const char* name : {"Velocimark.exe", "Velocimark.chm", "readme.txt", "Velocimark.cfg",
                              "Velocimark_lng.ini"}) {
         std::ofstream(folder + "/" + name) << "placeholder\r\n";
     }
     for (int id : {kMachineInstallerTemplate, kUserInstallerTemplate}) {
         for (bool translation : {true, false}) {
-            const std::string script = folder + "/velocimark.nsi";
-            std::ofstream(script, std::ios::binary)
+            std::ofstream(folder + "/velocimark.nsi", std::ios::binary)
                 << BuildInstallerScript(Template(id), folder, translation);
             const std::string setup = folder + "/velocimark_setup.exe";
             std::remove(setup.c_str());
-            const std::string command = "makensis -V1 '" + script + "' >/dev/null 2>&1";
+            const std::string command = "makensis -V1 '" + folder + "/velocimark.nsi' >/dev/null";
             EXPECT_EQ(0, std::system(command.c_str())) << id << " " << translation;
             EXPECT_EQ("MZ", ReadBytes(setup).substr(0, 2)) << id << " " << translation;
         }
     }
-    std::system(("rm -rf '" + folder + "'").c_str());
+    EXPECT_EQ(0, std::system(("rm -rf '" + folder + "'").c_str()));
 }
 #endif
 

@@ -88,10 +88,6 @@ TEST(MenuTranslation, TranslationKeepsAcceleratorsAndUntranslatedTexts) {
     EXPECT_EQ("Sortieren", menu.children[2].children[0].text);
     EXPECT_EQ("Auf\tCtrl+U", menu.children[2].children[0].children[0].text);
 
-    Node other = SampleMenu();
-    TreeLevel otherTop(other);
-    TranslateMenu(otherTop, 104, file);  // another menu's section
-    EXPECT_EQ("&File", other.children[0].text);
 }
 
 TEST(DialogTexts, SavedControlsHaveIdsAndTextsButNoDatePickers) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -17,13 +16,8 @@
 namespace vm {
 namespace {
 
-std::string ReadFileText(const std::string& path) {
-    WinFileSystem files;
-    std::string text;
-    uint32_t error = 0;
-    files.ReadWhole(path, 1 << 20, &text, &error);
-    return text;
-}
+constexpr char kQuestion[] =
+    "Do you want to create NSIS installation with your current Velocimark configuration ?";
 
 // The real host, but the shell's verbs are only noted: "open" on a folder would start a
 // file manager that outlives the test.
@@ -36,34 +30,37 @@ public:
     std::vector<std::string> verbs;
 };
 
-std::string QuestionOf(HWND box) { return ItemText(box, 0xFFFF); }
+// Answers the question box and keeps its text (the box's static text has id 0xFFFF).
+void AnswerQuestion(int answer, std::string* question) {
+    WhenDialogOpens([=](HWND box) {
+        *question = ItemText(box, 0xFFFF);
+        ClickButton(box, answer);
+    });
+}
 
-TEST(InstallerCommand, YesWritesTheScriptBesideTheProgramAndAsksTheShell) {
+TEST(InstallerCommand, YesWritesTheScriptFromTheResourceAndAsksTheShell) {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     const std::string folder = std::string(temp) + "vm_installer_test";
-    CreateDirectoryA(folder.c_str(), nullptr);
     const std::string script = folder + "\\velocimark.nsi";
     const std::string translation = folder + "\\Velocimark_lng.ini";
+    CreateDirectoryA(folder.c_str(), nullptr);
     for (bool withTranslation : {false, true}) {
         if (withTranslation) {
-            HANDLE file = CreateFileA(translation.c_str(), GENERIC_WRITE, 0, nullptr,
-                                      CREATE_ALWAYS, 0, nullptr);
-            CloseHandle(file);
+            CloseHandle(CreateFileA(translation.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    0, nullptr));
         }
         int saves = 0;
         NotedShellHost host(nullptr, [&] { ++saves; });
         std::string question;
-        WhenDialogOpens([&](HWND box) {
-            question = QuestionOf(box);
-            ClickButton(box, IDYES);
-        });
+        AnswerQuestion(IDYES, &question);
         CreateInstallerScript(host, IDR_INSTALLER_USER, folder);
-        EXPECT_EQ(
-            "Do you want to create NSIS installation with your current Velocimark configuration ?",
-            question);
+        EXPECT_EQ(kQuestion, question);
         EXPECT_EQ(1, saves);
-        const std::string text = ReadFileText(script);
+        WinFileSystem files;
+        std::string text;
+        uint32_t error = 0;
+        ASSERT_TRUE(files.ReadWhole(script, 1 << 20, &text, &error));
         EXPECT_EQ(0u, text.find("\r\n\r\n\r\nSetCompressor /SOLID lzma\r\n"));
         EXPECT_NE(std::string::npos, text.find("!define BASE_SOURCE_DIR \"" + folder + "\"\r\n"));
         EXPECT_NE(std::string::npos, text.find("RequestExecutionLevel user\r\n"));
@@ -78,8 +75,6 @@ TEST(InstallerCommand, YesWritesTheScriptBesideTheProgramAndAsksTheShell) {
 }
 
 TEST(InstallerCommand, MainWindowCommandsAskFirstAndNoChangesNothing) {
-    INITCOMMONCONTROLSEX init = {sizeof init, 0xFF};
-    InitCommonControlsEx(&init);
     ArgumentList arguments;
     arguments.Parse("/nosaveload");
     const StartupOptions options = ReadStartupOptions(arguments);
@@ -89,12 +84,9 @@ TEST(InstallerCommand, MainWindowCommandsAskFirstAndNoChangesNothing) {
     DeleteFileA(script.c_str());
     for (UINT command : {ID_CREATE_NSIS, ID_CREATE_NSIS_NON_ADMIN}) {
         std::string question;
-        WhenDialogOpens([&](HWND box) {
-            question = QuestionOf(box);
-            ClickButton(box, IDNO);
-        });
+        AnswerQuestion(IDNO, &question);
         SendMessageA(window.Handle(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
-        EXPECT_EQ(0u, question.find("Do you want to create NSIS installation")) << command;
+        EXPECT_EQ(kQuestion, question) << command;
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(script.c_str())) << command;
     }
     DestroyWindow(window.Handle());

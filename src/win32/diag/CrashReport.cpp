@@ -39,7 +39,8 @@ std::string ReportText() {
     const CONTEXT& c = gSnapshot.context;
     CrashFacts facts;
     facts.code = gSnapshot.record.ExceptionCode;
-    facts.address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(gSnapshot.record.ExceptionAddress));
+    facts.address =
+        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(gSnapshot.record.ExceptionAddress));
     facts.eax = c.Eax;
     facts.ebx = c.Ebx;
     facts.ecx = c.Ecx;

@@ -20,7 +20,8 @@ bool WinInstallerHost::LoadTemplate(int templateId, std::string* text) {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(templateId), "BIN");
     HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
-    const char* bytes = loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    const char* bytes =
+        loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : nullptr;
     if (bytes == nullptr) return false;
     text->assign(bytes, SizeofResource(module, found));
     return true;

@@ -30,7 +30,9 @@ BOOL CALLBACK CollectDescendant(HWND child, LPARAM param) {
 
 void AddRightToLeft(HWND window) {
     const LONG style = GetWindowLongA(window, GWL_EXSTYLE);
-    if ((style & WS_EX_LAYOUTRTL) == 0) SetWindowLongA(window, GWL_EXSTYLE, style | WS_EX_LAYOUTRTL);
+    if ((style & WS_EX_LAYOUTRTL) == 0) {
+        SetWindowLongA(window, GWL_EXSTYLE, style | WS_EX_LAYOUTRTL);
+    }
 }
 
 // Moves a child to the mirrored place in its parent: new left = parent width - old right.
