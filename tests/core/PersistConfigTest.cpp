@@ -221,12 +221,22 @@ TEST(PersistConfig, AbsurdItemCountsAreBounded) {
     negative.Load("[General]\r\nNumOfDownloads=-5\r\n[Download0]\r\nURL=a\r\n");
     EXPECT_TRUE(negative.items.empty());
 
-    Fixture huge;
-    huge.Load("[General]\r\nNumOfDownloads=2000000000\r\n[Download1]\r\nURL=b\r\n");
-    ASSERT_EQ(huge.items.size(), static_cast<size_t>(kMaxDownloadItems));
-    EXPECT_EQ(huge.items[1].url, "b");
-    EXPECT_EQ(huge.items.back().order, kMaxDownloadItems - 1);
-    EXPECT_FALSE(huge.session.saveBlocked);  // nothing real lies past the bound
+    // A count above the last section loads up to that section; the gaps stay blank items.
+    const struct {
+        const char* sections;
+        size_t items;
+    } kCounts[] = {
+        {"[Download1]\r\nURL=b\r\n", 2},
+        {"[download0]\r\nURL=b\r\n[DOWNLOAD4]\r\n[Download07]\r\n[Download9x]\r\n", 5},
+        {"[Other]\r\n[Download]\r\n[Download-1]\r\n[Download99999999999]\r\n", 0},
+        {"", 0},
+    };
+    for (const auto& c : kCounts) {
+        Fixture huge;
+        huge.Load(std::string("[General]\r\nNumOfDownloads=2000000000\r\n") + c.sections);
+        EXPECT_EQ(huge.items.size(), c.items) << c.sections;
+        EXPECT_FALSE(huge.session.saveBlocked);
+    }
 
     // Real items past the bound: the shortened list never replaces the file.
     Fixture beyond;
@@ -243,31 +253,71 @@ TEST(PersistConfig, JunkAndOverlongValuesLoadSafely) {
     std::string junk = "[General]\r\nNumOfDownloads=2\r\n[Download0]\r\nURL=";
     junk += std::string(1 << 20, 'x');
     junk += "\r\nDownloadName=" + std::string(1000, 'n') + "\r\nWinPos=zz\r\n";
-    for (int i = 0; i < 100000; ++i) junk += static_cast<char>((i * 131) % 256);
+    for (int i = 0; i < 100000; ++i) junk += static_cast<char>(1 + (i * 131) % 255);
     Fixture f;
     EXPECT_EQ(f.Load(junk), ConfigResult::kDone);
-    ASSERT_EQ(f.items.size(), 2u);
+    ASSERT_EQ(f.items.size(), 1u);  // the count goes no further than the last section
     EXPECT_EQ(f.items[0].url.size(), kMaxUrlLength);
     EXPECT_EQ(f.items[0].name.size(), kMaxNameLength);
 }
 
 TEST(PersistConfig, UnreadableFileIsNeverOverwritten) {
-    Fixture f;
-    f.fs.files[kPath] = std::string(kMaxConfigFileBytes + 1, '\n');
-    EXPECT_EQ(PersistConfig(f.session, f.parts, false), ConfigResult::kUnreadable);
-    EXPECT_TRUE(f.session.saveBlocked);
-    EXPECT_EQ(f.settings.AutoStopTime, 20);
-    EXPECT_EQ(f.Save(), ConfigResult::kSkipped);
-    EXPECT_EQ(f.File().size(), kMaxConfigFileBytes + 1);
+    // Above the size bound, and bytes that are no text (NULs without a byte order mark).
+    const std::string kFiles[] = {std::string(kMaxConfigFileBytes + 1, '\n'),
+                                  std::string("[General]\r\nAutoStopTime=3\r\n\0\0", 29),
+                                  std::string("[\0G\0e\0n\0]\0", 11)};
+    for (const std::string& before : kFiles) {
+        Fixture f;
+        f.fs.files[kPath] = before;
+        EXPECT_EQ(PersistConfig(f.session, f.parts, false), ConfigResult::kUnreadable);
+        EXPECT_TRUE(f.session.saveBlocked);
+        EXPECT_EQ(f.settings.AutoStopTime, 20);
+        EXPECT_EQ(f.Save(), ConfigResult::kSkipped);
+        EXPECT_TRUE(f.File() == before);
+    }
 }
 
-TEST(PersistConfig, WriteFailuresAreReturnedNotRaised) {
+TEST(PersistConfig, FailedSavesLeaveTheOldFileAsItWas) {
+    const std::string before = "[General]\r\nAutoStopTime=3\r\nNumOfDownloads=0\r\n";
+    for (int failure = 0; failure < 3; ++failure) {
+        Fixture f;
+        f.fs.files[kPath] = before;
+        f.items.emplace_back("http://a/", "A", 0);
+        if (failure == 0) f.fs.createError = kErrorAccessDenied;
+        if (failure == 1) f.fs.diskBytesLeft = 100;  // full in the middle of the write
+        if (failure == 2) f.fs.moveError = kErrorAccessDenied;
+        EXPECT_EQ(f.Save(), ConfigResult::kWriteFailed) << failure;
+        EXPECT_EQ(f.File(), before) << failure;
+        EXPECT_EQ(f.fs.files.size(), 1u) << "the temporary file is removed";
+    }
+}
+
+TEST(PersistConfig, ListAtTheBoundsSavesAndLoadsBackAndPastThemIsRefused) {
     Fixture f;
-    f.fs.createError = kErrorAccessDenied;
-    EXPECT_EQ(f.Save(), ConfigResult::kWriteFailed);
-    f.fs.createError = 0;
-    f.fs.diskBytesLeft = 10;
-    EXPECT_EQ(f.Save(), ConfigResult::kWriteFailed);
+    f.session.maxFileBytes = 64 * 1024;
+    const std::string url = "http://h/" + std::string(kMaxUrlLength - 9, 'u');
+    const std::string name(kMaxNameLength, 'n');
+    f.Save();
+    size_t size = f.File().size();
+    const size_t perItem = 70 + url.size() + name.size();
+    while (size + perItem <= f.session.maxFileBytes) {
+        f.items.emplace_back(url, name, static_cast<int32_t>(f.items.size()));
+        f.items.back().disabled = f.items.size() % 2;
+        size += perItem;
+    }
+    ASSERT_EQ(f.Save(), ConfigResult::kDone);
+    Fixture back;
+    back.session.maxFileBytes = f.session.maxFileBytes;
+    ASSERT_EQ(back.Load(f.File()), ConfigResult::kDone);
+    ASSERT_EQ(back.items.size(), f.items.size());
+    EXPECT_EQ(back.items.back().url, url);
+    EXPECT_EQ(back.items.back().name, name);
+    EXPECT_EQ(back.items.back().disabled, f.items.back().disabled);
+
+    const std::string saved = f.File();
+    f.items.emplace_back(url, name, 0);
+    EXPECT_EQ(f.Save(), ConfigResult::kTooLarge);
+    EXPECT_EQ(f.File(), saved);
 }
 
 }  // namespace
