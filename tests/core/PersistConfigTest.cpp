@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/PersistConfig.h"
+#include "fakes/FakeCodePage.h"
 #include "fakes/FakeConfigParts.h"
 #include "fakes/MemoryFileSystem.h"
 
@@ -275,6 +276,34 @@ TEST(PersistConfig, UnreadableFileIsNeverOverwritten) {
         EXPECT_EQ(f.Save(), ConfigResult::kSkipped);
         EXPECT_TRUE(f.File() == before);
     }
+}
+
+TEST(PersistConfig, Utf16FileLoadsAndIsSavedBackAsEightBitText) {
+    test::FakeDoubleByteCodePage codePage;
+    // As Notepad saves "Unicode": UTF-16LE with its byte order mark.
+    const std::u16string text =
+        u"[General]\r\nAutoStopTime=7\r\nShowGridLines=1\r\nNumOfDownloads=2\r\n"
+        u"[Download0]\r\nURL=http://a/\u30A2\r\nDownloadName=\u00C4rger\r\n"
+        u"[Download1]\r\nURL=ftp://b/\r\nDisabled=1\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    Fixture f;
+    ASSERT_EQ(f.Load(bytes), ConfigResult::kDone);
+    EXPECT_EQ(f.settings.AutoStopTime, 7);
+    EXPECT_EQ(f.settings.ShowGridLines, 1);
+    ASSERT_EQ(f.items.size(), 2u);
+    EXPECT_EQ(f.items[0].url, "http://a/\x83\x41");
+    EXPECT_EQ(f.items[0].name, "\xC4rger");
+    EXPECT_EQ(f.items[1].disabled, 1);
+
+    ASSERT_EQ(f.Save(), ConfigResult::kDone);
+    EXPECT_EQ(f.File().rfind("[General]\r\nShowGridLines=1\r\n", 0), 0u);
+    EXPECT_NE(f.File().find("AutoStopTime=7\r\n"), std::string::npos);
+    EXPECT_NE(f.File().find("[Download0]\r\nURL=http://a/\x83\x41\r\nDownloadName=\xC4rger\r\n"),
+              std::string::npos);
 }
 
 TEST(PersistConfig, FailedSavesLeaveTheOldFileAsItWas) {
