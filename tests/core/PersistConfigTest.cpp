@@ -353,11 +353,71 @@ TEST(PersistConfig, ListAtTheBoundsSavesAndLoadsBackAndPastThemIsRefused) {
 }  // namespace vm
 
 #include <filesystem>
+#include <memory>
 
+#include "platform/FileReplacement.h"
 #include "platform/FileSystem.h"
 
 namespace vm {
 namespace {
+
+// Real files whose writes fail once a byte budget is spent, as on a small disk that fills.
+class FillingFileSystem : public StdFileSystem {
+public:
+    size_t bytesLeft = 0;
+    std::unique_ptr<OutputFile> CreateForWriting(const std::string& path, uint32_t* error) override {
+        std::unique_ptr<OutputFile> file = StdFileSystem::CreateForWriting(path, error);
+        return file ? std::make_unique<Filling>(std::move(file), &bytesLeft) : nullptr;
+    }
+
+private:
+    class Filling : public OutputFile {
+    public:
+        Filling(std::unique_ptr<OutputFile> file, size_t* left) : file_(std::move(file)), left_(left) {}
+        bool Write(const char* data, size_t size) override {
+            const size_t part = size < *left_ ? size : *left_;
+            *left_ -= part;
+            file_->Write(data, part);
+            if (part < size) failed_ = true;
+            return !failed_;
+        }
+        bool Close() override { return file_->Close() && !failed_; }
+        uint32_t Error() const override { return failed_ ? kErrorDiskFull : file_->Error(); }
+
+    private:
+        std::unique_ptr<OutputFile> file_;
+        size_t* left_;
+        bool failed_ = false;
+    };
+};
+
+TEST(PersistConfig, RealFileFillingUpMidWriteIsLeftAsItWas) {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / "velocimark-full-disk-test.cfg";
+    FillingFileSystem fs;
+    fs.bytesLeft = static_cast<size_t>(-1);
+    ConfigSession session;
+    session.fileSystem = &fs;
+    session.path = path.string();
+    AppSettings settings;
+    std::vector<DownloadItem> items(1, DownloadItem("http://old/", "old", 0));
+    ConfigParts parts;
+    parts.settings = &settings;
+    parts.items = &items;
+    ASSERT_EQ(PersistConfig(session, parts, true), ConfigResult::kDone);
+    std::string before;
+    uint32_t error = 0;
+    ASSERT_TRUE(fs.ReadWhole(session.path, kMaxConfigFileBytes, &before, &error));
+
+    for (int i = 0; i < 2000; ++i) items.emplace_back("http://new/" + std::to_string(i), "new", i);
+    fs.bytesLeft = 40000;  // the disk fills in the middle of the list
+    EXPECT_EQ(PersistConfig(session, parts, true), ConfigResult::kWriteFailed);
+    std::string after;
+    ASSERT_TRUE(fs.ReadWhole(session.path, kMaxConfigFileBytes, &after, &error));
+    EXPECT_TRUE(after == before);
+    EXPECT_FALSE(fs.Exists(session.path + kReplacementSuffix));
+    fs.Remove(session.path);
+}
 
 TEST(PersistConfig, RealFileRoundTrip) {
     const std::filesystem::path path =
