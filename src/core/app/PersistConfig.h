@@ -13,10 +13,11 @@
 namespace vm {
 
 // Largest configuration file read and written: 256 MiB. A 32-bit process holds the file's
-// text and its items at once (about twice the file), which leaves room in its 2 GB even
-// when the address space is fragmented (bench/config-bound-bench.sh: 256 MiB of items at
-// their longest load in ~1 s under Wine with ~560 MB peak). A save that would pass it is
-// refused, so the program never writes a file that it would not load.
+// text and its items at once, about twice the file (bench/config-bound-bench.sh under
+// Wine, items at their longest: 256 MiB save and load in ~1.4 s each with a 536 MB peak;
+// 512 MiB still loads with 1.07 GB; 768 MiB runs out of address space), so the bound keeps
+// half of what a fresh process can hold in reserve for a fragmented one. A save that would
+// pass it is refused, so the program never writes a file that it would not load.
 constexpr size_t kMaxConfigFileBytes = 256u << 20;
 // Most items a load creates and a save writes, whatever NumOfDownloads says.
 constexpr int32_t kMaxDownloadItems = 500'000;
