@@ -137,10 +137,16 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
 
     if (save && parts.items != nullptr) {
         // One growth of the document instead of many copies: about the items' text plus
-        // 40 bytes of keys per item, and 2 KB for General.
-        size_t textBytes = 2048;
-        for (const DownloadItem& item : *parts.items) textBytes += item.url.size() + item.name.size() + 40;
-        file.Reserve(textBytes, parts.items->size() * 3 + 32);
+        // 40 bytes of keys per item (fewer than each takes), and 2 KB for General.
+        size_t itemBytes = 0;
+        for (const DownloadItem& item : *parts.items) {
+            if (item.deleted == 0) itemBytes += item.url.size() + item.name.size() + 40;
+        }
+        // Refused before a document that large is built at all.
+        if (itemBytes > session.maxFileBytes || SavedItemCount(*parts.items) > kMaxDownloadItems) {
+            return ConfigResult::kTooLarge;
+        }
+        file.Reserve(itemBytes + 2048, parts.items->size() * 3 + 32);
     }
     IniProfileStore store(file, save ? ProfileDirection::kSave : ProfileDirection::kLoad);
     if (parts.settings != nullptr) ExchangeAppSettings(*parts.settings, store);
@@ -158,8 +164,7 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
     if (!save) return result;
 
     // What the next start would refuse to load must not replace what it can.
-    if (file.LineCount() > kMaxIniLines || file.SerializedSize() > session.maxFileBytes ||
-        (parts.items != nullptr && SavedItemCount(*parts.items) > kMaxDownloadItems)) {
+    if (file.LineCount() > kMaxIniLines || file.SerializedSize() > session.maxFileBytes) {
         return ConfigResult::kTooLarge;
     }
     uint32_t error = 0;
