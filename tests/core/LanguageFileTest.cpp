@@ -160,9 +160,7 @@ TEST(LanguageFile, Utf16FilesAreReadInTheCodePageAndSavedBackInTheirOwnEncoding)
 
         ASSERT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::kDone);
         const std::string& saved = fs.files[kLng];
-        const std::string head = Utf16File(
-            u"; \u0416 translation\r\n\r\n[strings]\r\n1008 = \u30A2-Status\r\n455=\u0416\r\n4=%d item(s)\r\n",
-            bigEndian);
+        const std::string head = Utf16File(before + u"4=%d item(s)\r\n", bigEndian);
         EXPECT_EQ(saved.compare(0, head.size(), head), 0) << bigEndian;
         EXPECT_NE(saved.find(Utf16File(u"[general]\r\nTranslatorName=", bigEndian).substr(2)),
                   std::string::npos);

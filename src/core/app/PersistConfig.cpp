@@ -150,7 +150,9 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
     }
     IniProfileStore store(file, save ? ProfileDirection::kSave : ProfileDirection::kLoad);
     if (parts.settings != nullptr) ExchangeAppSettings(*parts.settings, store);
-    if (parts.placement != nullptr && !session.hiddenExport) ExchangePlacement(*parts.placement, store);
+    if (parts.placement != nullptr && !session.hiddenExport) {
+        ExchangePlacement(*parts.placement, store);
+    }
     if (parts.columns != nullptr) ExchangeColumns(*parts.columns, store);
     if (parts.items != nullptr) {
         if (save) {

@@ -163,7 +163,8 @@ void IniFile::ParseLine(std::string_view raw, uint32_t blanksBefore) {
     if (line.front() == '[') {
         const size_t close = line.rfind(']');
         if (close != std::string_view::npos && close > 0) {
-            const uint32_t index = AddSection(Span{base + 1, static_cast<uint32_t>(close - 1)}, rawSpan, false);
+            const Span name{base + 1, static_cast<uint32_t>(close - 1)};
+            const uint32_t index = AddSection(name, rawSpan, false);
             sections_[index].blanksBefore = blanksBefore;
             return;
         }

@@ -41,8 +41,9 @@ void AppendUtf8(std::string& out, uint32_t code) {
 }  // namespace
 
 ProfileEncoding DetectProfileEncoding(std::string_view bytes) {
-    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return ProfileEncoding::kUtf16Le;
-    if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') return ProfileEncoding::kUtf16Be;
+    const std::string_view mark = bytes.substr(0, 2);
+    if (mark == "\xFF\xFE") return ProfileEncoding::kUtf16Le;
+    if (mark == "\xFE\xFF") return ProfileEncoding::kUtf16Be;
     return ProfileEncoding::kAnsi;
 }
 
