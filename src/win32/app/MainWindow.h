@@ -74,6 +74,9 @@ private:
     void DeleteSelected();
     void DeleteAll();
 
+    // Installer script generation.
+    void CreateInstaller(int templateId);
+
     const ArgumentList& arguments_;
     const StartupOptions& options_;
     AppSettings settings_;
