@@ -72,6 +72,11 @@ private:
     void DeleteSelected();
     void DeleteAll();
 
+    // Dialogs (MainWindowDialogs.cpp).
+    void OpenAdvancedOptions();
+    void OpenProperties();
+    void OpenAbout();
+
     const ArgumentList& arguments_;
     const StartupOptions& options_;
     AppSettings settings_;
