@@ -79,6 +79,63 @@ TEST(OptionsDialogTest, EnablingFollowsClicksAndValuesComeBackAsShown) {
     EXPECT_EQ(1, live.AutoReport);
 }
 
+// The chooser's controls found by what they hold, not by the platform's ids.
+struct ChooserControls {
+    HWND fileName = nullptr;
+    HWND filter = nullptr;
+};
+
+BOOL CALLBACK FindChooserControl(HWND child, LPARAM found) {
+    auto* controls = reinterpret_cast<ChooserControls*>(found);
+    char className[16] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "ComboBox") == 0 && SendMessageA(child, CB_GETCOUNT, 0, 0) == 7) {
+        controls->filter = child;
+    } else if (lstrcmpiA(className, "Edit") == 0 && IsWindowVisible(child) &&
+               controls->fileName == nullptr) {
+        controls->fileName = child;
+    }
+    return TRUE;
+}
+
+TEST(OptionsDialogTest, TheFilterPickedForTheReportFileSetsTheReportType) {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(sizeof folder, folder);
+    const std::string path = std::string(folder) + "vm_options_report.xml";
+    DeleteFileA(path.c_str());
+    AppSettings live;
+    std::string typeShown;
+    WhenDialogOpens([&](HWND dialog) {
+        WhenDialogOpens([&](HWND chooser) {
+            ChooserControls controls;
+            EnumChildWindows(chooser, FindChooserControl, reinterpret_cast<LPARAM>(&controls));
+            if (controls.filter == nullptr || controls.fileName == nullptr) {
+                ADD_FAILURE() << "the chooser's file name or filter list was not found";
+                ClickButton(chooser, IDCANCEL);
+                return;
+            }
+            // A user's pick: the selection changes, then the list closes on it.
+            SendMessageA(controls.filter, CB_SETCURSEL, 5, 0);  // "XML File"
+            for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK}) {
+                SendMessageA(chooser, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(controls.filter), code),
+                             reinterpret_cast<LPARAM>(controls.filter));
+            }
+            SetWindowTextA(controls.fileName, path.c_str());
+            ClickButton(chooser, IDOK);
+        });
+        ClickCheckBox(dialog, IDC_OPT_AUTO_REPORT, true);
+        ClickButton(dialog, IDC_OPT_REPORT_BROWSE);
+        char type[64] = {};
+        GetDlgItemTextA(dialog, IDC_OPT_REPORT_TYPE, type, sizeof type);
+        typeShown = type;
+        ClickButton(dialog, IDOK);
+    });
+    EXPECT_TRUE(EditAdvancedOptions(nullptr, &live));
+    EXPECT_EQ("XML File", typeShown);
+    EXPECT_EQ(6, live.AutoReportType);
+    EXPECT_EQ(path, live.AutoReportFilename);
+}
+
 TEST(OptionsDialogTest, WideningStretchesTheReportRowAndStopsAtTheMinimum) {
     AppSettings live;
     WhenDialogOpens([&](HWND dialog) {
