@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 
 namespace vm {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "ui/DialogBase.h"
 #include "ui/DialogLayout.h"
 
