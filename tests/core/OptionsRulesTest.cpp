@@ -5,8 +5,6 @@
 namespace vm {
 namespace {
 
-using D = OptionsDependent;
-
 std::string EnabledSet(const AppSettings& options) {
     const OptionsEnabling enabling = OptionsEnablingFor(options);
     std::string set;
@@ -34,34 +32,6 @@ TEST(OptionsRulesTest, EachCheckBoxEnablesExactlyItsOwnControls) {
         AppSettings options;
         options.*c.option = c.value;
         EXPECT_EQ(c.expected, EnabledSet(options));
-    }
-}
-
-TEST(OptionsRulesTest, CopyTakesTheEditedBlockAndLeavesTheViewOptions) {
-    AppSettings edited;
-    edited.UseAutoStopTime = 0;
-    edited.AutoStopStableValue = 2.3;
-    edited.AutoReportFilename = std::string(400, 'r');
-    edited.AutoReportOpenInViewer = 0;
-    edited.ShowGridLines = 1;
-    edited.SaveFilterIndex = 5;
-
-    AppSettings live;
-    CopyAdvancedOptions(edited, &live);
-    EXPECT_EQ(0, live.UseAutoStopTime);
-    EXPECT_DOUBLE_EQ(2.3, live.AutoStopStableValue);
-    EXPECT_EQ(kMaxReportFileName, live.AutoReportFilename.size());
-    EXPECT_EQ(0, live.AutoReportOpenInViewer);
-    EXPECT_EQ(0, live.ShowGridLines);
-    EXPECT_EQ(0, live.SaveFilterIndex);
-}
-
-TEST(OptionsRulesTest, ReportTypeListFollowsTheReportNumbers) {
-    const ComboChoices types = ReportTypeChoices();
-    ASSERT_EQ(7u, types.count);
-    for (size_t i = 0; i < types.count; ++i) {
-        EXPECT_EQ(static_cast<int32_t>(i + 1), types.items[i].data);
-        EXPECT_EQ(501u + i, types.items[i].textId);
     }
 }
 

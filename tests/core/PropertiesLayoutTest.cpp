@@ -29,18 +29,6 @@ TEST(PropertiesLayoutTest, CaptionsTakeTheWidestTitleAndValuesKeepTheirRightEdge
     EXPECT_EQ(kValue.Width(), unmeasured.valueWidth);
 }
 
-TEST(PropertiesLayoutTest, FrameGrowsWithTheRowsAndSeatsTheButtonsAboveTheEdge) {
-    const PropertiesFrame frame = FramePropertiesDialog(500, 400, 370, 9 * 24, 23);
-    EXPECT_EQ(501, frame.windowWidth);
-    EXPECT_EQ(30 + 216 + 23 + 21, frame.windowHeight);
-    EXPECT_EQ(216 + 21 - 5, frame.buttonTop);
-}
-
-TEST(PropertiesLayoutTest, CaptionIsCutToTheNameLimit) {
-    EXPECT_EQ("URL:", PropertyCaption("URL"));
-    EXPECT_EQ(kPropertiesNameLimit, PropertyCaption(std::string(300, 'x').c_str()).size());
-}
-
 TEST(AboutTextsTest, StoredTextsAreScrambledAndComeBackWhole) {
     constexpr auto stored = Scramble("Velocimark");
     EXPECT_EQ(std::string::npos, std::string(reinterpret_cast<const char*>(stored.bytes),

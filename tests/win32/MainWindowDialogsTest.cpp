@@ -16,28 +16,23 @@
 namespace vm {
 namespace {
 
-std::string TempConfigPath() {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(sizeof folder, folder);
-    return std::string(folder) + "vm_dialogs_test_" + std::to_string(GetCurrentProcessId()) +
-           ".cfg";
-}
-
-// The main window in-process with a configuration file of its own, saved when it closes.
+// The main window in-process with three items and a configuration file of its own, which
+// it writes when it closes.
 class MainWindowDialogsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX init = {sizeof init, 0xFF};
         InitCommonControlsEx(&init);
-        configPath_ = TempConfigPath();
-        DeleteFileA(configPath_.c_str());
+        char folder[MAX_PATH] = {};
+        GetTempPathA(sizeof folder, folder);
+        configPath_ = std::string(folder) + "vm_dialogs_" + std::to_string(GetCurrentProcessId());
         arguments_.Parse("/config \"" + configPath_ + "\"");
         options_ = ReadStartupOptions(arguments_);
         window_ = std::make_unique<MainWindow>(arguments_, options_);
         ASSERT_TRUE(window_->Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480));
         for (int i = 0; i < 3; ++i) {
-            window_->List().AddItem(
-                DownloadItem("http://127.0.0.1:1/" + std::to_string(i), "item" + std::to_string(i), i));
+            const std::string n = std::to_string(i);
+            window_->List().AddItem(DownloadItem("http://127.0.0.1:1/" + n, "item" + n, i));
         }
         SendMessageA(window_->Handle(), WM_RESYNC_LIST, 0, 0);
     }
@@ -59,16 +54,13 @@ protected:
         window_->List().DeselectAll();
         for (int row : rows) {
             LVITEMA item = {};
-            item.stateMask = LVIS_SELECTED;
-            item.state = LVIS_SELECTED;
+            item.stateMask = item.state = LVIS_SELECTED;
             SendMessageA(ListHandle(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
         }
     }
     void DoubleClickList() {
         NMITEMACTIVATE activate = {};
-        activate.hdr.hwndFrom = ListHandle();
-        activate.hdr.idFrom = IDC_LISTVIEW;
-        activate.hdr.code = NM_DBLCLK;
+        activate.hdr = {ListHandle(), IDC_LISTVIEW, static_cast<UINT>(NM_DBLCLK)};
         SendMessageA(window_->Handle(), WM_NOTIFY, IDC_LISTVIEW,
                      reinterpret_cast<LPARAM>(&activate));
     }
@@ -84,53 +76,45 @@ protected:
     std::unique_ptr<MainWindow> window_;
 };
 
-struct Field {
-    HWND handle;
-    bool readOnly;
-};
-
 // The value fields the Properties dialog made, top to bottom.
-std::vector<Field> ValueFields(HWND dialog) {
-    std::vector<Field> fields;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
+std::vector<HWND> ValueFields(HWND dialog) {
+    std::vector<HWND> fields;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char className[16] = {};
         GetClassNameA(child, className, sizeof className);
-        if (lstrcmpiA(className, "edit") != 0 || !IsWindowVisible(child)) continue;
-        fields.push_back({child, (GetWindowLongA(child, GWL_STYLE) & ES_READONLY) != 0});
+        if (lstrcmpiA(className, "edit") == 0 && IsWindowVisible(child)) fields.push_back(child);
     }
     return fields;
 }
 
 TEST_F(MainWindowDialogsTest, EditedNameReachesTheRowAndTheSavedFile) {
     SelectRows({1});
-    std::string readOnlyPattern;
+    std::string rows;  // w: editable, r: read-only
     bool nameFocused = false;
     WhenDialogOpens([&](HWND dialog) {
-        const std::vector<Field> fields = ValueFields(dialog);
-        for (const Field& field : fields) readOnlyPattern += field.readOnly ? 'r' : 'w';
-        if (fields.size() > 1) {
-            nameFocused = GetFocus() == fields[1].handle;
-            SetWindowTextA(fields[1].handle, "Renamed item");
-        }
+        const std::vector<HWND> fields = ValueFields(dialog);
+        for (HWND field : fields) rows += GetWindowLongA(field, GWL_STYLE) & ES_READONLY ? 'r' : 'w';
+        if (fields.size() < 2) return ClickButton(dialog, IDCANCEL);
+        nameFocused = GetFocus() == fields[1];
+        SetWindowTextA(fields[0], "http://127.0.0.1:1/renamed");
+        SetWindowTextA(fields[1], "Renamed item");
         ClickButton(dialog, IDOK);
     });
     DoubleClickList();
-    EXPECT_EQ("wwrrrrrrr", readOnlyPattern);
+    EXPECT_EQ("wwrrrrrrr", rows);
     EXPECT_TRUE(nameFocused);
     EXPECT_EQ("Renamed item", RowText(1, kColumnName));
+    EXPECT_EQ("http://127.0.0.1:1/renamed", RowText(1, kColumnUrl));
     EXPECT_EQ(ListHandle(), GetFocus());
 
-    // Cancel leaves the item alone.
+    // Cancel leaves the item alone; with two rows selected nothing opens.
     WhenDialogOpens([&](HWND dialog) {
-        const std::vector<Field> fields = ValueFields(dialog);
-        if (!fields.empty()) SetWindowTextA(fields[0].handle, "http://changed/");
+        const std::vector<HWND> fields = ValueFields(dialog);
+        if (fields.size() > 1) SetWindowTextA(fields[1], "Cancelled");
         ClickButton(dialog, IDCANCEL);
     });
     Command(ID_PROPERTIES);
-    EXPECT_EQ("http://127.0.0.1:1/1", RowText(1, kColumnUrl));
-
-    // With two rows selected nothing opens (a dialog would wait for the driver).
+    EXPECT_EQ("Renamed item", RowText(1, kColumnName));
     SelectRows({0, 2});
     bool opened = false;
     WhenDialogOpens([&](HWND dialog) {
