@@ -86,3 +86,12 @@
 #define IDC_OPT_STABLE_UNIT 1031
 #define IDC_OPT_USE_AUTO_STOP_STABLE 1032
 #define IDC_OPT_STABLE_VALUE 1033
+
+// Crash report (diagnostics).
+#define IDD_CRASH_REPORT 107
+#define IDC_COPY_EXCEPTION 3
+#define IDC_CRASH_TEXT 1002
+
+// Installer script templates (type "BIN").
+#define IDR_INSTALLER_MACHINE 114
+#define IDR_INSTALLER_USER 115

@@ -462,6 +462,12 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
         case ID_MOVE_DOWN:
             if (!IsRunning()) list_.MoveSelectedDown();
             break;
+        case ID_CREATE_NSIS:
+            CreateInstaller(IDR_INSTALLER_MACHINE);
+            break;
+        case ID_CREATE_NSIS_NON_ADMIN:
+            CreateInstaller(IDR_INSTALLER_USER);
+            break;
         case ID_OPEN_HELP_FILE:
             ShellOpen(Handle(), helpFilePath_);
             break;

@@ -77,6 +77,9 @@ private:
     void OpenProperties();
     void OpenAbout();
 
+    // Installer script generation.
+    void CreateInstaller(int templateId);
+
     const ArgumentList& arguments_;
     const StartupOptions& options_;
     AppSettings settings_;
