@@ -74,6 +74,11 @@ private:
     void DeleteSelected();
     void DeleteAll();
 
+    // Dialogs (MainWindowDialogs.cpp).
+    void OpenAdvancedOptions();
+    void OpenProperties();
+    void OpenAbout();
+
     // Installer script generation.
     void CreateInstaller(int templateId);
 
