@@ -265,25 +265,6 @@ TEST_F(DownloadTransferTest, PendingQueryAndReadCompleteThroughTheCallback) {
     EXPECT_EQ(t->Error(), 12002u);
 }
 
-// Wine completes a waiting FTP query with the file's handle as the result and the count in
-// the error field: a success, not error 4096.
-TEST_F(DownloadTransferTest, QueryCompletingWithAHandleAsItsResultIsASuccess) {
-    ScriptedResponse& r = h.net.Respond("ftp://a/f");
-    r.status.reset();
-    r.bodyBytes = 4096;
-    r.queryPending = true;
-    auto t = Run("ftp://a/f");
-    ASSERT_EQ(t->Phase(), TransferPhase::PendingData);
-    const InternetHandle req = h.net.LastRequest();
-    h.context.registry.DispatchStatus(t->Serial(), req, kStatusRequestComplete, req, 4096);
-    Pump(*t);
-    EXPECT_EQ(t->BytesRead(), 4096u);
-    h.context.registry.DispatchStatus(t->Serial(), req, kStatusRequestComplete, req, 0);
-    Pump(*t);
-    EXPECT_FALSE(Has(EV_FAILED));
-    EXPECT_TRUE(Has(EV_FINISHED));
-}
-
 // Wine may complete a waiting read with the count only in the completion's error field,
 // or with none at all; an empty completion is checked with a query before it ends the data.
 TEST_F(DownloadTransferTest, WaitingReadsWithLostCounts) {

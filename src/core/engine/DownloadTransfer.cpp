@@ -170,10 +170,8 @@ void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t resul
             }
             break;
         case TransferPhase::PendingData:
-            // Any nonzero result is success: Wine completes an FTP query with the file's
-            // handle as the result. The count travels in the error field.
-            if (result != 0) {
-                available_.store(error);
+            if (result == 1) {
+                available_.store(error);  // the count travels in the error field
                 phase_.store(TransferPhase::None);
                 Post(EV_DATA_AVAILABLE);
             } else {
