@@ -48,25 +48,25 @@ class TestRun {
     void OnTransferEvent(uint32_t code, uint32_t serial);
     // The 200 ms timer.
     void OnSampleTick();
+    // What the latest run measured beyond the items' own results.
+    const RunMeasurements& Measurements() const { return measurements_; }
 
     RunState State() const { return runState_; }
     bool IsRunning() const { return runState_ == RunState::Running; }
     size_t CurrentIndex() const { return currentIndex_; }
     const DownloadTransfer* CurrentTransfer() const { return transfer_.get(); }
-    // What the latest run measured beyond the items' own results.
-    const RunMeasurements& Measurements() const { return measurements_; }
 
   private:
     void StartNextItem();
     void RetryOrAdvance();
     void EndRun();
+    // Keeps what the current attempt's transfer measured, before it goes.
+    void CloseAttempt();
+    void RecordSample(const DownloadItem& item);
     void CheckAutoStop();
     void ApplySizeRule(DownloadItem& item);
     // Ends the current item as it stands and starts the next.
     void StopAndAdvance();
-    // Keeps what the current attempt's transfer measured, before it goes.
-    void CloseAttempt();
-    void RecordSample(const DownloadItem& item);
 
     TestRunHost& host_;
     const AppSettings& settings_;
@@ -78,11 +78,11 @@ class TestRun {
     RunState runState_ = RunState::Stopped;
     size_t currentIndex_ = 0;
     std::unique_ptr<DownloadTransfer> transfer_;
+    size_t attemptIndex_ = 0;  // the item of the current transfer
+    RunMeasurements measurements_;
     uint32_t stallTicks_ = 0;
     uint32_t sampleTicks_ = 0;
     bool progressSeen_ = false;
-    RunMeasurements measurements_;
-    size_t attemptIndex_ = 0;  // the item of the current transfer
 };
 
 }  // namespace vm
