@@ -5,6 +5,9 @@
 
 #include <atomic>
 
+#include "engine/HandleCloser.h"
+#include "engine/PostBehindInput.h"
+
 namespace vm {
 namespace {
 
@@ -129,8 +132,28 @@ bool WinInternetLibrary::ReadFile(InternetHandle request, void* buffer, uint32_t
     return InternetReadFile(H(request), buffer, size, reinterpret_cast<DWORD*>(count)) != FALSE;
 }
 
+bool WinInternetLibrary::ReadArrived(InternetHandle request, void* buffer, uint32_t size,
+                                     uint32_t* count) {
+    // IRF_NO_WAIT: what the library holds or the socket has now, nothing more. When nothing
+    // has arrived the call may go pending as a mere wait for data, which writes no count;
+    // the record outlives the call all the same, so no completion can write into a dead
+    // stack frame.
+    static thread_local INTERNET_BUFFERSA buffers;
+    buffers = {};
+    buffers.dwStructSize = sizeof buffers;
+    buffers.lpvBuffer = buffer;
+    buffers.dwBufferLength = size;
+    if (!InternetReadFileExA(H(request), &buffers, IRF_NO_WAIT, 0))
+        return false;
+    *count = buffers.dwBufferLength;
+    return true;
+}
+
 bool WinInternetLibrary::CloseHandle(InternetHandle handle) {
-    return InternetCloseHandle(H(handle)) != FALSE;
+    if (handle == 0)
+        return false;
+    CloseHandleInBackground(H(handle));
+    return true;
 }
 
 uint32_t WinInternetLibrary::LastError() {
@@ -140,6 +163,12 @@ uint32_t WinInternetLibrary::LastError() {
 bool WinInternetLibrary::PostEvent(uintptr_t window, uint32_t message, uint32_t code,
                                    uint32_t serial) {
     return PostMessageA(reinterpret_cast<HWND>(window), message, code, serial) != FALSE;
+}
+
+bool WinInternetLibrary::PostEventAfterInput(uintptr_t window, uint32_t message, uint32_t code,
+                                             uint32_t serial) {
+    return PostBehindInput(reinterpret_cast<HWND>(window), message, code,
+                           static_cast<LPARAM>(serial));
 }
 
 void WinInternetLibrary::DebugOutput(const char* text) {
