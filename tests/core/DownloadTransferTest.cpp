@@ -112,7 +112,7 @@ TEST_F(DownloadTransferTest, DeclaredLengthIsReadInLargeBlocksWithProgressAndFin
     EXPECT_FALSE(t->LengthUndeclared());
     // What has arrived is read in blocks as large as allowed, not as the query announces.
     EXPECT_EQ(*std::max_element(h.net.arrivedReads.begin(), h.net.arrivedReads.end()),
-              kMaxReadBlock);
+              kMaxArrivedRead);
 }
 
 TEST_F(DownloadTransferTest, UndeclaredLengthReadsToTheEndOfData) {
@@ -360,15 +360,15 @@ TEST_F(DownloadTransferTest, WaitingReadsWithLostCounts) {
 
 TEST_F(DownloadTransferTest, LongReadingGivesTheMessageLoopATurnInOrder) {
     ScriptedResponse& r = h.net.Respond("http://a/fast");
-    r.contentLength = "5000000";
-    r.bodyBytes = 5000000;
+    r.contentLength = "20000000";
+    r.bodyBytes = 20000000;
     r.msPerRead = 10;
     auto t = Run("http://a/fast");
     EXPECT_GE(Count(EV_READ_CONTINUE), 2u);
     // Behind the waiting input, paint and timer messages, not ahead of them.
     EXPECT_EQ(h.net.afterInputPosts, Count(EV_READ_CONTINUE));
     EXPECT_EQ(codes.back(), EV_FINISHED);
-    EXPECT_EQ(t->BytesRead(), 5000000u);
+    EXPECT_EQ(t->BytesRead(), 20000000u);
     // Each turn ends after at most kReadTurnMs of reading: five reads of 10 ms.
     size_t run = 0;
     for (uint32_t code : codes) {

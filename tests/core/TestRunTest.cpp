@@ -247,7 +247,7 @@ TEST_F(TestRunTest, SizeRuleFinishesAtTheFirstProgressPastTheLimit) {
         EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
         EXPECT_GE(Item(0).bytes, c.limit);
         // Progress events are handled after each turn of reading.
-        EXPECT_LT(Item(0).bytes, c.limit + 5 * kMaxReadBlock);
+        EXPECT_LT(Item(0).bytes, c.limit + 5 * kMaxArrivedRead);
         EXPECT_LT(Item(0).bytes, c.body);
         EXPECT_FALSE(run.IsRunning());
     }
@@ -507,7 +507,7 @@ TEST_F(TestRunTest, SizeLimitStopsAFastDownloadNearTheLimit) {
     Connect();
     EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
     EXPECT_GE(Item(0).bytes, 102400u);
-    EXPECT_LE(Item(0).bytes, 102400u + kMaxReadBlock);
+    EXPECT_LE(Item(0).bytes, 102400u + kMaxArrivedRead);
     EXPECT_FALSE(run.IsRunning());
 }
 

@@ -91,8 +91,9 @@ def client_closed(conn, wait):
 
 
 def stall_plan(path):
-    """(bytes per second, milliseconds) for the path, or None; /stall/N is N bytes at once."""
-    parts = path.strip("/").split("/")
+    """(bytes per second, milliseconds) for the path, or None; /stall/N is N bytes at once.
+    A query (?...) is ignored: it only tells requests apart in the log."""
+    parts = path.split("?", 1)[0].strip("/").split("/")
     try:
         if len(parts) == 2 and parts[0] == "stall":
             return int(parts[1]), -1

@@ -246,7 +246,7 @@ void DownloadTransfer::OnOpenComplete() {
     acceptedTick_.store(context_.clock.TickCount());
     dataTick_.store(acceptedTick_.load());
     Post(EV_RESPONSE_ACCEPTED);
-    slot_->buffer.resize(kMaxReadBlock);
+    slot_->buffer.resize(kMaxArrivedRead);
     ReadLoop();
 }
 
@@ -278,11 +278,11 @@ void DownloadTransfer::ReadLoop() {
 }
 
 DownloadTransfer::Step DownloadTransfer::ReadArrived() {
-    readSize_ = kMaxReadBlock;
+    readSize_ = kMaxArrivedRead;
     slot_->readCount = 0;
     phase_.store(TransferPhase::PendingArrival);
-    const bool ok = context_.net.ReadArrived(request_.load(), slot_->buffer.data(), kMaxReadBlock,
-                                             &slot_->readCount);
+    const bool ok = context_.net.ReadArrived(request_.load(), slot_->buffer.data(),
+                                             kMaxArrivedRead, &slot_->readCount);
     if (ok && slot_->readCount == 0) {
         phase_.store(TransferPhase::None);
         return QueryAndRead();  // nothing has arrived: has the data ended, or when comes more?
@@ -316,7 +316,8 @@ DownloadTransfer::Step DownloadTransfer::QueryAndRead() {
 }
 
 DownloadTransfer::Step DownloadTransfer::ReadExactly(uint32_t available) {
-    const uint32_t size = available < kMaxReadBlock ? available : kMaxReadBlock;
+    const uint32_t limit = readsArrived_ ? kMaxReadBlock : kMaxArrivedRead;
+    const uint32_t size = available < limit ? available : limit;
     readSize_ = size;
     slot_->readCount = 0;
     phase_.store(TransferPhase::PendingRead);

@@ -21,8 +21,13 @@ enum class TransferPhase : int {
     PendingArrival = 4,
 };
 
-// Largest single read: Wine loses a read's count now and then with larger ones.
+// Largest read of an http(s) announced count: Wine loses the count of a larger read now
+// and then when it has to wait.
 constexpr uint32_t kMaxReadBlock = 256 * 1024;
+// Largest read of data that is there already: what has arrived on http(s), or an FTP
+// announced count (the library's FTP reads never go pending). Such reads never wait
+// with data in hand, so they may be larger, and on a fast link fewer reads cost less.
+constexpr uint32_t kMaxArrivedRead = 1024 * 1024;
 // A read that waited and came back empty is checked with a query this many times.
 constexpr uint32_t kMaxEmptyPendingReads = 2;
 // How long ReadLoop may keep the GUI thread before input, paint and timers get a turn.
