@@ -64,9 +64,12 @@ if [ $big = 1 ]; then
   # Sparse: reads as zeros, costs no disk.
   mkdir -p "$dir/data/big"
   chmod 755 "$dir/data/big"
-  [ "$(stat -c %s "$dir/data/big/1g.bin" 2>/dev/null)" = 1073741824 ] ||
-    { rm -f "$dir/data/big/1g.bin"; truncate -s 1G "$dir/data/big/1g.bin"; }
-  chmod 644 "$dir/data/big/1g.bin"
+  for size in 512M 1G; do
+    f="$dir/data/big/$(tr 'GM' 'gm' <<<"$size").bin"
+    [ "$(stat -c %s "$f" 2>/dev/null)" = "$(numfmt --from=iec "$size")" ] ||
+      { rm -f "$f"; truncate -s "$size" "$f"; }
+    chmod 644 "$f"
+  done
 else
   rm -rf "$dir/data/big"
 fi

@@ -168,7 +168,9 @@ TEST_F(WinLiveLinkTest, HttpsFloodHonoursTheTimeLimitAndTheCommandsOnTime) {
         GTEST_SKIP() << "needs the servers' big files (start.sh --big)";
     settings.UseAutoStopTime = 1;
     settings.AutoStopTime = 1;
-    const std::string flood = EnvText("VM_HTTPS_URL") + "/big/1g.bin";
+    // Not 1 GiB: Wine reads the rest of a declared body when its handle is closed, which
+    // the program leaves to a thread of its own; a smaller file keeps that short.
+    const std::string flood = EnvText("VM_HTTPS_URL") + "/big/512m.bin";
     Add(flood);
     Add(flood);
     Add(flood);
