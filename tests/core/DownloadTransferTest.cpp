@@ -181,6 +181,9 @@ TEST_F(DownloadTransferTest, HttpCountsEveryArrivedByteThenWaitsForMore) {
         EXPECT_EQ(Count(EV_PROGRESS), 4u) << url;
         EXPECT_EQ(t->Phase(),
                   readsWait ? TransferPhase::PendingArrival : TransferPhase::PendingData);
+        if (!readsWait) {
+            EXPECT_EQ(h.net.debugLines.back(), "InternetQueryDataAvailable returned false");
+        }
         h.net.Arrive(h.net.LastRequest(), 5000);
         // The wait ends with the count that came, which the read has yet to take.
         Complete(*t, readsWait ? h.net.LastRequest() : 1, 5000);
@@ -282,8 +285,7 @@ TEST_F(DownloadTransferTest, PendingQueryAndReadCompleteThroughTheCallback) {
     h.CompleteOpen(t->Serial());
     Pump(*t);
     EXPECT_EQ(t->Phase(), TransferPhase::PendingData);
-    EXPECT_EQ(h.net.debugLines,
-              std::vector<std::string>{"InternetQueryDataAvailable returned false"});
+    EXPECT_EQ(h.net.backgroundQueries, 1u);  // Wine's FTP query would wait on this thread
     Complete(*t, 1, 8192);  // the count travels in the completion's error field
     Pump(*t);
     EXPECT_EQ(t->Phase(), TransferPhase::PendingRead);
@@ -328,7 +330,8 @@ TEST_F(DownloadTransferTest, WaitingCompletionsSucceedOnAnyNonzeroResult) {
                  c.error);
         Pump(*t);
         EXPECT_EQ(t->BytesRead(), c.bytes) << url;
-        EXPECT_EQ(codes.back(), c.last) << url;
+        EXPECT_TRUE(Has(c.last)) << url;
+        EXPECT_EQ(Has(EV_FAILED), c.last == EV_FAILED) << url;
         if (c.last == EV_FAILED) {
             EXPECT_EQ(t->Error(), c.error) << url;
         }

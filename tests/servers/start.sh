@@ -2,7 +2,7 @@
 # Starts the local test servers on free 127.0.0.1 ports and writes DIR/env (export lines).
 # Usage: start.sh DIR [--big]      (see README.md; stop with stop.sh DIR)
 # VM_SLOW_RATE sets the nginx limit_rate of /slow/ (default 1m); VM_FTP_SLOW_RATE the
-# bytes per second of the rate-limited FTP server (default 2000000).
+# bytes per second of the rate-limited FTP server (default 500000).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
@@ -21,7 +21,7 @@ case $dir_arg in
 esac
 slow_rate=${VM_SLOW_RATE:-1m}
 [[ $slow_rate =~ ^[0-9]+[kKmM]?$ ]] || { echo "start.sh: bad VM_SLOW_RATE '$slow_rate'" >&2; exit 2; }
-ftp_slow_rate=${VM_FTP_SLOW_RATE:-2000000}
+ftp_slow_rate=${VM_FTP_SLOW_RATE:-500000}
 [[ $ftp_slow_rate =~ ^[1-9][0-9]*$ ]] ||
   { echo "start.sh: bad VM_FTP_SLOW_RATE '$ftp_slow_rate'" >&2; exit 2; }
 python=python3

@@ -64,6 +64,7 @@ void DownloadTransfer::Init(uintptr_t window, uint32_t message, uint32_t flags) 
     httpStatus_ = 0;
     readsArrived_ = false;
     awaiting_ = Awaiting::Nothing;
+    announcedLeft_ = 0;
     emptyPendingReads_ = 0;
 }
 
@@ -272,7 +273,13 @@ void DownloadTransfer::ReadLoop() {
             context_.net.PostEventAfterInput(window_, message_, EV_READ_CONTINUE, serial_);
             return;
         }
-        if ((readsArrived_ ? ReadArrived() : QueryAndRead()) != Step::Continue)
+        Step step = Step::Continue;
+        if (readsArrived_) {
+            step = ReadArrived();
+        } else {
+            step = announcedLeft_ != 0 ? ReadExactly(announcedLeft_) : QueryAndRead();
+        }
+        if (step != Step::Continue)
             return;
     }
 }
@@ -293,6 +300,12 @@ DownloadTransfer::Step DownloadTransfer::ReadArrived() {
 DownloadTransfer::Step DownloadTransfer::QueryAndRead() {
     slot_->queryCount = 0;
     phase_.store(TransferPhase::PendingData);
+    if (!readsArrived_) {
+        // The library's FTP query waits on the calling thread until a byte comes.
+        awaiting_ = Awaiting::Data;  // EV_DATA_AVAILABLE continues
+        context_.net.QueryDataAvailableInBackground(request_.load(), serial_);
+        return Step::Wait;
+    }
     if (!context_.net.QueryDataAvailable(request_.load(), &slot_->queryCount)) {
         const uint32_t error = context_.net.LastError();
         if (error != kErrorIoPending) {
@@ -323,6 +336,8 @@ DownloadTransfer::Step DownloadTransfer::ReadExactly(uint32_t available) {
     phase_.store(TransferPhase::PendingRead);
     const bool ok =
         context_.net.ReadFile(request_.load(), slot_->buffer.data(), size, &slot_->readCount);
+    // What was announced and not read yet is there: read it without asking again.
+    announcedLeft_ = ok && slot_->readCount < available ? available - slot_->readCount : 0;
     if (ok && slot_->readCount == 0) {
         // Nothing although data was announced: the data has ended.
         phase_.store(TransferPhase::None);

@@ -44,7 +44,8 @@ constexpr uint32_t kCallbackWaitSleeps = 201;
 // block hides what it holds until the block is full, and on the GUI thread it freezes
 // the window); when nothing has, the availability query tells whether the data has ended
 // or completes when more arrives. FTP reads take exactly the announced count, since the
-// library's FTP reads wait on the calling thread.
+// library's FTP reads wait on the calling thread for their whole block, and its FTP query
+// runs on a thread of its own, since it waits there until a byte arrives.
 class DownloadTransfer {
   public:
     // Create: takes the next serial, registers, and uses (perhaps opens) the root.
@@ -134,6 +135,7 @@ class DownloadTransfer {
     uint32_t readSize_ = 0;
     bool readsArrived_ = false;  // http(s): reads take what has arrived
     Awaiting awaiting_ = Awaiting::Nothing;
+    uint32_t announcedLeft_ = 0;  // FTP: announced and not read yet
     uint32_t emptyPendingReads_ = 0;
     uint64_t yieldAtBytes_ = UINT64_MAX;
     bool yieldNow_ = false;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include "engine/BackgroundQuery.h"
 #include "engine/HandleCloser.h"
 #include "engine/PostBehindInput.h"
 
@@ -24,6 +25,8 @@ void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD 
         status != INTERNET_STATUS_CONNECTION_CLOSED) {
         return;
     }
+    if (status == INTERNET_STATUS_HANDLE_CLOSING)
+        ReleaseBackgroundQueries(handle);
     LiveTransferRegistry* registry = gRegistry.load();
     if (registry == nullptr)
         return;
@@ -37,6 +40,14 @@ void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD 
     }
     registry->DispatchStatus(static_cast<uint32_t>(context), reinterpret_cast<uintptr_t>(handle),
                              status, result, error);
+}
+
+// An answer of a query run in the background, delivered as the library delivers its own.
+void ReportCompletion(uint32_t context, HINTERNET handle, uintptr_t result, uint32_t error) {
+    if (LiveTransferRegistry* registry = gRegistry.load()) {
+        registry->DispatchStatus(context, reinterpret_cast<uintptr_t>(handle),
+                                 kStatusRequestComplete, result, error);
+    }
 }
 
 HINTERNET H(InternetHandle handle) {
@@ -125,6 +136,11 @@ bool WinInternetLibrary::QueryDataAvailable(InternetHandle request, uint32_t* av
     static_assert(sizeof(DWORD) == sizeof(uint32_t), "the library writes DWORD counts");
     return InternetQueryDataAvailable(H(request), reinterpret_cast<DWORD*>(available), 0, 0) !=
            FALSE;
+}
+
+void WinInternetLibrary::QueryDataAvailableInBackground(InternetHandle request,
+                                                        uint32_t context) {
+    vm::QueryDataAvailableInBackground(H(request), context, &ReportCompletion);
 }
 
 bool WinInternetLibrary::ReadFile(InternetHandle request, void* buffer, uint32_t size,

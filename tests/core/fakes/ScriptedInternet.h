@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/LiveTransferRegistry.h"
 #include "fakes/FakeClock.h"
 #include "platform/InternetLibrary.h"
 
@@ -63,6 +64,9 @@ class ScriptedInternet : public InternetLibrary {
     std::vector<uint32_t> readSizes;       // reads of exactly a count
     std::vector<uint32_t> arrivedReads;    // what reads of what has arrived returned
     size_t afterInputPosts = 0;            // events posted behind input, paint and timers
+    size_t backgroundQueries = 0;          // availability queries run aside
+    // Where queries run aside report an answer given at once (TransferHarness sets it).
+    LiveTransferRegistry* registry = nullptr;
     std::vector<std::string> debugLines;
     int rootOpens = 0;
     int callbackInstalls = 0;
@@ -146,6 +150,16 @@ class ScriptedInternet : public InternetLibrary {
         }
         *available = Announce(*r);
         return true;
+    }
+    // Answers at once as a completion on the calling thread; pending: the test completes it.
+    void QueryDataAvailableInBackground(InternetHandle h, uint32_t context) override {
+        ++backgroundQueries;
+        uint32_t available = 0;
+        if (QueryDataAvailable(h, &available)) {
+            registry->DispatchStatus(context, h, kStatusRequestComplete, 1, available);
+        } else if (lastError_ != kErrorIoPending) {
+            registry->DispatchStatus(context, h, kStatusRequestComplete, 0, lastError_);
+        }
     }
     // More of the body arrives (a pending query's completion is the test's to send).
     void Arrive(InternetHandle h, uint64_t bytes) {
