@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "app/ArgumentList.h"
 #include "app/MainWindowChrome.h"
 #include "app/PersistConfig.h"

@@ -10,6 +10,7 @@
 #include "lang/FileVersionText.h"
 #include "lang/LanguageFile.h"
 #include "lang/WinVersionResource.h"
+#include "platform/WinCodePage.h"
 #include "platform/WinFileSystem.h"
 #include "resource.h"
 #include "ui/ShellUtil.h"
@@ -66,6 +67,8 @@ int ProgramMain(const char* commandLine) {
     }
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
+    static const WinCodePage codePage;
+    SetSystemCodePage(&codePage);  // before any text is read or compared
     ArgumentList arguments;
     arguments.Parse(commandLine);
     const StartupOptions options = ReadStartupOptions(arguments);

@@ -2,49 +2,35 @@
 
 #include <commctrl.h>
 
-#include <utility>
-#include <vector>
+#include "diag/CrashGuard.h"
+#include "lang/DialogTranslation.h"
+#include "ui/WindowMap.h"
 
 namespace vm {
 namespace {
 
-// Handle -> object for every live frame window; the program has very few.
-std::vector<std::pair<FrameWindow*, HWND>>& WindowMap() {
-    static std::vector<std::pair<FrameWindow*, HWND>> map;
+WindowMap<FrameWindow>& FrameMap() {
+    static WindowMap<FrameWindow> map;
     return map;
 }
 
-FrameWindow* FindWindowObject(HWND hwnd) {
-    for (const auto& entry : WindowMap()) {
-        if (entry.second == hwnd && entry.first != nullptr) return entry.first;
-    }
-    return nullptr;
-}
+struct WindowCall {
+    FrameWindow* window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
 
-void RemoveWindowObject(FrameWindow* window) {
-    for (auto& entry : WindowMap()) {
-        if (entry.first == window) {
-            entry = {nullptr, nullptr};
-            return;
-        }
-    }
-}
-
-void AddWindowObject(FrameWindow* window, HWND hwnd) {
-    for (auto& entry : WindowMap()) {
-        if (entry.first == nullptr) {
-            entry = {window, hwnd};
-            return;
-        }
-    }
-    WindowMap().emplace_back(window, hwnd);
+LRESULT CallFrameHandler(void* context) {
+    auto* call = static_cast<WindowCall*>(context);
+    return call->window->WindowProc(call->message, call->wParam, call->lParam);
 }
 
 }  // namespace
 
 FrameWindow::FrameWindow(const char* className, HICON icon) : className_(className), icon_(icon) {}
 
-FrameWindow::~FrameWindow() { RemoveWindowObject(this); }
+FrameWindow::~FrameWindow() { FrameMap().Remove(this); }
 
 bool FrameWindow::Create(const char* title, DWORD style, int x, int y, int width, int height) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -68,12 +54,13 @@ LRESULT CALLBACK FrameWindow::StaticWindowProc(HWND hwnd, UINT message, WPARAM w
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
         auto* window = static_cast<FrameWindow*>(create->lpCreateParams);
         window->hwnd_ = hwnd;
-        AddWindowObject(window, hwnd);
+        FrameMap().Add(window, hwnd);
     }
-    FrameWindow* window = FindWindowObject(hwnd);
+    FrameWindow* window = FrameMap().Find(hwnd);
     if (window == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-    const LRESULT result = window->WindowProc(message, wParam, lParam);
-    if (message == WM_DESTROY) RemoveWindowObject(window);
+    WindowCall call{window, message, wParam, lParam};
+    const LRESULT result = RunGuarded(hwnd, CallFrameHandler, &call, nullptr);
+    if (message == WM_DESTROY) FrameMap().Remove(window);
     return result;
 }
 
@@ -88,6 +75,7 @@ LRESULT FrameWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     lastLParam_ = lParam;
     switch (message) {
         case WM_CREATE:
+            ApplyRtlLayout(hwnd_, 0);
             OnCreate();
             created_ = true;
             break;
@@ -150,13 +138,19 @@ int AskYesNo(HWND owner, const char* text) {
 }
 
 void CenterOnScreen(HWND window) {
+    int screenWidth = GetSystemMetrics(SM_CXFULLSCREEN);
+    int screenHeight = GetSystemMetrics(SM_CYFULLSCREEN);
+    if (screenWidth == 0 || screenHeight == 0) {
+        HDC screen = GetDC(nullptr);
+        screenWidth = GetDeviceCaps(screen, HORZRES);
+        screenHeight = GetDeviceCaps(screen, VERTRES);
+        ReleaseDC(nullptr, screen);
+    }
     RECT rect;
     if (!GetWindowRect(window, &rect)) return;
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    SetWindowPos(window, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveWindow(window, (rect.left + screenWidth - rect.right - 1) / 2,
+               (rect.top + screenHeight - rect.bottom - 1) / 2, rect.right - rect.left + 1,
+               rect.bottom - rect.top + 1, TRUE);
 }
 
 }  // namespace vm

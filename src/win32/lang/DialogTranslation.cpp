@@ -1,0 +1,9 @@
+#include "lang/DialogTranslation.h"
+
+namespace vm {
+
+void TranslateDialog(int, HWND) {}
+
+void ApplyRtlLayout(HWND, int) {}
+
+}  // namespace vm
