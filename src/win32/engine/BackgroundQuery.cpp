@@ -1,6 +1,9 @@
 #include "engine/BackgroundQuery.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -25,8 +28,7 @@ void Forget(QueryJob* job) {
     delete job;
 }
 
-DWORD WINAPI RunQuery(void* parameter) {
-    auto* job = static_cast<QueryJob*>(parameter);
+void RunQuery(QueryJob* job) {
     const BOOL answered = InternetQueryDataAvailable(job->request, &job->count, 0, 0);
     const DWORD error = answered ? 0 : GetLastError();
     std::unique_lock<std::mutex> lock(gJobsMutex);
@@ -34,7 +36,7 @@ DWORD WINAPI RunQuery(void* parameter) {
         job->inCall = false;
         if (job->closed)
             Forget(job);
-        return 0;
+        return;
     }
     const QueryJob done = *job;
     Forget(job);
@@ -45,8 +47,62 @@ DWORD WINAPI RunQuery(void* parameter) {
         done.report(done.context, done.request, 0,
                     error != 0 ? error : ERROR_INTERNET_INTERNAL_ERROR);
     }
-    return 0;
 }
+
+// Threads that run the queries, kept while there is work: on a fast FTP link a query runs
+// for every batch of data, and a thread for each would cost more than the query. A query
+// may wait as long as its server is silent, so a new thread starts whenever none is idle.
+class QueryThreads {
+  public:
+    // False when no thread could take the job (it is then not queued).
+    bool Run(QueryJob* job) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        waiting_.push_back(job);
+        if (waiting_.size() <= idle_) {
+            ready_.notify_one();
+            return true;
+        }
+        HANDLE thread = CreateThread(nullptr, 0, &QueryThreads::Start, this, 0, nullptr);
+        if (thread == nullptr) {
+            waiting_.pop_back();
+            return false;
+        }
+        CloseHandle(thread);
+        return true;
+    }
+
+  private:
+    static constexpr auto kIdleLife = std::chrono::seconds(20);
+
+    static DWORD WINAPI Start(void* self) {
+        static_cast<QueryThreads*>(self)->Serve();
+        return 0;
+    }
+
+    void Serve() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            if (waiting_.empty()) {
+                ++idle_;
+                const bool woken =
+                    ready_.wait_for(lock, kIdleLife, [this] { return !waiting_.empty(); });
+                --idle_;
+                if (!woken)
+                    return;
+            }
+            QueryJob* job = waiting_.front();
+            waiting_.pop_front();
+            lock.unlock();
+            RunQuery(job);
+            lock.lock();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<QueryJob*> waiting_;
+    size_t idle_ = 0;
+};
 
 }  // namespace
 
@@ -56,11 +112,10 @@ void QueryDataAvailableInBackground(HINTERNET request, uint32_t context, Complet
         std::lock_guard<std::mutex> lock(gJobsMutex);
         gJobs.push_back(job);
     }
-    HANDLE thread = CreateThread(nullptr, 0, &RunQuery, job, 0, nullptr);
-    if (thread != nullptr) {
-        CloseHandle(thread);
+    // Never destroyed: its threads may still be waiting in a query when the process ends.
+    static QueryThreads* threads = new QueryThreads();
+    if (threads->Run(job))
         return;
-    }
     const DWORD error = GetLastError();
     {
         std::lock_guard<std::mutex> lock(gJobsMutex);

@@ -3,7 +3,6 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <thread>
 
 namespace vm {
 namespace {
@@ -13,16 +12,26 @@ class HandleCloser {
     void Close(HINTERNET handle) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            queue_.push_back(handle);
             if (!started_) {
+                HANDLE thread = CreateThread(nullptr, 0, &HandleCloser::Start, this, 0, nullptr);
+                if (thread == nullptr) {
+                    InternetCloseHandle(handle);  // no thread: close here rather than never
+                    return;
+                }
+                CloseHandle(thread);
                 started_ = true;
-                std::thread(&HandleCloser::Run, this).detach();
             }
+            queue_.push_back(handle);
         }
         ready_.notify_one();
     }
 
   private:
+    static DWORD WINAPI Start(void* self) {
+        static_cast<HandleCloser*>(self)->Run();
+        return 0;
+    }
+
     void Run() {
         for (;;) {
             HINTERNET handle = nullptr;
