@@ -462,11 +462,26 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
         case ID_MOVE_DOWN:
             if (!IsRunning()) list_.MoveSelectedDown();
             break;
+        case ID_CREATE_NSIS:
+            CreateInstaller(IDR_INSTALLER_MACHINE);
+            break;
+        case ID_CREATE_NSIS_NON_ADMIN:
+            CreateInstaller(IDR_INSTALLER_USER);
+            break;
         case ID_OPEN_HELP_FILE:
             ShellOpen(Handle(), helpFilePath_);
             break;
         case ID_OPEN_WEB_PAGE:
             ShellOpen(Handle(), kProductWebAddress);
+            break;
+        case ID_ADVANCED_OPTIONS:
+            OpenAdvancedOptions();
+            break;
+        case ID_PROPERTIES:
+            OpenProperties();
+            break;
+        case ID_ABOUT:
+            OpenAbout();
             break;
         default:
             break;
@@ -493,6 +508,9 @@ void MainWindow::OnListNotify(NMHDR& header) {
         return;
     }
     switch (header.code) {
+        case NM_DBLCLK:
+            OpenProperties();
+            break;
         case LVN_COLUMNCLICK: {
             const auto& view = reinterpret_cast<const NMLISTVIEW&>(header);
             list_.Sort(view.iSubItem, true);

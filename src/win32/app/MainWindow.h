@@ -72,6 +72,14 @@ private:
     void DeleteSelected();
     void DeleteAll();
 
+    // Dialogs (MainWindowDialogs.cpp).
+    void OpenAdvancedOptions();
+    void OpenProperties();
+    void OpenAbout();
+
+    // Installer script generation.
+    void CreateInstaller(int templateId);
+
     const ArgumentList& arguments_;
     const StartupOptions& options_;
     AppSettings settings_;

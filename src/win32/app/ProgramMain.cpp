@@ -9,6 +9,7 @@
 #include "app/StartupOptions.h"
 #include "lang/FileVersionText.h"
 #include "lang/LanguageFile.h"
+#include "lang/ResourceLanguageTexts.h"
 #include "lang/WinVersionResource.h"
 #include "platform/WinCodePage.h"
 #include "platform/WinFileSystem.h"
@@ -74,10 +75,10 @@ int ProgramMain(const char* commandLine) {
     const StartupOptions options = ReadStartupOptions(arguments);
     WinFileSystem files;
     if (options.saveLangFile) {
-        // Menus and dialogs join the saved file with the dialogs of the window framework.
         WinVersionResource version(ProgramPath());
+        ResourceLanguageTexts resources(GetModuleHandleA(nullptr));
         SaveLanguageFile(files, CompanionFileName(ProgramPath(), kLanguageFileSuffix),
-                         FileVersionText(version), nullptr);
+                         FileVersionText(version), &resources);
         return 0;
     }
     LoadLanguageFile(files, ProgramPath());
