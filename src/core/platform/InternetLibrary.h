@@ -64,8 +64,9 @@ class InternetLibrary {
     // the completion arrives or the handle has closed. A read asking for more than has
     // arrived completes only when its block is full or the data ends.
     virtual bool ReadFile(InternetHandle request, void* buffer, uint32_t size, uint32_t* count) = 0;
-    // Reads what has already arrived, up to size bytes, without waiting for more: *count is
-    // 0 when nothing has. HTTP and HTTPS only; may still go pending like ReadFile.
+    // Reads what has already arrived, up to size bytes, without waiting for more. When
+    // nothing has, it answers true with *count 0, or goes pending as a mere wait for data
+    // whose completion brings no count (Wine does the latter). HTTP and HTTPS only.
     virtual bool ReadArrived(InternetHandle request, void* buffer, uint32_t size,
                              uint32_t* count) = 0;
     virtual bool CloseHandle(InternetHandle handle) = 0;
