@@ -1,0 +1,95 @@
+#include "app/UrlList.h"
+
+#include <cstring>
+
+#include "engine/UrlKind.h"
+#include "listview/DownloadListView.h"
+#include "platform/FileSystem.h"
+#include "ui/TextUtil.h"
+
+namespace vm {
+namespace {
+
+std::string Cut(std::string text, size_t limit) {
+    if (text.size() > limit) text.resize(limit);
+    return text;
+}
+
+// The name runs from the separating space: the spaces after it are skipped, the rest of
+// the line (trailing spaces included) is the name.
+std::string NameFrom(const std::string& line, size_t separator) {
+    if (separator == std::string::npos) return std::string();
+    const size_t start = line.find_first_not_of(' ', separator);
+    if (start == std::string::npos) return std::string();
+    return Cut(line.substr(start), kMaxListedName);
+}
+
+}  // namespace
+
+bool IsAcceptedUrl(const std::string& url) {
+    const size_t scheme = url.find("://");
+    if (scheme != std::string::npos && scheme >= kMinSchemeLength && scheme <= kMaxSchemeLength) {
+        return true;
+    }
+    return IsLocalPath(url);
+}
+
+bool ParseUrlListLine(const std::string& line, UrlListLine* out) {
+    size_t separator = std::string::npos;
+    const size_t closingQuote = line.empty() || line[0] != '"' ? std::string::npos
+                                                                : line.find('"', 1);
+    if (!line.empty() && line[0] == '"') {
+        if (closingQuote == std::string::npos) {
+            out->url = line;  // no closing quote: the whole line, quote included
+        } else {
+            out->url = line.substr(1, closingQuote - 1);
+            separator = line.find(' ', closingQuote + 1);
+        }
+    } else {
+        separator = line.find(' ');
+        out->url = line.substr(0, separator);
+    }
+    out->url = Cut(std::move(out->url), kMaxListedUrl);
+    out->name = NameFrom(line, separator);
+    return IsAcceptedUrl(out->url);
+}
+
+size_t ParseUrlList(DownloadListView& list, const std::string& text) {
+    const size_t end = std::strlen(text.c_str());
+    const std::string shortened = end < text.size() ? text.substr(0, end) : std::string();
+    const std::string& lines = end < text.size() ? shortened : text;
+    size_t added = 0;
+    size_t position = 0;
+    std::string line;
+    UrlListLine parsed;
+    while (ReadLine(lines, &position, &line)) {
+        if (!ParseUrlListLine(line, &parsed)) continue;
+        DownloadItem item;
+        item.order = static_cast<int32_t>(list.ItemCount());
+        item.url.swap(parsed.url);
+        item.name.swap(parsed.name);
+        list.AddItem(item);
+        ++added;
+    }
+    return added;
+}
+
+bool ReadUrlListFile(FileSystem& files, const std::string& path, DownloadListView& list,
+                     size_t* added) {
+    std::string content;
+    uint32_t error = 0;
+    if (added != nullptr) *added = 0;
+    if (!files.ReadWhole(path, kMaxUrlListFileBytes, &content, &error)) return false;
+    const size_t count = ParseUrlList(list, content);
+    if (added != nullptr) *added = count;
+    return true;
+}
+
+void AddLocalFile(DownloadListView& list, const std::string& path) {
+    const std::string url = Cut(path, kMaxPath);
+    DownloadItem item(url, Cut(FileNamePart(url), kMaxListedName),
+                      static_cast<int32_t>(list.ItemCount()));
+    list.AddItem(item);
+}
+
+}  // namespace vm
