@@ -1,6 +1,7 @@
 #include "app/UrlList.h"
 
 #include <cstring>
+#include <utility>
 
 #include "engine/UrlKind.h"
 #include "listview/DownloadListView.h"
@@ -15,15 +16,6 @@ std::string Cut(std::string text, size_t limit) {
     return text;
 }
 
-// The name runs from the separating space: the spaces after it are skipped, the rest of
-// the line (trailing spaces included) is the name.
-std::string NameFrom(const std::string& line, size_t separator) {
-    if (separator == std::string::npos) return std::string();
-    const size_t start = line.find_first_not_of(' ', separator);
-    if (start == std::string::npos) return std::string();
-    return Cut(line.substr(start), kMaxListedName);
-}
-
 }  // namespace
 
 bool IsAcceptedUrl(const std::string& url) {
@@ -36,21 +28,28 @@ bool IsAcceptedUrl(const std::string& url) {
 
 bool ParseUrlListLine(const std::string& line, UrlListLine* out) {
     size_t separator = std::string::npos;
-    const size_t closingQuote = line.empty() || line[0] != '"' ? std::string::npos
-                                                                : line.find('"', 1);
     if (!line.empty() && line[0] == '"') {
+        const size_t closingQuote = line.find('"', 1);
         if (closingQuote == std::string::npos) {
-            out->url = line;  // no closing quote: the whole line, quote included
+            out->url.assign(line);  // no closing quote: the whole line, quote included
         } else {
-            out->url = line.substr(1, closingQuote - 1);
+            out->url.assign(line, 1, closingQuote - 1);
             separator = line.find(' ', closingQuote + 1);
         }
     } else {
         separator = line.find(' ');
-        out->url = line.substr(0, separator);
+        out->url.assign(line, 0, separator);
     }
-    out->url = Cut(std::move(out->url), kMaxListedUrl);
-    out->name = NameFrom(line, separator);
+    if (out->url.size() > kMaxListedUrl) out->url.resize(kMaxListedUrl);
+    out->name.clear();
+    if (separator != std::string::npos) {
+        // The spaces after the separating one are skipped; the rest, trailing spaces
+        // included, is the name.
+        const size_t start = line.find_first_not_of(' ', separator);
+        if (start != std::string::npos) {
+            out->name.assign(line, start, kMaxListedName);
+        }
+    }
     return IsAcceptedUrl(out->url);
 }
 
@@ -58,6 +57,11 @@ size_t ParseUrlList(DownloadListView& list, const std::string& text) {
     const size_t end = std::strlen(text.c_str());
     const std::string shortened = end < text.size() ? text.substr(0, end) : std::string();
     const std::string& lines = end < text.size() ? shortened : text;
+    // One item per line at most: room for all of them up front spares the copies of a
+    // growing array, which dominate long lists.
+    size_t lineEnds = 0;
+    for (char c : lines) lineEnds += (c == '\n' || c == '\r') ? 1 : 0;
+    list.Items().reserve(list.ItemCount() + lineEnds + 1);
     size_t added = 0;
     size_t position = 0;
     std::string line;
@@ -66,9 +70,9 @@ size_t ParseUrlList(DownloadListView& list, const std::string& text) {
         if (!ParseUrlListLine(line, &parsed)) continue;
         DownloadItem item;
         item.order = static_cast<int32_t>(list.ItemCount());
-        item.url.swap(parsed.url);
-        item.name.swap(parsed.name);
-        list.AddItem(item);
+        item.url = parsed.url;
+        item.name = parsed.name;
+        list.AddItem(std::move(item));
         ++added;
     }
     return added;
