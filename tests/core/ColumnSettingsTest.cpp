@@ -93,32 +93,6 @@ TEST(ColumnSettingsTest, OnlyWidthsFromOneTo999ForOneSelectedRowAreTaken) {
     EXPECT_FALSE(settings.TypeWidth("77"));
 }
 
-TEST(ColumnSettingsTest, HideShowDefaultAndCommit) {
-    std::vector<ColumnLayoutEntry> layout = DefaultLayout();
-    std::swap(layout[3].position, layout[7].position);
-    layout[4].width = 33;
-    ColumnSettings settings(kDefaults, layout);
-    settings.Fill();
-    for (size_t row = 1; row < settings.RowCount(); ++row) {
-        settings.SetSelected(row - 1, false);
-        settings.SetSelected(row, true);
-        settings.CheckSelected(false);
-    }
-    std::vector<ColumnLayoutEntry> committed = settings.Commit();
-    int shown = 0;
-    for (const ColumnLayoutEntry& e : committed) shown += e.width > 0 ? 1 : 0;
-    EXPECT_EQ(shown, 1);
-    EXPECT_EQ(committed[0].width, 300);
-
-    settings.RestoreDefaults();
-    EXPECT_EQ(RowColumns(settings), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
-    committed = settings.Commit();
-    for (size_t column = 0; column < committed.size(); ++column) {
-        EXPECT_EQ(committed[column].width, kDefaults[column]);
-        EXPECT_EQ(committed[column].position, static_cast<int16_t>(column));
-    }
-}
-
 TEST(ColumnSettingsTest, ColumnsWithOutOfRangePositionsAreStillOffered) {
     std::vector<ColumnLayoutEntry> layout = DefaultLayout();
     layout[2].position = 40;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/PersistConfig.h"
 #include "app/UrlList.h"
 #include "fakes/MemoryFileSystem.h"
 #include "fakes/FakeTranslation.h"
@@ -57,16 +58,6 @@ TEST(UrlListTest, LinesSplitIntoUrlAndName) {
     }
 }
 
-TEST(UrlListTest, LongUrlsAndNamesAreCut) {
-    UrlListLine parsed;
-    const std::string url = "http://h/" + std::string(5000, 'u');
-    ASSERT_TRUE(ParseUrlListLine(url + " " + std::string(300, 'n'), &parsed));
-    EXPECT_EQ(parsed.url, url.substr(0, kMaxListedUrl));
-    EXPECT_EQ(parsed.name, std::string(kMaxListedName, 'n'));
-    ASSERT_TRUE(ParseUrlListLine("\"" + url + "\" x", &parsed));
-    EXPECT_EQ(parsed.url.size(), kMaxListedUrl);
-}
-
 class UrlListInputTest : public ::testing::Test {
 protected:
     test::ScopedTranslation builtinTexts{nullptr};
@@ -106,12 +97,23 @@ TEST_F(UrlListInputTest, ItemsAreAppendedWithTheirOrderAndANulEndsTheText) {
     EXPECT_EQ(list.ItemCount(), 5u);
 }
 
+TEST_F(UrlListInputTest, TheListStopsGrowingWhereAConfigurationLoadStops) {
+    list.Items().resize(static_cast<size_t>(kMaxDownloadItems) - 1);
+    EXPECT_EQ(ParseUrlList(list, "http://a/\nhttp://b/\n"), 1u);
+    EXPECT_EQ(list.ItemAt(list.ItemCount() - 1).url, "http://a/");
+    EXPECT_EQ(ParseUrlList(list, "http://c/"), 0u);
+    EXPECT_FALSE(AddLocalFile(list, "C:\\x.bin"));
+}
+
 TEST_F(UrlListInputTest, AFiveThousandCharacterLineIsCutAndTheNextLineStillRead) {
     const std::string longLine = "http://h/" + std::string(4991, 'x');  // 5,000 characters
     EXPECT_EQ(ParseUrlList(list, longLine + " name\nhttp://next/"), 2u);
     ASSERT_EQ(list.ItemCount(), 2u);
     EXPECT_EQ(list.ItemAt(0).url, longLine.substr(0, kMaxListedUrl));
     EXPECT_EQ(list.ItemAt(0).name, "");  // the separating space was beyond the cut
+    UrlListLine parsed;
+    ASSERT_TRUE(ParseUrlListLine(longLine + " " + std::string(300, 'n'), &parsed));
+    EXPECT_EQ(parsed.name, std::string(kMaxListedName, 'n'));
     EXPECT_EQ(list.ItemAt(1).url, "http://next/");
 }
 

@@ -1,8 +1,10 @@
 #include "app/UrlList.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
+#include "app/PersistConfig.h"
 #include "engine/UrlKind.h"
 #include "listview/DownloadListView.h"
 #include "platform/FileSystem.h"
@@ -57,16 +59,21 @@ size_t ParseUrlList(DownloadListView& list, const std::string& text) {
     const size_t end = std::strlen(text.c_str());
     const std::string shortened = end < text.size() ? text.substr(0, end) : std::string();
     const std::string& lines = end < text.size() ? shortened : text;
+    // The list never grows past what a configuration load takes back, so that what is
+    // added can also be saved and read again.
+    const size_t limit = static_cast<size_t>(kMaxDownloadItems);
+    if (list.ItemCount() >= limit) return 0;
     // One item per line at most: room for all of them up front spares the copies of a
     // growing array, which dominate long lists.
     size_t lineEnds = 0;
     for (char c : lines) lineEnds += (c == '\n' || c == '\r') ? 1 : 0;
-    list.Items().reserve(list.ItemCount() + lineEnds + 1);
+    list.Items().reserve(list.ItemCount() + std::min(lineEnds + 1, limit - list.ItemCount()));
     size_t added = 0;
     size_t position = 0;
     std::string line;
     UrlListLine parsed;
     while (ReadLine(lines, &position, &line)) {
+        if (list.ItemCount() >= limit) break;
         if (!ParseUrlListLine(line, &parsed)) continue;
         DownloadItem item;
         item.order = static_cast<int32_t>(list.ItemCount());
@@ -89,11 +96,13 @@ bool ReadUrlListFile(FileSystem& files, const std::string& path, DownloadListVie
     return true;
 }
 
-void AddLocalFile(DownloadListView& list, const std::string& path) {
+bool AddLocalFile(DownloadListView& list, const std::string& path) {
+    if (list.ItemCount() >= static_cast<size_t>(kMaxDownloadItems)) return false;
     const std::string url = Cut(path, kMaxPath);
     DownloadItem item(url, Cut(FileNamePart(url), kMaxListedName),
                       static_cast<int32_t>(list.ItemCount()));
-    list.AddItem(item);
+    list.AddItem(std::move(item));
+    return true;
 }
 
 }  // namespace vm

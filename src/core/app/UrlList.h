@@ -35,7 +35,8 @@ bool ParseUrlListLine(const std::string& line, UrlListLine* out);
 bool IsAcceptedUrl(const std::string& url);
 
 // Appends one item per accepted line of the text (CR, LF or CR LF end a line; a NUL ends
-// the text). Returns how many were appended.
+// the text), up to kMaxDownloadItems in the list: a configuration load takes no more.
+// Returns how many were appended.
 size_t ParseUrlList(DownloadListView& list, const std::string& text);
 
 // Reads a URL list file and parses it. False, with nothing added, when the file cannot be
@@ -44,6 +45,7 @@ bool ReadUrlListFile(FileSystem& files, const std::string& path, DownloadListVie
                      size_t* added = nullptr);
 
 // Appends a local-file item: the path (cut to kMaxPath) as URL, its file name as name.
-void AddLocalFile(DownloadListView& list, const std::string& path);
+// False when the list is full (kMaxDownloadItems).
+bool AddLocalFile(DownloadListView& list, const std::string& path);
 
 }  // namespace vm

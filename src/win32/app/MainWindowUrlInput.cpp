@@ -51,8 +51,7 @@ void MainWindow::AddFile() {
     BuildFilterList(filters, 1, &filterList);
     std::string path;
     if (ChooseOpenFile(Handle(), &path, filterList, GetString(IDS_SELECT_TEST_FILE), nullptr)) {
-        AddLocalFile(list_, path);
-        RefillList();
+        if (AddLocalFile(list_, path)) RefillList();
     }
 }
 
