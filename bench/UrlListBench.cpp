@@ -13,7 +13,7 @@
 #include <malloc.h>
 #include <string>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "app/UrlList.h"
 #include "listview/DownloadListView.h"
 #include "listview/ListViewControl.h"

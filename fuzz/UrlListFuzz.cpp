@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "app/UrlList.h"
 #include "listview/DownloadListView.h"
 

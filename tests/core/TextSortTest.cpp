@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/FakeCodePage.h"
 #include "listview/TextMatch.h"
 #include "listview/TextSort.h"
 
@@ -14,9 +15,8 @@ namespace {
 // The keyed sort must give exactly the order of a plain stable sort by CompareTextNoCase:
 // texts with shared starts, case differences, bytes above 0x7F, prefixes of each other and
 // duplicates, in both directions.
-TEST(TextSortTest, OrdersExactlyAsTheTextComparison) {
+void ExpectSameOrderAsTheComparison(const std::string& alphabet) {
     std::mt19937 random(12345);
-    const std::string alphabet = "aAbBzZ09/.:_\x7F\x80\xE4\xFF";
     for (int round = 0; round < 200; ++round) {
         const std::string start = round % 2 ? "http://Host/" : "";
         std::vector<std::string> texts;
@@ -47,6 +47,16 @@ TEST(TextSortTest, OrdersExactlyAsTheTextComparison) {
             ASSERT_EQ(sorted, expected) << "round " << round;
         }
     }
+}
+
+TEST(TextSortTest, OrdersExactlyAsTheTextComparison) {
+    ExpectSameOrderAsTheComparison("aAbBzZ09/.:_\x7F\x80\xE4\xFF");
+}
+
+// Trail bytes of double-byte characters are no letters: "\x83A" and "\x83a" differ.
+TEST(TextSortTest, OrdersDoubleByteTextsAsTheComparison) {
+    test::FakeDoubleByteCodePage codePage;
+    ExpectSameOrderAsTheComparison("aAbZ0/\x83\x41\x61\x9F\xE0\xA5");
 }
 
 }  // namespace

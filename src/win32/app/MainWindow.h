@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "app/ArgumentList.h"
 #include "app/MainWindowChrome.h"
 #include "app/PersistConfig.h"
@@ -71,6 +71,9 @@ private:
     void ReportToScratch(int type, const std::string& path, bool selectedOnly);
     void ToggleOption(int32_t& option);
     void DeleteAll();
+
+    // Installer script generation.
+    void CreateInstaller(int templateId);
 
     // --- URL input, find and column settings (MainWindowUrlInput.cpp) ---
     void AddUrlsList();
