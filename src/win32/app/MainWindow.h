@@ -72,6 +72,11 @@ private:
     void ToggleOption(int32_t& option);
     void DeleteAll();
 
+    // Dialogs (MainWindowDialogs.cpp).
+    void OpenAdvancedOptions();
+    void OpenProperties();
+    void OpenAbout();
+
     // Installer script generation.
     void CreateInstaller(int templateId);
 
