@@ -160,6 +160,10 @@ void MainWindow::OnCreate() {
 }
 
 LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (findMessage_ != 0 && message == findMessage_) {
+        OnFindRequest(lParam);
+        return 0;
+    }
     switch (message) {
         case WM_TRANSFER_EVENT:
             if (run_ != nullptr) {
@@ -193,6 +197,9 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             if (!OnClose()) return 0;
             break;
+        case WM_DROPFILES:
+            OnDropFiles(wParam);
+            return 0;
         case WM_DRAWITEM: {
             const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (draw != nullptr && draw->hwndItem == chrome_.statusBar) {
@@ -391,17 +398,6 @@ void MainWindow::ToggleOption(int32_t& option) {
     UpdateCommandStates();
 }
 
-void MainWindow::DeleteSelected() {
-    if (IsRunning() || list_.SelectedCount() == 0) return;
-    if (settings_.ConfirmDelete &&
-        AskYesNo(Handle(), GetString(IDS_ASK_DELETE_SELECTED)) != IDYES) {
-        return;
-    }
-    list_.DeleteSelected();
-    UpdateStatusText();
-    UpdateCommandStates();
-}
-
 void MainWindow::DeleteAll() {
     if (IsRunning() || list_.ItemCount() == 0) return;
     if (AskYesNo(Handle(), GetString(IDS_ASK_DELETE_ALL)) == IDYES) {
@@ -424,16 +420,31 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
             run_->MoveToNextDownload();
             break;
         case ID_DISABLE_SELECTED:
-            list_.SetSelectedDisabled(true);
+            SetSelectedDisabled(true);
             break;
         case ID_ENABLE_SELECTED:
-            list_.SetSelectedDisabled(false);
+            SetSelectedDisabled(false);
             break;
         case ID_DELETE_SELECTED:
             DeleteSelected();
             break;
         case ID_DELETE_ALL:
             DeleteAll();
+            break;
+        case ID_ADD_URLS_LIST:
+            AddUrlsList();
+            break;
+        case ID_ADD_URLS_FROM_FILE:
+            AddUrlsFromFile();
+            break;
+        case ID_ADD_FILE:
+            AddFile();
+            break;
+        case ID_FIND:
+            OpenFind();
+            break;
+        case ID_CHOOSE_COLUMNS:
+            ChooseColumns();
             break;
         case ID_EXIT:
             SendMessageA(Handle(), WM_CLOSE, 0, 0);
@@ -475,10 +486,10 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
             listControl_.AutoSizeColumns();
             break;
         case ID_MOVE_UP:
-            if (!IsRunning()) list_.MoveSelectedUp();
+            MoveSelected(true);
             break;
         case ID_MOVE_DOWN:
-            if (!IsRunning()) list_.MoveSelectedDown();
+            MoveSelected(false);
             break;
         case ID_CREATE_NSIS:
             CreateInstaller(IDR_INSTALLER_MACHINE);
