@@ -3,24 +3,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "fakes/GoldenFile.h"
 #include "installer/InstallerScript.h"
 
 namespace vm {
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string Template(int id) {
-    return ReadBytes(std::string(VM_TEST_DATA_DIR) + "/../../res/installer_" +
+    return test::ReadFileBytes(std::string(VM_TEST_DATA_DIR) + "/../../res/installer_" +
                      (id == kMachineInstallerTemplate ? "admin" : "user") + ".nsi");
 }
 
@@ -141,7 +134,7 @@ TEST(InstallerScript, BothScriptsCompileWithMakensis) {
             std::remove(setup.c_str());
             const std::string command = "makensis -V1 '" + folder + "/velocimark.nsi' >/dev/null";
             EXPECT_EQ(0, std::system(command.c_str())) << id << " " << translation;
-            EXPECT_EQ("MZ", ReadBytes(setup).substr(0, 2)) << id << " " << translation;
+            EXPECT_EQ("MZ", test::ReadFileBytes(setup).substr(0, 2)) << id << " " << translation;
         }
     }
     EXPECT_EQ(0, std::system(("rm -rf '" + folder + "'").c_str()));

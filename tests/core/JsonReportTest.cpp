@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <string>
 
 #include "fakes/FakeListControl.h"
 #include "fakes/FakeTranslation.h"
+#include "fakes/GoldenFile.h"
 #include "fakes/Latin1Encoding.h"
 #include "fakes/MemoryFileSystem.h"
 #include "fakes/UtcTime.h"
@@ -96,20 +94,6 @@ TEST(JsonText, BuilderPutsCommasAndLineBreaks) {
     EXPECT_EQ(text, "{\"a\":[\n-1,\n{}],\"b\":false,\"c\":18446744073709551615}");
 }
 
-// Compares with a checked-in document; VM_UPDATE_GOLDEN=1 rewrites it for review.
-void ExpectGolden(const std::string& actual, const std::string& name) {
-    const std::string path = std::string(VM_TEST_DATA_DIR) + "/reports/json/" + name;
-    if (std::getenv("VM_UPDATE_GOLDEN") != nullptr) {
-        std::ofstream(path, std::ios::binary) << actual;
-        return;
-    }
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in.good()) << "missing " << path;
-    std::stringstream expected;
-    expected << in.rdbuf();
-    EXPECT_EQ(actual, expected.str()) << path;
-}
-
 class JsonReportTest : public ::testing::Test {
   protected:
     test::ScopedTranslation builtinTexts{nullptr};
@@ -195,7 +179,7 @@ class JsonReportTest : public ::testing::Test {
 };
 
 TEST_F(JsonReportTest, DocumentOfARun) {
-    ExpectGolden(Write(), "run.json");
+    test::ExpectGoldenFile(Write(), std::string(VM_TEST_DATA_DIR) + "/reports/json/run.json");
 }
 
 TEST_F(JsonReportTest, DisabledItemsAsDontAddDisabledSays) {

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +9,7 @@
 #include "fakes/FakeTimeText.h"
 #include "fakes/UtcTime.h"
 #include "fakes/FakeTranslation.h"
+#include "fakes/GoldenFile.h"
 #include "fakes/MemoryFileSystem.h"
 #include "listview/ReportWriter.h"
 
@@ -28,19 +26,8 @@ std::string GoldenPath(const std::string& name, int type) {
            "." + kExtensions[type];
 }
 
-// Compares bytes with a checked-in file. VM_UPDATE_GOLDEN=1 rewrites the file instead, for
-// review before it is committed.
 void ExpectGolden(const std::string& actual, const std::string& name, int type) {
-    const std::string path = GoldenPath(name, type);
-    if (std::getenv("VM_UPDATE_GOLDEN") != nullptr) {
-        std::ofstream(path, std::ios::binary) << actual;
-        return;
-    }
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in.good()) << "missing " << path;
-    std::stringstream expected;
-    expected << in.rdbuf();
-    EXPECT_EQ(actual, expected.str()) << path;
+    test::ExpectGoldenFile(actual, GoldenPath(name, type));
 }
 
 DownloadItem Finished(const std::string& url, const std::string& name, uint64_t bytes,
