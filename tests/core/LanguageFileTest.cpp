@@ -6,6 +6,7 @@
 #include "fakes/FakeCodePage.h"
 #include "fakes/FakeTranslation.h"
 #include "fakes/MemoryFileSystem.h"
+#include "fakes/Utf16File.h"
 #include "lang/LanguageFile.h"
 
 namespace vm {
@@ -13,6 +14,7 @@ namespace {
 
 using test::MemoryFileSystem;
 using test::ScopedTranslation;
+using test::Utf16File;
 
 constexpr char kExe[] = "C:\\Tools\\velocimark.exe";
 constexpr char kLng[] = "C:\\Tools\\velocimark_lng.ini";
@@ -128,18 +130,6 @@ TEST(LanguageFile, SaveWritesMissingValuesOnly) {
                            "[strings]\r\n455=Fehler\r\n454=Finished\r\n4=%d item(s)\r\n",
                            0),
               0u);
-}
-
-// The bytes Notepad writes for "Unicode" (UTF-16LE) or "Unicode big endian" text.
-std::string Utf16File(std::u16string_view text, bool bigEndian) {
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (char16_t c : text) {
-        const char low = static_cast<char>(c & 0xFF);
-        const char high = static_cast<char>(c >> 8);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
-    }
-    return bytes;
 }
 
 TEST(LanguageFile, Utf16FilesAreReadInTheCodePageAndSavedBackInTheirOwnEncoding) {

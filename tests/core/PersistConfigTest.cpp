@@ -7,6 +7,7 @@
 #include "fakes/FakeCodePage.h"
 #include "fakes/FakeConfigParts.h"
 #include "fakes/MemoryFileSystem.h"
+#include "fakes/Utf16File.h"
 
 namespace vm {
 namespace {
@@ -285,13 +286,8 @@ TEST(PersistConfig, Utf16FileLoadsAndIsSavedBackAsEightBitText) {
         u"[General]\r\nAutoStopTime=7\r\nShowGridLines=1\r\nNumOfDownloads=2\r\n"
         u"[Download0]\r\nURL=http://a/\u30A2\r\nDownloadName=\u00C4rger\r\n"
         u"[Download1]\r\nURL=ftp://b/\r\nDisabled=1\r\n";
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
     Fixture f;
-    ASSERT_EQ(f.Load(bytes), ConfigResult::kDone);
+    ASSERT_EQ(f.Load(test::Utf16File(text)), ConfigResult::kDone);
     EXPECT_EQ(f.settings.AutoStopTime, 7);
     EXPECT_EQ(f.settings.ShowGridLines, 1);
     ASSERT_EQ(f.items.size(), 2u);
