@@ -392,60 +392,45 @@ TEST(PersistConfig, RealFileFillingUpMidWriteIsLeftAsItWas) {
         std::filesystem::temp_directory_path() / "velocimark-full-disk-test.cfg";
     FillingFileSystem fs;
     fs.bytesLeft = static_cast<size_t>(-1);
-    ConfigSession session;
-    session.fileSystem = &fs;
-    session.path = path.string();
-    AppSettings settings;
-    std::vector<DownloadItem> items(1, DownloadItem("http://old/", "old", 0));
-    ConfigParts parts;
-    parts.settings = &settings;
-    parts.items = &items;
-    ASSERT_EQ(PersistConfig(session, parts, true), ConfigResult::kDone);
+    test::ConfigOnFile config(fs, path.string());
+    config.items.emplace_back("http://old/", "old", 0);
+    ASSERT_EQ(config.Save(), ConfigResult::kDone);
     std::string before;
     uint32_t error = 0;
-    ASSERT_TRUE(fs.ReadWhole(session.path, kMaxConfigFileBytes, &before, &error));
+    ASSERT_TRUE(fs.ReadWhole(path.string(), kMaxConfigFileBytes, &before, &error));
 
-    for (int i = 0; i < 2000; ++i) items.emplace_back("http://new/" + std::to_string(i), "new", i);
+    for (int i = 0; i < 2000; ++i) {
+        config.items.emplace_back("http://new/" + std::to_string(i), "new", i);
+    }
     fs.bytesLeft = 40000;  // the disk fills in the middle of the list
-    EXPECT_EQ(PersistConfig(session, parts, true), ConfigResult::kWriteFailed);
+    EXPECT_EQ(config.Save(), ConfigResult::kWriteFailed);
     std::string after;
-    ASSERT_TRUE(fs.ReadWhole(session.path, kMaxConfigFileBytes, &after, &error));
+    ASSERT_TRUE(fs.ReadWhole(path.string(), kMaxConfigFileBytes, &after, &error));
     EXPECT_TRUE(after == before);
-    EXPECT_FALSE(fs.Exists(session.path + kReplacementSuffix));
-    fs.Remove(session.path);
+    EXPECT_FALSE(fs.Exists(path.string() + kReplacementSuffix));
+    fs.Remove(path.string());
 }
 
 TEST(PersistConfig, RealFileRoundTrip) {
     const std::filesystem::path path =
         std::filesystem::temp_directory_path() / "velocimark-persist-test.cfg";
     StdFileSystem fs;
-    ConfigSession session;
-    session.fileSystem = &fs;
-    session.path = path.string();
-    AppSettings settings;
-    settings.AutoStopTime = 42;
-    std::vector<DownloadItem> items;
-    items.emplace_back("C:\\data\\file.bin", "local", 0);
-    ConfigParts parts;
-    parts.settings = &settings;
-    parts.items = &items;
-    ASSERT_EQ(PersistConfig(session, parts, true), ConfigResult::kDone);
+    test::ConfigOnFile saved(fs, path.string());
+    saved.settings.AutoStopTime = 42;
+    saved.items.emplace_back("C:\\data\\file.bin", "local", 0);
+    ASSERT_EQ(saved.Save(), ConfigResult::kDone);
 
-    AppSettings loadedSettings;
-    std::vector<DownloadItem> loaded;
-    ConfigParts load;
-    load.settings = &loadedSettings;
-    load.items = &loaded;
-    EXPECT_EQ(PersistConfig(session, load, false), ConfigResult::kDone);
-    EXPECT_EQ(loadedSettings.AutoStopTime, 42);
-    ASSERT_EQ(loaded.size(), 1u);
-    EXPECT_EQ(loaded[0].url, "C:\\data\\file.bin");
+    test::ConfigOnFile loaded(fs, path.string());
+    EXPECT_EQ(loaded.Load(), ConfigResult::kDone);
+    EXPECT_EQ(loaded.settings.AutoStopTime, 42);
+    ASSERT_EQ(loaded.items.size(), 1u);
+    EXPECT_EQ(loaded.items[0].url, "C:\\data\\file.bin");
     std::string text;
     uint32_t error = 0;
-    ASSERT_TRUE(fs.ReadWhole(session.path, kMaxConfigFileBytes, &text, &error));
+    ASSERT_TRUE(fs.ReadWhole(path.string(), kMaxConfigFileBytes, &text, &error));
     EXPECT_EQ(text.compare(0, 28, "[General]\r\nShowGridLines=0\r\n"), 0);
-    fs.Remove(session.path);
-    EXPECT_EQ(PersistConfig(session, load, false), ConfigResult::kMissing);
+    fs.Remove(path.string());
+    EXPECT_EQ(loaded.Load(), ConfigResult::kMissing);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #pragma once
+#include <string>
 #include <vector>
 
 #include "app/ColumnLayoutExchange.h"
+#include "app/PersistConfig.h"
 #include "app/WindowPlacement.h"
 #include "listview/ColumnLayout.h"
 
@@ -45,6 +47,23 @@ public:
         return true;
     }
     void SetSortCode(int32_t code) override { sort = code; }
+};
+
+// Settings and items kept in one file of a file system, without placement or columns.
+struct ConfigOnFile {
+    ConfigSession session;
+    AppSettings settings;
+    std::vector<DownloadItem> items;
+    ConfigParts parts;
+
+    ConfigOnFile(FileSystem& fs, const std::string& path) {
+        session.fileSystem = &fs;
+        session.path = path;
+        parts.settings = &settings;
+        parts.items = &items;
+    }
+    ConfigResult Load() { return PersistConfig(session, parts, false); }
+    ConfigResult Save() { return PersistConfig(session, parts, true); }
 };
 
 }  // namespace vm::test
