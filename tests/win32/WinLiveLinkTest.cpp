@@ -9,11 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "TransferTestWindow.h"
+#include "LiveRunTest.h"
 #include "engine/ErrorText.h"
-#include "engine/TestRun.h"
-#include "engine/WinClock.h"
-#include "engine/WinMessageTable.h"
 
 namespace vm {
 namespace {
@@ -25,24 +22,8 @@ constexpr UINT_PTR kFirstCommandTimer = 100;
 // How late a tick or a command may be handled while data floods in.
 constexpr DWORD kMaxLatenessMs = 250;
 
-class ListHost : public TestRunHost {
-  public:
-    std::vector<DownloadItem> items;
-    DownloadItem* ItemAt(size_t i) override { return i < items.size() ? &items[i] : nullptr; }
-    void Refresh() override {}
-    void OnRunStateChanged() override {}
-    void OnRunEnded() override {}
-};
-
-class WinLiveLinkTest : public ::testing::Test {
+class WinLiveLinkTest : public test::LiveRunTest {
   protected:
-    test::TransferTestWindow window;
-    WinClock clock;
-    WinMessageTable messages;
-    AppSettings settings;
-    ListHost host;
-    TestRun run{host, settings, clock, messages, ProcessTransfers(), window.Id()};
-
     struct Command {
         DWORD due;
         void (TestRun::*action)();
@@ -52,12 +33,8 @@ class WinLiveLinkTest : public ::testing::Test {
     DWORD start_ = 0;
 
     void SetUp() override {
-        if (EnvText("VM_STALL_PORT").empty())
-            GTEST_SKIP() << "test servers are not running";
+        if (!ServersRunning("VM_STALL_PORT")) GTEST_SKIP() << "test servers are not running";
         settings.UseAutoStopTime = 0;
-        window.handler = [this](uint32_t code, uint32_t serial) {
-            run.OnTransferEvent(code, serial);
-        };
         window.onTimer = [this](UINT_PTR id) {
             if (id == kSampleTimer) {
                 run.OnSampleTick();
@@ -71,9 +48,6 @@ class WinLiveLinkTest : public ::testing::Test {
     }
     void TearDown() override { KillTimer(window.Handle(), kSampleTimer); }
 
-    void Add(const std::string& url) {
-        host.items.emplace_back(url, "", static_cast<int32_t>(host.items.size()));
-    }
     // A command as the user would give it, this many ms after the run starts.
     void At(DWORD ms, void (TestRun::*action)()) { commands.push_back({ms, action}); }
 

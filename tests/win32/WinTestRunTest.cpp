@@ -2,49 +2,22 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
-#include "TransferTestWindow.h"
+#include "LiveRunTest.h"
+#include "WinTestFiles.h"
 #include "engine/ErrorText.h"
-#include "engine/TestRun.h"
-#include "engine/WinClock.h"
-#include "engine/WinMessageTable.h"
 
 namespace vm {
 namespace {
 
 using test::EnvText;
 
-class ListHost : public TestRunHost {
-  public:
-    std::vector<DownloadItem> items;
-    int runsEnded = 0;
-    DownloadItem* ItemAt(size_t i) override { return i < items.size() ? &items[i] : nullptr; }
-    void Refresh() override {}
-    void OnRunStateChanged() override {}
-    void OnRunEnded() override { ++runsEnded; }
-};
-
 // A whole run over WinINet, the kernel and the tick clock, driven like the main window:
 // events through the window, the sampler every 200 ms.
-class WinTestRunTest : public ::testing::Test {
+class WinTestRunTest : public test::LiveRunTest {
   protected:
-    test::TransferTestWindow window;
-    WinClock clock;
-    WinMessageTable messages;
-    AppSettings settings;
-    ListHost host;
-    TestRun run{host, settings, clock, messages, ProcessTransfers(), window.Id()};
-
     void SetUp() override {
-        if (EnvText("VM_HTTP_PORT").empty())
-            GTEST_SKIP() << "test servers are not running";
-        window.handler = [this](uint32_t code, uint32_t serial) {
-            run.OnTransferEvent(code, serial);
-        };
-    }
-    void Add(const std::string& url) {
-        host.items.emplace_back(url, "", static_cast<int32_t>(host.items.size()));
+        if (!ServersRunning("VM_HTTP_PORT")) GTEST_SKIP() << "test servers are not running";
     }
     bool RunToEnd(uint32_t timeoutMs) {
         run.StartTest();
@@ -66,9 +39,7 @@ TEST_F(WinTestRunTest, ItemsEndAsTheirServersBehave) {
     Add("http://127.0.0.1:" + EnvText("VM_SILENT_PORT") + "/x");
     Add(Http("/1m.bin"));
     Add(Http("/missing.bin"));
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    Add(std::string(temp) + "vm-run-missing.bin");
+    Add(TempFilePath("vm-run-missing.bin"));
     Add(Http("/chunked/200k.bin"));
     ASSERT_TRUE(RunToEnd(30000));
     EXPECT_EQ(host.runsEnded, 1);
