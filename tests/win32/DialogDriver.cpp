@@ -53,4 +53,11 @@ std::string ItemText(HWND dialog, int controlId) {
     return text;
 }
 
+RECT ChildRect(HWND dialog, int controlId) {
+    RECT rect = {};
+    GetWindowRect(GetDlgItem(dialog, controlId), &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 }  // namespace vm

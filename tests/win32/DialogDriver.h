@@ -16,4 +16,7 @@ void ClickButton(HWND dialog, int controlId);
 
 std::string ItemText(HWND dialog, int controlId);
 
+// Where a control stands in its dialog's client area.
+RECT ChildRect(HWND dialog, int controlId);
+
 }  // namespace vm

@@ -135,13 +135,6 @@ public:
     DialogLayout layout;
 };
 
-RECT ChildRect(HWND dialog, int id) {
-    RECT rect;
-    GetWindowRect(GetDlgItem(dialog, id), &rect);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 TEST(DialogFrameworkTest, AnchoredControlsFollowTheEdgesDownToTheMinimumSize) {
     ResizeDialog dialog;
     WhenDialogOpens([&](HWND hwnd) {

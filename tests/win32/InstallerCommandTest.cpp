@@ -5,11 +5,9 @@
 #include <vector>
 
 #include "DialogDriver.h"
-#include "app/ArgumentList.h"
-#include "app/MainWindow.h"
-#include "app/StartupOptions.h"
+#include "TestMainWindow.h"
+#include "WinTestFiles.h"
 #include "installer/InstallerCommand.h"
-#include "platform/WinFileSystem.h"
 #include "resource.h"
 #include "ui/ShellUtil.h"
 
@@ -39,9 +37,7 @@ void AnswerQuestion(int answer, std::string* question) {
 }
 
 TEST(InstallerCommand, YesWritesTheScriptFromTheResourceAndAsksTheShell) {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    const std::string folder = std::string(temp) + "vm_installer_test";
+    const std::string folder = TempFilePath("vm_installer_test");
     const std::string script = folder + "\\velocimark.nsi";
     const std::string translation = folder + "\\Velocimark_lng.ini";
     CreateDirectoryA(folder.c_str(), nullptr);
@@ -57,10 +53,7 @@ TEST(InstallerCommand, YesWritesTheScriptFromTheResourceAndAsksTheShell) {
         CreateInstallerScript(host, IDR_INSTALLER_USER, folder);
         EXPECT_EQ(kQuestion, question);
         EXPECT_EQ(1, saves);
-        WinFileSystem files;
-        std::string text;
-        uint32_t error = 0;
-        ASSERT_TRUE(files.ReadWhole(script, 1 << 20, &text, &error));
+        const std::string text = ReadFileText(script);
         EXPECT_EQ(0u, text.find("\r\n\r\n\r\nSetCompressor /SOLID lzma\r\n"));
         EXPECT_NE(std::string::npos, text.find("!define BASE_SOURCE_DIR \"" + folder + "\"\r\n"));
         EXPECT_NE(std::string::npos, text.find("RequestExecutionLevel user\r\n"));
@@ -75,11 +68,8 @@ TEST(InstallerCommand, YesWritesTheScriptFromTheResourceAndAsksTheShell) {
 }
 
 TEST(InstallerCommand, MainWindowCommandsAskFirstAndNoChangesNothing) {
-    ArgumentList arguments;
-    arguments.Parse("/nosaveload");
-    const StartupOptions options = ReadStartupOptions(arguments);
-    MainWindow window(arguments, options);
-    ASSERT_TRUE(window.Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480));
+    TestMainWindow window;
+    ASSERT_TRUE(window.Open());
     const std::string script = ProgramFolder() + "\\velocimark.nsi";
     DeleteFileA(script.c_str());
     for (UINT command : {ID_CREATE_NSIS, ID_CREATE_NSIS_NON_ADMIN}) {
@@ -88,10 +78,6 @@ TEST(InstallerCommand, MainWindowCommandsAskFirstAndNoChangesNothing) {
         SendMessageA(window.Handle(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
         EXPECT_EQ(kQuestion, question) << command;
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(script.c_str())) << command;
-    }
-    DestroyWindow(window.Handle());
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
 }
 

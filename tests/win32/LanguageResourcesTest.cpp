@@ -5,9 +5,8 @@
 #include <string>
 
 #include "DialogDriver.h"
-#include "app/ArgumentList.h"
-#include "app/MainWindow.h"
-#include "app/StartupOptions.h"
+#include "TestMainWindow.h"
+#include "WinTestFiles.h"
 #include "lang/LanguageFile.h"
 #include "lang/MenuLoading.h"
 #include "lang/ResourceLanguageTexts.h"
@@ -20,29 +19,6 @@ namespace {
 
 constexpr int kExchangeTemplate = 9001;  // tests/win32/test_dialogs.rc
 int* volatile gNowhere = nullptr;
-
-std::string TempPath(const char* name) {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + name;
-}
-
-std::string ReadText(const std::string& path) {
-    WinFileSystem files;
-    std::string text;
-    uint32_t error = 0;
-    files.ReadWhole(path, 1 << 20, &text, &error);
-    return text;
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    WinFileSystem files;
-    uint32_t error = 0;
-    auto out = files.CreateForWriting(path, &error);
-    ASSERT_NE(out, nullptr);
-    out->Write(text);
-    ASSERT_TRUE(out->Close());
-}
 
 class ProbeDialog : public CommandDialog {
 public:
@@ -71,25 +47,18 @@ private:
 class TranslatedTest : public ::testing::Test {
 protected:
     void Activate(const std::string& text) {
-        WriteText(TempPath("vm_lang_test_lng.ini"), text);
+        WriteFileText(TempFilePath("vm_lang_test_lng.ini"), text);
         WinFileSystem files;
-        ASSERT_TRUE(LoadLanguageFile(files, TempPath("vm_lang_test.exe")));
+        ASSERT_TRUE(LoadLanguageFile(files, TempFilePath("vm_lang_test.exe")));
     }
     void TearDown() override {
         UnloadLanguageFileForTesting();
-        DeleteFileA(TempPath("vm_lang_test_lng.ini").c_str());
+        DeleteFileA(TempFilePath("vm_lang_test_lng.ini").c_str());
     }
     void WithMainWindow(std::function<void(HWND)> look) {
-        ArgumentList arguments;
-        arguments.Parse("/nosaveload");
-        const StartupOptions options = ReadStartupOptions(arguments);
-        MainWindow window(arguments, options);
-        ASSERT_TRUE(window.Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480));
+        TestMainWindow window;
+        ASSERT_TRUE(window.Open());
         look(window.Handle());
-        DestroyWindow(window.Handle());
-        MSG msg;  // the window's quit message would end the next modal loop at once
-        while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
     }
 };
 
@@ -130,8 +99,7 @@ TEST_F(TranslatedTest, RightToLeftMirrorsTheMainWindowAndDialogs) {
     RECT before = {};
     ProbeDialog().Probe([&](HWND dialog) {
         GetClientRect(dialog, &client);
-        GetWindowRect(GetDlgItem(dialog, IDOK), &before);
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&before), 2);
+        before = ChildRect(dialog, IDOK);
     });
 
     Activate("[general]\r\nrtl=1\r\n");
@@ -167,12 +135,12 @@ TEST_F(TranslatedTest, RightToLeftMirrorsTheMainWindowAndDialogs) {
 
 // The saved file: menus, then dialogs (not the crash report), then the strings.
 TEST(SavedLanguageFile, HoldsEveryMenuAndDialogAndKeepsTranslations) {
-    const std::string path = TempPath("vm_saved_lng.ini");
+    const std::string path = TempFilePath("vm_saved_lng.ini");
     DeleteFileA(path.c_str());
     WinFileSystem files;
     ResourceLanguageTexts resources(GetModuleHandleA(nullptr));
     ASSERT_EQ(LanguageSaveResult::kDone, SaveLanguageFile(files, path, "1.27", &resources));
-    const std::string saved = ReadText(path);
+    const std::string saved = ReadFileText(path);
     const size_t positions[] = {
         saved.find("\r\n[menu_102]\r\n70001=&File\r\n40036=&Start Downloads Test\r\n"),
         saved.find("\r\n[menu_104]\r\n70001=Context\r\n40041=&Disable"),
@@ -186,10 +154,10 @@ TEST(SavedLanguageFile, HoldsEveryMenuAndDialogAndKeepsTranslations) {
     std::string edited = saved;
     edited.replace(edited.find("=&Start Downloads Test"), 22, "=&Los");
     edited.replace(edited.find("Version=1.27"), 12, "Version=0.1");
-    WriteText(path, edited);
+    WriteFileText(path, edited);
     ASSERT_EQ(LanguageSaveResult::kDone, SaveLanguageFile(files, path, "1.27", &resources));
     edited.replace(edited.find("Version=0.1"), 11, "Version=1.27");
-    EXPECT_EQ(edited, ReadText(path));
+    EXPECT_EQ(edited, ReadFileText(path));
     DeleteFileA(path.c_str());
 }
 
@@ -197,8 +165,8 @@ TEST(SavedLanguageFile, HoldsEveryMenuAndDialogAndKeepsTranslations) {
 TEST(SavedLanguageFile, ProgramSwitchWritesTheSameFileTwice) {
     const char* exe = std::getenv("VM_EXE");
     if (exe == nullptr) GTEST_SKIP() << "VM_EXE names no program file";
-    const std::string copy = TempPath("vm_savelang.exe");
-    const std::string lng = TempPath("vm_savelang_lng.ini");
+    const std::string copy = TempFilePath("vm_savelang.exe");
+    const std::string lng = TempFilePath("vm_savelang_lng.ini");
     ASSERT_TRUE(CopyFileA(exe, copy.c_str(), FALSE));
     DeleteFileA(lng.c_str());
     std::string texts[2];
@@ -215,7 +183,7 @@ TEST(SavedLanguageFile, ProgramSwitchWritesTheSameFileTwice) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
         EXPECT_EQ(0u, code);
-        text = ReadText(lng);
+        text = ReadFileText(lng);
     }
     EXPECT_EQ(texts[0], texts[1]);
     EXPECT_NE(std::string::npos, texts[0].find("\r\nVersion=1.27\r\n"));

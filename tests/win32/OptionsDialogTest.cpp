@@ -4,6 +4,7 @@
 #include <string>
 
 #include "DialogDriver.h"
+#include "WinTestFiles.h"
 #include "resource.h"
 #include "ui/OptionsDialog.h"
 
@@ -77,9 +78,7 @@ BOOL CALLBACK FindChooserControls(HWND child, LPARAM found) {
 }
 
 TEST(OptionsDialogTest, TheFilterPickedForTheReportFileSetsTheReportType) {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(sizeof folder, folder);
-    const std::string path = std::string(folder) + "vm_options_report.xml";
+    const std::string path = TempFilePath("vm_options_report.xml");
     DeleteFileA(path.c_str());
     AppSettings live;
     std::string typeShown;

@@ -5,15 +5,12 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "DialogDriver.h"
-#include "app/ArgumentList.h"
-#include "app/MainWindow.h"
-#include "app/StartupOptions.h"
+#include "TestMainWindow.h"
+#include "WinTestFiles.h"
 #include "lang/LanguageFile.h"
 #include "listview/ReportWriter.h"
 #include "platform/WinFileSystem.h"
@@ -29,42 +26,19 @@ constexpr int kFindEdit = 0x480;
 constexpr int kFindWholeWord = 0x410;
 constexpr int kFindMatchCase = 0x411;
 
-std::string TempPath(const char* name) {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(sizeof folder, folder);
-    return std::string(folder) + name + std::to_string(GetCurrentProcessId());
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class UrlInputTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        INITCOMMONCONTROLSEX init = {sizeof init, 0xFF};
-        InitCommonControlsEx(&init);
-        configPath_ = TempPath("urlinput") + ".cfg";
         DeleteFileA(configPath_.c_str());
-        arguments_.Parse(("/config \"" + configPath_ + "\"").c_str());
-        options_ = ReadStartupOptions(arguments_);
-        window_ = std::make_unique<MainWindow>(arguments_, options_);
-        ASSERT_TRUE(window_->Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480));
-        list_ = GetDlgItem(window_->Handle(), IDC_LISTVIEW);
+        ASSERT_TRUE(main_.Open());
+        list_ = GetDlgItem(main_.Handle(), IDC_LISTVIEW);
     }
     void TearDown() override {
-        if (window_ && window_->Handle() != nullptr) DestroyWindow(window_->Handle());
-        window_.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        main_.Close();
         DeleteFileA(configPath_.c_str());
     }
 
-    void Command(UINT id) { SendMessageA(window_->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    void Command(UINT id) { SendMessageA(main_.Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
     DownloadListView& List() { return window_->List(); }
 
     void AddNames(std::initializer_list<const char*> names) {
@@ -93,19 +67,12 @@ protected:
         return rows;
     }
 
-    std::string configPath_;
-    ArgumentList arguments_;
-    StartupOptions options_;
-    std::unique_ptr<MainWindow> window_;
+    const std::string configPath_ =
+        TempFilePath("urlinput" + std::to_string(GetCurrentProcessId()) + ".cfg");
+    TestMainWindow main_{"/config \"" + configPath_ + "\""};
+    MainWindow* window_ = &main_.Window();
     HWND list_ = nullptr;
 };
-
-RECT ChildRect(HWND dialog, int id) {
-    RECT rect;
-    GetWindowRect(GetDlgItem(dialog, id), &rect);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
 
 TEST_F(UrlInputTest, ATypedListIsAddedAndSaved) {
     AddNames({"old"});
@@ -136,28 +103,28 @@ TEST_F(UrlInputTest, ATypedListIsAddedAndSaved) {
     EXPECT_EQ(List().ItemAt(2).order, 2);
     EXPECT_EQ(ListView_GetItemCount(list_), 3);
     EXPECT_EQ(GetFocus(), list_);
-    const std::string saved = ReadText(configPath_);
+    const std::string saved = ReadFileText(configPath_);
     EXPECT_NE(saved.find("URL=http://a/x.zip"), std::string::npos) << saved;
     EXPECT_NE(saved.find("DownloadName=Local copy"), std::string::npos) << saved;
     EXPECT_NE(saved.find("NumOfDownloads=3"), std::string::npos) << saved;
 }
 
 TEST_F(UrlInputTest, ADroppedFileIsReadAsAListFirstFileOnly) {
-    const std::string first = TempPath("drop1") + ".txt";
-    const std::string second = TempPath("drop2") + ".txt";
-    std::ofstream(first, std::ios::binary) << "http://one/ One\rhttp://two/\n";
-    std::ofstream(second, std::ios::binary) << "http://three/\n";
+    const std::string first = TempFilePath("vm_drop1.txt");
+    const std::string second = TempFilePath("vm_drop2.txt");
+    WriteFileText(first, "http://one/ One\rhttp://two/\n");
+    WriteFileText(second, "http://three/\n");
     const std::string names = first + '\0' + second + '\0' + '\0';
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
     auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
     drop->pFiles = sizeof(DROPFILES);
     memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
     GlobalUnlock(memory);
-    SendMessageA(window_->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    SendMessageA(main_.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
     ASSERT_EQ(List().ItemCount(), 2u);
     EXPECT_EQ(List().ItemAt(0).name, "One");
     EXPECT_EQ(List().ItemAt(1).url, "http://two/");
-    EXPECT_NE(ReadText(configPath_).find("NumOfDownloads=2"), std::string::npos);
+    EXPECT_NE(ReadFileText(configPath_).find("NumOfDownloads=2"), std::string::npos);
     DeleteFileA(first.c_str());
     DeleteFileA(second.c_str());
 }
@@ -282,12 +249,12 @@ TEST_F(UrlInputTest, HidingAllColumnsButOneGivesOneColumnReports) {
         EXPECT_EQ(ListView_GetColumnWidth(list_, column), 0) << column;
     }
     WinFileSystem files;
-    const std::string report = TempPath("columns") + ".txt";
+    const std::string report = TempFilePath("vm_columns.txt");
     uint32_t error = 0;
     window_->Settings().AddExportHeaderLine = 1;
     ASSERT_TRUE(WriteReport(List(), window_->Settings(), ActiveLanguageFile().State(), files, 2,
                             report, false, &error));
-    EXPECT_EQ(ReadText(report), "URL\t\r\nhttp://host/a\t\r\nhttp://host/b\t\r\n");
+    EXPECT_EQ(ReadFileText(report), "URL\t\r\nhttp://host/a\t\r\nhttp://host/b\t\r\n");
     DeleteFileA(report.c_str());
 }
 

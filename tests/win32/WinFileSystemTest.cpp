@@ -3,20 +3,15 @@
 
 #include <string>
 
+#include "WinTestFiles.h"
 #include "platform/WinFileSystem.h"
 
 namespace vm {
 namespace {
 
-std::string TempPath(const char* name) {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(sizeof folder, folder);
-    return std::string(folder) + name;
-}
-
 TEST(WinFileSystem, WriteReadAndRemove) {
     WinFileSystem fs;
-    const std::string path = TempPath("vm_fs_test.bin");
+    const std::string path = TempFilePath("vm_fs_test.bin");
     uint32_t error = 0;
     auto file = fs.CreateForWriting(path, &error);
     ASSERT_NE(file, nullptr);
@@ -45,10 +40,10 @@ TEST(WinFileSystem, ErrorsCarryThePlatformCode) {
     WinFileSystem fs;
     std::string content;
     uint32_t error = 0;
-    EXPECT_FALSE(fs.ReadWhole(TempPath("vm_no_such_file.bin"), 100, &content, &error));
+    EXPECT_FALSE(fs.ReadWhole(TempFilePath("vm_no_such_file.bin"), 100, &content, &error));
     EXPECT_EQ(error, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
     error = 0;
-    EXPECT_EQ(fs.CreateForWriting(TempPath("no_such_folder\\x.txt"), &error), nullptr);
+    EXPECT_EQ(fs.CreateForWriting(TempFilePath("no_such_folder\\x.txt"), &error), nullptr);
     EXPECT_EQ(error, static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
 }
 

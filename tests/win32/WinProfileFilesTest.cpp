@@ -4,41 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "app/PersistConfig.h"
+#include "WinTestFiles.h"
+#include "fakes/FakeConfigParts.h"
+#include "fakes/Utf16File.h"
 #include "lang/LanguageFile.h"
 #include "platform/WinCodePage.h"
 #include "platform/WinFileSystem.h"
 
 namespace vm {
 namespace {
-
-std::string TempPath(const char* name) {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(sizeof folder, folder);
-    return std::string(folder) + name;
-}
-
-std::string ReadAll(WinFileSystem& fs, const std::string& path) {
-    std::string content;
-    uint32_t error = 0;
-    EXPECT_TRUE(fs.ReadWhole(path, 1 << 24, &content, &error)) << path;
-    return content;
-}
-
-void WriteAll(WinFileSystem& fs, const std::string& path, const std::string& content) {
-    uint32_t error = 0;
-    auto file = fs.CreateForWriting(path, &error);
-    ASSERT_NE(file, nullptr);
-    ASSERT_TRUE(file->Write(content));
-    ASSERT_TRUE(file->Close());
-}
-
-// The bytes Notepad writes when it saves "Unicode": FF FE, then UTF-16LE.
-std::string NotepadUnicode(const std::wstring& text) {
-    std::string bytes = "\xFF\xFE";
-    bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-    return bytes;
-}
 
 class SystemCodePageScope {
 public:
@@ -51,59 +25,53 @@ private:
 
 TEST(WinFileSystem, MoveOverReplacesTheTargetOrLeavesIt) {
     WinFileSystem fs;
-    const std::string target = TempPath("vm_move_target.txt");
-    const std::string source = TempPath("vm_move_source.txt");
-    WriteAll(fs, target, "old");
-    WriteAll(fs, source, "new");
+    const std::string target = TempFilePath("vm_move_target.txt");
+    const std::string source = TempFilePath("vm_move_source.txt");
+    WriteFileText(target, "old");
+    WriteFileText(source, "new");
     uint32_t error = 0;
     ASSERT_TRUE(fs.MoveOver(source, target, &error));
-    EXPECT_EQ(ReadAll(fs, target), "new");
+    EXPECT_EQ(ReadFileText(target), "new");
     EXPECT_FALSE(fs.Exists(source));
     EXPECT_FALSE(fs.MoveOver(source, target, &error));
     EXPECT_EQ(error, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(ReadAll(fs, target), "new");
+    EXPECT_EQ(ReadFileText(target), "new");
     fs.Remove(target);
 }
 
 TEST(WinProfileFiles, NotepadUnicodeConfigurationLoadsAndIsSavedAsEightBitText) {
     SystemCodePageScope codePage;
     WinFileSystem fs;
-    ConfigSession session;
-    session.fileSystem = &fs;
-    session.path = TempPath("vm_unicode.cfg");
-    WriteAll(fs, session.path,
-             NotepadUnicode(L"[General]\r\nAutoStopTime=9\r\nShowGridLines=1\r\nNumOfDownloads=1\r\n"
-                            L"[Download0]\r\nURL=http://a/x\r\nDownloadName=Caf\u00E9\r\n"));
-    AppSettings settings;
-    std::vector<DownloadItem> items;
-    ConfigParts parts;
-    parts.settings = &settings;
-    parts.items = &items;
-    ASSERT_EQ(PersistConfig(session, parts, false), ConfigResult::kDone);
-    EXPECT_EQ(settings.AutoStopTime, 9);
-    EXPECT_EQ(settings.ShowGridLines, 1);
-    ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].url, "http://a/x");
+    test::ConfigOnFile config(fs, TempFilePath("vm_unicode.cfg"));
+    const std::string& path = config.session.path;
+    WriteFileText(path, test::Utf16File(u"[General]\r\nAutoStopTime=9\r\nShowGridLines=1\r\n"
+                                        u"NumOfDownloads=1\r\n[Download0]\r\nURL=http://a/x\r\n"
+                                        u"DownloadName=Caf\u00E9\r\n"));
+    ASSERT_EQ(config.Load(), ConfigResult::kDone);
+    EXPECT_EQ(config.settings.AutoStopTime, 9);
+    EXPECT_EQ(config.settings.ShowGridLines, 1);
+    ASSERT_EQ(config.items.size(), 1u);
+    EXPECT_EQ(config.items[0].url, "http://a/x");
     const std::string name = SystemCodePage().FromUtf16(u"Caf\u00E9");
-    EXPECT_EQ(items[0].name, name);
+    EXPECT_EQ(config.items[0].name, name);
 
-    ASSERT_EQ(PersistConfig(session, parts, true), ConfigResult::kDone);
-    const std::string saved = ReadAll(fs, session.path);
+    ASSERT_EQ(config.Save(), ConfigResult::kDone);
+    const std::string saved = ReadFileText(path);
     EXPECT_EQ(saved.rfind("[General]\r\nShowGridLines=1\r\n", 0), 0u);
     EXPECT_NE(saved.find("AutoStopTime=9\r\n"), std::string::npos);
     EXPECT_NE(saved.find("[Download0]\r\nURL=http://a/x\r\nDownloadName=" + name + "\r\n"),
               std::string::npos);
     // The platform's own profile reader agrees with what was written.
-    EXPECT_EQ(GetPrivateProfileIntA("General", "AutoStopTime", 0, session.path.c_str()), 9);
-    fs.Remove(session.path);
+    EXPECT_EQ(GetPrivateProfileIntA("General", "AutoStopTime", 0, path.c_str()), 9);
+    fs.Remove(path);
 }
 
 TEST(WinProfileFiles, UnicodeTranslationFileIsReadAndSavedInUnicode) {
     SystemCodePageScope codePage;
     WinFileSystem fs;
-    const std::string path = TempPath("vm_unicode_lng.ini");
-    const std::wstring text = L"; \u0416\r\n\r\n[strings]\r\n1008 = Zustand\r\n";
-    WriteAll(fs, path, NotepadUnicode(text));
+    const std::string path = TempFilePath("vm_unicode_lng.ini");
+    const std::u16string text = u"; \u0416\r\n\r\n[strings]\r\n1008 = Zustand\r\n";
+    WriteFileText(path, test::Utf16File(text));
     LanguageFile file;
     ASSERT_TRUE(file.Load(fs, path));
     std::string value;
@@ -111,8 +79,8 @@ TEST(WinProfileFiles, UnicodeTranslationFileIsReadAndSavedInUnicode) {
     EXPECT_EQ(value, "Zustand");
 
     ASSERT_EQ(SaveLanguageFile(fs, path, "1.27", nullptr), LanguageSaveResult::kDone);
-    const std::string saved = ReadAll(fs, path);
-    EXPECT_EQ(saved.rfind(NotepadUnicode(text), 0), 0u);  // U+0416 kept, though no ANSI text
+    const std::string saved = ReadFileText(path);
+    EXPECT_EQ(saved.rfind(test::Utf16File(text), 0), 0u);  // U+0416 kept, though no ANSI text
     wchar_t read[64] = {};
     GetPrivateProfileStringW(L"general", L"Version", L"", read, 64,
                              std::wstring(path.begin(), path.end()).c_str());

@@ -1,0 +1,30 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "app/ArgumentList.h"
+#include "app/MainWindow.h"
+#include "app/StartupOptions.h"
+
+namespace vm {
+
+// The main window made from a command line as the program makes it, and closed with its
+// owner without leaving its quit message behind to end the next modal loop at once.
+class TestMainWindow {
+public:
+    explicit TestMainWindow(const std::string& commandLine = "/nosaveload");
+    ~TestMainWindow();
+    bool Open();
+    // Closes it early, as a user would.
+    void Close();
+    MainWindow& Window() { return *window_; }
+    HWND Handle() const { return window_->Handle(); }
+
+private:
+    ArgumentList arguments_;
+    StartupOptions options_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+}  // namespace vm
