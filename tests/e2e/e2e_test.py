@@ -73,6 +73,12 @@ class App:
                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL, timeout=90).returncode
 
+    def start_and_close(self, *args, timeout=60):
+        """Starts the window, closes it as a user would; returns (closing, exit) codes."""
+        proc = self.start(*args)
+        closing = self.close_window()
+        return closing, proc.wait(timeout=timeout)
+
     def read(self, name, encoding="latin-1"):
         with open(os.path.join(self.dir, name), "rb") as f:
             return f.read().decode(encoding)
@@ -250,9 +256,7 @@ class ExportEndToEnd(unittest.TestCase):
         # Without /nosaveload a normal exit rewrites the file in the program's layout...
         app = App("saves")
         app.write_config([f"{self.http}/200k.bin"], {"AutoStopTime": 7})
-        proc = app.start("/config", "velocimark.cfg")
-        self.assertEqual(app.close_window(), 0)
-        self.assertEqual(proc.wait(timeout=60), 0)
+        self.assertEqual(app.start_and_close("/config", "velocimark.cfg"), (0, 0))
         saved = app.read("velocimark.cfg")
         self.assertTrue(saved.startswith("[General]\r\nShowGridLines=0\r\n"), saved[:80])
         self.assertIn("AutoStopTime=7\r\n", saved)
@@ -262,9 +266,7 @@ class ExportEndToEnd(unittest.TestCase):
         app = App("nosaveload")
         app.write_config([f"{self.http}/200k.bin"], {"AutoStopTime": 7})
         before = app.read("velocimark.cfg")
-        proc = app.start("/config", "velocimark.cfg", "/nosaveload")
-        self.assertEqual(app.close_window(), 0)
-        self.assertEqual(proc.wait(timeout=60), 0)
+        self.assertEqual(app.start_and_close("/config", "velocimark.cfg", "/nosaveload"), (0, 0))
         self.assertEqual(app.read("velocimark.cfg"), before)
 
     def test_unicode_configuration_loads_and_is_saved_as_eight_bit_text(self):
@@ -274,9 +276,7 @@ class ExportEndToEnd(unittest.TestCase):
                 f"[Download0]\r\nURL={self.http}/200k.bin\r\nDownloadName=Caf\u00e9\r\n")
         with open(app.config, "wb") as f:
             f.write(b"\xff\xfe" + text.encode("utf-16-le"))
-        proc = app.start("/config", "velocimark.cfg")
-        self.assertEqual(app.close_window(), 0)
-        self.assertEqual(proc.wait(timeout=60), 0)
+        self.assertEqual(app.start_and_close("/config", "velocimark.cfg"), (0, 0))
         saved = app.read("velocimark.cfg")
         self.assertTrue(saved.startswith("[General]\r\nShowGridLines=1\r\n"), saved[:80])
         self.assertIn("AutoStopTime=7\r\n", saved)
@@ -296,9 +296,7 @@ class ExportEndToEnd(unittest.TestCase):
 
     def test_config_names_a_new_file_created_at_exit(self):
         app = App("newconfig")
-        proc = app.start("/config", "fresh.cfg")
-        self.assertEqual(app.close_window(), 0)
-        self.assertEqual(proc.wait(timeout=60), 0)
+        self.assertEqual(app.start_and_close("/config", "fresh.cfg"), (0, 0))
         saved = app.read("fresh.cfg")
         self.assertTrue(saved.startswith("[General]\r\n"))
         self.assertIn("NumOfDownloads=0\r\n", saved)
@@ -345,9 +343,7 @@ class StartUpSwitches(unittest.TestCase):
             f.write(b"[General]\r\nNumOfDownloads=2000000000\r\n" + junk)
         with open(os.path.join(app.dir, "velocimark_lng.ini"), "wb") as f:
             f.write(b"[strings]\r\n4=%s%s%s%n\r\n13=" + b"x" * 100000 + b"\r\n" + junk)
-        proc = app.start("/config", "velocimark.cfg")
-        self.assertEqual(app.close_window(), 0)
-        self.assertEqual(proc.wait(timeout=120), 0)
+        self.assertEqual(app.start_and_close("/config", "velocimark.cfg", timeout=120), (0, 0))
 
     def test_deleteregkey_exits_at_once_touching_nothing(self):
         app = App("deleteregkey")

@@ -53,9 +53,11 @@ class JsonExport(e2e.unittest.TestCase):
         cls.ftp = os.environ["VM_FTP_URL"]
         cls.data = os.environ["VM_DATA_DIR"]
 
-    def run_json(self, app, items, options, *switches):
-        app.write_config(items, options)
-        code, _ = app.run("/config", "velocimark.cfg", "/sjson", "r.json", "/hidden", *switches)
+    def run_json(self, app, items=None, options=None):
+        """Exports the list (or the configuration already written) and validates the document."""
+        if items is not None:
+            app.write_config(items, options)
+        code, _ = app.run("/config", "velocimark.cfg", "/sjson", "r.json", "/hidden")
         self.assertEqual(code, 0)
         with open(os.path.join(app.dir, "r.json"), "rb") as f:
             raw = f.read()
@@ -152,12 +154,7 @@ class JsonExport(e2e.unittest.TestCase):
         with open(app.config, "wb") as f:
             f.write(b"[General]\r\nNumOfDownloads=1\r\n[Download0]\r\nURL=" + url +
                     b"\r\nDownloadName=" + name + b"\r\nDisabled=0\r\n")
-        code, _ = app.run("/config", "velocimark.cfg", "/sjson", "r.json", "/hidden")
-        self.assertEqual(code, 0)
-        with open(os.path.join(app.dir, "r.json"), "rb") as f:
-            document = json.loads(f.read().decode("utf-8"))
-        self.validator.validate(document)
-        item = document["items"][0]
+        item = self.run_json(app)["items"][0]
         self.assertEqual(item["name"], name.decode("cp1252"))
         self.assertEqual(item["url"], url.decode("cp1252"))
 
