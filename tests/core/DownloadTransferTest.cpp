@@ -346,17 +346,16 @@ TEST_F(DownloadTransferTest, WaitingReadsWithLostCounts) {
     r.bodyBytes = 30000;
     r.readPending = true;
     auto t = Run("ftp://a/w");
-    const InternetHandle req = h.net.LastRequest();
     ASSERT_EQ(t->Phase(), TransferPhase::PendingRead);
-    h.context.registry.DispatchStatus(t->Serial(), req, kStatusRequestComplete, 1, 8192);
+    Complete(*t, 1, 8192);
     Pump(*t);
     EXPECT_EQ(t->BytesRead(), 8192u);
     ASSERT_EQ(t->Phase(), TransferPhase::PendingRead);
-    h.context.registry.DispatchStatus(t->Serial(), req, kStatusRequestComplete, 1, 0);
+    Complete(*t, 1, 0);
     Pump(*t);
     EXPECT_FALSE(Has(EV_FINISHED));  // queried again: data is still announced
     EXPECT_EQ(t->Phase(), TransferPhase::PendingRead);
-    h.context.registry.DispatchStatus(t->Serial(), req, kStatusRequestComplete, 1, 0);
+    Complete(*t, 1, 0);
     Pump(*t);
     EXPECT_EQ(codes.back(), EV_FINISHED);  // twice empty: the data has ended
 }

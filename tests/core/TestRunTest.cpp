@@ -68,12 +68,13 @@ class TestRunTest : public ::testing::Test {
         r.arrived = 0;
         return r;
     }
-    // Bytes arrive and the waiting query completes with their count.
-    void Deliver(uint32_t bytes) {
+    // Bytes arrive and the waiting query completes with their count; pumped unless the
+    // test hands the events over itself.
+    void Deliver(uint32_t bytes, bool pump = true) {
         h.net.Arrive(h.net.LastRequest(), bytes);
         h.context.registry.DispatchStatus(run.CurrentTransfer()->Serial(), h.net.LastRequest(),
                                           kStatusRequestComplete, 1, bytes);
-        Pump();
+        if (pump) Pump();
     }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) {
@@ -524,9 +525,7 @@ TEST_F(TestRunTest, StopAndNextKeepTheBytesCountedSoFar) {
         Add("http://a/s");
         run.StartTest();
         Connect();
-        h.net.Arrive(h.net.LastRequest(), 5000);
-        h.context.registry.DispatchStatus(run.CurrentTransfer()->Serial(), h.net.LastRequest(),
-                                          kStatusRequestComplete, 1, 5000);
+        Deliver(5000, false);
         PostedEvent e;
         ASSERT_TRUE(h.net.PopEvent(&e));
         run.OnTransferEvent(e.code, e.serial);  // reads and counts; its progress still queued
