@@ -18,28 +18,23 @@ using test::MemoryFileSystem;
 
 constexpr char kPath[] = "C:\\Tools\\velocimark.cfg";
 
-struct Fixture {
+struct MemoryFiles {
     MemoryFileSystem fs;
-    ConfigSession session;
-    AppSettings settings;
-    std::vector<DownloadItem> items;
+};
+
+// Every part of the configuration, in one file in memory.
+struct Fixture : MemoryFiles, test::ConfigOnFile {
     FakeWindow window;
     FakeColumns columns;
-    ConfigParts parts;
 
-    Fixture() {
-        session.fileSystem = &fs;
-        session.path = kPath;
-        parts.settings = &settings;
-        parts.items = &items;
+    Fixture() : ConfigOnFile(fs, kPath) {
         parts.placement = &window;
         parts.columns = &columns;
     }
     ConfigResult Load(const std::string& text) {
         fs.files[kPath] = text;
-        return PersistConfig(session, parts, false);
+        return ConfigOnFile::Load();
     }
-    ConfigResult Save() { return PersistConfig(session, parts, true); }
     const std::string& File() { return fs.files[kPath]; }
 };
 
