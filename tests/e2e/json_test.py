@@ -138,13 +138,6 @@ class JsonExport(e2e.unittest.TestCase):
             self.assertLessEqual(s["data_ms"], s["ms"])
             self.assertLessEqual(s["bytes"], item["bytes"])
 
-    def test_an_unwritable_file_exits_with_one(self):
-        app = e2e.App("json-unwritable")
-        app.write_config([f"{self.http}/200k.bin"])
-        code, _ = app.run("/config", "velocimark.cfg", "/sjson", "Z:\\no\\such\\dir\\r.json",
-                          "/hidden", timeout=60)
-        self.assertEqual(code, 1)
-
     def test_hostile_texts_come_back_unchanged(self):
         # Quotes, backslashes, control characters and 8-bit characters of the system's
         # code page (Windows-1252 here) in a name and in a URL.
