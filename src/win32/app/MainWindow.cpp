@@ -268,6 +268,9 @@ void MainWindow::OnSize() {
     if (defer) defer = DeferWindowPos(defer, listControl_.Handle(), nullptr, 0, toolbarHeight,
                                       width, height - toolbarHeight - statusHeight, SWP_NOZORDER);
     if (defer) EndDeferWindowPos(defer);
+    // Wine leaves a restored column order and the status bar unpainted after a layout.
+    listControl_.ReapplyColumnOrder();
+    InvalidateRect(chrome_.statusBar, nullptr, TRUE);
 }
 
 void MainWindow::RefillList() {
@@ -357,16 +360,21 @@ bool MainWindow::WriteReportFile(int type, const std::string& path, bool selecte
     const LanguageState& language = ActiveLanguageFile().State();
     if (path.empty()) {
         error = ERROR_INVALID_NAME;
-    } else if (WriteReport(list_, settings_, language, files_, type, path, selectedOnly, &error)) {
-        return true;
+    } else {
+        BeginWaitCursor();
+        const bool written =
+            WriteReport(list_, settings_, language, files_, type, path, selectedOnly, &error);
+        EndWaitCursor();
+        if (written) return true;
     }
     // An unattended export has nobody to click the box away: its exit code tells instead.
     if (!(options_.hidden && exportRequest_.type != 0)) ShowErrorBox(error, Handle());
     return false;
 }
 
-void MainWindow::ReportToScratch(int type, const std::string& path, bool selectedOnly) {
-    if (WriteReportFile(type, path, selectedOnly)) ShellOpen(Handle(), path);
+void MainWindow::ReportToScratch(int type, const std::string& path, bool selectedOnly,
+                                 int showCommand) {
+    if (WriteReportFile(type, path, selectedOnly)) ShellOpen(Handle(), path, showCommand);
 }
 
 void MainWindow::ToggleOption(int32_t& option) {
@@ -398,13 +406,13 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
     if (code != 0 && code != 1) return;
     switch (LOWORD(wParam)) {
         case ID_START_TEST:
-            if (list_.ItemCount() > 0) run_->StartTest();
+            if (run_ != nullptr && list_.ItemCount() > 0) run_->StartTest();
             break;
         case ID_STOP_TEST:
             if (IsRunning()) run_->StopTest();
             break;
         case ID_MOVE_TO_NEXT:
-            run_->MoveToNextDownload();
+            if (run_ != nullptr) run_->MoveToNextDownload();
             break;
         case ID_DISABLE_SELECTED:
             list_.SetSelectedDisabled(true);
@@ -417,6 +425,12 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
             break;
         case ID_DELETE_ALL:
             DeleteAll();
+            break;
+        case ID_SAVE_SELECTED:
+            SaveSelectedItems();
+            break;
+        case ID_COPY_SELECTED:
+            CopySelectedItems();
             break;
         case ID_EXIT:
             SendMessageA(Handle(), WM_CLOSE, 0, 0);
@@ -452,7 +466,7 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
             ReportToScratch(4, htmlScratchPath_, true);
             break;
         case ID_TEXT_REPORT_ALL:
-            ReportToScratch(1, textScratchPath_, false);
+            ReportToScratch(1, textScratchPath_, false, SW_SHOWNORMAL);
             break;
         case ID_AUTO_SIZE_COLUMNS:
             listControl_.AutoSizeColumns();
@@ -464,7 +478,7 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
             if (!IsRunning()) list_.MoveSelectedDown();
             break;
         case ID_OPEN_HELP_FILE:
-            ShellOpen(Handle(), helpFilePath_);
+            ShellOpen(Handle(), helpFilePath_, SW_SHOWNORMAL);
             break;
         case ID_OPEN_WEB_PAGE:
             ShellOpen(Handle(), kProductWebAddress);

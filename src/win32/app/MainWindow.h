@@ -67,10 +67,15 @@ private:
     bool OnClose();
     void OnListNotify(NMHDR& header);
     bool WriteReportFile(int type, const std::string& path, bool selectedOnly);
-    void ReportToScratch(int type, const std::string& path, bool selectedOnly);
+    void ReportToScratch(int type, const std::string& path, bool selectedOnly,
+                         int showCommand = SW_SHOW);
     void ToggleOption(int32_t& option);
     void DeleteSelected();
     void DeleteAll();
+
+    // Commands that write the selected rows out (MainWindowCommands.cpp).
+    void SaveSelectedItems();
+    void CopySelectedItems();
 
     const ArgumentList& arguments_;
     const StartupOptions& options_;
