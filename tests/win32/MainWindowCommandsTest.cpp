@@ -227,7 +227,22 @@ TEST_F(MainWindowCommandsTest, CommandStatesFollowSelectionSortAndRun) {
     EXPECT_TRUE(MenuEnabled(ID_MOVE_UP));
 }
 
-TEST_F(MainWindowCommandsTest, EndOfSessionLeavesAWindowThatStillTakesCommands) {
+TEST_F(MainWindowCommandsTest, EndOfSessionSavesTheListAndLeavesAWindowThatStillTakesCommands) {
+    const std::string config = TempFolder() + "vm_end_of_session.cfg";
+    DeleteFileA(config.c_str());
+    {
+        ArgumentList arguments;
+        arguments.Parse(("/config \"" + config + "\"").c_str());
+        const StartupOptions options = ReadStartupOptions(arguments);
+        MainWindow saving(arguments, options);
+        ASSERT_TRUE(saving.Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480));
+        saving.List().AddItem(DownloadItem("http://127.0.0.1:1/kept", "", 0));
+        SendMessageA(saving.Handle(), WM_QUERYENDSESSION, 0, 0);
+        EXPECT_NE(ReadFileText(config).find("http://127.0.0.1:1/kept"), std::string::npos);
+        DestroyWindow(saving.Handle());
+    }
+    DeleteFileA(config.c_str());
+
     SendMessageA(window_->Handle(), WM_QUERYENDSESSION, 0, 0);
     Command(ID_START_TEST);
     Command(ID_MOVE_TO_NEXT);
