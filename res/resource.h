@@ -50,3 +50,12 @@
 #define ID_MOVE_UP 40062
 #define ID_MOVE_DOWN 40063
 #define ID_ADD_HEADER_LINE 40068
+
+// Crash report (diagnostics).
+#define IDD_CRASH_REPORT 107
+#define IDC_COPY_EXCEPTION 3
+#define IDC_CRASH_TEXT 1002
+
+// Installer script templates (type "BIN").
+#define IDR_INSTALLER_MACHINE 114
+#define IDR_INSTALLER_USER 115

@@ -86,7 +86,7 @@ TEST(IniFile, SetReplacesInPlaceAndAppendsToTheEndOfTheSection) {
     file.Set("a", "w", "new");  // appended to the first [a]
     file.Set("c", "v", "4");    // a new section at the end
     EXPECT_EQ(file.Serialize(),
-              "; comment\r\n[a]\r\nx=10\r\nw=new\r\n[b]\r\ny=2\r\n[A]\r\nz=3\r\n[c]\r\nv=4\r\n");
+              "; comment\r\n[a]\r\nx=10\r\nw=new\r\n\r\n[b]\r\ny=2\r\n[A]\r\nz=3\r\n[c]\r\nv=4\r\n");
 }
 
 TEST(IniFile, RemoveUncoversALaterKeyOfTheSameName) {

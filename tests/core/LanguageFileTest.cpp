@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/CompanionFileName.h"
+#include "fakes/FakeCodePage.h"
 #include "fakes/FakeTranslation.h"
 #include "fakes/MemoryFileSystem.h"
 #include "lang/LanguageFile.h"
@@ -127,6 +128,70 @@ TEST(LanguageFile, SaveWritesMissingValuesOnly) {
                            "[strings]\r\n455=Fehler\r\n454=Finished\r\n4=%d item(s)\r\n",
                            0),
               0u);
+}
+
+// The bytes Notepad writes for "Unicode" (UTF-16LE) or "Unicode big endian" text.
+std::string Utf16File(std::u16string_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t c : text) {
+        const char low = static_cast<char>(c & 0xFF);
+        const char high = static_cast<char>(c >> 8);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+TEST(LanguageFile, Utf16FilesAreReadInTheCodePageAndSavedBackInTheirOwnEncoding) {
+    test::FakeDoubleByteCodePage codePage;
+    for (const bool bigEndian : {false, true}) {
+        MemoryFileSystem fs;
+        // U+0416 has no place in the code page: the save must keep it all the same.
+        const std::u16string before =
+            u"; \u0416 translation\r\n\r\n[strings]\r\n1008 = \u30A2-Status\r\n455=\u0416\r\n";
+        fs.files[kLng] = Utf16File(before, bigEndian);
+        LanguageFile file;
+        ASSERT_TRUE(file.Load(fs, kLng));
+        std::string text;
+        ASSERT_TRUE(file.ReadString(1008, &text));
+        EXPECT_EQ(text, "\x83\x41-Status");
+        ASSERT_TRUE(file.ReadString(455, &text));
+        EXPECT_EQ(text, "?");
+
+        ASSERT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::kDone);
+        const std::string& saved = fs.files[kLng];
+        const std::string head = Utf16File(before + u"4=%d item(s)\r\n", bigEndian);
+        EXPECT_EQ(saved.compare(0, head.size(), head), 0) << bigEndian;
+        EXPECT_NE(saved.find(Utf16File(u"[general]\r\nTranslatorName=", bigEndian).substr(2)),
+                  std::string::npos);
+        EXPECT_EQ(fs.files.size(), 1u);
+    }
+}
+
+TEST(LanguageFile, SaveKeepsEveryLineItLeavesAlone) {
+    MemoryFileSystem fs;
+    const std::string before =
+        "\xEF\xBB\xBF; kept as it is\r\n\r\n[ general ]\r\n[general]\r\n  Version = 0.9 \r\n"
+        "TranslatorName = Ana\r\n\r\n\r\n[strings]\r\n  455 =  Fehler  \r\n454=\r\njunk line\r\n\r\n";
+    fs.files[kLng] = before;
+    ASSERT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::kDone);
+    EXPECT_EQ(fs.files[kLng].rfind(
+                  "\xEF\xBB\xBF; kept as it is\r\n\r\n[ general ]\r\n[general]\r\nVersion=1.27\r\n"
+                  "TranslatorName = Ana\r\nTranslatorURL=\r\nRTL=0\r\n\r\n\r\n[strings]\r\n"
+                  "  455 =  Fehler  \r\n454=Finished\r\njunk line\r\n4=%d item(s)\r\n",
+                  0),
+              0u);
+    EXPECT_EQ(fs.files[kLng].substr(fs.files[kLng].size() - 4), "\r\n\r\n");
+}
+
+TEST(LanguageFile, BytesThatAreNoTextAreNeitherUsedNorReplaced) {
+    MemoryFileSystem fs;
+    const std::string before("[\0s\0t\0r\0]\0\r\0\n\0", 14);
+    fs.files[kLng] = before;
+    LanguageFile file;
+    EXPECT_FALSE(file.Load(fs, kLng));
+    EXPECT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::kNotReplaced);
+    EXPECT_EQ(fs.files[kLng], before);
 }
 
 TEST(LanguageFile, SaveRefusesToReplaceAFileItCannotRead) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/PersistConfig.h"
+#include "fakes/FakeCodePage.h"
 #include "fakes/FakeConfigParts.h"
 #include "fakes/MemoryFileSystem.h"
 
@@ -221,12 +222,22 @@ TEST(PersistConfig, AbsurdItemCountsAreBounded) {
     negative.Load("[General]\r\nNumOfDownloads=-5\r\n[Download0]\r\nURL=a\r\n");
     EXPECT_TRUE(negative.items.empty());
 
-    Fixture huge;
-    huge.Load("[General]\r\nNumOfDownloads=2000000000\r\n[Download1]\r\nURL=b\r\n");
-    ASSERT_EQ(huge.items.size(), static_cast<size_t>(kMaxDownloadItems));
-    EXPECT_EQ(huge.items[1].url, "b");
-    EXPECT_EQ(huge.items.back().order, kMaxDownloadItems - 1);
-    EXPECT_FALSE(huge.session.saveBlocked);  // nothing real lies past the bound
+    // A count above the last section loads up to that section; the gaps stay blank items.
+    const struct {
+        const char* sections;
+        size_t items;
+    } kCounts[] = {
+        {"[Download1]\r\nURL=b\r\n", 2},
+        {"[download0]\r\nURL=b\r\n[DOWNLOAD4]\r\n[Download07]\r\n[Download9x]\r\n", 5},
+        {"[Other]\r\n[Download]\r\n[Download-1]\r\n[Download99999999999]\r\n", 0},
+        {"", 0},
+    };
+    for (const auto& c : kCounts) {
+        Fixture huge;
+        huge.Load(std::string("[General]\r\nNumOfDownloads=2000000000\r\n") + c.sections);
+        EXPECT_EQ(huge.items.size(), c.items) << c.sections;
+        EXPECT_FALSE(huge.session.saveBlocked);
+    }
 
     // Real items past the bound: the shortened list never replaces the file.
     Fixture beyond;
@@ -243,42 +254,170 @@ TEST(PersistConfig, JunkAndOverlongValuesLoadSafely) {
     std::string junk = "[General]\r\nNumOfDownloads=2\r\n[Download0]\r\nURL=";
     junk += std::string(1 << 20, 'x');
     junk += "\r\nDownloadName=" + std::string(1000, 'n') + "\r\nWinPos=zz\r\n";
-    for (int i = 0; i < 100000; ++i) junk += static_cast<char>((i * 131) % 256);
+    for (int i = 0; i < 100000; ++i) junk += static_cast<char>(1 + (i * 131) % 255);
     Fixture f;
     EXPECT_EQ(f.Load(junk), ConfigResult::kDone);
-    ASSERT_EQ(f.items.size(), 2u);
+    ASSERT_EQ(f.items.size(), 1u);  // the count goes no further than the last section
     EXPECT_EQ(f.items[0].url.size(), kMaxUrlLength);
     EXPECT_EQ(f.items[0].name.size(), kMaxNameLength);
 }
 
 TEST(PersistConfig, UnreadableFileIsNeverOverwritten) {
-    Fixture f;
-    f.fs.files[kPath] = std::string(kMaxConfigFileBytes + 1, '\n');
-    EXPECT_EQ(PersistConfig(f.session, f.parts, false), ConfigResult::kUnreadable);
-    EXPECT_TRUE(f.session.saveBlocked);
-    EXPECT_EQ(f.settings.AutoStopTime, 20);
-    EXPECT_EQ(f.Save(), ConfigResult::kSkipped);
-    EXPECT_EQ(f.File().size(), kMaxConfigFileBytes + 1);
+    // Above the size bound, and bytes that are no text (NULs without a byte order mark).
+    const std::string kFiles[] = {std::string(kMaxConfigFileBytes + 1, '\n'),
+                                  std::string("[General]\r\nAutoStopTime=3\r\n\0\0", 29),
+                                  std::string("[\0G\0e\0n\0]\0", 11)};
+    for (const std::string& before : kFiles) {
+        Fixture f;
+        f.fs.files[kPath] = before;
+        EXPECT_EQ(PersistConfig(f.session, f.parts, false), ConfigResult::kUnreadable);
+        EXPECT_TRUE(f.session.saveBlocked);
+        EXPECT_EQ(f.settings.AutoStopTime, 20);
+        EXPECT_EQ(f.Save(), ConfigResult::kSkipped);
+        EXPECT_TRUE(f.File() == before);
+    }
 }
 
-TEST(PersistConfig, WriteFailuresAreReturnedNotRaised) {
+TEST(PersistConfig, Utf16FileLoadsAndIsSavedBackAsEightBitText) {
+    test::FakeDoubleByteCodePage codePage;
+    // As Notepad saves "Unicode": UTF-16LE with its byte order mark.
+    const std::u16string text =
+        u"[General]\r\nAutoStopTime=7\r\nShowGridLines=1\r\nNumOfDownloads=2\r\n"
+        u"[Download0]\r\nURL=http://a/\u30A2\r\nDownloadName=\u00C4rger\r\n"
+        u"[Download1]\r\nURL=ftp://b/\r\nDisabled=1\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
     Fixture f;
-    f.fs.createError = kErrorAccessDenied;
-    EXPECT_EQ(f.Save(), ConfigResult::kWriteFailed);
-    f.fs.createError = 0;
-    f.fs.diskBytesLeft = 10;
-    EXPECT_EQ(f.Save(), ConfigResult::kWriteFailed);
+    ASSERT_EQ(f.Load(bytes), ConfigResult::kDone);
+    EXPECT_EQ(f.settings.AutoStopTime, 7);
+    EXPECT_EQ(f.settings.ShowGridLines, 1);
+    ASSERT_EQ(f.items.size(), 2u);
+    EXPECT_EQ(f.items[0].url, "http://a/\x83\x41");
+    EXPECT_EQ(f.items[0].name, "\xC4rger");
+    EXPECT_EQ(f.items[1].disabled, 1);
+
+    ASSERT_EQ(f.Save(), ConfigResult::kDone);
+    EXPECT_EQ(f.File().rfind("[General]\r\nShowGridLines=1\r\n", 0), 0u);
+    EXPECT_NE(f.File().find("AutoStopTime=7\r\n"), std::string::npos);
+    EXPECT_NE(f.File().find("[Download0]\r\nURL=http://a/\x83\x41\r\nDownloadName=\xC4rger\r\n"),
+              std::string::npos);
+}
+
+TEST(PersistConfig, FailedSavesLeaveTheOldFileAsItWas) {
+    const std::string before = "[General]\r\nAutoStopTime=3\r\nNumOfDownloads=0\r\n";
+    for (int failure = 0; failure < 3; ++failure) {
+        Fixture f;
+        f.fs.files[kPath] = before;
+        f.items.emplace_back("http://a/", "A", 0);
+        if (failure == 0) f.fs.createError = kErrorAccessDenied;
+        if (failure == 1) f.fs.diskBytesLeft = 100;  // full in the middle of the write
+        if (failure == 2) f.fs.moveError = kErrorAccessDenied;
+        EXPECT_EQ(f.Save(), ConfigResult::kWriteFailed) << failure;
+        EXPECT_EQ(f.File(), before) << failure;
+        EXPECT_EQ(f.fs.files.size(), 1u) << "the temporary file is removed";
+    }
+}
+
+TEST(PersistConfig, ListAtTheBoundsSavesAndLoadsBackAndPastThemIsRefused) {
+    Fixture f;
+    f.session.maxFileBytes = 64 * 1024;
+    const std::string url = "http://h/" + std::string(kMaxUrlLength - 9, 'u');
+    const std::string name(kMaxNameLength, 'n');
+    f.Save();
+    size_t size = f.File().size();
+    const size_t perItem = 70 + url.size() + name.size();
+    while (size + perItem <= f.session.maxFileBytes) {
+        f.items.emplace_back(url, name, static_cast<int32_t>(f.items.size()));
+        f.items.back().disabled = f.items.size() % 2;
+        size += perItem;
+    }
+    ASSERT_EQ(f.Save(), ConfigResult::kDone);
+    Fixture back;
+    back.session.maxFileBytes = f.session.maxFileBytes;
+    ASSERT_EQ(back.Load(f.File()), ConfigResult::kDone);
+    ASSERT_EQ(back.items.size(), f.items.size());
+    EXPECT_EQ(back.items.back().url, url);
+    EXPECT_EQ(back.items.back().name, name);
+    EXPECT_EQ(back.items.back().disabled, f.items.back().disabled);
+
+    const std::string saved = f.File();
+    f.items.emplace_back(url, name, 0);
+    EXPECT_EQ(f.Save(), ConfigResult::kTooLarge);
+    EXPECT_EQ(f.File(), saved);
 }
 
 }  // namespace
 }  // namespace vm
 
 #include <filesystem>
+#include <memory>
 
+#include "platform/FileReplacement.h"
 #include "platform/FileSystem.h"
 
 namespace vm {
 namespace {
+
+// Real files whose writes fail once a byte budget is spent, as on a small disk that fills.
+class FillingFileSystem : public StdFileSystem {
+public:
+    size_t bytesLeft = 0;
+    std::unique_ptr<OutputFile> CreateForWriting(const std::string& path, uint32_t* error) override {
+        std::unique_ptr<OutputFile> file = StdFileSystem::CreateForWriting(path, error);
+        return file ? std::make_unique<Filling>(std::move(file), &bytesLeft) : nullptr;
+    }
+
+private:
+    class Filling : public OutputFile {
+    public:
+        Filling(std::unique_ptr<OutputFile> file, size_t* left) : file_(std::move(file)), left_(left) {}
+        bool Write(const char* data, size_t size) override {
+            const size_t part = size < *left_ ? size : *left_;
+            *left_ -= part;
+            file_->Write(data, part);
+            if (part < size) failed_ = true;
+            return !failed_;
+        }
+        bool Close() override { return file_->Close() && !failed_; }
+        uint32_t Error() const override { return failed_ ? kErrorDiskFull : file_->Error(); }
+
+    private:
+        std::unique_ptr<OutputFile> file_;
+        size_t* left_;
+        bool failed_ = false;
+    };
+};
+
+TEST(PersistConfig, RealFileFillingUpMidWriteIsLeftAsItWas) {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / "velocimark-full-disk-test.cfg";
+    FillingFileSystem fs;
+    fs.bytesLeft = static_cast<size_t>(-1);
+    ConfigSession session;
+    session.fileSystem = &fs;
+    session.path = path.string();
+    AppSettings settings;
+    std::vector<DownloadItem> items(1, DownloadItem("http://old/", "old", 0));
+    ConfigParts parts;
+    parts.settings = &settings;
+    parts.items = &items;
+    ASSERT_EQ(PersistConfig(session, parts, true), ConfigResult::kDone);
+    std::string before;
+    uint32_t error = 0;
+    ASSERT_TRUE(fs.ReadWhole(session.path, kMaxConfigFileBytes, &before, &error));
+
+    for (int i = 0; i < 2000; ++i) items.emplace_back("http://new/" + std::to_string(i), "new", i);
+    fs.bytesLeft = 40000;  // the disk fills in the middle of the list
+    EXPECT_EQ(PersistConfig(session, parts, true), ConfigResult::kWriteFailed);
+    std::string after;
+    ASSERT_TRUE(fs.ReadWhole(session.path, kMaxConfigFileBytes, &after, &error));
+    EXPECT_TRUE(after == before);
+    EXPECT_FALSE(fs.Exists(session.path + kReplacementSuffix));
+    fs.Remove(session.path);
+}
 
 TEST(PersistConfig, RealFileRoundTrip) {
     const std::filesystem::path path =

@@ -136,7 +136,8 @@ namespace {
 
 TEST(StartupOptions, LoadConfigurationAppliesOverridesAfterTheFile) {
     test::MemoryFileSystem fs;
-    fs.files["v.cfg"] = "[General]\r\nAutoStopTime=30\r\nFtpMode=1\r\nNumOfDownloads=1\r\n";
+    fs.files["v.cfg"] =
+        "[General]\r\nAutoStopTime=30\r\nFtpMode=1\r\nNumOfDownloads=1\r\n[Download0]\r\n";
     ArgumentList list;
     list.Parse("/autostoptime 5 /stext r.txt");
     ConfigSession session = MakeConfigSession(fs, "v.exe", "C:\\", ReadStartupOptions(list));

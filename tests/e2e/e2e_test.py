@@ -267,6 +267,33 @@ class ExportEndToEnd(unittest.TestCase):
         self.assertEqual(proc.wait(timeout=60), 0)
         self.assertEqual(app.read("velocimark.cfg"), before)
 
+    def test_unicode_configuration_loads_and_is_saved_as_eight_bit_text(self):
+        # Notepad's "Unicode": UTF-16LE after a byte order mark.
+        app = App("unicodecfg")
+        text = ("[General]\r\nAutoStopTime=7\r\nShowGridLines=1\r\nNumOfDownloads=1\r\n"
+                f"[Download0]\r\nURL={self.http}/200k.bin\r\nDownloadName=Caf\u00e9\r\n")
+        with open(app.config, "wb") as f:
+            f.write(b"\xff\xfe" + text.encode("utf-16-le"))
+        proc = app.start("/config", "velocimark.cfg")
+        self.assertEqual(app.close_window(), 0)
+        self.assertEqual(proc.wait(timeout=60), 0)
+        saved = app.read("velocimark.cfg")
+        self.assertTrue(saved.startswith("[General]\r\nShowGridLines=1\r\n"), saved[:80])
+        self.assertIn("AutoStopTime=7\r\n", saved)
+        self.assertIn(f"URL={self.http}/200k.bin\r\nDownloadName=Caf\u00e9\r\n", saved)
+
+    def test_damaged_item_count_loads_only_the_items_there(self):
+        app = App("damagedcount")
+        app.write_config([], raw="[General]\r\nNumOfDownloads=2000000000\r\nAddExportHeaderLine=1\r\n"
+                                 f"[Download0]\r\nURL={self.http}/200k.bin\r\n")
+        code, elapsed = app.run("/config", "velocimark.cfg", "/scomma", "out.csv", "/hidden")
+        self.assertEqual(code, 0)
+        rows = list(csv.DictReader(io.StringIO(app.read("out.csv"))))
+        self.assertEqual(len(rows), 1)
+        self.assertEqual(rows[0]["Status"], "Finished")
+        self.assertLess(elapsed, 15)
+        print(f"\n  damaged count: one item exported in {elapsed:.1f} s", file=sys.stderr)
+
     def test_config_names_a_new_file_created_at_exit(self):
         app = App("newconfig")
         proc = app.start("/config", "fresh.cfg")
@@ -300,6 +327,16 @@ class StartUpSwitches(unittest.TestCase):
         code, rows = app.export_rows([url])
         self.assertEqual(code, 0)
         self.assertEqual(rows[0]["Zustand"], "Failed  (Serverstatus 404)")
+
+    def test_a_unicode_translation_file_renames_a_column(self):
+        if "VM_HTTP_URL" not in os.environ:
+            self.skipTest("the local test servers are not running")
+        app = App("translatedunicode")
+        with open(os.path.join(app.dir, "velocimark_lng.ini"), "wb") as f:
+            f.write(b"\xff\xfe" + "; \u0416\r\n[strings]\r\n1008=Zustand\r\n".encode("utf-16-le"))
+        code, rows = app.export_rows([f"{os.environ['VM_HTTP_URL']}/200k.bin"])
+        self.assertEqual(code, 0)
+        self.assertEqual(rows[0]["Zustand"], "Finished")
 
     def test_junk_configuration_and_translation_files_are_survived(self):
         app = App("junk")

@@ -4,6 +4,12 @@
 #include "app/IniProfileStore.h"
 #include "app/SettingsExchange.h"
 #include "ini/IniFile.h"
+#include "ini/ProfileText.h"
+#include "platform/CodePage.h"
+#include "platform/FileReplacement.h"
+
+#include <cstdint>
+#include <string_view>
 #include <utility>
 
 namespace vm {
@@ -40,6 +46,12 @@ void ExchangeColumns(ColumnLayoutExchange& list, ProfileStore& store) {
     if (present) list.ApplyLayoutBytes(bytes);
 }
 
+size_t SavedItemCount(const std::vector<DownloadItem>& items) {
+    size_t count = 0;
+    for (const DownloadItem& item : items) count += item.deleted == 0 ? 1 : 0;
+    return count;
+}
+
 void SaveItems(std::vector<DownloadItem>& items, ProfileStore& store) {
     int32_t written = 0;
     for (DownloadItem& item : items) {
@@ -50,12 +62,42 @@ void SaveItems(std::vector<DownloadItem>& items, ProfileStore& store) {
     store.ExchangeInt(config_key::kNumOfDownloads, written, 0);
 }
 
-// Returns the count the file claims; at most kMaxDownloadItems are loaded.
-int32_t LoadItems(std::vector<DownloadItem>& items, ProfileStore& store) {
+// The index of a section named as "Download%d" formats it (any letter case), or -1.
+int64_t DownloadSectionIndex(std::string_view name) {
+    constexpr std::string_view kPrefix = "Download";
+    if (name.size() <= kPrefix.size() || !IniEqualNoCase(name.substr(0, kPrefix.size()), kPrefix)) {
+        return -1;
+    }
+    const std::string_view digits = name.substr(kPrefix.size());
+    if (digits.size() > 10 || (digits.size() > 1 && digits[0] == '0')) return -1;
+    int64_t index = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return -1;
+        index = index * 10 + (c - '0');
+    }
+    return index <= INT32_MAX ? index : -1;
+}
+
+// One past the highest Download section the file holds: a count above it has nothing
+// behind it but blank items.
+int64_t DownloadSectionsEnd(const IniFile& file) {
+    int64_t end = 0;
+    file.ForEachSection([&end](std::string_view name) {
+        const int64_t index = DownloadSectionIndex(name);
+        if (index >= end) end = index + 1;
+    });
+    return end;
+}
+
+// Returns how many items the file holds (its count, cut at its last Download section);
+// at most kMaxDownloadItems are loaded.
+int64_t LoadItems(std::vector<DownloadItem>& items, ProfileStore& store, const IniFile& file) {
     int32_t claimed = 0;
     store.ExchangeInt(config_key::kNumOfDownloads, claimed, 0);
-    int32_t count = claimed < 0 ? 0 : claimed;
-    if (count > kMaxDownloadItems) count = kMaxDownloadItems;
+    int64_t held = claimed < 0 ? 0 : claimed;
+    const int64_t sectionsEnd = DownloadSectionsEnd(file);
+    if (held > sectionsEnd) held = sectionsEnd;
+    const int32_t count = held > kMaxDownloadItems ? kMaxDownloadItems : static_cast<int32_t>(held);
     items.reserve(items.size() + static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
         DownloadItem item;
@@ -63,19 +105,22 @@ int32_t LoadItems(std::vector<DownloadItem>& items, ProfileStore& store) {
         item.order = i;
         items.push_back(std::move(item));
     }
-    return claimed;
+    return held;
 }
 
 // Reads the file into the document; the answer says what the load found.
 ConfigResult ReadConfigFile(ConfigSession& session, IniFile* file) {
-    std::string text;
+    std::string bytes;
     uint32_t error = 0;
-    if (!session.fileSystem->ReadWhole(session.path, kMaxConfigFileBytes, &text, &error)) {
+    if (!session.fileSystem->ReadWhole(session.path, session.maxFileBytes, &bytes, &error)) {
         if (error == kErrorFileNotFound || error == kErrorPathNotFound) return ConfigResult::kMissing;
         session.saveBlocked = true;
         return ConfigResult::kUnreadable;
     }
-    if (!file->Parse(std::move(text))) {
+    std::string text;
+    ProfileEncoding encoding = ProfileEncoding::kAnsi;
+    if (!DecodeProfileText(std::move(bytes), SystemCodePage(), &text, &encoding) ||
+        !file->Parse(std::move(text))) {
         session.saveBlocked = true;
         return ConfigResult::kUnreadable;
     }
@@ -92,33 +137,43 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
 
     if (save && parts.items != nullptr) {
         // One growth of the document instead of many copies: about the items' text plus
-        // 40 bytes of keys per item, and 2 KB for General.
-        size_t textBytes = 2048;
-        for (const DownloadItem& item : *parts.items) textBytes += item.url.size() + item.name.size() + 40;
-        file.Reserve(textBytes, parts.items->size() * 3 + 32);
+        // 40 bytes of keys per item (fewer than each takes), and 2 KB for General.
+        size_t itemBytes = 0;
+        for (const DownloadItem& item : *parts.items) {
+            if (item.deleted == 0) itemBytes += item.url.size() + item.name.size() + 40;
+        }
+        // Refused before a document that large is built at all.
+        if (itemBytes > session.maxFileBytes || SavedItemCount(*parts.items) > kMaxDownloadItems) {
+            return ConfigResult::kTooLarge;
+        }
+        file.Reserve(itemBytes + 2048, parts.items->size() * 3 + 32);
     }
     IniProfileStore store(file, save ? ProfileDirection::kSave : ProfileDirection::kLoad);
     if (parts.settings != nullptr) ExchangeAppSettings(*parts.settings, store);
-    if (parts.placement != nullptr && !session.hiddenExport) ExchangePlacement(*parts.placement, store);
+    if (parts.placement != nullptr && !session.hiddenExport) {
+        ExchangePlacement(*parts.placement, store);
+    }
     if (parts.columns != nullptr) ExchangeColumns(*parts.columns, store);
     if (parts.items != nullptr) {
         if (save) {
             SaveItems(*parts.items, store);
-        } else if (LoadItems(*parts.items, store) > kMaxDownloadItems &&
-                   file.HasSection(DownloadSectionName(kMaxDownloadItems))) {
-            // Items past the bound exist: a save would drop them. A count without them
-            // is only a damaged number.
+        } else if (LoadItems(*parts.items, store, file) > kMaxDownloadItems) {
+            // Items past the bound exist: a save would drop them.
             session.saveBlocked = true;
             result = ConfigResult::kTruncated;
         }
     }
     if (!save) return result;
 
+    // What the next start would refuse to load must not replace what it can.
+    if (file.LineCount() > kMaxIniLines || file.SerializedSize() > session.maxFileBytes) {
+        return ConfigResult::kTooLarge;
+    }
     uint32_t error = 0;
-    std::unique_ptr<OutputFile> out = session.fileSystem->CreateForWriting(session.path, &error);
-    if (out == nullptr) return ConfigResult::kWriteFailed;
-    const bool written = file.WriteTo(*out);
-    return out->Close() && written ? ConfigResult::kDone : ConfigResult::kWriteFailed;
+    const bool written = WriteFileReplacing(*session.fileSystem, session.path,
+                                            [&file](OutputFile& out) { return file.WriteTo(out); },
+                                            &error);
+    return written ? ConfigResult::kDone : ConfigResult::kWriteFailed;
 }
 
 }  // namespace vm

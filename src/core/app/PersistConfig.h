@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "app/ColumnLayoutExchange.h"
 #include "app/WindowPlacement.h"
 #include "engine/DownloadItem.h"
@@ -12,11 +12,14 @@
 
 namespace vm {
 
-// Largest configuration file read: 500,000 items of ~130 bytes. A larger file is left
-// alone (see ConfigSession::saveBlocked).
-constexpr size_t kMaxConfigFileBytes = 64u << 20;
-// Most items a load creates, whatever NumOfDownloads says: about 100 MB of items at most,
-// and every count the program itself can have saved within the file bound.
+// Largest configuration file read and written: 256 MiB. A 32-bit process holds the file's
+// text and its items at once, about twice the file (bench/config-bound-bench.sh under
+// Wine, items at their longest: 256 MiB save and load in ~1.4 s each with a 536 MB peak;
+// 512 MiB still loads with 1.07 GB; 768 MiB runs out of address space), so the bound keeps
+// half of what a fresh process can hold in reserve for a fragmented one. A save that would
+// pass it is refused, so the program never writes a file that it would not load.
+constexpr size_t kMaxConfigFileBytes = 256u << 20;
+// Most items a load creates and a save writes, whatever NumOfDownloads says.
 constexpr int32_t kMaxDownloadItems = 500'000;
 
 constexpr const char kConfigFileSuffix[] = ".cfg";
@@ -27,10 +30,12 @@ struct ConfigSession {
     std::string path;
     bool noSaveLoad = false;    // "/nosaveload": the file is neither read nor written
     bool hiddenExport = false;  // "/hidden" with an export switch: the placement is left out
-    // Set by a load that found the file but could not take it whole (unreadable, above the
+    // Set by a load that found the file but could not take it whole (no text, above the
     // size, line or item bound): saving would replace the user's list with an empty or
     // shortened one, so it is off.
     bool saveBlocked = false;
+    // The file bound of loads and saves (tests lower it).
+    size_t maxFileBytes = kMaxConfigFileBytes;
 };
 
 // What a load fills and a save writes. Placement and columns may be absent (tests, tools).
@@ -47,11 +52,15 @@ enum class ConfigResult {
     kMissing,      // load: no file; defaults and an empty list
     kUnreadable,   // load: the file exists but was not taken; defaults, saving blocked
     kTruncated,    // load: items past kMaxDownloadItems exist; that many loaded, saving blocked
-    kWriteFailed,  // save: the file could not be created or written (not reported)
+    kWriteFailed,  // save: the file could not be created or written; the old one is kept
+    kTooLarge,     // save: the file would pass a load bound; the old one is kept
 };
 
 // The whole load or save of the configuration file. The file is read once and written
 // once; a written file holds the 26 keys of General in order, then Download0, Download1 ...
+// A UTF-16 file (byte order mark first) is read as the platform's profile functions read
+// it, in the system code page; saves write 8-bit text. A save replaces the file only when
+// the new one was written whole.
 ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save);
 
 }  // namespace vm

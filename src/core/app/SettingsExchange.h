@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <string>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "app/ProfileStore.h"
 #include "engine/DownloadItem.h"
 

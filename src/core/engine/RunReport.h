@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 
 namespace vm {
 

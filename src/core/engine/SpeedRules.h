@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "engine/DownloadItem.h"
 
 namespace vm {

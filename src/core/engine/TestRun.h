@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "engine/DownloadItem.h"
 #include "engine/DownloadTransfer.h"
 #include "engine/TransferContext.h"

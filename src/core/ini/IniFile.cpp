@@ -60,6 +60,7 @@ void IniFile::Clear() {
     sectionIndex_ = HashIndex();
     keyIndex_ = HashIndex();
     lastSection_ = 0;
+    trailingBlanks_ = 0;
 }
 
 uint32_t IniFile::NameHash(uint64_t seed, std::string_view name) {
@@ -114,41 +115,65 @@ bool IniFile::Parse(std::string text) {
     const char* data = text_.data();
     const size_t size = text_.size();
     size_t pos = 0;
+    uint32_t blanks = 0;
     while (pos < size) {
         size_t end = pos;
         while (end < size && data[end] != '\r' && data[end] != '\n') ++end;
         const size_t start = pos;
+        // One line end: CR LF, CR or LF.
         pos = end;
-        while (pos < size && (data[pos] == '\r' || data[pos] == '\n')) ++pos;
-        if (LineCount() >= kMaxIniLines) {
+        if (pos < size && data[pos] == '\r') ++pos;
+        if (pos < size && data[pos] == '\n' && (pos == end || data[pos - 1] == '\r')) ++pos;
+        const std::string_view line(data + start, end - start);
+        if (Trim(line).empty() && !(lines_.empty() && sections_.size() == 1 &&
+                                    line.find(kByteOrderMark) != std::string_view::npos)) {
             // Only a non-blank line counts against the bound.
-            if (Trim(std::string_view(data + start, end - start)).empty()) continue;
+            if (blanks < std::numeric_limits<uint32_t>::max()) ++blanks;
+            continue;
+        }
+        if (LineCount() >= kMaxIniLines) {
             Clear();
             return false;
         }
-        ParseLine(std::string_view(data + start, end - start));
+        ParseLine(line, blanks);
+        blanks = 0;
     }
+    trailingBlanks_ = blanks;
     return true;
 }
 
-void IniFile::ParseLine(std::string_view raw) {
+void IniFile::ParseLine(std::string_view raw, uint32_t blanksBefore) {
+    const Span rawSpan{static_cast<uint32_t>(raw.data() - text_.data()),
+                       static_cast<uint32_t>(raw.size())};
     std::string_view line = Trim(raw);
     // Byte order marks before the first line (also after blanks) are no part of it.
     while (lines_.empty() && sections_.size() == 1 && line.substr(0, 3) == kByteOrderMark) {
         line = Trim(line.substr(3));
     }
-    if (line.empty()) return;
+    if (line.empty()) {
+        // Only byte order marks: kept as a line of its own so that they are written back.
+        Line marks;
+        marks.raw = rawSpan;
+        marks.blanksBefore = blanksBefore;
+        marks.section = static_cast<uint32_t>(sections_.size() - 1);
+        AddLine(marks.section, marks);
+        return;
+    }
     const uint32_t base = static_cast<uint32_t>(line.data() - text_.data());
     if (line.front() == '[') {
         const size_t close = line.rfind(']');
         if (close != std::string_view::npos && close > 0) {
-            AddSection(Span{base + 1, static_cast<uint32_t>(close - 1)}, false);
+            const Span name{base + 1, static_cast<uint32_t>(close - 1)};
+            const uint32_t index = AddSection(name, rawSpan, false);
+            sections_[index].blanksBefore = blanksBefore;
             return;
         }
     }
     const uint32_t section = static_cast<uint32_t>(sections_.size() - 1);
     Line entry;
     entry.section = section;
+    entry.raw = rawSpan;
+    entry.blanksBefore = blanksBefore;
     const size_t equals = line.find('=');
     if (equals == std::string_view::npos) {
         entry.name = Span{base, static_cast<uint32_t>(line.size())};
@@ -165,10 +190,11 @@ void IniFile::ParseLine(std::string_view raw) {
     IndexKey(section, static_cast<uint32_t>(lines_.size() - 1));
 }
 
-uint32_t IniFile::AddSection(Span name, bool knownNew) {
+uint32_t IniFile::AddSection(Span name, Span raw, bool knownNew) {
     const uint32_t index = static_cast<uint32_t>(sections_.size());
     Section section;
     section.name = name;
+    section.raw = raw;
     sections_.push_back(section);
     const std::string_view text = Text(name);
     if (!knownNew && FindSection(text) != kNone) return index;  // a repeated name: never found
@@ -281,13 +307,16 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
     const std::string keyName(key);
     const std::string stored = EncodeValue(value);
     uint32_t s = FindSection(sectionName);
-    if (s == kNone) s = AddSection(Append(sectionName), true);
+    if (s == kNone) s = AddSection(Append(sectionName), Span(), true);
     const uint32_t k = FindKey(s, keyName);
     if (k != kNone) {
+        if (Text(lines_[k].value) == stored) return;
         lines_[k].value = Append(stored);
+        lines_[k].edited = true;
         return;
     }
     Line line;
+    line.edited = true;
     line.kind = LineKind::kKey;
     line.section = s;
     line.name = Append(keyName);
@@ -312,23 +341,37 @@ void IniFile::Reserve(size_t textBytes, size_t lines) {
 
 template <typename Sink>
 void IniFile::Emit(Sink&& sink) const {
+    const auto blankLines = [&sink](uint32_t count) {
+        for (uint32_t i = 0; i < count; ++i) sink("\r\n");
+    };
     for (size_t s = 0; s < sections_.size(); ++s) {
+        const Section& section = sections_[s];
         if (s > 0) {
-            sink("[");
-            sink(Text(sections_[s].name));
-            sink("]\r\n");
+            blankLines(section.blanksBefore);
+            if (section.raw.length > 0) {
+                sink(Text(section.raw));
+                sink("\r\n");
+            } else {
+                sink("[");
+                sink(Text(section.name));
+                sink("]\r\n");
+            }
         }
-        for (uint32_t i = sections_[s].first; i != kNone; i = lines_[i].next) {
+        for (uint32_t i = section.first; i != kNone; i = lines_[i].next) {
             const Line& line = lines_[i];
+            blankLines(line.blanksBefore);
             if (line.kind == LineKind::kRemoved) continue;
-            sink(Text(line.name));
-            if (line.kind == LineKind::kKey) {
+            if (!line.edited) {
+                sink(Text(line.raw));
+            } else {
+                sink(Text(line.name));
                 sink("=");
                 sink(Text(line.value));
             }
             sink("\r\n");
         }
     }
+    blankLines(trailingBlanks_);
 }
 
 std::string IniFile::Serialize() const {
@@ -336,6 +379,12 @@ std::string IniFile::Serialize() const {
     out.reserve(text_.size() + (lines_.size() + sections_.size()) * 4);
     Emit([&out](std::string_view piece) { out.append(piece.data(), piece.size()); });
     return out;
+}
+
+size_t IniFile::SerializedSize() const {
+    size_t size = 0;
+    Emit([&size](std::string_view piece) { size += piece.size(); });
+    return size;
 }
 
 bool IniFile::WriteTo(OutputFile& out) const {

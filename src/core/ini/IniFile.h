@@ -10,8 +10,8 @@
 namespace vm {
 
 // Most section headers and other non-blank lines one document holds. A line costs at most
-// about 60 bytes (its record and index slots), so a junk file of tiny lines stays below
-// ~250 MB beside its text; a list of 500,000 downloads needs 2,000,001 lines.
+// about 70 bytes (its record and index slots), so a junk file of tiny lines stays below
+// ~280 MB beside its text; a list of 500,000 downloads needs 2,000,027 lines.
 constexpr size_t kMaxIniLines = 4'000'000;
 
 // An INI document in memory, read once and written once, with the rules of the Windows
@@ -19,7 +19,9 @@ constexpr size_t kMaxIniLines = 4'000'000;
 // first section and the first key of a name win, a value loses its surrounding blanks and
 // one pair of enclosing double or single quotes, lines end at CR, LF or CR LF, text is 8-bit.
 // Lookups and inserts are hashed (small sections are searched along their few lines), so
-// reading or writing a whole file is linear in its size.
+// reading or writing a whole file is linear in its size. A parsed document is written back
+// with every line it did not change as it was read (spacing, comments, blank lines; only
+// line ends become CR LF and blank lines lose their blanks).
 class IniFile {
 public:
     IniFile();
@@ -33,8 +35,9 @@ public:
     // change. False when the section or the key is absent (an empty value is found).
     bool Find(std::string_view section, std::string_view key, std::string_view* value) const;
 
-    // Sets the key's value in place, or appends the key to the end of its section, the
-    // section to the end of the document. A value that would not read back as written
+    // Sets the key's value in place (a line whose value is already that one stays as it
+    // was), or appends the key to the end of its section, the section to the end of the
+    // document. A value that would not read back as written
     // (surrounding blanks, enclosing quotes) is stored in double quotes; line breaks
     // become spaces and a NUL ends the value, so a value can never add lines.
     void Set(std::string_view section, std::string_view key, std::string_view value);
@@ -44,11 +47,19 @@ public:
 
     bool HasSection(std::string_view section) const;
 
+    // Calls visit(name) for every section header, in file order, repeated names included.
+    template <typename Visit>
+    void ForEachSection(Visit&& visit) const {
+        for (size_t s = 1; s < sections_.size(); ++s) visit(Text(sections_[s].name));
+    }
+
     // Room for a document about to be built: its text bytes and its lines.
     void Reserve(size_t textBytes, size_t lines);
 
     // The document as file text with CR LF line ends.
     std::string Serialize() const;
+    // The length of that text.
+    size_t SerializedSize() const;
     // The same text written in blocks; false when a write failed.
     bool WriteTo(OutputFile& out) const;
 
@@ -64,12 +75,17 @@ private:
     struct Line {
         Span name;  // the whole line for kOther
         Span value;
+        Span raw;   // the line as read; written back while it is not edited
         uint32_t next = kNone;
         uint32_t section = 0;
+        uint32_t blanksBefore = 0;  // blank lines read before it
         LineKind kind = LineKind::kOther;
+        bool edited = false;
     };
     struct Section {
         Span name;
+        Span raw;  // the header line as read; empty for a section added
+        uint32_t blanksBefore = 0;
         uint32_t first = kNone;
         uint32_t last = kNone;
         uint32_t keyCount = 0;
@@ -93,7 +109,7 @@ private:
 
     std::string_view Text(Span span) const { return {text_.data() + span.offset, span.length}; }
     Span Append(std::string_view text);
-    uint32_t AddSection(Span name, bool knownNew);
+    uint32_t AddSection(Span name, Span raw, bool knownNew);
     void AddLine(uint32_t section, const Line& line);
     void IndexKey(uint32_t section, uint32_t line);
     void InsertKey(uint32_t section, uint32_t line);
@@ -102,7 +118,7 @@ private:
     // The indexed (first) key of the name, also when removed.
     uint32_t FindIndexedKey(uint32_t section, std::string_view key, uint32_t hash) const;
     static uint32_t NameHash(uint64_t seed, std::string_view name);
-    void ParseLine(std::string_view line);
+    void ParseLine(std::string_view line, uint32_t blanksBefore);
     template <typename Sink>
     void Emit(Sink&& sink) const;
     void Clear();
@@ -117,6 +133,7 @@ private:
     // The section found last: files are mostly read in their own order, so the next lookup
     // is usually this one or the one after it, already in the cache.
     mutable uint32_t lastSection_ = 0;
+    uint32_t trailingBlanks_ = 0;  // blank lines at the end of the file read
 };
 
 // Text helpers shared by the profile readers.

@@ -4,7 +4,9 @@
 
 #include "app/CompanionFileName.h"
 #include "ini/NumberText.h"
+#include "ini/ProfileText.h"
 #include "lang/BuiltinStrings.h"
+#include "platform/FileReplacement.h"
 #include <utility>
 
 namespace vm {
@@ -45,10 +47,16 @@ std::string DialogSectionName(int dialogId) {
 
 bool LanguageFile::Load(FileSystem& fileSystem, const std::string& path) {
     *this = LanguageFile();
-    std::string text;
+    std::string bytes;
     uint32_t error = 0;
-    if (!fileSystem.ReadWhole(path, kMaxLanguageFileBytes, &text, &error)) return false;
-    if (!file_.Parse(std::move(text))) return false;
+    if (!fileSystem.ReadWhole(path, kMaxLanguageFileBytes, &bytes, &error)) return false;
+    std::string text;
+    ProfileEncoding encoding = ProfileEncoding::kAnsi;
+    if (!DecodeProfileText(std::move(bytes), SystemCodePage(), &text, &encoding) ||
+        !file_.Parse(std::move(text))) {
+        file_ = IniFile();
+        return false;
+    }
     path_ = path;
     active_ = true;
     std::string value;
@@ -104,29 +112,44 @@ void LanguageFileWriter::SetSection(std::string_view section) {
     section_ = Cut(section, kMaxLanguageSectionName);
 }
 
+std::string LanguageFileWriter::Stored(std::string_view value) const {
+    if (utf8From_ == nullptr) return std::string(value);
+    return Utf16ToUtf8(utf8From_->ToUtf16(value));
+}
+
 void LanguageFileWriter::WriteIfAbsent(std::string_view key, std::string_view value) {
     std::string_view current;
     if (file_.Find(section_, key, &current) && !current.empty()) return;
-    file_.Set(section_, key, value);
+    file_.Set(section_, key, Stored(value));
 }
 
 void LanguageFileWriter::WriteAlways(std::string_view key, std::string_view value) {
-    file_.Set(section_, key, value);
+    file_.Set(section_, key, Stored(value));
 }
 
 LanguageSaveResult SaveLanguageFile(FileSystem& fileSystem, const std::string& path,
                                     const std::string& version, LanguageResourceTexts* resources) {
     IniFile file;
-    std::string text;
+    std::string bytes;
     uint32_t error = 0;
-    if (fileSystem.ReadWhole(path, kMaxLanguageFileBytes, &text, &error)) {
+    ProfileEncoding encoding = ProfileEncoding::kAnsi;
+    if (fileSystem.ReadWhole(path, kMaxLanguageFileBytes, &bytes, &error)) {
+        // A UTF-16 file is edited as UTF-8, which holds every character it can hold, so
+        // the lines left alone are written back unchanged.
+        encoding = DetectProfileEncoding(bytes);
+        std::string text = encoding == ProfileEncoding::kAnsi ? std::move(bytes)
+                                                              : Utf16BytesToUtf8(bytes, encoding);
+        if (encoding == ProfileEncoding::kAnsi && text.find('\0') != std::string::npos) {
+            return LanguageSaveResult::kNotReplaced;
+        }
         if (!file.Parse(std::move(text))) return LanguageSaveResult::kNotReplaced;
     } else if (error != kErrorFileNotFound) {
         return LanguageSaveResult::kNotReplaced;
     }
 
     using namespace language_key;
-    LanguageFileWriter writer(file);
+    LanguageFileWriter writer(file,
+                              encoding == ProfileEncoding::kAnsi ? nullptr : &SystemCodePage());
     writer.SetSection(kGeneralSection);
     writer.WriteIfAbsent(kTranslatorName, "");
     writer.WriteIfAbsent(kTranslatorUrl, "");
@@ -143,10 +166,12 @@ LanguageSaveResult SaveLanguageFile(FileSystem& fileSystem, const std::string& p
         writer.WriteIfAbsent(std::to_string(strings[i].id), strings[i].text);
     }
 
-    std::unique_ptr<OutputFile> out = fileSystem.CreateForWriting(path, &error);
-    if (out == nullptr) return LanguageSaveResult::kWriteFailed;
-    const bool written = file.WriteTo(*out);
-    return out->Close() && written ? LanguageSaveResult::kDone : LanguageSaveResult::kWriteFailed;
+    const auto write = [&file, encoding](OutputFile& out) {
+        if (encoding == ProfileEncoding::kAnsi) return file.WriteTo(out);
+        return out.Write(Utf8ToUtf16Bytes(file.Serialize(), encoding));
+    };
+    return WriteFileReplacing(fileSystem, path, write, &error) ? LanguageSaveResult::kDone
+                                                               : LanguageSaveResult::kWriteFailed;
 }
 
 }  // namespace vm

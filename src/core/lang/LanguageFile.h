@@ -7,6 +7,7 @@
 #include "ini/IniFile.h"
 #include "lang/LanguageState.h"
 #include "lang/StringTable.h"
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 
 namespace vm {
@@ -36,8 +37,9 @@ std::string DialogSectionName(int dialogId);
 // The translation file, read once into memory. A key whose value is empty counts as absent.
 class LanguageFile : public StringTranslation {
 public:
-    // Reads the file and the "general" values. False, and inactive with every text built
-    // in, when the file is missing or cannot be taken (unreadable, too large).
+    // Reads the file and the "general" values; a UTF-16 file is read in the system code
+    // page. False, and inactive with every text built in, when the file is missing or
+    // cannot be taken (unreadable, too large, no text).
     bool Load(FileSystem& fileSystem, const std::string& path);
 
     bool IsActive() const { return active_; }
@@ -73,17 +75,22 @@ const std::string& TranslatorUrl();
 void UnloadLanguageFileForTesting();
 
 // Writes values into a language file being saved: only where the key is absent or empty,
-// except the values written always (the version).
+// except the values written always (the version). Values come in the system code page;
+// a document held in UTF-8 (a UTF-16 file being saved) gets them converted.
 class LanguageFileWriter {
 public:
-    explicit LanguageFileWriter(IniFile& file) : file_(file) {}
+    explicit LanguageFileWriter(IniFile& file, const CodePage* utf8From = nullptr)
+        : file_(file), utf8From_(utf8From) {}
     // Section names are cut to kMaxLanguageSectionName characters.
     void SetSection(std::string_view section);
     void WriteIfAbsent(std::string_view key, std::string_view value);
     void WriteAlways(std::string_view key, std::string_view value);
 
 private:
+    std::string Stored(std::string_view value) const;
+
     IniFile& file_;
+    const CodePage* utf8From_;
     std::string section_;
 };
 
@@ -105,6 +112,8 @@ enum class LanguageSaveResult {
 // ones: "general" (TranslatorName, TranslatorURL, Version always, RTL), the resource texts,
 // then every built-in string under "strings". version is the executable's file version
 // text (empty without one); only its first 254 characters are used, blanks trimmed.
+// Lines it does not change are written back as they were, in the file's own encoding
+// (8-bit or UTF-16); the file is replaced only when the new one was written whole.
 LanguageSaveResult SaveLanguageFile(FileSystem& fileSystem, const std::string& path,
                                     const std::string& version, LanguageResourceTexts* resources);
 

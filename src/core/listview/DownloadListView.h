@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "engine/DownloadItem.h"
 #include "listview/ColumnLayout.h"
 #include "listview/ListViewControl.h"

@@ -40,9 +40,29 @@ const char* EntityOf(unsigned char c) {
     }
 }
 
-}  // namespace
+const char* XmlEntityOf(unsigned char c) {
+    switch (c) {
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        case '"':
+            return "&quot;";
+        case '&':
+            return "&amp;";
+        case '\n':
+            return "&#10;";
+        case '\r':
+            return "&#13;";
+        case '\t':
+            return nullptr;
+        default:
+            return c != 0 && c < 0x20 ? "?" : nullptr;
+    }
+}
 
-size_t HtmlEscape(const char* text, char* out, size_t size) {
+template <const char* (*Entity)(unsigned char)>
+size_t Escape(const char* text, char* out, size_t size) {
     if (size == 0) return 0;
     const size_t limit = size - 1;
     size_t length = 0;
@@ -50,13 +70,13 @@ size_t HtmlEscape(const char* text, char* out, size_t size) {
     for (;;) {
         // Copy the run up to the next byte that needs an entity (or the end) at once.
         const char* run = p;
-        while (EntityOf(static_cast<unsigned char>(*p)) == nullptr && *p != '\0') ++p;
+        while (Entity(static_cast<unsigned char>(*p)) == nullptr && *p != '\0') ++p;
         size_t n = static_cast<size_t>(p - run);
         if (n > limit - length) n = limit - length;
         std::memcpy(out + length, run, n);
         length += n;
         if (*p == '\0' || length == limit) break;
-        const char* entity = EntityOf(static_cast<unsigned char>(*p));
+        const char* entity = Entity(static_cast<unsigned char>(*p));
         const size_t entityLength = std::strlen(entity);
         if (length + entityLength > limit) break;
         std::memcpy(out + length, entity, entityLength);
@@ -65,6 +85,16 @@ size_t HtmlEscape(const char* text, char* out, size_t size) {
     }
     out[length] = '\0';
     return length;
+}
+
+}  // namespace
+
+size_t HtmlEscape(const char* text, char* out, size_t size) {
+    return Escape<EntityOf>(text, out, size);
+}
+
+size_t XmlEscape(const char* text, char* out, size_t size) {
+    return Escape<XmlEntityOf>(text, out, size);
 }
 
 void ColorToHex(uint32_t color, char out[7]) {

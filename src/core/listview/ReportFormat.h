@@ -46,6 +46,10 @@ constexpr uint32_t kCellBackColor = 0xFFFFFF;
 // replacement that would not fit within size - 1 characters ends the copy. Returns the
 // length written (out is always NUL-terminated when size > 0).
 size_t HtmlEscape(const char* text, char* out, size_t size);
+// The same for XML element content, which must stay well-formed: < > " & as entities, LF
+// and CR as character references (a "<br>" would open an element that never closes, and
+// XML knows no "&deg;"), other control characters, which XML cannot hold at all, as "?".
+size_t XmlEscape(const char* text, char* out, size_t size);
 
 // Six upper-case hex digits, red, green, blue, and a NUL.
 void ColorToHex(uint32_t color, char out[7]);

@@ -303,12 +303,14 @@ void ReportWriter::PutCommaItem(const DownloadItem& item) {
 }
 
 void ReportWriter::PutCommaField(const char* text) {
-    // Only a comma or a double quote asks for quoting; neither can be a trail byte of a
-    // double-byte character, so a byte search is enough.
+    // A comma, a double quote or a line break asks for quoting (a bare line break would
+    // end the record for every reader); none can be a trail byte of a double-byte
+    // character, so a byte search is enough.
     size_t length = 0;
     bool quote = false;
     for (; text[length] != '\0'; ++length) {
-        if (text[length] == ',' || text[length] == '"') quote = true;
+        const char c = text[length];
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') quote = true;
     }
     if (!quote) {
         LineStart(kReportLineLimit);
@@ -513,7 +515,7 @@ void ReportWriter::PutXmlItem(const DownloadItem& item) {
         // The closing tag always fits: the escaped text is cut to the room left for it.
         const size_t tags = 2 * column.tagLength + 5;
         const size_t room = kReportLineLimit > tags ? kReportLineLimit - tags : 0;
-        const size_t length = HtmlEscape(Cell(item, column), escaped_.data(), room + 1);
+        const size_t length = XmlEscape(Cell(item, column), escaped_.data(), room + 1);
         LineStart(kReportLineLimit);
         LineAdd("<", 1);
         LineAdd(column.tag, column.tagLength);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "engine/DownloadItem.h"
 #include "lang/LanguageState.h"
 #include "listview/CachedTimeText.h"

@@ -15,12 +15,14 @@ struct FindRequest {
     bool wholeWord = false;
 };
 
-// Case-insensitive order of two texts: ASCII letters fold to lower case, every other byte
-// compares by its unsigned value. Negative, zero or positive.
+// Case-insensitive order of two texts in the system code page, character by character:
+// ASCII letters fold to lower case, a double-byte character compares as lead * 256 +
+// trail without folding, every other byte by its unsigned value. Negative, zero or positive.
 int CompareTextNoCase(const char* a, const char* b);
 
 // Whether a cell matches: with wholeWord the whole cell equals the find text, otherwise
-// the find text occurs in it (an empty find text matches every cell).
+// the find text occurs in it where a character starts (an empty find text matches every
+// cell). Case is ignored for single-byte characters only.
 bool CellMatchesFind(const char* cell, const FindRequest& request);
 
 }  // namespace vm

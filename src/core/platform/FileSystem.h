@@ -17,6 +17,9 @@ public:
     virtual bool Close() = 0;
     // The first error met (0 = none).
     virtual uint32_t Error() const = 0;
+    // Asks the platform to put the written data on the disk before the file is closed,
+    // for a file that is about to replace another; false when that failed.
+    virtual bool FlushToDisk() { return Error() == 0; }
 };
 
 // The file operations core needs. Paths are 8-bit text in the system code page.
@@ -31,6 +34,10 @@ public:
     virtual std::unique_ptr<OutputFile> CreateForWriting(const std::string& path, uint32_t* error) = 0;
     virtual bool Exists(const std::string& path) = 0;
     virtual bool Remove(const std::string& path) = 0;
+    // Puts the file source in the place of target (replacing it) in one step where the
+    // platform can, so that target is either the old file or the new one, whole. False
+    // with the error code when nothing was moved. The fallback copies and removes.
+    virtual bool MoveOver(const std::string& source, const std::string& target, uint32_t* error);
 };
 
 // Error codes core uses where the platform has no code of its own; values as Windows has them.
@@ -49,6 +56,7 @@ public:
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path, uint32_t* error) override;
     bool Exists(const std::string& path) override;
     bool Remove(const std::string& path) override;
+    bool MoveOver(const std::string& source, const std::string& target, uint32_t* error) override;
 };
 
 }  // namespace vm

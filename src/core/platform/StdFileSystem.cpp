@@ -98,4 +98,16 @@ bool StdFileSystem::Exists(const std::string& path) {
 
 bool StdFileSystem::Remove(const std::string& path) { return std::remove(path.c_str()) == 0; }
 
+bool StdFileSystem::MoveOver(const std::string& source, const std::string& target, uint32_t* error) {
+    if (std::rename(source.c_str(), target.c_str()) == 0) return true;
+    // The Windows C library does not rename over an existing file: this file system is for
+    // tests and tools, where a remove first is good enough.
+    if (Exists(target) && std::remove(target.c_str()) == 0 &&
+        std::rename(source.c_str(), target.c_str()) == 0) {
+        return true;
+    }
+    *error = ErrnoToError(errno);
+    return false;
+}
+
 }  // namespace vm

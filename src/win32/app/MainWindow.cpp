@@ -243,11 +243,10 @@ void MainWindow::OnDestroy() {
     shutDown_ = true;
     KillTimer(Handle(), kSampleTimerId);
     run_.reset();  // stops and destroys a running transfer without a report
-    if (exportRequest_.type == 0) {
-        files_.Remove(htmlScratchPath_);
-        files_.Remove(textScratchPath_);
-        ExchangeConfiguration(true);
-    }
+    // A visible export run can have written them too.
+    files_.Remove(htmlScratchPath_);
+    files_.Remove(textScratchPath_);
+    if (exportRequest_.type == 0) ExchangeConfiguration(true);
     // Keeps the code of an export that already asked to quit (a close during the run).
     PostQuitMessage(exitCode_);
 }
@@ -476,6 +475,12 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
             break;
         case ID_MOVE_DOWN:
             if (!IsRunning()) list_.MoveSelectedDown();
+            break;
+        case ID_CREATE_NSIS:
+            CreateInstaller(IDR_INSTALLER_MACHINE);
+            break;
+        case ID_CREATE_NSIS_NON_ADMIN:
+            CreateInstaller(IDR_INSTALLER_USER);
             break;
         case ID_OPEN_HELP_FILE:
             ShellOpen(Handle(), helpFilePath_, SW_SHOWNORMAL);

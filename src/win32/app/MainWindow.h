@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "app/ArgumentList.h"
 #include "app/MainWindowChrome.h"
 #include "app/PersistConfig.h"
@@ -76,6 +76,9 @@ private:
     // Commands that write the selected rows out (MainWindowCommands.cpp).
     void SaveSelectedItems();
     void CopySelectedItems();
+
+    // Installer script generation.
+    void CreateInstaller(int templateId);
 
     const ArgumentList& arguments_;
     const StartupOptions& options_;

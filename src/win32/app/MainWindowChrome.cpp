@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "lang/MenuLoading.h"
 #include "lang/StringTable.h"
 #include "ui/MakeFont.h"
 #include "ui/TextUtil.h"
@@ -51,7 +52,7 @@ const ToolbarButton kToolbarButtons[] = {
 
 bool MainWindowChrome::Create(HWND owner) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    menuBar = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
+    menuBar = LoadTranslatedMenu(IDR_MAINMENU);
     if (menuBar != nullptr) SetMenu(owner, menuBar);
 
     statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", owner, IDC_STATUSBAR);
@@ -87,7 +88,7 @@ bool MainWindowChrome::Create(HWND owner) {
         SendMessageA(toolbar, TB_AUTOSIZE, 0, 0);
     }
 
-    contextMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_CONTEXTMENU));
+    contextMenu = LoadTranslatedMenu(IDR_CONTEXTMENU);
     statusFont = MakeFont("Arial", 14, false);
     return statusBar != nullptr && toolbar != nullptr;
 }

@@ -9,7 +9,9 @@
 #include "app/StartupOptions.h"
 #include "lang/FileVersionText.h"
 #include "lang/LanguageFile.h"
+#include "lang/ResourceLanguageTexts.h"
 #include "lang/WinVersionResource.h"
+#include "platform/WinCodePage.h"
 #include "platform/WinFileSystem.h"
 #include "resource.h"
 #include "ui/ShellUtil.h"
@@ -66,15 +68,17 @@ int ProgramMain(const char* commandLine) {
     }
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
+    static const WinCodePage codePage;
+    SetSystemCodePage(&codePage);  // before any text is read or compared
     ArgumentList arguments;
     arguments.Parse(commandLine);
     const StartupOptions options = ReadStartupOptions(arguments);
     WinFileSystem files;
     if (options.saveLangFile) {
-        // Menus and dialogs join the saved file with the dialogs of the window framework.
         WinVersionResource version(ProgramPath());
+        ResourceLanguageTexts resources(GetModuleHandleA(nullptr));
         SaveLanguageFile(files, CompanionFileName(ProgramPath(), kLanguageFileSuffix),
-                         FileVersionText(version), nullptr);
+                         FileVersionText(version), &resources);
         return 0;
     }
     LoadLanguageFile(files, ProgramPath());

@@ -37,6 +37,12 @@ public:
 
     uint32_t Error() const override { return error_; }
 
+    bool FlushToDisk() override {
+        if (!Flush()) return false;
+        if (!FlushFileBuffers(file_) && error_ == 0) error_ = GetLastError();
+        return error_ == 0;
+    }
+
 private:
     bool Flush() {
         if (buffer_.empty() || error_ != 0) return error_ == 0;
@@ -119,5 +125,14 @@ bool WinFileSystem::Exists(const std::string& path) {
 }
 
 bool WinFileSystem::Remove(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
+
+bool WinFileSystem::MoveOver(const std::string& source, const std::string& target, uint32_t* error) {
+    if (MoveFileExA(source.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    *error = GetLastError();
+    return false;
+}
 
 }  // namespace vm

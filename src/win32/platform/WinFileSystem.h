@@ -12,6 +12,8 @@ public:
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path, uint32_t* error) override;
     bool Exists(const std::string& path) override;
     bool Remove(const std::string& path) override;
+    // MoveFileExA: replaces the target in one step on the same volume.
+    bool MoveOver(const std::string& source, const std::string& target, uint32_t* error) override;
 };
 
 }  // namespace vm

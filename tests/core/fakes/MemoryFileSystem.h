@@ -2,6 +2,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/FileSystem.h"
 
@@ -40,6 +41,17 @@ public:
 
     bool Exists(const std::string& path) override { return files.count(path) != 0; }
     bool Remove(const std::string& path) override { return files.erase(path) != 0; }
+    bool MoveOver(const std::string& source, const std::string& target, uint32_t* error) override {
+        const auto it = files.find(source);
+        if (moveError != 0 || it == files.end()) {
+            *error = moveError != 0 ? moveError : kErrorFileNotFound;
+            return false;
+        }
+        files[target] = std::move(it->second);
+        files.erase(source);
+        return true;
+    }
+    uint32_t moveError = 0;  // nonzero: MoveOver fails with it
 
 private:
     class File : public OutputFile {

@@ -1,0 +1,19 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "platform/FileSystem.h"
+
+namespace vm {
+
+// Appended to the target's name for the temporary file that a replacing write fills.
+constexpr const char kReplacementSuffix[] = ".new";
+
+// Writes a file whole or not at all: write() fills a temporary file beside the target,
+// which takes the target's place only when every byte was written and flushed. On any
+// failure the target stays exactly as it was, the temporary file is removed and the
+// platform's error code is returned in *error.
+bool WriteFileReplacing(FileSystem& fileSystem, const std::string& path,
+                        const std::function<bool(OutputFile&)>& write, uint32_t* error);
+
+}  // namespace vm

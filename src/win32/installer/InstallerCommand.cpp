@@ -1,0 +1,47 @@
+#include "installer/InstallerCommand.h"
+
+#include <shellapi.h>
+
+#include "lang/StringTable.h"
+#include "platform/WinFileSystem.h"
+#include "ui/FrameWindow.h"
+
+namespace vm {
+
+bool WinInstallerHost::ConfirmCreation() {
+    return AskYesNo(owner_, GetString(IDS_ASK_CREATE_INSTALLER)) == IDYES;
+}
+
+void WinInstallerHost::SaveConfiguration() {
+    if (saveConfiguration_) saveConfiguration_();
+}
+
+bool WinInstallerHost::LoadTemplate(int templateId, std::string* text) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(templateId), "BIN");
+    HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+    const char* bytes =
+        loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    if (bytes == nullptr) return false;
+    text->assign(bytes, SizeofResource(module, found));
+    return true;
+}
+
+bool WinInstallerHost::FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WinInstallerHost::WriteScript(const std::string& path, const std::string& text) {
+    WinFileSystem files;
+    uint32_t error = 0;
+    std::unique_ptr<OutputFile> out = files.CreateForWriting(path, &error);
+    if (out == nullptr) return;
+    out->Write(text);
+    out->Close();
+}
+
+void WinInstallerHost::RunShellVerb(const char* verb, const std::string& path) {
+    ShellExecuteA(owner_, verb, path.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+}  // namespace vm

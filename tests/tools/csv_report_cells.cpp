@@ -1,0 +1,44 @@
+// Writes the comma-delimited report (with its title line) of items whose texts come from
+// standard input, NUL-separated: url, name, url, name ... The report goes to the file
+// named by the only argument. Used by tests/e2e/csv_cells_test.py.
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "fakes/FakeListControl.h"
+#include "fakes/FakeTimeText.h"
+#include "fakes/FakeTranslation.h"
+#include "listview/ReportWriter.h"
+#include "platform/FileSystem.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
+    std::freopen(nullptr, "rb", stdin);
+    const std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+    vm::test::ScopedTranslation builtin(nullptr);
+    vm::AppSettings settings;
+    settings.AddExportHeaderLine = 1;
+    vm::test::FakeTimeText timeText;
+    vm::test::FakeListControl control;
+    vm::DownloadListView list(settings, &timeText);
+    list.AttachControl(&control);
+    list.SetSortCode(vm::kColumnOrder);
+    size_t start = 0;
+    while (start < input.size()) {
+        const size_t urlEnd = std::min(input.find('\0', start), input.size());
+        const size_t nameStart = std::min(urlEnd + 1, input.size());
+        const size_t nameEnd = std::min(input.find('\0', nameStart), input.size());
+        list.AddItem(vm::DownloadItem(input.substr(start, urlEnd - start),
+                                      input.substr(nameStart, nameEnd - nameStart),
+                                      static_cast<int32_t>(list.ItemCount())));
+        start = nameEnd + 1;
+    }
+    list.Reload();
+    vm::StdFileSystem files;
+    uint32_t error = 0;
+    return vm::WriteReport(list, settings, vm::LanguageState(), files, vm::kReportCommaDelimited,
+                           argv[1], false, &error)
+               ? 0
+               : 1;
+}
