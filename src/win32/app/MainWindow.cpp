@@ -488,6 +488,15 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
         case ID_OPEN_WEB_PAGE:
             ShellOpen(Handle(), kProductWebAddress);
             break;
+        case ID_ADVANCED_OPTIONS:
+            OpenAdvancedOptions();
+            break;
+        case ID_PROPERTIES:
+            OpenProperties();
+            break;
+        case ID_ABOUT:
+            OpenAbout();
+            break;
         default:
             break;
     }
@@ -513,6 +522,9 @@ void MainWindow::OnListNotify(NMHDR& header) {
         return;
     }
     switch (header.code) {
+        case NM_DBLCLK:
+            OpenProperties();
+            break;
         case LVN_COLUMNCLICK: {
             const auto& view = reinterpret_cast<const NMLISTVIEW&>(header);
             list_.Sort(view.iSubItem, true);

@@ -77,6 +77,11 @@ private:
     void SaveSelectedItems();
     void CopySelectedItems();
 
+    // Dialogs (MainWindowDialogs.cpp).
+    void OpenAdvancedOptions();
+    void OpenProperties();
+    void OpenAbout();
+
     // Installer script generation.
     void CreateInstaller(int templateId);
 

@@ -1,0 +1,38 @@
+// The main window's dialogs: Advanced Options, item Properties and About.
+#include "app/MainWindow.h"
+#include "ui/AboutDialog.h"
+#include "ui/OptionsDialog.h"
+#include "ui/PropertiesDialog.h"
+
+namespace vm {
+
+void MainWindow::OpenAdvancedOptions() {
+    // The engine reads the live options afresh, so a running test follows the change.
+    EditAdvancedOptions(Handle(), &settings_);
+    SetFocus(listControl_.Handle());
+}
+
+void MainWindow::OpenProperties() {
+    if (list_.SelectedCount() != 1) return;
+    size_t index = 0;
+    const int64_t row = list_.NextSelectedRow(kAllRows);
+    if (row < 0 || !list_.ItemOfRow(static_cast<size_t>(row), &index)) return;
+    PropertiesDialog dialog(list_.ItemAt(index), list_.CellTextContext());
+    if (dialog.DoModal(Handle())) {
+        // The list may have changed under a running test while the dialog was open.
+        if (index < list_.ItemCount()) {
+            DownloadItem& item = list_.ItemAt(index);
+            item.SetUrl(dialog.Url());
+            item.SetName(dialog.Name());
+            RefreshList();
+        }
+    }
+    SetFocus(listControl_.Handle());
+}
+
+void MainWindow::OpenAbout() {
+    ShowAboutDialog(Handle());
+    SetFocus(listControl_.Handle());
+}
+
+}  // namespace vm
