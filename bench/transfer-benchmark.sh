@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Measures the program's download transfer under Wine against curl in the same run:
 #   1. a 1 GiB file over http on 127.0.0.1: both rates, their ratio, CPU seconds per GiB;
-#   2. a rate-limited file (nginx limit_rate, over 10 s): both averages and their ratio.
+#   2. the same file over https (localhost) and ftp: the ceilings and their ratios;
+#   3. a rate-limited file (nginx limit_rate, over 10 s): both averages and their ratio;
+#   4. a trickling server cut by a time limit: the count against the bytes the server
+#      sent before the program hung up (goal: within 1%).
 # Needs the Windows build (scripts/build.sh windows). Not part of the test command.
 # The last column repeats the program's run without EV_PROGRESS events, to show what
 # posting one event per block costs under Wine.
@@ -29,10 +32,20 @@ export VM_BUILD_DIR=$build
 source cmake/wine-env.sh
 vm_wine_prefix_ready
 wineserver -p </dev/null >/dev/null 2>&1 || true
-trap 'tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true' EXIT
+cleanup() {
+  tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true
+  # trust-ca.sh keeps one test CA in the prefix: give it back to the test servers.
+  if [ -f "$build/servers/certs/ca.der" ]; then
+    tests/servers/trust-ca.sh "$build/servers/certs/ca.der" >/dev/null 2>&1 || true
+  fi
+  wineserver -k >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 tests/servers/start.sh "$servers" --big >/dev/null
 source "$servers/env"
+[ -f "$build/tests/add_root_cert.exe" ] || cmake --build "$build" --target add_root_cert >/dev/null
+tests/servers/trust-ca.sh >/dev/null
 
 big_url=$VM_HTTP_URL/big/1g.bin
 slow_url=$VM_HTTP_URL/slow/5m.bin
@@ -49,7 +62,7 @@ program() { # URL [no-progress] -> "result=... bytes=... ms=... rate_mib_s=... c
 
 curl_run() { # URL -> "bytes seconds cpu"
   local out cpu
-  out=$( { /usr/bin/time -f "%U+%S" curl -s -o /dev/null -w '%{size_download} %{time_total}\n' "$1"; } 2>&1)
+  out=$( { /usr/bin/time -f "%U+%S" curl -s --cacert "$VM_TEST_CA" -o /dev/null -w '%{size_download} %{time_total}\n' "$1"; } 2>&1)
   echo "$out" | tr '\n' ' '
 }
 
@@ -80,6 +93,28 @@ printf 'median: program %.1f MiB/s, curl %.1f MiB/s, ratio %.3f, program CPU %.2
   "$(median "${big_p[@]}")" "$(median "${big_c[@]}")" "$(median "${big_r[@]}")" \
   "$(median "${big_cpu[@]}")" "$(median "${big_q[@]}")"
 
+printf '\n%s\n' "== 1 GiB over https (localhost) and ftp on 127.0.0.1: ceilings ($runs runs) =="
+printf '%-6s %-4s %14s %14s %8s\n' scheme run "program MiB/s" "curl MiB/s" ratio
+for scheme in https ftp; do
+  case $scheme in
+    https) url=$VM_HTTPS_URL/big/1g.bin ;;
+    ftp) url=$VM_FTP_URL/big/1g.bin ;;
+  esac
+  ratios=() rates=() curls=()
+  for i in $(seq "$runs"); do
+    p=$(program "$url")
+    c=$(curl_run "$url")
+    [ "$(field result "$p")" = finished ] || { echo "program run failed: $p" >&2; exit 1; }
+    p_rate=$(field rate_mib_s "$p")
+    read -r c_bytes c_secs _ <<<"$c"
+    c_rate=$(echo "$c_bytes / 1048576 / $c_secs" | bc -l)
+    printf '%-6s %-4s %14.1f %14.1f %8.3f\n' "$scheme" "$i" "$p_rate" "$c_rate" "$(echo "$p_rate / $c_rate" | bc -l)"
+    rates+=("$p_rate") curls+=("$c_rate") ratios+=("$(echo "$p_rate / $c_rate" | bc -l)")
+  done
+  printf 'median %s: program %.1f MiB/s, curl %.1f MiB/s, ratio %.3f\n' "$scheme" \
+    "$(median "${rates[@]}")" "$(median "${curls[@]}")" "$(median "${ratios[@]}")"
+done
+
 printf '\n%s\n' "== rate-limited file: 5m.bin at limit_rate $VM_SLOW_RATE ($runs runs) =="
 printf '%-4s %14s %14s %8s %10s\n' run "program KB/s" "curl KB/s" ratio "seconds"
 slow_r=()
@@ -95,3 +130,27 @@ for i in $(seq "$runs"); do
   slow_r+=("$(echo "$p_rate / $c_rate" | bc -l)")
 done
 printf 'median ratio %.4f (goal: within 2%%)\n' "$(median "${slow_r[@]}")"
+
+# The stub trickles in steps of 20 ms and, once the client has hung up, logs the body
+# bytes it had sent ("sent N PATH"); each run asks for a path of its own.
+trickle_rate=${VM_BENCH_TRICKLE_RATE:-20000}
+trickle_limit_ms=${VM_BENCH_TRICKLE_LIMIT_MS:-5000}
+printf '\n%s\n' "== trickle at $trickle_rate bytes/s, time limit $trickle_limit_ms ms ($runs runs) =="
+printf '%-4s %14s %14s %12s\n' run "counted bytes" "sent bytes" "counted/sent"
+trickle_r=()
+for i in $(seq "$runs"); do
+  path="/trickle/$trickle_rate/0?run=$i-$RANDOM"
+  p=$(VM_BENCH_TIME_LIMIT_MS=$trickle_limit_ms program "$VM_STALL_URL$path")
+  [ "$(field result "$p")" = timelimit ] || { echo "program run failed: $p" >&2; exit 1; }
+  sent=""
+  for _ in $(seq 50); do
+    sent=$(sed -n "s|^sent \([0-9]*\) $path\$|\1|p" "$VM_SERVERS_DIR/logs/stall.out" | tail -n 1)
+    [ -n "$sent" ] && break
+    sleep 0.1
+  done
+  [ -n "$sent" ] || { echo "the stub logged nothing for $path" >&2; exit 1; }
+  counted=$(field bytes "$p")
+  printf '%-4s %14s %14s %12.4f\n' "$i" "$counted" "$sent" "$(echo "$counted / $sent" | bc -l)"
+  trickle_r+=("$(echo "$counted / $sent" | bc -l)")
+done
+printf 'median counted/sent %.4f (goal: within 1%%)\n' "$(median "${trickle_r[@]}")"

@@ -38,6 +38,14 @@ class DownloadTransferTest : public ::testing::Test {
         }
     }
     size_t Count(uint32_t code) const { return std::count(codes.begin(), codes.end(), code); }
+    size_t NonEmptyReads() const {
+        return h.net.readSizes.size() + h.net.arrivedReads.size() -
+               std::count(h.net.arrivedReads.begin(), h.net.arrivedReads.end(), 0u);
+    }
+    void Complete(const DownloadTransfer& t, uintptr_t result, uint32_t error) {
+        h.context.registry.DispatchStatus(t.Serial(), h.net.LastRequest(), kStatusRequestComplete,
+                                          result, error);
+    }
     bool Has(uint32_t code) const { return Count(code) != 0; }
     // Opens, completes the open, and pumps.
     std::unique_ptr<DownloadTransfer> Run(const std::string& url) {
@@ -98,12 +106,13 @@ TEST_F(DownloadTransferTest, DeclaredLengthIsReadInLargeBlocksWithProgressAndFin
     EXPECT_EQ(codes[0], EV_OPEN_COMPLETE);
     EXPECT_EQ(codes[1], EV_RESPONSE_ACCEPTED);
     EXPECT_EQ(codes.back(), EV_FINISHED);
-    EXPECT_EQ(Count(EV_PROGRESS), h.net.readSizes.size());
+    EXPECT_EQ(Count(EV_PROGRESS), NonEmptyReads());
     EXPECT_EQ(t->BytesRead(), 3000000u);
     EXPECT_EQ(t->HttpStatus(), 200);
     EXPECT_FALSE(t->LengthUndeclared());
-    EXPECT_GT(*std::max_element(h.net.readSizes.begin(), h.net.readSizes.end()), 8192u);
-    EXPECT_LE(*std::max_element(h.net.readSizes.begin(), h.net.readSizes.end()), kMaxReadBlock);
+    // What has arrived is read in blocks as large as allowed, not as the query announces.
+    EXPECT_EQ(*std::max_element(h.net.arrivedReads.begin(), h.net.arrivedReads.end()),
+              kMaxArrivedRead);
 }
 
 TEST_F(DownloadTransferTest, UndeclaredLengthReadsToTheEndOfData) {
@@ -141,16 +150,47 @@ TEST_F(DownloadTransferTest, ErrorStatusFailsWithoutErrorOrAcceptance) {
     EXPECT_EQ(t->HttpStatus(), 404);
 }
 
-TEST_F(DownloadTransferTest, FtpHasNoStatusAndIsReadToTheEnd) {
+// The library's FTP reads wait on the calling thread for their whole block: they ask for
+// exactly the announced count (at most a block), never for more.
+TEST_F(DownloadTransferTest, FtpHasNoStatusAndReadsExactlyWhatIsAnnounced) {
     ScriptedResponse& r = h.net.Respond("ftp://a/f");
     r.status.reset();
-    r.bodyBytes = 500000;
+    r.bodyBytes = 700000;
     r.announce = 200000;
     auto t = Run("ftp://a/f");
     EXPECT_EQ(t->HttpStatus(), 0);
     EXPECT_TRUE(Has(EV_RESPONSE_ACCEPTED));
     EXPECT_EQ(codes.back(), EV_FINISHED);
-    EXPECT_EQ(t->BytesRead(), 500000u);
+    EXPECT_EQ(t->BytesRead(), 700000u);
+    EXPECT_EQ(h.net.readSizes, (std::vector<uint32_t>{200000, 200000, 200000, 100000}));
+    EXPECT_TRUE(h.net.arrivedReads.empty());
+}
+
+TEST_F(DownloadTransferTest, HttpCountsEveryArrivedByteThenWaitsForMore) {
+    for (bool readsWait : {false, true}) {
+        codes.clear();
+        const std::string url = readsWait ? "http://a/wait" : "http://a/zero";
+        ScriptedResponse& r = h.net.Respond(url);
+        r.contentLength = "1000000";
+        r.bodyBytes = 1000000;
+        r.arrived = 100000;  // then the server stalls
+        r.arrivalChunk = 30000;
+        r.arrivalReadsWait = readsWait;
+        auto t = Run(url);
+        EXPECT_EQ(t->BytesRead(), 100000u) << url;
+        EXPECT_EQ(Count(EV_PROGRESS), 4u) << url;
+        EXPECT_EQ(t->Phase(),
+                  readsWait ? TransferPhase::PendingArrival : TransferPhase::PendingData);
+        if (!readsWait) {
+            EXPECT_EQ(h.net.debugLines.back(), "InternetQueryDataAvailable returned false");
+        }
+        h.net.Arrive(h.net.LastRequest(), 5000);
+        // The wait ends with the count that came, which the read has yet to take.
+        Complete(*t, readsWait ? h.net.LastRequest() : 1, 5000);
+        Pump(*t);
+        EXPECT_EQ(t->BytesRead(), 105000u) << url;
+        EXPECT_FALSE(Has(EV_FINISHED) || Has(EV_FAILED)) << url;
+    }
 }
 
 TEST_F(DownloadTransferTest, DataEndingBeforeTheDeclaredLengthIsAFailure) {
@@ -235,43 +275,77 @@ TEST_F(DownloadTransferTest, ReadAndQueryErrorsFailWithTheirCode) {
 }
 
 TEST_F(DownloadTransferTest, PendingQueryAndReadCompleteThroughTheCallback) {
-    ScriptedResponse& r = h.net.Respond("http://a/slow");
-    r.contentLength = "200000";
+    ScriptedResponse& r = h.net.Respond("ftp://a/slow");
+    r.status.reset();
     r.bodyBytes = 200000;
     r.queryPending = true;
     r.readPending = true;
     auto t = Make();
-    t->OpenUrl("http://a/slow");
+    t->OpenUrl("ftp://a/slow");
     h.CompleteOpen(t->Serial());
     Pump(*t);
     EXPECT_EQ(t->Phase(), TransferPhase::PendingData);
-    EXPECT_EQ(h.net.debugLines,
-              std::vector<std::string>{"InternetQueryDataAvailable returned false"});
-    const InternetHandle req = h.net.LastRequest();
-    // The count travels in the completion's error field.
-    h.context.registry.DispatchStatus(t->Serial(), req, kStatusRequestComplete, 1, 8192);
+    EXPECT_EQ(h.net.backgroundQueries, 1u);  // Wine's FTP query would wait on this thread
+    Complete(*t, 1, 8192);  // the count travels in the completion's error field
     Pump(*t);
     EXPECT_EQ(t->Phase(), TransferPhase::PendingRead);
     const uint32_t n = h.net.CompletePendingRead();
-    h.context.registry.DispatchStatus(t->Serial(), req, kStatusRequestComplete, 1, 0);
+    Complete(*t, 1, 0);
     Pump(*t);
     EXPECT_EQ(t->BytesRead(), n);
     EXPECT_EQ(Count(EV_PROGRESS), 1u);
     EXPECT_EQ(t->Phase(), TransferPhase::PendingData);
     // A completion with an error fails the transfer.
-    h.context.registry.DispatchStatus(t->Serial(), req, kStatusRequestComplete, 0, 12002);
+    Complete(*t, 0, 12002);
     Pump(*t);
     EXPECT_EQ(codes.back(), EV_FAILED);
     EXPECT_EQ(t->Error(), 12002u);
 }
 
+// A waiting query or read succeeded when its result is nonzero, whatever its error field
+// holds: Wine gives an FTP query the file handle as result and the count as error.
+TEST_F(DownloadTransferTest, WaitingCompletionsSucceedOnAnyNonzeroResult) {
+    struct Case {
+        bool read;  // a waiting read, else a waiting query
+        bool handleResult;
+        uint32_t error;
+        uint64_t bytes;
+        uint32_t last;
+    } cases[] = {
+        {false, false, 4096, 4096, EV_PROGRESS}, {false, true, 4096, 4096, EV_PROGRESS},
+        {false, false, 0, 0, EV_FINISHED},       {false, false, 12002, 0, EV_FAILED},
+        {true, true, 4096, 4096, EV_PROGRESS},   {true, false, 12030, 0, EV_FAILED},
+    };
+    for (const Case& c : cases) {
+        codes.clear();
+        const std::string url = "ftp://a/" + std::to_string(&c - cases);
+        ScriptedResponse& r = h.net.Respond(url);
+        r.status.reset();
+        r.bodyBytes = 100000;
+        r.queryPending = !c.read;
+        r.readPending = c.read;
+        auto t = Run(url);
+        const InternetHandle request = h.net.LastRequest();
+        Complete(*t, c.handleResult ? request : (c.error == 12002 || c.error == 12030 ? 0 : 1),
+                 c.error);
+        Pump(*t);
+        EXPECT_EQ(t->BytesRead(), c.bytes) << url;
+        EXPECT_TRUE(Has(c.last)) << url;
+        EXPECT_EQ(Has(EV_FAILED), c.last == EV_FAILED) << url;
+        if (c.last == EV_FAILED) {
+            EXPECT_EQ(t->Error(), c.error) << url;
+        }
+    }
+}
+
 // Wine may complete a waiting read with the count only in the completion's error field,
 // or with none at all; an empty completion is checked with a query before it ends the data.
 TEST_F(DownloadTransferTest, WaitingReadsWithLostCounts) {
-    ScriptedResponse& r = h.net.Respond("http://a/w");
+    ScriptedResponse& r = h.net.Respond("ftp://a/w");
+    r.status.reset();
     r.bodyBytes = 30000;
     r.readPending = true;
-    auto t = Run("http://a/w");
+    auto t = Run("ftp://a/w");
     const InternetHandle req = h.net.LastRequest();
     ASSERT_EQ(t->Phase(), TransferPhase::PendingRead);
     h.context.registry.DispatchStatus(t->Serial(), req, kStatusRequestComplete, 1, 8192);
@@ -289,13 +363,15 @@ TEST_F(DownloadTransferTest, WaitingReadsWithLostCounts) {
 
 TEST_F(DownloadTransferTest, LongReadingGivesTheMessageLoopATurnInOrder) {
     ScriptedResponse& r = h.net.Respond("http://a/fast");
-    r.contentLength = "5000000";
-    r.bodyBytes = 5000000;
+    r.contentLength = "20000000";
+    r.bodyBytes = 20000000;
     r.msPerRead = 10;
     auto t = Run("http://a/fast");
     EXPECT_GE(Count(EV_READ_CONTINUE), 2u);
+    // Behind the waiting input, paint and timer messages, not ahead of them.
+    EXPECT_EQ(h.net.afterInputPosts, Count(EV_READ_CONTINUE));
     EXPECT_EQ(codes.back(), EV_FINISHED);
-    EXPECT_EQ(t->BytesRead(), 5000000u);
+    EXPECT_EQ(t->BytesRead(), 20000000u);
     // Each turn ends after at most kReadTurnMs of reading: five reads of 10 ms.
     size_t run = 0;
     for (uint32_t code : codes) {
@@ -346,10 +422,10 @@ TEST_F(DownloadTransferTest, CallbacksAfterDestructionAreIgnoredAndALateOpenIsCl
 }
 
 TEST_F(DownloadTransferTest, APendingReadKeepsItsBufferUntilTheHandleCloses) {
-    ScriptedResponse& r = h.net.Respond("http://a/p");
+    ScriptedResponse& r = h.net.Respond("ftp://a/p");
     r.bodyBytes = 100000;
     r.readPending = true;
-    auto t = Run("http://a/p");
+    auto t = Run("ftp://a/p");
     ASSERT_EQ(t->Phase(), TransferPhase::PendingRead);
     const InternetHandle req = h.net.LastRequest();
     t.reset();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the local test servers on free 127.0.0.1 ports and writes DIR/env (export lines).
 # Usage: start.sh DIR [--big]      (see README.md; stop with stop.sh DIR)
-# VM_SLOW_RATE sets the nginx limit_rate of /slow/ (default 1m).
+# VM_SLOW_RATE sets the nginx limit_rate of /slow/ (default 1m); VM_FTP_SLOW_RATE the
+# bytes per second of the rate-limited FTP server (default 500000).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
@@ -20,6 +21,9 @@ case $dir_arg in
 esac
 slow_rate=${VM_SLOW_RATE:-1m}
 [[ $slow_rate =~ ^[0-9]+[kKmM]?$ ]] || { echo "start.sh: bad VM_SLOW_RATE '$slow_rate'" >&2; exit 2; }
+ftp_slow_rate=${VM_FTP_SLOW_RATE:-500000}
+[[ $ftp_slow_rate =~ ^[1-9][0-9]*$ ]] ||
+  { echo "start.sh: bad VM_FTP_SLOW_RATE '$ftp_slow_rate'" >&2; exit 2; }
 python=python3
 [ -x /usr/bin/python3 ] && python=/usr/bin/python3
 for tool in nginx vsftpd openssl curl flock setsid; do
@@ -33,7 +37,7 @@ dir=$(cd "$dir_arg" && pwd)
 "$here/stop.sh" "$dir" >/dev/null   # whatever an earlier start left in DIR
 rm -f "$dir/env"
 rm -rf "$dir/logs"
-mkdir -p "$dir/data" "$dir/run" "$dir/logs" "$dir/nginx/tmp" "$dir/vsftpd/empty"
+mkdir -p "$dir/data" "$dir/run" "$dir/logs" "$dir/nginx/tmp" "$dir/vsftpd/empty" "$dir/vsftpd-slow"
 chmod 755 "$dir" "$dir/data" "$dir/vsftpd/empty"
 
 # --- Test data: byte i of every file is i % 251, so readers can check any range.
@@ -60,9 +64,12 @@ if [ $big = 1 ]; then
   # Sparse: reads as zeros, costs no disk.
   mkdir -p "$dir/data/big"
   chmod 755 "$dir/data/big"
-  [ "$(stat -c %s "$dir/data/big/1g.bin" 2>/dev/null)" = 1073741824 ] ||
-    { rm -f "$dir/data/big/1g.bin"; truncate -s 1G "$dir/data/big/1g.bin"; }
-  chmod 644 "$dir/data/big/1g.bin"
+  for size in 512M 1G; do
+    f="$dir/data/big/$(tr 'GM' 'gm' <<<"$size").bin"
+    [ "$(stat -c %s "$f" 2>/dev/null)" = "$(numfmt --from=iec "$size")" ] ||
+      { rm -f "$f"; truncate -s "$size" "$f"; }
+    chmod 644 "$f"
+  done
 else
   rm -rf "$dir/data/big"
 fi
@@ -114,14 +121,14 @@ http {
 CONF
 }
 
-write_vsftpd_conf() {
+write_vsftpd_conf() { # CONF PORT PASV_MIN PASV_MAX [EXTRA LINE]
   local as_launcher=NO
   [ "$(id -u)" = 0 ] || as_launcher=YES
-  cat >"$dir/vsftpd/vsftpd.conf" <<CONF
+  cat >"$1" <<CONF
 listen=YES
 listen_ipv6=NO
 listen_address=127.0.0.1
-listen_port=$ftp_port
+listen_port=$2
 background=NO
 run_as_launching_user=$as_launcher
 anonymous_enable=YES
@@ -133,8 +140,8 @@ anon_upload_enable=NO
 anon_mkdir_write_enable=NO
 ascii_download_enable=NO
 pasv_enable=YES
-pasv_min_port=$pasv_min
-pasv_max_port=$pasv_max
+pasv_min_port=$3
+pasv_max_port=$4
 port_enable=YES
 connect_from_port_20=NO
 seccomp_sandbox=NO
@@ -146,6 +153,7 @@ hide_ids=YES
 max_clients=64
 idle_session_timeout=120
 data_connection_timeout=60
+${5:-}
 CONF
 }
 
@@ -175,7 +183,8 @@ all_ready() {
   answers "https://127.0.0.1:$wronghost_port/empty.bin" --fail -k &&
   answers "https://127.0.0.1:$untrusted_port/empty.bin" --fail -k &&
   answers "ftp://127.0.0.1:$ftp_port/empty.bin" &&
-  accepts "$silent_port" && accepts "$truncate_port" &&
+  answers "ftp://127.0.0.1:$ftp_slow_port/empty.bin" &&
+  accepts "$silent_port" && accepts "$truncate_port" && accepts "$stall_port" &&
   kill -0 "$(cat "$dir/run/refused.pid")" 2>/dev/null && refuses "$refused_port"
 }
 
@@ -183,9 +192,11 @@ start_all() {
   nginx -p "$dir/nginx/" -e "$dir/logs/nginx-error.log" -c "$dir/nginx/nginx.conf" \
     </dev/null >>"$dir/logs/nginx.out" 2>&1 9>&- || return 1
   launch vsftpd vsftpd "$dir/vsftpd/vsftpd.conf"
+  launch vsftpd-slow vsftpd "$dir/vsftpd-slow/vsftpd.conf"
   launch silent "$python" "$here/tcp_stub.py" silent "$silent_port" "$dir/"
   launch truncate "$python" "$here/tcp_stub.py" truncate "$truncate_port" "$dir/"
   launch refused "$python" "$here/tcp_stub.py" refused "$refused_port" "$dir/"
+  launch stall "$python" "$here/tcp_stub.py" stall "$stall_port" "$dir/"
   local deadline=$((SECONDS + 20))
   until all_ready; do
     [ $SECONDS -lt $deadline ] || return 1
@@ -199,10 +210,13 @@ flock -w 120 9 || { echo "start.sh: timed out waiting for another instance" >&2;
 started=0
 for attempt in 1 2 3; do
   read -r http_port https_port expired_port wronghost_port untrusted_port ftp_port \
-    silent_port truncate_port refused_port pasv_min < <("$python" "$here/free_ports.py" 9 16)
+    silent_port truncate_port refused_port ftp_slow_port stall_port pasv_min \
+    < <("$python" "$here/free_ports.py" 11 32)
   pasv_max=$((pasv_min + 15))
   write_nginx_conf
-  write_vsftpd_conf
+  write_vsftpd_conf "$dir/vsftpd/vsftpd.conf" "$ftp_port" "$pasv_min" "$pasv_max"
+  write_vsftpd_conf "$dir/vsftpd-slow/vsftpd.conf" "$ftp_slow_port" $((pasv_max + 1)) \
+    $((pasv_max + 16)) "anon_max_rate=$ftp_slow_rate"
   if start_all; then started=1; break; fi
   echo "start.sh: attempt $attempt failed; logs in $dir/logs" >&2
   "$here/stop.sh" "$dir" >/dev/null
@@ -229,6 +243,9 @@ env_line() { printf 'export %s=%q\n' "$1" "$2"; }
   env_line VM_SILENT_PORT "$silent_port"
   env_line VM_TRUNCATE_PORT "$truncate_port"
   env_line VM_REFUSED_PORT "$refused_port"
+  env_line VM_FTP_SLOW_PORT "$ftp_slow_port"
+  env_line VM_FTP_SLOW_RATE "$ftp_slow_rate"
+  env_line VM_STALL_PORT "$stall_port"
   env_line VM_TEST_CA "$certs/ca.pem"
   env_line VM_TEST_CA_DER "$certs/ca.der"
   env_line VM_UNTRUSTED_CA "$certs/untrusted-ca.pem"
@@ -237,6 +254,8 @@ env_line() { printf 'export %s=%q\n' "$1" "$2"; }
   env_line VM_HTTP_URL "http://127.0.0.1:$http_port"
   env_line VM_HTTPS_URL "https://localhost:$https_port"
   env_line VM_FTP_URL "ftp://127.0.0.1:$ftp_port"
+  env_line VM_FTP_SLOW_URL "ftp://127.0.0.1:$ftp_slow_port"
+  env_line VM_STALL_URL "http://127.0.0.1:$stall_port"
 } >"$dir/env.tmp"
 mv "$dir/env.tmp" "$dir/env"
 echo "Test servers running; source $dir/env"

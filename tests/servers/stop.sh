@@ -38,10 +38,11 @@ for f in "$dir"/run/*.pid; do
 done
 
 # vsftpd starts a session of its own for each client; they still carry the listener's
-# command line, which names this DIR's configuration.
+# command line, which names one of this DIR's configurations.
 for p in /proc/[0-9]*; do
   cmd=$(tr '\0' ' ' 2>/dev/null <"$p/cmdline") || continue
-  if [ "$cmd" = "vsftpd $dir/vsftpd/vsftpd.conf " ]; then
+  if [ "$cmd" = "vsftpd $dir/vsftpd/vsftpd.conf " ] ||
+     [ "$cmd" = "vsftpd $dir/vsftpd-slow/vsftpd.conf " ]; then
     pids+=("${p#/proc/}")
     kill -TERM "${p#/proc/}" 2>/dev/null || true
   fi

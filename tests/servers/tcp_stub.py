@@ -7,10 +7,20 @@
            100,000 bytes and closes
   refused  binds the port without listening: connections are refused and no other
            program can take the port while the harness runs
+  stall    answers "200 OK" with Content-Length: 1000000000 and then, by the path:
+             /stall/N               N bytes at once, then nothing
+             /trickle/RATE/MS       RATE bytes a second in steps of 20 ms for MS
+                                    milliseconds (0: until the client hangs up), then
+                                    nothing: RATE * MS / 1000 bytes in all
+           and keeps the connection open until the client closes it (or HOLD_SECONDS
+           pass). When the client has gone it prints "sent N PATH" (N: the body bytes
+           sent before the close was seen) to standard output, flushed, for benchmarks
+           that compare what the client counted with what was sent.
 
 One thread per connection, so one client never blocks another. SIGTERM (stop.sh)
 ends the process at once (default action, nothing to clean up).
 """
+import select
 import socket
 import sys
 import threading
@@ -22,6 +32,9 @@ HEADER_LIMIT = 65536
 READ_TIMEOUT = 10
 DECLARED_LENGTH = 1000000
 SENT_LENGTH = 100000
+STALL_DECLARED_LENGTH = 1000000000
+TRICKLE_STEP_MS = 20
+MAX_STALL_BYTES = 100 * 1024 * 1024
 
 active = threading.BoundedSemaphore(MAX_CONNECTIONS)
 
@@ -61,10 +74,86 @@ def serve_truncate(conn, body):
     conn.sendall(head + body)
 
 
+def request_path(head):
+    line = head.split(b"\r\n", 1)[0].decode("latin-1").split(" ")
+    return line[1] if len(line) >= 2 else ""
+
+
+def client_closed(conn, wait):
+    """True once the client has closed (or reset) the connection; waits up to `wait` s."""
+    readable, _, _ = select.select([conn], [], [], wait)
+    if not readable:
+        return False
+    try:
+        return not conn.recv(65536)
+    except OSError:
+        return True
+
+
+def stall_plan(path):
+    """(bytes per second, milliseconds) for the path, or None; /stall/N is N bytes at once.
+    A query (?...) is ignored: it only tells requests apart in the log."""
+    parts = path.split("?", 1)[0].strip("/").split("/")
+    try:
+        if len(parts) == 2 and parts[0] == "stall":
+            return int(parts[1]), -1
+        if len(parts) == 3 and parts[0] == "trickle":
+            return int(parts[1]), int(parts[2])
+    except ValueError:
+        return None
+    return None
+
+
+def send_pattern(conn, block, sent, target):
+    """Sends the body from byte `sent` up to `target`, keeping the file pattern."""
+    while sent < target:
+        offset = sent % 251
+        n = min(target - sent, len(block) - offset)
+        conn.sendall(block[offset:offset + n])
+        sent += n
+    return sent
+
+
+def serve_stall(conn):
+    path = request_path(read_request_head(conn))
+    plan = stall_plan(path)
+    if plan is None or plan[0] < 0 or plan[0] > MAX_STALL_BYTES or plan[1] < -1:
+        conn.sendall(b"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n"
+                     b"Connection: close\r\n\r\n")
+        return
+    rate, ms = plan
+    head = ("HTTP/1.1 200 OK\r\n"
+            "Content-Type: application/octet-stream\r\n"
+            "Content-Length: %d\r\n"
+            "Connection: close\r\n\r\n" % STALL_DECLARED_LENGTH).encode("ascii")
+    conn.sendall(head)
+    sent = 0
+    block = pattern(251 * 64)
+    if ms < 0:
+        sent = send_pattern(conn, block, sent, rate)
+    else:
+        start = time.monotonic()
+        step = 1
+        while ms == 0 or step * TRICKLE_STEP_MS <= ms:
+            due = start + step * TRICKLE_STEP_MS / 1000
+            if client_closed(conn, max(0.0, due - time.monotonic())):
+                print("sent %d %s" % (sent, path), flush=True)
+                return
+            sent = send_pattern(conn, block, sent, rate * step * TRICKLE_STEP_MS // 1000)
+            step += 1
+    conn.settimeout(HOLD_SECONDS)
+    deadline = time.monotonic() + HOLD_SECONDS
+    while time.monotonic() < deadline and not client_closed(conn, 1.0):
+        pass
+    print("sent %d %s" % (sent, path), flush=True)
+
+
 def handle(conn, mode, body):
     try:
         if mode == "silent":
             serve_silent(conn)
+        elif mode == "stall":
+            serve_stall(conn)
         else:
             serve_truncate(conn, body)
     except OSError:
@@ -77,8 +166,9 @@ def handle(conn, mode, body):
 def main():
     # An optional third argument (the harness directory) only marks the process as
     # that instance's, for stop.sh.
-    if len(sys.argv) not in (3, 4) or sys.argv[1] not in ("silent", "truncate", "refused"):
-        sys.exit("usage: tcp_stub.py silent|truncate|refused PORT [TAG]")
+    if len(sys.argv) not in (3, 4) or sys.argv[1] not in ("silent", "truncate", "refused",
+                                                          "stall"):
+        sys.exit("usage: tcp_stub.py silent|truncate|refused|stall PORT [TAG]")
     mode, port = sys.argv[1], int(sys.argv[2])
 
     server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)

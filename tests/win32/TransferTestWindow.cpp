@@ -18,6 +18,13 @@ LRESULT CALLBACK TransferTestWindow::WindowProc(HWND window, UINT message, WPARA
             self->OnEvent(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
         return 0;
     }
+    if (message == WM_TIMER) {
+        auto* self =
+            reinterpret_cast<TransferTestWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (self != nullptr && self->onTimer)
+            self->onTimer(static_cast<UINT_PTR>(wParam));
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -56,8 +63,29 @@ void TransferTestWindow::OnEvent(uint32_t code, uint32_t serial) {
         ended_ = true;
 }
 
-bool TransferTestWindow::PumpUntilEnd(uint32_t timeoutMs) {
+void TransferTestWindow::DispatchWaiting(const std::function<bool()>& stop) {
+    MSG msg;
+    while (!stop() && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        const DWORD before = GetTickCount();
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        longestDispatchMs = std::max<DWORD>(longestDispatchMs, GetTickCount() - before);
+    }
+}
+
+bool TransferTestWindow::PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs) {
     const DWORD start = GetTickCount();
+    while (!done()) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+        DispatchWaiting(done);
+    }
+    return true;
+}
+
+bool TransferTestWindow::PumpUntilEnd(uint32_t timeoutMs) {
     ended_ = false;
     for (const SeenEvent& e : events) {
         if (transfer_ != nullptr && e.serial == transfer_->Serial() &&
@@ -65,33 +93,12 @@ bool TransferTestWindow::PumpUntilEnd(uint32_t timeoutMs) {
             return true;
         }
     }
-    while (!ended_) {
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
-        MSG msg;
-        while (!ended_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-    return true;
+    return PumpUntil([this] { return ended_; }, timeoutMs);
 }
 
 void TransferTestWindow::PumpFor(uint32_t ms) {
     const DWORD start = GetTickCount();
-    for (;;) {
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= ms)
-            return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    PumpUntil([&] { return GetTickCount() - start >= ms; }, ms);
 }
 
 size_t TransferTestWindow::Count(uint32_t code) const {

@@ -42,6 +42,12 @@ class TransferTestWindow {
 
     // When set, every event goes here instead (a test run hosted by this window).
     std::function<void(uint32_t code, uint32_t serial)> handler;
+    // The window's own timers (SetTimer on Handle() without a timer procedure).
+    std::function<void(UINT_PTR id)> onTimer;
+    // The longest single message dispatch seen while pumping: how long the window froze.
+    DWORD longestDispatchMs = 0;
+    // Pumps messages until the condition holds or the time is up; true when it held.
+    bool PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs);
 
     std::vector<SeenEvent> events;
     size_t Count(uint32_t code) const;
@@ -50,6 +56,7 @@ class TransferTestWindow {
   private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void OnEvent(uint32_t code, uint32_t serial);
+    void DispatchWaiting(const std::function<bool()>& stop);
 
     HWND window_ = nullptr;
     DownloadTransfer* transfer_ = nullptr;

@@ -62,8 +62,9 @@ void DownloadTransfer::Init(uintptr_t window, uint32_t message, uint32_t flags) 
     stopped_ = finished_ = failed_ = lengthUndeclared_ = false;
     contentLength_ = bytesRead_ = 0;
     httpStatus_ = 0;
-    blockSize_ = 0;
-    skipQuery_ = false;
+    readsArrived_ = false;
+    awaiting_ = Awaiting::Nothing;
+    announcedLeft_ = 0;
     emptyPendingReads_ = 0;
 }
 
@@ -104,6 +105,7 @@ void DownloadTransfer::Fail(uint32_t error) {
 
 bool DownloadTransfer::OpenUrl(const std::string& url) {
     scheme_ = SchemeOf(url);
+    readsArrived_ = scheme_ == SchemeClass::Http || scheme_ == SchemeClass::Https;
     uint32_t flags = kOpenFlagsDefault;
     if (scheme_ == SchemeClass::Https)
         flags = kOpenFlagsHttps;
@@ -167,25 +169,32 @@ void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t resul
                 Post(EV_OPEN_COMPLETE);
             }
             break;
+        // A query or read that waited succeeded when its result is nonzero, whatever the
+        // error field holds: the library gives HTTP queries 1 and FTP queries the file
+        // handle as their result, and the byte count in the error field.
         case TransferPhase::PendingData:
-            if (result == 1) {
-                available_.store(error);  // the count travels in the error field
+            if (result != 0 || error == 0) {
+                available_.store(error != 0 ? error : slot_->queryCount);
                 phase_.store(TransferPhase::None);
                 Post(EV_DATA_AVAILABLE);
             } else {
-                Post(EV_FAILED, error != 0 ? error : kErrorInternetInternal);
+                Post(EV_FAILED, error);
             }
             break;
         case TransferPhase::PendingRead:
-            if (result == 1) {
-                uint32_t count = slot_->readCount;
-                if (count == 0 && error != 0 && error <= readSize_)
-                    count = error;
+        case TransferPhase::PendingArrival:
+            if (result != 0 || error == 0) {
+                uint32_t count = 0;
+                if (phase_.load() == TransferPhase::PendingRead) {
+                    count = slot_->readCount;
+                    if (count == 0 && error <= readSize_)
+                        count = error;
+                }
                 completedCount_.store(count);
                 phase_.store(TransferPhase::None);
                 Post(EV_READ_COMPLETE);
             } else {
-                Post(EV_FAILED, error != 0 ? error : kErrorInternetInternal);
+                Post(EV_FAILED, error);
             }
             break;
         case TransferPhase::None:
@@ -202,9 +211,8 @@ void DownloadTransfer::HandleInternalEvent(uint32_t code) {
             OnDataAvailable();
             break;
         case EV_READ_CONTINUE:
-            if (!finished_ && !stopped_ && !failed_ && phase_.load() == TransferPhase::None) {
+            if (Reading() && awaiting_ == Awaiting::Nothing && phase_.load() == TransferPhase::None)
                 ReadLoop();
-            }
             break;
         case EV_READ_COMPLETE:
             OnReadComplete();
@@ -239,120 +247,148 @@ void DownloadTransfer::OnOpenComplete() {
     acceptedTick_.store(context_.clock.TickCount());
     dataTick_.store(acceptedTick_.load());
     Post(EV_RESPONSE_ACCEPTED);
-    slot_->buffer.resize(kMaxReadBlock);
+    slot_->buffer.resize(kMaxArrivedRead);
     ReadLoop();
 }
 
 void DownloadTransfer::OnDataAvailable() {
-    if (finished_ || stopped_ || failed_)
+    if (!Reading() || awaiting_ != Awaiting::Data)
         return;
-    if (available_.load() == 0) {
+    awaiting_ = Awaiting::Nothing;
+    const uint32_t available = available_.load();
+    if (available == 0) {
         EndOfData();
-    } else if (ReadBlock(available_.load())) {
+    } else if (ReadExactly(available) == Step::Continue) {
         ReadLoop();
     }
 }
 
 void DownloadTransfer::ReadLoop() {
-    const InternetHandle request = request_.load();
     const uint32_t start = context_.clock.TickCount();
-    while (!finished_ && !stopped_ && !failed_) {
+    while (Reading()) {
         if (yieldNow_ || context_.clock.TickCount() - start >= kReadTurnMs) {
             yieldNow_ = false;
-            // Let the timer and the user's commands run; the queued events keep their order.
-            Post(EV_READ_CONTINUE);
+            // Reading resumes once the timer, the user's commands and the repainting that
+            // are waiting have had their turn; a plain posted message would go before them.
+            context_.net.PostEventAfterInput(window_, message_, EV_READ_CONTINUE, serial_);
             return;
         }
-        uint32_t available = 0;
-        if (skipQuery_) {
-            skipQuery_ = false;  // a read of 0 bytes will still mark the end of data
+        Step step = Step::Continue;
+        if (readsArrived_) {
+            step = ReadArrived();
         } else {
-            slot_->queryCount = 0;
-            phase_.store(TransferPhase::PendingData);
-            if (!context_.net.QueryDataAvailable(request, &slot_->queryCount)) {
-                const uint32_t error = context_.net.LastError();
-                if (error != kErrorIoPending) {
-                    phase_.store(TransferPhase::None);
-                    Fail(error);
-                }
-                context_.net.DebugOutput("InternetQueryDataAvailable returned false");
-                return;
-            }
-            phase_.store(TransferPhase::None);
-            available = slot_->queryCount;
-            available_.store(available);
-            if (available == 0) {
-                EndOfData();
-                return;
-            }
+            step = announcedLeft_ != 0 ? ReadExactly(announcedLeft_) : QueryAndRead();
         }
-        if (!ReadBlock(available))
+        if (step != Step::Continue)
             return;
     }
 }
 
-bool DownloadTransfer::ReadBlock(uint32_t available) {
-    // Read more than the library announces: it announces little at a time (8 KiB under
-    // Wine), and reading just that caps the measurable rate far below a fast link's.
-    uint32_t size = blockSize_ > available ? blockSize_ : available;
-    if (size == 0)
-        return false;
-    if (size > kMaxReadBlock)
-        size = kMaxReadBlock;
-    if (slot_->buffer.size() < size)
-        slot_->buffer.resize(kMaxReadBlock);
+DownloadTransfer::Step DownloadTransfer::ReadArrived() {
+    readSize_ = kMaxArrivedRead;
+    slot_->readCount = 0;
+    phase_.store(TransferPhase::PendingArrival);
+    const bool ok = context_.net.ReadArrived(request_.load(), slot_->buffer.data(),
+                                             kMaxArrivedRead, &slot_->readCount);
+    if (ok && slot_->readCount == 0) {
+        phase_.store(TransferPhase::None);
+        return QueryAndRead();  // nothing has arrived: has the data ended, or when comes more?
+    }
+    return AfterRead(ok, Awaiting::Arrival);
+}
+
+DownloadTransfer::Step DownloadTransfer::QueryAndRead() {
+    slot_->queryCount = 0;
+    phase_.store(TransferPhase::PendingData);
+    if (!readsArrived_) {
+        // The library's FTP query waits on the calling thread until a byte comes.
+        awaiting_ = Awaiting::Data;  // EV_DATA_AVAILABLE continues
+        context_.net.QueryDataAvailableInBackground(request_.load(), serial_);
+        return Step::Wait;
+    }
+    if (!context_.net.QueryDataAvailable(request_.load(), &slot_->queryCount)) {
+        const uint32_t error = context_.net.LastError();
+        if (error != kErrorIoPending) {
+            phase_.store(TransferPhase::None);
+            Fail(error);
+        }
+        context_.net.DebugOutput("InternetQueryDataAvailable returned false");
+        if (error != kErrorIoPending)
+            return Step::Stop;
+        awaiting_ = Awaiting::Data;  // EV_DATA_AVAILABLE continues
+        return Step::Wait;
+    }
+    phase_.store(TransferPhase::None);
+    const uint32_t available = slot_->queryCount;
+    available_.store(available);
+    if (available == 0) {
+        EndOfData();
+        return Step::Stop;
+    }
+    return ReadExactly(available);
+}
+
+DownloadTransfer::Step DownloadTransfer::ReadExactly(uint32_t available) {
+    const uint32_t limit = readsArrived_ ? kMaxReadBlock : kMaxArrivedRead;
+    const uint32_t size = available < limit ? available : limit;
     readSize_ = size;
     slot_->readCount = 0;
     phase_.store(TransferPhase::PendingRead);
-    if (!context_.net.ReadFile(request_.load(), slot_->buffer.data(), size, &slot_->readCount)) {
+    const bool ok =
+        context_.net.ReadFile(request_.load(), slot_->buffer.data(), size, &slot_->readCount);
+    // What was announced and not read yet is there: read it without asking again.
+    announcedLeft_ = ok && slot_->readCount < available ? available - slot_->readCount : 0;
+    if (ok && slot_->readCount == 0) {
+        // Nothing although data was announced: the data has ended.
+        phase_.store(TransferPhase::None);
+        EndOfData();
+        return Step::Stop;
+    }
+    return AfterRead(ok, Awaiting::Read);
+}
+
+DownloadTransfer::Step DownloadTransfer::AfterRead(bool ok, Awaiting pending) {
+    if (!ok) {
         const uint32_t error = context_.net.LastError();
         if (error == kErrorIoPending) {
-            // The link is slower than the block: read what is announced, so that progress
-            // keeps flowing on slow links.
-            blockSize_ = 0;
-            return false;  // EV_READ_COMPLETE continues
+            awaiting_ = pending;  // EV_READ_COMPLETE continues
+            return Step::Wait;
         }
         phase_.store(TransferPhase::None);
         Fail(error);
-        return false;
+        return Step::Stop;
     }
     phase_.store(TransferPhase::None);
-    const uint32_t count = slot_->readCount;
-    if (count == size) {
-        skipQuery_ = size > available;
-        blockSize_ = blockSize_ * 2 < kMinReadBlock ? kMinReadBlock : blockSize_ * 2;
-        if (blockSize_ > kMaxReadBlock)
-            blockSize_ = kMaxReadBlock;
-    }
-    return CountBlock(count);
+    return CountBlock(slot_->readCount) ? Step::Continue : Step::Stop;
 }
 
 void DownloadTransfer::OnReadComplete() {
-    if (finished_ || stopped_ || failed_)
+    const Awaiting awaited = awaiting_;
+    if (!Reading() || (awaited != Awaiting::Read && awaited != Awaiting::Arrival))
         return;
+    awaiting_ = Awaiting::Nothing;
     const uint32_t count = completedCount_.load();
-    if (count == 0 && ++emptyPendingReads_ < kMaxEmptyPendingReads) {
-        // Wine sometimes completes a waiting read with no count although data came:
-        // let the query tell whether the data has really ended.
-        ReadLoop();
+    if (count == 0) {
+        // A wait for arrivals ends without a count: read what came. Wine also completes a
+        // waiting read with no count now and then although data came: let the query tell
+        // whether the data has really ended.
+        if (awaited == Awaiting::Arrival || ++emptyPendingReads_ < kMaxEmptyPendingReads) {
+            ReadLoop();
+        } else {
+            EndOfData();
+        }
         return;
     }
-    if (count != 0)
-        emptyPendingReads_ = 0;
     if (CountBlock(count))
         ReadLoop();
 }
 
 bool DownloadTransfer::CountBlock(uint32_t count) {
-    if (count == 0) {
-        // Nothing although data was announced: the data has ended.
-        EndOfData();
-        return false;
-    }
+    emptyPendingReads_ = 0;
     const uint64_t before = bytesRead_;
     bytesRead_ += count;
     dataTick_.store(context_.clock.TickCount());
-    if (before < yieldAtBytes_ && bytesRead_ >= yieldAtBytes_)
+    if (before <= yieldAtBytes_ && bytesRead_ >= yieldAtBytes_)  // a limit of 0 included
         yieldNow_ = true;
     if (flags_ & kTransferPostProgress)
         Post(EV_PROGRESS);
@@ -378,6 +414,15 @@ void DownloadTransfer::Finish() {
     finished_ = true;
 }
 
+bool DownloadTransfer::FailTimedOut() {
+    if (!Reading() || job_)
+        return false;
+    failed_ = true;
+    error_.store(kErrorInternetTimeout);
+    StopTransfer();
+    return true;
+}
+
 void DownloadTransfer::StopTransfer() {
     stopped_ = true;
     if (job_) {
@@ -389,7 +434,8 @@ void DownloadTransfer::StopTransfer() {
     const InternetHandle request = request_.exchange(0);
     if (request != 0) {
         const TransferPhase phase = phase_.load();
-        if (phase == TransferPhase::PendingData || phase == TransferPhase::PendingRead) {
+        if (phase == TransferPhase::PendingData || phase == TransferPhase::PendingRead ||
+            phase == TransferPhase::PendingArrival) {
             // The library may still write into the slot until the handle has closed.
             context_.registry.Retire(request, slot_);
         }

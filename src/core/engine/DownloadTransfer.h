@@ -11,14 +11,26 @@
 
 namespace vm {
 
-enum class TransferPhase : int { None = 0, PendingOpen = 1, PendingData = 2, PendingRead = 3 };
+// PendingArrival: a read of what has arrived found nothing and waits for more; its
+// completion says only that more has come (any count it carries was not read).
+enum class TransferPhase : int {
+    None = 0,
+    PendingOpen = 1,
+    PendingData = 2,
+    PendingRead = 3,
+    PendingArrival = 4,
+};
 
-// Largest single read: Wine loses a read's count now and then with larger ones.
+// Largest read of an http(s) announced count: Wine loses the count of a larger read now
+// and then when it has to wait.
 constexpr uint32_t kMaxReadBlock = 256 * 1024;
-constexpr uint32_t kMinReadBlock = 16 * 1024;
+// Largest read of data that is there already: what has arrived on http(s), or an FTP
+// announced count (the library's FTP reads never go pending). Such reads never wait
+// with data in hand, so they may be larger, and on a fast link fewer reads cost less.
+constexpr uint32_t kMaxArrivedRead = 1024 * 1024;
 // A read that waited and came back empty is checked with a query this many times.
 constexpr uint32_t kMaxEmptyPendingReads = 2;
-// How long ReadLoop may keep the GUI thread before the message loop gets a turn.
+// How long ReadLoop may keep the GUI thread before input, paint and timers get a turn.
 constexpr uint32_t kReadTurnMs = 50;
 constexpr uint32_t kCallbackWaitSleeps = 201;
 
@@ -26,6 +38,14 @@ constexpr uint32_t kCallbackWaitSleeps = 201;
 // file on a worker), counts and discards the data, and reports by posting events that
 // carry its serial. Library completions arrive on library threads through OnStatus and
 // are turned into events, so all further work runs on the GUI thread.
+//
+// Every byte that has arrived is counted within one turn of reading, at any link speed:
+// http(s) reads take what has arrived without waiting (a read that waits for a whole
+// block hides what it holds until the block is full, and on the GUI thread it freezes
+// the window); when nothing has, the availability query tells whether the data has ended
+// or completes when more arrives. FTP reads take exactly the announced count, since the
+// library's FTP reads wait on the calling thread for their whole block, and its FTP query
+// runs on a thread of its own, since it waits there until a byte arrives.
 class DownloadTransfer {
   public:
     // Create: takes the next serial, registers, and uses (perhaps opens) the root.
@@ -50,6 +70,10 @@ class DownloadTransfer {
     void OnDataAvailable();
 
     void StopTransfer();
+    // Ends the attempt as failed by the receive time-out (nothing arrived for too long),
+    // as the library would if it applied its own time-out to requests everywhere. False
+    // when the attempt had already ended.
+    bool FailTimedOut();
 
     // The status callback's work, on a library thread (through the registry).
     void OnStatus(InternetHandle handle, uint32_t status, uintptr_t result, uint32_t error);
@@ -75,10 +99,19 @@ class DownloadTransfer {
     std::atomic<int> callbacksRunning{0};
 
   private:
+    // What a reading step leaves to do: read on, wait for a completion, or nothing more.
+    enum class Step { Continue, Wait, Stop };
+    // The completion reading waits for; any other is stale and ignored.
+    enum class Awaiting { Nothing, Data, Read, Arrival };
+
     void Post(uint32_t code, uint32_t error = 0);
     void Fail(uint32_t error);
+    bool Reading() const { return !finished_ && !stopped_ && !failed_; }
     void ReadLoop();
-    bool ReadBlock(uint32_t available);
+    Step ReadArrived();
+    Step QueryAndRead();
+    Step ReadExactly(uint32_t available);
+    Step AfterRead(bool ok, Awaiting pending);
     void OnReadComplete();
     bool CountBlock(uint32_t count);
     void EndOfData();
@@ -100,11 +133,9 @@ class DownloadTransfer {
     std::atomic<uint32_t> completedCount_{0};
     std::shared_ptr<ReadSlot> slot_;
     uint32_t readSize_ = 0;
-    // Reads ask for max(blockSize_, announced); blockSize_ grows while reads fill at once
-    // and drops to 0 (exactly the announced count) when one has to wait.
-    uint32_t blockSize_ = 0;
-    // The last read filled a block larger than announced: data is streaming, skip the query.
-    bool skipQuery_ = false;
+    bool readsArrived_ = false;  // http(s): reads take what has arrived
+    Awaiting awaiting_ = Awaiting::Nothing;
+    uint32_t announcedLeft_ = 0;  // FTP: announced and not read yet
     uint32_t emptyPendingReads_ = 0;
     uint64_t yieldAtBytes_ = UINT64_MAX;
     bool yieldNow_ = false;

@@ -83,14 +83,7 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
             StartNextItem();
             break;
         case EV_FAILED:
-            item->errorCode = transfer_->Error();
-            item->serverStatus = transfer_->HttpStatus();
-            if (item->errorCode != 0) {
-                item->SetErrorText(FlattenLineBreaks(GetErrorText(item->errorCode, messages_)));
-            }
-            item->status = DownloadStatus::Failed;
-            host_.Refresh();
-            RetryOrAdvance();
+            OnAttemptFailed(*item);
             break;
         case EV_RESPONSE_ACCEPTED:
             item->status = DownloadStatus::Downloading;
@@ -114,6 +107,23 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
     }
 }
 
+void TestRun::OnAttemptFailed(DownloadItem& item) {
+    item.errorCode = transfer_->Error();
+    item.serverStatus = transfer_->HttpStatus();
+    if (item.errorCode != 0)
+        item.SetErrorText(FlattenLineBreaks(GetErrorText(item.errorCode, messages_)));
+    item.status = DownloadStatus::Failed;
+    host_.Refresh();
+    RetryOrAdvance();
+}
+
+void TestRun::KeepCountedBytes(DownloadItem& item) {
+    if (transfer_ && item.HasStarted() && transfer_->BytesRead() > item.bytes) {
+        item.bytes = transfer_->BytesRead();
+        item.RecomputeSpeed(transfer_->DataTick());
+    }
+}
+
 void TestRun::RetryOrAdvance() {
     DownloadItem* item = host_.ItemAt(currentIndex_);
     if (item != nullptr && settings_.TryAgainOnFail != 0 &&
@@ -128,8 +138,10 @@ void TestRun::RetryOrAdvance() {
 }
 
 void TestRun::StopTest() {
-    if (DownloadItem* item = host_.ItemAt(currentIndex_))
+    if (DownloadItem* item = host_.ItemAt(currentIndex_)) {
+        KeepCountedBytes(*item);
         item->status = DownloadStatus::Finished;
+    }
     EndRun();
     host_.Refresh();
 }
@@ -138,6 +150,7 @@ void TestRun::MoveToNextDownload() {
     DownloadItem* item = host_.ItemAt(currentIndex_);
     if (item == nullptr || !transfer_)
         return;
+    KeepCountedBytes(*item);
     item->status = DownloadStatus::Finished;
     StopAndAdvance();
 }
@@ -193,6 +206,12 @@ void TestRun::CheckAutoStop() {
         transfer_->StopTransfer();
         host_.Refresh();
         RetryOrAdvance();
+        return;
+    }
+    if (item->status == DownloadStatus::Downloading &&
+        static_cast<uint32_t>(now - transfer_->DataTick()) >= receiveTimeoutMs_ &&
+        transfer_->FailTimedOut()) {
+        OnAttemptFailed(*item);
         return;
     }
     double deviation = 0;

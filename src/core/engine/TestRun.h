@@ -18,6 +18,9 @@ constexpr const char* kRunRequestHeaders = "Connection: Close";
 constexpr int32_t kFtpModePassive = 2;
 constexpr uint32_t kStallTicksPerRedraw = 10;
 constexpr uint32_t kTicksPerSample = 5;
+// An attempt that receives nothing this long while downloading fails as the library's own
+// receive time-out would (error 12002): Wine never applies that time-out to a request.
+constexpr uint32_t kReceiveTimeoutMs = kInternetTimeoutMs;
 
 // What the test run needs from the window that hosts it and the list that stores the items.
 class TestRunHost {
@@ -52,6 +55,8 @@ class TestRun {
     bool IsRunning() const { return runState_ == RunState::Running; }
     size_t CurrentIndex() const { return currentIndex_; }
     const DownloadTransfer* CurrentTransfer() const { return transfer_.get(); }
+    // Tests shorten the receive time-out; the program keeps kReceiveTimeoutMs.
+    void SetReceiveTimeoutMs(uint32_t ms) { receiveTimeoutMs_ = ms; }
 
   private:
     void StartNextItem();
@@ -61,6 +66,10 @@ class TestRun {
     void ApplySizeRule(DownloadItem& item);
     // Ends the current item as it stands and starts the next.
     void StopAndAdvance();
+    // The attempt failed with the transfer's error: record it, then retry or move on.
+    void OnAttemptFailed(DownloadItem& item);
+    // Bytes the transfer counted after the item's last update are kept when it is ended.
+    void KeepCountedBytes(DownloadItem& item);
 
     TestRunHost& host_;
     const AppSettings& settings_;
@@ -75,6 +84,7 @@ class TestRun {
     uint32_t stallTicks_ = 0;
     uint32_t sampleTicks_ = 0;
     bool progressSeen_ = false;
+    uint32_t receiveTimeoutMs_ = kReceiveTimeoutMs;
 };
 
 }  // namespace vm

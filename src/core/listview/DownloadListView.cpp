@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "lang/StringTable.h"
+#include "listview/TextSort.h"
 
 namespace vm {
 namespace {
@@ -28,23 +29,6 @@ private:
     bool descending_;
 };
 
-// Orders rows by their cell texts, made once per sort rather than once per comparison.
-class TextOrder {
-public:
-    TextOrder(const std::vector<char>& text, const std::vector<size_t>& offsets, bool descending)
-        : text_(text), offsets_(offsets), descending_(descending) {}
-
-    bool operator()(uint32_t a, uint32_t b) const {
-        const int r = CompareTextNoCase(&text_[offsets_[a]], &text_[offsets_[b]]);
-        return descending_ ? r > 0 : r < 0;
-    }
-
-private:
-    const std::vector<char>& text_;
-    const std::vector<size_t>& offsets_;
-    bool descending_;
-};
-
 }  // namespace
 
 DownloadListView::DownloadListView(const AppSettings& settings, TimeTextSource* timeText)
@@ -52,13 +36,23 @@ DownloadListView::DownloadListView(const AppSettings& settings, TimeTextSource* 
 
 DownloadItem& DownloadListView::AddItem(const DownloadItem& prototype) {
     items_.push_back(prototype);
+    ShowLoadingProgress();
+    return items_.back();
+}
+
+DownloadItem& DownloadListView::AddItem(DownloadItem&& item) {
+    items_.push_back(std::move(item));
+    ShowLoadingProgress();
+    return items_.back();
+}
+
+void DownloadListView::ShowLoadingProgress() {
     if (control_ != nullptr && items_.size() % kLoadingProgressInterval == 0) {
         char text[256];
         std::snprintf(text, sizeof text, GetFormatString(IDS_LOADING),
                       static_cast<int>(items_.size()));
         control_->ShowProgressText(text);
     }
-    return items_.back();
 }
 
 void DownloadListView::DeleteAllItems() {
@@ -237,8 +231,7 @@ void DownloadListView::SortRows(int32_t code) {
         offsets[index] = text.size();
         text.insert(text.end(), cell, cell + std::strlen(cell) + 1);
     }
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     TextOrder(text, offsets, SortIsDescending(code)));
+    SortRowsByText(&rows_, text, offsets, SortIsDescending(code));
 }
 
 std::vector<uint8_t> DownloadListView::LayoutBytes() {

@@ -43,6 +43,7 @@ public:
 
     // Appends a copy of the prototype and returns it; it gets no row until a rebuild.
     DownloadItem& AddItem(const DownloadItem& prototype);
+    DownloadItem& AddItem(DownloadItem&& item);
     // Empties the storage and the rows.
     void DeleteAllItems();
     // Drops the items of the selected rows, renumbers the rest 0..n-1 in storage order
@@ -120,6 +121,7 @@ public:
 
 private:
     // Storage indices of the selected rows' items, and the focused item.
+    void ShowLoadingProgress();
     void CaptureSelection(std::vector<size_t>* items, int64_t* focusedItem) const;
     void RestoreSelection(const std::vector<size_t>& items, int64_t focusedItem);
     void SelectAndFocus(size_t row);

@@ -40,24 +40,19 @@ const char* EntityOf(unsigned char c) {
     }
 }
 
+// XML keeps the declared encoding's degree sign, and line breaks and control characters
+// become what a well-formed document may hold.
 const char* XmlEntityOf(unsigned char c) {
     switch (c) {
-        case '<':
-            return "&lt;";
-        case '>':
-            return "&gt;";
-        case '"':
-            return "&quot;";
-        case '&':
-            return "&amp;";
+        case 0xB0:
+        case '\t':
+            return nullptr;
         case '\n':
             return "&#10;";
         case '\r':
             return "&#13;";
-        case '\t':
-            return nullptr;
         default:
-            return c != 0 && c < 0x20 ? "?" : nullptr;
+            return c != 0 && c < 0x20 ? "?" : EntityOf(c);
     }
 }
 

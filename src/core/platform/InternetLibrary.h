@@ -21,6 +21,7 @@ constexpr uint32_t kStatusHandleClosing = 70;
 constexpr uint32_t kStatusRequestComplete = 100;
 
 constexpr uint32_t kErrorIoPending = 997;
+constexpr uint32_t kErrorInternetTimeout = 12002;
 constexpr uint32_t kErrorInternetInternal = 12004;
 constexpr uint32_t kErrorConnectionAborted = 12030;
 
@@ -53,15 +54,31 @@ class InternetLibrary {
     // Bytes ready to read. When it goes pending, *available must stay valid until the
     // completion arrives; the completion's error field carries the count.
     virtual bool QueryDataAvailable(InternetHandle request, uint32_t* available) = 0;
+    // The same query on a thread of its own, for a library whose query can wait on the
+    // calling thread (Wine's FTP query waits there until a byte arrives). It always
+    // answers through the status callback with the given context: the library's own
+    // completion when it goes pending, else one made like it (result 1 and the count in
+    // the error field, or result 0 and the error).
+    virtual void QueryDataAvailableInBackground(InternetHandle request, uint32_t context) = 0;
     // Reads up to size bytes. When it goes pending, buffer and *count must stay valid until
-    // the completion arrives or the handle has closed.
+    // the completion arrives or the handle has closed. A read asking for more than has
+    // arrived completes only when its block is full or the data ends.
     virtual bool ReadFile(InternetHandle request, void* buffer, uint32_t size, uint32_t* count) = 0;
+    // Reads what has already arrived, up to size bytes, without waiting for more. When
+    // nothing has, it answers true with *count 0, or goes pending as a mere wait for data
+    // whose completion brings no count (Wine does the latter). HTTP and HTTPS only.
+    virtual bool ReadArrived(InternetHandle request, void* buffer, uint32_t size,
+                             uint32_t* count) = 0;
     virtual bool CloseHandle(InternetHandle handle) = 0;
     // The calling thread's error code after a failed operation.
     virtual uint32_t LastError() = 0;
 
     // Posts an event to the window's queue; callable from any thread.
     virtual bool PostEvent(uintptr_t window, uint32_t message, uint32_t code, uint32_t serial) = 0;
+    // Posts an event that the window gets only after the input, paint and timer messages
+    // already waiting on the calling (GUI) thread: a posted message is always taken first.
+    virtual bool PostEventAfterInput(uintptr_t window, uint32_t message, uint32_t code,
+                                     uint32_t serial) = 0;
     // A line for the debugger.
     virtual void DebugOutput(const char* text) = 0;
 };

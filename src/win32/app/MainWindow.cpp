@@ -156,6 +156,10 @@ void MainWindow::OnCreate() {
 }
 
 LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (findMessage_ != 0 && message == findMessage_) {
+        OnFindRequest(lParam);
+        return 0;
+    }
     switch (message) {
         case WM_TRANSFER_EVENT:
             if (run_ != nullptr) {
@@ -189,6 +193,9 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             if (!OnClose()) return 0;
             break;
+        case WM_DROPFILES:
+            OnDropFiles(wParam);
+            return 0;
         case WM_DRAWITEM: {
             const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (draw != nullptr && draw->hwndItem == chrome_.statusBar) {
@@ -381,17 +388,6 @@ void MainWindow::ToggleOption(int32_t& option) {
     UpdateCommandStates();
 }
 
-void MainWindow::DeleteSelected() {
-    if (IsRunning() || list_.SelectedCount() == 0) return;
-    if (settings_.ConfirmDelete &&
-        AskYesNo(Handle(), GetString(IDS_ASK_DELETE_SELECTED)) != IDYES) {
-        return;
-    }
-    list_.DeleteSelected();
-    UpdateStatusText();
-    UpdateCommandStates();
-}
-
 void MainWindow::DeleteAll() {
     if (IsRunning() || list_.ItemCount() == 0) return;
     if (AskYesNo(Handle(), GetString(IDS_ASK_DELETE_ALL)) == IDYES) {
@@ -414,10 +410,10 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
             if (run_ != nullptr) run_->MoveToNextDownload();
             break;
         case ID_DISABLE_SELECTED:
-            list_.SetSelectedDisabled(true);
+            SetSelectedDisabled(true);
             break;
         case ID_ENABLE_SELECTED:
-            list_.SetSelectedDisabled(false);
+            SetSelectedDisabled(false);
             break;
         case ID_DELETE_SELECTED:
             DeleteSelected();
@@ -430,6 +426,21 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
             break;
         case ID_COPY_SELECTED:
             CopySelectedItems();
+            break;
+        case ID_ADD_URLS_LIST:
+            AddUrlsList();
+            break;
+        case ID_ADD_URLS_FROM_FILE:
+            AddUrlsFromFile();
+            break;
+        case ID_ADD_FILE:
+            AddFile();
+            break;
+        case ID_FIND:
+            OpenFind();
+            break;
+        case ID_CHOOSE_COLUMNS:
+            ChooseColumns();
             break;
         case ID_EXIT:
             SendMessageA(Handle(), WM_CLOSE, 0, 0);
@@ -471,10 +482,10 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
             listControl_.AutoSizeColumns();
             break;
         case ID_MOVE_UP:
-            if (!IsRunning()) list_.MoveSelectedUp();
+            MoveSelected(true);
             break;
         case ID_MOVE_DOWN:
-            if (!IsRunning()) list_.MoveSelectedDown();
+            MoveSelected(false);
             break;
         case ID_CREATE_NSIS:
             CreateInstaller(IDR_INSTALLER_MACHINE);

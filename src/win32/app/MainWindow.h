@@ -18,6 +18,7 @@
 #include "listview/DownloadListView.h"
 #include "listview/WinListView.h"
 #include "platform/WinFileSystem.h"
+#include "ui/FindDialog.h"
 #include "ui/FrameWindow.h"
 
 namespace vm {
@@ -70,7 +71,6 @@ private:
     void ReportToScratch(int type, const std::string& path, bool selectedOnly,
                          int showCommand = SW_SHOW);
     void ToggleOption(int32_t& option);
-    void DeleteSelected();
     void DeleteAll();
 
     // Commands that write the selected rows out (MainWindowCommands.cpp).
@@ -84,6 +84,19 @@ private:
 
     // Installer script generation.
     void CreateInstaller(int templateId);
+
+    // --- URL input, find and column settings (MainWindowUrlInput.cpp) ---
+    void AddUrlsList();
+    void AddUrlsFromFile();
+    void AddFile();
+    void ReadUrlListFile(const std::string& path);
+    void OnDropFiles(WPARAM dropHandle);
+    void DeleteSelected();
+    void SetSelectedDisabled(bool disabled);
+    void MoveSelected(bool up);
+    void OpenFind();
+    void OnFindRequest(LPARAM lParam);
+    void ChooseColumns();
 
     const ArgumentList& arguments_;
     const StartupOptions& options_;
@@ -105,6 +118,7 @@ private:
     std::string helpFilePath_;
     bool helpFileExists_ = false;
     UINT findMessage_ = 0;
+    FindDialog find_;
     bool statusUpdatePending_ = false;
     bool shutDown_ = false;
     int exitCode_ = 0;

@@ -14,6 +14,7 @@
 #include "platform/WinCodePage.h"
 #include "platform/WinFileSystem.h"
 #include "resource.h"
+#include "ui/FindDialog.h"
 #include "ui/ShellUtil.h"
 
 namespace vm {
@@ -47,10 +48,14 @@ int RunMessageLoop(MainWindow& window, HACCEL accelerators) {
             break;
         }
         if (got == -1) break;
-        if (accelerators != nullptr &&
+        // Keys typed into the Find dialog are its own: Del or Ctrl+C there must not act on
+        // the download list.
+        if (accelerators != nullptr && !IsFindDialogMessage(msg) &&
             TranslateAcceleratorA(window.Handle(), accelerators, &msg)) {
             continue;
         }
+        HWND find = ActiveFindDialog();
+        if (find != nullptr && IsDialogMessageA(find, &msg)) continue;
         if (IsDialogMessageA(window.Handle(), &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);

@@ -5,6 +5,10 @@
 
 #include <atomic>
 
+#include "engine/BackgroundQuery.h"
+#include "engine/HandleCloser.h"
+#include "engine/PostBehindInput.h"
+
 namespace vm {
 namespace {
 
@@ -21,6 +25,8 @@ void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD 
         status != INTERNET_STATUS_CONNECTION_CLOSED) {
         return;
     }
+    if (status == INTERNET_STATUS_HANDLE_CLOSING)
+        ReleaseBackgroundQueries(handle);
     LiveTransferRegistry* registry = gRegistry.load();
     if (registry == nullptr)
         return;
@@ -34,6 +40,14 @@ void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD 
     }
     registry->DispatchStatus(static_cast<uint32_t>(context), reinterpret_cast<uintptr_t>(handle),
                              status, result, error);
+}
+
+// An answer of a query run in the background, delivered as the library delivers its own.
+void ReportCompletion(uint32_t context, HINTERNET handle, uintptr_t result, uint32_t error) {
+    if (LiveTransferRegistry* registry = gRegistry.load()) {
+        registry->DispatchStatus(context, reinterpret_cast<uintptr_t>(handle),
+                                 kStatusRequestComplete, result, error);
+    }
 }
 
 HINTERNET H(InternetHandle handle) {
@@ -124,13 +138,38 @@ bool WinInternetLibrary::QueryDataAvailable(InternetHandle request, uint32_t* av
            FALSE;
 }
 
+void WinInternetLibrary::QueryDataAvailableInBackground(InternetHandle request,
+                                                        uint32_t context) {
+    vm::QueryDataAvailableInBackground(H(request), context, &ReportCompletion);
+}
+
 bool WinInternetLibrary::ReadFile(InternetHandle request, void* buffer, uint32_t size,
                                   uint32_t* count) {
     return InternetReadFile(H(request), buffer, size, reinterpret_cast<DWORD*>(count)) != FALSE;
 }
 
+bool WinInternetLibrary::ReadArrived(InternetHandle request, void* buffer, uint32_t size,
+                                     uint32_t* count) {
+    // IRF_NO_WAIT: what the library holds or the socket has now, nothing more. When nothing
+    // has arrived the call may go pending as a mere wait for data, which writes no count;
+    // the record outlives the call all the same, so no completion can write into a dead
+    // stack frame.
+    static thread_local INTERNET_BUFFERSA buffers;
+    buffers = {};
+    buffers.dwStructSize = sizeof buffers;
+    buffers.lpvBuffer = buffer;
+    buffers.dwBufferLength = size;
+    if (!InternetReadFileExA(H(request), &buffers, IRF_NO_WAIT, 0))
+        return false;
+    *count = buffers.dwBufferLength;
+    return true;
+}
+
 bool WinInternetLibrary::CloseHandle(InternetHandle handle) {
-    return InternetCloseHandle(H(handle)) != FALSE;
+    if (handle == 0)
+        return false;
+    CloseHandleInBackground(H(handle));
+    return true;
 }
 
 uint32_t WinInternetLibrary::LastError() {
@@ -140,6 +179,12 @@ uint32_t WinInternetLibrary::LastError() {
 bool WinInternetLibrary::PostEvent(uintptr_t window, uint32_t message, uint32_t code,
                                    uint32_t serial) {
     return PostMessageA(reinterpret_cast<HWND>(window), message, code, serial) != FALSE;
+}
+
+bool WinInternetLibrary::PostEventAfterInput(uintptr_t window, uint32_t message, uint32_t code,
+                                             uint32_t serial) {
+    return PostBehindInput(reinterpret_cast<HWND>(window), message, code,
+                           static_cast<LPARAM>(serial));
 }
 
 void WinInternetLibrary::DebugOutput(const char* text) {

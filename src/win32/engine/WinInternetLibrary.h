@@ -18,10 +18,14 @@ class WinInternetLibrary : public InternetLibrary {
     bool QueryInfoNumber(InternetHandle request, uint32_t query, uint32_t* value) override;
     bool QueryInfoText(InternetHandle request, uint32_t query, std::string* text) override;
     bool QueryDataAvailable(InternetHandle request, uint32_t* available) override;
+    void QueryDataAvailableInBackground(InternetHandle request, uint32_t context) override;
     bool ReadFile(InternetHandle request, void* buffer, uint32_t size, uint32_t* count) override;
+    bool ReadArrived(InternetHandle request, void* buffer, uint32_t size, uint32_t* count) override;
     bool CloseHandle(InternetHandle handle) override;
     uint32_t LastError() override;
     bool PostEvent(uintptr_t window, uint32_t message, uint32_t code, uint32_t serial) override;
+    bool PostEventAfterInput(uintptr_t window, uint32_t message, uint32_t code,
+                             uint32_t serial) override;
     void DebugOutput(const char* text) override;
 };
 

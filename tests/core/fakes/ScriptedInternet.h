@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/LiveTransferRegistry.h"
 #include "fakes/FakeClock.h"
 #include "platform/InternetLibrary.h"
 
@@ -19,9 +20,14 @@ struct ScriptedResponse {
     std::optional<uint32_t> status = 200;      // none: not HTTP (ftp)
     std::optional<std::string> contentLength;  // the header's text; none: no header
     uint64_t bodyBytes = 0;                    // bytes the server actually sends
+    std::optional<uint64_t> arrived;           // of those, what has arrived (none: all);
+                                               // the test lets more arrive with Arrive()
     uint32_t announce = 8192;                  // what a data-available query reports
     bool queryPending = false;                 // queries go pending (the test completes them)
     bool readPending = false;                  // reads go pending (the test completes them)
+    bool arrivalReadsWait = false;             // a read of what has arrived that finds
+                                               // nothing goes pending instead of saying 0
+    uint32_t arrivalChunk = UINT32_MAX;        // most a read of what has arrived returns
     uint32_t readError = 0;                    // reads fail with this error
     bool zeroReadWithData = false;             // a read returns nothing although data was announced
     uint32_t msPerRead = 0;                    // the fake clock moves on with every read
@@ -55,7 +61,12 @@ class ScriptedInternet : public InternetLibrary {
     std::vector<uint32_t> openContexts;
     std::vector<std::pair<uint32_t, uint32_t>> timeouts;
     std::vector<InternetHandle> closed;
-    std::vector<uint32_t> readSizes;
+    std::vector<uint32_t> readSizes;       // reads of exactly a count
+    std::vector<uint32_t> arrivedReads;    // what reads of what has arrived returned
+    size_t afterInputPosts = 0;            // events posted behind input, paint and timers
+    size_t backgroundQueries = 0;          // availability queries run aside
+    // Where queries run aside report an answer given at once (TransferHarness sets it).
+    LiveTransferRegistry* registry = nullptr;
     std::vector<std::string> debugLines;
     int rootOpens = 0;
     int callbackInstalls = 0;
@@ -92,6 +103,7 @@ class ScriptedInternet : public InternetLibrary {
         r.handle = 0x1000 + static_cast<InternetHandle>(requests_.size());
         r.response = Find(url);
         r.remaining = r.response.bodyBytes;
+        r.unread = r.response.arrived ? std::min(*r.response.arrived, r.remaining) : r.remaining;
         requests_.push_back(r);
         switch (r.response.open) {
             case ScriptedResponse::Open::Immediate:
@@ -132,11 +144,51 @@ class ScriptedInternet : public InternetLibrary {
             lastError_ = 6;
             return false;
         }
-        if (r->response.queryPending) {
-            lastError_ = kErrorIoPending;
+        if (r->response.queryPending || (r->unread == 0 && r->remaining != 0)) {
+            lastError_ = kErrorIoPending;  // nothing has arrived: the query waits
             return false;
         }
         *available = Announce(*r);
+        return true;
+    }
+    // Answers at once as a completion on the calling thread; pending: the test completes it.
+    void QueryDataAvailableInBackground(InternetHandle h, uint32_t context) override {
+        ++backgroundQueries;
+        uint32_t available = 0;
+        if (QueryDataAvailable(h, &available)) {
+            registry->DispatchStatus(context, h, kStatusRequestComplete, 1, available);
+        } else if (lastError_ != kErrorIoPending) {
+            registry->DispatchStatus(context, h, kStatusRequestComplete, 0, lastError_);
+        }
+    }
+    // More of the body arrives (a pending query's completion is the test's to send).
+    void Arrive(InternetHandle h, uint64_t bytes) {
+        Request* r = Get(h);
+        r->unread = std::min(r->unread + bytes, r->remaining);
+    }
+
+    bool ReadArrived(InternetHandle h, void* buffer, uint32_t size, uint32_t* count) override {
+        Request* r = Get(h);
+        if (r == nullptr) {
+            lastError_ = 6;
+            return false;
+        }
+        if (r->response.readError != 0) {
+            lastError_ = r->response.readError;
+            return false;
+        }
+        const uint32_t n = r->response.zeroReadWithData
+                               ? 0
+                               : static_cast<uint32_t>(std::min<uint64_t>(
+                                     std::min(size, r->response.arrivalChunk), r->unread));
+        if (n == 0 && r->remaining != 0 && r->response.arrivalReadsWait) {
+            lastError_ = kErrorIoPending;
+            return false;
+        }
+        clock_.Advance(r->response.msPerRead);
+        Take(*r, buffer, n);
+        arrivedReads.push_back(n);
+        *count = n;
         return true;
     }
     // The count a pending query will report.
@@ -158,19 +210,17 @@ class ScriptedInternet : public InternetLibrary {
             *count = 0;
             return true;
         }
-        const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(size, r->remaining));
+        const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(size, r->unread));
         if (r->response.readPending) {
             pendingReadBuffer = buffer;
             pendingCount = count;
             pendingReadSize_ = n;
             r->remaining -= n;
+            r->unread -= n;
             lastError_ = kErrorIoPending;
             return false;
         }
-        static_cast<unsigned char*>(buffer)[0] = 0xAB;  // touch it: the buffer must be live
-        if (n != 0)
-            static_cast<unsigned char*>(buffer)[n - 1] = 0xAB;
-        r->remaining -= n;
+        Take(*r, buffer, n);
         *count = n;
         return true;
     }
@@ -189,6 +239,11 @@ class ScriptedInternet : public InternetLibrary {
     // Posts refused before one succeeds, as from a full message queue.
     int refusePosts = 0;
 
+    bool PostEventAfterInput(uintptr_t window, uint32_t message, uint32_t code,
+                             uint32_t serial) override {
+        ++afterInputPosts;
+        return PostEvent(window, message, code, serial);
+    }
     bool PostEvent(uintptr_t window, uint32_t message, uint32_t code, uint32_t serial) override {
         std::lock_guard<std::mutex> lock(eventsMutex_);
         if (refusePosts > 0) {
@@ -220,8 +275,17 @@ class ScriptedInternet : public InternetLibrary {
     struct Request {
         InternetHandle handle = 0;
         ScriptedResponse response;
-        uint64_t remaining = 0;
+        uint64_t remaining = 0;  // not yet read
+        uint64_t unread = 0;     // arrived and not yet read
     };
+
+    static void Take(Request& r, void* buffer, uint32_t n) {
+        static_cast<unsigned char*>(buffer)[0] = 0xAB;  // touch it: the buffer must be live
+        if (n != 0)
+            static_cast<unsigned char*>(buffer)[n - 1] = 0xAB;
+        r.remaining -= n;
+        r.unread -= n;
+    }
 
     ScriptedResponse Find(const std::string& url) const {
         for (const auto& r : responses) {
@@ -241,7 +305,7 @@ class ScriptedInternet : public InternetLibrary {
         return nullptr;
     }
     uint32_t Announce(const Request& r) const {
-        return static_cast<uint32_t>(std::min<uint64_t>(r.response.announce, r.remaining));
+        return static_cast<uint32_t>(std::min<uint64_t>(r.response.announce, r.unread));
     }
 
     FakeClock& clock_;

@@ -16,6 +16,7 @@ struct TransferHarness {
     ScriptedInternet net{clock};
     FakeLocalFiles files;
     TransferContext context{net, files, clock};
+    TransferHarness() { net.registry = &context.registry; }
 
     // The library's completion of the latest open, on "its thread".
     void CompleteOpen(uint32_t serial, uint32_t error = 0) {

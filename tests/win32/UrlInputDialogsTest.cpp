@@ -1,0 +1,340 @@
+// The URL input commands and the Find and Column Settings dialogs, driven in-process on the
+// main window through their command and control ids.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "DialogDriver.h"
+#include "app/ArgumentList.h"
+#include "app/MainWindow.h"
+#include "app/StartupOptions.h"
+#include "lang/LanguageFile.h"
+#include "listview/ReportWriter.h"
+#include "platform/WinFileSystem.h"
+#include "resource.h"
+#include "ui/AddUrlsDialog.h"
+#include "ui/FindDialog.h"
+
+namespace vm {
+namespace {
+
+// Controls of the common Find dialog.
+constexpr int kFindEdit = 0x480;
+constexpr int kFindWholeWord = 0x410;
+constexpr int kFindMatchCase = 0x411;
+
+std::string TempPath(const char* name) {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(sizeof folder, folder);
+    return std::string(folder) + name + std::to_string(GetCurrentProcessId());
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class UrlInputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX init = {sizeof init, 0xFF};
+        InitCommonControlsEx(&init);
+        configPath_ = TempPath("urlinput") + ".cfg";
+        DeleteFileA(configPath_.c_str());
+        arguments_.Parse(("/config \"" + configPath_ + "\"").c_str());
+        options_ = ReadStartupOptions(arguments_);
+        window_ = std::make_unique<MainWindow>(arguments_, options_);
+        ASSERT_TRUE(window_->Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480));
+        list_ = GetDlgItem(window_->Handle(), IDC_LISTVIEW);
+    }
+    void TearDown() override {
+        if (window_ && window_->Handle() != nullptr) DestroyWindow(window_->Handle());
+        window_.reset();
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        DeleteFileA(configPath_.c_str());
+    }
+
+    void Command(UINT id) { SendMessageA(window_->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    DownloadListView& List() { return window_->List(); }
+
+    void AddNames(std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            List().AddItem(DownloadItem(std::string("http://host/") + name, name,
+                                        static_cast<int32_t>(List().ItemCount())));
+        }
+        List().SetSortCode(kColumnOrder);
+        List().Reload();
+    }
+    std::vector<std::string> StorageNames() {
+        std::vector<std::string> names;
+        for (const DownloadItem& item : List().Items()) names.push_back(item.name);
+        return names;
+    }
+    void SelectRows(std::initializer_list<int> rows) {
+        ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);
+        for (int row : rows) ListView_SetItemState(list_, row, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    std::vector<int> SelectedRows() {
+        std::vector<int> rows;
+        for (int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED); row >= 0;
+             row = ListView_GetNextItem(list_, row, LVNI_SELECTED)) {
+            rows.push_back(row);
+        }
+        return rows;
+    }
+
+    std::string configPath_;
+    ArgumentList arguments_;
+    StartupOptions options_;
+    std::unique_ptr<MainWindow> window_;
+    HWND list_ = nullptr;
+};
+
+RECT ChildRect(HWND dialog, int id) {
+    RECT rect;
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+TEST_F(UrlInputTest, ATypedListIsAddedAndSaved) {
+    AddNames({"old"});
+    SIZE smallest = {};
+    LONG editGrowth = 0;
+    WhenDialogOpens([&](HWND dialog) {
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_ADD_URLS_EDIT));
+        const RECT before = ChildRect(dialog, IDC_ADD_URLS_EDIT);
+        RECT window;
+        GetWindowRect(dialog, &window);
+        SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left + 80,
+                     window.bottom - window.top + 40, SWP_NOMOVE | SWP_NOZORDER);
+        editGrowth = ChildRect(dialog, IDC_ADD_URLS_EDIT).right - before.right;
+        SetWindowPos(dialog, nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER);
+        GetWindowRect(dialog, &window);
+        smallest = {window.right - window.left, window.bottom - window.top};
+        SetDlgItemTextA(dialog, IDC_ADD_URLS_EDIT,
+                        "http://a/x.zip   My test\r\nnot a url\r\n\"C:\\my files\\b.bin\" Local copy\r\n");
+        ClickButton(dialog, IDOK);
+    });
+    Command(ID_ADD_URLS_LIST);
+    EXPECT_EQ(editGrowth, 80);
+    EXPECT_GE(smallest.cx, kAddUrlsMinWidth);
+    EXPECT_GE(smallest.cy, kAddUrlsMinHeight);
+    ASSERT_EQ(List().ItemCount(), 3u);
+    EXPECT_EQ(List().ItemAt(1).name, "My test");
+    EXPECT_EQ(List().ItemAt(2).url, "C:\\my files\\b.bin");
+    EXPECT_EQ(List().ItemAt(2).order, 2);
+    EXPECT_EQ(ListView_GetItemCount(list_), 3);
+    EXPECT_EQ(GetFocus(), list_);
+    const std::string saved = ReadText(configPath_);
+    EXPECT_NE(saved.find("URL=http://a/x.zip"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("DownloadName=Local copy"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("NumOfDownloads=3"), std::string::npos) << saved;
+}
+
+TEST_F(UrlInputTest, ADroppedFileIsReadAsAListFirstFileOnly) {
+    const std::string first = TempPath("drop1") + ".txt";
+    const std::string second = TempPath("drop2") + ".txt";
+    std::ofstream(first, std::ios::binary) << "http://one/ One\rhttp://two/\n";
+    std::ofstream(second, std::ios::binary) << "http://three/\n";
+    const std::string names = first + '\0' + second + '\0' + '\0';
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+    GlobalUnlock(memory);
+    SendMessageA(window_->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    ASSERT_EQ(List().ItemCount(), 2u);
+    EXPECT_EQ(List().ItemAt(0).name, "One");
+    EXPECT_EQ(List().ItemAt(1).url, "http://two/");
+    EXPECT_NE(ReadText(configPath_).find("NumOfDownloads=2"), std::string::npos);
+    DeleteFileA(first.c_str());
+    DeleteFileA(second.c_str());
+}
+
+TEST_F(UrlInputTest, MoveUpWithRowsThreeAndFiveSelectedKeepsTheSelection) {
+    AddNames({"a", "b", "c", "d", "e", "f"});
+    SelectRows({2, 4});
+    Command(ID_MOVE_UP);
+    EXPECT_EQ(StorageNames(), (std::vector<std::string>{"a", "c", "b", "e", "d", "f"}));
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(List().ItemAt(1).order, 1);
+    Command(ID_MOVE_DOWN);
+    EXPECT_EQ(StorageNames(), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{2, 4}));
+
+    List().Sort(kColumnUrl, false);  // not in run order: moving does nothing
+    Command(ID_MOVE_UP);
+    EXPECT_EQ(StorageNames(), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
+}
+
+TEST_F(UrlInputTest, DeleteAsksFirstAndDisableWorksDuringARun) {
+    AddNames({"a", "b", "c"});
+    SelectRows({1});
+    WhenDialogOpens([](HWND box) { ClickButton(box, IDNO); });
+    Command(ID_DELETE_SELECTED);
+    EXPECT_EQ(List().ItemCount(), 3u);
+    WhenDialogOpens([](HWND box) { ClickButton(box, IDYES); });
+    Command(ID_DELETE_SELECTED);
+    EXPECT_EQ(StorageNames(), (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(List().ItemAt(1).order, 1);
+    EXPECT_EQ(GetFocus(), list_);
+
+    Command(ID_START_TEST);
+    ASSERT_TRUE(window_->IsRunning());
+    SelectRows({1});
+    Command(ID_DISABLE_SELECTED);
+    EXPECT_EQ(List().ItemAt(1).disabled, 1);
+    Command(ID_ENABLE_SELECTED);
+    EXPECT_EQ(List().ItemAt(1).disabled, 0);
+    Command(ID_STOP_TEST);
+}
+
+// ---- Column settings ----
+
+int ColumnsRow(HWND dialog, int row) {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendDlgItemMessageA(dialog, IDC_COLUMNS_LIST, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return static_cast<int>(item.lParam);
+}
+
+bool RowChecked(HWND dialog, int row) {
+    return ListView_GetCheckState(GetDlgItem(dialog, IDC_COLUMNS_LIST), row) != 0;
+}
+
+void SelectColumnsRow(HWND dialog, int row) {
+    ListView_SetItemState(GetDlgItem(dialog, IDC_COLUMNS_LIST), row, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+TEST_F(UrlInputTest, ColumnWidthOrderAndDefault) {
+    bool upEnabledOnTop = true;
+    std::string shownWidth;
+    WhenDialogOpens([&](HWND dialog) {
+        upEnabledOnTop = IsWindowEnabled(GetDlgItem(dialog, IDC_COLUMNS_MOVE_UP)) != FALSE;
+        SelectColumnsRow(dialog, 1);  // Name
+        shownWidth = ItemText(dialog, IDC_COLUMNS_WIDTH);
+        SetDlgItemTextA(dialog, IDC_COLUMNS_WIDTH, "55");
+        SetDlgItemTextA(dialog, IDC_COLUMNS_WIDTH, "0");  // ignored
+        ClickButton(dialog, IDC_COLUMNS_MOVE_UP);
+        ClickButton(dialog, IDOK);
+    });
+    Command(ID_CHOOSE_COLUMNS);
+    EXPECT_FALSE(upEnabledOnTop);
+    EXPECT_EQ(shownWidth, "150");
+    EXPECT_EQ(ListView_GetColumnWidth(list_, kColumnName), 55);
+    int order[kDownloadColumnCount] = {};
+    ListView_GetColumnOrderArray(list_, kDownloadColumnCount, order);
+    EXPECT_EQ(order[0], kColumnName);
+    EXPECT_EQ(order[1], kColumnUrl);
+    const std::vector<uint8_t> stored = List().LayoutBytes();
+    EXPECT_EQ(stored[kColumnName * 4], 55);
+    EXPECT_EQ(stored[kColumnName * 4 + 2], 0);
+    EXPECT_EQ(GetFocus(), list_);
+
+    // Default restores order, widths and checks without leaving the dialog.
+    std::vector<int> columns;
+    WhenDialogOpens([&](HWND dialog) {
+        ClickButton(dialog, IDC_COLUMNS_DEFAULT);
+        for (int row = 0; row < kDownloadColumnCount; ++row) {
+            columns.push_back(RowChecked(dialog, row) ? ColumnsRow(dialog, row) : -1);
+        }
+        shownWidth = ItemText(dialog, IDC_COLUMNS_WIDTH);
+        ClickButton(dialog, IDOK);
+    });
+    Command(ID_CHOOSE_COLUMNS);
+    EXPECT_EQ(columns, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(shownWidth, "300");
+    ListView_GetColumnOrderArray(list_, kDownloadColumnCount, order);
+    const int widths[] = {300, 150, 100, 100, 100, 100, 120, 110, 110};
+    for (int column = 0; column < kDownloadColumnCount; ++column) {
+        EXPECT_EQ(order[column], column);
+        EXPECT_EQ(ListView_GetColumnWidth(list_, column), widths[column]);
+    }
+}
+
+TEST_F(UrlInputTest, HidingAllColumnsButOneGivesOneColumnReports) {
+    AddNames({"a", "b"});
+    WhenDialogOpens([&](HWND dialog) {
+        for (int row = 1; row < kDownloadColumnCount; ++row) {
+            SelectColumnsRow(dialog, row);
+            ClickButton(dialog, IDC_COLUMNS_HIDE);
+        }
+        EXPECT_FALSE(RowChecked(dialog, 8));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_COLUMNS_SHOW)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_COLUMNS_HIDE)));
+        ClickButton(dialog, IDOK);
+    });
+    Command(ID_CHOOSE_COLUMNS);
+    for (int column = 1; column < kDownloadColumnCount; ++column) {
+        EXPECT_EQ(ListView_GetColumnWidth(list_, column), 0) << column;
+    }
+    WinFileSystem files;
+    const std::string report = TempPath("columns") + ".txt";
+    uint32_t error = 0;
+    window_->Settings().AddExportHeaderLine = 1;
+    ASSERT_TRUE(WriteReport(List(), window_->Settings(), ActiveLanguageFile().State(), files, 2,
+                            report, false, &error));
+    EXPECT_EQ(ReadText(report), "URL\t\r\nhttp://host/a\t\r\nhttp://host/b\t\r\n");
+    DeleteFileA(report.c_str());
+}
+
+// ---- Find ----
+
+void FindNextWith(HWND dialog, const char* text, bool matchCase, bool wholeWord) {
+    SetDlgItemTextA(dialog, kFindEdit, text);
+    CheckDlgButton(dialog, kFindMatchCase, matchCase ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, kFindWholeWord, wholeWord ? BST_CHECKED : BST_UNCHECKED);
+    ClickButton(dialog, IDOK);
+}
+
+TEST_F(UrlInputTest, FindWrapsAndHonoursMatchCaseAndWholeWord) {
+    AddNames({"alpha", "Beta", "gamma", "BETA two", "delta"});
+    SelectRows({});
+    Command(ID_FIND);
+    HWND dialog = ActiveFindDialog();
+    ASSERT_NE(dialog, nullptr);
+    Command(ID_FIND);  // a second one is not opened
+    EXPECT_EQ(ActiveFindDialog(), dialog);
+
+    FindNextWith(dialog, "beta", false, false);
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{1}));
+    FindNextWith(dialog, "beta", false, false);
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{3}));
+    FindNextWith(dialog, "beta", false, false);  // wraps to the top
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{1}));
+    FindNextWith(dialog, "BETA", true, false);
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{3}));
+    FindNextWith(dialog, "beta", true, false);  // no match: the selection stays
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{3}));
+    FindNextWith(dialog, "beta", false, true);  // whole cell only: not "BETA two"
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{1}));
+    FindNextWith(dialog, "beta", false, true);
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{1}));
+
+    ClickButton(dialog, IDCANCEL);
+    EXPECT_EQ(ActiveFindDialog(), nullptr);
+    EXPECT_EQ(GetFocus(), list_);
+    Command(ID_FIND);
+    dialog = ActiveFindDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ItemText(dialog, kFindEdit), "beta");
+    EXPECT_NE(IsDlgButtonChecked(dialog, 0x421), 0u);  // down again
+    EXPECT_EQ(IsDlgButtonChecked(dialog, kFindWholeWord), 0u);
+    ClickButton(dialog, IDCANCEL);
+}
+
+}  // namespace
+}  // namespace vm
