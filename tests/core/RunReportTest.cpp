@@ -17,6 +17,10 @@ public:
         calls.push_back("write " + std::to_string(type) + " " + path);
         return writeSucceeds;
     }
+    bool WriteJsonReport(const std::string& path) override {
+        calls.push_back("json " + path);
+        return writeSucceeds;
+    }
     void OpenWithShell(const std::string& path) override { calls.push_back("open " + path); }
     void Quit(int exitCode) override { calls.push_back("quit " + std::to_string(exitCode)); }
     std::string ProgramFolder() override { return "C:\\prog"; }
@@ -35,6 +39,24 @@ TEST(RunReport, FailedExportQuitsWithOne) {
     host.writeSucceeds = false;
     FinishRunReport({1, "sub\\r.txt"}, AppSettings(), host);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"write 1 sub\\r.txt", "quit 1"}));
+}
+
+TEST(RunReport, JsonIsAnExportOnly) {
+    AppSettings settings;
+    settings.AutoReport = 1;
+    settings.AutoReportOpenInViewer = 0;
+    for (bool writes : {true, false}) {
+        RecordingHost host;
+        host.writeSucceeds = writes;
+        FinishRunReport({8, "r.json"}, settings, host);
+        EXPECT_EQ(host.calls, (std::vector<std::string>{"json C:\\prog\\r.json",
+                                                        writes ? "quit 0" : "quit 1"}));
+    }
+    // The automatic report has no JSON type: 8 stays an unknown report type there.
+    RecordingHost host;
+    settings.AutoReportType = 8;
+    FinishRunReport(ExportRequest(), settings, host);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"write 8 C:\\prog\\report.txt"}));
 }
 
 TEST(RunReport, AutomaticReportAndViewer) {

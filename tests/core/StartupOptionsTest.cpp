@@ -32,6 +32,11 @@ TEST(StartupOptions, ExportSwitchDetection) {
         {"\"/sverhtml\" \"my r.html\"", 5, "my r.html", false},
         {"/stab t /stabular u", 3, "u", false},
         {"/stext /hidden", 1, "/hidden", true},
+        // The JSON export takes part like the seven report types.
+        {"/SJSON r.json /hidden", 8, "r.json", true},
+        {"/sjson r.json /stext r.txt", 1, "r.txt", false},
+        {"/stext r.txt /sjson r.json", 8, "r.json", false},
+        {"x /sjson", 0, "", false},
     };
     for (const Case& c : cases) {
         const StartupOptions options = Read(c.line);

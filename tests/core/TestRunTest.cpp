@@ -291,6 +291,51 @@ TEST_F(TestRunTest, HistoryIsSampledOncePerSecond) {
     EXPECT_GT(Item(0).history[1], 0);
 }
 
+TEST_F(TestRunTest, MeasuresAttemptsAndStepsBesideTheItems) {
+    settings.TryAgainOnFail = 1;
+    settings.NumOfRetries = 1;
+    h.net.Respond("http://a/empty");  // 200 and no body
+    Add("http://a/never");            // unscripted: refused at once, and tried again
+    Add("http://a/empty");
+    const FileTime started = h.clock.utc;
+    run.StartTest();
+    Pump();
+    ASSERT_EQ(Item(1).status, DownloadStatus::Connecting);
+    const uint32_t serial = run.CurrentTransfer()->Serial();
+    // The library's steps are stamped as it reports them: 5, 7 and 8 ms into the attempt.
+    const std::pair<uint32_t, uint32_t> steps[] = {
+        {5, kStatusNameResolved}, {2, kStatusConnectedToServer}, {1, kStatusRequestSent}};
+    for (const auto& step : steps) {
+        h.clock.Advance(step.first);
+        h.context.registry.DispatchStatus(serial, 0, step.second, 0, 0);
+    }
+    Tick(5);  // a second of waiting for the answer: no samples before the download starts
+    h.clock.Advance(2);
+    Connect();  // accepted 1,010 ms in; the empty body ends the item and the run
+
+    const RunMeasurements& m = run.Measurements();
+    EXPECT_FALSE(run.IsRunning());
+    EXPECT_EQ(m.RunStart(), started);
+    EXPECT_EQ(m.RunEnd(), h.clock.utc.load());
+    ASSERT_NE(m.ForItem(1), nullptr);
+    EXPECT_EQ(m.ForItem(0)->attempts, 2u);
+    EXPECT_FALSE(m.ForItem(0)->hasPhase[kAttemptFirstByte]);
+    const ItemMeasurements& item = *m.ForItem(1);
+    EXPECT_EQ(item.attempts, 1u);
+    EXPECT_EQ(item.httpStatus, 200);
+    EXPECT_TRUE(item.samples.empty());
+    const uint32_t phaseMs[] = {5, 7, 8, 1010};
+    for (int phase = 0; phase < kAttemptPhaseCount; ++phase) {
+        EXPECT_TRUE(item.hasPhase[phase]) << phase;
+        EXPECT_EQ(item.phaseMs[phase], phaseMs[phase]) << phase;
+    }
+
+    // A new run starts every record afresh.
+    run.StartTest();
+    EXPECT_EQ(run.Measurements().ForItem(1)->attempts, 0u);
+    run.StopTest();
+}
+
 TEST_F(TestRunTest, RedrawsAfterProgressAndEveryTwoSecondsWhileStalled) {
     Hang("http://a/s");
     Add("http://a/s");

@@ -60,6 +60,10 @@ make_file 1m.bin 1048576
 make_file 5m.bin 5242880
 make_file empty.bin 0
 rm -f "$dir/run/pattern"
+# Zeros for the throttled downloads, sparse: reads cost no disk.
+[ "$(stat -c %s "$dir/data/18m.bin" 2>/dev/null)" = 18874368 ] ||
+  { rm -f "$dir/data/18m.bin"; truncate -s 18M "$dir/data/18m.bin"; }
+chmod 644 "$dir/data/18m.bin"
 if [ $big = 1 ]; then
   # Sparse: reads as zeros, costs no disk.
   mkdir -p "$dir/data/big"
@@ -87,6 +91,8 @@ location = /redirect { return 302 /1m.bin; }
 # SSI drops the length, so nginx has to send these in chunks.
 location /chunked/ { alias $dir/data/; ssi on; ssi_types application/octet-stream; }
 location /slow/ { alias $dir/data/; limit_rate $slow_rate; }
+# Any rate per request: /rate/2m/NAME serves NAME at limit_rate 2m.
+location ~ ^/rate/([0-9]+[kKmM]?)/(.+)\$ { alias $dir/data/\$2; limit_rate \$1; }
 CONF
   cat >"$dir/nginx/nginx.conf" <<CONF
 $user_line

@@ -3,6 +3,7 @@
 #include "app/CommandLineProfileStore.h"
 #include "app/CompanionFileName.h"
 #include "app/SettingsExchange.h"
+#include "listview/JsonExportSwitch.h"
 #include "listview/ReportFormat.h"
 
 namespace vm {
@@ -35,6 +36,10 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
                 type = reportType;
                 fileIndex = i + 1;
             }
+        }
+        if (ArgumentEquals(arguments.At(i), kJsonExportSwitch)) {
+            type = kJsonExportType;
+            fileIndex = i + 1;
         }
     }
     if (type != 0) {

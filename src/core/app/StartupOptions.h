@@ -26,7 +26,7 @@ struct StartupOptions {
     bool deleteRegKey = false;
     bool noSaveLoad = false;
     std::string configFile;  // empty: the file beside the executable
-    int32_t exportMode = 0;  // 0 = no export, else the report type 1..7
+    int32_t exportMode = 0;  // 0 = no export, else the report type 1..7 or kJsonExportType
     std::string exportFile;
     bool hidden = false;     // only with an export switch
 };

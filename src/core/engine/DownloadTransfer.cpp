@@ -153,6 +153,8 @@ bool DownloadTransfer::StartFileRead(const std::string& path) {
 }
 
 void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t result, uint32_t error) {
+    if (phases_.Stamp(status, context_.clock.TickCount()))
+        return;
     if (status == kStatusHandleClosing) {
         Post(EV_HANDLE_CLOSING);
         return;

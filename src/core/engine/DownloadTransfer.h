@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/FileReadJob.h"
+#include "engine/PhaseStamps.h"
 #include "engine/ReadSlot.h"
 #include "engine/TransferContext.h"
 #include "engine/UrlKind.h"
@@ -95,6 +96,8 @@ class DownloadTransfer {
     // size limit is applied at once on a fast link; reading then goes on unless stopped.
     void SetYieldAtBytes(uint64_t bytes) { yieldAtBytes_ = bytes; }
     TransferPhase Phase() const { return phase_.load(); }
+    // When the library reported resolving, connecting and sending (stamped as they happen).
+    const PhaseStamps& Phases() const { return phases_; }
 
     std::atomic<int> callbacksRunning{0};
 
@@ -142,6 +145,7 @@ class DownloadTransfer {
     std::atomic<uint32_t> acceptedTick_{0};
     std::atomic<FileTime> acceptedTime_{0};
     std::atomic<uint32_t> dataTick_{0};
+    PhaseStamps phases_;
 
     bool stopped_ = false;
     bool finished_ = false;

@@ -1,5 +1,6 @@
 #include "engine/RunReport.h"
 
+#include "listview/JsonExportSwitch.h"
 #include "ui/PathRules.h"
 
 namespace vm {
@@ -8,7 +9,9 @@ void FinishRunReport(const ExportRequest& exportRequest, const AppSettings& sett
                      RunReportHost& host) {
     if (exportRequest.type != 0) {
         const std::string path = ResolveReportPath(host.ProgramFolder(), exportRequest.fileName);
-        const bool written = host.WriteReport(exportRequest.type, path);
+        const bool written = exportRequest.type == kJsonExportType
+                                 ? host.WriteJsonReport(path)
+                                 : host.WriteReport(exportRequest.type, path);
         host.Quit(written ? 0 : 1);
         return;
     }

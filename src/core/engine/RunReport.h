@@ -6,7 +6,8 @@
 
 namespace vm {
 
-// The export asked for on the command line; type 0 = none.
+// The export asked for on the command line; type 0 = none, else a report type or
+// kJsonExportType.
 struct ExportRequest {
     int32_t type = 0;
     std::string fileName;
@@ -18,6 +19,8 @@ public:
     virtual ~RunReportHost() = default;
     // Writes the report of all reportable items; on failure the host has told the user.
     virtual bool WriteReport(int32_t type, const std::string& path) = 0;
+    // Writes the JSON results of the run; on failure the host has told the user.
+    virtual bool WriteJsonReport(const std::string& path) = 0;
     virtual void OpenWithShell(const std::string& path) = 0;
     virtual void Quit(int exitCode) = 0;
     virtual std::string ProgramFolder() = 0;

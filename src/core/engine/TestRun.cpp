@@ -25,8 +25,10 @@ void TestRun::StartTest() {
         return;
     stallTicks_ = sampleTicks_ = 0;
     progressSeen_ = false;
-    for (size_t i = 0; DownloadItem* item = host_.ItemAt(i); ++i)
+    size_t count = 0;
+    for (; DownloadItem* item = host_.ItemAt(count); ++count)
         item->ResetResults();
+    measurements_.StartRun(clock_.SystemTimeUtc(), count);
     host_.Refresh();
     currentIndex_ = 0;
     runState_ = RunState::Running;
@@ -43,6 +45,7 @@ void TestRun::StartNextItem() {
         EndRun();
         return;
     }
+    CloseAttempt();
     // The new transfer exists before the old one goes, so the shared root stays open.
     auto next = std::make_unique<DownloadTransfer>(transfers_);
     transfer_ = std::move(next);
@@ -53,6 +56,8 @@ void TestRun::StartNextItem() {
         transfer_->SetYieldAtBytes(AutoStopSizeBytes(settings_));
 
     item->attemptTick = clock_.TickCount();
+    attemptIndex_ = currentIndex_;
+    measurements_.StartAttempt(currentIndex_, item->attemptTick);
     item->status = DownloadStatus::Connecting;
     host_.Refresh();
 
@@ -162,13 +167,35 @@ void TestRun::StopAndAdvance() {
     StartNextItem();
 }
 
+void TestRun::CloseAttempt() {
+    if (transfer_) {
+        measurements_.EndAttempt(attemptIndex_, transfer_->HttpStatus(), transfer_->Phases(),
+                                 transfer_->AcceptedTime() != 0, transfer_->AcceptedTick());
+    }
+}
+
+void TestRun::RecordSample(const DownloadItem& item) {
+    if (!transfer_ || !item.HasStarted())
+        return;
+    SpeedSample sample;
+    sample.ms = item.duration;
+    const uint32_t dataMs = transfer_->DataTick() - item.startTick;
+    sample.dataMs = dataMs < sample.ms ? dataMs : sample.ms;
+    sample.bytes = transfer_->BytesRead();
+    sample.averageBytesPerSecond = item.speedKBps * 1024;
+    measurements_.AddSample(currentIndex_, sample);
+}
+
 void TestRun::EndRun() {
+    CloseAttempt();
     transfer_.reset();
     const bool wasRunning = runState_ == RunState::Running;
     runState_ = RunState::Stopped;
     host_.OnRunStateChanged();
-    if (wasRunning)
+    if (wasRunning) {
+        measurements_.EndRun(clock_.SystemTimeUtc());
         host_.OnRunEnded();
+    }
 }
 
 void TestRun::OnSampleTick() {
@@ -190,6 +217,7 @@ void TestRun::OnSampleTick() {
         if (item != nullptr) {
             item->RecomputeSpeed(clock_.TickCount());
             ShiftHistory(*item);
+            RecordSample(*item);
         }
     }
     CheckAutoStop();

@@ -6,6 +6,7 @@
 #include "settings/AppSettings.h"
 #include "engine/DownloadItem.h"
 #include "engine/DownloadTransfer.h"
+#include "engine/RunMeasurements.h"
 #include "engine/TransferContext.h"
 #include "platform/Clock.h"
 #include "platform/MessageTable.h"
@@ -50,6 +51,8 @@ class TestRun {
     void OnTransferEvent(uint32_t code, uint32_t serial);
     // The 200 ms timer.
     void OnSampleTick();
+    // What the latest run measured beyond the items' own results.
+    const RunMeasurements& Measurements() const { return measurements_; }
 
     RunState State() const { return runState_; }
     bool IsRunning() const { return runState_ == RunState::Running; }
@@ -62,6 +65,9 @@ class TestRun {
     void StartNextItem();
     void RetryOrAdvance();
     void EndRun();
+    // Keeps what the current attempt's transfer measured, before it goes.
+    void CloseAttempt();
+    void RecordSample(const DownloadItem& item);
     void CheckAutoStop();
     void ApplySizeRule(DownloadItem& item);
     // Ends the current item as it stands and starts the next.
@@ -81,6 +87,8 @@ class TestRun {
     RunState runState_ = RunState::Stopped;
     size_t currentIndex_ = 0;
     std::unique_ptr<DownloadTransfer> transfer_;
+    size_t attemptIndex_ = 0;  // the item of the current transfer
+    RunMeasurements measurements_;
     uint32_t stallTicks_ = 0;
     uint32_t sampleTicks_ = 0;
     bool progressSeen_ = false;

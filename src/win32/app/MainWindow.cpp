@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/CompanionFileName.h"
+#include "app/JsonResultsFile.h"
 #include "engine/ProcessTransfers.h"
 #include "engine/TransferEvent.h"
 #include "lang/LanguageFile.h"
@@ -34,6 +35,9 @@ public:
 
     bool WriteReport(int32_t type, const std::string& path) override {
         return window_.WriteReportFile(type, path, false);
+    }
+    bool WriteJsonReport(const std::string& path) override {
+        return window_.WriteJsonReportFile(path);
     }
     void OpenWithShell(const std::string& path) override { ShellOpen(window_.Handle(), path); }
     void Quit(int exitCode) override {
@@ -373,6 +377,23 @@ bool MainWindow::WriteReportFile(int type, const std::string& path, bool selecte
         EndWaitCursor();
         if (written) return true;
     }
+    return ReportFailed(error);
+}
+
+bool MainWindow::WriteJsonReportFile(const std::string& path) {
+    uint32_t error = ERROR_INVALID_NAME;
+    const RunMeasurements* measurements = run_ != nullptr ? &run_->Measurements() : nullptr;
+    if (!path.empty()) {
+        BeginWaitCursor();
+        const bool written =
+            WriteJsonResultsFile(list_, settings_, measurements, files_, path, &error);
+        EndWaitCursor();
+        if (written) return true;
+    }
+    return ReportFailed(error);
+}
+
+bool MainWindow::ReportFailed(uint32_t error) {
     // An unattended export has nobody to click the box away: its exit code tells instead.
     if (!(options_.hidden && exportRequest_.type != 0)) ShowErrorBox(error, Handle());
     return false;

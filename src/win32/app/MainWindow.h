@@ -68,6 +68,8 @@ private:
     bool OnClose();
     void OnListNotify(NMHDR& header);
     bool WriteReportFile(int type, const std::string& path, bool selectedOnly);
+    bool WriteJsonReportFile(const std::string& path);
+    bool ReportFailed(uint32_t error);
     void ReportToScratch(int type, const std::string& path, bool selectedOnly,
                          int showCommand = SW_SHOW);
     void ToggleOption(int32_t& option);

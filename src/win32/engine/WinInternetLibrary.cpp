@@ -16,13 +16,19 @@ std::atomic<LiveTransferRegistry*> gRegistry{nullptr};
 
 constexpr DWORD kMaxHeaderText = 64;
 
+// The steps of a request that the transfer stamps with their time.
+bool IsPhaseStatus(DWORD status) {
+    return status == INTERNET_STATUS_NAME_RESOLVED ||
+           status == INTERNET_STATUS_CONNECTED_TO_SERVER || status == INTERNET_STATUS_REQUEST_SENT;
+}
+
 // On WinINet's threads (and, for some statuses, inside our own calls). The context is the
 // transfer's serial; the registry decides whether a live transfer gets the report.
 void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID info,
                                      DWORD infoLength) {
     // Receiving and received fire twice per read: skip everything we do not act on early.
     if (status != INTERNET_STATUS_REQUEST_COMPLETE && status != INTERNET_STATUS_HANDLE_CLOSING &&
-        status != INTERNET_STATUS_CONNECTION_CLOSED) {
+        status != INTERNET_STATUS_CONNECTION_CLOSED && !IsPhaseStatus(status)) {
         return;
     }
     if (status == INTERNET_STATUS_HANDLE_CLOSING)

@@ -1,0 +1,66 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "engine/PhaseStamps.h"
+#include "engine/SteadySpeed.h"
+#include "platform/Clock.h"
+
+namespace vm {
+
+// The steps of an attempt with a time, from the attempt's start: the library's three
+// and the accepted response (the first byte).
+enum AttemptPhase : int {
+    kAttemptNameResolved = kPhaseNameResolved,
+    kAttemptConnected = kPhaseConnected,
+    kAttemptRequestSent = kPhaseRequestSent,
+    kAttemptFirstByte = kLibraryPhaseCount,
+    kAttemptPhaseCount,
+};
+
+// A day of once-a-second samples; a longer download keeps its first day's.
+constexpr size_t kMaxSpeedSamples = 86400;
+
+// What a run measures of one item beyond its list record. The item record keeps the
+// results the list shows; this keeps what only a machine-readable report wants.
+struct ItemMeasurements {
+    uint32_t attempts = 0;
+    // Of the latest attempt:
+    int32_t httpStatus = 0;  // 0: none reported
+    uint32_t attemptTick = 0;
+    bool hasPhase[kAttemptPhaseCount] = {};
+    uint32_t phaseMs[kAttemptPhaseCount] = {};
+    std::vector<SpeedSample> samples;
+};
+
+// The side record of a test run, by storage index of the items. The test run fills it;
+// reports read it after the run.
+class RunMeasurements {
+  public:
+    void StartRun(FileTime now, size_t itemCount);
+    void EndRun(FileTime now) { ended_ = now; }
+    // A new attempt at the item begins: the previous attempt's details are dropped.
+    void StartAttempt(size_t index, uint32_t tick);
+    // The attempt's transfer is about to go: keeps what it measured. acceptedTick counts
+    // only when the response was accepted.
+    void EndAttempt(size_t index, int32_t httpStatus, const PhaseStamps& phases, bool accepted,
+                    uint32_t acceptedTick);
+    void AddSample(size_t index, const SpeedSample& sample);
+
+    FileTime RunStart() const { return started_; }
+    FileTime RunEnd() const { return ended_; }
+    // The item's record; nullptr for an item the run never saw.
+    const ItemMeasurements* ForItem(size_t index) const {
+        return index < items_.size() ? &items_[index] : nullptr;
+    }
+
+  private:
+    ItemMeasurements& At(size_t index);
+
+    FileTime started_ = 0;
+    FileTime ended_ = 0;
+    std::vector<ItemMeasurements> items_;
+};
+
+}  // namespace vm

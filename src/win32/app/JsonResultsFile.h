@@ -1,0 +1,18 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "engine/RunMeasurements.h"
+#include "listview/DownloadListView.h"  // with the option record
+#include "platform/FileSystem.h"
+
+namespace vm {
+
+// The JSON results of a run (the /sjson export), with the system code page's texts in
+// UTF-8 and the program's version from its resource. False with the error code when the
+// file cannot be written.
+bool WriteJsonResultsFile(DownloadListView& list, const AppSettings& settings,
+                          const RunMeasurements* measurements, FileSystem& files,
+                          const std::string& path, uint32_t* error);
+
+}  // namespace vm
