@@ -17,4 +17,9 @@ vm_wine_prefix_ready() {
     fi
     touch "$WINEPREFIX/.vm-ready"
   fi
+  # Debian's Wine does not find the fonts of fonts-wine (Marlett draws the caption buttons,
+  # without it they show as "0 1 r"); fonts in the prefix's own folder are always loaded.
+  if [ -d /usr/share/wine/fonts ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+    cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
 }

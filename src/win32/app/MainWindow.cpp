@@ -278,6 +278,9 @@ void MainWindow::OnSize() {
     if (defer) defer = DeferWindowPos(defer, listControl_.Handle(), nullptr, 0, toolbarHeight,
                                       width, height - toolbarHeight - statusHeight, SWP_NOZORDER);
     if (defer) EndDeferWindowPos(defer);
+    // Wine leaves a restored column order and the status bar unpainted after a layout.
+    listControl_.ReapplyColumnOrder();
+    InvalidateRect(chrome_.statusBar, nullptr, TRUE);
 }
 
 void MainWindow::RefillList() {
@@ -367,8 +370,12 @@ bool MainWindow::WriteReportFile(int type, const std::string& path, bool selecte
     const LanguageState& language = ActiveLanguageFile().State();
     if (path.empty()) {
         error = ERROR_INVALID_NAME;
-    } else if (WriteReport(list_, settings_, language, files_, type, path, selectedOnly, &error)) {
-        return true;
+    } else {
+        BeginWaitCursor();
+        const bool written =
+            WriteReport(list_, settings_, language, files_, type, path, selectedOnly, &error);
+        EndWaitCursor();
+        if (written) return true;
     }
     return ReportFailed(error);
 }
@@ -376,9 +383,12 @@ bool MainWindow::WriteReportFile(int type, const std::string& path, bool selecte
 bool MainWindow::WriteJsonReportFile(const std::string& path) {
     uint32_t error = ERROR_INVALID_NAME;
     const RunMeasurements* measurements = run_ != nullptr ? &run_->Measurements() : nullptr;
-    if (!path.empty() &&
-        WriteJsonResultsFile(list_, settings_, measurements, files_, path, &error)) {
-        return true;
+    if (!path.empty()) {
+        BeginWaitCursor();
+        const bool written =
+            WriteJsonResultsFile(list_, settings_, measurements, files_, path, &error);
+        EndWaitCursor();
+        if (written) return true;
     }
     return ReportFailed(error);
 }
@@ -389,8 +399,9 @@ bool MainWindow::ReportFailed(uint32_t error) {
     return false;
 }
 
-void MainWindow::ReportToScratch(int type, const std::string& path, bool selectedOnly) {
-    if (WriteReportFile(type, path, selectedOnly)) ShellOpen(Handle(), path);
+void MainWindow::ReportToScratch(int type, const std::string& path, bool selectedOnly,
+                                 int showCommand) {
+    if (WriteReportFile(type, path, selectedOnly)) ShellOpen(Handle(), path, showCommand);
 }
 
 void MainWindow::ToggleOption(int32_t& option) {
@@ -411,13 +422,13 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
     if (code != 0 && code != 1) return;
     switch (LOWORD(wParam)) {
         case ID_START_TEST:
-            if (list_.ItemCount() > 0) run_->StartTest();
+            if (run_ != nullptr && list_.ItemCount() > 0) run_->StartTest();
             break;
         case ID_STOP_TEST:
             if (IsRunning()) run_->StopTest();
             break;
         case ID_MOVE_TO_NEXT:
-            run_->MoveToNextDownload();
+            if (run_ != nullptr) run_->MoveToNextDownload();
             break;
         case ID_DISABLE_SELECTED:
             SetSelectedDisabled(true);
@@ -430,6 +441,12 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
             break;
         case ID_DELETE_ALL:
             DeleteAll();
+            break;
+        case ID_SAVE_SELECTED:
+            SaveSelectedItems();
+            break;
+        case ID_COPY_SELECTED:
+            CopySelectedItems();
             break;
         case ID_ADD_URLS_LIST:
             AddUrlsList();
@@ -480,7 +497,7 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
             ReportToScratch(4, htmlScratchPath_, true);
             break;
         case ID_TEXT_REPORT_ALL:
-            ReportToScratch(1, textScratchPath_, false);
+            ReportToScratch(1, textScratchPath_, false, SW_SHOWNORMAL);
             break;
         case ID_AUTO_SIZE_COLUMNS:
             listControl_.AutoSizeColumns();
@@ -498,7 +515,7 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
             CreateInstaller(IDR_INSTALLER_USER);
             break;
         case ID_OPEN_HELP_FILE:
-            ShellOpen(Handle(), helpFilePath_);
+            ShellOpen(Handle(), helpFilePath_, SW_SHOWNORMAL);
             break;
         case ID_OPEN_WEB_PAGE:
             ShellOpen(Handle(), kProductWebAddress);

@@ -70,9 +70,14 @@ private:
     bool WriteReportFile(int type, const std::string& path, bool selectedOnly);
     bool WriteJsonReportFile(const std::string& path);
     bool ReportFailed(uint32_t error);
-    void ReportToScratch(int type, const std::string& path, bool selectedOnly);
+    void ReportToScratch(int type, const std::string& path, bool selectedOnly,
+                         int showCommand = SW_SHOW);
     void ToggleOption(int32_t& option);
     void DeleteAll();
+
+    // Commands that write the selected rows out (MainWindowCommands.cpp).
+    void SaveSelectedItems();
+    void CopySelectedItems();
 
     // Dialogs (MainWindowDialogs.cpp).
     void OpenAdvancedOptions();

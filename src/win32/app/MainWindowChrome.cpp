@@ -6,6 +6,7 @@
 
 #include "lang/MenuLoading.h"
 #include "lang/StringTable.h"
+#include "ui/MakeFont.h"
 #include "ui/TextUtil.h"
 #include "resource.h"
 
@@ -46,16 +47,6 @@ const ToolbarButton kToolbarButtons[] = {
     {0, ID_FIND},
     {4, ID_EXIT},
 };
-
-HFONT MakeFont(const char* face, int height, bool underline) {
-    LOGFONTA font = {};
-    font.lfHeight = height;
-    font.lfWeight = FW_BOLD;
-    font.lfUnderline = underline ? 1 : 0;
-    font.lfCharSet = DEFAULT_CHARSET;
-    CopyBounded(font.lfFaceName, LF_FACESIZE, face);
-    return CreateFontIndirectA(&font);
-}
 
 }  // namespace
 

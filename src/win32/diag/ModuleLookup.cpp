@@ -5,6 +5,8 @@
 
 #include "diag/CrashReport.h"
 #include "diag/CrashReportText.h"
+#include "ui/OsVersion.h"
+#include "ui/TempFile.h"
 
 namespace vm {
 namespace {
@@ -81,23 +83,8 @@ const ProcessStatus& ProcessStatusSet() {
     return set;
 }
 
-bool IsNtPlatform() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-#pragma GCC diagnostic pop
-}
-
 bool Contains(uintptr_t base, uintptr_t size, DWORD address) {
     return address >= base && address - base < size;
-}
-
-std::string WindowsFolder() {
-    char folder[MAX_PATH + 1] = {};
-    const UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
-    return length > 0 && length <= MAX_PATH ? std::string(folder, length) : std::string();
 }
 
 bool FindWithProcessStatus(const ProcessStatus& set, DWORD address, std::string* path) {

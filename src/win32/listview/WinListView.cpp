@@ -136,6 +136,15 @@ void WinListView::AutoSizeColumns() {
     }
 }
 
+void WinListView::ReapplyColumnOrder() {
+    int order[kDownloadColumnCount] = {};
+    if (SendMessageA(hwnd_, LVM_GETCOLUMNORDERARRAY, kDownloadColumnCount,
+                     reinterpret_cast<LPARAM>(order))) {
+        SendMessageA(hwnd_, LVM_SETCOLUMNORDERARRAY, kDownloadColumnCount,
+                     reinterpret_cast<LPARAM>(order));
+    }
+}
+
 void WinListView::SetRowCount(size_t count) {
     SendMessageA(hwnd_, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
     InvalidateRect(hwnd_, nullptr, FALSE);

@@ -24,6 +24,9 @@ public:
 
     void SetExtendedStyle(DWORD bits, bool on);
     void AutoSizeColumns();
+    // Sends the header's column order once more: after a layout, Wine's list view can draw
+    // the cells of a restored order under the wrong headers until it is told again.
+    void ReapplyColumnOrder();
 
     // ListViewControl
     void SetRowCount(size_t count) override;

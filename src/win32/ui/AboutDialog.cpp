@@ -5,6 +5,7 @@
 #include "resource.h"
 #include "ui/AboutTexts.h"
 #include "ui/FrameWindow.h"
+#include "ui/MakeFont.h"
 #include "ui/ShellUtil.h"
 #include "ui/TextUtil.h"
 
@@ -14,16 +15,6 @@ namespace {
 constexpr COLORREF kLinkColor = RGB(0, 0, 192);
 constexpr char kLinkFontFace[] = "MS Sans Serif";
 constexpr int kLinkFontHeight = 10;
-
-HFONT MakeLinkFont() {
-    LOGFONTA font = {};
-    font.lfHeight = kLinkFontHeight;
-    font.lfWeight = FW_BOLD;
-    font.lfUnderline = TRUE;
-    font.lfCharSet = DEFAULT_CHARSET;
-    CopyBounded(font.lfFaceName, sizeof font.lfFaceName, kLinkFontFace);
-    return CreateFontIndirectA(&font);
-}
 
 }  // namespace
 
@@ -64,7 +55,7 @@ void AboutDialog::OnInit() {
     SetWindowTextA(dialog, kProductName);
     SetDlgItemTextA(dialog, IDC_ABOUT_PRODUCT, productText_.c_str());
     SetDlgItemTextA(dialog, IDC_ABOUT_LINK, linkText_.c_str());
-    linkFont_ = MakeLinkFont();
+    linkFont_ = MakeFont(kLinkFontFace, kLinkFontHeight, true);
     SendDlgItemMessageA(dialog, IDC_ABOUT_LINK, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_),
                         FALSE);
     if (TranslatorIsLink()) {

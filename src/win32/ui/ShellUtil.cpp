@@ -17,8 +17,8 @@ void ShowErrorBox(uint32_t code, HWND owner) {
     MessageBoxA(owner, text, "Error", MB_ICONWARNING);
 }
 
-bool ShellOpen(HWND owner, const std::string& target) {
-    const HINSTANCE result = ShellExecuteA(owner, "open", target.c_str(), "", "", SW_SHOW);
+bool ShellOpen(HWND owner, const std::string& target, int showCommand) {
+    const HINSTANCE result = ShellExecuteA(owner, "open", target.c_str(), "", "", showCommand);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 

@@ -10,9 +10,10 @@ namespace vm {
 // thread's last error.
 void ShowErrorBox(uint32_t code, HWND owner);
 
-// The shell's "open" action; true when the shell accepted it.
-bool ShellOpen(HWND owner, const std::string& target);
+// The shell's "open" action, shown as asked; true when the shell accepted it.
+bool ShellOpen(HWND owner, const std::string& target, int showCommand = SW_SHOW);
 
+// The wait cursor, and back to the cursor it replaced (one remembered cursor, no nesting).
 void BeginWaitCursor();
 void EndWaitCursor();
 

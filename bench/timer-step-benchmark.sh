@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The GUI thread's time per 200 ms timer step during a test run (one rate-limited HTTP
+# download, the list shown), with 100 items and with 100,000 items in the list, all but
+# the first disabled. The list view is virtual, so the two should cost the same: the
+# ratio 100,000 / 100 should stay at 1.2 or below. Medians over RUNS runs of each.
+# Needs the Windows build (scripts/build.sh windows). Not part of the test command.
+# The time of a step is the mean over all steps of a run (most only sample; those after
+# a burst of data repaint the rows, shown apart as "redraw").
+# Usage: bench/timer-step-benchmark.sh [RUNS] [SECONDS]     (default 3 runs of 10 s)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+runs=${1:-3}
+seconds=${2:-10}
+build=$root/build/windows
+[ -f "$build/src/win32/libvm_win32.a" ] || { echo "build first: scripts/build.sh windows" >&2; exit 1; }
+
+mkdir -p "$build/bench"
+exe=$build/bench/timer-step-bench.exe
+i686-w64-mingw32-windres -I"$root/res" "$root/res/ui.rc" -O coff -o "$build/bench/ui-res.o"
+i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -Werror -DWIN32_LEAN_AND_MEAN -DNOMINMAX \
+  -D_WIN32_WINNT=0x0501 -DWINVER=0x0501 -I"$root/src/core" -I"$root/src/win32" -I"$root/res" \
+  "$root/bench/TimerStepBench.cpp" "$build/bench/ui-res.o" \
+  "$build/src/win32/libvm_win32.a" "$build/src/core/libvm_core.a" \
+  -lwininet -lcomctl32 -lcomdlg32 -lshell32 -lole32 -lgdi32 -luser32 -lversion -lkernel32 \
+  -static -static-libgcc -static-libstdc++ -o "$exe"
+
+servers=$build/bench-servers
+export VM_SLOW_RATE=${VM_BENCH_SLOW_RATE:-200k}
+export VM_BUILD_DIR=$build
+source cmake/wine-env.sh
+vm_wine_prefix_ready
+wineserver -p </dev/null >/dev/null 2>&1 || true
+trap 'tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true' EXIT
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+tests/servers/start.sh "$servers" >/dev/null
+source "$servers/env"
+url=$VM_HTTP_URL/slow/5m.bin
+
+field() { # NAME LINE
+  sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"
+}
+median() { # NUMBERS...
+  printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+printf '%-4s %8s %7s %10s %12s %14s %10s\n' run items steps "mean µs" "median µs" "redraw µs (n)" "GUI CPU s"
+small=() large=() small_r=() large_r=()
+for i in $(seq "$runs"); do
+  for n in 100 100000; do
+    line=$(timeout 300 wine "$exe" "$n" "$url" "$seconds" </dev/null 2>&1 | tr -d '\r' | tail -1)
+    [ "$(field running "$line")" = 1 ] || { echo "the run did not last the measurement: $line" >&2; exit 1; }
+    printf '%-4s %8s %7s %10s %12s %14s %10s\n' "$i" "$n" "$(field steps "$line")" \
+      "$(field mean_us "$line")" "$(field median_us "$line")" \
+      "$(field redraw_mean_us "$line") ($(field redraw_steps "$line"))" "$(field gui_cpu_s "$line")"
+    if [ "$n" = 100 ]; then
+      small+=("$(field mean_us "$line")") small_r+=("$(field redraw_mean_us "$line")")
+    else
+      large+=("$(field mean_us "$line")") large_r+=("$(field redraw_mean_us "$line")")
+    fi
+  done
+done
+s=$(median "${small[@]}") l=$(median "${large[@]}")
+sr=$(median "${small_r[@]}") lr=$(median "${large_r[@]}")
+printf 'GUI time per timer step (median of the runs'"'"' means): 100 items %.1f µs, 100,000 items %.1f µs, ratio %.3f (goal: 1.2 or below)\n' \
+  "$s" "$l" "$(echo "$l / $s" | bc -l)"
+printf 'steps that repaint the rows: 100 items %.1f µs, 100,000 items %.1f µs, ratio %.3f\n' \
+  "$sr" "$lr" "$(echo "$lr / $sr" | bc -l)"

@@ -1,0 +1,53 @@
+// The main window's commands that write the selected rows somewhere: a file the user
+// picks, or the clipboard.
+#include "app/MainWindow.h"
+
+#include "lang/StringTable.h"
+#include "listview/ReportFormat.h"
+#include "ui/Clipboard.h"
+#include "ui/FileChooser.h"
+#include "ui/ShellUtil.h"
+#include "ui/TempFile.h"
+
+namespace vm {
+namespace {
+
+constexpr char kClipboardTempPrefix[] = "cp";
+constexpr char kSaveDefaultExtension[] = "txt";
+
+}  // namespace
+
+void MainWindow::SaveSelectedItems() {
+    std::string filters;
+    BuildReportFilterList(&filters);  // too long a translation leaves the dialog without filters
+    int filterIndex = settings_.SaveFilterIndex;
+    std::string path;
+    if (!ChooseSaveFile(Handle(), &filterIndex, &path, filters, GetString(IDS_SELECT_SAVE_FILE),
+                        kSaveDefaultExtension)) {
+        return;
+    }
+    settings_.SaveFilterIndex = filterIndex;
+    WriteReportFile(filterIndex, path, true);
+}
+
+void MainWindow::CopySelectedItems() {
+    std::string path;
+    const uint32_t tempError = CreateTempFile(kClipboardTempPrefix, &path);
+    if (tempError != 0) {
+        ShowErrorBox(tempError, Handle());
+        return;
+    }
+    if (WriteReportFile(kReportTabDelimited, path, true)) {
+        uint32_t error = 0;
+        if (!OpenClipboard(Handle())) {
+            error = GetLastError();
+            if (error == 0) error = ERROR_ACCESS_DENIED;
+        } else {
+            error = CopyFileToClipboard(path);
+        }
+        if (error != 0) ShowErrorBox(error, Handle());
+    }
+    files_.Remove(path);
+}
+
+}  // namespace vm
