@@ -168,15 +168,8 @@ class ScriptedInternet : public InternetLibrary {
     }
 
     bool ReadArrived(InternetHandle h, void* buffer, uint32_t size, uint32_t* count) override {
-        Request* r = Get(h);
-        if (r == nullptr) {
-            lastError_ = 6;
-            return false;
-        }
-        if (r->response.readError != 0) {
-            lastError_ = r->response.readError;
-            return false;
-        }
+        Request* r = Readable(h);
+        if (r == nullptr) return false;
         const uint32_t n = r->response.zeroReadWithData
                                ? 0
                                : static_cast<uint32_t>(std::min<uint64_t>(
@@ -195,17 +188,10 @@ class ScriptedInternet : public InternetLibrary {
     uint32_t Announce(InternetHandle h) { return Announce(*Get(h)); }
 
     bool ReadFile(InternetHandle h, void* buffer, uint32_t size, uint32_t* count) override {
-        Request* r = Get(h);
         readSizes.push_back(size);
-        clock_.Advance(r != nullptr ? r->response.msPerRead : 0);
-        if (r == nullptr) {
-            lastError_ = 6;
-            return false;
-        }
-        if (r->response.readError != 0) {
-            lastError_ = r->response.readError;
-            return false;
-        }
+        clock_.Advance(Get(h) != nullptr ? Get(h)->response.msPerRead : 0);
+        Request* r = Readable(h);
+        if (r == nullptr) return false;
         if (r->response.zeroReadWithData) {
             *count = 0;
             return true;
@@ -303,6 +289,15 @@ class ScriptedInternet : public InternetLibrary {
                 return &r;
         }
         return nullptr;
+    }
+    // The request a read takes from, or null with the error the library gives.
+    Request* Readable(InternetHandle h) {
+        Request* r = Get(h);
+        if (r == nullptr || r->response.readError != 0) {
+            lastError_ = r == nullptr ? 6 : r->response.readError;
+            return nullptr;
+        }
+        return r;
     }
     uint32_t Announce(const Request& r) const {
         return static_cast<uint32_t>(std::min<uint64_t>(r.response.announce, r.unread));
