@@ -65,27 +65,27 @@ Shown RunAboutWithLanguage(const std::string& general) {
     return shown;
 }
 
-TEST(AboutDialogTest, OnlyOkClosesItAndTheTitleIsAlwaysTheProduct) {
+TEST(AboutDialogTest, OnlyOkClosesItAndTheTranslatorIsALinkOnlyWithNameAndAddress) {
     const Shown plain = RunAbout();
     EXPECT_TRUE(plain.closedOnlyByOk);
     EXPECT_EQ("Velocimark", plain.title);
     EXPECT_FALSE(plain.translatorVisible);
-
-    const Shown translated = RunAboutWithLanguage("TranslatorName=Ana\r\n");
-    EXPECT_EQ("Velocimark", translated.title);
-    EXPECT_TRUE(translated.translatorVisible);
-    EXPECT_EQ("Ana", translated.translator);
-    EXPECT_FALSE(translated.translatorIsLink);
-}
-
-TEST(AboutDialogTest, TranslatorIsALinkOnlyWithNameAndAddress) {
-    const Shown linked =
-        RunAboutWithLanguage("TranslatorName=Ana\r\nTranslatorURL=https://ana.example/\r\n");
-    EXPECT_TRUE(linked.translatorIsLink);
-
-    const Shown addressOnly = RunAboutWithLanguage("TranslatorURL=https://ana.example/\r\n");
-    EXPECT_FALSE(addressOnly.translatorVisible);
-    EXPECT_FALSE(addressOnly.translatorIsLink);
+    const struct {
+        const char* general;
+        bool visible;
+        bool link;
+    } cases[] = {{"TranslatorName=Ana\r\n", true, false},
+                 {"TranslatorName=Ana\r\nTranslatorURL=https://ana.example/\r\n", true, true},
+                 {"TranslatorURL=https://ana.example/\r\n", false, false}};
+    for (const auto& c : cases) {
+        const Shown shown = RunAboutWithLanguage(c.general);
+        EXPECT_EQ("Velocimark", shown.title) << c.general;  // not the file's caption
+        EXPECT_EQ(c.visible, shown.translatorVisible) << c.general;
+        if (c.visible) {
+            EXPECT_EQ("Ana", shown.translator) << c.general;
+        }
+        EXPECT_EQ(c.link, shown.translatorIsLink) << c.general;
+    }
 }
 
 }  // namespace
