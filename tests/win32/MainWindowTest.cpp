@@ -115,5 +115,26 @@ TEST_F(MainWindowTest, OptionTogglesAreCheckedInTheMenu) {
     EXPECT_EQ((GetMenuState(menu, ID_SHOW_TIME_IN_GMT, MF_BYCOMMAND) & MF_CHECKED) != 0, !before);
 }
 
+// A toolbar tip is its command's main-menu text, key column included: the tooltip control
+// itself cuts it at the tab.
+TEST_F(MainWindowTest, ToolbarTipsAreTheMenuTexts) {
+    const struct {
+        UINT id;
+        const char* text;
+    } tips[] = {
+        {ID_START_TEST, "&Start Downloads Test\tF2"},
+        {ID_ADVANCED_OPTIONS, "&Advanced Options"},
+        {ID_MOVE_DOWN, "Move Selected items &Down\tCtrl+F8"},
+    };
+    for (const auto& tip : tips) {
+        NMTTDISPINFOA info = {};
+        info.hdr.code = TTN_GETDISPINFOA;
+        info.hdr.idFrom = tip.id;
+        SendMessageA(window_->Handle(), WM_NOTIFY, tip.id, reinterpret_cast<LPARAM>(&info));
+        ASSERT_NE(info.lpszText, nullptr);
+        EXPECT_STREQ(info.lpszText, tip.text);
+    }
+}
+
 }  // namespace
 }  // namespace vm

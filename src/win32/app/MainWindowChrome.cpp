@@ -135,14 +135,9 @@ void MainWindowChrome::DrawStatusLink(const DRAWITEMSTRUCT& draw) {
 void MainWindowChrome::FillToolTip(NMTTDISPINFOA* info) {
     static char text[80];
     text[0] = '\0';
+    // The menu text as it stands: a tooltip without TTS_NOPREFIX drops the "&" and ends
+    // the text at the tab before the key, so one string serves the menu and the tip.
     GetMenuStringA(menuBar, static_cast<UINT>(info->hdr.idFrom), text, sizeof text, MF_BYCOMMAND);
-    // The key shown after a tab belongs to the menu, not to the tooltip.
-    for (char* p = text; *p; ++p) {
-        if (*p == '\t') {
-            *p = '\0';
-            break;
-        }
-    }
     info->lpszText = text;
     info->hinst = nullptr;
 }

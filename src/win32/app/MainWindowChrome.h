@@ -22,7 +22,7 @@ struct MainWindowChrome {
     // Two parts, right edges at 300 and 1024; part 1 is drawn by the owner (the link).
     void SetStatusParts();
     void DrawStatusLink(const DRAWITEMSTRUCT& draw);
-    // The tooltip of a toolbar button: its main-menu text.
+    // The tooltip of a toolbar button: its main-menu text (at most 79 characters).
     void FillToolTip(NMTTDISPINFOA* info);
     // Heights of the bars, for the layout.
     int ToolbarHeight() const;
