@@ -38,5 +38,17 @@ TEST(ExportWindowClose, DeletesTheScratchReports) {
     DeleteFileA(exportFile.c_str());
 }
 
+// An export named like a scratch report is the run's result: closing keeps it.
+TEST(ExportWindowClose, KeepsAnExportNamedLikeAScratchReport) {
+    const std::string text = ReportFolder() + "\\testreport.txt";
+    DeleteFileA(text.c_str());
+    TestMainWindow window("/nosaveload /stext testreport.txt");
+    ASSERT_TRUE(window.Open());
+    ASSERT_TRUE(FileExists(text));  // an empty list's run ends, and is written, at once
+    window.Close();
+    EXPECT_TRUE(FileExists(text));
+    DeleteFileA(text.c_str());
+}
+
 }  // namespace
 }  // namespace vm

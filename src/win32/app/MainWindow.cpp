@@ -254,9 +254,14 @@ void MainWindow::OnDestroy() {
     shutDown_ = true;
     KillTimer(Handle(), kSampleTimerId);
     run_.reset();  // stops and destroys a running transfer without a report
-    // A visible export run can have written them too.
-    files_.Remove(htmlScratchPath_);
-    files_.Remove(textScratchPath_);
+    // A visible export run can have written them too; but an export named like one of
+    // them is the run's result and stays.
+    const std::string exportPath =
+        exportRequest_.type != 0 ? ResolveReportPath(vm::ProgramFolder(), exportRequest_.fileName)
+                                 : std::string();
+    for (const std::string* scratch : {&htmlScratchPath_, &textScratchPath_}) {
+        if (!IsSameFilePath(*scratch, exportPath)) files_.Remove(*scratch);
+    }
     if (exportRequest_.type == 0) ExchangeConfiguration(true);
     // Keeps the code of an export that already asked to quit (a close during the run).
     PostQuitMessage(exitCode_);

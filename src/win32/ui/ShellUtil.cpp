@@ -63,4 +63,16 @@ std::string ReportFolder() {
     return folder;
 }
 
+bool IsSameFilePath(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    char fullA[kMaxPath + 1] = {};
+    char fullB[kMaxPath + 1] = {};
+    const DWORD lengthA = GetFullPathNameA(a.c_str(), sizeof fullA, fullA, nullptr);
+    const DWORD lengthB = GetFullPathNameA(b.c_str(), sizeof fullB, fullB, nullptr);
+    if (lengthA == 0 || lengthA >= sizeof fullA || lengthB == 0 || lengthB >= sizeof fullB) {
+        return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+    }
+    return lstrcmpiA(fullA, fullB) == 0;
+}
+
 }  // namespace vm

@@ -27,4 +27,7 @@ std::string CurrentDirectory();
 // program's is read-only or cannot be queried. Decided once per process.
 std::string ReportFolder();
 
+// Whether two paths name the same file once made full (case ignored); false for an empty one.
+bool IsSameFilePath(const std::string& a, const std::string& b);
+
 }  // namespace vm
