@@ -151,7 +151,7 @@ TEST_F(TestRunTest, RetriesAnAlwaysFailingItem) {
         int32_t tryAgain;
         int32_t retries;
         size_t attempts;
-    } cases[] = {{1, 3, 4}, {1, 0, 1}, {0, 3, 1}};
+    } cases[] = {{1, 3, 4}, {1, 0, 1}, {0, 3, 1}, {1, -1, 1}};
     for (const Case& c : cases) {
         settings.TryAgainOnFail = c.tryAgain;
         settings.NumOfRetries = c.retries;

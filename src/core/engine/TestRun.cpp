@@ -131,8 +131,7 @@ void TestRun::KeepCountedBytes(DownloadItem& item) {
 
 void TestRun::RetryOrAdvance() {
     DownloadItem* item = host_.ItemAt(currentIndex_);
-    if (item != nullptr && settings_.TryAgainOnFail != 0 &&
-        item->retries < static_cast<uint32_t>(settings_.NumOfRetries)) {
+    if (item != nullptr && item->retries < RetryLimit(settings_)) {
         const uint32_t retries = item->retries;
         item->ResetResults();
         item->retries = retries + 1;
