@@ -2,8 +2,7 @@
 // exit. Only a window of a program started from the current folder counts: other tests in
 // the same Wine prefix create main windows of their own. Waits up to the given seconds
 // (default 20) for the window to appear, and then up to as long for it to go away.
-// With a title, it presses OK in the program's message box of that caption instead.
-// Usage: close_window.exe [seconds [title]]      Exit status 0 when the window closed.
+// Usage: close_window.exe [seconds]      Exit status 0 when the window closed.
 // The test tool asks for a process's image name, which Windows has offered since Vista.
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0600
@@ -15,16 +14,11 @@
 namespace {
 
 char gWanted[MAX_PATH * 2];
-const char* gClass = "Velocimark";
-const char* gTitle = nullptr;
 
 BOOL CALLBACK FindOurWindow(HWND window, LPARAM found) {
     char className[32] = {};
     GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, gClass) != 0) return TRUE;
-    char title[128] = {};
-    GetWindowTextA(window, title, sizeof title);
-    if (gTitle != nullptr && lstrcmpA(title, gTitle) != 0) return TRUE;
+    if (lstrcmpA(className, "Velocimark") != 0) return TRUE;
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
@@ -44,10 +38,6 @@ BOOL CALLBACK FindOurWindow(HWND window, LPARAM found) {
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
-    if (argc > 2) {
-        gClass = "#32770";  // the dialog class of message boxes
-        gTitle = argv[2];
-    }
     const DWORD length = GetCurrentDirectoryA(MAX_PATH, gWanted);
     if (length == 0 || length >= MAX_PATH) return 3;
     lstrcatA(gWanted, gWanted[length - 1] == '\\' ? "velocimark.exe" : "\\velocimark.exe");
@@ -58,8 +48,7 @@ int main(int argc, char** argv) {
     }
     if (window == nullptr) return 2;
     Sleep(500);  // let it finish its start-up
-    PostMessageA(window, gTitle != nullptr ? WM_COMMAND : WM_CLOSE, gTitle != nullptr ? IDOK : 0,
-                 0);
+    PostMessageA(window, WM_CLOSE, 0, 0);
     for (int i = 0; i < seconds * 10; ++i) {
         if (!IsWindow(window)) return 0;
         Sleep(100);

@@ -394,9 +394,8 @@ bool MainWindow::WriteJsonReportFile(const std::string& path) {
 }
 
 bool MainWindow::ReportFailed(uint32_t error) {
-    // Also in a hidden export: the box is how the user learns of it; the exit code, 1 once
-    // the box is closed, tells a script.
-    ShowErrorBox(error, Handle());
+    // An unattended export has nobody to click the box away: its exit code tells instead.
+    if (!(options_.hidden && exportRequest_.type != 0)) ShowErrorBox(error, Handle());
     return false;
 }
 
