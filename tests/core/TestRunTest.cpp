@@ -151,7 +151,7 @@ TEST_F(TestRunTest, RetriesAnAlwaysFailingItem) {
         int32_t tryAgain;
         int32_t retries;
         size_t attempts;
-    } cases[] = {{1, 3, 4}, {1, 0, 1}, {0, 3, 1}};
+    } cases[] = {{1, 3, 4}, {1, 0, 1}, {0, 3, 1}, {1, -1, 1}};
     for (const Case& c : cases) {
         settings.TryAgainOnFail = c.tryAgain;
         settings.NumOfRetries = c.retries;
@@ -513,6 +513,22 @@ TEST_F(TestRunTest, BodySilentForTheReceiveTimeOutFailsAndIsRetried) {
     EXPECT_EQ(Item(0).errorCode, kErrorInternetTimeout);
     EXPECT_EQ(Item(0).errorText, "Text of 12002.  ");
     EXPECT_FALSE(run.IsRunning());
+}
+
+// The time limit is the user's rule for a download still running: on the tick where it
+// and the receive time-out both come due, the item is finished, not failed.
+TEST_F(TestRunTest, TimeLimitDueWithTheReceiveTimeOutFinishes) {
+    Hang("http://a/stall");
+    settings.UseAutoStopTime = 1;
+    settings.AutoStopTime = kReceiveTimeoutMs / 1000;
+    Add("http://a/stall");
+    run.StartTest();
+    Connect();
+    h.clock.Advance(kReceiveTimeoutMs - 200);
+    Tick();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_EQ(Item(0).errorCode, 0u);
+    EXPECT_EQ(Item(0).duration, kReceiveTimeoutMs);
 }
 
 // Bytes the transfer counted before the command are kept, even when their progress event

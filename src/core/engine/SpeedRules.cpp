@@ -44,6 +44,12 @@ uint64_t AutoStopSizeBytes(const AppSettings& settings) {
     return 0;
 }
 
+uint32_t RetryLimit(const AppSettings& settings) {
+    if (settings.TryAgainOnFail == 0 || settings.NumOfRetries < 0)
+        return 0;
+    return static_cast<uint32_t>(settings.NumOfRetries);
+}
+
 uint64_t SecondsToMs(int32_t seconds) {
     return seconds <= 0 ? 0 : static_cast<uint64_t>(seconds) * 1000;
 }

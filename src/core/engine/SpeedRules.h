@@ -22,6 +22,10 @@ bool StableDeviation(const DownloadItem& item, int32_t unit, double* value);
 // for an unknown unit or a negative size.
 uint64_t AutoStopSizeBytes(const AppSettings& settings);
 
+// Retries of a failed attempt: 0 unless TryAgainOnFail; a negative count is 0, not the
+// four billion an unsigned reading makes of it (a run that would never end).
+uint32_t RetryLimit(const AppSettings& settings);
+
 // A number of seconds as milliseconds, 64-bit; negative counts as 0.
 uint64_t SecondsToMs(int32_t seconds);
 

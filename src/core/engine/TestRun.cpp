@@ -131,8 +131,7 @@ void TestRun::KeepCountedBytes(DownloadItem& item) {
 
 void TestRun::RetryOrAdvance() {
     DownloadItem* item = host_.ItemAt(currentIndex_);
-    if (item != nullptr && settings_.TryAgainOnFail != 0 &&
-        item->retries < static_cast<uint32_t>(settings_.NumOfRetries)) {
+    if (item != nullptr && item->retries < RetryLimit(settings_)) {
         const uint32_t retries = item->retries;
         item->ResetResults();
         item->retries = retries + 1;
@@ -236,12 +235,6 @@ void TestRun::CheckAutoStop() {
         RetryOrAdvance();
         return;
     }
-    if (item->status == DownloadStatus::Downloading &&
-        static_cast<uint32_t>(now - transfer_->DataTick()) >= receiveTimeoutMs_ &&
-        transfer_->FailTimedOut()) {
-        OnAttemptFailed(*item);
-        return;
-    }
     double deviation = 0;
     if (settings_.UseAutoStopStable != 0 &&
         StableDeviation(*item, settings_.AutoStopStableUnit, &deviation) &&
@@ -250,13 +243,21 @@ void TestRun::CheckAutoStop() {
         StopAndAdvance();
         return;
     }
-    if (settings_.UseAutoStopTime == 0)
-        return;
-    item->bytes = transfer_->BytesRead();
-    item->RecomputeSpeed(now);
-    if (static_cast<uint64_t>(item->duration) >= SecondsToMs(settings_.AutoStopTime)) {
-        item->status = DownloadStatus::Finished;
-        StopAndAdvance();
+    if (settings_.UseAutoStopTime != 0) {
+        item->bytes = transfer_->BytesRead();
+        item->RecomputeSpeed(now);
+        if (static_cast<uint64_t>(item->duration) >= SecondsToMs(settings_.AutoStopTime)) {
+            item->status = DownloadStatus::Finished;
+            StopAndAdvance();
+            return;
+        }
+    }
+    // Last: a download still running when its own rules end it on this very tick (a time
+    // limit of the time-out's length on a silent body) is finished, not failed.
+    if (item->status == DownloadStatus::Downloading &&
+        static_cast<uint32_t>(now - transfer_->DataTick()) >= receiveTimeoutMs_ &&
+        transfer_->FailTimedOut()) {
+        OnAttemptFailed(*item);
     }
 }
 

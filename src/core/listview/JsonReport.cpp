@@ -35,9 +35,8 @@ void PutOptions(JsonBuilder& json, const AppSettings& settings) {
     json.BeginObject();
     json.Key("connect_timeout_s");
     json.UInt(NonNegativeSeconds(settings.ConnectTimeout));
-    // The retry rule compares unsigned, as the run does.
     json.Key("retries");
-    json.UInt(settings.TryAgainOnFail != 0 ? static_cast<uint32_t>(settings.NumOfRetries) : 0);
+    json.UInt(RetryLimit(settings));
     json.Key("auto_stop");
     json.BeginObject();
     if (settings.UseAutoStopTime != 0) {
