@@ -13,6 +13,9 @@ TEST(DecimalText, KeepsWhatTheEditShows) {
     EXPECT_DOUBLE_EQ(10.0, RoundTripDecimal("10", 1));
     EXPECT_DOUBLE_EQ(0.0, RoundTripDecimal("abc", 1));
     EXPECT_DOUBLE_EQ(1.5, RoundTripDecimal("1.5kb", 1));
+    for (const char* word : {"inf", "-Infinity", "nan", "1e999"}) {
+        EXPECT_DOUBLE_EQ(0.0, RoundTripDecimal(word, 1)) << word;
+    }
 }
 
 }  // namespace

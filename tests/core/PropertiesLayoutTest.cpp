@@ -21,7 +21,10 @@ TEST(PropertiesLayoutTest, CaptionsTakeTheWidestTitleAndValuesKeepTheirRightEdge
     EXPECT_EQ(kValue.right, layout.valueLeft + layout.valueWidth);
     EXPECT_EQ(24, layout.rowStep);
     EXPECT_EQ(72, layout.rowsHeight);
+    // Captions and values each keep their own prototype's top (the edit sits a little
+    // higher so the texts line up).
     EXPECT_EQ(13 + 48, layout.CaptionTop(2));
+    EXPECT_EQ(11 + 48, layout.ValueTop(2));
 
     const PropertyRowsLayout unmeasured = LayoutPropertyRows(kCaption, kValue, nullptr, 3);
     EXPECT_EQ(90, unmeasured.captionWidth);

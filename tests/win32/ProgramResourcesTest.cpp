@@ -62,6 +62,23 @@ TEST_F(ProgramResources, AcceleratorsHoldExactlyTheCommandKeys) {
     EXPECT_TRUE(has(0, VK_DELETE, ID_DELETE_SELECTED));
 }
 
+// The installer commands belong to the Help menu, the last pop-up of the menu bar.
+TEST_F(ProgramResources, InstallerCommandsAreInTheHelpMenu) {
+    HMENU bar = LoadMenuA(module_, MAKEINTRESOURCEA(IDR_MAINMENU));
+    ASSERT_NE(bar, nullptr);
+    const int helpPosition = GetMenuItemCount(bar) - 1;
+    for (UINT command : {ID_CREATE_NSIS, ID_CREATE_NSIS_NON_ADMIN}) {
+        int foundIn = -1;
+        for (int position = 0; position <= helpPosition; ++position) {
+            if (GetMenuState(GetSubMenu(bar, position), command, MF_BYCOMMAND) != UINT(-1)) {
+                foundIn = position;
+            }
+        }
+        EXPECT_EQ(helpPosition, foundIn) << command;
+    }
+    DestroyMenu(bar);
+}
+
 TEST_F(ProgramResources, FileVersionIs127) {
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeA(path_.c_str(), &handle);

@@ -1,5 +1,6 @@
 #include "ui/DecimalText.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,6 +17,9 @@ std::string FormatDecimal(double value, int digits) {
 
 double RoundTripDecimal(const char* text, int digits) {
     const double value = std::strtod(text, nullptr);
+    // "inf" and "nan" are words to the user, not numbers: like any other word they give 0
+    // rather than a threshold that every speed, or none, passes.
+    if (!std::isfinite(value)) return 0.0;
     return std::strtod(FormatDecimal(value, digits).c_str(), nullptr);
 }
 

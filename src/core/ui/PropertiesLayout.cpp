@@ -21,7 +21,8 @@ PropertyRowsLayout LayoutPropertyRows(const PixelRect& captionPrototype,
     layout.valueLeft = valuePrototype.left;
     layout.valueWidth = valuePrototype.Width();
     layout.valueHeight = valuePrototype.Height();
-    layout.firstTop = captionPrototype.top;
+    layout.captionTop = captionPrototype.top;
+    layout.valueTop = valuePrototype.top;
     layout.rowStep = layout.valueHeight + kPropertiesRowGap;
     layout.rowsHeight = static_cast<int>(rowCount) * layout.rowStep;
     if (titleWidths != nullptr && rowCount > 0) {

@@ -31,11 +31,13 @@ struct PropertyRowsLayout {
     int valueLeft = 0;
     int valueWidth = 0;
     int valueHeight = 0;
-    int firstTop = 0;
+    int captionTop = 0;  // each row keeps the prototypes' own tops, offset by the row
+    int valueTop = 0;
     int rowStep = 0;     // value height plus the gap
-    int rowsHeight = 0;  // rows times the step: what the rows add below the first top
+    int rowsHeight = 0;  // rows times the step: what the rows add below the prototypes
 
-    int CaptionTop(size_t row) const { return firstTop + static_cast<int>(row) * rowStep; }
+    int CaptionTop(size_t row) const { return captionTop + static_cast<int>(row) * rowStep; }
+    int ValueTop(size_t row) const { return valueTop + static_cast<int>(row) * rowStep; }
 };
 
 // Every caption is as wide as the widest measured title plus padding, and the value

@@ -73,14 +73,13 @@ void PropertiesDialog::CreateRows() {
     for (int column = 0; column < kDownloadColumnCount; ++column) {
         const size_t row = static_cast<size_t>(column);
         OnCreateRow(row);
-        const int top = layout.CaptionTop(row);
         HWND caption = CreateChild(captionExStyle, "STATIC", captionStyle | WS_VISIBLE,
-                                   layout.captionLeft, top, layout.captionWidth,
-                                   layout.captionHeight);
+                                   layout.captionLeft, layout.CaptionTop(row),
+                                   layout.captionWidth, layout.captionHeight);
         DWORD style = valueStyle | WS_VISIBLE;
         if (row == kPropertiesUrlRow || row == kPropertiesNameRow) style &= ~ES_READONLY;
-        HWND field = CreateChild(valueExStyle, "EDIT", style, layout.valueLeft, top,
-                                 layout.valueWidth, layout.valueHeight);
+        HWND field = CreateChild(valueExStyle, "EDIT", style, layout.valueLeft,
+                                 layout.ValueTop(row), layout.valueWidth, layout.valueHeight);
         if (row == kPropertiesNameRow) {
             SetFocus(field);
             nameField_ = field;
