@@ -3,14 +3,12 @@
 #include <commctrl.h>
 #include <dlgs.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "DialogDriver.h"
-#include "app/ArgumentList.h"
+#include "TestMainWindow.h"
+#include "WinTestFiles.h"
 #include "app/MainWindow.h"
-#include "app/StartupOptions.h"
 #include "lang/LanguageFile.h"
 #include "lang/StringTable.h"
 #include "listview/ReportWriter.h"
@@ -22,22 +20,9 @@ namespace {
 
 constexpr int kDownloadOrderColumn = 8;
 
-std::string ReadFileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string TempFolder() {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(sizeof folder, folder);
-    return folder;
-}
-
 int CountTempFiles(const char* pattern) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((TempFolder() + pattern).c_str(), &found);
+    HANDLE search = FindFirstFileA(TempFilePath(pattern).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return 0;
     int count = 0;
     do {
@@ -51,26 +36,15 @@ int CountTempFiles(const char* pattern) {
 class MainWindowCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        INITCOMMONCONTROLSEX init = {sizeof init, 0xFF};
-        InitCommonControlsEx(&init);
-        arguments_.Parse("/nosaveload");
-        options_ = ReadStartupOptions(arguments_);
-        window_ = std::make_unique<MainWindow>(arguments_, options_);
-        ASSERT_TRUE(window_->Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480));
+        ASSERT_TRUE(main_.Open());
+        window_ = &main_.Window();
         for (int i = 0; i < 3; ++i) {
             window_->List().AddItem(
                 DownloadItem("http://127.0.0.1:1/" + std::to_string(i), "item " + std::to_string(i), i));
         }
         SendMessageA(window_->Handle(), WM_RESYNC_LIST, 0, 0);
     }
-    void TearDown() override {
-        if (window_ && window_->Handle() != nullptr) DestroyWindow(window_->Handle());
-        window_.reset();
-        Pump();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-    }
+    void TearDown() override { main_.Close(); }
 
     void Pump() {
         MSG msg;
@@ -112,7 +86,7 @@ protected:
 
     // The report the writer makes of the selection, for comparison.
     std::string SelectedReport(int type) {
-        const std::string path = TempFolder() + "vm_expected_report.txt";
+        const std::string path = TempFilePath("vm_expected_report.txt");
         WinFileSystem files;
         uint32_t error = 0;
         EXPECT_TRUE(WriteReport(window_->List(), window_->Settings(),
@@ -122,9 +96,8 @@ protected:
         return text;
     }
 
-    ArgumentList arguments_;
-    StartupOptions options_;
-    std::unique_ptr<MainWindow> window_;
+    TestMainWindow main_;
+    MainWindow* window_ = nullptr;
 };
 
 TEST_F(MainWindowCommandsTest, CopyPutsTheTabReportOfTheSelectedRowsOnTheClipboard) {
@@ -158,7 +131,7 @@ TEST_F(MainWindowCommandsTest, CopyPutsTheTabReportOfTheSelectedRowsOnTheClipboa
 }
 
 TEST_F(MainWindowCommandsTest, SaveSelectedWritesTheChosenFormatAndRemembersIt) {
-    const std::string path = TempFolder() + "vm_saved_selection.xml";
+    const std::string path = TempFilePath("vm_saved_selection.xml");
     DeleteFileA(path.c_str());
     SelectOnly({1});
     std::string title, filters;
@@ -228,7 +201,7 @@ TEST_F(MainWindowCommandsTest, CommandStatesFollowSelectionSortAndRun) {
 }
 
 TEST_F(MainWindowCommandsTest, EndOfSessionSavesTheListAndLeavesAWindowThatStillTakesCommands) {
-    const std::string config = TempFolder() + "vm_end_of_session.cfg";
+    const std::string config = TempFilePath("vm_end_of_session.cfg");
     DeleteFileA(config.c_str());
     {
         ArgumentList arguments;

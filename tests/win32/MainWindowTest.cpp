@@ -4,9 +4,8 @@
 
 #include <string>
 
-#include "app/ArgumentList.h"
+#include "TestMainWindow.h"
 #include "app/MainWindow.h"
-#include "app/StartupOptions.h"
 #include "resource.h"
 
 namespace vm {
@@ -16,21 +15,10 @@ namespace {
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        INITCOMMONCONTROLSEX init = {sizeof init, 0xFF};
-        InitCommonControlsEx(&init);
-        arguments_.Parse("/nosaveload");
-        options_ = ReadStartupOptions(arguments_);
-        window_ = std::make_unique<MainWindow>(arguments_, options_);
-        ASSERT_TRUE(window_->Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480));
+        ASSERT_TRUE(main_.Open());
+        window_ = &main_.Window();
     }
-    void TearDown() override {
-        if (window_ && window_->Handle() != nullptr) DestroyWindow(window_->Handle());
-        window_.reset();
-        Pump();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-    }
+    void TearDown() override { main_.Close(); }
 
     void Pump() {
         MSG msg;
@@ -64,9 +52,8 @@ protected:
     }
     void Command(UINT id) { SendMessageA(window_->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
-    ArgumentList arguments_;
-    StartupOptions options_;
-    std::unique_ptr<MainWindow> window_;
+    TestMainWindow main_;
+    MainWindow* window_ = nullptr;
 };
 
 TEST_F(MainWindowTest, StatusBarCountsRowsAndSettledSelection) {
