@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/PersistConfig.h"
+#include "core/config/PersistConfig.h"
 
 namespace {
 

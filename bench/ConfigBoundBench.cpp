@@ -14,7 +14,7 @@
 #include <psapi.h>
 #endif
 
-#include "app/PersistConfig.h"
+#include "core/config/PersistConfig.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "listview/DownloadListView.h"
-#include "listview/ReportWriter.h"
-#include "platform/FileSystem.h"
+#include "core/list/DownloadListView.h"
+#include "core/report/ReportWriter.h"
+#include "core/platform/FileSystem.h"
 
 namespace {
 

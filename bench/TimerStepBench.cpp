@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ArgumentList.h"
+#include "core/base/ArgumentList.h"
 #include "app/MainWindow.h"
-#include "app/StartupOptions.h"
-#include "engine/TransferEvent.h"
+#include "core/app/StartupOptions.h"
+#include "core/engine/TransferEvent.h"
 #include "resource.h"
 
 namespace {

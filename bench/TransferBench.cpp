@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "engine/DownloadTransfer.h"
+#include "core/engine/DownloadTransfer.h"
 #include "engine/ProcessTransfers.h"
-#include "engine/TransferEvent.h"
+#include "core/engine/TransferEvent.h"
 
 namespace {
 

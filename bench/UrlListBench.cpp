@@ -13,11 +13,11 @@
 #include <malloc.h>
 #include <string>
 
-#include "settings/AppSettings.h"
-#include "app/UrlList.h"
-#include "listview/DownloadListView.h"
-#include "listview/ListViewControl.h"
-#include "platform/FileSystem.h"
+#include "core/options/AppSettings.h"
+#include "core/app/UrlList.h"
+#include "core/list/DownloadListView.h"
+#include "core/list/ListViewControl.h"
+#include "core/platform/FileSystem.h"
 
 namespace {
 

@@ -10,7 +10,7 @@ mkdir -p "$out"
 scratch=${1:-$out}
 
 mapfile -t sources < <(find "$root/src/core" -name '*.cpp' | sort)
-i686-w64-mingw32-g++-posix -std=c++17 -O2 -DNDEBUG -Wall -Wextra -Werror -I"$root/src/core" \
+i686-w64-mingw32-g++-posix -std=c++17 -O2 -DNDEBUG -Wall -Wextra -Werror -I"$root/src" \
   -static -static-libgcc -static-libstdc++ "${sources[@]}" "$root/bench/ConfigBoundBench.cpp" \
   -lpsapi -o "$out/config-bound-bench.exe"
 prefix="$root/build/windows/wineprefix"

@@ -17,7 +17,7 @@ mkdir -p "$out"
 scratch=${1:-$out}
 
 mapfile -t sources < <(find "$root/src/core" -name '*.cpp' | sort)
-flags=(-std=c++17 -O2 -DNDEBUG -Wall -Wextra -Werror -I"$root/src/core")
+flags=(-std=c++17 -O2 -DNDEBUG -Wall -Wextra -Werror -I"$root/src")
 if [ $target = native ]; then
   g++ "${flags[@]}" "${sources[@]}" "$root/bench/ReportBenchmark.cpp" -o "$out/report-benchmark"
   "$out/report-benchmark" "$scratch"

@@ -19,7 +19,7 @@ mkdir -p "$build/bench"
 exe=$build/bench/timer-step-bench.exe
 i686-w64-mingw32-windres -I"$root/res" "$root/res/ui.rc" -O coff -o "$build/bench/ui-res.o"
 i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -Werror -DWIN32_LEAN_AND_MEAN -DNOMINMAX \
-  -D_WIN32_WINNT=0x0501 -DWINVER=0x0501 -I"$root/src/core" -I"$root/src/win32" -I"$root/res" \
+  -D_WIN32_WINNT=0x0501 -DWINVER=0x0501 -I"$root/src" -I"$root/res" \
   "$root/bench/TimerStepBench.cpp" "$build/bench/ui-res.o" \
   "$build/src/win32/libvm_win32.a" "$build/src/core/libvm_core.a" \
   -lwininet -lcomctl32 -lcomdlg32 -lshell32 -lole32 -lgdi32 -luser32 -lversion -lkernel32 \

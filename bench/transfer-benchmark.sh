@@ -21,7 +21,7 @@ build=$root/build/windows
 mkdir -p "$build/bench"
 exe=$build/bench/transfer-bench.exe
 i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -Werror -DWIN32_LEAN_AND_MEAN -DNOMINMAX \
-  -D_WIN32_WINNT=0x0501 -I"$root/src/core" -I"$root/src/win32" "$root/bench/TransferBench.cpp" \
+  -D_WIN32_WINNT=0x0501 -I"$root/src" "$root/bench/TransferBench.cpp" \
   "$build/src/win32/libvm_win32.a" "$build/src/core/libvm_core.a" -lwininet -luser32 -lkernel32 \
   -static -static-libgcc -static-libstdc++ -o "$exe"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/HexCodec.h"
+#include "core/base/HexCodec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint8_t bytes[64];

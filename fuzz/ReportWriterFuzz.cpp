@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "fakes/FakeListControl.h"
-#include "fakes/FakeTimeText.h"
-#include "fakes/FakeTranslation.h"
-#include "fakes/MemoryFileSystem.h"
-#include "listview/ReportWriter.h"
+#include "support/FakeListControl.h"
+#include "support/FakeTimeText.h"
+#include "support/FakeTranslation.h"
+#include "support/MemoryFileSystem.h"
+#include "core/report/ReportWriter.h"
 
 namespace {
 

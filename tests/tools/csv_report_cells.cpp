@@ -6,11 +6,11 @@
 #include <iterator>
 #include <string>
 
-#include "fakes/FakeListControl.h"
-#include "fakes/FakeTimeText.h"
-#include "fakes/FakeTranslation.h"
-#include "listview/ReportWriter.h"
-#include "platform/FileSystem.h"
+#include "support/FakeListControl.h"
+#include "support/FakeTimeText.h"
+#include "support/FakeTranslation.h"
+#include "core/report/ReportWriter.h"
+#include "core/platform/FileSystem.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;

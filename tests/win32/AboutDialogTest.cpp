@@ -4,10 +4,10 @@
 #include <string>
 
 #include "DialogDriver.h"
-#include "fakes/MemoryFileSystem.h"
-#include "lang/LanguageFile.h"
+#include "support/MemoryFileSystem.h"
+#include "core/lang/LanguageFile.h"
 #include "resource.h"
-#include "ui/AboutDialog.h"
+#include "win32/dialogs/AboutDialog.h"
 
 namespace vm {
 namespace {

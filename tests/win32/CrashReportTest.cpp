@@ -4,9 +4,9 @@
 #include <string>
 
 #include "DialogDriver.h"
-#include "diag/CrashReport.h"
+#include "win32/window/CrashReport.h"
 #include "resource.h"
-#include "ui/FrameWindow.h"
+#include "win32/window/FrameWindow.h"
 
 namespace vm {
 namespace {

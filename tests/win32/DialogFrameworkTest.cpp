@@ -4,9 +4,9 @@
 #include <string>
 
 #include "DialogDriver.h"
-#include "ui/DialogBase.h"
-#include "ui/DialogExchange.h"
-#include "ui/DialogLayout.h"
+#include "win32/window/DialogBase.h"
+#include "win32/window/DialogExchange.h"
+#include "win32/window/DialogLayout.h"
 
 namespace vm {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "TestMainWindow.h"
 #include "WinTestFiles.h"
-#include "ui/ShellUtil.h"
+#include "win32/window/ShellUtil.h"
 
 namespace vm {
 namespace {

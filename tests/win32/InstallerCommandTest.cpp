@@ -7,9 +7,9 @@
 #include "DialogDriver.h"
 #include "TestMainWindow.h"
 #include "WinTestFiles.h"
-#include "installer/InstallerCommand.h"
+#include "win32/installer/InstallerCommand.h"
 #include "resource.h"
-#include "ui/ShellUtil.h"
+#include "win32/window/ShellUtil.h"
 
 namespace vm {
 namespace {

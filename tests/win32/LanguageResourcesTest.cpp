@@ -7,12 +7,12 @@
 #include "DialogDriver.h"
 #include "TestMainWindow.h"
 #include "WinTestFiles.h"
-#include "lang/LanguageFile.h"
-#include "lang/MenuLoading.h"
-#include "lang/ResourceLanguageTexts.h"
-#include "platform/WinFileSystem.h"
+#include "core/lang/LanguageFile.h"
+#include "win32/lang/MenuLoading.h"
+#include "win32/lang/ResourceLanguageTexts.h"
+#include "win32/platform/WinFileSystem.h"
 #include "resource.h"
-#include "ui/DialogBase.h"
+#include "win32/window/DialogBase.h"
 
 namespace vm {
 namespace {

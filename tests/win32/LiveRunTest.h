@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "TransferTestWindow.h"
-#include "engine/TestRun.h"
-#include "engine/WinClock.h"
-#include "engine/WinMessageTable.h"
+#include "core/engine/TestRun.h"
+#include "win32/platform/WinClock.h"
+#include "win32/platform/WinMessageTable.h"
 
 namespace vm::test {
 

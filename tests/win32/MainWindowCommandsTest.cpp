@@ -8,11 +8,11 @@
 #include "DialogDriver.h"
 #include "TestMainWindow.h"
 #include "WinTestFiles.h"
-#include "app/MainWindow.h"
-#include "lang/LanguageFile.h"
-#include "lang/StringTable.h"
-#include "listview/ReportWriter.h"
-#include "platform/WinFileSystem.h"
+#include "win32/app/MainWindow.h"
+#include "core/lang/LanguageFile.h"
+#include "core/lang/StringTable.h"
+#include "core/report/ReportWriter.h"
+#include "win32/platform/WinFileSystem.h"
 #include "resource.h"
 
 namespace vm {

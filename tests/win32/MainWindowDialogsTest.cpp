@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "DialogDriver.h"
-#include "app/ArgumentList.h"
-#include "app/MainWindow.h"
-#include "app/StartupOptions.h"
+#include "core/base/ArgumentList.h"
+#include "win32/app/MainWindow.h"
+#include "core/app/StartupOptions.h"
 #include "resource.h"
 
 namespace vm {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "TestMainWindow.h"
-#include "app/MainWindow.h"
+#include "win32/app/MainWindow.h"
 #include "resource.h"
 
 namespace vm {

@@ -6,7 +6,7 @@
 #include "DialogDriver.h"
 #include "WinTestFiles.h"
 #include "resource.h"
-#include "ui/OptionsDialog.h"
+#include "win32/dialogs/OptionsDialog.h"
 
 namespace vm {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/DownloadTransfer.h"
-#include "engine/ProcessTransfers.h"
-#include "engine/TransferEvent.h"
+#include "core/engine/DownloadTransfer.h"
+#include "win32/engine/ProcessTransfers.h"
+#include "core/engine/TransferEvent.h"
 
 namespace vm::test {
 

@@ -11,12 +11,12 @@
 #include "DialogDriver.h"
 #include "TestMainWindow.h"
 #include "WinTestFiles.h"
-#include "lang/LanguageFile.h"
-#include "listview/ReportWriter.h"
-#include "platform/WinFileSystem.h"
+#include "core/lang/LanguageFile.h"
+#include "core/report/ReportWriter.h"
+#include "win32/platform/WinFileSystem.h"
 #include "resource.h"
-#include "ui/AddUrlsDialog.h"
-#include "ui/FindDialog.h"
+#include "win32/dialogs/AddUrlsDialog.h"
+#include "win32/dialogs/FindDialog.h"
 
 namespace vm {
 namespace {

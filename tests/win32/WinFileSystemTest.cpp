@@ -4,7 +4,7 @@
 #include <string>
 
 #include "WinTestFiles.h"
-#include "platform/WinFileSystem.h"
+#include "win32/platform/WinFileSystem.h"
 
 namespace vm {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TransferTestWindow.h"
-#include "engine/WinMessageTable.h"
+#include "win32/platform/WinMessageTable.h"
 
 namespace vm {
 namespace {

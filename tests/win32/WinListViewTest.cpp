@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "engine/WinTimeText.h"
-#include "listview/DownloadListView.h"
-#include "listview/WinListView.h"
+#include "win32/platform/WinTimeText.h"
+#include "core/list/DownloadListView.h"
+#include "win32/list/WinListView.h"
 
 namespace vm {
 namespace {

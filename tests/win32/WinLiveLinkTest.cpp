@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "LiveRunTest.h"
-#include "engine/ErrorText.h"
+#include "core/engine/ErrorText.h"
 
 namespace vm {
 namespace {

@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "WinTestFiles.h"
-#include "fakes/FakeConfigParts.h"
-#include "fakes/Utf16File.h"
-#include "lang/LanguageFile.h"
-#include "platform/WinCodePage.h"
-#include "platform/WinFileSystem.h"
+#include "support/FakeConfigParts.h"
+#include "support/Utf16File.h"
+#include "core/lang/LanguageFile.h"
+#include "win32/platform/WinCodePage.h"
+#include "win32/platform/WinFileSystem.h"
 
 namespace vm {
 namespace {

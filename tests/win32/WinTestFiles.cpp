@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "platform/WinFileSystem.h"
+#include "win32/platform/WinFileSystem.h"
 
 namespace vm {
 

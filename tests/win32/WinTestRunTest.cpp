@@ -5,7 +5,7 @@
 
 #include "LiveRunTest.h"
 #include "WinTestFiles.h"
-#include "engine/ErrorText.h"
+#include "core/engine/ErrorText.h"
 
 namespace vm {
 namespace {

@@ -3,11 +3,11 @@
 
 #include <string>
 
-#include "engine/DownloadItem.h"
-#include "engine/FileTimeCalendar.h"
-#include "engine/WinMessageTable.h"
-#include "engine/WinTimeText.h"
-#include "fakes/UtcTime.h"
+#include "core/engine/DownloadItem.h"
+#include "core/base/FileTimeCalendar.h"
+#include "win32/platform/WinMessageTable.h"
+#include "win32/platform/WinTimeText.h"
+#include "support/UtcTime.h"
 
 namespace vm {
 namespace {

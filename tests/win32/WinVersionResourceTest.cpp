@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "lang/WinVersionResource.h"
-#include "ui/ShellUtil.h"
+#include "win32/lang/WinVersionResource.h"
+#include "win32/window/ShellUtil.h"
 
 namespace vm {
 namespace {

@@ -1,10 +1,10 @@
-#include "app/StartupOptions.h"
+#include "core/app/StartupOptions.h"
 
-#include "app/CommandLineProfileStore.h"
-#include "app/CompanionFileName.h"
-#include "app/SettingsExchange.h"
-#include "listview/JsonExportSwitch.h"
-#include "listview/ReportFormat.h"
+#include "core/config/CommandLineProfileStore.h"
+#include "core/base/CompanionFileName.h"
+#include "core/config/SettingsExchange.h"
+#include "core/report/JsonExportSwitch.h"
+#include "core/report/ReportFormat.h"
 
 namespace vm {
 namespace {

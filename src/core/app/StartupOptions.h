@@ -2,10 +2,10 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/AppSettings.h"
-#include "app/ArgumentList.h"
-#include "app/PersistConfig.h"
-#include "platform/FileSystem.h"
+#include "core/options/AppSettings.h"
+#include "core/base/ArgumentList.h"
+#include "core/config/PersistConfig.h"
+#include "core/platform/FileSystem.h"
 
 namespace vm {
 

@@ -1,14 +1,14 @@
-#include "app/UrlList.h"
+#include "core/app/UrlList.h"
 
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
-#include "app/PersistConfig.h"
-#include "engine/UrlKind.h"
-#include "listview/DownloadListView.h"
-#include "platform/FileSystem.h"
-#include "ui/TextUtil.h"
+#include "core/config/PersistConfig.h"
+#include "core/base/UrlKind.h"
+#include "core/list/DownloadListView.h"
+#include "core/platform/FileSystem.h"
+#include "core/base/TextUtil.h"
 
 namespace vm {
 namespace {

@@ -2,8 +2,8 @@
 #include <cstddef>
 #include <string>
 
-#include "engine/DownloadItem.h"
-#include "ui/PathRules.h"
+#include "core/engine/DownloadItem.h"
+#include "core/base/PathRules.h"
 
 namespace vm {
 

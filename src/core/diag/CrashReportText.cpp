@@ -1,9 +1,9 @@
-#include "diag/CrashReportText.h"
+#include "core/diag/CrashReportText.h"
 
 #include <cstdio>
 #include <vector>
 
-#include "ini/IniFile.h"
+#include "core/ini/IniFile.h"
 
 namespace vm {
 

@@ -1,12 +1,12 @@
-#include "engine/DownloadItem.h"
+#include "core/engine/DownloadItem.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "engine/FileTimeCalendar.h"
-#include "lang/StringTable.h"
+#include "core/base/FileTimeCalendar.h"
+#include "core/lang/StringTable.h"
 
 namespace vm {
 namespace {

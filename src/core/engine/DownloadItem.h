@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Clock.h"
-#include "platform/TimeText.h"
+#include "core/platform/Clock.h"
+#include "core/platform/TimeText.h"
 
 namespace vm {
 

@@ -1,9 +1,9 @@
-#include "engine/DownloadTransfer.h"
+#include "core/engine/DownloadTransfer.h"
 
 #include <chrono>
 #include <thread>
 
-#include "engine/TransferEvent.h"
+#include "core/engine/TransferEvent.h"
 
 namespace vm {
 

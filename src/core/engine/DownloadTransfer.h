@@ -4,11 +4,11 @@
 #include <memory>
 #include <string>
 
-#include "engine/FileReadJob.h"
-#include "engine/PhaseStamps.h"
-#include "engine/ReadSlot.h"
-#include "engine/TransferContext.h"
-#include "engine/UrlKind.h"
+#include "core/engine/FileReadJob.h"
+#include "core/engine/PhaseStamps.h"
+#include "core/engine/ReadSlot.h"
+#include "core/engine/TransferContext.h"
+#include "core/base/UrlKind.h"
 
 namespace vm {
 

@@ -1,4 +1,4 @@
-#include "engine/ErrorText.h"
+#include "core/engine/ErrorText.h"
 
 namespace vm {
 

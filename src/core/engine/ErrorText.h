@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/MessageTable.h"
+#include "core/platform/MessageTable.h"
 
 namespace vm {
 

@@ -1,10 +1,10 @@
-#include "engine/FileReadJob.h"
+#include "core/engine/FileReadJob.h"
 
 #include <chrono>
 #include <thread>
 #include <vector>
 
-#include "engine/TransferEvent.h"
+#include "core/engine/TransferEvent.h"
 
 namespace vm {
 

@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/Clock.h"
-#include "platform/InternetLibrary.h"
-#include "platform/LocalFileApi.h"
+#include "core/platform/Clock.h"
+#include "core/platform/InternetLibrary.h"
+#include "core/platform/LocalFileApi.h"
 
 namespace vm {
 

@@ -1,6 +1,6 @@
-#include "engine/LiveTransferRegistry.h"
+#include "core/engine/LiveTransferRegistry.h"
 
-#include "engine/DownloadTransfer.h"
+#include "core/engine/DownloadTransfer.h"
 
 namespace vm {
 

@@ -6,8 +6,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "engine/ReadSlot.h"
-#include "platform/InternetLibrary.h"
+#include "core/engine/ReadSlot.h"
+#include "core/platform/InternetLibrary.h"
 
 namespace vm {
 

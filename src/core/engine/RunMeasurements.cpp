@@ -1,4 +1,4 @@
-#include "engine/RunMeasurements.h"
+#include "core/engine/RunMeasurements.h"
 
 namespace vm {
 namespace {

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/PhaseStamps.h"
-#include "engine/SteadySpeed.h"
-#include "platform/Clock.h"
+#include "core/engine/PhaseStamps.h"
+#include "core/engine/SteadySpeed.h"
+#include "core/platform/Clock.h"
 
 namespace vm {
 

@@ -1,4 +1,4 @@
-#include "engine/SpeedRules.h"
+#include "core/engine/SpeedRules.h"
 
 #include <cmath>
 

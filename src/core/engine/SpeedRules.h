@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "settings/AppSettings.h"
-#include "engine/DownloadItem.h"
+#include "core/options/AppSettings.h"
+#include "core/engine/DownloadItem.h"
 
 namespace vm {
 

@@ -1,4 +1,4 @@
-#include "engine/SteadySpeed.h"
+#include "core/engine/SteadySpeed.h"
 
 #include <algorithm>
 #include <cmath>

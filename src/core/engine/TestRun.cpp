@@ -1,9 +1,9 @@
-#include "engine/TestRun.h"
+#include "core/engine/TestRun.h"
 
-#include "engine/ErrorText.h"
-#include "engine/SpeedRules.h"
-#include "engine/TransferEvent.h"
-#include "engine/UrlKind.h"
+#include "core/engine/ErrorText.h"
+#include "core/engine/SpeedRules.h"
+#include "core/engine/TransferEvent.h"
+#include "core/base/UrlKind.h"
 
 namespace vm {
 

@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <memory>
 
-#include "settings/AppSettings.h"
-#include "engine/DownloadItem.h"
-#include "engine/DownloadTransfer.h"
-#include "engine/RunMeasurements.h"
-#include "engine/TransferContext.h"
-#include "platform/Clock.h"
-#include "platform/MessageTable.h"
+#include "core/options/AppSettings.h"
+#include "core/engine/DownloadItem.h"
+#include "core/engine/DownloadTransfer.h"
+#include "core/engine/RunMeasurements.h"
+#include "core/engine/TransferContext.h"
+#include "core/platform/Clock.h"
+#include "core/platform/MessageTable.h"
 
 namespace vm {
 

@@ -1,4 +1,4 @@
-#include "engine/TransferContext.h"
+#include "core/engine/TransferContext.h"
 
 namespace vm {
 

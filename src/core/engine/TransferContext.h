@@ -1,10 +1,10 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/LiveTransferRegistry.h"
-#include "platform/Clock.h"
-#include "platform/InternetLibrary.h"
-#include "platform/LocalFileApi.h"
+#include "core/engine/LiveTransferRegistry.h"
+#include "core/platform/Clock.h"
+#include "core/platform/InternetLibrary.h"
+#include "core/platform/LocalFileApi.h"
 
 namespace vm {
 

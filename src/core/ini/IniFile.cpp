@@ -1,4 +1,4 @@
-#include "ini/IniFile.h"
+#include "core/ini/IniFile.h"
 
 #include <algorithm>
 #include <limits>

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/FileSystem.h"
+#include "core/platform/FileSystem.h"
 
 namespace vm {
 

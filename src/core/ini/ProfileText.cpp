@@ -1,4 +1,4 @@
-#include "ini/ProfileText.h"
+#include "core/ini/ProfileText.h"
 
 #include <cstdint>
 

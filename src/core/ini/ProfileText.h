@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/CodePage.h"
+#include "core/platform/CodePage.h"
 
 namespace vm {
 

@@ -1,4 +1,4 @@
-#include "installer/InstallerScript.h"
+#include "core/installer/InstallerScript.h"
 
 namespace vm {
 

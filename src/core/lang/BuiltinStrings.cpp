@@ -1,4 +1,4 @@
-#include "lang/BuiltinStrings.h"
+#include "core/lang/BuiltinStrings.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,6 +1,6 @@
-#include "lang/DialogTexts.h"
+#include "core/lang/DialogTexts.h"
 
-#include "lang/ResourceTextRules.h"
+#include "core/lang/ResourceTextRules.h"
 
 namespace vm {
 

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "lang/LanguageFile.h"
+#include "core/lang/LanguageFile.h"
 
 namespace vm {
 

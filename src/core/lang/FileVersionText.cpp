@@ -1,4 +1,4 @@
-#include "lang/FileVersionText.h"
+#include "core/lang/FileVersionText.h"
 
 #include <cstdio>
 

@@ -1,12 +1,12 @@
-#include "lang/LanguageFile.h"
+#include "core/lang/LanguageFile.h"
 
 #include <cstdio>
 
-#include "app/CompanionFileName.h"
-#include "ini/NumberText.h"
-#include "ini/ProfileText.h"
-#include "lang/BuiltinStrings.h"
-#include "platform/FileReplacement.h"
+#include "core/base/CompanionFileName.h"
+#include "core/base/NumberText.h"
+#include "core/ini/ProfileText.h"
+#include "core/lang/BuiltinStrings.h"
+#include "core/platform/FileReplacement.h"
 #include <utility>
 
 namespace vm {

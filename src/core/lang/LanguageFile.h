@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "ini/IniFile.h"
-#include "lang/LanguageState.h"
-#include "lang/StringTable.h"
-#include "platform/CodePage.h"
-#include "platform/FileSystem.h"
+#include "core/ini/IniFile.h"
+#include "core/lang/LanguageState.h"
+#include "core/lang/StringTable.h"
+#include "core/platform/CodePage.h"
+#include "core/platform/FileSystem.h"
 
 namespace vm {
 

@@ -1,6 +1,6 @@
-#include "lang/MenuTranslation.h"
+#include "core/lang/MenuTranslation.h"
 
-#include "lang/ResourceTextRules.h"
+#include "core/lang/ResourceTextRules.h"
 
 namespace vm {
 namespace {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "lang/LanguageFile.h"
+#include "core/lang/LanguageFile.h"
 
 namespace vm {
 

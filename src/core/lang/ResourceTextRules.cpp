@@ -1,6 +1,6 @@
-#include "lang/ResourceTextRules.h"
+#include "core/lang/ResourceTextRules.h"
 
-#include "ini/IniFile.h"
+#include "core/ini/IniFile.h"
 
 namespace vm {
 namespace {

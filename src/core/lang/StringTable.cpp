@@ -1,9 +1,9 @@
-#include "lang/StringTable.h"
+#include "core/lang/StringTable.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "lang/BuiltinStrings.h"
+#include "core/lang/BuiltinStrings.h"
 
 namespace vm {
 namespace {

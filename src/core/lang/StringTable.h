@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "lang/StringIds.h"
+#include "core/lang/StringIds.h"
 
 namespace vm {
 

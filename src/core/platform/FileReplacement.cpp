@@ -1,4 +1,4 @@
-#include "platform/FileReplacement.h"
+#include "core/platform/FileReplacement.h"
 
 #include <memory>
 

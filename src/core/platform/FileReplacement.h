@@ -2,7 +2,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/FileSystem.h"
+#include "core/platform/FileSystem.h"
 
 namespace vm {
 

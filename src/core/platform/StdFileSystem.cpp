@@ -1,7 +1,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/FileSystem.h"
+#include "core/platform/FileSystem.h"
 
 namespace vm {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/CodePage.h"
+#include "core/platform/CodePage.h"
 
 namespace vm {
 namespace {

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/Clock.h"
+#include "core/platform/Clock.h"
 
 namespace vm {
 

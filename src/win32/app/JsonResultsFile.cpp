@@ -1,10 +1,10 @@
-#include "app/JsonResultsFile.h"
+#include "win32/app/JsonResultsFile.h"
 
-#include "lang/FileVersionText.h"
-#include "lang/WinVersionResource.h"
-#include "listview/JsonReport.h"
-#include "platform/WinTextEncoding.h"
-#include "ui/ShellUtil.h"
+#include "core/lang/FileVersionText.h"
+#include "win32/lang/WinVersionResource.h"
+#include "core/report/JsonReport.h"
+#include "win32/platform/WinTextEncoding.h"
+#include "win32/window/ShellUtil.h"
 
 namespace vm {
 

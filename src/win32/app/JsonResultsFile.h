@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/RunMeasurements.h"
-#include "listview/DownloadListView.h"  // with the option record
-#include "platform/FileSystem.h"
+#include "core/engine/RunMeasurements.h"
+#include "core/list/DownloadListView.h"  // with the option record
+#include "core/platform/FileSystem.h"
 
 namespace vm {
 

@@ -1,19 +1,19 @@
-#include "app/MainWindow.h"
+#include "win32/app/MainWindow.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "app/CompanionFileName.h"
-#include "app/JsonResultsFile.h"
-#include "engine/ProcessTransfers.h"
-#include "engine/TransferEvent.h"
-#include "lang/LanguageFile.h"
-#include "lang/StringTable.h"
-#include "listview/ReportFormat.h"
-#include "listview/ReportWriter.h"
+#include "core/base/CompanionFileName.h"
+#include "win32/app/JsonResultsFile.h"
+#include "win32/engine/ProcessTransfers.h"
+#include "core/engine/TransferEvent.h"
+#include "core/lang/LanguageFile.h"
+#include "core/lang/StringTable.h"
+#include "core/report/ReportFormat.h"
+#include "core/report/ReportWriter.h"
 #include "resource.h"
-#include "ui/PathRules.h"
-#include "ui/ShellUtil.h"
+#include "core/base/PathRules.h"
+#include "win32/window/ShellUtil.h"
 
 namespace vm {
 

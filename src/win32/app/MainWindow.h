@@ -4,22 +4,22 @@
 #include <memory>
 #include <string>
 
-#include "settings/AppSettings.h"
-#include "app/ArgumentList.h"
-#include "app/MainWindowChrome.h"
-#include "app/PersistConfig.h"
-#include "app/StartupOptions.h"
-#include "app/WindowPlacement.h"
-#include "engine/RunReport.h"
-#include "engine/TestRun.h"
-#include "engine/WinClock.h"
-#include "engine/WinMessageTable.h"
-#include "engine/WinTimeText.h"
-#include "listview/DownloadListView.h"
-#include "listview/WinListView.h"
-#include "platform/WinFileSystem.h"
-#include "ui/FindDialog.h"
-#include "ui/FrameWindow.h"
+#include "core/options/AppSettings.h"
+#include "core/base/ArgumentList.h"
+#include "win32/app/MainWindowChrome.h"
+#include "core/config/PersistConfig.h"
+#include "core/app/StartupOptions.h"
+#include "core/config/WindowPlacement.h"
+#include "core/report/RunReport.h"
+#include "core/engine/TestRun.h"
+#include "win32/platform/WinClock.h"
+#include "win32/platform/WinMessageTable.h"
+#include "win32/platform/WinTimeText.h"
+#include "core/list/DownloadListView.h"
+#include "win32/list/WinListView.h"
+#include "win32/platform/WinFileSystem.h"
+#include "win32/dialogs/FindDialog.h"
+#include "win32/window/FrameWindow.h"
 
 namespace vm {
 

@@ -1,13 +1,13 @@
-#include "app/MainWindowChrome.h"
+#include "win32/app/MainWindowChrome.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
 
-#include "lang/MenuLoading.h"
-#include "lang/StringTable.h"
-#include "ui/MakeFont.h"
-#include "ui/TextUtil.h"
+#include "win32/lang/MenuLoading.h"
+#include "core/lang/StringTable.h"
+#include "win32/window/MakeFont.h"
+#include "core/base/TextUtil.h"
 #include "resource.h"
 
 namespace vm {

@@ -1,13 +1,13 @@
 // The main window's commands that write the selected rows somewhere: a file the user
 // picks, or the clipboard.
-#include "app/MainWindow.h"
+#include "win32/app/MainWindow.h"
 
-#include "lang/StringTable.h"
-#include "listview/ReportFormat.h"
-#include "ui/Clipboard.h"
-#include "ui/FileChooser.h"
-#include "ui/ShellUtil.h"
-#include "ui/TempFile.h"
+#include "core/lang/StringTable.h"
+#include "core/report/ReportFormat.h"
+#include "win32/platform/Clipboard.h"
+#include "win32/window/FileChooser.h"
+#include "win32/window/ShellUtil.h"
+#include "win32/platform/TempFile.h"
 
 namespace vm {
 namespace {

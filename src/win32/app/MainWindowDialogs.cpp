@@ -1,8 +1,8 @@
 // The main window's dialogs: Advanced Options, item Properties and About.
-#include "app/MainWindow.h"
-#include "ui/AboutDialog.h"
-#include "ui/OptionsDialog.h"
-#include "ui/PropertiesDialog.h"
+#include "win32/app/MainWindow.h"
+#include "win32/dialogs/AboutDialog.h"
+#include "win32/dialogs/OptionsDialog.h"
+#include "win32/dialogs/PropertiesDialog.h"
 
 namespace vm {
 

@@ -1,6 +1,6 @@
-#include "app/MainWindow.h"
-#include "installer/InstallerCommand.h"
-#include "ui/ShellUtil.h"
+#include "win32/app/MainWindow.h"
+#include "win32/installer/InstallerCommand.h"
+#include "win32/window/ShellUtil.h"
 
 namespace vm {
 

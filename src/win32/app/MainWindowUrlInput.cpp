@@ -1,16 +1,16 @@
 // The main window's commands that bring URLs in, take them out or move them, and those of
 // the Find and Column Settings dialogs.
-#include "app/MainWindow.h"
+#include "win32/app/MainWindow.h"
 
 #include <shellapi.h>
 
-#include "app/UrlList.h"
-#include "lang/StringTable.h"
+#include "core/app/UrlList.h"
+#include "core/lang/StringTable.h"
 #include "resource.h"
-#include "ui/AddUrlsDialog.h"
-#include "ui/ColumnSettingsDialog.h"
-#include "ui/FileChooser.h"
-#include "ui/FilterList.h"
+#include "win32/dialogs/AddUrlsDialog.h"
+#include "win32/dialogs/ColumnSettingsDialog.h"
+#include "win32/window/FileChooser.h"
+#include "core/base/FilterList.h"
 
 namespace vm {
 

@@ -1,21 +1,21 @@
-#include "app/ProgramMain.h"
+#include "win32/app/ProgramMain.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/ArgumentList.h"
-#include "app/CompanionFileName.h"
-#include "app/MainWindow.h"
-#include "app/StartupOptions.h"
-#include "lang/FileVersionText.h"
-#include "lang/LanguageFile.h"
-#include "lang/ResourceLanguageTexts.h"
-#include "lang/WinVersionResource.h"
-#include "platform/WinCodePage.h"
-#include "platform/WinFileSystem.h"
+#include "core/base/ArgumentList.h"
+#include "core/base/CompanionFileName.h"
+#include "win32/app/MainWindow.h"
+#include "core/app/StartupOptions.h"
+#include "core/lang/FileVersionText.h"
+#include "core/lang/LanguageFile.h"
+#include "win32/lang/ResourceLanguageTexts.h"
+#include "win32/lang/WinVersionResource.h"
+#include "win32/platform/WinCodePage.h"
+#include "win32/platform/WinFileSystem.h"
 #include "resource.h"
-#include "ui/FindDialog.h"
-#include "ui/ShellUtil.h"
+#include "win32/dialogs/FindDialog.h"
+#include "win32/window/ShellUtil.h"
 
 namespace vm {
 namespace {

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/ProgramMain.h"
+#include "win32/app/ProgramMain.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     return vm::ProgramMain(commandLine != nullptr ? commandLine : "");

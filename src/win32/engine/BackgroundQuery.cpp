@@ -1,4 +1,4 @@
-#include "engine/BackgroundQuery.h"
+#include "win32/engine/BackgroundQuery.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "engine/HandleCloser.h"
+#include "win32/engine/HandleCloser.h"
 
 #include <condition_variable>
 #include <deque>

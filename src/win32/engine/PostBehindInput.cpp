@@ -1,4 +1,4 @@
-#include "engine/PostBehindInput.h"
+#include "win32/engine/PostBehindInput.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
-#include "engine/ProcessTransfers.h"
+#include "win32/engine/ProcessTransfers.h"
 
-#include "engine/WinClock.h"
-#include "engine/WinInternetLibrary.h"
-#include "engine/WinLocalFileApi.h"
+#include "win32/platform/WinClock.h"
+#include "win32/engine/WinInternetLibrary.h"
+#include "win32/engine/WinLocalFileApi.h"
 
 namespace vm {
 

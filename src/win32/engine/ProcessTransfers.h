@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/TransferContext.h"
+#include "core/engine/TransferContext.h"
 
 namespace vm {
 

@@ -1,13 +1,13 @@
-#include "engine/WinInternetLibrary.h"
+#include "win32/engine/WinInternetLibrary.h"
 
 #include <windows.h>
 #include <wininet.h>
 
 #include <atomic>
 
-#include "engine/BackgroundQuery.h"
-#include "engine/HandleCloser.h"
-#include "engine/PostBehindInput.h"
+#include "win32/engine/BackgroundQuery.h"
+#include "win32/engine/HandleCloser.h"
+#include "win32/engine/PostBehindInput.h"
 
 namespace vm {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
-#include "engine/LiveTransferRegistry.h"
-#include "platform/InternetLibrary.h"
+#include "core/engine/LiveTransferRegistry.h"
+#include "core/platform/InternetLibrary.h"
 
 namespace vm {
 

@@ -1,4 +1,4 @@
-#include "engine/WinLocalFileApi.h"
+#include "win32/engine/WinLocalFileApi.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/LocalFileApi.h"
+#include "core/platform/LocalFileApi.h"
 
 namespace vm {
 

@@ -1,10 +1,10 @@
-#include "installer/InstallerCommand.h"
+#include "win32/installer/InstallerCommand.h"
 
 #include <shellapi.h>
 
-#include "lang/StringTable.h"
-#include "platform/WinFileSystem.h"
-#include "ui/FrameWindow.h"
+#include "core/lang/StringTable.h"
+#include "win32/platform/WinFileSystem.h"
+#include "win32/window/FrameWindow.h"
 
 namespace vm {
 

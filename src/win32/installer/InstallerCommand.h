@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "installer/InstallerScript.h"
+#include "core/installer/InstallerScript.h"
 
 namespace vm {
 

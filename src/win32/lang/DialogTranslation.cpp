@@ -1,10 +1,10 @@
-#include "lang/DialogTranslation.h"
+#include "win32/lang/DialogTranslation.h"
 
 #include <string>
 #include <vector>
 
-#include "lang/LanguageFile.h"
-#include "lang/ResourceTextRules.h"
+#include "core/lang/LanguageFile.h"
+#include "core/lang/ResourceTextRules.h"
 
 namespace vm {
 namespace {

@@ -1,9 +1,9 @@
-#include "lang/MenuLoading.h"
+#include "win32/lang/MenuLoading.h"
 
 #include <vector>
 
-#include "lang/LanguageFile.h"
-#include "lang/ResourceTextRules.h"
+#include "core/lang/LanguageFile.h"
+#include "core/lang/ResourceTextRules.h"
 
 namespace vm {
 

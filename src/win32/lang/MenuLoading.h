@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "lang/MenuTranslation.h"
+#include "core/lang/MenuTranslation.h"
 
 namespace vm {
 

@@ -1,11 +1,11 @@
-#include "lang/ResourceLanguageTexts.h"
+#include "win32/lang/ResourceLanguageTexts.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "lang/DialogTexts.h"
-#include "lang/MenuLoading.h"
-#include "lang/ResourceTextRules.h"
+#include "core/lang/DialogTexts.h"
+#include "win32/lang/MenuLoading.h"
+#include "core/lang/ResourceTextRules.h"
 
 namespace vm {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "lang/LanguageFile.h"
+#include "core/lang/LanguageFile.h"
 
 namespace vm {
 

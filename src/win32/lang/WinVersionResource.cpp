@@ -1,4 +1,4 @@
-#include "lang/WinVersionResource.h"
+#include "win32/lang/WinVersionResource.h"
 
 #include <windows.h>
 

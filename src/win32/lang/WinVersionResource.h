@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "lang/FileVersionText.h"
+#include "core/lang/FileVersionText.h"
 
 namespace vm {
 

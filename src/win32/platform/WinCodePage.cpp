@@ -1,4 +1,4 @@
-#include "platform/WinCodePage.h"
+#include "win32/platform/WinCodePage.h"
 
 #include <windows.h>
 

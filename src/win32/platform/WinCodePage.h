@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/CodePage.h"
+#include "core/platform/CodePage.h"
 
 namespace vm {
 

@@ -1,4 +1,4 @@
-#include "platform/WinFileSystem.h"
+#include "win32/platform/WinFileSystem.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/FileSystem.h"
+#include "core/platform/FileSystem.h"
 
 namespace vm {
 

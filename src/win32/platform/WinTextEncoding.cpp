@@ -1,4 +1,4 @@
-#include "platform/WinTextEncoding.h"
+#include "win32/platform/WinTextEncoding.h"
 
 #include <windows.h>
 

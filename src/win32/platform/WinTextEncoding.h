@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/TextEncoding.h"
+#include "core/platform/TextEncoding.h"
 
 namespace vm {
 

@@ -1,0 +1,179 @@
+#include "core/config/PersistConfig.h"
+
+#include "core/options/ConfigKeys.h"
+#include "core/config/IniProfileStore.h"
+#include "core/config/SettingsExchange.h"
+#include "core/ini/IniFile.h"
+#include "core/ini/ProfileText.h"
+#include "core/platform/CodePage.h"
+#include "core/platform/FileReplacement.h"
+
+#include <cstdint>
+#include <string_view>
+#include <utility>
+
+namespace vm {
+namespace {
+
+constexpr uint32_t kErrorPathNotFound = 3;  // ERROR_PATH_NOT_FOUND: a folder of the path is missing
+
+void ExchangePlacement(WindowPlacementExchange& window, ProfileStore& store) {
+    uint8_t bytes[kWindowPlacementBytes] = {};
+    size_t count = sizeof bytes;
+    if (!store.IsLoading()) {
+        WindowPlacement placement = window.CurrentPlacement();
+        placement.length = kWindowPlacementBytes;
+        EncodePlacement(placement, bytes);
+        store.ExchangeBinary(config_key::kWinPos, bytes, &count);
+        return;
+    }
+    store.ExchangeBinary(config_key::kWinPos, bytes, &count);
+    const WindowPlacement placement = DecodePlacement(bytes);
+    int32_t width = 0;
+    int32_t height = 0;
+    window.ScreenSize(&width, &height);
+    window.PlacementLoaded(placement, PlacementIsPlausible(placement, width, height));
+}
+
+void ExchangeColumns(ColumnLayoutExchange& list, ProfileStore& store) {
+    std::vector<uint8_t> bytes = list.LayoutBytes();
+    size_t count = bytes.size();
+    int32_t sort = store.IsLoading() ? 0 : list.SortCode();
+    const bool present = store.ExchangeBinary(config_key::kColumns, bytes.data(), &count);
+    store.ExchangeInt(config_key::kSort, sort, 0);
+    if (!store.IsLoading()) return;
+    list.SetSortCode(sort);
+    if (present) list.ApplyLayoutBytes(bytes);
+}
+
+size_t SavedItemCount(const std::vector<DownloadItem>& items) {
+    size_t count = 0;
+    for (const DownloadItem& item : items) count += item.deleted == 0 ? 1 : 0;
+    return count;
+}
+
+void SaveItems(std::vector<DownloadItem>& items, ProfileStore& store) {
+    int32_t written = 0;
+    for (DownloadItem& item : items) {
+        if (item.deleted != 0) continue;
+        ExchangeDownloadItem(item, store, written++);
+    }
+    store.SetSection(kGeneralSection);
+    store.ExchangeInt(config_key::kNumOfDownloads, written, 0);
+}
+
+// The index of a section named as "Download%d" formats it (any letter case), or -1.
+int64_t DownloadSectionIndex(std::string_view name) {
+    constexpr std::string_view kPrefix = "Download";
+    if (name.size() <= kPrefix.size() || !IniEqualNoCase(name.substr(0, kPrefix.size()), kPrefix)) {
+        return -1;
+    }
+    const std::string_view digits = name.substr(kPrefix.size());
+    if (digits.size() > 10 || (digits.size() > 1 && digits[0] == '0')) return -1;
+    int64_t index = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return -1;
+        index = index * 10 + (c - '0');
+    }
+    return index <= INT32_MAX ? index : -1;
+}
+
+// One past the highest Download section the file holds: a count above it has nothing
+// behind it but blank items.
+int64_t DownloadSectionsEnd(const IniFile& file) {
+    int64_t end = 0;
+    file.ForEachSection([&end](std::string_view name) {
+        const int64_t index = DownloadSectionIndex(name);
+        if (index >= end) end = index + 1;
+    });
+    return end;
+}
+
+// Returns how many items the file holds (its count, cut at its last Download section);
+// at most kMaxDownloadItems are loaded.
+int64_t LoadItems(std::vector<DownloadItem>& items, ProfileStore& store, const IniFile& file) {
+    int32_t claimed = 0;
+    store.ExchangeInt(config_key::kNumOfDownloads, claimed, 0);
+    int64_t held = claimed < 0 ? 0 : claimed;
+    const int64_t sectionsEnd = DownloadSectionsEnd(file);
+    if (held > sectionsEnd) held = sectionsEnd;
+    const int32_t count = held > kMaxDownloadItems ? kMaxDownloadItems : static_cast<int32_t>(held);
+    items.reserve(items.size() + static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+        DownloadItem item;
+        ExchangeDownloadItem(item, store, i);
+        item.order = i;
+        items.push_back(std::move(item));
+    }
+    return held;
+}
+
+// Reads the file into the document; the answer says what the load found.
+ConfigResult ReadConfigFile(ConfigSession& session, IniFile* file) {
+    std::string bytes;
+    uint32_t error = 0;
+    if (!session.fileSystem->ReadWhole(session.path, session.maxFileBytes, &bytes, &error)) {
+        if (error == kErrorFileNotFound || error == kErrorPathNotFound) return ConfigResult::kMissing;
+        session.saveBlocked = true;
+        return ConfigResult::kUnreadable;
+    }
+    std::string text;
+    ProfileEncoding encoding = ProfileEncoding::kAnsi;
+    if (!DecodeProfileText(std::move(bytes), SystemCodePage(), &text, &encoding) ||
+        !file->Parse(std::move(text))) {
+        session.saveBlocked = true;
+        return ConfigResult::kUnreadable;
+    }
+    return ConfigResult::kDone;
+}
+
+}  // namespace
+
+ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save) {
+    if (session.noSaveLoad || (save && session.saveBlocked)) return ConfigResult::kSkipped;
+    IniFile file;
+    ConfigResult result = ConfigResult::kDone;
+    if (!save) result = ReadConfigFile(session, &file);
+
+    if (save && parts.items != nullptr) {
+        // One growth of the document instead of many copies: about the items' text plus
+        // 40 bytes of keys per item (fewer than each takes), and 2 KB for General.
+        size_t itemBytes = 0;
+        for (const DownloadItem& item : *parts.items) {
+            if (item.deleted == 0) itemBytes += item.url.size() + item.name.size() + 40;
+        }
+        // Refused before a document that large is built at all.
+        if (itemBytes > session.maxFileBytes || SavedItemCount(*parts.items) > kMaxDownloadItems) {
+            return ConfigResult::kTooLarge;
+        }
+        file.Reserve(itemBytes + 2048, parts.items->size() * 3 + 32);
+    }
+    IniProfileStore store(file, save ? ProfileDirection::kSave : ProfileDirection::kLoad);
+    if (parts.settings != nullptr) ExchangeAppSettings(*parts.settings, store);
+    if (parts.placement != nullptr && !session.hiddenExport) {
+        ExchangePlacement(*parts.placement, store);
+    }
+    if (parts.columns != nullptr) ExchangeColumns(*parts.columns, store);
+    if (parts.items != nullptr) {
+        if (save) {
+            SaveItems(*parts.items, store);
+        } else if (LoadItems(*parts.items, store, file) > kMaxDownloadItems) {
+            // Items past the bound exist: a save would drop them.
+            session.saveBlocked = true;
+            result = ConfigResult::kTruncated;
+        }
+    }
+    if (!save) return result;
+
+    // What the next start would refuse to load must not replace what it can.
+    if (file.LineCount() > kMaxIniLines || file.SerializedSize() > session.maxFileBytes) {
+        return ConfigResult::kTooLarge;
+    }
+    uint32_t error = 0;
+    const bool written = WriteFileReplacing(*session.fileSystem, session.path,
+                                            [&file](OutputFile& out) { return file.WriteTo(out); },
+                                            &error);
+    return written ? ConfigResult::kDone : ConfigResult::kWriteFailed;
+}
+
+}  // namespace vm

@@ -1,0 +1,66 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/options/AppSettings.h"
+#include "core/config/ColumnLayoutExchange.h"
+#include "core/config/WindowPlacement.h"
+#include "core/engine/DownloadItem.h"
+#include "core/platform/FileSystem.h"
+
+namespace vm {
+
+// Largest configuration file read and written: 256 MiB. A 32-bit process holds the file's
+// text and its items at once, about twice the file (bench/config-bound-bench.sh under
+// Wine, items at their longest: 256 MiB save and load in ~1.4 s each with a 536 MB peak;
+// 512 MiB still loads with 1.07 GB; 768 MiB runs out of address space), so the bound keeps
+// half of what a fresh process can hold in reserve for a fragmented one. A save that would
+// pass it is refused, so the program never writes a file that it would not load.
+constexpr size_t kMaxConfigFileBytes = 256u << 20;
+// Most items a load creates and a save writes, whatever NumOfDownloads says.
+constexpr int32_t kMaxDownloadItems = 500'000;
+
+constexpr const char kConfigFileSuffix[] = ".cfg";
+
+// Where and whether the configuration is read and written; built at start-up.
+struct ConfigSession {
+    FileSystem* fileSystem = nullptr;
+    std::string path;
+    bool noSaveLoad = false;    // "/nosaveload": the file is neither read nor written
+    bool hiddenExport = false;  // "/hidden" with an export switch: the placement is left out
+    // Set by a load that found the file but could not take it whole (no text, above the
+    // size, line or item bound): saving would replace the user's list with an empty or
+    // shortened one, so it is off.
+    bool saveBlocked = false;
+    // The file bound of loads and saves (tests lower it).
+    size_t maxFileBytes = kMaxConfigFileBytes;
+};
+
+// What a load fills and a save writes. Placement and columns may be absent (tests, tools).
+struct ConfigParts {
+    AppSettings* settings = nullptr;
+    std::vector<DownloadItem>* items = nullptr;  // a load appends; the caller refills rows
+    WindowPlacementExchange* placement = nullptr;
+    ColumnLayoutExchange* columns = nullptr;
+};
+
+enum class ConfigResult {
+    kDone,
+    kSkipped,      // /nosaveload, or a save after a load that blocked saving
+    kMissing,      // load: no file; defaults and an empty list
+    kUnreadable,   // load: the file exists but was not taken; defaults, saving blocked
+    kTruncated,    // load: items past kMaxDownloadItems exist; that many loaded, saving blocked
+    kWriteFailed,  // save: the file could not be created or written; the old one is kept
+    kTooLarge,     // save: the file would pass a load bound; the old one is kept
+};
+
+// The whole load or save of the configuration file. The file is read once and written
+// once; a written file holds the 26 keys of General in order, then Download0, Download1 ...
+// A UTF-16 file (byte order mark first) is read as the platform's profile functions read
+// it, in the system code page; saves write 8-bit text. A save replaces the file only when
+// the new one was written whole.
+ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save);
+
+}  // namespace vm

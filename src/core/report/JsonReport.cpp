@@ -1,0 +1,215 @@
+#include "core/report/JsonReport.h"
+
+#include <memory>
+
+#include "core/engine/SpeedRules.h"
+#include "core/engine/SteadySpeed.h"
+#include "core/engine/TestRun.h"
+#include "core/base/JsonText.h"
+#include "core/report/ReportFormat.h"
+
+namespace vm {
+namespace {
+
+// Speeds are written to a thousandth of a byte per second.
+constexpr int kSpeedDecimals = 3;
+
+const char* const kPhaseKeys[kAttemptPhaseCount] = {"name_resolved", "connected", "request_sent",
+                                                    "first_byte"};
+
+uint64_t NonNegativeSeconds(int32_t seconds) {
+    return seconds < 0 ? 0 : static_cast<uint64_t>(seconds);
+}
+
+void PutTime(JsonBuilder& json, const char* key, FileTime time) {
+    const std::string text = IsoUtcTime(time);
+    if (text.empty())
+        return;
+    json.Key(key);
+    json.String(text);
+}
+
+// The options as the run applies them: a rule that cannot fire is left out.
+void PutOptions(JsonBuilder& json, const AppSettings& settings) {
+    json.Key("options");
+    json.BeginObject();
+    json.Key("connect_timeout_s");
+    json.UInt(NonNegativeSeconds(settings.ConnectTimeout));
+    json.Key("retries");
+    json.UInt(RetryLimit(settings));
+    json.Key("auto_stop");
+    json.BeginObject();
+    if (settings.UseAutoStopTime != 0) {
+        json.Key("time_s");
+        json.UInt(NonNegativeSeconds(settings.AutoStopTime));
+    }
+    if (settings.UseAutoStopSize != 0) {
+        json.Key("size_bytes");
+        json.UInt(AutoStopSizeBytes(settings));
+    }
+    const int32_t unit = settings.AutoStopStableUnit;
+    if (settings.UseAutoStopStable != 0 &&
+        (unit == kStableUnitPercent || unit == kStableUnitKBps)) {
+        json.Key("stable");
+        json.BeginObject();
+        json.Key("value");
+        json.Number(settings.AutoStopStableValue, 6);
+        json.Key("unit");
+        json.String(unit == kStableUnitPercent ? "percent" : "kb_per_s");
+        json.EndObject();
+    }
+    json.EndObject();
+    json.Key("ftp_passive");
+    json.Bool(settings.FtpMode == kFtpModePassive);
+    json.Key("include_disabled");
+    json.Bool(settings.DontAddDisabled == 0);
+    json.EndObject();
+}
+
+void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m) {
+    json.Key("phases_ms");
+    json.BeginObject();
+    for (int phase = 0; m != nullptr && phase < kAttemptPhaseCount; ++phase) {
+        if (!m->hasPhase[phase])
+            continue;
+        json.Key(kPhaseKeys[phase]);
+        json.UInt(m->phaseMs[phase]);
+    }
+    json.EndObject();
+    double steady = 0;
+    if (m != nullptr && SteadySpeed(m->samples, &steady)) {
+        json.Key("steady_bytes_per_s");
+        json.Number(steady, kSpeedDecimals);
+    }
+    json.Key("samples");
+    json.BeginArray();
+    if (m != nullptr) {
+        for (const SpeedSample& s : m->samples) {
+            json.BeginObject();
+            json.Key("ms");
+            json.UInt(s.ms);
+            json.Key("data_ms");
+            json.UInt(s.dataMs);
+            json.Key("bytes");
+            json.UInt(s.bytes);
+            json.Key("average_bytes_per_s");
+            json.Number(s.averageBytesPerSecond, kSpeedDecimals);
+            json.EndObject();
+        }
+    }
+    json.EndArray();
+}
+
+void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements* m,
+             const JsonReportSource& source, const CellContext& context) {
+    TextEncoding& encoding = *source.encoding;
+    CellBuffer buffer;
+    json.BeginObject();
+    json.Key("url");
+    json.String(encoding.SystemToUtf8(item.url));
+    json.Key("name");
+    json.String(encoding.SystemToUtf8(item.name));
+    json.Key("order");
+    json.Int(int64_t{item.order} + 1);
+    json.Key("enabled");
+    json.Bool(item.disabled == 0);
+    json.Key("status");
+    json.String(StatusWord(item));
+    json.Key("status_text");
+    json.String(encoding.SystemToUtf8(item.CellText(kColumnStatus, buffer, context)));
+    if (item.errorCode != 0) {
+        json.Key("error_code");
+        json.UInt(item.errorCode);
+    }
+    // A failed attempt keeps its status on the item; an accepted one only here.
+    const int32_t httpStatus =
+        item.serverStatus != 0 ? item.serverStatus : (m != nullptr ? m->httpStatus : 0);
+    if (httpStatus != 0) {
+        json.Key("http_status");
+        json.Int(httpStatus);
+    }
+    json.Key("attempts");
+    json.UInt(m != nullptr ? m->attempts : 0);
+    json.Key("bytes");
+    json.UInt(item.bytes);
+    if (item.HasStarted())
+        PutTime(json, "start_time", item.startTime);
+    json.Key("duration_ms");
+    json.UInt(item.duration);
+    json.Key("average_bytes_per_s");
+    json.Number(item.speedKBps * 1024, kSpeedDecimals);
+    PutMeasurements(json, m);
+    json.EndObject();
+}
+
+}  // namespace
+
+const char* StatusWord(const DownloadItem& item) {
+    if (item.disabled != 0)
+        return "disabled";
+    switch (item.status) {
+        case DownloadStatus::Waiting:
+            return "waiting";
+        case DownloadStatus::Connecting:
+            return "connecting";
+        case DownloadStatus::Downloading:
+            return "downloading";
+        case DownloadStatus::Finished:
+            return "finished";
+        case DownloadStatus::Failed:
+            return "failed";
+        case DownloadStatus::ConnectTimeout:
+            return "connect_timeout";
+    }
+    return "waiting";
+}
+
+bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source, FileSystem& files,
+                     const std::string& fileName, uint32_t* error) {
+    std::unique_ptr<OutputFile> file = files.CreateForWriting(fileName, error);
+    if (!file)
+        return false;
+    const AppSettings& settings = *source.settings;
+    const RunMeasurements* measurements = source.measurements;
+
+    JsonBuilder json;
+    json.BeginObject();
+    json.Key("format_version");
+    json.Int(kJsonFormatVersion);
+    json.Key("program");
+    json.String(kProductName);
+    json.Key("version");
+    json.String(source.encoding->SystemToUtf8(source.programVersion));
+    if (measurements != nullptr) {
+        PutTime(json, "run_start", measurements->RunStart());
+        PutTime(json, "run_end", measurements->RunEnd());
+    }
+    PutOptions(json, settings);
+    json.Key("items");
+    json.BeginArray();
+    const CellContext context = list.CellTextContext();
+    for (size_t row = 0; row < list.RowCount(); ++row) {
+        size_t index = 0;
+        if (!list.ItemOfRow(row, &index))
+            continue;
+        const DownloadItem& item = list.ItemAt(index);
+        if (!list.ItemInReport(item))
+            continue;
+        json.LineBreak();
+        PutItem(json, item, measurements != nullptr ? measurements->ForItem(index) : nullptr,
+                source, context);
+        // One item at a time: a long list is never held whole.
+        file->Write(json.Take());
+    }
+    json.LineBreak();
+    json.EndArray();
+    json.EndObject();
+    json.LineBreak();
+    file->Write(json.Take());
+    if (file->Close())
+        return true;
+    *error = file->Error();
+    return false;
+}
+
+}  // namespace vm

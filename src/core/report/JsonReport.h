@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "core/engine/RunMeasurements.h"
+#include "core/list/DownloadListView.h"  // with the option record
+#include "core/report/JsonExportSwitch.h"
+#include "core/platform/FileSystem.h"
+#include "core/platform/TextEncoding.h"
+
+namespace vm {
+
+// Raised when the document's fields change in a way a reader must know of.
+constexpr int kJsonFormatVersion = 1;
+
+// What the document says besides the list.
+struct JsonReportSource {
+    const AppSettings* settings = nullptr;
+    const RunMeasurements* measurements = nullptr;  // none: only the items' own results
+    TextEncoding* encoding = nullptr;               // the system code page to UTF-8
+    std::string programVersion;
+};
+
+// The status of an item as a stable word: "waiting", "connecting", "downloading",
+// "finished", "failed", "connect_timeout", or "disabled" for a disabled item.
+const char* StatusWord(const DownloadItem& item);
+
+// Writes the JSON document of a run: every row in display order that ItemInReport takes
+// (disabled items as DontAddDisabled says), as UTF-8 without a byte order mark; the file
+// is replaced. False with the platform's error code when the file cannot be created or a
+// write fails.
+[[nodiscard]] bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source,
+                                   FileSystem& files, const std::string& fileName, uint32_t* error);
+
+}  // namespace vm

@@ -1,0 +1,35 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "win32/window/DialogBase.h"
+#include "win32/window/DialogLayout.h"
+
+namespace vm {
+
+// Smallest size the Add Download URLs dialog can be dragged to, in pixels.
+constexpr int kAddUrlsMinWidth = 300;
+constexpr int kAddUrlsMinHeight = 250;
+
+// Add Download URLs: the user types a URL list; OK hands over the whole text. The edit
+// field grows with the dialog, OK and Cancel stay in the lower right corner.
+class AddUrlsDialog : public CommandDialog {
+public:
+    AddUrlsDialog();
+
+    INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    INT_PTR OnInitDialog() override;
+    void DataExchange(bool toControls) override;
+
+    // The text typed, once the dialog ended with OK.
+    const std::string& Text() const { return text_; }
+
+private:
+    void Arrange();
+
+    DialogLayout layout_;
+    std::string text_;
+};
+
+}  // namespace vm

@@ -1,0 +1,41 @@
+#pragma once
+#include <windows.h>
+
+#include "core/options/AppSettings.h"
+#include "win32/window/DialogBase.h"
+#include "win32/window/DialogLayout.h"
+
+namespace vm {
+
+// Minimum size of the Advanced Options dialog, in pixels.
+constexpr int kOptionsMinWidth = 440;
+constexpr int kOptionsMinHeight = 370;
+
+// The Advanced Options dialog (template 111). It edits a working copy of the options; the
+// opener copies the edited block back only when the dialog ends with OK.
+class OptionsDialog : public CommandDialog {
+public:
+    // The working copy starts from the defaults, then takes the live options' block.
+    explicit OptionsDialog(const AppSettings& live);
+
+    INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DataExchange(bool toControls) override;
+    INT_PTR OnCommand(UINT code, WPARAM wParam, LPARAM lParam) override;
+    INT_PTR OnInitDialog() override;
+
+    const AppSettings& Options() const { return options_; }
+
+private:
+    void ApplyEnabling();
+    void FillLists();
+    void ChooseReportFile();
+    void Relayout();
+
+    DialogLayout layout_;
+    AppSettings options_;
+};
+
+// Runs the dialog on the live options: on OK the edited block replaces theirs. True on OK.
+bool EditAdvancedOptions(HWND owner, AppSettings* live);
+
+}  // namespace vm

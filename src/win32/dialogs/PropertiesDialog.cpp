@@ -1,0 +1,136 @@
+#include "win32/dialogs/PropertiesDialog.h"
+
+#include <vector>
+
+#include "core/lang/StringTable.h"
+#include "core/list/DownloadColumns.h"
+#include "resource.h"
+#include "win32/window/FrameWindow.h"
+#include "core/dialogs/PropertiesLayout.h"
+
+namespace vm {
+namespace {
+
+// Read-only values: dark blue on white.
+constexpr COLORREF kValueTextColor = RGB(0, 0, 192);
+constexpr COLORREF kValueBackColor = RGB(255, 255, 255);
+
+PixelRect ChildRect(HWND dialog, HWND child) {
+    RECT rect = {};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+std::string FieldText(HWND field, size_t maxLength) {
+    std::vector<char> buffer(maxLength + 1, '\0');
+    GetWindowTextA(field, buffer.data(), static_cast<int>(buffer.size()));
+    return buffer.data();
+}
+
+bool IsEditControl(HWND control) {
+    char className[16] = {};
+    GetClassNameA(control, className, sizeof className);
+    return lstrcmpiA(className, "edit") == 0;
+}
+
+}  // namespace
+
+PropertiesDialog::PropertiesDialog(const DownloadItem& item, CellContext context)
+    : CommandDialog(IDD_PROPERTIES), item_(item), context_(context) {}
+
+void PropertiesDialog::OnCreateRow(size_t) {}
+
+void PropertiesDialog::CreateRows() {
+    HWND dialog = Handle();
+    HWND captionPrototype = Item(IDC_PROPERTY_CAPTION);
+    HWND valuePrototype = Item(IDC_PROPERTY_VALUE);
+    const DWORD captionStyle = GetWindowLongA(captionPrototype, GWL_STYLE);
+    const DWORD captionExStyle = GetWindowLongA(captionPrototype, GWL_EXSTYLE);
+    const DWORD valueStyle = GetWindowLongA(valuePrototype, GWL_STYLE);
+    const DWORD valueExStyle = GetWindowLongA(valuePrototype, GWL_EXSTYLE);
+
+    const char* titles[kDownloadColumnCount];
+    int titleWidths[kDownloadColumnCount];
+    for (int column = 0; column < kDownloadColumnCount; ++column) {
+        titles[column] = GetString(DownloadColumnSpec(column).titleId);
+    }
+    bool measured = false;
+    if (HDC dc = GetDC(dialog)) {
+        for (int column = 0; column < kDownloadColumnCount; ++column) {
+            SIZE extent = {};
+            GetTextExtentPoint32A(dc, titles[column], lstrlenA(titles[column]), &extent);
+            titleWidths[column] = extent.cx;
+        }
+        ReleaseDC(dialog, dc);
+        measured = true;
+    }
+    const PropertyRowsLayout layout =
+        LayoutPropertyRows(ChildRect(dialog, captionPrototype), ChildRect(dialog, valuePrototype),
+                           measured ? titleWidths : nullptr, kDownloadColumnCount);
+
+    CellBuffer cell;
+    for (int column = 0; column < kDownloadColumnCount; ++column) {
+        const size_t row = static_cast<size_t>(column);
+        OnCreateRow(row);
+        HWND caption = CreateChild(captionExStyle, "STATIC", captionStyle | WS_VISIBLE,
+                                   layout.captionLeft, layout.CaptionTop(row),
+                                   layout.captionWidth, layout.captionHeight);
+        DWORD style = valueStyle | WS_VISIBLE;
+        if (row == kPropertiesUrlRow || row == kPropertiesNameRow) style &= ~ES_READONLY;
+        HWND field = CreateChild(valueExStyle, "EDIT", style, layout.valueLeft,
+                                 layout.ValueTop(row), layout.valueWidth, layout.valueHeight);
+        if (row == kPropertiesNameRow) {
+            SetFocus(field);
+            nameField_ = field;
+        } else if (row == kPropertiesUrlRow) {
+            urlField_ = field;
+        }
+        SetWindowTextA(caption, PropertyCaption(titles[column]).c_str());
+        SetWindowTextA(field, item_.CellText(column, cell, context_));
+    }
+
+    RECT window = {}, client = {}, ok = {};
+    GetWindowRect(dialog, &window);
+    GetClientRect(dialog, &client);
+    GetWindowRect(Item(IDOK), &ok);
+    const int buttonHeight = ok.bottom - ok.top;
+    const PropertiesFrame frame =
+        FramePropertiesDialog(window.right - window.left, window.bottom - window.top,
+                              client.bottom, layout.rowsHeight, buttonHeight);
+    SetWindowPos(dialog, nullptr, 0, 0, frame.windowWidth, frame.windowHeight,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    for (int id : {IDOK, IDCANCEL}) {
+        HWND button = Item(id);
+        const PixelRect rect = ChildRect(dialog, button);
+        MoveWindow(button, rect.left, frame.buttonTop, rect.Width() + 1, rect.Height() + 1, TRUE);
+    }
+    CenterOnScreen(dialog);
+}
+
+INT_PTR PropertiesDialog::ColorReadOnlyField(HDC dc, HWND control) {
+    if (!IsEditControl(control)) return 0;
+    SetBkMode(dc, TRANSPARENT);
+    SetBkColor(dc, kValueBackColor);
+    SetTextColor(dc, kValueTextColor);
+    return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
+}
+
+INT_PTR PropertiesDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        CreateRows();
+    } else if (message == WM_CTLCOLORSTATIC) {
+        return ColorReadOnlyField(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    }
+    return CommandDialog::DialogProc(message, wParam, lParam);
+}
+
+INT_PTR PropertiesDialog::OnCommand(UINT code, WPARAM wParam, LPARAM lParam) {
+    if (code == 0 && LOWORD(wParam) == IDOK) {
+        name_ = FieldText(nameField_, kPropertiesNameLimit);
+        url_ = FieldText(urlField_, kPropertiesUrlLimit);
+    }
+    return CommandDialog::OnCommand(code, wParam, lParam);
+}
+
+}  // namespace vm

@@ -1,0 +1,12 @@
+#pragma once
+#include "core/platform/Clock.h"
+
+namespace vm {
+
+class WinClock : public Clock {
+public:
+    uint32_t TickCount() override;
+    FileTime SystemTimeUtc() override;
+};
+
+}  // namespace vm

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/config/CommandLineProfileStore.h"
+#include "core/app/StartupOptions.h"
+#include "support/MemoryFileSystem.h"
+
+namespace vm {
+namespace {
+
+StartupOptions Read(const char* line) {
+    ArgumentList list;
+    list.Parse(line);
+    return ReadStartupOptions(list);
+}
+
+TEST(StartupOptions, ExportSwitchDetection) {
+    struct Case {
+        const char* line;
+        int32_t type;
+        const char* file;
+        bool hidden;
+    } cases[] = {
+        {"/stext a.txt /sxml b.xml", 6, "b.xml", false},
+        {"/stext a.txt /sxml", 1, "a.txt", false},  // the last argument is never a switch
+        {"/hidden /SCOMMA r.csv", 7, "r.csv", true},
+        {"/shtml r.html /hidden", 4, "r.html", true},
+        {"/hidden", 0, "", false},                   // /hidden alone: a normal start
+        {"/hidden x", 0, "", false},
+        {"/stext", 0, "", false},
+        {"\"/sverhtml\" \"my r.html\"", 5, "my r.html", false},
+        {"/stab t /stabular u", 3, "u", false},
+        {"/stext /hidden", 1, "/hidden", true},
+        // The JSON export takes part like the seven report types.
+        {"/SJSON r.json /hidden", 8, "r.json", true},
+        {"/sjson r.json /stext r.txt", 1, "r.txt", false},
+        {"/stext r.txt /sjson r.json", 8, "r.json", false},
+        {"x /sjson", 0, "", false},
+    };
+    for (const Case& c : cases) {
+        const StartupOptions options = Read(c.line);
+        EXPECT_EQ(options.exportMode, c.type) << c.line;
+        EXPECT_EQ(options.exportFile, c.file) << c.line;
+        EXPECT_EQ(options.hidden, c.hidden) << c.line;
+    }
+    EXPECT_EQ(Read(("/stext " + std::string(400, 'r')).c_str()).exportFile.size(), 259u);
+}
+
+TEST(StartupOptions, ProgramSwitchesAndConfigFile) {
+    StartupOptions o = Read("/SaveLangFile /deleteregkey /NOSAVELOAD");
+    EXPECT_TRUE(o.saveLangFile);
+    EXPECT_TRUE(o.deleteRegKey);
+    EXPECT_TRUE(o.noSaveLoad);
+    EXPECT_EQ(Read("/config my.cfg").configFile, "my.cfg");
+    EXPECT_EQ(Read("x /config").configFile, "");  // last: the default file
+
+    test::MemoryFileSystem fs;
+    const std::string cwd = "C:\\Work";
+    ConfigSession session = MakeConfigSession(fs, "C:\\Tools\\velocimark.exe", cwd, Read("x"));
+    EXPECT_EQ(session.path, "C:\\Tools\\velocimark.cfg");
+    session = MakeConfigSession(fs, "C:\\My.Tools\\velocimark", cwd, Read("/config d:\\o.cfg"));
+    EXPECT_EQ(session.path, "d:\\o.cfg");
+    EXPECT_FALSE(session.hiddenExport);
+    EXPECT_EQ(MakeConfigSession(fs, "v.exe", cwd, Read("/config sub\\my.cfg")).path,
+              "C:\\Work\\sub\\my.cfg");
+    EXPECT_TRUE(MakeConfigSession(fs, "v.exe", cwd, Read("/hidden /stext r")).hiddenExport);
+    EXPECT_FALSE(MakeConfigSession(fs, "v.exe", cwd, Read("/hidden /stext")).hiddenExport);
+}
+
+TEST(StartupOptions, ResolvePath) {
+    struct Case {
+        const char* path;
+        const char* directory;
+        const char* expected;
+    } cases[] = {
+        {"my.cfg", "C:\\Work", "C:\\Work\\my.cfg"},
+        {"my.cfg", "C:\\", "C:\\my.cfg"},
+        {"..\\my.cfg", "C:\\Work", "C:\\Work\\..\\my.cfg"},
+        {"D:\\x.cfg", "C:\\Work", "D:\\x.cfg"},
+        {"\\\\server\\share\\x.cfg", "C:\\Work", "\\\\server\\share\\x.cfg"},
+        {"/tmp/x.cfg", "C:\\Work", "/tmp/x.cfg"},
+        {"x.cfg", "", "x.cfg"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ResolvePath(c.path, c.directory), c.expected) << c.path;
+}
+
+TEST(StartupOptions, CommandLineOverridesOptions) {
+    AppSettings settings;
+    settings.AutoReportFilename = "kept.txt";
+    ArgumentList list;
+    list.Parse(
+        "/AutoStopTime 5 /autostopstablevalue 2.75 /ShowGridLines 1 /FtpMode x "
+        "/AutoReport 1 /WinPos 00 /NumOfDownloads 9 /AutoReportFilename");
+    ApplyCommandLineOverrides(settings, list);
+    EXPECT_EQ(settings.AutoStopTime, 5);
+    EXPECT_DOUBLE_EQ(settings.AutoStopStableValue, 2.75);
+    EXPECT_EQ(settings.ShowGridLines, 1);
+    EXPECT_EQ(settings.FtpMode, 0);   // atoi of a word
+    EXPECT_EQ(settings.AutoReport, 1);
+    EXPECT_EQ(settings.AutoReportFilename, "");  // switch in the last position
+    EXPECT_EQ(settings.ConnectTimeout, 20);      // absent: unchanged
+    EXPECT_EQ(settings.ShowInfoTip, 1);
+
+    AppSettings last;
+    list.Parse("/x /AutoStopTime");
+    ApplyCommandLineOverrides(last, list);
+    EXPECT_EQ(last.AutoStopTime, 0);
+
+    AppSettings single;  // one argument: no override at all
+    list.Parse("/AutoStopTime");
+    ApplyCommandLineOverrides(single, list);
+    EXPECT_EQ(single.AutoStopTime, 20);
+}
+
+TEST(StartupOptions, CommandLineStoreIgnoresBinaryAndCutsStrings) {
+    ArgumentList list;
+    list.Parse("/Name abcdef /Bin 01 /Short 70000");
+    CommandLineProfileStore store(list);
+    std::string name;
+    store.ExchangeString("Name", name, "", 4);
+    EXPECT_EQ(name, "abc");
+    uint8_t bytes[2] = {5, 6};
+    size_t count = 2;
+    EXPECT_TRUE(store.ExchangeBinary("Bin", bytes, &count));
+    EXPECT_EQ(bytes[0], 5);
+    int16_t s = 0;
+    store.ExchangeInt16("Short", s, 0);
+    EXPECT_EQ(s, static_cast<int16_t>(70000));
+    int32_t untouched = 42;
+    store.ExchangeInt("Missing", untouched, 0);
+    EXPECT_EQ(untouched, 42);
+    EXPECT_EQ(store.FoundCount(), 2);  // binary values are never looked up
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST(StartupOptions, LoadConfigurationAppliesOverridesAfterTheFile) {
+    test::MemoryFileSystem fs;
+    fs.files["v.cfg"] =
+        "[General]\r\nAutoStopTime=30\r\nFtpMode=1\r\nNumOfDownloads=1\r\n[Download0]\r\n";
+    ArgumentList list;
+    list.Parse("/autostoptime 5 /stext r.txt");
+    ConfigSession session = MakeConfigSession(fs, "v.exe", "C:\\", ReadStartupOptions(list));
+    AppSettings settings;
+    std::vector<DownloadItem> items;
+    ConfigParts parts;
+    parts.settings = &settings;
+    parts.items = &items;
+    EXPECT_EQ(LoadConfiguration(session, parts, list), ConfigResult::kDone);
+    EXPECT_EQ(settings.AutoStopTime, 5);  // the command line wins over the file
+    EXPECT_EQ(settings.FtpMode, 1);
+    EXPECT_EQ(settings.ConfirmDelete, 1);
+    EXPECT_EQ(items.size(), 1u);
+
+    list.Parse("/nosaveload /AutoStopTime 7");
+    session = MakeConfigSession(fs, "v.exe", "C:\\", ReadStartupOptions(list));
+    AppSettings fresh;
+    std::vector<DownloadItem> none;
+    parts.settings = &fresh;
+    parts.items = &none;
+    EXPECT_EQ(LoadConfiguration(session, parts, list), ConfigResult::kSkipped);
+    EXPECT_EQ(fresh.AutoStopTime, 7);
+    EXPECT_EQ(fresh.FtpMode, 2);
+    EXPECT_EQ(fresh.ConfirmDelete, 1);
+    EXPECT_TRUE(none.empty());
+}
+
+}  // namespace
+}  // namespace vm

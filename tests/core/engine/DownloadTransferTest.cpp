@@ -1,0 +1,473 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "core/engine/DownloadTransfer.h"
+#include "support/TransferHarness.h"
+
+namespace vm {
+namespace {
+
+using test::PostedEvent;
+using test::ScriptedResponse;
+
+class DownloadTransferTest : public ::testing::Test {
+  protected:
+    test::TransferHarness h;
+    std::vector<uint32_t> codes;  // events the receiver saw, internal steps included
+
+    std::unique_ptr<DownloadTransfer> Make(uint32_t flags = kTransferPostEvents |
+                                                            kTransferPostProgress) {
+        auto t = std::make_unique<DownloadTransfer>(h.context);
+        t->Init(0x55, WM_TRANSFER_EVENT, flags);
+        t->SetHeaders("Connection: Close");
+        return t;
+    }
+    // Delivers queued events to the transfer as the main window does.
+    void Pump(DownloadTransfer& t) {
+        PostedEvent e;
+        for (int guard = 0; guard < 1000000 && h.net.PopEvent(&e); ++guard) {
+            EXPECT_EQ(e.window, 0x55u);
+            EXPECT_EQ(e.message, WM_TRANSFER_EVENT);
+            if (e.serial != t.Serial())
+                continue;
+            if (e.code >= kFirstInternalEvent)
+                t.HandleInternalEvent(e.code);
+            codes.push_back(e.code);
+        }
+    }
+    size_t Count(uint32_t code) const { return std::count(codes.begin(), codes.end(), code); }
+    size_t NonEmptyReads() const {
+        return h.net.readSizes.size() + h.net.arrivedReads.size() -
+               std::count(h.net.arrivedReads.begin(), h.net.arrivedReads.end(), 0u);
+    }
+    void Complete(const DownloadTransfer& t, uintptr_t result, uint32_t error) {
+        h.context.registry.DispatchStatus(t.Serial(), h.net.LastRequest(), kStatusRequestComplete,
+                                          result, error);
+    }
+    bool Has(uint32_t code) const { return Count(code) != 0; }
+    // Opens, completes the open, and pumps.
+    std::unique_ptr<DownloadTransfer> Run(const std::string& url) {
+        auto t = Make();
+        t->OpenUrl(url);
+        h.CompleteOpen(t->Serial());
+        Pump(*t);
+        return t;
+    }
+};
+
+TEST_F(DownloadTransferTest, OpenFlagsByScheme) {
+    struct Case {
+        const char* url;
+        bool passive;
+        uint32_t flags;
+    } cases[] = {
+        {"http://a/x", true, 0xA4480300u},   {"HTTPS://a/x", true, 0xA4C83300u},
+        {"ftp://a/x", true, 0xAC480300u},    {"ftp://a/x", false, 0xA4480300u},
+        {"gopher://a/x", true, 0xA4480300u}, {"https://a/x", false, 0xA4C83300u},
+    };
+    for (const Case& c : cases) {
+        h.net.Respond(c.url);
+        auto t = Make();
+        t->SetPassiveFtp(c.passive);
+        EXPECT_TRUE(t->OpenUrl(c.url));
+        EXPECT_EQ(h.net.openFlags.back(), c.flags) << c.url;
+        EXPECT_EQ(h.net.openHeaders.back(), "Connection: Close");
+        EXPECT_EQ(h.net.openContexts.back(), t->Serial());
+        EXPECT_EQ(t->Phase(), TransferPhase::PendingOpen);
+    }
+}
+
+TEST_F(DownloadTransferTest, OneRootWithAgentTimeoutsAndCallbackSharedAndClosedByTheLast) {
+    auto a = Make();
+    auto b = Make();
+    EXPECT_EQ(h.net.rootOpens, 1);
+    EXPECT_EQ(h.net.callbackInstalls, 1);
+    EXPECT_EQ(h.net.agent, "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)");
+    const std::vector<std::pair<uint32_t, uint32_t>> timeouts = {
+        {2, 60000}, {5, 60000}, {6, 60000}};
+    EXPECT_EQ(h.net.timeouts, timeouts);
+    a.reset();
+    EXPECT_FALSE(h.net.WasClosed(test::ScriptedInternet::kRoot));
+    b.reset();
+    EXPECT_TRUE(h.net.WasClosed(test::ScriptedInternet::kRoot));
+    EXPECT_EQ(h.context.Root(), 0u);
+    auto c = Make();
+    EXPECT_EQ(h.net.rootOpens, 2);
+}
+
+TEST_F(DownloadTransferTest, DeclaredLengthIsReadInLargeBlocksWithProgressAndFinished) {
+    ScriptedResponse& r = h.net.Respond("http://a/f");
+    r.contentLength = "3000000";
+    r.bodyBytes = 3000000;
+    auto t = Run("http://a/f");
+    ASSERT_GE(codes.size(), 4u);
+    EXPECT_EQ(codes[0], EV_OPEN_COMPLETE);
+    EXPECT_EQ(codes[1], EV_RESPONSE_ACCEPTED);
+    EXPECT_EQ(codes.back(), EV_FINISHED);
+    EXPECT_EQ(Count(EV_PROGRESS), NonEmptyReads());
+    EXPECT_EQ(t->BytesRead(), 3000000u);
+    EXPECT_EQ(t->HttpStatus(), 200);
+    EXPECT_FALSE(t->LengthUndeclared());
+    // What has arrived is read in blocks as large as allowed, not as the query announces.
+    EXPECT_EQ(*std::max_element(h.net.arrivedReads.begin(), h.net.arrivedReads.end()),
+              kMaxArrivedRead);
+}
+
+TEST_F(DownloadTransferTest, UndeclaredLengthReadsToTheEndOfData) {
+    const char* lengths[] = {nullptr, "0", "abc", ""};
+    for (const char* length : lengths) {
+        codes.clear();
+        ScriptedResponse& r = h.net.Respond(std::string("http://a/") + (length ? length : "none"));
+        if (length)
+            r.contentLength = length;
+        r.bodyBytes = 100000;
+        auto t = Run(std::string("http://a/") + (length ? length : "none"));
+        EXPECT_TRUE(t->LengthUndeclared());
+        EXPECT_EQ(codes.back(), EV_FINISHED);
+        EXPECT_EQ(Count(EV_FINISHED), 1u);
+        EXPECT_EQ(t->BytesRead(), 100000u);
+    }
+}
+
+TEST_F(DownloadTransferTest, DeclaredLengthReachedFinishesAndCountsTheReadWhole) {
+    ScriptedResponse& r = h.net.Respond("http://a/f");
+    r.contentLength = "10000";
+    r.bodyBytes = 30000;
+    r.announce = 30000;
+    auto t = Run("http://a/f");
+    EXPECT_EQ(codes.back(), EV_FINISHED);
+    EXPECT_EQ(t->BytesRead(), 30000u);
+}
+
+TEST_F(DownloadTransferTest, ErrorStatusFailsWithoutErrorOrAcceptance) {
+    ScriptedResponse& r = h.net.Respond("http://a/missing");
+    r.status = 404;
+    auto t = Run("http://a/missing");
+    EXPECT_EQ(codes, (std::vector<uint32_t>{EV_OPEN_COMPLETE, EV_FAILED}));
+    EXPECT_EQ(t->Error(), 0u);
+    EXPECT_EQ(t->HttpStatus(), 404);
+}
+
+// The library's FTP reads wait on the calling thread for their whole block: they ask for
+// exactly the announced count (at most a block), never for more.
+TEST_F(DownloadTransferTest, FtpHasNoStatusAndReadsExactlyWhatIsAnnounced) {
+    ScriptedResponse& r = h.net.Respond("ftp://a/f");
+    r.status.reset();
+    r.bodyBytes = 700000;
+    r.announce = 200000;
+    auto t = Run("ftp://a/f");
+    EXPECT_EQ(t->HttpStatus(), 0);
+    EXPECT_TRUE(Has(EV_RESPONSE_ACCEPTED));
+    EXPECT_EQ(codes.back(), EV_FINISHED);
+    EXPECT_EQ(t->BytesRead(), 700000u);
+    EXPECT_EQ(h.net.readSizes, (std::vector<uint32_t>{200000, 200000, 200000, 100000}));
+    EXPECT_TRUE(h.net.arrivedReads.empty());
+}
+
+TEST_F(DownloadTransferTest, HttpCountsEveryArrivedByteThenWaitsForMore) {
+    for (bool readsWait : {false, true}) {
+        codes.clear();
+        const std::string url = readsWait ? "http://a/wait" : "http://a/zero";
+        ScriptedResponse& r = h.net.Respond(url);
+        r.contentLength = "1000000";
+        r.bodyBytes = 1000000;
+        r.arrived = 100000;  // then the server stalls
+        r.arrivalChunk = 30000;
+        r.arrivalReadsWait = readsWait;
+        auto t = Run(url);
+        EXPECT_EQ(t->BytesRead(), 100000u) << url;
+        EXPECT_EQ(Count(EV_PROGRESS), 4u) << url;
+        EXPECT_EQ(t->Phase(),
+                  readsWait ? TransferPhase::PendingArrival : TransferPhase::PendingData);
+        if (!readsWait) {
+            EXPECT_EQ(h.net.debugLines.back(), "InternetQueryDataAvailable returned false");
+        }
+        h.net.Arrive(h.net.LastRequest(), 5000);
+        // The wait ends with the count that came, which the read has yet to take.
+        Complete(*t, readsWait ? h.net.LastRequest() : 1, 5000);
+        Pump(*t);
+        EXPECT_EQ(t->BytesRead(), 105000u) << url;
+        EXPECT_FALSE(Has(EV_FINISHED) || Has(EV_FAILED)) << url;
+    }
+}
+
+TEST_F(DownloadTransferTest, DataEndingBeforeTheDeclaredLengthIsAFailure) {
+    ScriptedResponse& r = h.net.Respond("http://a/cut");
+    r.contentLength = "100000";
+    r.bodyBytes = 50000;
+    auto t = Run("http://a/cut");
+    EXPECT_FALSE(Has(EV_FINISHED));
+    EXPECT_EQ(codes.back(), EV_FAILED);
+    EXPECT_EQ(t->Error(), kErrorConnectionAborted);
+    EXPECT_EQ(t->BytesRead(), 50000u);
+}
+
+TEST_F(DownloadTransferTest, EmptyReadAfterAnnouncedDataEndsTheData) {
+    struct Case {
+        const char* length;
+        uint32_t last;
+    } cases[] = {{nullptr, EV_FINISHED}, {"5000", EV_FAILED}};
+    for (const Case& c : cases) {
+        codes.clear();
+        const std::string url = std::string("http://a/z") + (c.length ? c.length : "");
+        ScriptedResponse& r = h.net.Respond(url);
+        if (c.length)
+            r.contentLength = c.length;
+        r.bodyBytes = 5000;
+        r.zeroReadWithData = true;
+        auto t = Run(url);
+        EXPECT_EQ(codes.back(), c.last) << url;
+    }
+}
+
+TEST_F(DownloadTransferTest, OpenRefusedAtOnceFailsAtOnceWithItsError) {
+    ScriptedResponse& r = h.net.Respond("http://a/bad");
+    r.open = ScriptedResponse::Open::Refused;
+    r.openError = 12006;
+    auto t = Make();
+    EXPECT_FALSE(t->OpenUrl("http://a/bad"));
+    Pump(*t);
+    EXPECT_EQ(codes, std::vector<uint32_t>{EV_FAILED});
+    EXPECT_EQ(t->Error(), 12006u);
+}
+
+TEST_F(DownloadTransferTest, NoRootFailsTheOpenWithTheRootError) {
+    h.net.rootFails = true;
+    auto t = Make();
+    EXPECT_FALSE(t->OpenUrl("http://a/x"));
+    Pump(*t);
+    EXPECT_EQ(codes, std::vector<uint32_t>{EV_FAILED});
+    EXPECT_EQ(t->Error(), 12001u);
+}
+
+TEST_F(DownloadTransferTest, OpenCompletedAtOnceContinues) {
+    ScriptedResponse& r = h.net.Respond("http://a/now");
+    r.open = ScriptedResponse::Open::Immediate;
+    r.bodyBytes = 1000;
+    auto t = Make();
+    EXPECT_TRUE(t->OpenUrl("http://a/now"));
+    Pump(*t);
+    EXPECT_EQ(codes.front(), EV_OPEN_COMPLETE);
+    EXPECT_EQ(codes.back(), EV_FINISHED);
+    EXPECT_EQ(t->BytesRead(), 1000u);
+}
+
+TEST_F(DownloadTransferTest, OpenCompletingWithAnErrorFails) {
+    h.net.Respond("http://a/x");
+    auto t = Make();
+    t->OpenUrl("http://a/x");
+    h.CompleteOpen(t->Serial(), 12029);
+    Pump(*t);
+    EXPECT_EQ(codes, std::vector<uint32_t>{EV_FAILED});
+    EXPECT_EQ(t->Error(), 12029u);
+}
+
+TEST_F(DownloadTransferTest, ReadAndQueryErrorsFailWithTheirCode) {
+    ScriptedResponse& r = h.net.Respond("http://a/r");
+    r.bodyBytes = 1000;
+    r.readError = 12030;
+    auto t = Run("http://a/r");
+    EXPECT_EQ(codes.back(), EV_FAILED);
+    EXPECT_EQ(t->Error(), 12030u);
+    EXPECT_TRUE(h.net.debugLines.empty());
+}
+
+TEST_F(DownloadTransferTest, PendingQueryAndReadCompleteThroughTheCallback) {
+    ScriptedResponse& r = h.net.Respond("ftp://a/slow");
+    r.status.reset();
+    r.bodyBytes = 200000;
+    r.queryPending = true;
+    r.readPending = true;
+    auto t = Make();
+    t->OpenUrl("ftp://a/slow");
+    h.CompleteOpen(t->Serial());
+    Pump(*t);
+    EXPECT_EQ(t->Phase(), TransferPhase::PendingData);
+    EXPECT_EQ(h.net.backgroundQueries, 1u);  // Wine's FTP query would wait on this thread
+    Complete(*t, 1, 8192);  // the count travels in the completion's error field
+    Pump(*t);
+    EXPECT_EQ(t->Phase(), TransferPhase::PendingRead);
+    const uint32_t n = h.net.CompletePendingRead();
+    Complete(*t, 1, 0);
+    Pump(*t);
+    EXPECT_EQ(t->BytesRead(), n);
+    EXPECT_EQ(Count(EV_PROGRESS), 1u);
+    EXPECT_EQ(t->Phase(), TransferPhase::PendingData);
+    // A completion with an error fails the transfer.
+    Complete(*t, 0, 12002);
+    Pump(*t);
+    EXPECT_EQ(codes.back(), EV_FAILED);
+    EXPECT_EQ(t->Error(), 12002u);
+}
+
+// A waiting query or read succeeded when its result is nonzero, whatever its error field
+// holds: Wine gives an FTP query the file handle as result and the count as error.
+TEST_F(DownloadTransferTest, WaitingCompletionsSucceedOnAnyNonzeroResult) {
+    struct Case {
+        bool read;  // a waiting read, else a waiting query
+        bool handleResult;
+        uint32_t error;
+        uint64_t bytes;
+        uint32_t last;
+    } cases[] = {
+        {false, false, 4096, 4096, EV_PROGRESS}, {false, true, 4096, 4096, EV_PROGRESS},
+        {false, false, 0, 0, EV_FINISHED},       {false, false, 12002, 0, EV_FAILED},
+        {true, true, 4096, 4096, EV_PROGRESS},   {true, false, 12030, 0, EV_FAILED},
+    };
+    for (const Case& c : cases) {
+        codes.clear();
+        const std::string url = "ftp://a/" + std::to_string(&c - cases);
+        ScriptedResponse& r = h.net.Respond(url);
+        r.status.reset();
+        r.bodyBytes = 100000;
+        r.queryPending = !c.read;
+        r.readPending = c.read;
+        auto t = Run(url);
+        const InternetHandle request = h.net.LastRequest();
+        Complete(*t, c.handleResult ? request : (c.error == 12002 || c.error == 12030 ? 0 : 1),
+                 c.error);
+        Pump(*t);
+        EXPECT_EQ(t->BytesRead(), c.bytes) << url;
+        EXPECT_TRUE(Has(c.last)) << url;
+        EXPECT_EQ(Has(EV_FAILED), c.last == EV_FAILED) << url;
+        if (c.last == EV_FAILED) {
+            EXPECT_EQ(t->Error(), c.error) << url;
+        }
+    }
+}
+
+// Wine may complete a waiting read with the count only in the completion's error field,
+// or with none at all; an empty completion is checked with a query before it ends the data.
+TEST_F(DownloadTransferTest, WaitingReadsWithLostCounts) {
+    ScriptedResponse& r = h.net.Respond("ftp://a/w");
+    r.status.reset();
+    r.bodyBytes = 30000;
+    r.readPending = true;
+    auto t = Run("ftp://a/w");
+    ASSERT_EQ(t->Phase(), TransferPhase::PendingRead);
+    Complete(*t, 1, 8192);
+    Pump(*t);
+    EXPECT_EQ(t->BytesRead(), 8192u);
+    ASSERT_EQ(t->Phase(), TransferPhase::PendingRead);
+    Complete(*t, 1, 0);
+    Pump(*t);
+    EXPECT_FALSE(Has(EV_FINISHED));  // queried again: data is still announced
+    EXPECT_EQ(t->Phase(), TransferPhase::PendingRead);
+    Complete(*t, 1, 0);
+    Pump(*t);
+    EXPECT_EQ(codes.back(), EV_FINISHED);  // twice empty: the data has ended
+}
+
+TEST_F(DownloadTransferTest, LongReadingGivesTheMessageLoopATurnInOrder) {
+    ScriptedResponse& r = h.net.Respond("http://a/fast");
+    r.contentLength = "20000000";
+    r.bodyBytes = 20000000;
+    r.msPerRead = 10;
+    auto t = Run("http://a/fast");
+    EXPECT_GE(Count(EV_READ_CONTINUE), 2u);
+    // Behind the waiting input, paint and timer messages, not ahead of them.
+    EXPECT_EQ(h.net.afterInputPosts, Count(EV_READ_CONTINUE));
+    EXPECT_EQ(codes.back(), EV_FINISHED);
+    EXPECT_EQ(t->BytesRead(), 20000000u);
+    // Each turn ends after at most kReadTurnMs of reading: five reads of 10 ms.
+    size_t run = 0;
+    for (uint32_t code : codes) {
+        run = code == EV_PROGRESS ? run + 1 : 0;
+        EXPECT_LE(run, kReadTurnMs / 10);
+    }
+}
+
+TEST_F(DownloadTransferTest, CountsPastFourGiB) {
+    ScriptedResponse& r = h.net.Respond("http://a/big");
+    r.contentLength = "4295032832";  // 4 GiB + 64 KiB
+    r.bodyBytes = 4295032832ULL;
+    auto t = Run("http://a/big");
+    EXPECT_EQ(codes.back(), EV_FINISHED);
+    EXPECT_EQ(t->BytesRead(), 4295032832ULL);
+    EXPECT_EQ(t->ContentLength(), 4295032832ULL);
+}
+
+TEST_F(DownloadTransferTest, EventsAreOnlyPostedWithTheEventFlagAndProgressWithItsOwn) {
+    ScriptedResponse& r = h.net.Respond("http://a/q");
+    r.open = ScriptedResponse::Open::Immediate;
+    r.bodyBytes = 100;
+    auto quiet = Make(0);
+    quiet->OpenUrl("http://a/q");
+    EXPECT_EQ(h.net.QueuedEvents(), 0u);
+    auto noProgress = Make(kTransferPostEvents);
+    noProgress->OpenUrl("http://a/q");
+    Pump(*noProgress);
+    EXPECT_FALSE(Has(EV_PROGRESS));
+    EXPECT_EQ(codes.back(), EV_FINISHED);
+}
+
+TEST_F(DownloadTransferTest, CallbacksAfterDestructionAreIgnoredAndALateOpenIsClosed) {
+    h.net.Respond("http://a/x");
+    auto t = Make();
+    t->OpenUrl("http://a/x");
+    const uint32_t serial = t->Serial();
+    const InternetHandle req = h.net.LastRequest();
+    t.reset();
+    h.context.registry.DispatchStatus(serial, req, kStatusRequestComplete, req, 0);
+    EXPECT_EQ(h.net.QueuedEvents(), 0u);
+    EXPECT_TRUE(h.net.WasClosed(req));
+    // A new transfer, perhaps at the same address, never gets the old serial's callbacks.
+    auto next = Make();
+    EXPECT_NE(next->Serial(), serial);
+    h.context.registry.DispatchStatus(serial, req, kStatusHandleClosing, 0, 0);
+    EXPECT_EQ(h.net.QueuedEvents(), 0u);
+}
+
+TEST_F(DownloadTransferTest, APendingReadKeepsItsBufferUntilTheHandleCloses) {
+    ScriptedResponse& r = h.net.Respond("ftp://a/p");
+    r.bodyBytes = 100000;
+    r.readPending = true;
+    auto t = Run("ftp://a/p");
+    ASSERT_EQ(t->Phase(), TransferPhase::PendingRead);
+    const InternetHandle req = h.net.LastRequest();
+    t.reset();
+    EXPECT_TRUE(h.net.WasClosed(req));
+    EXPECT_EQ(h.context.registry.RetiredCount(), 1u);
+    h.net.CompletePendingRead();  // the library writes into the buffer after the close
+    h.context.registry.DispatchStatus(1, req, kStatusHandleClosing, 0, 0);
+    EXPECT_EQ(h.context.registry.RetiredCount(), 0u);
+}
+
+TEST_F(DownloadTransferTest, HandleClosingIsReported) {
+    h.net.Respond("http://a/x");
+    auto t = Make();
+    t->OpenUrl("http://a/x");
+    h.context.registry.DispatchStatus(t->Serial(), 1, kStatusHandleClosing, 0, 0);
+    h.context.registry.DispatchStatus(t->Serial(), 1, kStatusConnectionClosed, 0, 0);
+    Pump(*t);
+    EXPECT_EQ(codes, std::vector<uint32_t>{EV_HANDLE_CLOSING});
+}
+
+TEST(ParseContentLength, Texts) {
+    struct Case {
+        const char* text;
+        bool ok;
+        uint64_t value;
+    } cases[] = {
+        {"0", true, 0},
+        {"1234", true, 1234},
+        {" 6000000000 ", true, 6000000000ULL},
+        {"18446744073709551615", true, UINT64_MAX},
+        {"18446744073709551616", false, 0},
+        {"", false, 0},
+        {"12a", false, 0},
+        {"-5", false, 0},
+    };
+    for (const Case& c : cases) {
+        uint64_t v = 0;
+        EXPECT_EQ(ParseContentLength(c.text, &v), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(v, c.value) << c.text;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vm

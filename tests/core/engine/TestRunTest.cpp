@@ -1,0 +1,575 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "core/engine/TestRun.h"
+#include "support/FakeMessageTable.h"
+#include "support/TransferHarness.h"
+
+namespace vm {
+namespace {
+
+using test::PostedEvent;
+using test::ScriptedResponse;
+
+class FakeHost : public TestRunHost {
+  public:
+    std::vector<DownloadItem> items;
+    int refreshes = 0;
+    int stateChanges = 0;
+    int runsEnded = 0;
+
+    DownloadItem* ItemAt(size_t i) override { return i < items.size() ? &items[i] : nullptr; }
+    void Refresh() override { ++refreshes; }
+    void OnRunStateChanged() override { ++stateChanges; }
+    void OnRunEnded() override { ++runsEnded; }
+};
+
+class TestRunTest : public ::testing::Test {
+  protected:
+    test::TransferHarness h;
+    test::FakeMessageTable messages;
+    AppSettings settings;
+    FakeHost host;
+    TestRun run{host, settings, h.clock, messages, h.context, 0x55};
+
+    void SetUp() override {
+        settings.UseAutoStopTime = 0;
+        settings.ConnectTimeout = 20;
+    }
+    DownloadItem& Item(size_t i) { return host.items[i]; }
+    void Add(const std::string& url, bool disabled = false) {
+        host.items.emplace_back(url, "", static_cast<int32_t>(host.items.size()));
+        host.items.back().disabled = disabled ? 1 : 0;
+    }
+    ScriptedResponse& Serve(const std::string& url, uint64_t bytes) {
+        ScriptedResponse& r = h.net.Respond(url);
+        r.contentLength = std::to_string(bytes);
+        r.bodyBytes = bytes;
+        return r;
+    }
+    void Pump() {
+        PostedEvent e;
+        for (int guard = 0; guard < 1000000 && h.net.PopEvent(&e); ++guard) {
+            run.OnTransferEvent(e.code, e.serial);
+        }
+    }
+    // Completes the current open through the library's callback, then pumps.
+    void Connect() {
+        ASSERT_NE(run.CurrentTransfer(), nullptr);
+        h.CompleteOpen(run.CurrentTransfer()->Serial());
+        Pump();
+    }
+    // A body that has not begun to arrive: reading waits on a query.
+    ScriptedResponse& Hang(const std::string& url) {
+        ScriptedResponse& r = Serve(url, 100000000);
+        r.arrived = 0;
+        return r;
+    }
+    // Bytes arrive and the waiting query completes with their count; pumped unless the
+    // test hands the events over itself.
+    void Deliver(uint32_t bytes, bool pump = true) {
+        h.net.Arrive(h.net.LastRequest(), bytes);
+        h.context.registry.DispatchStatus(run.CurrentTransfer()->Serial(), h.net.LastRequest(),
+                                          kStatusRequestComplete, 1, bytes);
+        if (pump) Pump();
+    }
+    void Tick(int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            h.clock.Advance(200);
+            run.OnSampleTick();
+        }
+    }
+};
+
+TEST_F(TestRunTest, ItemsGoThroughTheirStatesInStorageOrder) {
+    Serve("http://a/1", 1000);
+    Serve("http://a/2", 2000);
+    Add("http://a/1");
+    Add("http://a/2");
+    Item(1).status = DownloadStatus::Finished;  // a result of an earlier run
+    Item(1).bytes = 77;
+    run.StartTest();
+    EXPECT_TRUE(run.IsRunning());
+    EXPECT_EQ(host.stateChanges, 1);
+    EXPECT_EQ(Item(0).status, DownloadStatus::Connecting);
+    EXPECT_EQ(Item(0).attemptTick, h.clock.tick);
+    EXPECT_EQ(Item(1).status, DownloadStatus::Waiting);
+    EXPECT_EQ(Item(1).bytes, 0u);
+    h.clock.Advance(300);
+    h.CompleteOpen(run.CurrentTransfer()->Serial());
+    PostedEvent e;
+    // Open completion, then acceptance: Downloading with the start time taken.
+    ASSERT_TRUE(h.net.PopEvent(&e));
+    run.OnTransferEvent(e.code, e.serial);
+    ASSERT_TRUE(h.net.PopEvent(&e));
+    ASSERT_EQ(e.code, EV_RESPONSE_ACCEPTED);
+    run.OnTransferEvent(e.code, e.serial);
+    EXPECT_EQ(Item(0).status, DownloadStatus::Downloading);
+    EXPECT_EQ(Item(0).startTick, h.clock.tick);
+    EXPECT_EQ(Item(0).startTime, h.clock.utc);
+    Pump();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_EQ(Item(0).bytes, 1000u);
+    EXPECT_EQ(Item(1).status, DownloadStatus::Connecting);
+    Connect();
+    EXPECT_EQ(Item(1).status, DownloadStatus::Finished);
+    EXPECT_EQ(Item(1).bytes, 2000u);
+    EXPECT_FALSE(run.IsRunning());
+    EXPECT_EQ(host.runsEnded, 1);
+    EXPECT_EQ(run.CurrentTransfer(), nullptr);
+    EXPECT_EQ(h.context.Root(), 0u);  // the end of the run closes the root
+    EXPECT_EQ(h.net.rootOpens, 1);    // one root from item to item
+    EXPECT_EQ(h.net.openHeaders,
+              (std::vector<std::string>{"Connection: Close", "Connection: Close"}));
+}
+
+TEST_F(TestRunTest, FailureRecordsCodeAndFlattenedTextAndServerStatus) {
+    ScriptedResponse& r = h.net.Respond("http://a/404");
+    r.status = 404;
+    h.net.Respond("http://a/refused");
+    Add("http://a/refused");
+    Add("http://a/404");
+    run.StartTest();
+    h.CompleteOpen(run.CurrentTransfer()->Serial(), 12029);
+    Pump();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Failed);
+    EXPECT_EQ(Item(0).errorCode, 12029u);
+    EXPECT_EQ(Item(0).errorText, "Text of 12029.  ");
+    Connect();
+    EXPECT_EQ(Item(1).status, DownloadStatus::Failed);
+    EXPECT_EQ(Item(1).errorCode, 0u);
+    EXPECT_EQ(Item(1).serverStatus, 404);
+    EXPECT_EQ(Item(1).errorText, "");
+    EXPECT_FALSE(run.IsRunning());
+}
+
+TEST_F(TestRunTest, RetriesAnAlwaysFailingItem) {
+    struct Case {
+        int32_t tryAgain;
+        int32_t retries;
+        size_t attempts;
+    } cases[] = {{1, 3, 4}, {1, 0, 1}, {0, 3, 1}, {1, -1, 1}};
+    for (const Case& c : cases) {
+        settings.TryAgainOnFail = c.tryAgain;
+        settings.NumOfRetries = c.retries;
+        h.net.openedUrls.clear();
+        host.items.clear();
+        Add("http://a/never");  // unscripted: refused at once
+        run.StartTest();
+        Pump();
+        EXPECT_FALSE(run.IsRunning());
+        EXPECT_EQ(h.net.openedUrls.size(), c.attempts);
+        EXPECT_EQ(Item(0).status, DownloadStatus::Failed);
+        EXPECT_EQ(Item(0).retries, c.attempts - 1);
+    }
+}
+
+TEST_F(TestRunTest, ConnectTimeoutEndsASilentAttemptAndRetries) {
+    h.net.Respond("http://a/silent");  // accepted, never answers
+    settings.TryAgainOnFail = 1;
+    settings.NumOfRetries = 1;
+    Add("http://a/silent");
+    run.StartTest();
+    Tick(99);  // 19.8 s
+    EXPECT_EQ(Item(0).status, DownloadStatus::Connecting);
+    Tick();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Connecting);  // the retry
+    EXPECT_EQ(Item(0).retries, 1u);
+    EXPECT_EQ(h.net.openedUrls.size(), 2u);
+    Tick(100);
+    EXPECT_EQ(Item(0).status, DownloadStatus::ConnectTimeout);
+    EXPECT_FALSE(run.IsRunning());
+}
+
+TEST_F(TestRunTest, ConnectTimeoutZeroEndsAtTheFirstTick) {
+    h.net.Respond("http://a/x");
+    settings.ConnectTimeout = 0;
+    Add("http://a/x");
+    run.StartTest();
+    Tick();
+    EXPECT_EQ(Item(0).status, DownloadStatus::ConnectTimeout);
+}
+
+TEST_F(TestRunTest, AutoStopTimeFinishesOnTheFirstTickAtTheLimit) {
+    ScriptedResponse& r = Serve("http://a/big", 100000000);
+    r.arrived = 300000;  // then the server stalls
+    settings.UseAutoStopTime = 1;
+    settings.AutoStopTime = 20;
+    Add("http://a/big");
+    run.StartTest();
+    Connect();
+    const uint64_t n = 300000;
+    Tick(99);
+    EXPECT_EQ(Item(0).status, DownloadStatus::Downloading);
+    Tick();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_EQ(Item(0).duration, 20000u);
+    EXPECT_EQ(Item(0).bytes, n);
+}
+
+TEST_F(TestRunTest, AutoStopTimeZeroFinishesBeforeConnecting) {
+    h.net.Respond("http://a/x");
+    settings.UseAutoStopTime = 1;
+    settings.AutoStopTime = 0;
+    Add("http://a/x");
+    Add("http://a/x");
+    run.StartTest();
+    Tick();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_EQ(Item(0).bytes, 0u);
+    EXPECT_EQ(Item(1).status, DownloadStatus::Connecting);
+}
+
+TEST_F(TestRunTest, SizeRuleFinishesAtTheFirstProgressPastTheLimit) {
+    struct Case {
+        int32_t size;
+        int32_t unit;
+        uint64_t limit;
+        uint64_t body;
+    } cases[] = {
+        {5000, 2, 5120000, 20000000},
+        {4096, 3, 4294967296ULL, 5000000000ULL},
+        {5000, 7, 0, 10000000},  // unknown unit: the first progress ends it
+    };
+    for (const Case& c : cases) {
+        host.items.clear();
+        h.net.readSizes.clear();
+        const std::string url = "http://a/" + std::to_string(c.body);
+        Serve(url, c.body).msPerRead = 10;  // a turn of reading is five reads
+        settings.UseAutoStopSize = 1;
+        settings.AutoStopSize = c.size;
+        settings.AutoStopSizeUnit = c.unit;
+        Add(url);
+        run.StartTest();
+        Connect();
+        EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+        EXPECT_GE(Item(0).bytes, c.limit);
+        // Progress events are handled after each turn of reading.
+        EXPECT_LT(Item(0).bytes, c.limit + 5 * kMaxArrivedRead);
+        EXPECT_LT(Item(0).bytes, c.body);
+        EXPECT_FALSE(run.IsRunning());
+    }
+}
+
+TEST_F(TestRunTest, StableSpeedStopsWithinItsLimitOnly) {
+    struct Case {
+        double value;
+        int32_t unit;
+        bool stops;
+    } cases[] = {{0.5, 1, false}, {3, 1, true}, {3, 2, true}, {2.9, 2, false}};
+    for (const Case& c : cases) {
+        host.items.clear();
+        Hang("http://a/s");
+        settings.UseAutoStopStable = 1;
+        settings.AutoStopStableValue = c.value;
+        settings.AutoStopStableUnit = c.unit;
+        Add("http://a/s");
+        run.StartTest();
+        Connect();
+        const double history[5] = {100, 98, 103, 101, 99};
+        std::copy(history, history + 5, Item(0).history);
+        run.OnSampleTick();  // no sample on this tick: the history stands
+        EXPECT_EQ(Item(0).status == DownloadStatus::Finished, c.stops) << c.value;
+        run.StopTest();
+    }
+}
+
+TEST_F(TestRunTest, HistoryIsSampledOncePerSecond) {
+    Hang("http://a/s");
+    Add("http://a/s");
+    run.StartTest();
+    Connect();
+    Tick(4);
+    EXPECT_EQ(Item(0).history[0], 0);
+    Deliver(65536);
+    Tick();
+    EXPECT_GT(Item(0).history[0], 0);
+    EXPECT_EQ(Item(0).history[1], 0);
+    Tick(5);
+    EXPECT_GT(Item(0).history[1], 0);
+}
+
+TEST_F(TestRunTest, MeasuresAttemptsAndStepsBesideTheItems) {
+    settings.TryAgainOnFail = 1;
+    settings.NumOfRetries = 1;
+    h.net.Respond("http://a/empty");  // 200 and no body
+    Add("http://a/never");            // unscripted: refused at once, and tried again
+    Add("http://a/empty");
+    const FileTime started = h.clock.utc;
+    run.StartTest();
+    Pump();
+    ASSERT_EQ(Item(1).status, DownloadStatus::Connecting);
+    const uint32_t serial = run.CurrentTransfer()->Serial();
+    // The library's steps are stamped as it reports them: 5, 7 and 8 ms into the attempt.
+    const std::pair<uint32_t, uint32_t> steps[] = {
+        {5, kStatusNameResolved}, {2, kStatusConnectedToServer}, {1, kStatusRequestSent}};
+    for (const auto& step : steps) {
+        h.clock.Advance(step.first);
+        h.context.registry.DispatchStatus(serial, 0, step.second, 0, 0);
+    }
+    Tick(5);  // a second of waiting for the answer: no samples before the download starts
+    h.clock.Advance(2);
+    Connect();  // accepted 1,010 ms in; the empty body ends the item and the run
+
+    const RunMeasurements& m = run.Measurements();
+    EXPECT_FALSE(run.IsRunning());
+    EXPECT_EQ(m.RunStart(), started);
+    EXPECT_EQ(m.RunEnd(), h.clock.utc.load());
+    ASSERT_NE(m.ForItem(1), nullptr);
+    EXPECT_EQ(m.ForItem(0)->attempts, 2u);
+    EXPECT_FALSE(m.ForItem(0)->hasPhase[kAttemptFirstByte]);
+    const ItemMeasurements& item = *m.ForItem(1);
+    EXPECT_EQ(item.attempts, 1u);
+    EXPECT_EQ(item.httpStatus, 200);
+    EXPECT_TRUE(item.samples.empty());
+    const uint32_t phaseMs[] = {5, 7, 8, 1010};
+    for (int phase = 0; phase < kAttemptPhaseCount; ++phase) {
+        EXPECT_TRUE(item.hasPhase[phase]) << phase;
+        EXPECT_EQ(item.phaseMs[phase], phaseMs[phase]) << phase;
+    }
+
+    // A new run starts every record afresh.
+    run.StartTest();
+    EXPECT_EQ(run.Measurements().ForItem(1)->attempts, 0u);
+    run.StopTest();
+}
+
+TEST_F(TestRunTest, RedrawsAfterProgressAndEveryTwoSecondsWhileStalled) {
+    Hang("http://a/s");
+    Add("http://a/s");
+    run.StartTest();
+    Connect();
+    h.clock.Advance(1000);
+    Deliver(65536);
+    const double speed = Item(0).speedKBps;
+    EXPECT_GT(speed, 0);
+    int before = host.refreshes;
+    Tick();  // the tick after a progress event redraws
+    EXPECT_EQ(host.refreshes, before + 1);
+    before = host.refreshes;
+    Tick(9);
+    EXPECT_EQ(host.refreshes, before);
+    Tick();  // ten stalled ticks: the falling average is shown
+    EXPECT_EQ(host.refreshes, before + 1);
+    EXPECT_LT(Item(0).speedKBps, speed);
+}
+
+TEST_F(TestRunTest, TimeoutsAndDurationsAcrossTheTickWrap) {
+    Hang("http://a/w");
+    h.net.Respond("http://a/silent");
+    settings.UseAutoStopTime = 1;
+    settings.AutoStopTime = 2;
+    h.clock.tick = 0xFFFFFF00u;
+    Add("http://a/w");
+    Add("http://a/silent");
+    run.StartTest();
+    Connect();
+    Tick(9);
+    EXPECT_EQ(Item(0).status, DownloadStatus::Downloading);
+    Tick();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_EQ(Item(0).duration, 2000u);
+    settings.UseAutoStopTime = 0;
+    Tick(99);
+    EXPECT_EQ(Item(1).status, DownloadStatus::Connecting);
+    Tick();
+    EXPECT_EQ(Item(1).status, DownloadStatus::ConnectTimeout);
+}
+
+TEST_F(TestRunTest, DisabledItemsArePassedOverAndAllDisabledEndsAtOnce) {
+    Serve("http://a/1", 10);
+    Add("http://a/1", true);
+    Add("http://a/1", true);
+    run.StartTest();
+    EXPECT_FALSE(run.IsRunning());
+    EXPECT_EQ(host.runsEnded, 1);
+    EXPECT_TRUE(h.net.openedUrls.empty());
+
+    host.items.clear();
+    Add("http://a/1");
+    Add("http://a/1");
+    Add("http://a/1");
+    run.StartTest();
+    Item(1).disabled = 1;  // disabled during the run, before it is reached
+    Connect();
+    EXPECT_EQ(Item(1).status, DownloadStatus::Waiting);
+    EXPECT_EQ(run.CurrentIndex(), 2u);
+    Item(2).disabled = 1;  // the item under test goes on
+    Connect();
+    EXPECT_EQ(Item(2).status, DownloadStatus::Finished);
+}
+
+TEST_F(TestRunTest, StopWhileConnectingFinishesTheItemAndLeavesTheRestWaiting) {
+    h.net.Respond("http://a/x");
+    Add("http://a/x");
+    Add("http://a/x");
+    run.StartTest();
+    run.StopTest();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_EQ(Item(0).bytes, 0u);
+    EXPECT_EQ(Item(0).speedKBps, 0);
+    EXPECT_EQ(Item(1).status, DownloadStatus::Waiting);
+    EXPECT_FALSE(run.IsRunning());
+    EXPECT_EQ(host.runsEnded, 1);
+    EXPECT_EQ(h.context.registry.LiveCount(), 0u);
+    run.StartTest();  // a run may follow
+    EXPECT_TRUE(run.IsRunning());
+}
+
+TEST_F(TestRunTest, MoveToNextIgnoresTheOldTransfersQueuedEvents) {
+    ScriptedResponse& r = Serve("http://a/slow", 1000000);
+    r.msPerRead = 10;
+    Serve("http://a/next", 500);
+    Add("http://a/slow");
+    Add("http://a/next");
+    run.StartTest();
+    h.CompleteOpen(run.CurrentTransfer()->Serial());
+    PostedEvent e;
+    ASSERT_TRUE(h.net.PopEvent(&e));
+    run.OnTransferEvent(e.code, e.serial);  // reads for a turn, queueing progress
+    ASSERT_GT(h.net.QueuedEvents(), 2u);
+    run.MoveToNextDownload();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_EQ(Item(1).status, DownloadStatus::Connecting);
+    const uint64_t bytesBefore = Item(0).bytes;
+    Pump();  // the old transfer's progress and continuation events
+    EXPECT_EQ(Item(0).bytes, bytesBefore);
+    EXPECT_EQ(Item(1).status, DownloadStatus::Connecting);
+    Connect();
+    EXPECT_EQ(Item(1).status, DownloadStatus::Finished);
+    EXPECT_EQ(Item(1).bytes, 500u);
+}
+
+TEST_F(TestRunTest, LocalFilesRunOnAWorker) {
+    h.files.sizes["C:\\data\\f.bin"] = 200000;
+    Add("C:\\data\\f.bin");
+    Add("\\\\server\\share\\missing.bin");
+    run.StartTest();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (run.IsRunning() && std::chrono::steady_clock::now() < deadline) {
+        Pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_FALSE(run.IsRunning());
+    EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_EQ(Item(0).bytes, 200000u);
+    EXPECT_EQ(Item(1).status, DownloadStatus::Failed);
+    EXPECT_EQ(Item(1).errorCode, 2u);
+    EXPECT_EQ(Item(1).errorText, "Text of 2.  ");
+    EXPECT_TRUE(h.net.openedUrls.empty());
+    EXPECT_TRUE(h.files.WaitForWorkersEnded());
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+// On a fast link a whole turn of reading happens before any of its events is handled;
+// the times must be those of the transfer, not of the handling.
+TEST_F(TestRunTest, TimesAreTakenWhenTheDataArrivesNotWhenItsEventIsHandled) {
+    ScriptedResponse& r = Serve("http://a/1", 1250000);
+    r.msPerRead = 1;
+    Add("http://a/1");
+    run.StartTest();
+    const uint32_t accepted = h.clock.tick;
+    h.CompleteOpen(run.CurrentTransfer()->Serial());
+    PostedEvent e;
+    while (h.net.PopEvent(&e)) {
+        if (e.code == EV_FINISHED) h.clock.Advance(3000);  // the GUI was busy elsewhere
+        run.OnTransferEvent(e.code, e.serial);
+    }
+    ASSERT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_EQ(Item(0).startTick, accepted);
+    EXPECT_GT(Item(0).duration, 0u);
+    EXPECT_EQ(Item(0).duration, h.clock.tick - 3000 - accepted);
+    EXPECT_DOUBLE_EQ(Item(0).speedKBps, 1250000 / 1024.0 / (Item(0).duration / 1000.0));
+}
+
+// Wine does not apply the library's receive time-out to a request: a body that stalls
+// must still end, as that time-out would end it.
+TEST_F(TestRunTest, BodySilentForTheReceiveTimeOutFailsAndIsRetried) {
+    Hang("http://a/stall");
+    settings.TryAgainOnFail = 1;
+    settings.NumOfRetries = 1;
+    Add("http://a/stall");
+    run.StartTest();
+    Connect();
+    Deliver(1000);
+    h.clock.Advance(kReceiveTimeoutMs - 200 - 1);
+    Tick();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Downloading);
+    Tick();  // silent for the whole time-out
+    EXPECT_EQ(Item(0).status, DownloadStatus::Connecting);  // the retry
+    EXPECT_EQ(Item(0).retries, 1u);
+    Connect();
+    run.SetReceiveTimeoutMs(1000);  // as tests under Wine shorten it
+    Tick(5);
+    EXPECT_EQ(Item(0).status, DownloadStatus::Failed);
+    EXPECT_EQ(Item(0).errorCode, kErrorInternetTimeout);
+    EXPECT_EQ(Item(0).errorText, "Text of 12002.  ");
+    EXPECT_FALSE(run.IsRunning());
+}
+
+// The time limit is the user's rule for a download still running: on the tick where it
+// and the receive time-out both come due, the item is finished, not failed.
+TEST_F(TestRunTest, TimeLimitDueWithTheReceiveTimeOutFinishes) {
+    Hang("http://a/stall");
+    settings.UseAutoStopTime = 1;
+    settings.AutoStopTime = kReceiveTimeoutMs / 1000;
+    Add("http://a/stall");
+    run.StartTest();
+    Connect();
+    h.clock.Advance(kReceiveTimeoutMs - 200);
+    Tick();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_EQ(Item(0).errorCode, 0u);
+    EXPECT_EQ(Item(0).duration, kReceiveTimeoutMs);
+}
+
+// Bytes the transfer counted before the command are kept, even when their progress event
+// has not been handled yet.
+TEST_F(TestRunTest, StopAndNextKeepTheBytesCountedSoFar) {
+    for (bool next : {false, true}) {
+        host.items.clear();
+        Hang("http://a/s");
+        Add("http://a/s");
+        Add("http://a/s");
+        run.StartTest();
+        Connect();
+        Deliver(5000, false);
+        PostedEvent e;
+        ASSERT_TRUE(h.net.PopEvent(&e));
+        run.OnTransferEvent(e.code, e.serial);  // reads and counts; its progress still queued
+        if (next) {
+            run.MoveToNextDownload();
+        } else {
+            run.StopTest();
+        }
+        EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+        EXPECT_EQ(Item(0).bytes, 5000u);
+        Pump();
+        run.StopTest();
+    }
+}
+
+TEST_F(TestRunTest, SizeLimitStopsAFastDownloadNearTheLimit) {
+    settings.UseAutoStopSize = 1;
+    settings.AutoStopSize = 100;
+    settings.AutoStopSizeUnit = 2;
+    Serve("http://a/1", 5u << 20);
+    Add("http://a/1");
+    run.StartTest();
+    Connect();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_GE(Item(0).bytes, 102400u);
+    EXPECT_LE(Item(0).bytes, 102400u + kMaxArrivedRead);
+    EXPECT_FALSE(run.IsRunning());
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "support/FakeListControl.h"
+#include "support/FakeTranslation.h"
+#include "support/GoldenFile.h"
+#include "support/Latin1Encoding.h"
+#include "support/MemoryFileSystem.h"
+#include "support/UtcTime.h"
+#include "core/report/JsonReport.h"
+#include "core/base/JsonText.h"
+
+namespace vm {
+namespace {
+
+std::string JsonString(const std::string& text) {
+    std::string out;
+    AppendJsonString(out, text);
+    return out;
+}
+
+TEST(JsonText, StringsAreEscapedAndAlwaysValidUtf8) {
+    const struct {
+        std::string in;
+        const char* out;
+    } cases[] = {
+        {"plain", "\"plain\""},
+        {"q\"b\\s/", "\"q\\\"b\\\\s/\""},
+        {std::string("\x01\b\f\n\r\t\x1f\x7f", 8),
+         "\"\\u0001\\u0008\\u000c\\n\\r\\t\\u001f\\u007f\""},
+        {std::string("nul\0x", 5), "\"nul\\u0000x\""},
+        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80",
+         "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
+        // Not UTF-8: a lone continuation, a cut sequence, overlong forms, a surrogate,
+        // past U+10FFFF and 8-bit text as it is: each bad byte becomes U+FFFD.
+        {"a\x80z", "\"a\\ufffdz\""},
+        {"\xC3", "\"\\ufffd\""},
+        {"\xE2\x82z", "\"\\ufffd\\ufffdz\""},
+        {"\xC0\x80\xE0\x80\x80", "\"\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\""},
+        {"\xED\xA0\x80", "\"\\ufffd\\ufffd\\ufffd\""},
+        {"\xF4\x90\x80\x80", "\"\\ufffd\\ufffd\\ufffd\\ufffd\""},
+        {"caf\xE9", "\"caf\\ufffd\""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(JsonString(c.in), c.out) << c.in;
+}
+
+TEST(JsonText, NumbersAndTimes) {
+    const struct {
+        double value;
+        int decimals;
+        const char* text;
+    } cases[] = {
+        {2048, 3, "2048"},
+        {0.5, 6, "0.5"},
+        {2085831.2534, 3, "2085831.253"},
+        {-0.0001, 3, "0"},
+        {1e300, 3, "1e+300"},
+        {std::nan(""), 3, "0"},
+        {std::numeric_limits<double>::infinity(), 3, "0"},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        AppendJsonNumber(out, c.value, c.decimals);
+        EXPECT_EQ(out, c.text) << c.value;
+    }
+    EXPECT_EQ(IsoUtcTime(test::UtcTime(2026, 12, 7, 11, 32, 5) + 123 * 10000),
+              "2026-12-07T11:32:05.123Z");
+    EXPECT_EQ(IsoUtcTime(0), "");
+    EXPECT_EQ(IsoUtcTime(0x8000000000000000ULL), "");
+}
+
+TEST(JsonText, BuilderPutsCommasAndLineBreaks) {
+    JsonBuilder json;
+    json.BeginObject();
+    json.Key("a");
+    json.BeginArray();
+    json.LineBreak();
+    json.Int(-1);
+    json.LineBreak();
+    json.BeginObject();
+    json.EndObject();
+    json.EndArray();
+    json.Key("b");
+    json.Bool(false);
+    std::string text = json.Take();
+    json.Key("c");
+    json.UInt(18446744073709551615ULL);
+    json.EndObject();
+    text += json.Take();
+    EXPECT_EQ(text, "{\"a\":[\n-1,\n{}],\"b\":false,\"c\":18446744073709551615}");
+}
+
+class JsonReportTest : public ::testing::Test {
+  protected:
+    test::ScopedTranslation builtinTexts{nullptr};
+    AppSettings settings;
+    test::FakeListControl control;
+    DownloadListView list{settings, nullptr};
+    RunMeasurements measurements;
+    test::Latin1Encoding encoding;
+    test::MemoryFileSystem files;
+    FileTime runStart = test::UtcTime(2026, 12, 7, 11, 0, 0);
+
+    void SetUp() override {
+        list.AttachControl(&control);
+        list.SetSortCode(kColumnOrder);
+        settings.DontAddDisabled = 0;
+        settings.TryAgainOnFail = 1;
+        settings.NumOfRetries = 2;
+        settings.UseAutoStopSize = 1;
+        settings.AutoStopSize = 5;
+        settings.AutoStopSizeUnit = 3;
+        settings.UseAutoStopStable = 1;
+        AddItems();
+    }
+
+    DownloadItem& Add(const std::string& url, const std::string& name, DownloadStatus status) {
+        DownloadItem item(url, name, static_cast<int32_t>(list.ItemCount()));
+        item.status = status;
+        return list.AddItem(item);
+    }
+
+    // A finished download with its steps and six seconds of samples at 1 MB/s, a 404
+    // tried twice, a refused connection, a disabled item, and one never reached whose
+    // texts hold what JSON must escape.
+    void AddItems() {
+        measurements.StartRun(runStart, 4);
+        DownloadItem& done = Add("http://example.com/6MB.bin", "Six MB", DownloadStatus::Finished);
+        done.startTime = runStart + 150 * 10000;
+        done.startTick = 10150;
+        done.bytes = 6500000;
+        done.RecomputeSpeed(10150 + 6500);
+        measurements.StartAttempt(0, 10000);
+        PhaseStamps phases;
+        phases.Stamp(kStatusNameResolved, 10002);
+        phases.Stamp(kStatusConnectedToServer, 10010);
+        phases.Stamp(kStatusConnectedToServer, 10090);  // a redirect's: the first one counts
+        phases.Stamp(kStatusRequestSent, 10011);
+        for (uint32_t s = 1; s <= 6; ++s) {
+            measurements.AddSample(0, {s * 1000, s * 1000 - 7, s * 1000000, 1e6 - s});
+        }
+        measurements.EndAttempt(0, 200, phases, true, 10150);
+
+        DownloadItem& missing = Add("http://example.com/missing", "", DownloadStatus::Failed);
+        missing.serverStatus = 404;
+        measurements.StartAttempt(1, 20000);
+        measurements.StartAttempt(1, 21000);
+        PhaseStamps sent;
+        sent.Stamp(kStatusRequestSent, 21003);
+        measurements.EndAttempt(1, 404, sent, false, 0);
+
+        DownloadItem& refused = Add("http://127.0.0.1:9/x", "refused", DownloadStatus::Failed);
+        refused.errorCode = 12029;
+        refused.SetErrorText("The attempt to connect to the server failed.  ");
+        measurements.StartAttempt(2, 30000);
+        measurements.EndAttempt(2, 0, PhaseStamps(), false, 0);
+
+        Add("ftp://example.com/off", "off", DownloadStatus::Waiting).disabled = 1;
+        Add("http://example.com/?q=\"x\"&b=\\\x7f", "caf\xE9 \"q\" \\ \x01\t",
+            DownloadStatus::Waiting);
+        measurements.EndRun(runStart + 9000 * 10000ULL);
+        list.Reload();
+    }
+
+    std::string Write() {
+        JsonReportSource source;
+        source.settings = &settings;
+        source.measurements = &measurements;
+        source.encoding = &encoding;
+        source.programVersion = "1.27";
+        uint32_t error = 0;
+        EXPECT_TRUE(WriteJsonReport(list, source, files, "r.json", &error));
+        return files.files["r.json"];
+    }
+};
+
+TEST_F(JsonReportTest, DocumentOfARun) {
+    test::ExpectGoldenFile(Write(), std::string(VM_TEST_DATA_DIR) + "/reports/json/run.json");
+}
+
+TEST_F(JsonReportTest, DisabledItemsAsDontAddDisabledSays) {
+    settings.DontAddDisabled = 1;
+    const std::string text = Write();
+    EXPECT_EQ(text.find("\"disabled\""), std::string::npos);
+    EXPECT_NE(text.find("\"name\":\"refused\""), std::string::npos);
+    EXPECT_NE(text.find("\"include_disabled\":false"), std::string::npos);
+}
+
+TEST_F(JsonReportTest, FileErrorsAreReported) {
+    JsonReportSource source;
+    source.settings = &settings;
+    source.encoding = &encoding;
+    uint32_t error = 0;
+    files.createError = kErrorAccessDenied;
+    EXPECT_FALSE(WriteJsonReport(list, source, files, "r.json", &error));
+    EXPECT_EQ(error, kErrorAccessDenied);
+    files.createError = 0;
+    files.diskBytesLeft = 300;
+    EXPECT_FALSE(WriteJsonReport(list, source, files, "r.json", &error));
+    EXPECT_EQ(error, kErrorDiskFull);
+}
+
+}  // namespace
+}  // namespace vm

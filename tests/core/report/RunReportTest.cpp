@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/report/RunReport.h"
+
+namespace vm {
+namespace {
+
+class RecordingHost : public RunReportHost {
+public:
+    bool writeSucceeds = true;
+    std::vector<std::string> calls;
+
+    bool WriteReport(int32_t type, const std::string& path) override {
+        calls.push_back("write " + std::to_string(type) + " " + path);
+        return writeSucceeds;
+    }
+    bool WriteJsonReport(const std::string& path) override {
+        calls.push_back("json " + path);
+        return writeSucceeds;
+    }
+    void OpenWithShell(const std::string& path) override { calls.push_back("open " + path); }
+    void Quit(int exitCode) override { calls.push_back("quit " + std::to_string(exitCode)); }
+    std::string ProgramFolder() override { return "C:\\prog"; }
+};
+
+TEST(RunReport, ExportWritesThenQuitsAndNothingElse) {
+    RecordingHost host;
+    AppSettings settings;
+    settings.AutoReport = 1;
+    FinishRunReport({6, "out.xml"}, settings, host);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"write 6 C:\\prog\\out.xml", "quit 0"}));
+}
+
+TEST(RunReport, FailedExportQuitsWithOne) {
+    RecordingHost host;
+    host.writeSucceeds = false;
+    FinishRunReport({1, "sub\\r.txt"}, AppSettings(), host);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"write 1 sub\\r.txt", "quit 1"}));
+}
+
+TEST(RunReport, JsonIsAnExportOnly) {
+    AppSettings settings;
+    settings.AutoReport = 1;
+    settings.AutoReportOpenInViewer = 0;
+    for (bool writes : {true, false}) {
+        RecordingHost host;
+        host.writeSucceeds = writes;
+        FinishRunReport({8, "r.json"}, settings, host);
+        EXPECT_EQ(host.calls, (std::vector<std::string>{"json C:\\prog\\r.json",
+                                                        writes ? "quit 0" : "quit 1"}));
+    }
+    // The automatic report has no JSON type: 8 stays an unknown report type there.
+    RecordingHost host;
+    settings.AutoReportType = 8;
+    FinishRunReport(ExportRequest(), settings, host);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"write 8 C:\\prog\\report.txt"}));
+}
+
+TEST(RunReport, AutomaticReportAndViewer) {
+    struct Case {
+        int autoReport, openInViewer;
+        bool writes;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {0, 1, true, {}},
+        {1, 0, true, {"write 5 C:\\prog\\report.txt"}},
+        {1, 1, true, {"write 5 C:\\prog\\report.txt", "open C:\\prog\\report.txt"}},
+        // The viewer opens whether or not the writing worked.
+        {1, 1, false, {"write 5 C:\\prog\\report.txt", "open C:\\prog\\report.txt"}},
+    };
+    for (const Case& c : cases) {
+        RecordingHost host;
+        host.writeSucceeds = c.writes;
+        AppSettings settings;
+        settings.AutoReport = c.autoReport;
+        settings.AutoReportOpenInViewer = c.openInViewer;
+        settings.AutoReportType = 5;
+        FinishRunReport(ExportRequest(), settings, host);
+        EXPECT_EQ(host.calls, c.calls);
+    }
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,314 @@
+#pragma once
+#include <algorithm>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/engine/LiveTransferRegistry.h"
+#include "support/FakeClock.h"
+#include "core/platform/InternetLibrary.h"
+
+namespace vm::test {
+
+// How the scripted library answers one opened URL.
+struct ScriptedResponse {
+    enum class Open { Pending, Immediate, Refused };
+    Open open = Open::Pending;
+    uint32_t openError = 0;                    // with Refused: the error of the open
+    std::optional<uint32_t> status = 200;      // none: not HTTP (ftp)
+    std::optional<std::string> contentLength;  // the header's text; none: no header
+    uint64_t bodyBytes = 0;                    // bytes the server actually sends
+    std::optional<uint64_t> arrived;           // of those, what has arrived (none: all);
+                                               // the test lets more arrive with Arrive()
+    uint32_t announce = 8192;                  // what a data-available query reports
+    bool queryPending = false;                 // queries go pending (the test completes them)
+    bool readPending = false;                  // reads go pending (the test completes them)
+    bool arrivalReadsWait = false;             // a read of what has arrived that finds
+                                               // nothing goes pending instead of saying 0
+    uint32_t arrivalChunk = UINT32_MAX;        // most a read of what has arrived returns
+    uint32_t readError = 0;                    // reads fail with this error
+    bool zeroReadWithData = false;             // a read returns nothing although data was announced
+    uint32_t msPerRead = 0;                    // the fake clock moves on with every read
+};
+
+struct PostedEvent {
+    uintptr_t window;
+    uint32_t message;
+    uint32_t code;
+    uint32_t serial;
+};
+
+// The Internet library, scripted: answers from a response per URL, records what the
+// transfer asked for, and queues posted events for the test to pump.
+class ScriptedInternet : public InternetLibrary {
+  public:
+    explicit ScriptedInternet(FakeClock& clock) : clock_(clock) {}
+
+    // Script.
+    bool rootFails = false;
+    std::vector<std::pair<std::string, ScriptedResponse>> responses;
+    ScriptedResponse& Respond(const std::string& url) {
+        responses.emplace_back(url, ScriptedResponse());
+        return responses.back().second;
+    }
+
+    // Record.
+    std::vector<std::string> openedUrls;
+    std::vector<uint32_t> openFlags;
+    std::vector<std::string> openHeaders;
+    std::vector<uint32_t> openContexts;
+    std::vector<std::pair<uint32_t, uint32_t>> timeouts;
+    std::vector<InternetHandle> closed;
+    std::vector<uint32_t> readSizes;       // reads of exactly a count
+    std::vector<uint32_t> arrivedReads;    // what reads of what has arrived returned
+    size_t afterInputPosts = 0;            // events posted behind input, paint and timers
+    size_t backgroundQueries = 0;          // availability queries run aside
+    // Where queries run aside report an answer given at once (TransferHarness sets it).
+    LiveTransferRegistry* registry = nullptr;
+    std::vector<std::string> debugLines;
+    int rootOpens = 0;
+    int callbackInstalls = 0;
+    std::string agent;
+    void* pendingReadBuffer = nullptr;
+    uint32_t* pendingCount = nullptr;
+
+    static constexpr InternetHandle kRoot = 0x100;
+
+    InternetHandle OpenRoot(const char* agentText) override {
+        ++rootOpens;
+        agent = agentText;
+        if (rootFails) {
+            lastError_ = 12001;
+            return 0;
+        }
+        return kRoot;
+    }
+    bool SetStatusCallback(InternetHandle) override {
+        ++callbackInstalls;
+        return true;
+    }
+    bool SetTimeoutOption(InternetHandle, uint32_t option, uint32_t ms) override {
+        timeouts.emplace_back(option, ms);
+        return true;
+    }
+    InternetHandle OpenUrl(InternetHandle, const char* url, const char* headers, uint32_t flags,
+                           uint32_t context) override {
+        openedUrls.push_back(url);
+        openFlags.push_back(flags);
+        openHeaders.push_back(headers);
+        openContexts.push_back(context);
+        Request r;
+        r.handle = 0x1000 + static_cast<InternetHandle>(requests_.size());
+        r.response = Find(url);
+        r.remaining = r.response.bodyBytes;
+        r.unread = r.response.arrived ? std::min(*r.response.arrived, r.remaining) : r.remaining;
+        requests_.push_back(r);
+        switch (r.response.open) {
+            case ScriptedResponse::Open::Immediate:
+                return r.handle;
+            case ScriptedResponse::Open::Pending:
+                lastError_ = kErrorIoPending;
+                return 0;
+            case ScriptedResponse::Open::Refused:
+                lastError_ = r.response.openError;
+                return 0;
+        }
+        return 0;
+    }
+    // The handle the latest open will deliver.
+    InternetHandle LastRequest() const { return requests_.back().handle; }
+
+    bool QueryInfoNumber(InternetHandle h, uint32_t query, uint32_t* value) override {
+        Request* r = Get(h);
+        if (r == nullptr || query != kHttpQueryStatusCode || !r->response.status) {
+            lastError_ = 12150;
+            return false;
+        }
+        *value = *r->response.status;
+        return true;
+    }
+    bool QueryInfoText(InternetHandle h, uint32_t query, std::string* text) override {
+        Request* r = Get(h);
+        if (r == nullptr || query != kHttpQueryContentLength || !r->response.contentLength) {
+            lastError_ = 12150;
+            return false;
+        }
+        *text = *r->response.contentLength;
+        return true;
+    }
+    bool QueryDataAvailable(InternetHandle h, uint32_t* available) override {
+        Request* r = Get(h);
+        if (r == nullptr) {
+            lastError_ = 6;
+            return false;
+        }
+        if (r->response.queryPending || (r->unread == 0 && r->remaining != 0)) {
+            lastError_ = kErrorIoPending;  // nothing has arrived: the query waits
+            return false;
+        }
+        *available = Announce(*r);
+        return true;
+    }
+    // Answers at once as a completion on the calling thread; pending: the test completes it.
+    void QueryDataAvailableInBackground(InternetHandle h, uint32_t context) override {
+        ++backgroundQueries;
+        uint32_t available = 0;
+        if (QueryDataAvailable(h, &available)) {
+            registry->DispatchStatus(context, h, kStatusRequestComplete, 1, available);
+        } else if (lastError_ != kErrorIoPending) {
+            registry->DispatchStatus(context, h, kStatusRequestComplete, 0, lastError_);
+        }
+    }
+    // More of the body arrives (a pending query's completion is the test's to send).
+    void Arrive(InternetHandle h, uint64_t bytes) {
+        Request* r = Get(h);
+        r->unread = std::min(r->unread + bytes, r->remaining);
+    }
+
+    bool ReadArrived(InternetHandle h, void* buffer, uint32_t size, uint32_t* count) override {
+        Request* r = Readable(h);
+        if (r == nullptr) return false;
+        const uint32_t n = r->response.zeroReadWithData
+                               ? 0
+                               : static_cast<uint32_t>(std::min<uint64_t>(
+                                     std::min(size, r->response.arrivalChunk), r->unread));
+        if (n == 0 && r->remaining != 0 && r->response.arrivalReadsWait) {
+            lastError_ = kErrorIoPending;
+            return false;
+        }
+        clock_.Advance(r->response.msPerRead);
+        Take(*r, buffer, n);
+        arrivedReads.push_back(n);
+        *count = n;
+        return true;
+    }
+    // The count a pending query will report.
+    uint32_t Announce(InternetHandle h) { return Announce(*Get(h)); }
+
+    bool ReadFile(InternetHandle h, void* buffer, uint32_t size, uint32_t* count) override {
+        readSizes.push_back(size);
+        clock_.Advance(Get(h) != nullptr ? Get(h)->response.msPerRead : 0);
+        Request* r = Readable(h);
+        if (r == nullptr) return false;
+        if (r->response.zeroReadWithData) {
+            *count = 0;
+            return true;
+        }
+        const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(size, r->unread));
+        if (r->response.readPending) {
+            pendingReadBuffer = buffer;
+            pendingCount = count;
+            pendingReadSize_ = n;
+            r->remaining -= n;
+            r->unread -= n;
+            lastError_ = kErrorIoPending;
+            return false;
+        }
+        Take(*r, buffer, n);
+        *count = n;
+        return true;
+    }
+    // Completes a pending read as the library would: writes the buffer and the count.
+    uint32_t CompletePendingRead() {
+        std::fill_n(static_cast<unsigned char*>(pendingReadBuffer), pendingReadSize_, 0xCD);
+        *pendingCount = pendingReadSize_;
+        return pendingReadSize_;
+    }
+    bool CloseHandle(InternetHandle h) override {
+        closed.push_back(h);
+        return true;
+    }
+    uint32_t LastError() override { return lastError_; }
+
+    // Posts refused before one succeeds, as from a full message queue.
+    int refusePosts = 0;
+
+    bool PostEventAfterInput(uintptr_t window, uint32_t message, uint32_t code,
+                             uint32_t serial) override {
+        ++afterInputPosts;
+        return PostEvent(window, message, code, serial);
+    }
+    bool PostEvent(uintptr_t window, uint32_t message, uint32_t code, uint32_t serial) override {
+        std::lock_guard<std::mutex> lock(eventsMutex_);
+        if (refusePosts > 0) {
+            --refusePosts;
+            return false;
+        }
+        events_.push_back({window, message, code, serial});
+        return true;
+    }
+    void DebugOutput(const char* text) override { debugLines.push_back(text); }
+
+    bool PopEvent(PostedEvent* event) {
+        std::lock_guard<std::mutex> lock(eventsMutex_);
+        if (events_.empty())
+            return false;
+        *event = events_.front();
+        events_.pop_front();
+        return true;
+    }
+    size_t QueuedEvents() {
+        std::lock_guard<std::mutex> lock(eventsMutex_);
+        return events_.size();
+    }
+    bool WasClosed(InternetHandle h) const {
+        return std::find(closed.begin(), closed.end(), h) != closed.end();
+    }
+
+  private:
+    struct Request {
+        InternetHandle handle = 0;
+        ScriptedResponse response;
+        uint64_t remaining = 0;  // not yet read
+        uint64_t unread = 0;     // arrived and not yet read
+    };
+
+    static void Take(Request& r, void* buffer, uint32_t n) {
+        static_cast<unsigned char*>(buffer)[0] = 0xAB;  // touch it: the buffer must be live
+        if (n != 0)
+            static_cast<unsigned char*>(buffer)[n - 1] = 0xAB;
+        r.remaining -= n;
+        r.unread -= n;
+    }
+
+    ScriptedResponse Find(const std::string& url) const {
+        for (const auto& r : responses) {
+            if (r.first == url)
+                return r.second;
+        }
+        ScriptedResponse none;
+        none.open = ScriptedResponse::Open::Refused;
+        none.openError = 12007;
+        return none;
+    }
+    Request* Get(InternetHandle h) {
+        for (Request& r : requests_) {
+            if (r.handle == h)
+                return &r;
+        }
+        return nullptr;
+    }
+    // The request a read takes from, or null with the error the library gives.
+    Request* Readable(InternetHandle h) {
+        Request* r = Get(h);
+        if (r == nullptr || r->response.readError != 0) {
+            lastError_ = r == nullptr ? 6 : r->response.readError;
+            return nullptr;
+        }
+        return r;
+    }
+    uint32_t Announce(const Request& r) const {
+        return static_cast<uint32_t>(std::min<uint64_t>(r.response.announce, r.unread));
+    }
+
+    FakeClock& clock_;
+    uint32_t lastError_ = 0;
+    uint32_t pendingReadSize_ = 0;
+    std::vector<Request> requests_;
+    std::mutex eventsMutex_;
+    std::deque<PostedEvent> events_;
+};
+
+}  // namespace vm::test

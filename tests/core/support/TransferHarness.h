@@ -1,0 +1,28 @@
+#pragma once
+#include <vector>
+
+#include "core/engine/DownloadTransfer.h"
+#include "core/engine/TransferContext.h"
+#include "core/engine/TransferEvent.h"
+#include "support/FakeClock.h"
+#include "support/FakeLocalFiles.h"
+#include "support/ScriptedInternet.h"
+
+namespace vm::test {
+
+// A transfer context over the scripted library, fake files and a fake clock.
+struct TransferHarness {
+    FakeClock clock;
+    ScriptedInternet net{clock};
+    FakeLocalFiles files;
+    TransferContext context{net, files, clock};
+    TransferHarness() { net.registry = &context.registry; }
+
+    // The library's completion of the latest open, on "its thread".
+    void CompleteOpen(uint32_t serial, uint32_t error = 0) {
+        const InternetHandle h = net.LastRequest();
+        context.registry.DispatchStatus(serial, h, kStatusRequestComplete, error ? 0 : h, error);
+    }
+};
+
+}  // namespace vm::test
