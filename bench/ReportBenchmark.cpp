@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/list/DownloadListView.h"
+#include "core/list/ItemCells.h"
 #include "core/report/ReportWriter.h"
 #include "core/platform/FileSystem.h"
 
@@ -147,7 +148,7 @@ int main(int argc, char** argv) {
         const Clock::time_point start = Clock::now();
         for (const vm::DownloadItem& item : list.Items()) {
             for (int column = 0; column < vm::kDownloadColumnCount; ++column) {
-                total += std::strlen(item.CellText(column, buffer, context));
+                total += std::strlen(ItemCellText(item, column, buffer, context));
             }
         }
         const double t = Seconds(start);

@@ -12,6 +12,7 @@
 #include "support/FakeTranslation.h"
 #include "support/MemoryFileSystem.h"
 #include "core/report/ReportWriter.h"
+#include "core/list/ItemCells.h"
 
 namespace {
 

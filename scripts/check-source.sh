@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Source rules: the core stays portable, and no unbounded string routine is used anywhere.
+# Source rules: the core stays portable, folders include only the layers below them, and
+# no unbounded string routine is used anywhere.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 status=0
@@ -15,6 +16,13 @@ banned=$(grep -rnE '(^|[^A-Za-z0-9_])(sprintf|vsprintf|strcpy|strcat|wsprintf[AW
 if [ -n "$banned" ]; then
   echo "Unbounded string routines are not allowed under src/ (use snprintf, CopyBounded, std::string):"
   echo "$banned"
+  status=1
+fi
+
+# Folders are layers: includes run only down the table in scripts/check-layers.py.
+if ! layers=$(python3 scripts/check-layers.py src); then
+  echo "Includes against the layer table (scripts/check-layers.py):"
+  echo "$layers"
   status=1
 fi
 

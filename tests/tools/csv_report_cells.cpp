@@ -10,6 +10,7 @@
 #include "support/FakeTimeText.h"
 #include "support/FakeTranslation.h"
 #include "core/report/ReportWriter.h"
+#include "core/list/ItemCells.h"
 #include "core/platform/FileSystem.h"
 
 int main(int argc, char** argv) {

@@ -9,6 +9,7 @@
 
 #include "DialogDriver.h"
 #include "core/base/ArgumentList.h"
+#include "core/list/ItemCells.h"
 #include "win32/app/MainWindow.h"
 #include "core/app/StartupOptions.h"
 #include "resource.h"

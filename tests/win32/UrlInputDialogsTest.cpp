@@ -12,6 +12,7 @@
 #include "TestMainWindow.h"
 #include "WinTestFiles.h"
 #include "core/lang/LanguageFile.h"
+#include "core/list/ItemCells.h"
 #include "core/report/ReportWriter.h"
 #include "win32/platform/WinFileSystem.h"
 #include "resource.h"

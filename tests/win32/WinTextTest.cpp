@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/engine/DownloadItem.h"
+#include "core/list/ItemCells.h"
 #include "core/base/FileTimeCalendar.h"
 #include "win32/platform/WinMessageTable.h"
 #include "win32/platform/WinTimeText.h"

@@ -1,16 +1,13 @@
 #pragma once
-#include <array>
 #include <cstdint>
 #include <string>
 
 #include "core/platform/Clock.h"
-#include "core/platform/TimeText.h"
 
 namespace vm {
 
 constexpr size_t kMaxUrlLength = 4095;
 constexpr size_t kMaxNameLength = 255;
-constexpr size_t kMaxStatusCellText = 4095;
 constexpr size_t kMaxCellText = 1023;
 constexpr int kSpeedHistorySize = 5;
 
@@ -21,31 +18,6 @@ enum class DownloadStatus : int32_t {
     Finished = 4,
     Failed = 5,
     ConnectTimeout = 6,
-};
-
-enum DownloadColumn : int {
-    kColumnUrl = 0,
-    kColumnName = 1,
-    kColumnStatus = 2,
-    kColumnSpeedBytes = 3,
-    kColumnSpeedBits = 4,
-    kColumnDownloaded = 5,
-    kColumnStartTime = 6,
-    kColumnDuration = 7,
-    kColumnOrder = 8,
-    kDownloadColumnCount = 9,
-};
-
-// Compare's answer for columns that have no rule of their own: compare the cell texts.
-constexpr int kNoCompareRule = 255;
-
-// The caller's buffer for computed cell texts; big enough for the longest (Status).
-using CellBuffer = std::array<char, kMaxStatusCellText + 1>;
-
-// What a cell's text depends on besides the item.
-struct CellContext {
-    TimeTextSource* timeText = nullptr;  // none: Start Time cells are empty
-    bool showTimeInGmt = false;
 };
 
 // One entry of the download list and the results of its latest attempt. A plain value:
@@ -87,21 +59,6 @@ struct DownloadItem {
 
     // Updates duration (when started) and both average speeds at the given tick.
     void RecomputeSpeed(uint32_t nowTick);
-
-    // The text of one column: the stored text itself, or a text written into buffer.
-    const char* CellText(int column, CellBuffer& buffer, const CellContext& context) const;
-
-    // -1, 0 or +1 as this item sorts before, with or after the other on the column;
-    // kNoCompareRule for columns sorted by their text.
-    int Compare(int column, const DownloadItem& other) const;
 };
-
-// The text of a time stamp: local time (or UTC with showTimeInGmt) as the user's short
-// date, a space and the user's time; empty for a zero or pre-1986 stamp.
-std::string FormatItemTime(FileTime time, bool showTimeInGmt, TimeTextSource& source);
-
-// The same into a caller's buffer; returns the buffer.
-const char* FormatItemTime(FileTime time, bool showTimeInGmt, TimeTextSource& source, char* out,
-                           size_t size);
 
 }  // namespace vm

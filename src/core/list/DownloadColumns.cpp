@@ -1,4 +1,5 @@
 #include "core/list/DownloadColumns.h"
+#include "core/list/ItemCells.h"
 
 #include "core/lang/StringIds.h"
 

@@ -1,4 +1,5 @@
 #include "core/list/DownloadListView.h"
+#include "core/list/ItemCells.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -19,7 +20,7 @@ public:
         : items_(items), column_(SortColumn(code)), descending_(SortIsDescending(code)) {}
 
     bool operator()(uint32_t a, uint32_t b) const {
-        const int r = items_[a].Compare(column_, items_[b]);
+        const int r = CompareItemColumn(items_[a], items_[b], column_);
         return descending_ ? r > 0 : r < 0;
     }
 
@@ -185,7 +186,7 @@ CellContext DownloadListView::CellTextContext() const {
 
 const char* DownloadListView::RowCellText(size_t row, int column, CellBuffer& buffer) const {
     if (row >= rows_.size()) return "";
-    return items_[rows_[row]].CellText(column, buffer, CellTextContext());
+    return ItemCellText(items_[rows_[row]], column, buffer, CellTextContext());
 }
 
 int DownloadListView::RowImage(size_t row) const {
@@ -216,7 +217,7 @@ void DownloadListView::SortRows(int32_t code) {
     if (rows_.empty()) return;
     // Stable, so rows that compare equal keep their previous order.
     const DownloadItem& first = items_[rows_[0]];
-    if (first.Compare(column, first) != kNoCompareRule) {
+    if (CompareItemColumn(first, first, column) != kNoCompareRule) {
         std::stable_sort(rows_.begin(), rows_.end(), RuleOrder(items_, code));
         return;
     }
@@ -227,7 +228,7 @@ void DownloadListView::SortRows(int32_t code) {
     CellBuffer buffer;
     const CellContext context = CellTextContext();
     for (uint32_t index : rows_) {
-        const char* cell = items_[index].CellText(column, buffer, context);
+        const char* cell = ItemCellText(items_[index], column, buffer, context);
         offsets[index] = text.size();
         text.insert(text.end(), cell, cell + std::strlen(cell) + 1);
     }
@@ -387,7 +388,7 @@ bool DownloadListView::ItemMatchesFind(const DownloadItem& item,
     const CellContext context = CellTextContext();
     for (int column = 0; column < kDownloadColumnCount; ++column) {
         if (!ColumnSearchable(column)) continue;
-        if (CellMatchesFind(item.CellText(column, buffer, context), request)) return true;
+        if (CellMatchesFind(ItemCellText(item, column, buffer, context), request)) return true;
     }
     return false;
 }
@@ -417,12 +418,12 @@ bool DownloadListView::ItemDrawColors(const DownloadItem& item, uint32_t* text,
 
 int DownloadListView::CompareItems(int column, const DownloadItem& a,
                                    const DownloadItem& b) const {
-    int r = a.Compare(column, b);
+    int r = CompareItemColumn(a, b, column);
     if (r != kNoCompareRule) return r;
     CellBuffer x;
     CellBuffer y;
     const CellContext context = CellTextContext();
-    return CompareTextNoCase(a.CellText(column, x, context), b.CellText(column, y, context));
+    return CompareTextNoCase(ItemCellText(a, column, x, context), ItemCellText(b, column, y, context));
 }
 
 }  // namespace vm

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/options/AppSettings.h"
+#include "core/list/ItemCells.h"
 #include "core/engine/DownloadItem.h"
 #include "core/list/ColumnLayout.h"
 #include "core/list/ListViewControl.h"

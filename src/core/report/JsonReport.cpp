@@ -1,4 +1,5 @@
 #include "core/report/JsonReport.h"
+#include "core/list/ItemCells.h"
 
 #include <memory>
 
@@ -116,7 +117,7 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
     json.Key("status");
     json.String(StatusWord(item));
     json.Key("status_text");
-    json.String(encoding.SystemToUtf8(item.CellText(kColumnStatus, buffer, context)));
+    json.String(encoding.SystemToUtf8(ItemCellText(item, kColumnStatus, buffer, context)));
     if (item.errorCode != 0) {
         json.Key("error_code");
         json.UInt(item.errorCode);

@@ -1,4 +1,5 @@
 #include "core/report/ReportWriter.h"
+#include "core/list/ItemCells.h"
 
 #include <cstdio>
 #include <cstring>
@@ -114,7 +115,7 @@ void ReportWriter::Prepare() {
 }
 
 const char* ReportWriter::Cell(const DownloadItem& item, const Column& column) {
-    return item.CellText(column.index, cell_, context_);
+    return ItemCellText(item, column.index, cell_, context_);
 }
 
 bool ReportWriter::WriteReportFile(FileSystem& files, int type, const std::string& fileName,

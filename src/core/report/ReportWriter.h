@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/options/AppSettings.h"
+#include "core/list/ItemCells.h"
 #include "core/engine/DownloadItem.h"
 #include "core/lang/LanguageState.h"
 #include "core/base/CachedTimeText.h"

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "core/base/CompanionFileName.h"
+#include "core/list/ItemCells.h"
 #include "win32/app/JsonResultsFile.h"
 #include "win32/engine/ProcessTransfers.h"
 #include "core/engine/TransferEvent.h"

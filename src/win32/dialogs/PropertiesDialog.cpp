@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/lang/StringTable.h"
+#include "core/list/ItemCells.h"
 #include "core/list/DownloadColumns.h"
 #include "resource.h"
 #include "win32/window/FrameWindow.h"
@@ -87,7 +88,7 @@ void PropertiesDialog::CreateRows() {
             urlField_ = field;
         }
         SetWindowTextA(caption, PropertyCaption(titles[column]).c_str());
-        SetWindowTextA(field, item_.CellText(column, cell, context_));
+        SetWindowTextA(field, ItemCellText(item_, column, cell, context_));
     }
 
     RECT window = {}, client = {}, ok = {};

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/engine/DownloadItem.h"
+#include "core/list/ItemCells.h"
 #include "win32/window/DialogBase.h"
 
 namespace vm {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/lang/StringTable.h"
+#include "core/list/ItemCells.h"
 #include "core/list/DownloadColumns.h"
 #include "resource.h"
 #include "core/base/TextUtil.h"

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/list/DownloadListView.h"
+#include "core/list/ItemCells.h"
 #include "core/list/ListViewControl.h"
 
 namespace vm {

@@ -8,6 +8,7 @@
 #include "support/FakeTimeText.h"
 #include "support/FakeTranslation.h"
 #include "core/list/DownloadListView.h"
+#include "core/list/ItemCells.h"
 
 namespace vm {
 namespace {

@@ -11,6 +11,7 @@
 #include "support/MemoryFileSystem.h"
 #include "support/UtcTime.h"
 #include "core/report/JsonReport.h"
+#include "core/list/ItemCells.h"
 #include "core/base/JsonText.h"
 
 namespace vm {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/base/FileTimeCalendar.h"
+#include "core/list/ItemCells.h"
 #include "support/AllocationCounter.h"
 #include "support/FakeListControl.h"
 #include "support/FakeTimeText.h"

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/engine/DownloadItem.h"
+#include "core/list/ItemCells.h"
 #include "core/base/FileTimeCalendar.h"
 #include "support/FakeTimeText.h"
 #include "support/UtcTime.h"
@@ -22,7 +23,7 @@ protected:
     CellBuffer buffer;
 
     std::string Cell(const DownloadItem& item, int column) {
-        return item.CellText(column, buffer, context);
+        return ItemCellText(item, column, buffer, context);
     }
 };
 
@@ -233,15 +234,15 @@ TEST_F(DownloadItemTest, CompareRules) {
     a.order = -1;
     b.order = 3;
 
-    EXPECT_EQ(a.Compare(kColumnSpeedBytes, b), 1);
-    EXPECT_EQ(b.Compare(kColumnSpeedBytes, a), -1);
-    EXPECT_EQ(a.Compare(kColumnSpeedBits, b), 0);
-    EXPECT_EQ(a.Compare(kColumnDownloaded, b), 1);
-    EXPECT_EQ(a.Compare(kColumnStartTime, b), 1);
-    EXPECT_EQ(a.Compare(kColumnDuration, b), 1);
-    EXPECT_EQ(a.Compare(kColumnOrder, b), -1);
+    EXPECT_EQ(CompareItemColumn(a, b, kColumnSpeedBytes), 1);
+    EXPECT_EQ(CompareItemColumn(b, a, kColumnSpeedBytes), -1);
+    EXPECT_EQ(CompareItemColumn(a, b, kColumnSpeedBits), 0);
+    EXPECT_EQ(CompareItemColumn(a, b, kColumnDownloaded), 1);
+    EXPECT_EQ(CompareItemColumn(a, b, kColumnStartTime), 1);
+    EXPECT_EQ(CompareItemColumn(a, b, kColumnDuration), 1);
+    EXPECT_EQ(CompareItemColumn(a, b, kColumnOrder), -1);
     for (int column : {kColumnUrl, kColumnName, kColumnStatus}) {
-        EXPECT_EQ(a.Compare(column, b), kNoCompareRule);
+        EXPECT_EQ(CompareItemColumn(a, b, column), kNoCompareRule);
     }
 }
 
