@@ -14,15 +14,17 @@ LAYERS = {
     "core/lang": ["core/platform", "core/base", "core/ini"],
     "core/engine": ["core/platform", "core/base", "core/options"],
     "core/list": ["core/platform", "core/base", "core/options", "core/lang", "core/engine"],
+    "core/chart": ["core/platform", "core/base", "core/options", "core/lang", "core/engine",
+                   "core/list"],
     "core/report": ["core/platform", "core/base", "core/options", "core/lang", "core/engine",
-                    "core/list"],
+                    "core/list", "core/chart"],
     "core/config": ["core/platform", "core/base", "core/ini", "core/options", "core/engine",
                     "core/list"],
     "core/diag": ["core/platform", "core/base", "core/ini"],
     "core/installer": ["core/platform", "core/base"],
     "core/dialogs": ["core/platform", "core/base", "core/options", "core/lang", "core/report"],
-    "core/app": ["core/platform", "core/base", "core/options", "core/engine", "core/list",
-                 "core/report", "core/config"],
+    "core/app": ["core/platform", "core/base", "core/options", "core/lang", "core/engine",
+                 "core/list", "core/chart", "core/report", "core/config"],
 }
 CORE = list(LAYERS)
 WIN32 = {
