@@ -12,17 +12,6 @@
 namespace vm {
 namespace {
 
-enum class ControlKind { kCheck, kNumber, kDecimal, kList, kText, kButton };
-
-// Each option the dialog shows and its control; the option table knows the rest (which
-// field, which switch enables it). A button exchanges nothing but follows its option's
-// enabling.
-struct OptionControl {
-    const char* key;
-    int controlId;
-    ControlKind kind;
-};
-
 constexpr OptionControl kControls[] = {
     {"UseAutoStopTime", IDC_OPT_USE_AUTO_STOP_TIME, ControlKind::kCheck},
     {"AutoStopTime", IDC_OPT_AUTO_STOP_TIME, ControlKind::kNumber},
@@ -81,6 +70,10 @@ void FillList(HWND dialog, int controlId, ComboChoices choices) {
 }
 
 }  // namespace
+
+OptionControls OptionsDialogControls() {
+    return {kControls, sizeof kControls / sizeof kControls[0]};
+}
 
 OptionsDialog::OptionsDialog(const AppSettings& live) : CommandDialog(IDD_ADVANCED_OPTIONS) {
     CopyAdvancedOptions(live, &options_);
