@@ -9,14 +9,9 @@ out="$root/build/bench-windows"
 mkdir -p "$out"
 scratch=${1:-$out}
 
-mapfile -t sources < <(find "$root/src/core" -name '*.cpp' | sort)
-i686-w64-mingw32-g++-posix -std=c++17 -O2 -DNDEBUG -Wall -Wextra -Werror -I"$root/src" \
-  -static -static-libgcc -static-libstdc++ "${sources[@]}" "$root/bench/ConfigBoundBench.cpp" \
-  -lpsapi -o "$out/config-bound-bench.exe"
-prefix="$root/build/windows/wineprefix"
-[ -f "$prefix/.vm-ready" ] || prefix="$out/wineprefix"
-export VM_WINEPREFIX="$prefix"
+"$root/scripts/build.sh" bench-windows config_bound_bench >/dev/null
+export VM_BUILD_DIR="$root/build/windows"
 source "$root/cmake/wine-env.sh"
 vm_wine_prefix_ready
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-timeout 1200 wine "$out/config-bound-bench.exe" "$(winepath -w "$scratch" 2>/dev/null)" </dev/null
+timeout 1200 wine "$out/config_bound_bench.exe" "$(winepath -w "$scratch" 2>/dev/null)" </dev/null

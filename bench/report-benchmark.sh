@@ -16,21 +16,15 @@ out="$root/build/bench-$target"
 mkdir -p "$out"
 scratch=${1:-$out}
 
-mapfile -t sources < <(find "$root/src/core" -name '*.cpp' | sort)
-flags=(-std=c++17 -O2 -DNDEBUG -Wall -Wextra -Werror -I"$root/src")
 if [ $target = native ]; then
-  g++ "${flags[@]}" "${sources[@]}" "$root/bench/ReportBenchmark.cpp" -o "$out/report-benchmark"
-  "$out/report-benchmark" "$scratch"
+  "$root/scripts/build.sh" bench report_benchmark >/dev/null
+  "$root/build/bench/report_benchmark" "$scratch"
 else
-  i686-w64-mingw32-g++-posix "${flags[@]}" -static -static-libgcc -static-libstdc++ \
-    "${sources[@]}" "$root/bench/ReportBenchmark.cpp" -o "$out/report-benchmark.exe"
-  # The Windows build's prefix when there is one (a new prefix takes a while to make).
-  prefix="$root/build/windows/wineprefix"
-  [ -f "$prefix/.vm-ready" ] || prefix="$out/wineprefix"
-  export VM_WINEPREFIX="$prefix"
-  # The prefix's server is stopped after the run.
+  "$root/scripts/build.sh" bench-windows report_benchmark >/dev/null
+  # The Windows build's prefix; its server is stopped after the run.
+  export VM_BUILD_DIR="$root/build/windows"
   source "$root/cmake/wine-env.sh"
   vm_wine_prefix_ready
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-  timeout 600 wine "$out/report-benchmark.exe" "$(winepath -w "$scratch" 2>/dev/null)" </dev/null
+  timeout 600 wine "$out/report_benchmark.exe" "$(winepath -w "$scratch" 2>/dev/null)" </dev/null
 fi

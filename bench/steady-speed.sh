@@ -17,11 +17,9 @@ exe=$build/src/win32/velocimark.exe
 servers=$build/bench-servers
 export VM_BUILD_DIR=$build
 source cmake/wine-env.sh
-vm_wine_prefix_ready
-wineserver -p </dev/null >/dev/null 2>&1 || true
 work=$(mktemp -d)
 trap 'tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+vm_wine_server_start
 tests/servers/start.sh "$servers" >/dev/null
 source "$servers/env"
 

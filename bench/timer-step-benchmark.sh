@@ -13,26 +13,16 @@ cd "$root"
 runs=${1:-3}
 seconds=${2:-10}
 build=$root/build/windows
-[ -f "$build/src/win32/libvm_win32.a" ] || { echo "build first: scripts/build.sh windows" >&2; exit 1; }
 
-mkdir -p "$build/bench"
-exe=$build/bench/timer-step-bench.exe
-i686-w64-mingw32-windres -I"$root/res" "$root/res/ui.rc" -O coff -o "$build/bench/ui-res.o"
-i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -Werror -DWIN32_LEAN_AND_MEAN -DNOMINMAX \
-  -D_WIN32_WINNT=0x0501 -DWINVER=0x0501 -I"$root/src" -I"$root/res" \
-  "$root/bench/TimerStepBench.cpp" "$build/bench/ui-res.o" \
-  "$build/src/win32/libvm_win32.a" "$build/src/core/libvm_core.a" \
-  -lwininet -lcomctl32 -lcomdlg32 -lshell32 -lole32 -lgdi32 -luser32 -lversion -lkernel32 \
-  -static -static-libgcc -static-libstdc++ -o "$exe"
+"$root/scripts/build.sh" bench-windows timer_step_bench >/dev/null
+exe=$root/build/bench-windows/timer_step_bench.exe
 
 servers=$build/bench-servers
 export VM_SLOW_RATE=${VM_BENCH_SLOW_RATE:-200k}
 export VM_BUILD_DIR=$build
 source cmake/wine-env.sh
-vm_wine_prefix_ready
-wineserver -p </dev/null >/dev/null 2>&1 || true
 trap 'tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true' EXIT
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+vm_wine_server_start
 tests/servers/start.sh "$servers" >/dev/null
 source "$servers/env"
 url=$VM_HTTP_URL/slow/5m.bin

@@ -18,20 +18,14 @@ build=$root/build/windows
 [ -f "$build/src/win32/libvm_win32.a" ] || { echo "build first: scripts/build.sh windows" >&2; exit 1; }
 
 # The driver: the program's transfer in a small console program.
-mkdir -p "$build/bench"
-exe=$build/bench/transfer-bench.exe
-i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -Werror -DWIN32_LEAN_AND_MEAN -DNOMINMAX \
-  -D_WIN32_WINNT=0x0501 -I"$root/src" "$root/bench/TransferBench.cpp" \
-  "$build/src/win32/libvm_win32.a" "$build/src/core/libvm_core.a" -lwininet -luser32 -lkernel32 \
-  -static -static-libgcc -static-libstdc++ -o "$exe"
+"$root/scripts/build.sh" bench-windows transfer_bench >/dev/null
+exe=$root/build/bench-windows/transfer_bench.exe
 
 # Servers with the 1 GiB file and a /slow/ rate that makes 5m.bin take over 10 s.
 servers=$build/bench-servers
 export VM_SLOW_RATE=${VM_BENCH_SLOW_RATE:-400k}
 export VM_BUILD_DIR=$build
 source cmake/wine-env.sh
-vm_wine_prefix_ready
-wineserver -p </dev/null >/dev/null 2>&1 || true
 cleanup() {
   tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true
   # trust-ca.sh keeps one test CA in the prefix: give it back to the test servers.
@@ -41,7 +35,7 @@ cleanup() {
   wineserver -k >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+vm_wine_server_start
 tests/servers/start.sh "$servers" --big >/dev/null
 source "$servers/env"
 [ -f "$build/tests/add_root_cert.exe" ] || cmake --build "$build" --target add_root_cert >/dev/null

@@ -23,3 +23,12 @@ vm_wine_prefix_ready() {
     cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   fi
 }
+
+# The prefix made, a persistent wineserver (so that each program does not wait for one to
+# linger after it) and Wine's own start-up done once. A server left running for this
+# prefix (a manual run) is reused. The caller stops it with "wineserver -k".
+vm_wine_server_start() {
+  vm_wine_prefix_ready
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}

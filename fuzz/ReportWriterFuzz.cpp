@@ -7,10 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "support/FakeListControl.h"
-#include "support/FakeTimeText.h"
-#include "support/FakeTranslation.h"
 #include "support/MemoryFileSystem.h"
+#include "support/TestList.h"
 #include "core/report/ReportWriter.h"
 #include "core/list/ItemCells.h"
 
@@ -49,24 +47,19 @@ std::vector<Texts> SplitInput(std::string_view input) {
 }
 
 std::string Report(const std::vector<Texts>& texts, int type, bool harmless) {
-    vm::test::ScopedTranslation builtin(nullptr);
-    vm::AppSettings settings;
+    vm::test::TestList fixture;
+    vm::AppSettings& settings = fixture.settings;
     settings.AddExportHeaderLine = 1;
     settings.DontAddDisabled = 0;
-    vm::test::FakeTimeText timeText;
-    vm::test::FakeListControl control;
-    vm::DownloadListView list(settings, &timeText);
-    list.AttachControl(&control);
-    list.SetSortCode(vm::kColumnOrder);
+    vm::DownloadListView& list = fixture.list;
     for (const Texts& t : texts) {
-        DownloadItem item(harmless ? "x" : t.url, harmless ? "x" : t.name,
-                          static_cast<int32_t>(list.ItemCount()));
+        DownloadItem item(harmless ? "x" : t.url, harmless ? "x" : t.name, 0);
         item.status = static_cast<vm::DownloadStatus>(1 + t.state % 6);
         item.disabled = (t.state >> 3) & 1;
         item.bytes = t.state * 1000003ull;
         item.serverStatus = (t.state & 0x40) != 0 ? 404 : 0;
         item.startTime = (t.state & 0x80) != 0 ? 133000000000000000ull : 0;
-        list.AddItem(item);
+        fixture.Add(item);
     }
     list.Reload();
     vm::test::MemoryFileSystem files;

@@ -21,12 +21,9 @@ scripts/fuzz.sh 3
 # A persistent wineserver, so CTest does not wait for one to linger after each test.
 export VM_BUILD_DIR="$root/build/windows"
 source cmake/wine-env.sh
-vm_wine_prefix_ready
-# A server left running for this prefix (a manual run) is reused.
-wineserver -p </dev/null >/dev/null 2>&1 || true
 servers="$root/build/windows/servers"
 trap 'tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true' EXIT
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+vm_wine_server_start
 # Local servers for the transfer tests; their ports reach the tests through the environment.
 tests/servers/start.sh "$servers" --big
 source "$servers/env"

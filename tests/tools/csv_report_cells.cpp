@@ -6,9 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "support/FakeListControl.h"
-#include "support/FakeTimeText.h"
-#include "support/FakeTranslation.h"
+#include "support/TestList.h"
 #include "core/report/ReportWriter.h"
 #include "core/list/ItemCells.h"
 #include "core/platform/FileSystem.h"
@@ -17,22 +15,17 @@ int main(int argc, char** argv) {
     if (argc != 2) return 2;
     std::freopen(nullptr, "rb", stdin);
     const std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-    vm::test::ScopedTranslation builtin(nullptr);
-    vm::AppSettings settings;
+    vm::test::TestList fixture;
+    vm::AppSettings& settings = fixture.settings;
     settings.AddExportHeaderLine = 1;
-    vm::test::FakeTimeText timeText;
-    vm::test::FakeListControl control;
-    vm::DownloadListView list(settings, &timeText);
-    list.AttachControl(&control);
-    list.SetSortCode(vm::kColumnOrder);
+    vm::DownloadListView& list = fixture.list;
     size_t start = 0;
     while (start < input.size()) {
         const size_t urlEnd = std::min(input.find('\0', start), input.size());
         const size_t nameStart = std::min(urlEnd + 1, input.size());
         const size_t nameEnd = std::min(input.find('\0', nameStart), input.size());
-        list.AddItem(vm::DownloadItem(input.substr(start, urlEnd - start),
-                                      input.substr(nameStart, nameEnd - nameStart),
-                                      static_cast<int32_t>(list.ItemCount())));
+        fixture.Add(input.substr(start, urlEnd - start),
+                    input.substr(nameStart, nameEnd - nameStart));
         start = nameEnd + 1;
     }
     list.Reload();

@@ -10,6 +10,7 @@
 #include "core/lang/LanguageFile.h"
 #include "win32/lang/MenuLoading.h"
 #include "win32/lang/ResourceLanguageTexts.h"
+#include "win32/lang/WinVersionResource.h"
 #include "win32/platform/WinFileSystem.h"
 #include "resource.h"
 #include "win32/window/DialogBase.h"
@@ -186,7 +187,9 @@ TEST(SavedLanguageFile, ProgramSwitchWritesTheSameFileTwice) {
         text = ReadFileText(lng);
     }
     EXPECT_EQ(texts[0], texts[1]);
-    EXPECT_NE(std::string::npos, texts[0].find("\r\nVersion=1.27\r\n"));
+    WinVersionResource version(exe);  // the program's own file version
+    EXPECT_NE(std::string::npos,
+              texts[0].find("\r\nVersion=" + FileVersionText(version) + "\r\n"));
     EXPECT_NE(std::string::npos, texts[0].find("\r\n[menu_104]\r\n"));
     DeleteFileA(copy.c_str());
     DeleteFileA(lng.c_str());

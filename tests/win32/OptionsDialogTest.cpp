@@ -6,6 +6,7 @@
 #include "DialogDriver.h"
 #include "WinTestFiles.h"
 #include "resource.h"
+#include "core/options/OptionTable.h"
 #include "win32/dialogs/OptionsDialog.h"
 
 namespace vm {
@@ -63,6 +64,43 @@ TEST(OptionsDialogTest, EnablingFollowsClicksAndValuesComeBackAsShown) {
     EXPECT_FALSE(EditAdvancedOptions(nullptr, &live));
     EXPECT_EQ("2.3", shown);
     EXPECT_EQ(1, live.AutoReport);
+}
+
+// The map names options by key: a misspelt key, a control of the wrong kind for its
+// option's type, or an option the dialog copies but shows nowhere would go unnoticed.
+TEST(OptionsDialogTest, EveryControlShowsAnAdvancedOptionOfItsTypeAndEachHasOne) {
+    for (const OptionControl& control : OptionsDialogControls()) {
+        SCOPED_TRACE(control.key);
+        const OptionSpec* option = FindOption(control.key);
+        ASSERT_NE(nullptr, option);
+        EXPECT_TRUE(option->advanced);
+        switch (control.kind) {
+            case ControlKind::kCheck:
+                EXPECT_EQ(OptionType::kBool, option->type);
+                break;
+            case ControlKind::kNumber:
+            case ControlKind::kList:
+                EXPECT_EQ(OptionType::kInt, option->type);
+                break;
+            case ControlKind::kDecimal:
+                EXPECT_EQ(OptionType::kDouble, option->type);
+                break;
+            case ControlKind::kText:
+                EXPECT_EQ(OptionType::kText, option->type);
+                break;
+            case ControlKind::kButton:
+                break;
+        }
+    }
+    for (const OptionSpec& option : Options()) {
+        if (!option.advanced) continue;
+        bool shown = false;
+        for (const OptionControl& control : OptionsDialogControls()) {
+            shown |= control.kind != ControlKind::kButton &&
+                     std::string(control.key) == option.key;
+        }
+        EXPECT_TRUE(shown) << option.key;
+    }
 }
 
 BOOL CALLBACK FindChooserControls(HWND child, LPARAM found) {

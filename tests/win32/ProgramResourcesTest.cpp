@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/list/DownloadListView.h"
 #include "resource.h"
 
 namespace vm {
@@ -41,12 +42,29 @@ TEST_F(ProgramResources, EveryNumberedResourceIsThere) {
     }
 }
 
-TEST_F(ProgramResources, AcceleratorsHoldExactlyTheCommandKeys) {
+// The menu shows each accelerator's key, so every key must run a command of the menu, and
+// one key cannot run two commands.
+TEST_F(ProgramResources, AcceleratorsRunMenuCommandsWithKeysOfTheirOwn) {
     HACCEL table = LoadAcceleratorsA(module_, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     ASSERT_NE(table, nullptr);
     std::vector<ACCEL> keys(CopyAcceleratorTableA(table, nullptr, 0));
     CopyAcceleratorTableA(table, keys.data(), static_cast<int>(keys.size()));
-    EXPECT_EQ(keys.size(), 19u);
+    HMENU bar = LoadMenuA(module_, MAKEINTRESOURCEA(IDR_MAINMENU));
+    ASSERT_NE(bar, nullptr);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        bool inMenu = false;
+        for (int position = 0; position < GetMenuItemCount(bar); ++position) {
+            inMenu |= GetMenuState(GetSubMenu(bar, position), keys[i].cmd, MF_BYCOMMAND) !=
+                      UINT(-1);
+        }
+        EXPECT_TRUE(inMenu) << keys[i].cmd;
+        for (size_t j = 0; j < i; ++j) {
+            EXPECT_FALSE(keys[i].key == keys[j].key &&
+                         (keys[i].fVirt & ~FNOINVERT) == (keys[j].fVirt & ~FNOINVERT))
+                << keys[i].cmd << " and " << keys[j].cmd;
+        }
+    }
+    DestroyMenu(bar);
     auto has = [&](BYTE flags, WORD key, WORD command) {
         for (const ACCEL& a : keys) {
             if ((a.fVirt & ~FNOINVERT) == (flags | FVIRTKEY) && a.key == key && a.cmd == command) {
@@ -79,27 +97,42 @@ TEST_F(ProgramResources, InstallerCommandsAreInTheHelpMenu) {
     DestroyMenu(bar);
 }
 
-TEST_F(ProgramResources, FileVersionIs127) {
+// The version is written down four times (two numbers, two texts): a new release must
+// change them together. The language file takes its "Version" from the text.
+TEST_F(ProgramResources, VersionNumbersAndTextsAgree) {
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeA(path_.c_str(), &handle);
     ASSERT_GT(size, 0u);
     std::vector<char> data(size);
     ASSERT_TRUE(GetFileVersionInfoA(path_.c_str(), 0, size, data.data()));
-    char* text = nullptr;
+    auto text = [&](const char* name) {
+        char* value = nullptr;
+        UINT length = 0;
+        const std::string key = std::string("\\StringFileInfo\\040904b0\\") + name;
+        if (!VerQueryValueA(data.data(), key.c_str(), reinterpret_cast<void**>(&value), &length))
+            return std::string();
+        return std::string(value);
+    };
+    VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(data.data(), "\\StringFileInfo\\040904b0\\FileVersion",
-                               reinterpret_cast<void**>(&text), &length));
-    EXPECT_STREQ(text, "1.27");
+    ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    const std::string number = std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+                               std::to_string(LOWORD(fixed->dwFileVersionMS));
+    EXPECT_EQ(number, text("FileVersion"));
+    EXPECT_EQ(number, text("ProductVersion"));
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
 }
 
-TEST_F(ProgramResources, StatusImagesHoldFourIcons) {
+// The list's image list takes 16 x 16 images: one for each row image the list shows.
+TEST_F(ProgramResources, StatusImagesHoldEveryRowImage) {
     HBITMAP bitmap = static_cast<HBITMAP>(
         LoadImageA(module_, MAKEINTRESOURCEA(IDB_STATUSIMAGES), IMAGE_BITMAP, 0, 0, 0));
     ASSERT_NE(bitmap, nullptr);
     BITMAP info = {};
     GetObjectA(bitmap, sizeof info, &info);
-    EXPECT_EQ(info.bmWidth, 64);
     EXPECT_EQ(info.bmHeight, 16);
+    EXPECT_GE(info.bmWidth, 16 * (kImageRunning + 1));
     DeleteObject(bitmap);
 }
 

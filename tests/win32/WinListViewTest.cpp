@@ -87,7 +87,7 @@ TEST_F(ListViewFixture, NineColumnsWithTranslatedTitlesAndDefaultWidths) {
 TEST_F(ListViewFixture, RowsAreVirtualAndFollowTheSort) {
     AddItems(100000);
     EXPECT_EQ(SendMessageA(control_.Handle(), LVM_GETITEMCOUNT, 0, 0), 100000);
-    list_.Sort(8 | 0x1000, false);  // Download Order, descending
+    list_.Sort(kColumnOrder | kSortDescending, false);
     EXPECT_EQ(list_.RowCount(), 100000u);
     // The control keeps no texts: what it shows comes from the model's rows.
     EXPECT_EQ(CellOnScreen(0, 0), "http://host/99999");

@@ -3,34 +3,29 @@
 #include <cstdio>
 
 #include "core/options/ConfigKeys.h"
+#include "core/options/OptionTable.h"
 
 namespace vm {
 
 void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
-    namespace k = config_key;
-    store.ExchangeBool(k::kShowGridLines, s.ShowGridLines, 0);
-    store.ExchangeInt(k::kSaveFilterIndex, s.SaveFilterIndex, 0);
-    store.ExchangeBool(k::kShowInfoTip, s.ShowInfoTip, 1);
-    store.ExchangeBool(k::kShowTimeInGmt, s.ShowTimeInGMT, 0);
-    store.ExchangeBool(k::kDontAddDisabled, s.DontAddDisabled, 1);
-    store.ExchangeBool(k::kAddExportHeaderLine, s.AddExportHeaderLine, 0);
-    store.ExchangeBool(k::kUseAutoStopTime, s.UseAutoStopTime, 1);
-    store.ExchangeBool(k::kUseAutoStopSize, s.UseAutoStopSize, 0);
-    store.ExchangeBool(k::kUseAutoStopStable, s.UseAutoStopStable, 0);
-    store.ExchangeInt(k::kAutoStopTime, s.AutoStopTime, 20);
-    store.ExchangeInt(k::kAutoStopSize, s.AutoStopSize, 5000);
-    store.ExchangeInt(k::kFtpMode, s.FtpMode, 2);
-    store.ExchangeInt(k::kConnectTimeout, s.ConnectTimeout, 20);
-    store.ExchangeInt(k::kAutoStopStableUnit, s.AutoStopStableUnit, 1);
-    store.ExchangeInt(k::kAutoStopSizeUnit, s.AutoStopSizeUnit, 2);
-    store.ExchangeBool(k::kTryAgainOnFail, s.TryAgainOnFail, 0);
-    store.ExchangeInt(k::kNumOfRetries, s.NumOfRetries, 3);
-    store.ExchangeBool(k::kAutoReport, s.AutoReport, 0);
-    store.ExchangeBool(k::kAutoReportOpenInViewer, s.AutoReportOpenInViewer, 1);
-    store.ExchangeInt(k::kAutoReportType, s.AutoReportType, 1);
-    store.ExchangeString(k::kAutoReportFilename, s.AutoReportFilename, "report.txt",
-                         kReportFileNameCapacity);
-    store.ExchangeDouble(k::kAutoStopStableValue, 1, s.AutoStopStableValue, 0.5);
+    for (const OptionSpec& option : Options()) {
+        switch (option.type) {
+            case OptionType::kBool:
+                store.ExchangeBool(option.key, s.*option.number, option.numberDefault);
+                break;
+            case OptionType::kInt:
+                store.ExchangeInt(option.key, s.*option.number, option.numberDefault);
+                break;
+            case OptionType::kDouble:
+                store.ExchangeDouble(option.key, static_cast<int>(option.bound), s.*option.decimal,
+                                     option.decimalDefault);
+                break;
+            case OptionType::kText:
+                store.ExchangeString(option.key, s.*option.text, option.textDefault,
+                                     option.bound);
+                break;
+        }
+    }
 }
 
 std::string DownloadSectionName(int index) {

@@ -12,10 +12,9 @@ namespace vm {
 // an item can hold, so a list the program saved loads back unchanged.
 constexpr size_t kUrlValueCapacity = kMaxUrlLength + 1;
 constexpr size_t kNameValueCapacity = kMaxNameLength + 1;
-constexpr size_t kReportFileNameCapacity = kMaxReportFileName + 1;
 
-// Passes the 22 options of section General through the store, in the file's order, with
-// their defaults. Used for the file and for the command-line override.
+// Passes every option of the option table through the store, in the file's order, with
+// its default. Used for the file and for the command-line override.
 void ExchangeAppSettings(AppSettings& settings, ProfileStore& store);
 
 // "Download" + index: URL, DownloadName and Disabled.

@@ -1,30 +1,11 @@
 #include "core/dialogs/OptionsRules.h"
 
 #include "core/lang/StringIds.h"
+#include "core/options/OptionTable.h"
 #include "core/report/ReportFormat.h"
 
 namespace vm {
 namespace {
-
-struct EnablingRule {
-    int32_t AppSettings::*option;
-    OptionsDependent control;
-};
-
-constexpr EnablingRule kEnablingRules[] = {
-    {&AppSettings::UseAutoStopTime, OptionsDependent::kAutoStopTime},
-    {&AppSettings::UseAutoStopSize, OptionsDependent::kAutoStopSize},
-    {&AppSettings::UseAutoStopSize, OptionsDependent::kAutoStopSizeUnit},
-    {&AppSettings::UseAutoStopStable, OptionsDependent::kStableValue},
-    {&AppSettings::UseAutoStopStable, OptionsDependent::kStableUnit},
-    {&AppSettings::TryAgainOnFail, OptionsDependent::kRetries},
-    {&AppSettings::AutoReport, OptionsDependent::kReportFileName},
-    {&AppSettings::AutoReport, OptionsDependent::kReportBrowse},
-    {&AppSettings::AutoReport, OptionsDependent::kReportType},
-    {&AppSettings::AutoReport, OptionsDependent::kReportOpenInViewer},
-};
-static_assert(sizeof kEnablingRules / sizeof kEnablingRules[0] == kOptionsDependentCount,
-              "every dependent control has one rule");
 
 constexpr ComboChoice kSizeUnits[] = {{IDS_UNIT_KB, 2}, {IDS_UNIT_MB, 3}};
 constexpr ComboChoice kFtpModes[] = {{IDS_FTP_ACTIVE, 1}, {IDS_FTP_PASSIVE, 2}};
@@ -46,31 +27,27 @@ ComboChoices ChoicesOf(const ComboChoice (&items)[N]) {
 
 }  // namespace
 
-OptionsEnabling OptionsEnablingFor(const AppSettings& options) {
-    OptionsEnabling result;
-    for (const EnablingRule& rule : kEnablingRules) {
-        result.enabled[static_cast<size_t>(rule.control)] = options.*rule.option != 0;
+void CopyAdvancedOptions(const AppSettings& from, AppSettings* to) {
+    for (const OptionSpec& option : Options()) {
+        if (!option.advanced) continue;
+        switch (option.type) {
+            case OptionType::kBool:
+            case OptionType::kInt:
+                to->*option.number = from.*option.number;
+                break;
+            case OptionType::kDouble:
+                to->*option.decimal = from.*option.decimal;
+                break;
+            case OptionType::kText:
+                to->*option.text = (from.*option.text).substr(0, option.bound - 1);
+                break;
+        }
     }
-    return result;
 }
 
-void CopyAdvancedOptions(const AppSettings& from, AppSettings* to) {
-    to->UseAutoStopTime = from.UseAutoStopTime;
-    to->UseAutoStopSize = from.UseAutoStopSize;
-    to->UseAutoStopStable = from.UseAutoStopStable;
-    to->AutoStopTime = from.AutoStopTime;
-    to->AutoStopSize = from.AutoStopSize;
-    to->AutoStopSizeUnit = from.AutoStopSizeUnit;
-    to->FtpMode = from.FtpMode;
-    to->ConnectTimeout = from.ConnectTimeout;
-    to->AutoStopStableValue = from.AutoStopStableValue;
-    to->AutoStopStableUnit = from.AutoStopStableUnit;
-    to->TryAgainOnFail = from.TryAgainOnFail;
-    to->NumOfRetries = from.NumOfRetries;
-    to->AutoReport = from.AutoReport;
-    to->AutoReportFilename = from.AutoReportFilename.substr(0, kMaxReportFileName);
-    to->AutoReportType = from.AutoReportType;
-    to->AutoReportOpenInViewer = from.AutoReportOpenInViewer;
+bool OptionEnabled(const AppSettings& options, const char* key) {
+    const OptionSpec* option = FindOption(key);
+    return option == nullptr || OptionSwitchedOn(options, *option);
 }
 
 ComboChoices SizeUnitChoices() { return ChoicesOf(kSizeUnits); }

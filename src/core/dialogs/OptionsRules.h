@@ -6,35 +6,14 @@
 
 namespace vm {
 
-// The Advanced Options controls that are usable only while their check box is on.
-enum class OptionsDependent : int {
-    kAutoStopTime,
-    kAutoStopSize,
-    kAutoStopSizeUnit,
-    kStableValue,
-    kStableUnit,
-    kRetries,
-    kReportFileName,
-    kReportBrowse,
-    kReportType,
-    kReportOpenInViewer,
-};
-constexpr size_t kOptionsDependentCount = 10;
-
-// Which dependent controls are enabled for a set of options.
-struct OptionsEnabling {
-    bool enabled[kOptionsDependentCount] = {};
-    bool IsEnabled(OptionsDependent control) const {
-        return enabled[static_cast<size_t>(control)];
-    }
-};
-
-// A dependent control is enabled exactly when the option of its check box is on.
-OptionsEnabling OptionsEnablingFor(const AppSettings& options);
-
-// Copies the block the dialog edits, UseAutoStopTime through AutoReportOpenInViewer; the
-// view options after it (grid lines, tooltips, GMT ...) are left as they are.
+// Copies the options the dialog edits (the option table's advanced rows); the view options
+// (grid lines, tooltips, GMT ...) are left as they are. Text is cut to what the file keeps.
 void CopyAdvancedOptions(const AppSettings& from, AppSettings* to);
+
+// Whether the controls of an option are usable: only while the check box that switches
+// the option on is checked (any non-zero value). An option without a switch, or an
+// unknown key, is always usable.
+bool OptionEnabled(const AppSettings& options, const char* key);
 
 // One item of a drop-down list: its string id and its item data.
 struct ComboChoice {

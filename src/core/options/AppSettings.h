@@ -8,7 +8,9 @@ namespace vm {
 constexpr size_t kMaxReportFileName = 259;
 
 // The one option record. The engine reads it afresh whenever it needs an option, so an
-// edit applies to a running test at once. Names are the configuration keys.
+// edit applies to a running test at once. Names are the configuration keys; each stored
+// field has its row in core/options/OptionTable.cpp, and its initial value is that row's
+// default (a test checks them).
 struct AppSettings {
     // The block the Advanced Options dialog edits as a whole.
     int32_t UseAutoStopTime = 1;

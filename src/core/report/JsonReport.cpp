@@ -1,12 +1,16 @@
 #include "core/report/JsonReport.h"
 #include "core/list/ItemCells.h"
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "core/engine/SpeedRules.h"
 #include "core/engine/SteadySpeed.h"
 #include "core/engine/TestRun.h"
 #include "core/base/JsonText.h"
+#include "core/options/OptionTable.h"
 #include "core/report/ReportFormat.h"
 
 namespace vm {
@@ -30,40 +34,72 @@ void PutTime(JsonBuilder& json, const char* key, FileTime time) {
     json.String(text);
 }
 
-// The options as the run applies them: a rule that cannot fire is left out.
-void PutOptions(JsonBuilder& json, const AppSettings& settings) {
-    json.Key("options");
-    json.BeginObject();
-    json.Key("connect_timeout_s");
-    json.UInt(NonNegativeSeconds(settings.ConnectTimeout));
-    json.Key("retries");
-    json.UInt(RetryLimit(settings));
-    json.Key("auto_stop");
-    json.BeginObject();
-    if (settings.UseAutoStopTime != 0) {
-        json.Key("time_s");
-        json.UInt(NonNegativeSeconds(settings.AutoStopTime));
-    }
-    if (settings.UseAutoStopSize != 0) {
-        json.Key("size_bytes");
-        json.UInt(AutoStopSizeBytes(settings));
-    }
-    const int32_t unit = settings.AutoStopStableUnit;
-    if (settings.UseAutoStopStable != 0 &&
-        (unit == kStableUnitPercent || unit == kStableUnitKBps)) {
-        json.Key("stable");
+void PutOption(JsonBuilder& json, const AppSettings& settings, const OptionSpec& option,
+               const char* name) {
+    if (option.json == JsonForm::kStableRule) {
+        const int32_t unit = settings.AutoStopStableUnit;
+        if (unit != kStableUnitPercent && unit != kStableUnitKBps) return;
+        json.Key(name);
         json.BeginObject();
         json.Key("value");
-        json.Number(settings.AutoStopStableValue, 6);
+        json.Number(settings.*option.decimal, 6);
         json.Key("unit");
         json.String(unit == kStableUnitPercent ? "percent" : "kb_per_s");
         json.EndObject();
+        return;
     }
-    json.EndObject();
-    json.Key("ftp_passive");
-    json.Bool(settings.FtpMode == kFtpModePassive);
-    json.Key("include_disabled");
-    json.Bool(settings.DontAddDisabled == 0);
+    json.Key(name);
+    switch (option.json) {
+        case JsonForm::kSeconds:
+            json.UInt(NonNegativeSeconds(settings.*option.number));
+            break;
+        case JsonForm::kRetryLimit:
+            json.UInt(RetryLimit(settings));
+            break;
+        case JsonForm::kSizeBytes:
+            json.UInt(AutoStopSizeBytes(settings));
+            break;
+        case JsonForm::kIsPassiveFtp:
+            json.Bool(settings.*option.number == kFtpModePassive);
+            break;
+        case JsonForm::kIsOff:
+            json.Bool(settings.*option.number == 0);
+            break;
+        case JsonForm::kNone:
+        case JsonForm::kStableRule:
+            break;
+    }
+}
+
+// The options as the run applies them, in the order of their JSON numbers: a rule that
+// cannot fire (its switch is off) is left out; the retry limit is always there, as 0 then.
+void PutOptions(JsonBuilder& json, const AppSettings& settings) {
+    std::vector<const OptionSpec*> shown;
+    for (const OptionSpec& option : Options()) {
+        if (option.json != JsonForm::kNone) shown.push_back(&option);
+    }
+    std::stable_sort(shown.begin(), shown.end(), [](const OptionSpec* a, const OptionSpec* b) {
+        return a->jsonOrder < b->jsonOrder;
+    });
+    json.Key("options");
+    json.BeginObject();
+    std::string group;  // the nested object now open, "" for none
+    for (const OptionSpec* option : shown) {
+        const char* dot = std::strchr(option->jsonName, '.');
+        const std::string itsGroup = dot != nullptr ? std::string(option->jsonName, dot) : "";
+        if (itsGroup != group) {
+            if (!group.empty()) json.EndObject();
+            if (!itsGroup.empty()) {
+                json.Key(itsGroup.c_str());
+                json.BeginObject();
+            }
+            group = itsGroup;
+        }
+        if (option->json != JsonForm::kRetryLimit && !OptionSwitchedOn(settings, *option))
+            continue;
+        PutOption(json, settings, *option, dot != nullptr ? dot + 1 : option->jsonName);
+    }
+    if (!group.empty()) json.EndObject();
     json.EndObject();
 }
 

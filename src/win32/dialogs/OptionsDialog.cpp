@@ -2,6 +2,7 @@
 
 #include "core/lang/StringIds.h"
 #include "core/lang/StringTable.h"
+#include "core/options/OptionTable.h"
 #include "core/report/ReportFormat.h"
 #include "resource.h"
 #include "win32/window/DialogExchange.h"
@@ -11,23 +12,52 @@
 namespace vm {
 namespace {
 
-struct DependentControl {
-    OptionsDependent dependent;
-    int controlId;
+constexpr OptionControl kControls[] = {
+    {"UseAutoStopTime", IDC_OPT_USE_AUTO_STOP_TIME, ControlKind::kCheck},
+    {"AutoStopTime", IDC_OPT_AUTO_STOP_TIME, ControlKind::kNumber},
+    {"UseAutoStopSize", IDC_OPT_USE_AUTO_STOP_SIZE, ControlKind::kCheck},
+    {"AutoStopSize", IDC_OPT_AUTO_STOP_SIZE, ControlKind::kNumber},
+    {"AutoStopSizeUnit", IDC_OPT_AUTO_STOP_SIZE_UNIT, ControlKind::kList},
+    {"UseAutoStopStable", IDC_OPT_USE_AUTO_STOP_STABLE, ControlKind::kCheck},
+    {"AutoStopStableValue", IDC_OPT_STABLE_VALUE, ControlKind::kDecimal},
+    {"AutoStopStableUnit", IDC_OPT_STABLE_UNIT, ControlKind::kList},
+    {"ConnectTimeout", IDC_OPT_CONNECT_TIMEOUT, ControlKind::kNumber},
+    {"FtpMode", IDC_OPT_FTP_MODE, ControlKind::kList},
+    {"TryAgainOnFail", IDC_OPT_TRY_AGAIN, ControlKind::kCheck},
+    {"NumOfRetries", IDC_OPT_RETRIES, ControlKind::kNumber},
+    {"AutoReport", IDC_OPT_AUTO_REPORT, ControlKind::kCheck},
+    {"AutoReportFilename", IDC_OPT_REPORT_FILE, ControlKind::kText},
+    {"AutoReportFilename", IDC_OPT_REPORT_BROWSE, ControlKind::kButton},
+    {"AutoReportType", IDC_OPT_REPORT_TYPE, ControlKind::kList},
+    {"AutoReportOpenInViewer", IDC_OPT_OPEN_REPORT, ControlKind::kCheck},
 };
 
-constexpr DependentControl kDependentControls[] = {
-    {OptionsDependent::kAutoStopTime, IDC_OPT_AUTO_STOP_TIME},
-    {OptionsDependent::kAutoStopSize, IDC_OPT_AUTO_STOP_SIZE},
-    {OptionsDependent::kAutoStopSizeUnit, IDC_OPT_AUTO_STOP_SIZE_UNIT},
-    {OptionsDependent::kStableValue, IDC_OPT_STABLE_VALUE},
-    {OptionsDependent::kStableUnit, IDC_OPT_STABLE_UNIT},
-    {OptionsDependent::kRetries, IDC_OPT_RETRIES},
-    {OptionsDependent::kReportFileName, IDC_OPT_REPORT_FILE},
-    {OptionsDependent::kReportBrowse, IDC_OPT_REPORT_BROWSE},
-    {OptionsDependent::kReportType, IDC_OPT_REPORT_TYPE},
-    {OptionsDependent::kReportOpenInViewer, IDC_OPT_OPEN_REPORT},
-};
+void ExchangeControl(HWND dialog, const OptionControl& control, bool toControls,
+                     AppSettings* options) {
+    const OptionSpec* option = FindOption(control.key);
+    if (option == nullptr) return;
+    switch (control.kind) {
+        case ControlKind::kCheck:
+            ExchangeCheck(dialog, control.controlId, toControls, &(options->*option->number));
+            break;
+        case ControlKind::kNumber:
+            ExchangeInteger(dialog, control.controlId, toControls, &(options->*option->number));
+            break;
+        case ControlKind::kList:
+            ExchangeComboData(dialog, control.controlId, toControls,
+                              &(options->*option->number));
+            break;
+        case ControlKind::kDecimal:
+            ExchangeDecimal(dialog, control.controlId, toControls, &(options->*option->decimal));
+            break;
+        case ControlKind::kText:
+            ExchangeText(dialog, control.controlId, toControls, &(options->*option->text),
+                         option->bound - 1);
+            break;
+        case ControlKind::kButton:
+            break;
+    }
+}
 
 // The default extension the report chooser appends to a bare name.
 constexpr char kReportDefaultExtension[] = "txt";
@@ -41,14 +71,17 @@ void FillList(HWND dialog, int controlId, ComboChoices choices) {
 
 }  // namespace
 
+OptionControls OptionsDialogControls() {
+    return {kControls, sizeof kControls / sizeof kControls[0]};
+}
+
 OptionsDialog::OptionsDialog(const AppSettings& live) : CommandDialog(IDD_ADVANCED_OPTIONS) {
     CopyAdvancedOptions(live, &options_);
 }
 
 void OptionsDialog::ApplyEnabling() {
-    const OptionsEnabling enabling = OptionsEnablingFor(options_);
-    for (const DependentControl& control : kDependentControls) {
-        EnableItem(control.controlId, enabling.IsEnabled(control.dependent));
+    for (const OptionControl& control : kControls) {
+        EnableItem(control.controlId, OptionEnabled(options_, control.key));
     }
 }
 
@@ -60,25 +93,9 @@ void OptionsDialog::FillLists() {
 }
 
 void OptionsDialog::DataExchange(bool toControls) {
-    HWND dialog = Handle();
-    ExchangeCheck(dialog, IDC_OPT_USE_AUTO_STOP_TIME, toControls, &options_.UseAutoStopTime);
-    ExchangeInteger(dialog, IDC_OPT_AUTO_STOP_TIME, toControls, &options_.AutoStopTime);
-    ExchangeCheck(dialog, IDC_OPT_USE_AUTO_STOP_SIZE, toControls, &options_.UseAutoStopSize);
-    ExchangeInteger(dialog, IDC_OPT_AUTO_STOP_SIZE, toControls, &options_.AutoStopSize);
-    ExchangeComboData(dialog, IDC_OPT_AUTO_STOP_SIZE_UNIT, toControls,
-                      &options_.AutoStopSizeUnit);
-    ExchangeCheck(dialog, IDC_OPT_USE_AUTO_STOP_STABLE, toControls, &options_.UseAutoStopStable);
-    ExchangeDecimal(dialog, IDC_OPT_STABLE_VALUE, toControls, &options_.AutoStopStableValue);
-    ExchangeComboData(dialog, IDC_OPT_STABLE_UNIT, toControls, &options_.AutoStopStableUnit);
-    ExchangeInteger(dialog, IDC_OPT_CONNECT_TIMEOUT, toControls, &options_.ConnectTimeout);
-    ExchangeComboData(dialog, IDC_OPT_FTP_MODE, toControls, &options_.FtpMode);
-    ExchangeCheck(dialog, IDC_OPT_TRY_AGAIN, toControls, &options_.TryAgainOnFail);
-    ExchangeInteger(dialog, IDC_OPT_RETRIES, toControls, &options_.NumOfRetries);
-    ExchangeCheck(dialog, IDC_OPT_AUTO_REPORT, toControls, &options_.AutoReport);
-    ExchangeText(dialog, IDC_OPT_REPORT_FILE, toControls, &options_.AutoReportFilename,
-                 kMaxReportFileName);
-    ExchangeComboData(dialog, IDC_OPT_REPORT_TYPE, toControls, &options_.AutoReportType);
-    ExchangeCheck(dialog, IDC_OPT_OPEN_REPORT, toControls, &options_.AutoReportOpenInViewer);
+    for (const OptionControl& control : kControls) {
+        ExchangeControl(Handle(), control, toControls, &options_);
+    }
 }
 
 INT_PTR OptionsDialog::OnInitDialog() {

@@ -7,6 +7,24 @@
 
 namespace vm {
 
+enum class ControlKind { kCheck, kNumber, kDecimal, kList, kText, kButton };
+
+// Each option the dialog shows and its control; the option table knows the rest (which
+// field, which switch enables it). A button exchanges nothing but follows its option's
+// enabling.
+struct OptionControl {
+    const char* key;
+    int controlId;
+    ControlKind kind;
+};
+struct OptionControls {
+    const OptionControl* begin() const { return items; }
+    const OptionControl* end() const { return items + count; }
+    const OptionControl* items;
+    size_t count;
+};
+OptionControls OptionsDialogControls();
+
 // Minimum size of the Advanced Options dialog, in pixels.
 constexpr int kOptionsMinWidth = 440;
 constexpr int kOptionsMinHeight = 370;

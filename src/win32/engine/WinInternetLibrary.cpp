@@ -16,6 +16,19 @@ std::atomic<LiveTransferRegistry*> gRegistry{nullptr};
 
 constexpr DWORD kMaxHeaderText = 64;
 
+// The core names its open flags as numbers; here they meet the library's own names.
+constexpr DWORD kOpenFlagsCommon = INTERNET_FLAG_RELOAD | INTERNET_FLAG_EXISTING_CONNECT |
+                                   INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION |
+                                   INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
+                                   INTERNET_FLAG_PRAGMA_NOCACHE;
+static_assert(kOpenFlagsDefault == kOpenFlagsCommon, "open flags");
+static_assert(kOpenFlagsHttps == (kOpenFlagsCommon | INTERNET_FLAG_SECURE |
+                                  INTERNET_FLAG_IGNORE_CERT_CN_INVALID |
+                                  INTERNET_FLAG_IGNORE_CERT_DATE_INVALID),
+              "https open flags");
+static_assert(kOpenFlagsPassiveFtp == (kOpenFlagsCommon | INTERNET_FLAG_PASSIVE),
+              "passive ftp open flags");
+
 // The steps of a request that the transfer stamps with their time.
 bool IsPhaseStatus(DWORD status) {
     return status == INTERNET_STATUS_NAME_RESOLVED ||

@@ -1,38 +1,46 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "core/dialogs/OptionsRules.h"
 
 namespace vm {
 namespace {
 
-std::string EnabledSet(const AppSettings& options) {
-    const OptionsEnabling enabling = OptionsEnablingFor(options);
-    std::string set;
-    for (size_t i = 0; i < kOptionsDependentCount; ++i) set += enabling.enabled[i] ? '1' : '0';
-    return set;
+TEST(OptionsRulesTest, CopiesTheDialogsOptionsAndLeavesTheViewOptions) {
+    AppSettings from;
+    from.UseAutoStopTime = 0;
+    from.AutoStopStableValue = 2.5;
+    from.NumOfRetries = 9;
+    from.AutoReportOpenInViewer = 0;
+    from.AutoReportFilename = std::string(300, 'r');
+    from.ShowGridLines = 1;
+    from.DontAddDisabled = 0;
+    from.ConfirmDelete = 1;
+
+    AppSettings to;
+    CopyAdvancedOptions(from, &to);
+    EXPECT_EQ(0, to.UseAutoStopTime);
+    EXPECT_DOUBLE_EQ(2.5, to.AutoStopStableValue);
+    EXPECT_EQ(9, to.NumOfRetries);
+    EXPECT_EQ(0, to.AutoReportOpenInViewer);
+    // Cut to what the configuration file keeps.
+    EXPECT_EQ(std::string(kMaxReportFileName, 'r'), to.AutoReportFilename);
+    EXPECT_EQ(0, to.ShowGridLines);
+    EXPECT_EQ(1, to.DontAddDisabled);
+    EXPECT_EQ(0, to.ConfirmDelete);
 }
 
-TEST(OptionsRulesTest, EachCheckBoxEnablesExactlyItsOwnControls) {
-    const AppSettings defaults;
-    // Order: time, size, size unit, stable value, stable unit, retries, file, "...", type, open.
-    EXPECT_EQ("1000000000", EnabledSet(defaults));
-    const struct {
-        int32_t AppSettings::*option;
-        int32_t value;
-        const char* expected;
-    } cases[] = {
-        {&AppSettings::UseAutoStopTime, 0, "0000000000"},
-        {&AppSettings::UseAutoStopSize, 1, "1110000000"},
-        {&AppSettings::UseAutoStopStable, 1, "1001100000"},
-        {&AppSettings::TryAgainOnFail, 1, "1000010000"},
-        {&AppSettings::AutoReport, 1, "1000001111"},
-        {&AppSettings::AutoReport, -7, "1000001111"},  // any non-zero value is on
-    };
-    for (const auto& c : cases) {
-        AppSettings options;
-        options.*c.option = c.value;
-        EXPECT_EQ(c.expected, EnabledSet(options));
-    }
+TEST(OptionsRulesTest, AControlIsUsableWhileItsSwitchIsOn) {
+    AppSettings options;
+    options.AutoReport = 0;
+    EXPECT_FALSE(OptionEnabled(options, "AutoReportFilename"));
+    EXPECT_FALSE(OptionEnabled(options, "AutoReportOpenInViewer"));
+    EXPECT_TRUE(OptionEnabled(options, "AutoReport"));  // the switch itself
+    EXPECT_TRUE(OptionEnabled(options, "FtpMode"));
+    EXPECT_TRUE(OptionEnabled(options, "NoSuchOption"));
+    options.AutoReport = -7;  // any non-zero value is on
+    EXPECT_TRUE(OptionEnabled(options, "AutoReportFilename"));
 }
 
 }  // namespace

@@ -63,9 +63,9 @@ TEST_F(DownloadTransferTest, OpenFlagsByScheme) {
         bool passive;
         uint32_t flags;
     } cases[] = {
-        {"http://a/x", true, 0xA4480300u},   {"HTTPS://a/x", true, 0xA4C83300u},
-        {"ftp://a/x", true, 0xAC480300u},    {"ftp://a/x", false, 0xA4480300u},
-        {"gopher://a/x", true, 0xA4480300u}, {"https://a/x", false, 0xA4C83300u},
+        {"http://a/x", true, kOpenFlagsDefault},   {"HTTPS://a/x", true, kOpenFlagsHttps},
+        {"ftp://a/x", true, kOpenFlagsPassiveFtp}, {"ftp://a/x", false, kOpenFlagsDefault},
+        {"gopher://a/x", true, kOpenFlagsDefault}, {"https://a/x", false, kOpenFlagsHttps},
     };
     for (const Case& c : cases) {
         h.net.Respond(c.url);

@@ -4,31 +4,21 @@
 #include <string>
 #include <vector>
 
-#include "support/FakeListControl.h"
-#include "support/FakeTimeText.h"
-#include "support/FakeTranslation.h"
-#include "core/list/DownloadListView.h"
+#include "support/TestList.h"
 #include "core/list/ItemCells.h"
 
 namespace vm {
 namespace {
 
-using test::FakeListControl;
-
-class DownloadListViewTest : public ::testing::Test {
+// The list starts in its own default order (by URL) here.
+class DownloadListViewTest : public ::testing::Test, protected test::TestList {
 protected:
-    test::ScopedTranslation builtinTexts{nullptr};
-    AppSettings settings;
-    test::FakeTimeText timeText;
-    FakeListControl control;
-    DownloadListView list{settings, &timeText};
-
-    void SetUp() override { list.AttachControl(&control); }
+    DownloadListViewTest() : TestList(kDefaultSortCode) {}
 
     DownloadItem& Add(const std::string& name, uint64_t bytes = 0) {
-        DownloadItem item("http://host/" + name, name, static_cast<int32_t>(list.ItemCount()));
+        DownloadItem item("http://host/" + name, name, 0);
         item.bytes = bytes;
-        return list.AddItem(item);
+        return TestList::Add(item);
     }
 
     // Item names in row order.
@@ -133,7 +123,7 @@ TEST_F(DownloadListViewTest, LoadedSortCodeTakesEffectAtTheNextReload) {
     Add("a");
     Add("c");
     Add("b");
-    list.SetSortCode(0x1001);
+    list.SetSortCode(kColumnName | kSortDescending);  // as stored: 4097
     EXPECT_EQ(list.AppliedSortCode(), 0);
     list.Reload();
     EXPECT_EQ(RowNames(), (Names{"c", "b", "a"}));
@@ -145,7 +135,7 @@ TEST_F(DownloadListViewTest, LoadedSortCodeTakesEffectAtTheNextReload) {
 TEST_F(DownloadListViewTest, StoredSortCodeOfAMissingColumnKeepsTheOrder) {
     Add("b");
     Add("a");
-    list.SetSortCode(0x0FFF | kSortDescending);
+    list.SetSortCode(kSortColumnMask | kSortDescending);
     list.Reload();
     EXPECT_EQ(RowNames(), (Names{"b", "a"}));
     EXPECT_EQ(control.arrowColumn, -1);
@@ -291,7 +281,7 @@ TEST_F(DownloadListViewTest, ImagesAndDrawColoursByItemState) {
     item.disabled = 1;
     EXPECT_TRUE(DownloadListView::ItemDrawColors(item, &text, &back));
     EXPECT_EQ(text, 0u);
-    EXPECT_EQ(back, 0xE0E0E0u);
+    EXPECT_EQ(back, kDisabledRowBackground);
 }
 
 TEST_F(DownloadListViewTest, ReportAndListHooks) {

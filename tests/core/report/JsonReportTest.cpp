@@ -4,11 +4,11 @@
 #include <limits>
 #include <string>
 
-#include "support/FakeListControl.h"
 #include "support/FakeTranslation.h"
 #include "support/GoldenFile.h"
 #include "support/Latin1Encoding.h"
 #include "support/MemoryFileSystem.h"
+#include "support/TestList.h"
 #include "support/UtcTime.h"
 #include "core/report/JsonReport.h"
 #include "core/list/ItemCells.h"
@@ -95,20 +95,14 @@ TEST(JsonText, BuilderPutsCommasAndLineBreaks) {
     EXPECT_EQ(text, "{\"a\":[\n-1,\n{}],\"b\":false,\"c\":18446744073709551615}");
 }
 
-class JsonReportTest : public ::testing::Test {
+class JsonReportTest : public ::testing::Test, protected test::TestList {
   protected:
-    test::ScopedTranslation builtinTexts{nullptr};
-    AppSettings settings;
-    test::FakeListControl control;
-    DownloadListView list{settings, nullptr};
     RunMeasurements measurements;
     test::Latin1Encoding encoding;
     test::MemoryFileSystem files;
     FileTime runStart = test::UtcTime(2026, 12, 7, 11, 0, 0);
 
     void SetUp() override {
-        list.AttachControl(&control);
-        list.SetSortCode(kColumnOrder);
         settings.DontAddDisabled = 0;
         settings.TryAgainOnFail = 1;
         settings.NumOfRetries = 2;
@@ -120,9 +114,9 @@ class JsonReportTest : public ::testing::Test {
     }
 
     DownloadItem& Add(const std::string& url, const std::string& name, DownloadStatus status) {
-        DownloadItem item(url, name, static_cast<int32_t>(list.ItemCount()));
+        DownloadItem item(url, name, 0);
         item.status = status;
-        return list.AddItem(item);
+        return TestList::Add(item);
     }
 
     // A finished download with its steps and six seconds of samples at 1 MB/s, a 404

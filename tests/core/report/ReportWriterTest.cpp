@@ -6,18 +6,16 @@
 #include "core/base/FileTimeCalendar.h"
 #include "core/list/ItemCells.h"
 #include "support/AllocationCounter.h"
-#include "support/FakeListControl.h"
-#include "support/FakeTimeText.h"
 #include "support/UtcTime.h"
 #include "support/FakeTranslation.h"
 #include "support/GoldenFile.h"
 #include "support/MemoryFileSystem.h"
+#include "support/TestList.h"
 #include "core/report/ReportWriter.h"
 
 namespace vm {
 namespace {
 
-using test::FakeListControl;
 using test::MemoryFileSystem;
 
 const char* const kExtensions[] = {"", "txt", "txt", "txt", "html", "html", "xml", "csv"};
@@ -42,25 +40,10 @@ DownloadItem Finished(const std::string& url, const std::string& name, uint64_t 
     return item;
 }
 
-class ReportWriterTest : public ::testing::Test {
+class ReportWriterTest : public ::testing::Test, protected test::TestList {
 protected:
-    test::ScopedTranslation builtinTexts{nullptr};
-    AppSettings settings;
-    test::FakeTimeText timeText;
-    FakeListControl control;
-    DownloadListView list{settings, &timeText};
     LanguageState language;
     MemoryFileSystem files;
-
-    void SetUp() override {
-        list.AttachControl(&control);
-        list.SetSortCode(kColumnOrder);
-    }
-
-    void Add(DownloadItem item) {
-        item.order = static_cast<int32_t>(list.ItemCount());
-        list.AddItem(item);
-    }
 
     std::string Report(int type, bool selectedOnly = false) {
         uint32_t error = 0;

@@ -1,0 +1,96 @@
+#include "core/options/OptionTable.h"
+
+#include <cstring>
+
+namespace vm {
+namespace {
+
+using S = AppSettings;
+
+constexpr OptionSpec Bool(const char* key, int32_t S::*field, int32_t byDefault) {
+    OptionSpec row{key, OptionType::kBool};
+    row.number = field;
+    row.numberDefault = byDefault;
+    return row;
+}
+
+constexpr OptionSpec Int(const char* key, int32_t S::*field, int32_t byDefault) {
+    OptionSpec row{key, OptionType::kInt};
+    row.number = field;
+    row.numberDefault = byDefault;
+    return row;
+}
+
+constexpr OptionSpec Decimal(const char* key, double S::*field, double byDefault,
+                             size_t decimals) {
+    OptionSpec row{key, OptionType::kDouble};
+    row.decimal = field;
+    row.decimalDefault = byDefault;
+    row.bound = decimals;
+    return row;
+}
+
+constexpr OptionSpec Text(const char* key, std::string S::*field, const char* byDefault,
+                          size_t capacity) {
+    OptionSpec row{key, OptionType::kText};
+    row.text = field;
+    row.textDefault = byDefault;
+    row.bound = capacity;
+    return row;
+}
+
+// Adding an option: its field in AppSettings (initialised to the default here) and one row.
+// The file keeps this order; the JSON object orders its members by their number.
+constexpr OptionSpec kOptions[] = {
+    Bool("ShowGridLines", &S::ShowGridLines, 0),
+    Int("SaveFilterIndex", &S::SaveFilterIndex, 0),
+    Bool("ShowInfoTip", &S::ShowInfoTip, 1),
+    Bool("ShowTimeInGMT", &S::ShowTimeInGMT, 0),
+    Bool("DontAddDisabled", &S::DontAddDisabled, 1)
+        .Json(7, "include_disabled", JsonForm::kIsOff),
+    Bool("AddExportHeaderLine", &S::AddExportHeaderLine, 0),
+    Bool("UseAutoStopTime", &S::UseAutoStopTime, 1).Advanced(),
+    Bool("UseAutoStopSize", &S::UseAutoStopSize, 0).Advanced(),
+    Bool("UseAutoStopStable", &S::UseAutoStopStable, 0).Advanced(),
+    Int("AutoStopTime", &S::AutoStopTime, 20)
+        .Advanced(&S::UseAutoStopTime)
+        .Json(3, "auto_stop.time_s", JsonForm::kSeconds),
+    Int("AutoStopSize", &S::AutoStopSize, 5000)
+        .Advanced(&S::UseAutoStopSize)
+        .Json(4, "auto_stop.size_bytes", JsonForm::kSizeBytes),
+    Int("FtpMode", &S::FtpMode, 2).Advanced().Json(6, "ftp_passive", JsonForm::kIsPassiveFtp),
+    Int("ConnectTimeout", &S::ConnectTimeout, 20)
+        .Advanced()
+        .Json(1, "connect_timeout_s", JsonForm::kSeconds),
+    Int("AutoStopStableUnit", &S::AutoStopStableUnit, 1).Advanced(&S::UseAutoStopStable),
+    Int("AutoStopSizeUnit", &S::AutoStopSizeUnit, 2).Advanced(&S::UseAutoStopSize),
+    Bool("TryAgainOnFail", &S::TryAgainOnFail, 0).Advanced(),
+    Int("NumOfRetries", &S::NumOfRetries, 3)
+        .Advanced(&S::TryAgainOnFail)
+        .Json(2, "retries", JsonForm::kRetryLimit),
+    Bool("AutoReport", &S::AutoReport, 0).Advanced(),
+    Bool("AutoReportOpenInViewer", &S::AutoReportOpenInViewer, 1).Advanced(&S::AutoReport),
+    Int("AutoReportType", &S::AutoReportType, 1).Advanced(&S::AutoReport),
+    Text("AutoReportFilename", &S::AutoReportFilename, "report.txt", kMaxReportFileName + 1)
+        .Advanced(&S::AutoReport),
+    Decimal("AutoStopStableValue", &S::AutoStopStableValue, 0.5, 1)
+        .Advanced(&S::UseAutoStopStable)
+        .Json(5, "auto_stop.stable", JsonForm::kStableRule),
+};
+
+}  // namespace
+
+OptionTable Options() { return {kOptions, sizeof kOptions / sizeof kOptions[0]}; }
+
+const OptionSpec* FindOption(const char* key) {
+    for (const OptionSpec& row : kOptions) {
+        if (std::strcmp(row.key, key) == 0) return &row;
+    }
+    return nullptr;
+}
+
+bool OptionSwitchedOn(const AppSettings& settings, const OptionSpec& option) {
+    return option.enabledBy == nullptr || settings.*option.enabledBy != 0;
+}
+
+}  // namespace vm
