@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "core/engine/HttpResponseCheck.h"
 #include "core/engine/TransferEvent.h"
 
 namespace vm {
@@ -73,6 +74,10 @@ void DownloadTransfer::Init(uintptr_t window, uint32_t message, uint32_t flags) 
 uint32_t DownloadTransfer::Error() const {
     return job_ ? job_->error.load() : error_.load();
 }
+std::string DownloadTransfer::ServerReply() const {
+    std::lock_guard<std::mutex> lock(replyMutex_);
+    return serverReply_;
+}
 uint64_t DownloadTransfer::BytesRead() const {
     return job_ ? job_->bytesRead.load() : bytesRead_;
 }
@@ -81,6 +86,9 @@ uint64_t DownloadTransfer::ContentLength() const {
 }
 bool DownloadTransfer::Finished() const {
     return job_ ? job_->finished.load() : end_ == TransferEnd::Finished;
+}
+bool DownloadTransfer::WholeBodySeen() const {
+    return Finished() && (job_ || !lengthUndeclared_);
 }
 uint32_t DownloadTransfer::AcceptedTick() const {
     return job_ ? job_->acceptedTick.load() : acceptedTick_.load();
@@ -131,6 +139,8 @@ void DownloadTransfer::Post(uint32_t code, uint32_t error) {
 }
 
 void DownloadTransfer::Fail(uint32_t error) {
+    if (error == kErrorExtendedError)
+        KeepServerReply(&error);  // FTP reads run on this thread: the reply is here
     EndAs(TransferEnd::Failed);
     Post(EV_FAILED, error);
 }
@@ -154,6 +164,7 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
         context_.net.OpenUrl(root, url.c_str(), headers_.c_str(), flags, serial_);
     if (handle != 0) {
         // Completed at once: no completion callback follows, so continue ourselves.
+        (void)context_.registry.TakeAnnounced(serial_);
         SetPhase(TransferPhase::None);
         request_.store(handle);
         Post(EV_OPEN_COMPLETE);
@@ -179,9 +190,43 @@ bool DownloadTransfer::StartFileRead(const std::string& path) {
     if (!context_.files.StartThread(&RunFileReadJob, argument, &worker_)) {
         delete argument;
         worker_ = 0;
+        job_->error.store(kErrorNotEnoughMemory);
         return false;
     }
     return true;
+}
+
+void DownloadTransfer::KeepServerReply(uint32_t* error) {
+    uint32_t code = 0;
+    std::string text;
+    if (!context_.net.LastResponse(&code, &text, kMaxCellText))
+        return;
+    // Only these codes say that the reply is this failure's: after others the library
+    // may still hold a reply from an earlier session on the same thread.
+    if (code != kErrorExtendedError && code != kErrorLoginFailure) {
+        if (*error == 0 && code != 0)
+            *error = code;
+        return;
+    }
+    if (*error == 0 || *error == kErrorExtendedError)
+        *error = code;
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+        text.pop_back();
+    size_t start = 0;
+    while (start < text.size() && static_cast<unsigned char>(text[start]) <= ' ')
+        ++start;
+    std::lock_guard<std::mutex> lock(replyMutex_);
+    serverReply_ = text.substr(start);
+}
+
+void DownloadTransfer::FailOpen(uint32_t error, uint32_t fallback) {
+    KeepServerReply(&error);
+    if (error == 0)
+        error = fallback;
+    const InternetHandle announced = context_.registry.TakeAnnounced(serial_);
+    if (announced != 0)
+        context_.net.CloseHandle(announced);
+    Post(EV_FAILED, error);
 }
 
 void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t result, uint32_t error) {
@@ -191,18 +236,34 @@ void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t resul
         Post(EV_HANDLE_CLOSING);
         return;
     }
+    if (status == kStatusConnectionClosed) {
+        // Wine never completes an FTP open whose connection or login the server refused:
+        // the session's connection closing while the open waits is the only sign of it.
+        TransferPhase open = TransferPhase::PendingOpen;
+        if (scheme_ == SchemeClass::Ftp && phase_.compare_exchange_strong(open, TransferPhase::None)) {
+            Trace("phase", NameOf(TransferPhase::PendingOpen), NameOf(TransferPhase::None));
+            FailOpen(0, kErrorCannotConnect);  // the library's own code, if it kept one
+        }
+        return;
+    }
     if (status != kStatusRequestComplete)
         return;
     switch (phase_.load()) {
-        case TransferPhase::PendingOpen:
-            SetPhase(TransferPhase::None);
+        case TransferPhase::PendingOpen: {
+            // Only one report ends the open, should a closing connection race it.
+            TransferPhase open = TransferPhase::PendingOpen;
+            if (!phase_.compare_exchange_strong(open, TransferPhase::None))
+                break;
+            Trace("phase", NameOf(TransferPhase::PendingOpen), NameOf(TransferPhase::None));
             if (error != 0 || result == 0) {
-                Post(EV_FAILED, error != 0 ? error : kErrorInternetInternal);
+                FailOpen(error, kErrorInternetInternal);
             } else {
+                (void)context_.registry.TakeAnnounced(serial_);  // delivered: ours now
                 request_.store(result);
                 Post(EV_OPEN_COMPLETE);
             }
             break;
+        }
         // A query or read that waited succeeded when its result is nonzero, whatever the
         // error field holds: the library gives HTTP queries 1 and FTP queries the file
         // handle as their result, and the byte count in the error field.
@@ -272,6 +333,10 @@ void DownloadTransfer::OnOpenComplete() {
     if (!context_.net.QueryInfoNumber(request, kHttpQueryStatusCode, &status))
         status = 0;
     httpStatus_ = static_cast<int32_t>(status);
+    if ((scheme_ == SchemeClass::Http || scheme_ == SchemeClass::Https) &&
+        !AcceptHttpResponse(request)) {
+        return;
+    }
     if (status >= 400) {
         Fail(0);
         return;
@@ -282,6 +347,23 @@ void DownloadTransfer::OnOpenComplete() {
     Post(EV_RESPONSE_ACCEPTED);
     slot_->buffer.resize(kMaxArrivedRead);
     ReadLoop();
+}
+
+bool DownloadTransfer::AcceptHttpResponse(InternetHandle request) {
+    std::string headers;
+    const bool whole = context_.net.QueryInfoText(request, kHttpQueryRawHeadersCrlf, &headers);
+    switch (JudgeHttpResponse(static_cast<uint32_t>(httpStatus_), whole ? &headers : nullptr)) {
+        case HttpVerdict::Accept:
+            return true;
+        case HttpVerdict::FailWithStatus:
+            Fail(0);
+            return false;
+        case HttpVerdict::FailInvalid:
+            httpStatus_ = 0;  // none, or one the library made up
+            Fail(kErrorInvalidServerResponse);
+            return false;
+    }
+    return true;
 }
 
 void DownloadTransfer::OnDataAvailable() {

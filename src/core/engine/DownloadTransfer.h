@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "core/engine/FileReadJob.h"
@@ -25,6 +26,8 @@ constexpr uint32_t kMaxEmptyPendingReads = 2;
 // How long ReadLoop may keep the GUI thread before input, paint and timers get a turn.
 constexpr uint32_t kReadTurnMs = 50;
 constexpr uint32_t kCallbackWaitSleeps = 201;
+// The system's "not enough memory" error: a local read whose worker cannot start.
+constexpr uint32_t kErrorNotEnoughMemory = 8;
 
 // One attempt at one item: opens the URL through the Internet library (or reads a local
 // file on a worker), counts and discards the data, and reports by posting events that
@@ -72,11 +75,17 @@ class DownloadTransfer {
 
     uint32_t Serial() const { return serial_; }
     uint32_t Error() const;
+    // The server's own reply that explains the failure ("550 Failed to open file."),
+    // trimmed; empty when the library kept none.
+    std::string ServerReply() const;
     int32_t HttpStatus() const { return httpStatus_; }
     uint64_t BytesRead() const;
     bool LengthUndeclared() const { return lengthUndeclared_; }
     uint64_t ContentLength() const;
     bool Finished() const;
+    // Finished with the whole body seen: an announced length reached, or a local file read
+    // to its end (see ItemMeasurements::complete).
+    bool WholeBodySeen() const;
     // When the response was accepted (zero time: not yet) and when data was last counted
     // or ended, stamped where it happens: on a fast link the events that report them are
     // handled only after a whole turn of reading, so their handling time says nothing.
@@ -106,6 +115,16 @@ class DownloadTransfer {
 
     void Post(uint32_t code, uint32_t error = 0);
     void Fail(uint32_t error);
+    // On the library's thread: the open failed (with the fallback error when neither the
+    // report nor the library has one). Closes what the library announced for it and keeps
+    // the server's reply, which the library holds for this thread only.
+    void FailOpen(uint32_t error, uint32_t fallback);
+    // Keeps the server's reply when the error says it holds the reason; the error of a
+    // connection that ended without one may be improved by the library's own.
+    void KeepServerReply(uint32_t* error);
+    // The response of an http(s) open is one: a status line with a status the library
+    // did not have to follow; false when the attempt failed over it.
+    bool AcceptHttpResponse(InternetHandle request);
     bool Reading() const { return end_ == TransferEnd::None; }
     void ReadLoop();
     Step ReadArrived();
@@ -127,6 +146,8 @@ class DownloadTransfer {
     SchemeClass scheme_ = SchemeClass::Other;
 
     std::atomic<InternetHandle> request_{0};
+    mutable std::mutex replyMutex_;  // the reply is kept on a library thread
+    std::string serverReply_;
     std::atomic<TransferPhase> phase_{TransferPhase::None};
     std::atomic<uint32_t> error_{0};
     std::atomic<uint32_t> available_{0};

@@ -50,35 +50,48 @@ void TestRun::StartTest() {
 }
 
 void TestRun::StartNextItem() {
-    DownloadItem* item = host_.ItemAt(currentIndex_);
-    while (item != nullptr && (item->deleted || item->disabled)) {
-        item = host_.ItemAt(++currentIndex_);
-    }
-    if (item == nullptr) {
-        EndRun();
-        return;
-    }
-    CloseAttempt();
-    // The new transfer exists before the old one goes, so the shared root stays open.
-    auto next = std::make_unique<DownloadTransfer>(transfers_);
-    transfer_ = std::move(next);
-    transfer_->SetPassiveFtp(settings_.FtpMode == kFtpModePassive);
-    transfer_->Init(window_, WM_TRANSFER_EVENT, kTransferPostEvents | kTransferPostProgress);
-    transfer_->SetHeaders(kRunRequestHeaders);
-    if (settings_.UseAutoStopSize != 0)
-        transfer_->SetYieldAtBytes(AutoStopSizeBytes(settings_));
+    // An attempt refused at once is recorded here and the run goes on in this loop rather
+    // than through its posted event, which a full queue may refuse, or by recursion, one
+    // frame per refused item. After a turn of them the message loop gets its turn and the
+    // next sample tick goes on.
+    startPending_ = false;
+    const uint32_t turnStart = clock_.TickCount();
+    for (;;) {
+        DownloadItem* item = host_.ItemAt(currentIndex_);
+        while (item != nullptr && (item->deleted || item->disabled)) {
+            item = host_.ItemAt(++currentIndex_);
+        }
+        if (item == nullptr) {
+            EndRun();
+            return;
+        }
+        if (clock_.TickCount() - turnStart >= kReadTurnMs) {
+            startPending_ = true;
+            return;
+        }
+        CloseAttempt();
+        // The new transfer exists before the old one goes, so the shared root stays open.
+        auto next = std::make_unique<DownloadTransfer>(transfers_);
+        transfer_ = std::move(next);
+        transfer_->SetPassiveFtp(settings_.FtpMode == kFtpModePassive);
+        transfer_->Init(window_, WM_TRANSFER_EVENT, kTransferPostEvents | kTransferPostProgress);
+        transfer_->SetHeaders(kRunRequestHeaders);
+        if (settings_.UseAutoStopSize != 0)
+            transfer_->SetYieldAtBytes(AutoStopSizeBytes(settings_));
 
-    item->attemptTick = clock_.TickCount();
-    attemptIndex_ = currentIndex_;
-    measurements_.StartAttempt(currentIndex_, item->attemptTick);
-    SetStatus(*item, DownloadStatus::Connecting);
-    host_.Refresh();
+        item->attemptTick = clock_.TickCount();
+        attemptIndex_ = currentIndex_;
+        measurements_.StartAttempt(currentIndex_, item->attemptTick);
+        SetStatus(*item, DownloadStatus::Connecting);
+        host_.Refresh();
 
-    // A start that fails posts EV_FAILED or, at worst, ends by the connect time-out.
-    if (IsLocalPath(item->url)) {
-        (void)transfer_->StartFileRead(item->url);
-    } else {
-        (void)transfer_->OpenUrl(item->url);
+        // A start that goes on reports by events; the connect time-out ends one that never does.
+        const bool started = IsLocalPath(item->url) ? transfer_->StartFileRead(item->url)
+                                                    : transfer_->OpenUrl(item->url);
+        if (started)
+            return;
+        RecordFailure(*item);
+        ChooseNextAttempt();
     }
 }
 
@@ -94,6 +107,7 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
     switch (code) {
         case EV_FINISHED:
             SetStatus(*item, DownloadStatus::Finished);
+            measurements_.SetComplete(currentIndex_, transfer_->WholeBodySeen());
             item->bytes = transfer_->BytesRead();
             item->RecomputeSpeed(transfer_->DataTick());
             host_.Refresh();
@@ -126,13 +140,22 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
 }
 
 void TestRun::OnAttemptFailed(DownloadItem& item) {
+    RecordFailure(item);
+    RetryOrAdvance();
+}
+
+void TestRun::RecordFailure(DownloadItem& item) {
     item.errorCode = transfer_->Error();
     item.serverStatus = transfer_->HttpStatus();
-    if (item.errorCode != 0)
+    // The server's own words explain an FTP refusal better than the library's code does.
+    const std::string reply = transfer_->ServerReply();
+    if (!reply.empty()) {
+        item.SetErrorText(FlattenLineBreaks(reply));
+    } else if (item.errorCode != 0) {
         item.SetErrorText(FlattenLineBreaks(GetErrorText(item.errorCode, messages_)));
+    }
     SetStatus(item, DownloadStatus::Failed);
     host_.Refresh();
-    RetryOrAdvance();
 }
 
 void TestRun::KeepCountedBytes(DownloadItem& item) {
@@ -142,7 +165,7 @@ void TestRun::KeepCountedBytes(DownloadItem& item) {
     }
 }
 
-void TestRun::RetryOrAdvance() {
+void TestRun::ChooseNextAttempt() {
     DownloadItem* item = host_.ItemAt(currentIndex_);
     if (item != nullptr && item->retries < RetryLimit(settings_)) {
         const uint32_t retries = item->retries;
@@ -151,11 +174,18 @@ void TestRun::RetryOrAdvance() {
     } else {
         ++currentIndex_;
     }
+}
+
+void TestRun::RetryOrAdvance() {
+    ChooseNextAttempt();
     StartNextItem();
 }
 
 void TestRun::StopTest() {
-    if (DownloadItem* item = host_.ItemAt(currentIndex_)) {
+    // An item whose start waits for the next tick has not begun: it stays as it is.
+    DownloadItem* item = startPending_ ? nullptr : host_.ItemAt(currentIndex_);
+    startPending_ = false;
+    if (item != nullptr) {
         KeepCountedBytes(*item);
         SetStatus(*item, DownloadStatus::Finished);
     }
@@ -163,9 +193,20 @@ void TestRun::StopTest() {
     host_.Refresh();
 }
 
+void TestRun::InterruptTest() {
+    if (runState_ != RunState::Running)
+        return;
+    if (DownloadItem* item = host_.ItemAt(currentIndex_)) {
+        if (item->status == DownloadStatus::Downloading || item->status == DownloadStatus::Connecting)
+            KeepCountedBytes(*item);
+    }
+    EndRun();
+    host_.Refresh();
+}
+
 void TestRun::MoveToNextDownload() {
     DownloadItem* item = host_.ItemAt(currentIndex_);
-    if (item == nullptr || !transfer_)
+    if (item == nullptr || !transfer_ || startPending_)
         return;
     KeepCountedBytes(*item);
     SetStatus(*item, DownloadStatus::Finished);
@@ -213,6 +254,10 @@ void TestRun::EndRun() {
 void TestRun::OnSampleTick() {
     if (runState_ != RunState::Running)
         return;
+    if (startPending_) {
+        StartNextItem();
+        return;
+    }
     DownloadItem* item = host_.ItemAt(currentIndex_);
     if (progressSeen_) {
         progressSeen_ = false;
