@@ -59,6 +59,12 @@ make_file 200k.bin 200000
 make_file 1m.bin 1048576
 make_file 5m.bin 5242880
 make_file empty.bin 0
+# FTP failures: a directory where a file is asked for, and a file the server may not read
+# (anonymous sessions run as the ftp user; the file is root's alone).
+mkdir -p "$dir/data/dir"
+chmod 755 "$dir/data/dir"
+make_file secret.bin 1000
+chmod 600 "$dir/data/secret.bin"
 rm -f "$dir/run/pattern"
 # Zeros for the throttled downloads, sparse: reads cost no disk.
 [ "$(stat -c %s "$dir/data/18m.bin" 2>/dev/null)" = 18874368 ] ||
@@ -191,6 +197,7 @@ all_ready() {
   answers "ftp://127.0.0.1:$ftp_port/empty.bin" &&
   answers "ftp://127.0.0.1:$ftp_slow_port/empty.bin" &&
   accepts "$silent_port" && accepts "$truncate_port" && accepts "$stall_port" &&
+  accepts "$hostile_port" &&
   kill -0 "$(cat "$dir/run/refused.pid")" 2>/dev/null && refuses "$refused_port"
 }
 
@@ -203,6 +210,7 @@ start_all() {
   launch truncate "$python" "$here/tcp_stub.py" truncate "$truncate_port" "$dir/"
   launch refused "$python" "$here/tcp_stub.py" refused "$refused_port" "$dir/"
   launch stall "$python" "$here/tcp_stub.py" stall "$stall_port" "$dir/"
+  launch hostile "$python" "$here/tcp_stub.py" hostile "$hostile_port" "$dir/"
   local deadline=$((SECONDS + 20))
   until all_ready; do
     [ $SECONDS -lt $deadline ] || return 1
@@ -216,8 +224,8 @@ flock -w 120 9 || { echo "start.sh: timed out waiting for another instance" >&2;
 started=0
 for attempt in 1 2 3; do
   read -r http_port https_port expired_port wronghost_port untrusted_port ftp_port \
-    silent_port truncate_port refused_port ftp_slow_port stall_port pasv_min \
-    < <("$python" "$here/free_ports.py" 11 32)
+    silent_port truncate_port refused_port ftp_slow_port stall_port hostile_port pasv_min \
+    < <("$python" "$here/free_ports.py" 12 32)
   pasv_max=$((pasv_min + 15))
   write_nginx_conf
   write_vsftpd_conf "$dir/vsftpd/vsftpd.conf" "$ftp_port" "$pasv_min" "$pasv_max"
@@ -252,6 +260,7 @@ env_line() { printf 'export %s=%q\n' "$1" "$2"; }
   env_line VM_FTP_SLOW_PORT "$ftp_slow_port"
   env_line VM_FTP_SLOW_RATE "$ftp_slow_rate"
   env_line VM_STALL_PORT "$stall_port"
+  env_line VM_HOSTILE_PORT "$hostile_port"
   env_line VM_TEST_CA "$certs/ca.pem"
   env_line VM_TEST_CA_DER "$certs/ca.der"
   env_line VM_UNTRUSTED_CA "$certs/untrusted-ca.pem"
@@ -262,6 +271,7 @@ env_line() { printf 'export %s=%q\n' "$1" "$2"; }
   env_line VM_FTP_URL "ftp://127.0.0.1:$ftp_port"
   env_line VM_FTP_SLOW_URL "ftp://127.0.0.1:$ftp_slow_port"
   env_line VM_STALL_URL "http://127.0.0.1:$stall_port"
+  env_line VM_HOSTILE_URL "http://127.0.0.1:$hostile_port"
 } >"$dir/env.tmp"
 mv "$dir/env.tmp" "$dir/env"
 echo "Test servers running; source $dir/env"

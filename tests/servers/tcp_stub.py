@@ -16,6 +16,17 @@
            pass). When the client has gone it prints "sent N PATH" (N: the body bytes
            sent before the close was seen) to standard output, flushed, for benchmarks
            that compare what the client counted with what was sent.
+  hostile  answers that are not valid HTTP, by the path (see HOSTILE_ANSWERS):
+             /noreply         reads the request and closes without a byte
+             /nothttp         a line that is no status line, then closes
+             /status000       "HTTP/1.1 000", a 10-byte body
+             /status700       "HTTP/1.1 700", a 10-byte body
+             /redirect-ftp    302 to an ftp: URL
+             /redirect-file   302 to a file: URL
+             /redirect-none   302 without a Location
+             /chunked-cut     chunked, announces 10,000 bytes, sends 100 and closes
+             /chunked-bad     chunked with a chunk size that is not hexadecimal
+             /chunked-ok      chunked, 10,000 bytes and the terminator (the good twin)
 
 One thread per connection, so one client never blocks another. SIGTERM (stop.sh)
 ends the process at once (default action, nothing to clean up).
@@ -148,12 +159,56 @@ def serve_stall(conn):
     print("sent %d %s" % (sent, path), flush=True)
 
 
+def chunked_head():
+    return (b"HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
+            b"Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n")
+
+
+def redirect(location):
+    head = b"HTTP/1.1 302 Found\r\n"
+    if location is not None:
+        head += b"Location: " + location + b"\r\n"
+    return head + b"Content-Length: 0\r\nConnection: close\r\n\r\n"
+
+
+def status_answer(code):
+    return (b"HTTP/1.1 " + code + b" Odd\r\nContent-Length: 10\r\n"
+            b"Connection: close\r\n\r\n0123456789")
+
+
+HOSTILE_ANSWERS = {
+    "/noreply": b"",
+    "/nothttp": b"SSH-2.0-NotAWebServer\r\n",
+    "/status000": status_answer(b"000"),
+    "/status700": status_answer(b"700"),
+    "/redirect-ftp": redirect(b"ftp://127.0.0.1:1/1m.bin"),
+    "/redirect-file": redirect(b"file:///etc/hostname"),
+    "/redirect-none": redirect(None),
+    "/chunked-cut": chunked_head() + b"2710\r\n" + pattern(100),
+    "/chunked-bad": chunked_head() + b"64\r\n" + pattern(100) + b"\r\nzz\r\n" + pattern(100),
+    "/chunked-ok": chunked_head() + b"2710\r\n" + pattern(10000) + b"\r\n0\r\n\r\n",
+}
+
+
+def serve_hostile(conn):
+    path = request_path(read_request_head(conn)).split("?", 1)[0]
+    answer = HOSTILE_ANSWERS.get(path)
+    if answer is None:
+        answer = b"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"
+    conn.sendall(answer)
+    # Lets the client read everything before the close (a reset could drop the answer).
+    conn.shutdown(socket.SHUT_WR)
+    client_closed(conn, READ_TIMEOUT)
+
+
 def handle(conn, mode, body):
     try:
         if mode == "silent":
             serve_silent(conn)
         elif mode == "stall":
             serve_stall(conn)
+        elif mode == "hostile":
+            serve_hostile(conn)
         else:
             serve_truncate(conn, body)
     except OSError:
@@ -167,8 +222,8 @@ def main():
     # An optional third argument (the harness directory) only marks the process as
     # that instance's, for stop.sh.
     if len(sys.argv) not in (3, 4) or sys.argv[1] not in ("silent", "truncate", "refused",
-                                                          "stall"):
-        sys.exit("usage: tcp_stub.py silent|truncate|refused|stall PORT [TAG]")
+                                                          "stall", "hostile"):
+        sys.exit("usage: tcp_stub.py silent|truncate|refused|stall|hostile PORT [TAG]")
     mode, port = sys.argv[1], int(sys.argv[2])
 
     server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)

@@ -2,7 +2,10 @@
 // exit. Only a window of a program started from the current folder counts: other tests in
 // the same Wine prefix create main windows of their own. Waits up to the given seconds
 // (default 20) for the window to appear, and then up to as long for it to go away.
-// Usage: close_window.exe [seconds]      Exit status 0 when the window closed.
+// Usage: close_window.exe [seconds [endsession]]      Exit status 0 when the window closed.
+// With "endsession" the window is told that the desktop session ends (WM_QUERYENDSESSION,
+// then WM_ENDSESSION), as Windows does at log-off, instead of being closed; success then
+// means the process has ended its message loop, which the caller sees by its exit.
 // The test tool asks for a process's image name, which Windows has offered since Vista.
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0600
@@ -48,6 +51,14 @@ int main(int argc, char** argv) {
     }
     if (window == nullptr) return 2;
     Sleep(500);  // let it finish its start-up
+    if (argc > 2 && lstrcmpiA(argv[2], "endsession") == 0) {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 20000,
+                            &answer);
+        SendMessageTimeoutA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 20000,
+                            &answer);
+        return 0;
+    }
     PostMessageA(window, WM_CLOSE, 0, 0);
     for (int i = 0; i < seconds * 10; ++i) {
         if (!IsWindow(window)) return 0;

@@ -42,6 +42,17 @@ TEST_F(ProgramResources, EveryNumberedResourceIsThere) {
     }
 }
 
+// Huge lists need more than 2 GB of a 32-bit address space on 64-bit Windows.
+TEST_F(ProgramResources, TheProgramIsLargeAddressAware) {
+    const auto* base = reinterpret_cast<const BYTE*>(
+        reinterpret_cast<uintptr_t>(module_) & ~static_cast<uintptr_t>(3));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    ASSERT_EQ(dos->e_magic, IMAGE_DOS_SIGNATURE);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    ASSERT_EQ(nt->Signature, IMAGE_NT_SIGNATURE);
+    EXPECT_NE(nt->FileHeader.Characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE, 0);
+}
+
 // The menu shows each accelerator's key, so every key must run a command of the menu, and
 // one key cannot run two commands.
 TEST_F(ProgramResources, AcceleratorsRunMenuCommandsWithKeysOfTheirOwn) {

@@ -130,6 +130,62 @@ TEST_F(WinNetTransferTest, RefusedAndTruncatedFail) {
     EXPECT_EQ(cut->BytesRead(), 100000u);
 }
 
+// WinINet announces the request's handle before the open completes; when the open then
+// fails, the handle is ours to close (unclosed, each refused attempt kept about 8 KB): its
+// closing is reported while the transfer still lives.
+TEST_F(WinNetTransferTest, ARefusedOpenClosesTheRequestTheLibraryMade) {
+    const size_t pendingBefore = ProcessTransfers().registry.PendingCount();
+    auto refused = Open(Url("http", "127.0.0.1", "VM_REFUSED_PORT", "/x"));
+    ASSERT_TRUE(window.PumpUntilEnd(kWaitMs));
+    EXPECT_EQ(refused->Error(), 12029u);
+    EXPECT_TRUE(window.PumpUntil([&] { return window.Count(EV_HANDLE_CLOSING) != 0; }, 5000));
+    EXPECT_EQ(ProcessTransfers().registry.PendingCount(), pendingBefore);
+}
+
+// Answers that are not valid HTTP, which WinINet accepts, fail (the hostile stub).
+TEST_F(WinNetTransferTest, AnswersThatAreNotHttpFail) {
+    if (EnvText("VM_HOSTILE_PORT").empty())
+        GTEST_SKIP() << "no hostile server";
+    struct Case {
+        const char* path;
+        uint32_t error;
+        int32_t status;
+    } cases[] = {
+        {"/noreply", kErrorInvalidServerResponse, 0}, {"/nothttp", kErrorInvalidServerResponse, 0},
+        {"/status000", kErrorInvalidServerResponse, 0}, {"/status700", 0, 700},
+        {"/redirect-ftp", 0, 302}, {"/redirect-file", 0, 302}, {"/redirect-none", 0, 302},
+    };
+    for (const Case& c : cases) {
+        const std::string url = Url("http", "127.0.0.1", "VM_HOSTILE_PORT", c.path);
+        auto t = Download(url);
+        EXPECT_EQ(window.LastCode(), EV_FAILED) << url;
+        EXPECT_EQ(window.Count(EV_RESPONSE_ACCEPTED), 0u) << url;
+        EXPECT_EQ(t->Error(), c.error) << url;
+        EXPECT_EQ(t->HttpStatus(), c.status) << url;
+    }
+}
+
+// vsftpd's refusals come with its reply; a refused login ends at once.
+TEST_F(WinNetTransferTest, FtpRefusalsCarryTheServersReply) {
+    struct Case {
+        std::string url;
+        uint32_t error;
+        const char* replyStart;
+    } cases[] = {
+        {Url("ftp", "127.0.0.1", "VM_FTP_PORT", "/missing.bin"), kErrorExtendedError, "550 "},
+        {Url("ftp", "127.0.0.1", "VM_FTP_PORT", "/dir"), kErrorExtendedError, "550 "},
+        {Url("ftp", "127.0.0.1", "VM_FTP_PORT", "/secret.bin"), kErrorExtendedError, "550 "},
+        {Url("ftp", "bob:wrong@127.0.0.1", "VM_FTP_PORT", "/1m.bin"), kErrorLoginFailure, "530 "},
+        {Url("ftp", "127.0.0.1", "VM_REFUSED_PORT", "/1m.bin"), kErrorCannotConnect, ""},
+    };
+    for (const Case& c : cases) {
+        auto t = Download(c.url);
+        EXPECT_EQ(window.LastCode(), EV_FAILED) << c.url;
+        EXPECT_EQ(t->Error(), c.error) << c.url;
+        EXPECT_EQ(t->ServerReply().rfind(c.replyStart, 0), 0u) << c.url << ": " << t->ServerReply();
+    }
+}
+
 TEST_F(WinNetTransferTest, SilentServerStaysPendingAndIsDestroyedCleanly) {
     auto t = Open(Url("http", "127.0.0.1", "VM_SILENT_PORT", "/x"));
     EXPECT_FALSE(window.PumpUntilEnd(1500));

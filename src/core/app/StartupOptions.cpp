@@ -50,6 +50,12 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
     return options;
 }
 
+bool HiddenWithoutExport(const ArgumentList& arguments, const StartupOptions& options) {
+    if (arguments.Find(switch_name::kHidden) < 0)
+        return false;
+    return options.exportMode == 0 || ArgumentEquals(options.exportFile.c_str(), switch_name::kHidden);
+}
+
 std::string ResolvePath(const std::string& path, const std::string& directory) {
     const bool hasDrive = path.size() >= 2 && path[1] == ':';
     const bool fromRoot = !path.empty() && (path[0] == '\\' || path[0] == '/');

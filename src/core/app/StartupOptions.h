@@ -47,6 +47,11 @@ ConfigSession MakeConfigSession(FileSystem& fileSystem, const std::string& execu
 // else the directory, a backslash and the path.
 std::string ResolvePath(const std::string& path, const std::string& directory);
 
+// A start asked to stay hidden that has no export to do: "/hidden" with no export switch
+// followed by a file name (a misspelt switch, a name left out, or "/hidden" taken for the
+// name). Nobody could see or close its window, so it ends at once with NoExportToDo.
+bool HiddenWithoutExport(const ArgumentList& arguments, const StartupOptions& options);
+
 // The option override: with two or more arguments, every "/" + option key followed by a
 // value sets that option (an option switch in the last position sets 0 or "").
 void ApplyCommandLineOverrides(AppSettings& settings, const ArgumentList& arguments);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "core/engine/HttpResponseCheck.h"
 #include "core/engine/TransferEvent.h"
 
 namespace vm {
@@ -56,20 +57,26 @@ void DownloadTransfer::Init(uintptr_t window, uint32_t message, uint32_t flags) 
     headers_.clear();
     scheme_ = SchemeClass::Other;
     request_.store(0);
+    // A fresh start, not a change: Init comes before the attempt does anything.
     phase_.store(TransferPhase::None);
     error_.store(0);
     available_.store(0);
-    stopped_ = finished_ = failed_ = lengthUndeclared_ = false;
+    end_ = TransferEnd::None;
+    lengthUndeclared_ = false;
     contentLength_ = bytesRead_ = 0;
     httpStatus_ = 0;
     readsArrived_ = false;
-    awaiting_ = Awaiting::Nothing;
+    awaiting_ = Awaiting::Nothing;  // fresh start
     announcedLeft_ = 0;
     emptyPendingReads_ = 0;
 }
 
 uint32_t DownloadTransfer::Error() const {
     return job_ ? job_->error.load() : error_.load();
+}
+std::string DownloadTransfer::ServerReply() const {
+    std::lock_guard<std::mutex> lock(replyMutex_);
+    return serverReply_;
 }
 uint64_t DownloadTransfer::BytesRead() const {
     return job_ ? job_->bytesRead.load() : bytesRead_;
@@ -78,7 +85,10 @@ uint64_t DownloadTransfer::ContentLength() const {
     return job_ ? job_->contentLength.load() : contentLength_;
 }
 bool DownloadTransfer::Finished() const {
-    return job_ ? job_->finished.load() : finished_;
+    return job_ ? job_->finished.load() : end_ == TransferEnd::Finished;
+}
+bool DownloadTransfer::WholeBodySeen() const {
+    return Finished() && (job_ || !lengthUndeclared_);
 }
 uint32_t DownloadTransfer::AcceptedTick() const {
     return job_ ? job_->acceptedTick.load() : acceptedTick_.load();
@@ -90,6 +100,36 @@ uint32_t DownloadTransfer::DataTick() const {
     return job_ ? job_->dataTick.load() : dataTick_.load();
 }
 
+void DownloadTransfer::SetPhase(TransferPhase to) {
+    const TransferPhase from = phase_.exchange(to);
+    CheckChange(IsLegalChange(from, to), "phase", NameOf(from), NameOf(to));
+    Trace("phase", NameOf(from), NameOf(to));
+}
+
+void DownloadTransfer::SetAwaiting(Awaiting to) {
+    const Awaiting from = awaiting_;
+    CheckChange(IsLegalChange(from, to), "awaiting", NameOf(from), NameOf(to));
+    awaiting_ = to;
+    Trace("awaiting", NameOf(from), NameOf(to));
+}
+
+void DownloadTransfer::EndAs(TransferEnd to) {
+    const TransferEnd from = end_;
+    CheckChange(IsLegalChange(from, to), "end", NameOf(from), NameOf(to));
+    if (from != TransferEnd::None)
+        return;  // the first end is kept
+    end_ = to;
+    Trace("end", NameOf(from), NameOf(to));
+}
+
+void DownloadTransfer::Trace(const char* what, const char* from, const char* to) {
+    if (!context_.traceChanges)
+        return;
+    char line[kMaxTraceLine];
+    FormatChange(line, "transfer", serial_, what, from, to);
+    context_.net.DebugOutput(line);
+}
+
 void DownloadTransfer::Post(uint32_t code, uint32_t error) {
     if ((flags_ & kTransferPostEvents) == 0)
         return;
@@ -99,7 +139,9 @@ void DownloadTransfer::Post(uint32_t code, uint32_t error) {
 }
 
 void DownloadTransfer::Fail(uint32_t error) {
-    failed_ = true;
+    if (error == kErrorExtendedError)
+        KeepServerReply(&error);  // FTP reads run on this thread: the reply is here
+    EndAs(TransferEnd::Failed);
     Post(EV_FAILED, error);
 }
 
@@ -117,12 +159,13 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
         Fail(context_.RootError() != 0 ? context_.RootError() : kErrorInternetInternal);
         return false;
     }
-    phase_.store(TransferPhase::PendingOpen);
+    SetPhase(TransferPhase::PendingOpen);
     const InternetHandle handle =
         context_.net.OpenUrl(root, url.c_str(), headers_.c_str(), flags, serial_);
     if (handle != 0) {
         // Completed at once: no completion callback follows, so continue ourselves.
-        phase_.store(TransferPhase::None);
+        (void)context_.registry.TakeAnnounced(serial_);
+        SetPhase(TransferPhase::None);
         request_.store(handle);
         Post(EV_OPEN_COMPLETE);
         return true;
@@ -130,7 +173,7 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
     const uint32_t error = context_.net.LastError();
     if (error == kErrorIoPending)
         return true;
-    phase_.store(TransferPhase::None);
+    SetPhase(TransferPhase::None);
     Fail(error != 0 ? error : kErrorInternetInternal);
     return false;
 }
@@ -147,9 +190,43 @@ bool DownloadTransfer::StartFileRead(const std::string& path) {
     if (!context_.files.StartThread(&RunFileReadJob, argument, &worker_)) {
         delete argument;
         worker_ = 0;
+        job_->error.store(kErrorNotEnoughMemory);
         return false;
     }
     return true;
+}
+
+void DownloadTransfer::KeepServerReply(uint32_t* error) {
+    uint32_t code = 0;
+    std::string text;
+    if (!context_.net.LastResponse(&code, &text, kMaxCellText))
+        return;
+    // Only these codes say that the reply is this failure's: after others the library
+    // may still hold a reply from an earlier session on the same thread.
+    if (code != kErrorExtendedError && code != kErrorLoginFailure) {
+        if (*error == 0 && code != 0)
+            *error = code;
+        return;
+    }
+    if (*error == 0 || *error == kErrorExtendedError)
+        *error = code;
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+        text.pop_back();
+    size_t start = 0;
+    while (start < text.size() && static_cast<unsigned char>(text[start]) <= ' ')
+        ++start;
+    std::lock_guard<std::mutex> lock(replyMutex_);
+    serverReply_ = text.substr(start);
+}
+
+void DownloadTransfer::FailOpen(uint32_t error, uint32_t fallback) {
+    KeepServerReply(&error);
+    if (error == 0)
+        error = fallback;
+    const InternetHandle announced = context_.registry.TakeAnnounced(serial_);
+    if (announced != 0)
+        context_.net.CloseHandle(announced);
+    Post(EV_FAILED, error);
 }
 
 void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t result, uint32_t error) {
@@ -159,25 +236,41 @@ void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t resul
         Post(EV_HANDLE_CLOSING);
         return;
     }
+    if (status == kStatusConnectionClosed) {
+        // Wine never completes an FTP open whose connection or login the server refused:
+        // the session's connection closing while the open waits is the only sign of it.
+        TransferPhase open = TransferPhase::PendingOpen;
+        if (scheme_ == SchemeClass::Ftp && phase_.compare_exchange_strong(open, TransferPhase::None)) {
+            Trace("phase", NameOf(TransferPhase::PendingOpen), NameOf(TransferPhase::None));
+            FailOpen(0, kErrorCannotConnect);  // the library's own code, if it kept one
+        }
+        return;
+    }
     if (status != kStatusRequestComplete)
         return;
     switch (phase_.load()) {
-        case TransferPhase::PendingOpen:
-            phase_.store(TransferPhase::None);
+        case TransferPhase::PendingOpen: {
+            // Only one report ends the open, should a closing connection race it.
+            TransferPhase open = TransferPhase::PendingOpen;
+            if (!phase_.compare_exchange_strong(open, TransferPhase::None))
+                break;
+            Trace("phase", NameOf(TransferPhase::PendingOpen), NameOf(TransferPhase::None));
             if (error != 0 || result == 0) {
-                Post(EV_FAILED, error != 0 ? error : kErrorInternetInternal);
+                FailOpen(error, kErrorInternetInternal);
             } else {
+                (void)context_.registry.TakeAnnounced(serial_);  // delivered: ours now
                 request_.store(result);
                 Post(EV_OPEN_COMPLETE);
             }
             break;
+        }
         // A query or read that waited succeeded when its result is nonzero, whatever the
         // error field holds: the library gives HTTP queries 1 and FTP queries the file
         // handle as their result, and the byte count in the error field.
         case TransferPhase::PendingData:
             if (result != 0 || error == 0) {
                 available_.store(error != 0 ? error : slot_->queryCount);
-                phase_.store(TransferPhase::None);
+                SetPhase(TransferPhase::None);
                 Post(EV_DATA_AVAILABLE);
             } else {
                 Post(EV_FAILED, error);
@@ -193,7 +286,7 @@ void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t resul
                         count = error;
                 }
                 completedCount_.store(count);
-                phase_.store(TransferPhase::None);
+                SetPhase(TransferPhase::None);
                 Post(EV_READ_COMPLETE);
             } else {
                 Post(EV_FAILED, error);
@@ -226,7 +319,7 @@ void DownloadTransfer::HandleInternalEvent(uint32_t code) {
 
 void DownloadTransfer::OnOpenComplete() {
     const InternetHandle request = request_.load();
-    if (stopped_ || request == 0)
+    if (end_ != TransferEnd::None || request == 0)
         return;
     lengthUndeclared_ = true;
     std::string lengthText;
@@ -240,9 +333,12 @@ void DownloadTransfer::OnOpenComplete() {
     if (!context_.net.QueryInfoNumber(request, kHttpQueryStatusCode, &status))
         status = 0;
     httpStatus_ = static_cast<int32_t>(status);
+    if ((scheme_ == SchemeClass::Http || scheme_ == SchemeClass::Https) &&
+        !AcceptHttpResponse(request)) {
+        return;
+    }
     if (status >= 400) {
-        failed_ = true;
-        Post(EV_FAILED);
+        Fail(0);
         return;
     }
     acceptedTime_.store(context_.clock.SystemTimeUtc());
@@ -253,10 +349,27 @@ void DownloadTransfer::OnOpenComplete() {
     ReadLoop();
 }
 
+bool DownloadTransfer::AcceptHttpResponse(InternetHandle request) {
+    std::string headers;
+    const bool whole = context_.net.QueryInfoText(request, kHttpQueryRawHeadersCrlf, &headers);
+    switch (JudgeHttpResponse(static_cast<uint32_t>(httpStatus_), whole ? &headers : nullptr)) {
+        case HttpVerdict::Accept:
+            return true;
+        case HttpVerdict::FailWithStatus:
+            Fail(0);
+            return false;
+        case HttpVerdict::FailInvalid:
+            httpStatus_ = 0;  // none, or one the library made up
+            Fail(kErrorInvalidServerResponse);
+            return false;
+    }
+    return true;
+}
+
 void DownloadTransfer::OnDataAvailable() {
     if (!Reading() || awaiting_ != Awaiting::Data)
         return;
-    awaiting_ = Awaiting::Nothing;
+    SetAwaiting(Awaiting::Nothing);
     const uint32_t available = available_.load();
     if (available == 0) {
         EndOfData();
@@ -289,11 +402,11 @@ void DownloadTransfer::ReadLoop() {
 DownloadTransfer::Step DownloadTransfer::ReadArrived() {
     readSize_ = kMaxArrivedRead;
     slot_->readCount = 0;
-    phase_.store(TransferPhase::PendingArrival);
+    SetPhase(TransferPhase::PendingArrival);
     const bool ok = context_.net.ReadArrived(request_.load(), slot_->buffer.data(),
                                              kMaxArrivedRead, &slot_->readCount);
     if (ok && slot_->readCount == 0) {
-        phase_.store(TransferPhase::None);
+        SetPhase(TransferPhase::None);
         return QueryAndRead();  // nothing has arrived: has the data ended, or when comes more?
     }
     return AfterRead(ok, Awaiting::Arrival);
@@ -301,26 +414,26 @@ DownloadTransfer::Step DownloadTransfer::ReadArrived() {
 
 DownloadTransfer::Step DownloadTransfer::QueryAndRead() {
     slot_->queryCount = 0;
-    phase_.store(TransferPhase::PendingData);
+    SetPhase(TransferPhase::PendingData);
     if (!readsArrived_) {
         // The library's FTP query waits on the calling thread until a byte comes.
-        awaiting_ = Awaiting::Data;  // EV_DATA_AVAILABLE continues
+        SetAwaiting(Awaiting::Data);  // EV_DATA_AVAILABLE continues
         context_.net.QueryDataAvailableInBackground(request_.load(), serial_);
         return Step::Wait;
     }
     if (!context_.net.QueryDataAvailable(request_.load(), &slot_->queryCount)) {
         const uint32_t error = context_.net.LastError();
         if (error != kErrorIoPending) {
-            phase_.store(TransferPhase::None);
+            SetPhase(TransferPhase::None);
             Fail(error);
         }
         context_.net.DebugOutput("InternetQueryDataAvailable returned false");
         if (error != kErrorIoPending)
             return Step::Stop;
-        awaiting_ = Awaiting::Data;  // EV_DATA_AVAILABLE continues
+        SetAwaiting(Awaiting::Data);  // EV_DATA_AVAILABLE continues
         return Step::Wait;
     }
-    phase_.store(TransferPhase::None);
+    SetPhase(TransferPhase::None);
     const uint32_t available = slot_->queryCount;
     available_.store(available);
     if (available == 0) {
@@ -335,14 +448,14 @@ DownloadTransfer::Step DownloadTransfer::ReadExactly(uint32_t available) {
     const uint32_t size = available < limit ? available : limit;
     readSize_ = size;
     slot_->readCount = 0;
-    phase_.store(TransferPhase::PendingRead);
+    SetPhase(TransferPhase::PendingRead);
     const bool ok =
         context_.net.ReadFile(request_.load(), slot_->buffer.data(), size, &slot_->readCount);
     // What was announced and not read yet is there: read it without asking again.
     announcedLeft_ = ok && slot_->readCount < available ? available - slot_->readCount : 0;
     if (ok && slot_->readCount == 0) {
         // Nothing although data was announced: the data has ended.
-        phase_.store(TransferPhase::None);
+        SetPhase(TransferPhase::None);
         EndOfData();
         return Step::Stop;
     }
@@ -353,14 +466,14 @@ DownloadTransfer::Step DownloadTransfer::AfterRead(bool ok, Awaiting pending) {
     if (!ok) {
         const uint32_t error = context_.net.LastError();
         if (error == kErrorIoPending) {
-            awaiting_ = pending;  // EV_READ_COMPLETE continues
+            SetAwaiting(pending);  // EV_READ_COMPLETE continues
             return Step::Wait;
         }
-        phase_.store(TransferPhase::None);
+        SetPhase(TransferPhase::None);
         Fail(error);
         return Step::Stop;
     }
-    phase_.store(TransferPhase::None);
+    SetPhase(TransferPhase::None);
     return CountBlock(slot_->readCount) ? Step::Continue : Step::Stop;
 }
 
@@ -368,7 +481,7 @@ void DownloadTransfer::OnReadComplete() {
     const Awaiting awaited = awaiting_;
     if (!Reading() || (awaited != Awaiting::Read && awaited != Awaiting::Arrival))
         return;
-    awaiting_ = Awaiting::Nothing;
+    SetAwaiting(Awaiting::Nothing);
     const uint32_t count = completedCount_.load();
     if (count == 0) {
         // A wait for arrivals ends without a count: read what came. Wine also completes a
@@ -413,20 +526,20 @@ void DownloadTransfer::EndOfData() {
 void DownloadTransfer::Finish() {
     dataTick_.store(context_.clock.TickCount());
     Post(EV_FINISHED);
-    finished_ = true;
+    EndAs(TransferEnd::Finished);
 }
 
 bool DownloadTransfer::FailTimedOut() {
     if (!Reading() || job_)
         return false;
-    failed_ = true;
+    EndAs(TransferEnd::Failed);
     error_.store(kErrorInternetTimeout);
     StopTransfer();
     return true;
 }
 
 void DownloadTransfer::StopTransfer() {
-    stopped_ = true;
+    EndAs(TransferEnd::Stopped);
     if (job_) {
         job_->stopped.store(true);
         if (worker_ != 0 && job_->fileOpen.load() && !job_->ended.load()) {

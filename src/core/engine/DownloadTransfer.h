@@ -2,25 +2,17 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "core/engine/FileReadJob.h"
 #include "core/engine/PhaseStamps.h"
 #include "core/engine/ReadSlot.h"
 #include "core/engine/TransferContext.h"
+#include "core/engine/TransferState.h"
 #include "core/base/UrlKind.h"
 
 namespace vm {
-
-// PendingArrival: a read of what has arrived found nothing and waits for more; its
-// completion says only that more has come (any count it carries was not read).
-enum class TransferPhase : int {
-    None = 0,
-    PendingOpen = 1,
-    PendingData = 2,
-    PendingRead = 3,
-    PendingArrival = 4,
-};
 
 // Largest read of an http(s) announced count: Wine loses the count of a larger read now
 // and then when it has to wait.
@@ -34,6 +26,8 @@ constexpr uint32_t kMaxEmptyPendingReads = 2;
 // How long ReadLoop may keep the GUI thread before input, paint and timers get a turn.
 constexpr uint32_t kReadTurnMs = 50;
 constexpr uint32_t kCallbackWaitSleeps = 201;
+// The system's "not enough memory" error: a local read whose worker cannot start.
+constexpr uint32_t kErrorNotEnoughMemory = 8;
 
 // One attempt at one item: opens the URL through the Internet library (or reads a local
 // file on a worker), counts and discards the data, and reports by posting events that
@@ -81,11 +75,17 @@ class DownloadTransfer {
 
     uint32_t Serial() const { return serial_; }
     uint32_t Error() const;
+    // The server's own reply that explains the failure ("550 Failed to open file."),
+    // trimmed; empty when the library kept none.
+    std::string ServerReply() const;
     int32_t HttpStatus() const { return httpStatus_; }
     uint64_t BytesRead() const;
     bool LengthUndeclared() const { return lengthUndeclared_; }
     uint64_t ContentLength() const;
     bool Finished() const;
+    // Finished with the whole body seen: an announced length reached, or a local file read
+    // to its end (see ItemMeasurements::complete).
+    bool WholeBodySeen() const;
     // When the response was accepted (zero time: not yet) and when data was last counted
     // or ended, stamped where it happens: on a fast link the events that report them are
     // handled only after a whole turn of reading, so their handling time says nothing.
@@ -96,6 +96,7 @@ class DownloadTransfer {
     // size limit is applied at once on a fast link; reading then goes on unless stopped.
     void SetYieldAtBytes(uint64_t bytes) { yieldAtBytes_ = bytes; }
     TransferPhase Phase() const { return phase_.load(); }
+    TransferEnd End() const { return end_; }
     // When the library reported resolving, connecting and sending (stamped as they happen).
     const PhaseStamps& Phases() const { return phases_; }
 
@@ -104,12 +105,27 @@ class DownloadTransfer {
   private:
     // What a reading step leaves to do: read on, wait for a completion, or nothing more.
     enum class Step { Continue, Wait, Stop };
-    // The completion reading waits for; any other is stale and ignored.
-    enum class Awaiting { Nothing, Data, Read, Arrival };
+
+    // Every change of the phase, of what reading awaits and of the end goes through these,
+    // which check it against the tables of legal changes and trace it when asked.
+    void SetPhase(TransferPhase to);
+    void SetAwaiting(Awaiting to);
+    void EndAs(TransferEnd to);
+    void Trace(const char* what, const char* from, const char* to);
 
     void Post(uint32_t code, uint32_t error = 0);
     void Fail(uint32_t error);
-    bool Reading() const { return !finished_ && !stopped_ && !failed_; }
+    // On the library's thread: the open failed (with the fallback error when neither the
+    // report nor the library has one). Closes what the library announced for it and keeps
+    // the server's reply, which the library holds for this thread only.
+    void FailOpen(uint32_t error, uint32_t fallback);
+    // Keeps the server's reply when the error says it holds the reason; the error of a
+    // connection that ended without one may be improved by the library's own.
+    void KeepServerReply(uint32_t* error);
+    // The response of an http(s) open is one: a status line with a status the library
+    // did not have to follow; false when the attempt failed over it.
+    bool AcceptHttpResponse(InternetHandle request);
+    bool Reading() const { return end_ == TransferEnd::None; }
     void ReadLoop();
     Step ReadArrived();
     Step QueryAndRead();
@@ -130,6 +146,8 @@ class DownloadTransfer {
     SchemeClass scheme_ = SchemeClass::Other;
 
     std::atomic<InternetHandle> request_{0};
+    mutable std::mutex replyMutex_;  // the reply is kept on a library thread
+    std::string serverReply_;
     std::atomic<TransferPhase> phase_{TransferPhase::None};
     std::atomic<uint32_t> error_{0};
     std::atomic<uint32_t> available_{0};
@@ -147,9 +165,7 @@ class DownloadTransfer {
     std::atomic<uint32_t> dataTick_{0};
     PhaseStamps phases_;
 
-    bool stopped_ = false;
-    bool finished_ = false;
-    bool failed_ = false;
+    TransferEnd end_ = TransferEnd::None;
     bool lengthUndeclared_ = false;
     uint64_t contentLength_ = 0;
     uint64_t bytesRead_ = 0;

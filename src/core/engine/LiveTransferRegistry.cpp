@@ -17,8 +17,12 @@ uint32_t LiveTransferRegistry::Register(DownloadTransfer* transfer) {
 void LiveTransferRegistry::Unregister(uint32_t serial, bool openPending) {
     std::lock_guard<std::mutex> lock(mutex_);
     live_.erase(serial);
-    if (openPending)
+    if (openPending) {
         abandonedOpens_.insert(serial);
+    } else {
+        // An open refused at once: the library has closed whatever it made.
+        announced_.erase(serial);
+    }
 }
 
 bool LiveTransferRegistry::IsLive(uint32_t serial) const {
@@ -29,6 +33,21 @@ bool LiveTransferRegistry::IsLive(uint32_t serial) const {
 size_t LiveTransferRegistry::LiveCount() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return live_.size();
+}
+
+InternetHandle LiveTransferRegistry::TakeAnnounced(uint32_t serial) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = announced_.find(serial);
+    if (it == announced_.end())
+        return 0;
+    const InternetHandle handle = it->second;
+    announced_.erase(it);
+    return handle;
+}
+
+size_t LiveTransferRegistry::PendingCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return abandonedOpens_.size() + announced_.size();
 }
 
 void LiveTransferRegistry::Retire(InternetHandle request, std::shared_ptr<ReadSlot> slot) {
@@ -49,12 +68,23 @@ void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle
     {
         std::lock_guard<std::mutex> lock(mutex_);
         auto it = live_.find(serial);
+        if (status == kStatusHandleCreated) {
+            if (it != live_.end() || abandonedOpens_.count(serial) != 0)
+                announced_[serial] = result;
+            return;
+        }
         if (it != live_.end()) {
             transfer = it->second;
             transfer->callbacksRunning.fetch_add(1);
         } else if (status == kStatusRequestComplete && abandonedOpens_.erase(serial) != 0) {
-            if (error == 0)
+            auto announced = announced_.find(serial);
+            if (error == 0 && result != 0) {
                 orphan = result;  // the request handle nobody will use
+            } else if (announced != announced_.end()) {
+                orphan = announced->second;  // a failed open leaves its handle to us
+            }
+            if (announced != announced_.end())
+                announced_.erase(announced);
         }
         if (status == kStatusHandleClosing) {
             for (auto r = retired_.begin(); r != retired_.end(); ++r) {

@@ -25,10 +25,17 @@ class LiveTransferRegistry {
     // Registers the transfer and returns its serial (1, 2, 3 ...).
     uint32_t Register(DownloadTransfer* transfer);
     // After this no callback starts on the transfer. With openPending, the open still on
-    // its way is closed when it completes.
+    // its way is closed when it completes: the handle it delivers, or, when it fails, the
+    // handle the library announced for it.
     void Unregister(uint32_t serial, bool openPending);
     bool IsLive(uint32_t serial) const;
     size_t LiveCount() const;
+    // The handle the library announced for the serial's open (0: none), forgotten here:
+    // the open has completed and the transfer owns what it delivered, or it failed and
+    // the caller closes this one.
+    InternetHandle TakeAnnounced(uint32_t serial);
+    // Opens abandoned and still on their way, and handles announced and not taken back.
+    size_t PendingCount() const;
 
     // Keeps the slot of a pending operation until the handle reports that it is closing.
     void Retire(InternetHandle request, std::shared_ptr<ReadSlot> slot);
@@ -44,6 +51,7 @@ class LiveTransferRegistry {
     uint32_t lastSerial_ = 0;
     std::unordered_map<uint32_t, DownloadTransfer*> live_;
     std::unordered_set<uint32_t> abandonedOpens_;
+    std::unordered_map<uint32_t, InternetHandle> announced_;
     std::vector<std::pair<InternetHandle, std::shared_ptr<ReadSlot>>> retired_;
 };
 

@@ -28,6 +28,10 @@ struct ItemMeasurements {
     uint32_t attempts = 0;
     // Of the latest attempt:
     int32_t httpStatus = 0;  // 0: none reported
+    // The whole body is known to have come: an announced length was reached (or a local
+    // file read to its end). The library ends a cut chunked body as if it were whole, so
+    // a body of unknown length never counts as complete.
+    bool complete = false;
     uint32_t attemptTick = 0;
     bool hasPhase[kAttemptPhaseCount] = {};
     uint32_t phaseMs[kAttemptPhaseCount] = {};
@@ -47,6 +51,7 @@ class RunMeasurements {
     void EndAttempt(size_t index, int32_t httpStatus, const PhaseStamps& phases, bool accepted,
                     uint32_t acceptedTick);
     void AddSample(size_t index, const SpeedSample& sample);
+    void SetComplete(size_t index, bool complete) { At(index).complete = complete; }
 
     FileTime RunStart() const { return started_; }
     FileTime RunEnd() const { return ended_; }

@@ -3,6 +3,7 @@
 #include "core/engine/ErrorText.h"
 #include "core/engine/SpeedRules.h"
 #include "core/engine/TransferEvent.h"
+#include "core/engine/TransferState.h"
 #include "core/base/UrlKind.h"
 
 namespace vm {
@@ -18,6 +19,18 @@ TestRun::TestRun(TestRunHost& host, const AppSettings& settings, Clock& clock,
 
 TestRun::~TestRun() {
     transfer_.reset();
+}
+
+void TestRun::SetStatus(DownloadItem& item, DownloadStatus to) {
+    const DownloadStatus from = item.status;
+    CheckChange(IsLegalChange(from, to), "status", NameOf(from), NameOf(to));
+    item.status = to;
+    if (transfers_.traceChanges) {
+        char line[kMaxTraceLine];
+        FormatChange(line, "item", static_cast<uint32_t>(currentIndex_), "status", NameOf(from),
+                     NameOf(to));
+        transfers_.net.DebugOutput(line);
+    }
 }
 
 void TestRun::StartTest() {
@@ -37,35 +50,48 @@ void TestRun::StartTest() {
 }
 
 void TestRun::StartNextItem() {
-    DownloadItem* item = host_.ItemAt(currentIndex_);
-    while (item != nullptr && (item->deleted || item->disabled)) {
-        item = host_.ItemAt(++currentIndex_);
-    }
-    if (item == nullptr) {
-        EndRun();
-        return;
-    }
-    CloseAttempt();
-    // The new transfer exists before the old one goes, so the shared root stays open.
-    auto next = std::make_unique<DownloadTransfer>(transfers_);
-    transfer_ = std::move(next);
-    transfer_->SetPassiveFtp(settings_.FtpMode == kFtpModePassive);
-    transfer_->Init(window_, WM_TRANSFER_EVENT, kTransferPostEvents | kTransferPostProgress);
-    transfer_->SetHeaders(kRunRequestHeaders);
-    if (settings_.UseAutoStopSize != 0)
-        transfer_->SetYieldAtBytes(AutoStopSizeBytes(settings_));
+    // An attempt refused at once is recorded here and the run goes on in this loop rather
+    // than through its posted event, which a full queue may refuse, or by recursion, one
+    // frame per refused item. After a turn of them the message loop gets its turn and the
+    // next sample tick goes on.
+    startPending_ = false;
+    const uint32_t turnStart = clock_.TickCount();
+    for (;;) {
+        DownloadItem* item = host_.ItemAt(currentIndex_);
+        while (item != nullptr && (item->deleted || item->disabled)) {
+            item = host_.ItemAt(++currentIndex_);
+        }
+        if (item == nullptr) {
+            EndRun();
+            return;
+        }
+        if (clock_.TickCount() - turnStart >= kReadTurnMs) {
+            startPending_ = true;
+            return;
+        }
+        CloseAttempt();
+        // The new transfer exists before the old one goes, so the shared root stays open.
+        auto next = std::make_unique<DownloadTransfer>(transfers_);
+        transfer_ = std::move(next);
+        transfer_->SetPassiveFtp(settings_.FtpMode == kFtpModePassive);
+        transfer_->Init(window_, WM_TRANSFER_EVENT, kTransferPostEvents | kTransferPostProgress);
+        transfer_->SetHeaders(kRunRequestHeaders);
+        if (settings_.UseAutoStopSize != 0)
+            transfer_->SetYieldAtBytes(AutoStopSizeBytes(settings_));
 
-    item->attemptTick = clock_.TickCount();
-    attemptIndex_ = currentIndex_;
-    measurements_.StartAttempt(currentIndex_, item->attemptTick);
-    item->status = DownloadStatus::Connecting;
-    host_.Refresh();
+        item->attemptTick = clock_.TickCount();
+        attemptIndex_ = currentIndex_;
+        measurements_.StartAttempt(currentIndex_, item->attemptTick);
+        SetStatus(*item, DownloadStatus::Connecting);
+        host_.Refresh();
 
-    // A start that fails posts EV_FAILED or, at worst, ends by the connect time-out.
-    if (IsLocalPath(item->url)) {
-        (void)transfer_->StartFileRead(item->url);
-    } else {
-        (void)transfer_->OpenUrl(item->url);
+        // A start that goes on reports by events; the connect time-out ends one that never does.
+        const bool started = IsLocalPath(item->url) ? transfer_->StartFileRead(item->url)
+                                                    : transfer_->OpenUrl(item->url);
+        if (started)
+            return;
+        RecordFailure(*item);
+        ChooseNextAttempt();
     }
 }
 
@@ -80,7 +106,8 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
         return;
     switch (code) {
         case EV_FINISHED:
-            item->status = DownloadStatus::Finished;
+            SetStatus(*item, DownloadStatus::Finished);
+            measurements_.SetComplete(currentIndex_, transfer_->WholeBodySeen());
             item->bytes = transfer_->BytesRead();
             item->RecomputeSpeed(transfer_->DataTick());
             host_.Refresh();
@@ -91,7 +118,7 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
             OnAttemptFailed(*item);
             break;
         case EV_RESPONSE_ACCEPTED:
-            item->status = DownloadStatus::Downloading;
+            SetStatus(*item, DownloadStatus::Downloading);
             // The moment the transfer accepted the response, not when we got to the event.
             item->startTime = transfer_->AcceptedTime();
             item->startTick = transfer_->AcceptedTick();
@@ -113,13 +140,22 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
 }
 
 void TestRun::OnAttemptFailed(DownloadItem& item) {
+    RecordFailure(item);
+    RetryOrAdvance();
+}
+
+void TestRun::RecordFailure(DownloadItem& item) {
     item.errorCode = transfer_->Error();
     item.serverStatus = transfer_->HttpStatus();
-    if (item.errorCode != 0)
+    // The server's own words explain an FTP refusal better than the library's code does.
+    const std::string reply = transfer_->ServerReply();
+    if (!reply.empty()) {
+        item.SetErrorText(FlattenLineBreaks(reply));
+    } else if (item.errorCode != 0) {
         item.SetErrorText(FlattenLineBreaks(GetErrorText(item.errorCode, messages_)));
-    item.status = DownloadStatus::Failed;
+    }
+    SetStatus(item, DownloadStatus::Failed);
     host_.Refresh();
-    RetryOrAdvance();
 }
 
 void TestRun::KeepCountedBytes(DownloadItem& item) {
@@ -129,7 +165,7 @@ void TestRun::KeepCountedBytes(DownloadItem& item) {
     }
 }
 
-void TestRun::RetryOrAdvance() {
+void TestRun::ChooseNextAttempt() {
     DownloadItem* item = host_.ItemAt(currentIndex_);
     if (item != nullptr && item->retries < RetryLimit(settings_)) {
         const uint32_t retries = item->retries;
@@ -138,13 +174,31 @@ void TestRun::RetryOrAdvance() {
     } else {
         ++currentIndex_;
     }
+}
+
+void TestRun::RetryOrAdvance() {
+    ChooseNextAttempt();
     StartNextItem();
 }
 
 void TestRun::StopTest() {
-    if (DownloadItem* item = host_.ItemAt(currentIndex_)) {
+    // An item whose start waits for the next tick has not begun: it stays as it is.
+    DownloadItem* item = startPending_ ? nullptr : host_.ItemAt(currentIndex_);
+    startPending_ = false;
+    if (item != nullptr) {
         KeepCountedBytes(*item);
-        item->status = DownloadStatus::Finished;
+        SetStatus(*item, DownloadStatus::Finished);
+    }
+    EndRun();
+    host_.Refresh();
+}
+
+void TestRun::InterruptTest() {
+    if (runState_ != RunState::Running)
+        return;
+    if (DownloadItem* item = host_.ItemAt(currentIndex_)) {
+        if (item->status == DownloadStatus::Downloading || item->status == DownloadStatus::Connecting)
+            KeepCountedBytes(*item);
     }
     EndRun();
     host_.Refresh();
@@ -152,10 +206,10 @@ void TestRun::StopTest() {
 
 void TestRun::MoveToNextDownload() {
     DownloadItem* item = host_.ItemAt(currentIndex_);
-    if (item == nullptr || !transfer_)
+    if (item == nullptr || !transfer_ || startPending_)
         return;
     KeepCountedBytes(*item);
-    item->status = DownloadStatus::Finished;
+    SetStatus(*item, DownloadStatus::Finished);
     StopAndAdvance();
 }
 
@@ -200,6 +254,10 @@ void TestRun::EndRun() {
 void TestRun::OnSampleTick() {
     if (runState_ != RunState::Running)
         return;
+    if (startPending_) {
+        StartNextItem();
+        return;
+    }
     DownloadItem* item = host_.ItemAt(currentIndex_);
     if (progressSeen_) {
         progressSeen_ = false;
@@ -229,7 +287,7 @@ void TestRun::CheckAutoStop() {
     const uint32_t now = clock_.TickCount();
     if (item->status == DownloadStatus::Connecting &&
         static_cast<uint64_t>(now - item->attemptTick) >= SecondsToMs(settings_.ConnectTimeout)) {
-        item->status = DownloadStatus::ConnectTimeout;
+        SetStatus(*item, DownloadStatus::ConnectTimeout);
         transfer_->StopTransfer();
         host_.Refresh();
         RetryOrAdvance();
@@ -239,7 +297,7 @@ void TestRun::CheckAutoStop() {
     if (settings_.UseAutoStopStable != 0 &&
         StableDeviation(*item, settings_.AutoStopStableUnit, &deviation) &&
         settings_.AutoStopStableValue >= deviation) {
-        item->status = DownloadStatus::Finished;
+        SetStatus(*item, DownloadStatus::Finished);
         StopAndAdvance();
         return;
     }
@@ -247,7 +305,7 @@ void TestRun::CheckAutoStop() {
         item->bytes = transfer_->BytesRead();
         item->RecomputeSpeed(now);
         if (static_cast<uint64_t>(item->duration) >= SecondsToMs(settings_.AutoStopTime)) {
-            item->status = DownloadStatus::Finished;
+            SetStatus(*item, DownloadStatus::Finished);
             StopAndAdvance();
             return;
         }
@@ -265,7 +323,7 @@ void TestRun::ApplySizeRule(DownloadItem& item) {
     if (settings_.UseAutoStopSize == 0)
         return;
     if (item.bytes >= AutoStopSizeBytes(settings_)) {
-        item.status = DownloadStatus::Finished;
+        SetStatus(item, DownloadStatus::Finished);
         StopAndAdvance();
     }
 }

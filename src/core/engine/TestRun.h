@@ -46,6 +46,9 @@ class TestRun {
 
     void StartTest();
     void StopTest();
+    // Ends the run at once with every item as it stands (the end of the session): the
+    // current item keeps its status and the bytes counted so far.
+    void InterruptTest();
     void MoveToNextDownload();
     // WM_TRANSFER_EVENT: the code and the serial of the transfer that posted it.
     void OnTransferEvent(uint32_t code, uint32_t serial);
@@ -62,7 +65,11 @@ class TestRun {
     void SetReceiveTimeoutMs(uint32_t ms) { receiveTimeoutMs_ = ms; }
 
   private:
+    // Every status the run gives an item goes through here (checked and traced).
+    void SetStatus(DownloadItem& item, DownloadStatus to);
     void StartNextItem();
+    // The current item failed: the next attempt is a retry of it or the next item.
+    void ChooseNextAttempt();
     void RetryOrAdvance();
     void EndRun();
     // Keeps what the current attempt's transfer measured, before it goes.
@@ -74,6 +81,7 @@ class TestRun {
     void StopAndAdvance();
     // The attempt failed with the transfer's error: record it, then retry or move on.
     void OnAttemptFailed(DownloadItem& item);
+    void RecordFailure(DownloadItem& item);
     // Bytes the transfer counted after the item's last update are kept when it is ended.
     void KeepCountedBytes(DownloadItem& item);
 
@@ -93,6 +101,8 @@ class TestRun {
     uint32_t sampleTicks_ = 0;
     bool progressSeen_ = false;
     uint32_t receiveTimeoutMs_ = kReceiveTimeoutMs;
+    // Attempts refused at once took the whole turn: the next sample tick starts the next.
+    bool startPending_ = false;
 };
 
 }  // namespace vm

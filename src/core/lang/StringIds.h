@@ -51,6 +51,7 @@ enum StringId : uint32_t {
     IDS_COLUMN_SPEED_BITS = 1007,
     IDS_COLUMN_STATUS = 1008,
     IDS_COLUMN_ORDER = 1009,
+    IDS_ERROR_INVALID_RESPONSE = 2020,  // error 12152's text where the system has none
 };
 
 }  // namespace vm

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,15 +16,26 @@ constexpr uint32_t kInternetTimeoutMs = 60000;
 
 constexpr uint32_t kHttpQueryContentLength = 5;
 constexpr uint32_t kHttpQueryStatusCode = 19;
+constexpr uint32_t kHttpQueryRawHeadersCrlf = 22;
 
 constexpr uint32_t kStatusConnectionClosed = 51;
+// The library has made the request's handle (the result carries it) before the open
+// completes: an open that then fails leaves it to the caller to close.
+constexpr uint32_t kStatusHandleCreated = 60;
 constexpr uint32_t kStatusHandleClosing = 70;
 constexpr uint32_t kStatusRequestComplete = 100;
 
 constexpr uint32_t kErrorIoPending = 997;
 constexpr uint32_t kErrorInternetTimeout = 12002;
 constexpr uint32_t kErrorInternetInternal = 12004;
+// The server's reply holds the reason: the library keeps it for the thread that failed.
+constexpr uint32_t kErrorExtendedError = 12003;
+constexpr uint32_t kErrorLoginFailure = 12015;
+constexpr uint32_t kErrorCannotConnect = 12029;
 constexpr uint32_t kErrorConnectionAborted = 12030;
+// "The server response could not be parsed": the error of an http(s) answer that is no
+// valid response (no status line, status 0).
+constexpr uint32_t kErrorInvalidServerResponse = 12152;
 
 constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
 
@@ -72,6 +84,9 @@ class InternetLibrary {
     virtual bool CloseHandle(InternetHandle handle) = 0;
     // The calling thread's error code after a failed operation.
     virtual uint32_t LastError() = 0;
+    // The last error and server reply the library keeps for the calling thread (an FTP
+    // server's "550 ..."); false when it keeps none. The text is cut to maxText bytes.
+    virtual bool LastResponse(uint32_t* error, std::string* text, size_t maxText) = 0;
 
     // Posts an event to the window's queue; callable from any thread.
     virtual bool PostEvent(uintptr_t window, uint32_t message, uint32_t code, uint32_t serial) = 0;

@@ -169,6 +169,11 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
     json.UInt(m != nullptr ? m->attempts : 0);
     json.Key("bytes");
     json.UInt(item.bytes);
+    // Whether the whole body is known to have come: only a finished item can say.
+    if (m != nullptr && item.disabled == 0 && item.status == DownloadStatus::Finished) {
+        json.Key("complete");
+        json.Bool(m->complete);
+    }
     if (item.HasStarted())
         PutTime(json, "start_time", item.startTime);
     json.Key("duration_ms");

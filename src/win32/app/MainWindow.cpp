@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "core/app/RunExit.h"
 #include "core/base/CompanionFileName.h"
 #include "core/list/ItemCells.h"
 #include "win32/app/JsonResultsFile.h"
@@ -31,6 +32,9 @@ public:
     void Refresh() override { window_.RefreshList(); }
     void OnRunStateChanged() override { window_.UpdateCommandStates(); }
     void OnRunEnded() override {
+        // At the end of the session only an export's report is written: no automatic
+        // report, and no viewer opened for nobody.
+        if (window_.sessionEnding_ && window_.exportRequest_.type == 0) return;
         FinishRunReport(window_.exportRequest_, window_.settings_, *this);
     }
 
@@ -42,6 +46,7 @@ public:
     }
     void OpenWithShell(const std::string& path) override { ShellOpen(window_.Handle(), path); }
     void Quit(int exitCode) override {
+        exitCode = static_cast<int>(ExportRunExitCode(exitCode, window_.sessionEnding_));
         window_.exitCode_ = exitCode;
         PostQuitMessage(exitCode);
     }
@@ -154,7 +159,7 @@ void MainWindow::OnCreate() {
     chrome_.SetStatusParts();
     RefillList();
 
-    run_ = std::make_unique<TestRun>(*runHost_, settings_, clock_, messages_, ProcessTransfers(),
+    run_ = std::make_unique<TestRun>(*runHost_, settings_, clock_, errorTexts_, ProcessTransfers(),
                                      reinterpret_cast<uintptr_t>(hwnd));
     SetTimer(hwnd, kSampleTimerId, kSampleTimerMs, nullptr);
     if (exportRequest_.type != 0) run_->StartTest();
@@ -248,6 +253,16 @@ void MainWindow::ExchangeConfiguration(bool save) {
     } else {
         LoadConfiguration(session_, parts, arguments_);
     }
+}
+
+void MainWindow::OnEndSession() {
+    // The session cannot wait for the run: an export writes its report with the items as
+    // they stand and says through its exit code that the run did not complete.
+    if (!shutDown_ && IsRunning()) {
+        sessionEnding_ = true;
+        run_->InterruptTest();
+    }
+    OnDestroy();
 }
 
 void MainWindow::OnDestroy() {

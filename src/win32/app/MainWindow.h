@@ -13,6 +13,7 @@
 #include "core/report/RunReport.h"
 #include "core/engine/TestRun.h"
 #include "win32/platform/WinClock.h"
+#include "core/lang/FallbackMessageTable.h"
 #include "win32/platform/WinMessageTable.h"
 #include "win32/platform/WinTimeText.h"
 #include "core/list/DownloadListView.h"
@@ -51,6 +52,7 @@ protected:
     void OnCommand(UINT code, WPARAM wParam, LPARAM lParam) override;
     void OnNotify(WPARAM wParam, LPARAM lParam) override;
     void OnDestroy() override;
+    void OnEndSession() override;
     void OnSize() override;
 
 private:
@@ -106,6 +108,7 @@ private:
     WinFileSystem files_;
     WinTimeText timeText_;
     WinMessageTable messages_;
+    FallbackMessageTable errorTexts_{messages_};
     WinClock clock_;
     DownloadListView list_;
     WinListView listControl_;
@@ -124,6 +127,7 @@ private:
     bool statusUpdatePending_ = false;
     bool shutDown_ = false;
     int exitCode_ = 0;
+    bool sessionEnding_ = false;  // the end of the session is cutting the run short
 };
 
 }  // namespace vm

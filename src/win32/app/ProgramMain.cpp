@@ -6,6 +6,7 @@
 #include "core/base/ArgumentList.h"
 #include "core/base/CompanionFileName.h"
 #include "win32/app/MainWindow.h"
+#include "core/app/ExitCode.h"
 #include "core/app/StartupOptions.h"
 #include "core/lang/FileVersionText.h"
 #include "core/lang/LanguageFile.h"
@@ -88,6 +89,7 @@ int ProgramMain(const char* commandLine) {
     }
     LoadLanguageFile(files, ProgramPath());
     if (options.deleteRegKey) return 0;
+    if (HiddenWithoutExport(arguments, options)) return static_cast<int>(ExitCode::NoExportToDo);
 
     MainWindow window(arguments, options);
     // Without a window nothing runs and no report is written: say so to a calling script.

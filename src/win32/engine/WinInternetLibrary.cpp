@@ -4,6 +4,7 @@
 #include <wininet.h>
 
 #include <atomic>
+#include <cstring>
 
 #include "win32/engine/BackgroundQuery.h"
 #include "win32/engine/HandleCloser.h"
@@ -41,7 +42,8 @@ void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD 
                                      DWORD infoLength) {
     // Receiving and received fire twice per read: skip everything we do not act on early.
     if (status != INTERNET_STATUS_REQUEST_COMPLETE && status != INTERNET_STATUS_HANDLE_CLOSING &&
-        status != INTERNET_STATUS_CONNECTION_CLOSED && !IsPhaseStatus(status)) {
+        status != INTERNET_STATUS_CONNECTION_CLOSED && status != INTERNET_STATUS_HANDLE_CREATED &&
+        !IsPhaseStatus(status)) {
         return;
     }
     if (status == INTERNET_STATUS_HANDLE_CLOSING)
@@ -56,6 +58,15 @@ void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD 
         const auto* async = static_cast<const INTERNET_ASYNC_RESULT*>(info);
         result = static_cast<uintptr_t>(async->dwResult);
         error = async->dwError;
+    }
+    // The new handle comes as a bare handle (Wine's HTTP requests) or as an async result
+    // (its FTP files); either way it travels as the result.
+    if (status == INTERNET_STATUS_HANDLE_CREATED && info != nullptr) {
+        if (infoLength == sizeof(HINTERNET)) {
+            result = reinterpret_cast<uintptr_t>(*static_cast<const HINTERNET*>(info));
+        } else if (infoLength >= sizeof(INTERNET_ASYNC_RESULT)) {
+            result = static_cast<uintptr_t>(static_cast<const INTERNET_ASYNC_RESULT*>(info)->dwResult);
+        }
     }
     registry->DispatchStatus(static_cast<uint32_t>(context), reinterpret_cast<uintptr_t>(handle),
                              status, result, error);
@@ -193,6 +204,20 @@ bool WinInternetLibrary::CloseHandle(InternetHandle handle) {
 
 uint32_t WinInternetLibrary::LastError() {
     return GetLastError();
+}
+
+bool WinInternetLibrary::LastResponse(uint32_t* error, std::string* text, size_t maxText) {
+    // Room for any FTP reply that matters; a longer one is not fetched at all (the library
+    // then asks for a larger buffer and copies nothing).
+    char buffer[4096];
+    DWORD code = 0;
+    DWORD length = sizeof buffer;
+    if (!InternetGetLastResponseInfoA(&code, buffer, &length)) return false;
+    if (length > sizeof buffer) length = sizeof buffer;
+    *error = code;
+    text->assign(buffer, strnlen(buffer, length));
+    if (text->size() > maxText) text->resize(maxText);
+    return code != 0 || !text->empty();
 }
 
 bool WinInternetLibrary::PostEvent(uintptr_t window, uint32_t message, uint32_t code,

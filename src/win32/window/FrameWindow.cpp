@@ -80,8 +80,13 @@ LRESULT FrameWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             created_ = true;
             break;
         case WM_DESTROY:
-        case WM_QUERYENDSESSION:
             OnDestroy();
+            break;
+        case WM_QUERYENDSESSION:
+            OnEndSession();
+            break;
+        case WM_ENDSESSION:
+            if (wParam) OnEndSession();
             break;
         case WM_SIZE:
             OnSize();
@@ -107,6 +112,7 @@ void FrameWindow::SetResult(LRESULT result) {
 void FrameWindow::OnCommand(UINT, WPARAM, LPARAM) {}
 void FrameWindow::OnNotify(WPARAM, LPARAM) {}
 void FrameWindow::OnDestroy() {}
+void FrameWindow::OnEndSession() { OnDestroy(); }
 void FrameWindow::OnSize() {}
 void FrameWindow::OnCreate() {}
 

@@ -29,6 +29,8 @@ protected:
     virtual void OnCommand(UINT code, WPARAM wParam, LPARAM lParam);
     virtual void OnNotify(WPARAM wParam, LPARAM lParam);
     virtual void OnDestroy();
+    // The desktop session is ending (WM_QUERYENDSESSION, or WM_ENDSESSION that ends it).
+    virtual void OnEndSession();
     virtual void OnSize();
     virtual void OnCreate();
 

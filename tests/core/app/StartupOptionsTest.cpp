@@ -47,6 +47,30 @@ TEST(StartupOptions, ExportSwitchDetection) {
     EXPECT_EQ(Read(("/stext " + std::string(400, 'r')).c_str()).exportFile.size(), 259u);
 }
 
+// A hidden start that has nothing to export would wait unseen for ever.
+TEST(StartupOptions, HiddenStartsWithoutAnExportAreRefused) {
+    struct Case {
+        const char* line;
+        bool refused;
+    } cases[] = {
+        {"/hidden /stext", true},                // the file name left out
+        {"/sjsn out.json /hidden", true},        // a misspelt export switch
+        {"/hidden", true},
+        {"/stext /hidden", true},                // "/hidden" is no file name
+        {"/stext /HIDDEN", true},
+        {"/hidden /stext r.txt", false},
+        {"/sjson r.json /hidden", false},
+        {"/sjsn out.json", false},               // visible starts ignore unknown switches
+        {"/stext", false},
+        {"", false},
+    };
+    for (const Case& c : cases) {
+        ArgumentList list;
+        list.Parse(c.line);
+        EXPECT_EQ(HiddenWithoutExport(list, ReadStartupOptions(list)), c.refused) << c.line;
+    }
+}
+
 TEST(StartupOptions, ProgramSwitchesAndConfigFile) {
     StartupOptions o = Read("/SaveLangFile /deleteregkey /NOSAVELOAD");
     EXPECT_TRUE(o.saveLangFile);

@@ -139,6 +139,7 @@ class JsonReportTest : public ::testing::Test, protected test::TestList {
             measurements.AddSample(0, {s * 1000, s * 1000 - 7, s * 1000000, 1e6 - s});
         }
         measurements.EndAttempt(0, 200, phases, true, 10150);
+        measurements.SetComplete(0, true);
 
         DownloadItem& missing = Add("http://example.com/missing", "", DownloadStatus::Failed);
         missing.serverStatus = 404;

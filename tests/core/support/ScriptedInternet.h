@@ -31,6 +31,8 @@ struct ScriptedResponse {
     uint32_t readError = 0;                    // reads fail with this error
     bool zeroReadWithData = false;             // a read returns nothing although data was announced
     uint32_t msPerRead = 0;                    // the fake clock moves on with every read
+    std::optional<std::string> rawHeaders;     // the header block, when it fits the query
+    uint32_t msPerOpen = 0;                    // the fake clock moves on with every open
 };
 
 struct PostedEvent {
@@ -102,6 +104,7 @@ class ScriptedInternet : public InternetLibrary {
         Request r;
         r.handle = 0x1000 + static_cast<InternetHandle>(requests_.size());
         r.response = Find(url);
+        clock_.Advance(r.response.msPerOpen);
         r.remaining = r.response.bodyBytes;
         r.unread = r.response.arrived ? std::min(*r.response.arrived, r.remaining) : r.remaining;
         requests_.push_back(r);
@@ -131,6 +134,10 @@ class ScriptedInternet : public InternetLibrary {
     }
     bool QueryInfoText(InternetHandle h, uint32_t query, std::string* text) override {
         Request* r = Get(h);
+        if (r != nullptr && query == kHttpQueryRawHeadersCrlf && r->response.rawHeaders) {
+            *text = *r->response.rawHeaders;
+            return true;
+        }
         if (r == nullptr || query != kHttpQueryContentLength || !r->response.contentLength) {
             lastError_ = 12150;
             return false;
@@ -240,6 +247,16 @@ class ScriptedInternet : public InternetLibrary {
         return true;
     }
     void DebugOutput(const char* text) override { debugLines.push_back(text); }
+
+    // What the library keeps as the last error and server reply (one for all threads here).
+    std::optional<std::pair<uint32_t, std::string>> lastResponse;
+    bool LastResponse(uint32_t* error, std::string* text, size_t maxText) override {
+        if (!lastResponse)
+            return false;
+        *error = lastResponse->first;
+        *text = lastResponse->second.substr(0, maxText);
+        return true;
+    }
 
     bool PopEvent(PostedEvent* event) {
         std::lock_guard<std::mutex> lock(eventsMutex_);

@@ -18,6 +18,10 @@ struct TransferHarness {
     TransferContext context{net, files, clock};
     TransferHarness() { net.registry = &context.registry; }
 
+    // The library announces the latest open's handle before the open completes.
+    void AnnounceOpen(uint32_t serial) {
+        context.registry.DispatchStatus(serial, 0, kStatusHandleCreated, net.LastRequest(), 0);
+    }
     // The library's completion of the latest open, on "its thread".
     void CompleteOpen(uint32_t serial, uint32_t error = 0) {
         const InternetHandle h = net.LastRequest();
