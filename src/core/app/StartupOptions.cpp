@@ -1,5 +1,7 @@
 #include "core/app/StartupOptions.h"
 
+#include "core/options/OptionTable.h"
+
 #include "core/config/CommandLineProfileStore.h"
 #include "core/base/CompanionFileName.h"
 #include "core/config/SettingsExchange.h"
@@ -50,10 +52,47 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
     return options;
 }
 
+namespace {
+
+// Whether the argument is a switch this program knows: its own, an export switch or an
+// option override ("/" + an option key).
+bool IsKnownSwitch(const char* argument) {
+    static const char* const kProgramSwitches[] = {
+        switch_name::kSaveLangFile, switch_name::kDeleteRegKey, switch_name::kNoSaveLoad,
+        switch_name::kConfig,       switch_name::kHidden,
+    };
+    for (const char* name : kProgramSwitches) {
+        if (ArgumentEquals(argument, name)) return true;
+    }
+    if (IsExportSwitch(argument)) return true;
+    for (const OptionSpec& option : Options()) {
+        if (argument[0] == '/' && ArgumentEquals(argument + 1, option.key)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool IsExportSwitch(const char* argument) {
+    for (int reportType = 1; reportType <= kReportTypeCount; ++reportType) {
+        if (ArgumentEquals(argument, ReportSwitch(reportType))) return true;
+    }
+    return ArgumentEquals(argument, kJsonExportSwitch);
+}
+
 bool HiddenWithoutExport(const ArgumentList& arguments, const StartupOptions& options) {
-    if (arguments.Find(switch_name::kHidden) < 0)
+    if (arguments.Find(switch_name::kHidden) < 0) return false;
+    if (options.exportMode != 0 && !ArgumentEquals(options.exportFile.c_str(), switch_name::kHidden)) {
         return false;
-    return options.exportMode == 0 || ArgumentEquals(options.exportFile.c_str(), switch_name::kHidden);
+    }
+    // "/hidden" alone, or beside switches the program knows, is a normal visible start; an
+    // export was meant when an export switch lost its file name or a switch is unknown.
+    for (size_t i = 0; i < arguments.Count(); ++i) {
+        const char* argument = arguments.At(i);
+        if (argument[0] != '/') continue;
+        if (IsExportSwitch(argument) || !IsKnownSwitch(argument)) return true;
+    }
+    return false;
 }
 
 std::string ResolvePath(const std::string& path, const std::string& directory) {

@@ -47,9 +47,14 @@ ConfigSession MakeConfigSession(FileSystem& fileSystem, const std::string& execu
 // else the directory, a backslash and the path.
 std::string ResolvePath(const std::string& path, const std::string& directory);
 
-// A start asked to stay hidden that has no export to do: "/hidden" with no export switch
-// followed by a file name (a misspelt switch, a name left out, or "/hidden" taken for the
-// name). Nobody could see or close its window, so it ends at once with NoExportToDo.
+// Whether the argument is one of the export switches ("/stext" ... "/sjson").
+bool IsExportSwitch(const char* argument);
+
+// A start asked to stay hidden whose export cannot be done: "/hidden" with no export switch
+// followed by a file name, where an export was meant (an export switch whose name was left
+// out or taken by "/hidden", or a switch the program does not know, such as a misspelt
+// one). Nobody could see or close its window, so it ends at once with NoExportToDo.
+// "/hidden" alone, or with known switches only, starts visibly as without it.
 bool HiddenWithoutExport(const ArgumentList& arguments, const StartupOptions& options);
 
 // The option override: with two or more arguments, every "/" + option key followed by a

@@ -55,7 +55,11 @@ TEST(StartupOptions, HiddenStartsWithoutAnExportAreRefused) {
     } cases[] = {
         {"/hidden /stext", true},                // the file name left out
         {"/sjsn out.json /hidden", true},        // a misspelt export switch
-        {"/hidden", true},
+        {"/hidden", false},                      // alone: a normal visible start
+        {"/hidden /config c.cfg /AutoStopTime 5", false},
+        {"/hidden x", false},                    // stray arguments are ignored
+        {"/hidden /autostoptime", false},
+        {"/hidden /AutoStopTim 5", true},
         {"/stext /hidden", true},                // "/hidden" is no file name
         {"/stext /HIDDEN", true},
         {"/hidden /stext r.txt", false},
