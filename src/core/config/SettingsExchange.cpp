@@ -5,6 +5,19 @@
 #include "core/options/ConfigKeys.h"
 
 namespace vm {
+namespace {
+
+// A key the specified file does not have: written only when set, so files of a program
+// that never uses it stay exactly as specified; an unset value removes a stale key.
+void ExchangeOptionalInt(ProfileStore& store, const char* key, int32_t& value) {
+    if (store.IsLoading() || value != 0) {
+        store.ExchangeInt(key, value, 0);
+    } else {
+        (void)store.DeleteKey(key);
+    }
+}
+
+}  // namespace
 
 void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
     namespace k = config_key;
@@ -31,6 +44,7 @@ void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
     store.ExchangeString(k::kAutoReportFilename, s.AutoReportFilename, "report.txt",
                          kReportFileNameCapacity);
     store.ExchangeDouble(k::kAutoStopStableValue, 1, s.AutoStopStableValue, 0.5);
+    ExchangeOptionalInt(store, k::kDefaultMinSpeed, s.DefaultMinSpeed);
 }
 
 std::string DownloadSectionName(int index) {
@@ -44,6 +58,7 @@ void ExchangeDownloadItem(DownloadItem& item, ProfileStore& store, int index) {
     store.ExchangeString(config_key::kUrl, item.url, "", kUrlValueCapacity);
     store.ExchangeString(config_key::kDownloadName, item.name, "", kNameValueCapacity);
     store.ExchangeBool(config_key::kDisabled, item.disabled, 0);
+    ExchangeOptionalInt(store, config_key::kMinSpeed, item.minSpeed);
 }
 
 }  // namespace vm

@@ -15,10 +15,11 @@ constexpr size_t kNameValueCapacity = kMaxNameLength + 1;
 constexpr size_t kReportFileNameCapacity = kMaxReportFileName + 1;
 
 // Passes the 22 options of section General through the store, in the file's order, with
-// their defaults. Used for the file and for the command-line override.
+// their defaults, then DefaultMinSpeed (written only when set). Used for the file and for
+// the command-line override.
 void ExchangeAppSettings(AppSettings& settings, ProfileStore& store);
 
-// "Download" + index: URL, DownloadName and Disabled.
+// "Download" + index: URL, DownloadName and Disabled, and MinSpeed when set.
 void ExchangeDownloadItem(DownloadItem& item, ProfileStore& store, int index);
 
 std::string DownloadSectionName(int index);

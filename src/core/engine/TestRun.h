@@ -65,7 +65,8 @@ class TestRun {
     void StartNextItem();
     void RetryOrAdvance();
     void EndRun();
-    // Keeps what the current attempt's transfer measured, before it goes.
+    // Keeps what the current attempt's transfer measured, before it goes, and judges the
+    // item's speed against its minimum.
     void CloseAttempt();
     void RecordSample(const DownloadItem& item);
     void CheckAutoStop();

@@ -56,6 +56,8 @@ const BuiltinString kStrings[] = {
     {1007, "Speed (Bits)"},
     {1008, "Status"},
     {1009, "Download Order"},
+    {2300, "Finished (slow)"},
+    {2301, "The Pushgateway did not take the metrics (HTTP status %d)."},
 };
 
 }  // namespace

@@ -51,6 +51,8 @@ enum StringId : uint32_t {
     IDS_COLUMN_SPEED_BITS = 1007,
     IDS_COLUMN_STATUS = 1008,
     IDS_COLUMN_ORDER = 1009,
+    IDS_STATUS_FINISHED_SLOW = 2300,  // a finished item below its minimum speed
+    IDS_PUSH_REFUSED = 2301,          // "... (HTTP status %d)"
 };
 
 }  // namespace vm

@@ -27,6 +27,7 @@ constexpr const char kAutoReportOpenInViewer[] = "AutoReportOpenInViewer";
 constexpr const char kAutoReportType[] = "AutoReportType";
 constexpr const char kAutoReportFilename[] = "AutoReportFilename";
 constexpr const char kAutoStopStableValue[] = "AutoStopStableValue";
+constexpr const char kDefaultMinSpeed[] = "DefaultMinSpeed";
 constexpr const char kWinPos[] = "WinPos";
 constexpr const char kColumns[] = "Columns";
 constexpr const char kSort[] = "Sort";
@@ -35,6 +36,7 @@ constexpr const char kNumOfDownloads[] = "NumOfDownloads";
 constexpr const char kUrl[] = "URL";
 constexpr const char kDownloadName[] = "DownloadName";
 constexpr const char kDisabled[] = "Disabled";
+constexpr const char kMinSpeed[] = "MinSpeed";
 }  // namespace config_key
 
 // "Download%d": one section per item, numbered from 0.

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/engine/SpeedRules.h"
+#include "core/engine/SpeedThreshold.h"
 #include "core/engine/SteadySpeed.h"
 #include "core/engine/TestRun.h"
 #include "core/base/JsonText.h"
@@ -64,6 +65,10 @@ void PutOptions(JsonBuilder& json, const AppSettings& settings) {
     json.Bool(settings.FtpMode == kFtpModePassive);
     json.Key("include_disabled");
     json.Bool(settings.DontAddDisabled == 0);
+    if (settings.DefaultMinSpeed > 0) {
+        json.Key("default_min_speed_bytes_per_s");
+        json.UInt(static_cast<uint64_t>(settings.DefaultMinSpeed) * 1024);
+    }
     json.EndObject();
 }
 
@@ -139,6 +144,13 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
     json.UInt(item.duration);
     json.Key("average_bytes_per_s");
     json.Number(item.speedKBps * 1024, kSpeedDecimals);
+    const int32_t minSpeed = EffectiveMinSpeed(item, *source.settings);
+    if (minSpeed > 0) {
+        json.Key("min_speed_bytes_per_s");
+        json.UInt(static_cast<uint64_t>(minSpeed) * 1024);
+    }
+    json.Key("below_min_speed");
+    json.Bool(item.belowMinSpeed);
     PutMeasurements(json, m);
     json.EndObject();
 }

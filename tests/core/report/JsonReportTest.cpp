@@ -116,6 +116,7 @@ class JsonReportTest : public ::testing::Test {
         settings.AutoStopSize = 5;
         settings.AutoStopSizeUnit = 3;
         settings.UseAutoStopStable = 1;
+        settings.DefaultMinSpeed = 100;
         AddItems();
     }
 
@@ -135,6 +136,8 @@ class JsonReportTest : public ::testing::Test {
         done.startTick = 10150;
         done.bytes = 6500000;
         done.RecomputeSpeed(10150 + 6500);
+        done.minSpeed = 2000;  // its own minimum, above the steady 1 MB/s
+        done.belowMinSpeed = true;
         measurements.StartAttempt(0, 10000);
         PhaseStamps phases;
         phases.Stamp(kStatusNameResolved, 10002);
