@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "resource.h"
+#include "core/list/DownloadListView.h"
 
 namespace vm {
 namespace {
@@ -92,13 +93,14 @@ TEST_F(ProgramResources, FileVersionIs127) {
     EXPECT_STREQ(text, "1.27");
 }
 
-TEST_F(ProgramResources, StatusImagesHoldFourIcons) {
+// Idle, finished, failed, running and slow, one per RowImage value.
+TEST_F(ProgramResources, StatusImagesHoldFiveIcons) {
     HBITMAP bitmap = static_cast<HBITMAP>(
         LoadImageA(module_, MAKEINTRESOURCEA(IDB_STATUSIMAGES), IMAGE_BITMAP, 0, 0, 0));
     ASSERT_NE(bitmap, nullptr);
     BITMAP info = {};
     GetObjectA(bitmap, sizeof info, &info);
-    EXPECT_EQ(info.bmWidth, 64);
+    EXPECT_EQ(info.bmWidth, 16 * (kImageSlow + 1));
     EXPECT_EQ(info.bmHeight, 16);
     DeleteObject(bitmap);
 }
