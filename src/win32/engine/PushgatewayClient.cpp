@@ -10,19 +10,30 @@ namespace vm {
 namespace {
 
 constexpr char kContentType[] = "Content-Type: text/plain; version=0.0.4\r\n";
+// How much longer than the library's own time-outs the caller waits for the thread.
+constexpr DWORD kThreadGraceMs = 5000;
 
 // Shared by the caller and the thread: the thread may outlive a caller that gave up.
 struct PushJob {
     std::string url;
     std::string body;
+    uint32_t timeoutMs = 0;
     PushResult result;
 };
+
+// Wine takes the time-outs from the request handle only, not from the session's.
+void SetTimeouts(HINTERNET handle, DWORD ms) {
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                         INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+        InternetSetOptionA(handle, option, &ms, sizeof ms);
+    }
+}
 
 void CloseIfOpen(HINTERNET handle) {
     if (handle != nullptr) InternetCloseHandle(handle);
 }
 
-PushResult RunPush(const std::string& url, const std::string& body) {
+PushResult RunPush(const std::string& url, const std::string& body, DWORD timeoutMs) {
     PushResult result;
     URL_COMPONENTSA parts = {};
     parts.dwStructSize = sizeof parts;
@@ -41,11 +52,7 @@ PushResult RunPush(const std::string& url, const std::string& body) {
     HINTERNET connection = nullptr;
     HINTERNET request = nullptr;
     if (session != nullptr) {
-        DWORD timeout = kPushTimeoutMs;
-        for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                             INTERNET_OPTION_RECEIVE_TIMEOUT}) {
-            InternetSetOptionA(session, option, &timeout, sizeof timeout);
-        }
+        SetTimeouts(session, timeoutMs);
         connection = InternetConnectA(session, host.data(), parts.nPort, nullptr, nullptr,
                                       INTERNET_SERVICE_HTTP, 0, 0);
     }
@@ -55,6 +62,7 @@ PushResult RunPush(const std::string& url, const std::string& body) {
                       INTERNET_FLAG_NO_UI | INTERNET_FLAG_PRAGMA_NOCACHE;
         if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
         request = HttpOpenRequestA(connection, "PUT", path.data(), nullptr, nullptr, nullptr, flags, 0);
+        if (request != nullptr) SetTimeouts(request, timeoutMs);
     }
     if (request != nullptr &&
         HttpSendRequestA(request, kContentType, static_cast<DWORD>(sizeof kContentType - 1),
@@ -80,7 +88,7 @@ PushResult RunPush(const std::string& url, const std::string& body) {
 DWORD WINAPI PushThread(void* parameter) {
     // The thread's own reference: the job stays alive until the thread is done with it.
     std::unique_ptr<std::shared_ptr<PushJob>> job(static_cast<std::shared_ptr<PushJob>*>(parameter));
-    (*job)->result = RunPush((*job)->url, (*job)->body);
+    (*job)->result = RunPush((*job)->url, (*job)->body, (*job)->timeoutMs);
     return 0;
 }
 
@@ -90,6 +98,7 @@ PushResult PushMetricsText(const std::string& url, const std::string& body, uint
     auto job = std::make_shared<PushJob>();
     job->url = url;
     job->body = body;
+    job->timeoutMs = timeoutMs;
     auto* threadReference = new std::shared_ptr<PushJob>(job);
     HANDLE thread = CreateThread(nullptr, 0, PushThread, threadReference, 0, nullptr);
     if (thread == nullptr) {
@@ -98,7 +107,8 @@ PushResult PushMetricsText(const std::string& url, const std::string& body, uint
         failed.error = GetLastError();
         return failed;
     }
-    const DWORD waited = WaitForSingleObject(thread, timeoutMs);
+    // The library's time-outs end most hangs; the wait ends those it does not apply to.
+    const DWORD waited = WaitForSingleObject(thread, timeoutMs + kThreadGraceMs);
     CloseHandle(thread);
     if (waited != WAIT_OBJECT_0) {
         // Left to finish or to end with the process; its result no longer matters.

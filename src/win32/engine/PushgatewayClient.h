@@ -17,8 +17,10 @@ struct PushResult {
 };
 
 // Sends the metrics text with an HTTP PUT to url (a group URL, see PushgatewayGroupUrl),
-// synchronously on a thread of its own; gives up after timeoutMs (error 12002, the
-// library's time-out). Redirects are not followed: a PUT that moved is a failure.
+// synchronously on a thread of its own, with timeoutMs as the library's connect, send and
+// receive time-outs; a thread that is still not done a few seconds later is left behind
+// and the push fails with error 12002 (the library's time-out). Redirects are not
+// followed: a PUT that moved is a failure.
 PushResult PushMetricsText(const std::string& url, const std::string& body,
                            uint32_t timeoutMs = kPushTimeoutMs);
 
