@@ -18,6 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const vm::StartupOptions options = vm::ReadStartupOptions(list);
     if (options.exportFile.size() > vm::kMaxCommandLinePath) std::abort();
+    if (options.metricsFile.size() > vm::kMaxCommandLinePath) std::abort();
+    if (options.pushUrl.size() > vm::kMaxPushUrlLength) std::abort();
     vm::AppSettings settings;
     vm::ApplyCommandLineOverrides(settings, list);
     return 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, when missing.
-# Idempotent; run as root. Keeps nginx and vsftpd from starting as system services:
-# the tests start their own instances on 127.0.0.1.
+# Idempotent; run as root. Keeps nginx, vsftpd and the Prometheus daemons from starting
+# as system services: the tests start their own instances on 127.0.0.1 (promtool comes
+# with prometheus).
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,7 @@ packages=(
   nginx-light vsftpd openssl ca-certificates curl python3
   xvfb xauth imagemagick fonts-wine
   nsis python3-jsonschema
+  prometheus prometheus-pushgateway
 )
 
 missing=()

@@ -142,8 +142,8 @@ TEST_F(ProgramResources, StatusImagesHoldEveryRowImage) {
     ASSERT_NE(bitmap, nullptr);
     BITMAP info = {};
     GetObjectA(bitmap, sizeof info, &info);
+    EXPECT_EQ(info.bmWidth, 16 * (kImageSlow + 1));
     EXPECT_EQ(info.bmHeight, 16);
-    EXPECT_GE(info.bmWidth, 16 * (kImageRunning + 1));
     DeleteObject(bitmap);
 }
 

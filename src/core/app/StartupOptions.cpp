@@ -6,15 +6,23 @@
 #include "core/base/CompanionFileName.h"
 #include "core/config/SettingsExchange.h"
 #include "core/report/JsonExportSwitch.h"
+#include "core/report/MonitorSwitches.h"
 #include "core/report/ReportFormat.h"
 
 namespace vm {
 namespace {
 
-std::string Bounded(const char* text) {
+std::string Bounded(const char* text, size_t limit = kMaxCommandLinePath) {
     std::string value = text;
-    if (value.size() > kMaxCommandLinePath) value.resize(kMaxCommandLinePath);
+    if (value.size() > limit) value.resize(limit);
     return value;
+}
+
+// The argument after the switch; empty when the switch is absent or last.
+std::string SwitchValue(const ArgumentList& arguments, const char* name, size_t limit) {
+    const int at = arguments.Find(name);
+    if (at < 0 || static_cast<size_t>(at) + 1 >= arguments.Count()) return std::string();
+    return Bounded(arguments.At(static_cast<size_t>(at) + 1), limit);
 }
 
 }  // namespace
@@ -44,7 +52,15 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
             fileIndex = i + 1;
         }
     }
-    if (type != 0) {
+    options.metricsFile = SwitchValue(arguments, switch_name::kPrometheusFile, kMaxCommandLinePath);
+    options.pushUrl = SwitchValue(arguments, switch_name::kPush, kMaxPushUrlLength);
+    options.strict = arguments.Find(switch_name::kStrict) >= 0;
+    // Metrics alone make an export run too: a monitoring system may want nothing else.
+    if (type == 0 && (!options.metricsFile.empty() || !options.pushUrl.empty())) {
+        type = kMetricsOnlyExportType;
+        options.exportMode = type;
+        options.hidden = arguments.Find(switch_name::kHidden) >= 0;
+    } else if (type != 0) {
         options.exportMode = type;
         options.exportFile = Bounded(arguments.At(fileIndex));
         options.hidden = arguments.Find(switch_name::kHidden) >= 0;
@@ -59,7 +75,8 @@ namespace {
 bool IsKnownSwitch(const char* argument) {
     static const char* const kProgramSwitches[] = {
         switch_name::kSaveLangFile, switch_name::kDeleteRegKey, switch_name::kNoSaveLoad,
-        switch_name::kConfig,       switch_name::kHidden,
+        switch_name::kConfig,       switch_name::kHidden,       switch_name::kPrometheusFile,
+        switch_name::kPush,         switch_name::kStrict,
     };
     for (const char* name : kProgramSwitches) {
         if (ArgumentEquals(argument, name)) return true;

@@ -11,6 +11,8 @@ namespace vm {
 
 // Longest file name taken from the command line (/config, export report).
 constexpr size_t kMaxCommandLinePath = 259;
+// Longest Pushgateway address taken from the command line.
+constexpr size_t kMaxPushUrlLength = 2047;
 
 namespace switch_name {
 constexpr const char kSaveLangFile[] = "/savelangfile";
@@ -26,14 +28,19 @@ struct StartupOptions {
     bool deleteRegKey = false;
     bool noSaveLoad = false;
     std::string configFile;  // empty: the file beside the executable
-    int32_t exportMode = 0;  // 0 = no export, else the report type 1..7 or kJsonExportType
+    int32_t exportMode = 0;  // 0 = no export, else the report type 1..7, kJsonExportType or
+                             // kMetricsOnlyExportType
     std::string exportFile;
     bool hidden = false;     // only with an export switch
+    std::string metricsFile;  // "/sprom FILE"
+    std::string pushUrl;      // "/push URL"
+    bool strict = false;      // "/strict"
 };
 
 // Reads the switches. Export detection looks at every argument but the last (which can
 // only be a file name); a later export switch replaces an earlier one. With fewer than two
-// arguments there is no export mode.
+// arguments there is no export mode. "/sprom FILE" or "/push URL" without an export
+// switch make an export run of type kMetricsOnlyExportType.
 StartupOptions ReadStartupOptions(const ArgumentList& arguments);
 
 // The configuration session for these options: the "/config" file or the file beside the

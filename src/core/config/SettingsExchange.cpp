@@ -6,6 +6,19 @@
 #include "core/options/OptionTable.h"
 
 namespace vm {
+namespace {
+
+// A key the specified file does not have: written only when set, so files of a program
+// that never uses it stay exactly as specified; an unset value removes a stale key.
+void ExchangeOptionalInt(ProfileStore& store, const char* key, int32_t& value) {
+    if (store.IsLoading() || value != 0) {
+        store.ExchangeInt(key, value, 0);
+    } else {
+        (void)store.DeleteKey(key);
+    }
+}
+
+}  // namespace
 
 void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
     for (const OptionSpec& option : Options()) {
@@ -14,7 +27,11 @@ void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
                 store.ExchangeBool(option.key, s.*option.number, option.numberDefault);
                 break;
             case OptionType::kInt:
-                store.ExchangeInt(option.key, s.*option.number, option.numberDefault);
+                if (option.writtenWhenSet) {
+                    ExchangeOptionalInt(store, option.key, s.*option.number);
+                } else {
+                    store.ExchangeInt(option.key, s.*option.number, option.numberDefault);
+                }
                 break;
             case OptionType::kDouble:
                 store.ExchangeDouble(option.key, static_cast<int>(option.bound), s.*option.decimal,
@@ -39,6 +56,7 @@ void ExchangeDownloadItem(DownloadItem& item, ProfileStore& store, int index) {
     store.ExchangeString(config_key::kUrl, item.url, "", kUrlValueCapacity);
     store.ExchangeString(config_key::kDownloadName, item.name, "", kNameValueCapacity);
     store.ExchangeBool(config_key::kDisabled, item.disabled, 0);
+    ExchangeOptionalInt(store, config_key::kMinSpeed, item.minSpeed);
 }
 
 }  // namespace vm

@@ -14,10 +14,11 @@ constexpr size_t kUrlValueCapacity = kMaxUrlLength + 1;
 constexpr size_t kNameValueCapacity = kMaxNameLength + 1;
 
 // Passes every option of the option table through the store, in the file's order, with
-// its default. Used for the file and for the command-line override.
+// its default (an option written only when set is removed from the file while it is 0).
+// Used for the file and for the command-line override.
 void ExchangeAppSettings(AppSettings& settings, ProfileStore& store);
 
-// "Download" + index: URL, DownloadName and Disabled.
+// "Download" + index: URL, DownloadName and Disabled, and MinSpeed when set.
 void ExchangeDownloadItem(DownloadItem& item, ProfileStore& store, int index);
 
 std::string DownloadSectionName(int index);

@@ -31,6 +31,7 @@ void DownloadItem::ResetResults() {
     speedKbitps = 0;
     for (double& sample : history) sample = 0;
     errorText.clear();
+    belowMinSpeed = false;
     status = DownloadStatus::Waiting;
 }
 

@@ -28,6 +28,7 @@ struct DownloadItem {
     int32_t order = 0;
     std::string url;
     std::string name;
+    int32_t minSpeed = 0;  // KB/s; 0: DefaultMinSpeed applies
     uint64_t bytes = 0;
     FileTime startTime = 0;
     uint32_t startTick = 0;
@@ -41,6 +42,8 @@ struct DownloadItem {
     double speedKBps = 0;
     double speedKbitps = 0;
     double history[kSpeedHistorySize] = {};
+    // Finished below its minimum speed; judged when the item's last attempt ends.
+    bool belowMinSpeed = false;
 
     DownloadItem() = default;
     // A new item for a URL and a display name; both are cut to their limits.

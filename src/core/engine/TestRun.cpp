@@ -2,6 +2,7 @@
 
 #include "core/engine/ErrorText.h"
 #include "core/engine/SpeedRules.h"
+#include "core/engine/SpeedThreshold.h"
 #include "core/engine/TransferEvent.h"
 #include "core/engine/TransferState.h"
 #include "core/base/UrlKind.h"
@@ -224,6 +225,12 @@ void TestRun::CloseAttempt() {
     if (transfer_) {
         measurements_.EndAttempt(attemptIndex_, transfer_->HttpStatus(), transfer_->Phases(),
                                  transfer_->AcceptedTime() != 0, transfer_->AcceptedTick());
+        // Judged once the attempt is over, so that its last samples count.
+        if (DownloadItem* item = host_.ItemAt(attemptIndex_)) {
+            JudgeItemSpeed(*item, measurements_.ForItem(attemptIndex_), settings_);
+            if (item->belowMinSpeed)
+                host_.Refresh();
+        }
     }
 }
 

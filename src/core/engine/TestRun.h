@@ -72,7 +72,8 @@ class TestRun {
     void ChooseNextAttempt();
     void RetryOrAdvance();
     void EndRun();
-    // Keeps what the current attempt's transfer measured, before it goes.
+    // Keeps what the current attempt's transfer measured, before it goes, and judges the
+    // item's speed against its minimum.
     void CloseAttempt();
     void RecordSample(const DownloadItem& item);
     void CheckAutoStop();

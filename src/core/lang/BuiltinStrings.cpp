@@ -57,6 +57,8 @@ const BuiltinString kStrings[] = {
     {1008, "Status"},
     {1009, "Download Order"},
     {2020, "The server response could not be parsed."},
+    {2300, "Finished (slow)"},
+    {2301, "The Pushgateway did not take the metrics (HTTP status %d)."},
 };
 
 }  // namespace

@@ -52,6 +52,8 @@ enum StringId : uint32_t {
     IDS_COLUMN_STATUS = 1008,
     IDS_COLUMN_ORDER = 1009,
     IDS_ERROR_INVALID_RESPONSE = 2020,  // error 12152's text where the system has none
+    IDS_STATUS_FINISHED_SLOW = 2300,  // a finished item below its minimum speed
+    IDS_PUSH_REFUSED = 2301,          // "... (HTTP status %d)"
 };
 
 }  // namespace vm

@@ -399,7 +399,7 @@ int DownloadListView::ItemImage(const DownloadItem& item) {
         case DownloadStatus::Downloading:
             return kImageRunning;
         case DownloadStatus::Finished:
-            return kImageFinished;
+            return item.belowMinSpeed ? kImageSlow : kImageFinished;
         case DownloadStatus::Failed:
         case DownloadStatus::ConnectTimeout:
             return kImageFailed;

@@ -17,7 +17,13 @@ namespace vm {
 constexpr size_t kLoadingProgressInterval = 50;
 
 // Row images of the download list, by status.
-enum RowImage : int { kImageIdle = 0, kImageFinished = 1, kImageFailed = 2, kImageRunning = 3 };
+enum RowImage : int {
+    kImageIdle = 0,
+    kImageFinished = 1,
+    kImageFailed = 2,
+    kImageRunning = 3,
+    kImageSlow = 4,  // finished below its minimum speed
+};
 
 constexpr uint32_t kColorBlack = 0x000000;
 constexpr uint32_t kDisabledRowBackground = 0xE0E0E0;

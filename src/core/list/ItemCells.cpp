@@ -17,6 +17,9 @@ int CompareValues(const T& a, const T& b) {
 
 const char* StatusText(const DownloadItem& item, CellBuffer& buffer) {
     if (item.disabled) return GetString(IDS_STATUS_DISABLED);
+    if (item.status == DownloadStatus::Finished && item.belowMinSpeed) {
+        return GetString(IDS_STATUS_FINISHED_SLOW);
+    }
     if (item.status != DownloadStatus::Failed) {
         return GetString(IDS_STATUS_DISABLED + static_cast<uint32_t>(item.status));
     }

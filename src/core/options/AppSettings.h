@@ -29,6 +29,8 @@ struct AppSettings {
     std::string AutoReportFilename = "report.txt";
     int32_t AutoReportType = 1;      // report type 1..7
     int32_t AutoReportOpenInViewer = 1;
+    // KB/s an item without a MinSpeed of its own must reach; 0 = none.
+    int32_t DefaultMinSpeed = 0;
 
     // Not stored: start-up sets it after the load.
     int32_t ConfirmDelete = 0;

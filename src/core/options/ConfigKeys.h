@@ -13,6 +13,7 @@ constexpr const char kNumOfDownloads[] = "NumOfDownloads";
 constexpr const char kUrl[] = "URL";
 constexpr const char kDownloadName[] = "DownloadName";
 constexpr const char kDisabled[] = "Disabled";
+constexpr const char kMinSpeed[] = "MinSpeed";
 }  // namespace config_key
 
 // "Download%d": one section per item, numbered from 0.

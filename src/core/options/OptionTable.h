@@ -18,6 +18,7 @@ enum class JsonForm : uint8_t {
     kStableRule,     // {"value", "unit"}; left out when the unit is unknown
     kIsPassiveFtp,   // true for passive mode
     kIsOff,          // true while the flag is off ("include_disabled" of DontAddDisabled)
+    kKBytesPerSecond,  // KB/s as bytes per second; left out while 0 or below (none)
 };
 
 // One option: where it lives in the record and every fact the file, the command line, the
@@ -44,11 +45,19 @@ struct OptionSpec {
     const char* jsonName = nullptr;
     JsonForm json = JsonForm::kNone;
     int jsonOrder = 0;
+    // A key the specified file does not have (kInt only): written only while non-zero, so
+    // the files of a user who never sets it stay exactly as they were.
+    bool writtenWhenSet = false;
 
     constexpr OptionSpec Advanced(int32_t AppSettings::*switchField = nullptr) const {
         OptionSpec copy = *this;
         copy.advanced = true;
         copy.enabledBy = switchField;
+        return copy;
+    }
+    constexpr OptionSpec WrittenWhenSet() const {
+        OptionSpec copy = *this;
+        copy.writtenWhenSet = true;
         return copy;
     }
     constexpr OptionSpec Json(int order, const char* name, JsonForm form) const {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/engine/SpeedRules.h"
+#include "core/engine/SpeedThreshold.h"
 #include "core/engine/SteadySpeed.h"
 #include "core/engine/TestRun.h"
 #include "core/base/JsonText.h"
@@ -65,6 +66,9 @@ void PutOption(JsonBuilder& json, const AppSettings& settings, const OptionSpec&
         case JsonForm::kIsOff:
             json.Bool(settings.*option.number == 0);
             break;
+        case JsonForm::kKBytesPerSecond:
+            json.UInt(static_cast<uint64_t>(settings.*option.number) * 1024);
+            break;
         case JsonForm::kNone:
         case JsonForm::kStableRule:
             break;
@@ -97,6 +101,8 @@ void PutOptions(JsonBuilder& json, const AppSettings& settings) {
         }
         if (option->json != JsonForm::kRetryLimit && !OptionSwitchedOn(settings, *option))
             continue;
+        // A speed threshold of 0 (or below) means none: the member is left out.
+        if (option->json == JsonForm::kKBytesPerSecond && settings.*option->number <= 0) continue;
         PutOption(json, settings, *option, dot != nullptr ? dot + 1 : option->jsonName);
     }
     if (!group.empty()) json.EndObject();
@@ -180,6 +186,13 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
     json.UInt(item.duration);
     json.Key("average_bytes_per_s");
     json.Number(item.speedKBps * 1024, kSpeedDecimals);
+    const int32_t minSpeed = EffectiveMinSpeed(item, *source.settings);
+    if (minSpeed > 0) {
+        json.Key("min_speed_bytes_per_s");
+        json.UInt(static_cast<uint64_t>(minSpeed) * 1024);
+    }
+    json.Key("below_min_speed");
+    json.Bool(item.belowMinSpeed);
     PutMeasurements(json, m);
     json.EndObject();
 }

@@ -6,12 +6,18 @@
 
 namespace vm {
 
-// The export asked for on the command line; type 0 = none, else a report type or
-// kJsonExportType.
+// The export asked for on the command line; type 0 = none, else a report type,
+// kJsonExportType or kMetricsOnlyExportType.
 struct ExportRequest {
     int32_t type = 0;
     std::string fileName;
+    std::string metricsFile;  // "/sprom": empty = none
+    std::string pushUrl;      // "/push": empty = none
+    bool strict = false;      // "/strict"
 };
+
+// What FinishRunReport did with the export.
+enum class ExportWrite { kNoExport, kWritten, kNotWritten };
 
 // What the end of a run needs from the window that hosts it.
 class RunReportHost {
@@ -26,10 +32,10 @@ public:
     virtual std::string ProgramFolder() = 0;
 };
 
-// The last step of a run: the export file and the end of the program, or the automatic
-// report. An export that could not be written ends the program with exit code 1, so a
-// calling script can tell.
-void FinishRunReport(const ExportRequest& exportRequest, const AppSettings& settings,
-                     RunReportHost& host);
+// The report at the end of a run: the export file, or the automatic report when there is
+// no export. The caller ends an export run (its exit code tells a calling script whether
+// the file was written).
+ExportWrite FinishRunReport(const ExportRequest& exportRequest, const AppSettings& settings,
+                            RunReportHost& host);
 
 }  // namespace vm

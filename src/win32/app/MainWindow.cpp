@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "core/app/RunExit.h"
+#include "core/app/ExportRunEnd.h"
 #include "core/base/CompanionFileName.h"
 #include "core/list/ItemCells.h"
 #include "win32/app/JsonResultsFile.h"
@@ -21,7 +21,7 @@ namespace vm {
 
 // --- What the engine and the configuration need from this window ---
 
-class MainWindow::RunHost : public TestRunHost, public RunReportHost {
+class MainWindow::RunHost : public TestRunHost, public ExportRunHost {
 public:
     explicit RunHost(MainWindow& window) : window_(window) {}
 
@@ -35,7 +35,7 @@ public:
         // At the end of the session only an export's report is written: no automatic
         // report, and no viewer opened for nobody.
         if (window_.sessionEnding_ && window_.exportRequest_.type == 0) return;
-        FinishRunReport(window_.exportRequest_, window_.settings_, *this);
+        FinishRun(window_.exportRequest_, window_.settings_, window_.list_.Items(), *this);
     }
 
     bool WriteReport(int32_t type, const std::string& path) override {
@@ -44,9 +44,13 @@ public:
     bool WriteJsonReport(const std::string& path) override {
         return window_.WriteJsonReportFile(path);
     }
+    bool WriteMetricsFile(const std::string& path) override {
+        return window_.WriteMetricsFile(path);
+    }
+    bool PushMetrics(const std::string& url) override { return window_.PushRunMetrics(url); }
+    bool RunInterrupted() override { return window_.sessionEnding_; }
     void OpenWithShell(const std::string& path) override { ShellOpen(window_.Handle(), path); }
     void Quit(int exitCode) override {
-        exitCode = static_cast<int>(ExportRunExitCode(exitCode, window_.sessionEnding_));
         window_.exitCode_ = exitCode;
         PostQuitMessage(exitCode);
     }
@@ -127,6 +131,9 @@ MainWindow::MainWindow(const ArgumentList& arguments, const StartupOptions& opti
       runHost_(std::make_unique<RunHost>(*this)) {
     exportRequest_.type = options.exportMode;
     exportRequest_.fileName = options.exportFile;
+    exportRequest_.metricsFile = options.metricsFile;
+    exportRequest_.pushUrl = options.pushUrl;
+    exportRequest_.strict = options.strict;
     session_ = MakeConfigSession(files_, ProgramPath(), CurrentDirectory(), options);
 }
 

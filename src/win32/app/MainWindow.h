@@ -71,6 +71,10 @@ private:
     void OnListNotify(NMHDR& header);
     bool WriteReportFile(int type, const std::string& path, bool selectedOnly);
     bool WriteJsonReportFile(const std::string& path);
+    // The run's metrics (MainWindowMetrics.cpp): to a file, or to a Pushgateway.
+    std::string RunMetricsText();
+    bool WriteMetricsFile(const std::string& path);
+    bool PushRunMetrics(const std::string& gatewayUrl);
     bool ReportFailed(uint32_t error);
     void ReportToScratch(int type, const std::string& path, bool selectedOnly,
                          int showCommand = SW_SHOW);

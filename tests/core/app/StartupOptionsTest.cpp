@@ -4,6 +4,7 @@
 
 #include "core/config/CommandLineProfileStore.h"
 #include "core/app/StartupOptions.h"
+#include "core/report/MonitorSwitches.h"
 #include "support/MemoryFileSystem.h"
 
 namespace vm {
@@ -73,6 +74,44 @@ TEST(StartupOptions, HiddenStartsWithoutAnExportAreRefused) {
         list.Parse(c.line);
         EXPECT_EQ(HiddenWithoutExport(list, ReadStartupOptions(list)), c.refused) << c.line;
     }
+TEST(StartupOptions, MonitoringSwitches) {
+    const struct {
+        const char* line;
+        int32_t type;
+        const char* file;
+        const char* metrics;
+        const char* push;
+        bool strict, hidden;
+    } cases[] = {
+        {"/stext r.txt /sprom m.prom /strict", 1, "r.txt", "m.prom", "", true, false},
+        // Metrics alone make an export run that writes no report.
+        {"/sprom m.prom /hidden", kMetricsOnlyExportType, "", "m.prom", "", false, true},
+        {"/PUSH http://gw:9091 /Strict", kMetricsOnlyExportType, "", "", "http://gw:9091", true,
+         false},
+        {"/sjson r.json /push http://gw/ /sprom m", 8, "r.json", "m", "http://gw/", false, false},
+        // A switch in the last place has no value.
+        {"/stext r.txt /sprom", 1, "r.txt", "", "", false, false},
+        {"/strict /push", 0, "", "", "", true, false},
+        {"/strict x", 0, "", "", "", true, false},
+    };
+    for (const auto& c : cases) {
+        const StartupOptions o = Read(c.line);
+        EXPECT_EQ(o.exportMode, c.type) << c.line;
+        EXPECT_EQ(o.exportFile, c.file) << c.line;
+        EXPECT_EQ(o.metricsFile, c.metrics) << c.line;
+        EXPECT_EQ(o.pushUrl, c.push) << c.line;
+        EXPECT_EQ(o.strict, c.strict) << c.line;
+        EXPECT_EQ(o.hidden, c.hidden) << c.line;
+    }
+    EXPECT_EQ(Read(("/sprom " + std::string(400, 'm')).c_str()).metricsFile.size(), 259u);
+    EXPECT_EQ(Read(("/push http://" + std::string(4000, 'h')).c_str()).pushUrl.size(),
+              kMaxPushUrlLength);
+
+    AppSettings settings;
+    ArgumentList list;
+    list.Parse("/sjson r.json /DefaultMinSpeed 750");
+    ApplyCommandLineOverrides(settings, list);
+    EXPECT_EQ(settings.DefaultMinSpeed, 750);
 }
 
 TEST(StartupOptions, ProgramSwitchesAndConfigFile) {

@@ -428,5 +428,34 @@ TEST(PersistConfig, RealFileRoundTrip) {
     EXPECT_EQ(loaded.Load(), ConfigResult::kMissing);
 }
 
+
+TEST(PersistConfig, MinimumSpeedsAreWrittenOnlyWhenSetAndLoadBack) {
+    Fixture a;
+    a.settings.DefaultMinSpeed = 300;
+    a.items.emplace_back("http://a/", "A", 0);
+    a.items.emplace_back("http://b/", "B", 1);
+    a.items[1].minSpeed = 1500;
+    ASSERT_EQ(a.Save(), ConfigResult::kDone);
+    const std::string saved = a.File();
+    EXPECT_NE(saved.find("AutoStopStableValue=0.5\r\nDefaultMinSpeed=300\r\nWinPos="),
+              std::string::npos);
+    EXPECT_NE(saved.find("[Download0]\r\nURL=http://a/\r\nDownloadName=A\r\nDisabled=0\r\n["),
+              std::string::npos);
+    EXPECT_NE(saved.find("Disabled=0\r\nMinSpeed=1500\r\n"), std::string::npos);
+
+    Fixture b;
+    ASSERT_EQ(b.Load(saved), ConfigResult::kDone);
+    EXPECT_EQ(b.settings.DefaultMinSpeed, 300);
+    ASSERT_EQ(b.items.size(), 2u);
+    EXPECT_EQ(b.items[0].minSpeed, 0);
+    EXPECT_EQ(b.items[1].minSpeed, 1500);
+
+    // Cleared again: the keys leave the file instead of staying behind with old values.
+    b.settings.DefaultMinSpeed = 0;
+    b.items[1].minSpeed = 0;
+    ASSERT_EQ(b.Save(), ConfigResult::kDone);
+    EXPECT_EQ(b.File().find("MinSpeed"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vm

@@ -126,6 +126,42 @@ TEST_F(TestRunTest, ItemsGoThroughTheirStatesInStorageOrder) {
               (std::vector<std::string>{"Connection: Close", "Connection: Close"}));
 }
 
+TEST_F(TestRunTest, EachItemIsJudgedAgainstItsMinimumWhenItEnds) {
+    settings.DefaultMinSpeed = 10;  // 10,240 bytes/s
+    Hang("http://a/1");
+    Hang("http://a/2");
+    Serve("http://a/3", 0);
+    Add("http://a/1");
+    Add("http://a/2");
+    Add("http://a/3");
+    Item(1).minSpeed = 1;  // its own, lower minimum
+    run.StartTest();
+    Connect();
+    Tick(5);
+    Deliver(5000);
+    Tick(5);  // 5,000 bytes in about two seconds
+    run.MoveToNextDownload();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_TRUE(Item(0).belowMinSpeed);
+    Connect();
+    Tick(5);
+    Deliver(5000);
+    Tick(5);
+    const int refreshes = host.refreshes;
+    run.MoveToNextDownload();
+    EXPECT_FALSE(Item(1).belowMinSpeed);
+    EXPECT_GE(host.refreshes, refreshes + 1);
+    // Nothing to measure in no time: an empty body done at once is not slow.
+    Connect();
+    EXPECT_EQ(Item(2).status, DownloadStatus::Finished);
+    EXPECT_FALSE(Item(2).belowMinSpeed);
+    EXPECT_FALSE(run.IsRunning());
+    // A new run starts unjudged.
+    Hang("http://a/1");
+    run.StartTest();
+    EXPECT_FALSE(Item(0).belowMinSpeed);
+}
+
 TEST_F(TestRunTest, FailureRecordsCodeAndFlattenedTextAndServerStatus) {
     ScriptedResponse& r = h.net.Respond("http://a/404");
     r.status = 404;

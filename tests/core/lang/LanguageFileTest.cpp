@@ -29,7 +29,8 @@ TEST(LanguageFile, FileNameCutsAtTheLastDotOfTheWholePath) {
 
 TEST(LanguageFile, StringsComeFromTheFileUnlessEmptyOrFlagged) {
     MemoryFileSystem fs;
-    fs.files[kLng] = "[Strings]\r\n455=Fehlgeschlagen\r\n454=\r\n4=%s%s%n\r\n5=, %d markiert\r\n";
+    fs.files[kLng] = "[Strings]\r\n455=Fehlgeschlagen\r\n454=\r\n4=%s%s%n\r\n5=, %d markiert\r\n"
+                     "2300=Fertig (langsam)\r\n2301=Nicht angenommen (%s)\r\n";
     LanguageFile file;
     ASSERT_TRUE(file.Load(fs, kLng));
     ScopedTranslation scope(&file);
@@ -40,6 +41,9 @@ TEST(LanguageFile, StringsComeFromTheFileUnlessEmptyOrFlagged) {
     // Formats: a translation with other conversions is never used as one.
     EXPECT_STREQ(GetFormatString(4), "%d item(s)");
     EXPECT_STREQ(GetFormatString(5), ", %d markiert");
+    EXPECT_STREQ(GetString(2300), "Fertig (langsam)");
+    EXPECT_STREQ(GetFormatString(2301),
+                 "The Pushgateway did not take the metrics (HTTP status %d).");
 }
 
 TEST(LanguageFile, GeneralValues) {
@@ -116,6 +120,7 @@ TEST(LanguageFile, SaveWritesMissingValuesOnly) {
                           0),
               0u);
     EXPECT_NE(first.find("\r\n1009=Download Order\r\n"), std::string::npos);
+    EXPECT_NE(first.find("\r\n2300=Finished (slow)\r\n"), std::string::npos);
 
     // A second save changes nothing; a translated text and a newer version are kept.
     ASSERT_EQ(SaveLanguageFile(fs, kLng, "1.27", &menu), LanguageSaveResult::kDone);

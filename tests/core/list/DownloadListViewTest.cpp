@@ -274,6 +274,11 @@ TEST_F(DownloadListViewTest, ImagesAndDrawColoursByItemState) {
     for (const auto& [status, image] : images) {
         item.status = status;
         EXPECT_EQ(DownloadListView::ItemImage(item), image);
+        // Slow has its own image, and only once finished.
+        item.belowMinSpeed = true;
+        EXPECT_EQ(DownloadListView::ItemImage(item),
+                  status == DownloadStatus::Finished ? kImageSlow : image);
+        item.belowMinSpeed = false;
     }
     uint32_t text = 7;
     uint32_t back = 7;

@@ -64,6 +64,18 @@ TEST_F(DownloadItemTest, StatusTextOfEveryStatus) {
     }
 }
 
+TEST_F(DownloadItemTest, SlowShowsOnlyOnAFinishedEnabledItem) {
+    DownloadItem item("u", "", 0);
+    item.belowMinSpeed = true;
+    item.status = DownloadStatus::Finished;
+    EXPECT_EQ(Cell(item, kColumnStatus), "Finished (slow)");
+    item.status = DownloadStatus::Downloading;  // a new run that has not been judged yet
+    EXPECT_EQ(Cell(item, kColumnStatus), "Downloading");
+    item.status = DownloadStatus::Finished;
+    item.disabled = 1;
+    EXPECT_EQ(Cell(item, kColumnStatus), "Disabled");
+}
+
 TEST_F(DownloadItemTest, FailedShowsErrorOrServerStatus) {
     DownloadItem item("u", "", 0);
     item.status = DownloadStatus::Failed;

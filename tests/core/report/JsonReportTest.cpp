@@ -110,6 +110,7 @@ class JsonReportTest : public ::testing::Test, protected test::TestList {
         settings.AutoStopSize = 5;
         settings.AutoStopSizeUnit = 3;
         settings.UseAutoStopStable = 1;
+        settings.DefaultMinSpeed = 100;
         AddItems();
     }
 
@@ -129,6 +130,8 @@ class JsonReportTest : public ::testing::Test, protected test::TestList {
         done.startTick = 10150;
         done.bytes = 6500000;
         done.RecomputeSpeed(10150 + 6500);
+        done.minSpeed = 2000;  // its own minimum, above the steady 1 MB/s
+        done.belowMinSpeed = true;
         measurements.StartAttempt(0, 10000);
         PhaseStamps phases;
         phases.Stamp(kStatusNameResolved, 10002);

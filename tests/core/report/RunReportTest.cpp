@@ -3,10 +3,18 @@
 #include <string>
 #include <vector>
 
+#include "core/report/MonitorSwitches.h"
 #include "core/report/RunReport.h"
 
 namespace vm {
 namespace {
+
+ExportRequest Export(int32_t type, const std::string& file) {
+    ExportRequest request;
+    request.type = type;
+    request.fileName = file;
+    return request;
+}
 
 class RecordingHost : public RunReportHost {
 public:
@@ -26,19 +34,28 @@ public:
     std::string ProgramFolder() override { return "C:\\prog"; }
 };
 
-TEST(RunReport, ExportWritesThenQuitsAndNothingElse) {
+// Quitting is the caller's (FinishRun): the report only says what it did.
+TEST(RunReport, ExportWritesAndNothingElse) {
     RecordingHost host;
     AppSettings settings;
     settings.AutoReport = 1;
-    FinishRunReport({6, "out.xml"}, settings, host);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"write 6 C:\\prog\\out.xml", "quit 0"}));
+    EXPECT_EQ(FinishRunReport(Export(6, "out.xml"), settings, host), ExportWrite::kWritten);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"write 6 C:\\prog\\out.xml"}));
 }
 
-TEST(RunReport, FailedExportQuitsWithOne) {
+TEST(RunReport, FailedExportSaysSo) {
     RecordingHost host;
     host.writeSucceeds = false;
-    FinishRunReport({1, "sub\\r.txt"}, AppSettings(), host);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"write 1 sub\\r.txt", "quit 1"}));
+    EXPECT_EQ(FinishRunReport(Export(1, "sub\\r.txt"), AppSettings(), host), ExportWrite::kNotWritten);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"write 1 sub\\r.txt"}));
+}
+
+TEST(RunReport, MetricsOnlyExportWritesNoReport) {
+    RecordingHost host;
+    AppSettings settings;
+    settings.AutoReport = 1;
+    EXPECT_EQ(FinishRunReport(Export(kMetricsOnlyExportType, ""), settings, host), ExportWrite::kWritten);
+    EXPECT_TRUE(host.calls.empty());
 }
 
 TEST(RunReport, JsonIsAnExportOnly) {
@@ -48,9 +65,9 @@ TEST(RunReport, JsonIsAnExportOnly) {
     for (bool writes : {true, false}) {
         RecordingHost host;
         host.writeSucceeds = writes;
-        FinishRunReport({8, "r.json"}, settings, host);
-        EXPECT_EQ(host.calls, (std::vector<std::string>{"json C:\\prog\\r.json",
-                                                        writes ? "quit 0" : "quit 1"}));
+        EXPECT_EQ(FinishRunReport(Export(8, "r.json"), settings, host),
+                  writes ? ExportWrite::kWritten : ExportWrite::kNotWritten);
+        EXPECT_EQ(host.calls, (std::vector<std::string>{"json C:\\prog\\r.json"}));
     }
     // The automatic report has no JSON type: 8 stays an unknown report type there.
     RecordingHost host;
@@ -78,7 +95,7 @@ TEST(RunReport, AutomaticReportAndViewer) {
         settings.AutoReport = c.autoReport;
         settings.AutoReportOpenInViewer = c.openInViewer;
         settings.AutoReportType = 5;
-        FinishRunReport(ExportRequest(), settings, host);
+        EXPECT_EQ(FinishRunReport(ExportRequest(), settings, host), ExportWrite::kNoExport);
         EXPECT_EQ(host.calls, c.calls);
     }
 }

@@ -1,0 +1,23 @@
+#include "core/app/ExportRunEnd.h"
+
+#include "core/base/PathRules.h"
+
+namespace vm {
+
+void FinishRun(const ExportRequest& request, const AppSettings& settings,
+               const std::vector<DownloadItem>& items, ExportRunHost& host) {
+    const ExportWrite report = FinishRunReport(request, settings, host);
+    if (report == ExportWrite::kNoExport) return;
+    ExportOutcome outcome;
+    outcome.reportNotWritten = report == ExportWrite::kNotWritten;
+    outcome.runInterrupted = host.RunInterrupted();
+    if (!request.metricsFile.empty()) {
+        const std::string path = ResolveReportPath(host.ProgramFolder(), request.metricsFile);
+        if (!host.WriteMetricsFile(path)) outcome.reportNotWritten = true;
+    }
+    if (!request.pushUrl.empty() && !host.PushMetrics(request.pushUrl)) outcome.pushFailed = true;
+    JudgeRunItems(items, outcome);
+    host.Quit(static_cast<int>(ChooseExitCode(outcome, request.strict)));
+}
+
+}  // namespace vm
