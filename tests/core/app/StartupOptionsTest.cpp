@@ -61,6 +61,7 @@ TEST(StartupOptions, HiddenStartsWithoutAnExportAreRefused) {
         {"/hidden x", false},                    // stray arguments are ignored
         {"/hidden /autostoptime", false},
         {"/hidden /AutoStopTim 5", true},
+        {"/hidden /strict /DefaultMinSpeed 5", false},
         {"/stext /hidden", true},                // "/hidden" is no file name
         {"/stext /HIDDEN", true},
         {"/hidden /stext r.txt", false},
@@ -74,6 +75,8 @@ TEST(StartupOptions, HiddenStartsWithoutAnExportAreRefused) {
         list.Parse(c.line);
         EXPECT_EQ(HiddenWithoutExport(list, ReadStartupOptions(list)), c.refused) << c.line;
     }
+}
+
 TEST(StartupOptions, MonitoringSwitches) {
     const struct {
         const char* line;
