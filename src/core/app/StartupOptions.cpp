@@ -7,15 +7,6 @@
 #include "core/report/ReportFormat.h"
 
 namespace vm {
-namespace {
-
-std::string Bounded(const char* text) {
-    std::string value = text;
-    if (value.size() > kMaxCommandLinePath) value.resize(kMaxCommandLinePath);
-    return value;
-}
-
-}  // namespace
 
 StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
     StartupOptions options;
@@ -24,7 +15,7 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
     options.noSaveLoad = arguments.Find(switch_name::kNoSaveLoad) >= 0;
     const int config = arguments.Find(switch_name::kConfig);
     if (config >= 0 && static_cast<size_t>(config) + 1 < arguments.Count()) {
-        options.configFile = Bounded(arguments.At(static_cast<size_t>(config) + 1));
+        options.configFile = arguments.At(static_cast<size_t>(config) + 1);
     }
     if (arguments.Count() < 2) return options;
     int32_t type = 0;
@@ -44,7 +35,7 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
     }
     if (type != 0) {
         options.exportMode = type;
-        options.exportFile = Bounded(arguments.At(fileIndex));
+        options.exportFile = arguments.At(fileIndex);
         options.hidden = arguments.Find(switch_name::kHidden) >= 0;
     }
     return options;

@@ -51,6 +51,16 @@ enum StringId : uint32_t {
     IDS_COLUMN_SPEED_BITS = 1007,
     IDS_COLUMN_STATUS = 1008,
     IDS_COLUMN_ORDER = 1009,
+    // The user's files: configuration problems and refused export targets.
+    IDS_CONFIG_UNREADABLE = 2050,         // "%s" file, "%s" reason
+    IDS_CONFIG_TRUNCATED = 2051,          // "%s" file, "%d" items loaded
+    IDS_CONFIG_NOT_SAVED = 2052,          // "%s" file, "%s" reason
+    IDS_CONFIG_UNREADABLE_EXPORT = 2053,  // "%s" file, "%s" reason
+    IDS_CONFIG_NUL_BYTE = 2054,
+    IDS_CONFIG_TOO_MANY_LINES = 2055,
+    IDS_EXPORT_TARGET_TOO_LONG = 2056,    // "%s" file
+    IDS_EXPORT_TARGET_PROGRAM_FILE = 2057,  // "%s" file
+    IDS_SCRATCH_NAMES_TAKEN = 2058,       // "%s" file
 };
 
 }  // namespace vm

@@ -23,6 +23,7 @@ constexpr uint32_t kStatusRequestComplete = 100;
 constexpr uint32_t kErrorIoPending = 997;
 constexpr uint32_t kErrorInternetTimeout = 12002;
 constexpr uint32_t kErrorInternetInternal = 12004;
+constexpr uint32_t kErrorInternetInvalidUrl = 12005;  // ERROR_INTERNET_INVALID_URL
 constexpr uint32_t kErrorConnectionAborted = 12030;
 
 constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";

@@ -3,6 +3,10 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <cstdio>
+
+#include "core/app/ExitCode.h"
+#include "core/app/ExportTarget.h"
 #include "core/base/CompanionFileName.h"
 #include "core/list/ItemCells.h"
 #include "win32/app/JsonResultsFile.h"
@@ -17,6 +21,24 @@
 #include "win32/window/ShellUtil.h"
 
 namespace vm {
+namespace {
+
+// Why the configuration was not taken or not written, in words.
+std::string ConfigProblemText(const ConfigSession& session) {
+    switch (session.problem) {
+        case ConfigProblem::kNulByte:
+            return GetString(IDS_CONFIG_NUL_BYTE);
+        case ConfigProblem::kTooManyLines:
+            return GetString(IDS_CONFIG_TOO_MANY_LINES);
+        default:
+            break;
+    }
+    char code[64];
+    std::snprintf(code, sizeof code, GetFormatString(IDS_ERROR_CODE), static_cast<int>(session.error));
+    return std::string(code) + " " + SystemErrorText(session.error);
+}
+
+}  // namespace
 
 // --- What the engine and the configuration need from this window ---
 
@@ -34,11 +56,16 @@ public:
         FinishRunReport(window_.exportRequest_, window_.settings_, *this);
     }
 
+    // The automatic report and the export are the user's to keep, whatever their name.
     bool WriteReport(int32_t type, const std::string& path) override {
-        return window_.WriteReportFile(type, path, false);
+        if (!window_.WriteReportFile(type, path, false)) return false;
+        window_.scratch_.Disown(path);
+        return true;
     }
     bool WriteJsonReport(const std::string& path) override {
-        return window_.WriteJsonReportFile(path);
+        if (!window_.WriteJsonReportFile(path)) return false;
+        window_.scratch_.Disown(path);
+        return true;
     }
     void OpenWithShell(const std::string& path) override { ShellOpen(window_.Handle(), path); }
     void Quit(int exitCode) override {
@@ -137,7 +164,7 @@ void MainWindow::OnCreate() {
     listControl_.Create(hwnd, IDC_LISTVIEW);
     listControl_.SetStatusBar(chrome_.statusBar);
 
-    ExchangeConfiguration(false);
+    loadResult_ = ExchangeConfiguration(false);
     SetFocus(listControl_.Handle());
 
     const std::string folder = ReportFolder();
@@ -157,7 +184,53 @@ void MainWindow::OnCreate() {
     run_ = std::make_unique<TestRun>(*runHost_, settings_, clock_, messages_, ProcessTransfers(),
                                      reinterpret_cast<uintptr_t>(hwnd));
     SetTimer(hwnd, kSampleTimerId, kSampleTimerMs, nullptr);
-    if (exportRequest_.type != 0) run_->StartTest();
+    if (exportRequest_.type != 0) {
+        if (ExportMayStart()) run_->StartTest();
+    } else if (loadResult_ == ConfigResult::kUnreadable || loadResult_ == ConfigResult::kTruncated) {
+        // Said once the window is on the screen, so the box has its owner in view.
+        PostMessageA(hwnd, WM_CONFIG_PROBLEM, 0, 0);
+    }
+}
+
+// An export that would write nothing useful, or write over the user's files, ends before
+// its run: a script learns why from the exit code, a visible run also from a box.
+bool MainWindow::ExportMayStart() {
+    char text[2048];
+    ExitCode code = ExitCode::Success;
+    if (loadResult_ == ConfigResult::kUnreadable) {
+        code = ExitCode::ConfigUnreadable;
+        std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_UNREADABLE_EXPORT),
+                      session_.path.c_str(), ConfigProblemText(session_).c_str());
+    } else {
+        const ProgramFiles own{session_.path,
+                               CompanionFileName(ProgramPath(), kLanguageFileSuffix), ProgramPath()};
+        std::string path;
+        const ExportTargetVerdict verdict = CheckExportTarget(
+            files_, exportRequest_.fileName, vm::ProgramFolder(), CurrentDirectory(), own, &path);
+        if (verdict == ExportTargetVerdict::kAccepted) return true;
+        code = ExitCode::ReportNotWritten;
+        std::snprintf(text, sizeof text,
+                      GetFormatString(verdict == ExportTargetVerdict::kTooLong
+                                          ? IDS_EXPORT_TARGET_TOO_LONG
+                                          : IDS_EXPORT_TARGET_PROGRAM_FILE),
+                      exportRequest_.fileName.c_str());
+    }
+    if (!Unattended()) MessageBoxA(Handle(), text, "Error", MB_ICONWARNING);
+    exitCode_ = static_cast<int>(code);
+    PostQuitMessage(exitCode_);
+    return false;
+}
+
+void MainWindow::ShowConfigProblem() {
+    char text[2048];
+    if (loadResult_ == ConfigResult::kTruncated) {
+        std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_TRUNCATED),
+                      session_.path.c_str(), static_cast<int>(kMaxDownloadItems));
+    } else {
+        std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_UNREADABLE),
+                      session_.path.c_str(), ConfigProblemText(session_).c_str());
+    }
+    MessageBoxA(Handle(), text, "Velocimark", MB_ICONWARNING);
 }
 
 LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -192,11 +265,16 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_FOCUS_LIST:
             SetFocus(listControl_.Handle());
             return 0;
+        case WM_CONFIG_PROBLEM:
+            ShowConfigProblem();
+            return 0;
         case WM_ACTIVATEAPP:
             if (wParam) PostMessageA(Handle(), WM_FOCUS_LIST, 0, 0);
             break;
         case WM_CLOSE:
             if (!OnClose()) return 0;
+            // Saved while the window still stands, so a failure can be said in its box.
+            SaveAtExit();
             break;
         case WM_DROPFILES:
             OnDropFiles(wParam);
@@ -238,16 +316,28 @@ bool MainWindow::OnClose() {
     return true;
 }
 
-// Loading also applies the command-line options and turns delete confirmation on.
-void MainWindow::ExchangeConfiguration(bool save) {
+// Loading also applies the command-line options and turns delete confirmation on. A save
+// that fails says so (file and reason) unless nobody watches.
+ConfigResult MainWindow::ExchangeConfiguration(bool save) {
     PlacementHost placement(*this);
     ColumnsHost columns(list_);
     ConfigParts parts{&settings_, &list_.Items(), &placement, &columns};
-    if (save) {
-        PersistConfig(session_, parts, true);
-    } else {
-        LoadConfiguration(session_, parts, arguments_);
+    if (!save) return LoadConfiguration(session_, parts, arguments_);
+    const ConfigResult result = PersistConfig(session_, parts, true);
+    if ((result == ConfigResult::kWriteFailed || result == ConfigResult::kTooLarge) &&
+        !Unattended()) {
+        char text[2048];
+        std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_NOT_SAVED),
+                      session_.path.c_str(), ConfigProblemText(session_).c_str());
+        MessageBoxA(shutDown_ ? nullptr : Handle(), text, "Error", MB_ICONWARNING);
     }
+    return result;
+}
+
+void MainWindow::SaveAtExit() {
+    if (savedAtExit_ || exportRequest_.type != 0) return;
+    savedAtExit_ = true;
+    ExchangeConfiguration(true);
 }
 
 void MainWindow::OnDestroy() {
@@ -255,15 +345,8 @@ void MainWindow::OnDestroy() {
     shutDown_ = true;
     KillTimer(Handle(), kSampleTimerId);
     run_.reset();  // stops and destroys a running transfer without a report
-    // A visible export run can have written them too; but an export named like one of
-    // them is the run's result and stays.
-    const std::string exportPath =
-        exportRequest_.type != 0 ? ResolveReportPath(vm::ProgramFolder(), exportRequest_.fileName)
-                                 : std::string();
-    for (const std::string* scratch : {&htmlScratchPath_, &textScratchPath_}) {
-        if (!IsSameFilePath(*scratch, exportPath)) files_.Remove(*scratch);
-    }
-    if (exportRequest_.type == 0) ExchangeConfiguration(true);
+    scratch_.RemoveOwn();
+    SaveAtExit();
     // Keeps the code of an export that already asked to quit (a close during the run).
     PostQuitMessage(exitCode_);
 }
@@ -401,13 +484,22 @@ bool MainWindow::WriteJsonReportFile(const std::string& path) {
 
 bool MainWindow::ReportFailed(uint32_t error) {
     // An unattended export has nobody to click the box away: its exit code tells instead.
-    if (!(options_.hidden && exportRequest_.type != 0)) ShowErrorBox(error, Handle());
+    if (!Unattended()) ShowErrorBox(error, Handle());
     return false;
 }
 
-void MainWindow::ReportToScratch(int type, const std::string& path, bool selectedOnly,
+void MainWindow::ReportToScratch(int type, const std::string& wanted, bool selectedOnly,
                                  int showCommand) {
-    if (WriteReportFile(type, path, selectedOnly)) ShellOpen(Handle(), path, showCommand);
+    const std::string path = scratch_.PathFor(wanted);
+    if (path.empty()) {
+        char text[1024];
+        std::snprintf(text, sizeof text, GetFormatString(IDS_SCRATCH_NAMES_TAKEN), wanted.c_str());
+        MessageBoxA(Handle(), text, "Error", MB_ICONWARNING);
+        return;
+    }
+    if (!WriteReportFile(type, path, selectedOnly)) return;
+    scratch_.Written(path);
+    ShellOpen(Handle(), path, showCommand);
 }
 
 void MainWindow::ToggleOption(int32_t& option) {

@@ -8,6 +8,7 @@
 #include "core/base/ArgumentList.h"
 #include "win32/app/MainWindowChrome.h"
 #include "core/config/PersistConfig.h"
+#include "core/app/ScratchReports.h"
 #include "core/app/StartupOptions.h"
 #include "core/config/WindowPlacement.h"
 #include "core/report/RunReport.h"
@@ -28,6 +29,7 @@ constexpr UINT WM_SELECTION_SETTLED = WM_USER + 2;
 constexpr UINT WM_CLEAR_LIST = WM_USER + 21;
 constexpr UINT WM_RESYNC_LIST = WM_USER + 22;
 constexpr UINT WM_FOCUS_LIST = WM_USER + 28;
+constexpr UINT WM_CONFIG_PROBLEM = WM_USER + 50;  // says why the configuration was not taken
 constexpr UINT_PTR kSampleTimerId = 1;
 constexpr UINT kSampleTimerMs = 200;
 
@@ -59,7 +61,11 @@ private:
     class PlacementHost;
     class ColumnsHost;
 
-    void ExchangeConfiguration(bool save);
+    ConfigResult ExchangeConfiguration(bool save);
+    void ShowConfigProblem();
+    bool ExportMayStart();
+    void SaveAtExit();
+    bool Unattended() const { return options_.hidden && exportRequest_.type != 0; }
     void RefillList();
     void UpdateCommandStates(HMENU popup = nullptr);
     void UpdateStatusText();
@@ -117,6 +123,9 @@ private:
     ExportRequest exportRequest_;
     std::string htmlScratchPath_;
     std::string textScratchPath_;
+    ScratchReports scratch_{files_};
+    ConfigResult loadResult_ = ConfigResult::kDone;
+    bool savedAtExit_ = false;
     std::string helpFilePath_;
     bool helpFileExists_ = false;
     UINT findMessage_ = 0;

@@ -44,7 +44,9 @@ TEST(StartupOptions, ExportSwitchDetection) {
         EXPECT_EQ(options.exportFile, c.file) << c.line;
         EXPECT_EQ(options.hidden, c.hidden) << c.line;
     }
-    EXPECT_EQ(Read(("/stext " + std::string(400, 'r')).c_str()).exportFile.size(), 259u);
+    // Kept whole, so that the export refuses it instead of writing to a cut name.
+    EXPECT_EQ(Read(("/stext " + std::string(400, 'r')).c_str()).exportFile.size(), 400u);
+    EXPECT_EQ(Read(("/config " + std::string(300, 'c')).c_str()).configFile.size(), 300u);
 }
 
 TEST(StartupOptions, ProgramSwitchesAndConfigFile) {
