@@ -206,6 +206,7 @@ class FilesSurvive(unittest.TestCase):
                 self.assertEqual(folder.run(*extra, "/scomma", "r.csv", "/hidden"),
                                  CONFIG_UNREADABLE)
                 self.assertUnchanged(before, snapshot(folder.dir))
+        folder.write("velocimark.cfg", cases[0][1])
         code, boxes = folder.run_visible("/scomma", "r.csv")
         self.assertEqual(code, CONFIG_UNREADABLE)
         self.assertTrue(any("velocimark.cfg" in b and "NUL" in b for b in boxes), boxes)
@@ -238,10 +239,17 @@ class FilesSurvive(unittest.TestCase):
                                                    {"ConnectTimeout": 5}))
         self.assertEqual(folder.run("/stab", "r.txt", "/hidden"), 0)
         rows = folder.read("r.txt").decode("latin-1").splitlines()
-        self.assertEqual(len(rows), 3, rows)
-        self.assertIn("Failed", rows[0])
-        self.assertIn("Failed", rows[1])
-        self.assertIn("Finished", rows[2])
+        self.assertEqual(len(rows), 3)
+        status = {}
+        for row in rows:  # URL, name, status ... in the list's sort order
+            cells = row.split("\t")
+            status[cells[1]] = (cells[0], cells[2])
+        # Failed with their reasons, the whole texts in the report; never the cut file.
+        self.assertEqual(status["item0"][0], long_path)
+        self.assertRegex(status["item0"][1], r"^Failed .*Error 206")
+        self.assertEqual(status["item1"][0], long_url)
+        self.assertRegex(status["item1"][1], r"^Failed .*Error 12005")
+        self.assertEqual(status["item2"][1], "Finished")
         # A normal start and close writes both back whole.
         code, boxes = folder.start_and_close()
         self.assertEqual((code, boxes), (0, []))
@@ -261,7 +269,7 @@ class FilesSurvive(unittest.TestCase):
             items = [f"{folder.win}\\data0.bin?{i:04d}" + "p" * 150 for i in range(1000)]
             folder.write("velocimark.cfg",
                          config_text(items, {"DontAddDisabled": 0}).replace(
-                             b"Disabled=0", b"Disabled=1"))
+                             b"\r\nDisabled=0", b"\r\nDisabled=1"))
             older = b"the report of yesterday\r\n" * 100
             folder.write("disk/r.txt", older)
             before = snapshot(folder.dir)
