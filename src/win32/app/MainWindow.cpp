@@ -58,12 +58,14 @@ public:
 
     // The automatic report and the export are the user's to keep, whatever their name.
     bool WriteReport(int32_t type, const std::string& path) override {
-        if (!window_.WriteReportFile(type, path, false)) return false;
+        if (window_.IsProgramFile(path) || !window_.WriteReportFile(type, path, false)) {
+            return false;
+        }
         window_.scratch_.Disown(path);
         return true;
     }
     bool WriteJsonReport(const std::string& path) override {
-        if (!window_.WriteJsonReportFile(path)) return false;
+        if (window_.IsProgramFile(path) || !window_.WriteJsonReportFile(path)) return false;
         window_.scratch_.Disown(path);
         return true;
     }
@@ -192,6 +194,26 @@ void MainWindow::OnCreate() {
     }
 }
 
+ProgramFiles MainWindow::OwnFiles() const {
+    return {session_.path, CompanionFileName(ProgramPath(), kLanguageFileSuffix), ProgramPath()};
+}
+
+// The automatic report too is refused when it would replace one of the program's files.
+bool MainWindow::IsProgramFile(const std::string& path) {
+    std::string resolved;
+    if (CheckExportTarget(files_, path, vm::ProgramFolder(), CurrentDirectory(), OwnFiles(),
+                          &resolved) != ExportTargetVerdict::kProgramFile) {
+        return false;
+    }
+    if (!Unattended()) {
+        char text[2048];
+        std::snprintf(text, sizeof text, GetFormatString(IDS_EXPORT_TARGET_PROGRAM_FILE),
+                      path.c_str());
+        MessageBoxA(Handle(), text, "Error", MB_ICONWARNING);
+    }
+    return true;
+}
+
 // An export that would write nothing useful, or write over the user's files, ends before
 // its run: a script learns why from the exit code, a visible run also from a box.
 bool MainWindow::ExportMayStart() {
@@ -202,11 +224,10 @@ bool MainWindow::ExportMayStart() {
         std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_UNREADABLE_EXPORT),
                       session_.path.c_str(), ConfigProblemText(session_).c_str());
     } else {
-        const ProgramFiles own{session_.path,
-                               CompanionFileName(ProgramPath(), kLanguageFileSuffix), ProgramPath()};
         std::string path;
-        const ExportTargetVerdict verdict = CheckExportTarget(
-            files_, exportRequest_.fileName, vm::ProgramFolder(), CurrentDirectory(), own, &path);
+        const ExportTargetVerdict verdict =
+            CheckExportTarget(files_, exportRequest_.fileName, vm::ProgramFolder(),
+                              CurrentDirectory(), OwnFiles(), &path);
         if (verdict == ExportTargetVerdict::kAccepted) return true;
         code = ExitCode::ReportNotWritten;
         std::snprintf(text, sizeof text,

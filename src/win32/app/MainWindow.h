@@ -8,6 +8,7 @@
 #include "core/base/ArgumentList.h"
 #include "win32/app/MainWindowChrome.h"
 #include "core/config/PersistConfig.h"
+#include "core/app/ExportTarget.h"
 #include "core/app/ScratchReports.h"
 #include "core/app/StartupOptions.h"
 #include "core/config/WindowPlacement.h"
@@ -64,6 +65,8 @@ private:
     ConfigResult ExchangeConfiguration(bool save);
     void ShowConfigProblem();
     bool ExportMayStart();
+    ProgramFiles OwnFiles() const;
+    bool IsProgramFile(const std::string& path);
     void SaveAtExit();
     bool Unattended() const { return options_.hidden && exportRequest_.type != 0; }
     void RefillList();
