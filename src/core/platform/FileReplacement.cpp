@@ -14,7 +14,8 @@ constexpr int kTemporaryNameTries = 10;
 // happens to be called like our temporary one is neither replaced nor removed.
 bool TemporaryNameBeside(FileSystem& fileSystem, const std::string& path, std::string* name) {
     const size_t slash = path.find_last_of("\\/");
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     for (int i = 0; i < kTemporaryNameTries; ++i) {
         const std::string number = i == 0 ? std::string() : std::to_string(i);
         // Beside a name near the bound, a short name in the same folder still fits.

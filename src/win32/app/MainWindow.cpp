@@ -3,10 +3,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cstdio>
-
-#include "core/app/ExitCode.h"
-#include "core/app/ExportTarget.h"
 #include "core/base/CompanionFileName.h"
 #include "core/list/ItemCells.h"
 #include "win32/app/JsonResultsFile.h"
@@ -21,24 +17,6 @@
 #include "win32/window/ShellUtil.h"
 
 namespace vm {
-namespace {
-
-// Why the configuration was not taken or not written, in words.
-std::string ConfigProblemText(const ConfigSession& session) {
-    switch (session.problem) {
-        case ConfigProblem::kNulByte:
-            return GetString(IDS_CONFIG_NUL_BYTE);
-        case ConfigProblem::kTooManyLines:
-            return GetString(IDS_CONFIG_TOO_MANY_LINES);
-        default:
-            break;
-    }
-    char code[64];
-    std::snprintf(code, sizeof code, GetFormatString(IDS_ERROR_CODE), static_cast<int>(session.error));
-    return std::string(code) + " " + SystemErrorText(session.error);
-}
-
-}  // namespace
 
 // --- What the engine and the configuration need from this window ---
 
@@ -188,70 +166,11 @@ void MainWindow::OnCreate() {
     SetTimer(hwnd, kSampleTimerId, kSampleTimerMs, nullptr);
     if (exportRequest_.type != 0) {
         if (ExportMayStart()) run_->StartTest();
-    } else if (loadResult_ == ConfigResult::kUnreadable || loadResult_ == ConfigResult::kTruncated) {
+    } else if (loadResult_ == ConfigResult::kUnreadable ||
+               loadResult_ == ConfigResult::kTruncated) {
         // Said once the window is on the screen, so the box has its owner in view.
         PostMessageA(hwnd, WM_CONFIG_PROBLEM, 0, 0);
     }
-}
-
-ProgramFiles MainWindow::OwnFiles() const {
-    return {session_.path, CompanionFileName(ProgramPath(), kLanguageFileSuffix), ProgramPath()};
-}
-
-// The automatic report too is refused when it would replace one of the program's files.
-bool MainWindow::IsProgramFile(const std::string& path) {
-    std::string resolved;
-    if (CheckExportTarget(files_, path, vm::ProgramFolder(), CurrentDirectory(), OwnFiles(),
-                          &resolved) != ExportTargetVerdict::kProgramFile) {
-        return false;
-    }
-    if (!Unattended()) {
-        char text[2048];
-        std::snprintf(text, sizeof text, GetFormatString(IDS_EXPORT_TARGET_PROGRAM_FILE),
-                      path.c_str());
-        MessageBoxA(Handle(), text, "Error", MB_ICONWARNING);
-    }
-    return true;
-}
-
-// An export that would write nothing useful, or write over the user's files, ends before
-// its run: a script learns why from the exit code, a visible run also from a box.
-bool MainWindow::ExportMayStart() {
-    char text[2048];
-    ExitCode code = ExitCode::Success;
-    if (loadResult_ == ConfigResult::kUnreadable) {
-        code = ExitCode::ConfigUnreadable;
-        std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_UNREADABLE_EXPORT),
-                      session_.path.c_str(), ConfigProblemText(session_).c_str());
-    } else {
-        std::string path;
-        const ExportTargetVerdict verdict =
-            CheckExportTarget(files_, exportRequest_.fileName, vm::ProgramFolder(),
-                              CurrentDirectory(), OwnFiles(), &path);
-        if (verdict == ExportTargetVerdict::kAccepted) return true;
-        code = ExitCode::ReportNotWritten;
-        std::snprintf(text, sizeof text,
-                      GetFormatString(verdict == ExportTargetVerdict::kTooLong
-                                          ? IDS_EXPORT_TARGET_TOO_LONG
-                                          : IDS_EXPORT_TARGET_PROGRAM_FILE),
-                      exportRequest_.fileName.c_str());
-    }
-    if (!Unattended()) MessageBoxA(Handle(), text, "Error", MB_ICONWARNING);
-    exitCode_ = static_cast<int>(code);
-    PostQuitMessage(exitCode_);
-    return false;
-}
-
-void MainWindow::ShowConfigProblem() {
-    char text[2048];
-    if (loadResult_ == ConfigResult::kTruncated) {
-        std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_TRUNCATED),
-                      session_.path.c_str(), static_cast<int>(kMaxDownloadItems));
-    } else {
-        std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_UNREADABLE),
-                      session_.path.c_str(), ConfigProblemText(session_).c_str());
-    }
-    MessageBoxA(Handle(), text, "Velocimark", MB_ICONWARNING);
 }
 
 LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -335,30 +254,6 @@ bool MainWindow::OnClose() {
     if (AskYesNo(Handle(), GetString(IDS_ASK_STOP_AND_EXIT)) != IDYES) return false;
     run_->StopTest();
     return true;
-}
-
-// Loading also applies the command-line options and turns delete confirmation on. A save
-// that fails says so (file and reason) unless nobody watches.
-ConfigResult MainWindow::ExchangeConfiguration(bool save) {
-    PlacementHost placement(*this);
-    ColumnsHost columns(list_);
-    ConfigParts parts{&settings_, &list_.Items(), &placement, &columns};
-    if (!save) return LoadConfiguration(session_, parts, arguments_);
-    const ConfigResult result = PersistConfig(session_, parts, true);
-    if ((result == ConfigResult::kWriteFailed || result == ConfigResult::kTooLarge) &&
-        !Unattended()) {
-        char text[2048];
-        std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_NOT_SAVED),
-                      session_.path.c_str(), ConfigProblemText(session_).c_str());
-        MessageBoxA(shutDown_ ? nullptr : Handle(), text, "Error", MB_ICONWARNING);
-    }
-    return result;
-}
-
-void MainWindow::SaveAtExit() {
-    if (savedAtExit_ || exportRequest_.type != 0) return;
-    savedAtExit_ = true;
-    ExchangeConfiguration(true);
 }
 
 void MainWindow::OnDestroy() {
@@ -507,20 +402,6 @@ bool MainWindow::ReportFailed(uint32_t error) {
     // An unattended export has nobody to click the box away: its exit code tells instead.
     if (!Unattended()) ShowErrorBox(error, Handle());
     return false;
-}
-
-void MainWindow::ReportToScratch(int type, const std::string& wanted, bool selectedOnly,
-                                 int showCommand) {
-    const std::string path = scratch_.PathFor(wanted);
-    if (path.empty()) {
-        char text[1024];
-        std::snprintf(text, sizeof text, GetFormatString(IDS_SCRATCH_NAMES_TAKEN), wanted.c_str());
-        MessageBoxA(Handle(), text, "Error", MB_ICONWARNING);
-        return;
-    }
-    if (!WriteReportFile(type, path, selectedOnly)) return;
-    scratch_.Written(path);
-    ShellOpen(Handle(), path, showCommand);
 }
 
 void MainWindow::ToggleOption(int32_t& option) {

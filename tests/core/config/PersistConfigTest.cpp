@@ -291,7 +291,9 @@ TEST(PersistConfig, SectionsTheCountDoesNotCoverAreLoadedAndSavedBack) {
             urls += (urls.empty() ? "" : " ") + (item.url.empty() ? std::string("-") : item.url);
         }
         EXPECT_EQ(urls, c.urls) << c.general;
-        for (size_t i = 0; i < f.items.size(); ++i) EXPECT_EQ(f.items[i].order, static_cast<int32_t>(i));
+        for (size_t i = 0; i < f.items.size(); ++i) {
+            EXPECT_EQ(f.items[i].order, static_cast<int32_t>(i));
+        }
         // What was loaded is what the save writes: every URL is still in the file.
         ASSERT_EQ(f.Save(), ConfigResult::kDone);
         for (const char* url : {"URL=a\r\n", "URL=b\r\n", "URL=c\r\n", "URL=f\r\n"}) {
