@@ -256,6 +256,20 @@ bool MainWindow::OnClose() {
     return true;
 }
 
+// Loading also applies the command-line options and turns delete confirmation on. A save
+// that fails says so (file and reason) unless nobody watches.
+ConfigResult MainWindow::ExchangeConfiguration(bool save) {
+    PlacementHost placement(*this);
+    ColumnsHost columns(list_);
+    ConfigParts parts{&settings_, &list_.Items(), &placement, &columns};
+    if (!save) return LoadConfiguration(session_, parts, arguments_);
+    const ConfigResult result = PersistConfig(session_, parts, true);
+    if (result == ConfigResult::kWriteFailed || result == ConfigResult::kTooLarge) {
+        SayConfigNotSaved();
+    }
+    return result;
+}
+
 void MainWindow::OnDestroy() {
     if (shutDown_) return;
     shutDown_ = true;

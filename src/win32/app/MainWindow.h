@@ -64,6 +64,7 @@ private:
 
     ConfigResult ExchangeConfiguration(bool save);
     void ShowConfigProblem();
+    void SayConfigNotSaved();
     bool ExportMayStart();
     ProgramFiles OwnFiles() const;
     bool IsProgramFile(const std::string& path);

@@ -92,22 +92,13 @@ void MainWindow::ShowConfigProblem() {
     MessageBoxA(Handle(), text, "Velocimark", MB_ICONWARNING);
 }
 
-// Loading also applies the command-line options and turns delete confirmation on. A save
-// that fails says so (file and reason) unless nobody watches.
-ConfigResult MainWindow::ExchangeConfiguration(bool save) {
-    PlacementHost placement(*this);
-    ColumnsHost columns(list_);
-    ConfigParts parts{&settings_, &list_.Items(), &placement, &columns};
-    if (!save) return LoadConfiguration(session_, parts, arguments_);
-    const ConfigResult result = PersistConfig(session_, parts, true);
-    if ((result == ConfigResult::kWriteFailed || result == ConfigResult::kTooLarge) &&
-        !Unattended()) {
-        char text[2048];
-        std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_NOT_SAVED),
-                      session_.path.c_str(), ConfigProblemText(session_).c_str());
-        MessageBoxA(shutDown_ ? nullptr : Handle(), text, "Error", MB_ICONWARNING);
-    }
-    return result;
+void MainWindow::SayConfigNotSaved() {
+    if (Unattended()) return;
+    char text[2048];
+    std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_NOT_SAVED), session_.path.c_str(),
+                  ConfigProblemText(session_).c_str());
+    // At the window's destruction the box has no owner left to stand on.
+    MessageBoxA(shutDown_ ? nullptr : Handle(), text, "Error", MB_ICONWARNING);
 }
 
 void MainWindow::SaveAtExit() {
