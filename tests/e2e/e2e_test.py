@@ -69,7 +69,9 @@ class App:
                                 stderr=subprocess.DEVNULL)
 
     def close_window(self):
-        return subprocess.run(["wine", ARGS.close_tool, "30"], cwd=self.dir, env=wine_env(),
+        # A message box the program shows is answered, its text kept in boxes.txt.
+        return subprocess.run(["wine", ARGS.close_tool, "30", "--boxes", "boxes.txt"],
+                              cwd=self.dir, env=wine_env(),
                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL, timeout=90).returncode
 

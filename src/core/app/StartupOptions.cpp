@@ -34,7 +34,7 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
     options.noSaveLoad = arguments.Find(switch_name::kNoSaveLoad) >= 0;
     const int config = arguments.Find(switch_name::kConfig);
     if (config >= 0 && static_cast<size_t>(config) + 1 < arguments.Count()) {
-        options.configFile = Bounded(arguments.At(static_cast<size_t>(config) + 1));
+        options.configFile = arguments.At(static_cast<size_t>(config) + 1);
     }
     if (arguments.Count() < 2) return options;
     int32_t type = 0;
@@ -52,7 +52,8 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
             fileIndex = i + 1;
         }
     }
-    options.metricsFile = SwitchValue(arguments, switch_name::kPrometheusFile, kMaxCommandLinePath);
+    // Kept whole like the export file: a name over the bound is refused, never cut.
+    options.metricsFile = SwitchValue(arguments, switch_name::kPrometheusFile, std::string::npos);
     options.pushUrl = SwitchValue(arguments, switch_name::kPush, kMaxPushUrlLength);
     options.strict = arguments.Find(switch_name::kStrict) >= 0;
     // Metrics alone make an export run too: a monitoring system may want nothing else.
@@ -62,7 +63,7 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
         options.hidden = arguments.Find(switch_name::kHidden) >= 0;
     } else if (type != 0) {
         options.exportMode = type;
-        options.exportFile = Bounded(arguments.At(fileIndex));
+        options.exportFile = arguments.At(fileIndex);
         options.hidden = arguments.Find(switch_name::kHidden) >= 0;
     }
     return options;

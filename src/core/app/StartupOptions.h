@@ -9,7 +9,8 @@
 
 namespace vm {
 
-// Longest file name taken from the command line (/config, export report).
+// Longest file name the command line can name (/config, export report). Longer names are
+// kept whole and refused where they are used: a cut one would name some other file.
 constexpr size_t kMaxCommandLinePath = 259;
 // Longest Pushgateway address taken from the command line.
 constexpr size_t kMaxPushUrlLength = 2047;

@@ -11,14 +11,6 @@
 #include "core/base/TextUtil.h"
 
 namespace vm {
-namespace {
-
-std::string Cut(std::string text, size_t limit) {
-    if (text.size() > limit) text.resize(limit);
-    return text;
-}
-
-}  // namespace
 
 bool IsAcceptedUrl(const std::string& url) {
     const size_t scheme = url.find("://");
@@ -42,14 +34,13 @@ bool ParseUrlListLine(const std::string& line, UrlListLine* out) {
         separator = line.find(' ');
         out->url.assign(line, 0, separator);
     }
-    if (out->url.size() > kMaxListedUrl) out->url.resize(kMaxListedUrl);
     out->name.clear();
     if (separator != std::string::npos) {
         // The spaces after the separating one are skipped; the rest, trailing spaces
         // included, is the name.
         const size_t start = line.find_first_not_of(' ', separator);
         if (start != std::string::npos) {
-            out->name.assign(line, start, kMaxListedName);
+            out->name.assign(line, start, std::string::npos);
         }
     }
     return IsAcceptedUrl(out->url);
@@ -72,7 +63,8 @@ size_t ParseUrlList(DownloadListView& list, const std::string& text) {
     size_t position = 0;
     std::string line;
     UrlListLine parsed;
-    while (ReadLine(lines, &position, &line)) {
+    // Whole lines: a URL cut at a line bound would fetch something else.
+    while (ReadLine(lines, &position, &line, std::string::npos)) {
         if (list.ItemCount() >= limit) break;
         if (!ParseUrlListLine(line, &parsed)) continue;
         DownloadItem item;
@@ -98,9 +90,7 @@ bool ReadUrlListFile(FileSystem& files, const std::string& path, DownloadListVie
 
 bool AddLocalFile(DownloadListView& list, const std::string& path) {
     if (list.ItemCount() >= static_cast<size_t>(kMaxDownloadItems)) return false;
-    const std::string url = Cut(path, kMaxPath);
-    DownloadItem item(url, Cut(FileNamePart(url), kMaxListedName),
-                      static_cast<int32_t>(list.ItemCount()));
+    DownloadItem item(path, FileNamePart(path), static_cast<int32_t>(list.ItemCount()));
     list.AddItem(std::move(item));
     return true;
 }

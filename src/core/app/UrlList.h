@@ -10,9 +10,6 @@ namespace vm {
 class DownloadListView;
 class FileSystem;
 
-// Longest URL and name a URL list line gives an item (the item's limits without the NUL).
-constexpr size_t kMaxListedUrl = kMaxUrlLength - 1;
-constexpr size_t kMaxListedName = kMaxNameLength - 1;
 // Where "://" may start for a line to count as a URL: a scheme of 3 to 9 characters.
 constexpr size_t kMinSchemeLength = 3;
 constexpr size_t kMaxSchemeLength = 9;
@@ -20,7 +17,8 @@ constexpr size_t kMaxSchemeLength = 9;
 // run out of memory holding its items long before).
 constexpr size_t kMaxUrlListFileBytes = 64u * 1024 * 1024;
 
-// One line of a URL list split into its URL and display name (both cut to their limits).
+// One line of a URL list split into its URL and display name, both kept whole: a URL over
+// its bound fails at its attempt instead of fetching a shortened one.
 struct UrlListLine {
     std::string url;
     std::string name;
@@ -44,7 +42,7 @@ size_t ParseUrlList(DownloadListView& list, const std::string& text);
 bool ReadUrlListFile(FileSystem& files, const std::string& path, DownloadListView& list,
                      size_t* added = nullptr);
 
-// Appends a local-file item: the path (cut to kMaxPath) as URL, its file name as name.
+// Appends a local-file item: the whole path as URL, its file name as name.
 // False when the list is full (kMaxDownloadItems).
 bool AddLocalFile(DownloadListView& list, const std::string& path);
 

@@ -22,7 +22,8 @@ std::string FileNamePart(const std::string& path) {
 }
 
 std::string ResolveReportPath(const std::string& programFolder, const std::string& name) {
-    if (name.find('\\') != std::string::npos) return name.substr(0, kMaxPath);
+    // A cut name would name some other file: a name too long is no path at all.
+    if (name.find('\\') != std::string::npos) return name.size() <= kMaxPath ? name : std::string();
     if (programFolder.size() + name.size() + 1 >= kMaxPath + 1) return std::string();
     return JoinPath(programFolder, name);
 }

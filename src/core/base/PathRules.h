@@ -18,8 +18,8 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // The text after the last "\" or "/"; the whole text without either.
 std::string FileNamePart(const std::string& path);
 
-// Where a report file name goes: a name with a backslash is used as it is (cut to
-// kMaxPath); any other is placed in the program's folder. "" when that would not fit.
+// Where a report file name goes: a name with a backslash is used as it is; any other is
+// placed in the program's folder. "" when the result would pass kMaxPath.
 std::string ResolveReportPath(const std::string& programFolder, const std::string& name);
 
 }  // namespace vm

@@ -20,12 +20,12 @@ std::string TrimSpaces(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-bool ReadLine(const std::string& text, size_t* position, std::string* line) {
+bool ReadLine(const std::string& text, size_t* position, std::string* line, size_t maxLength) {
     size_t pos = *position;
     if (pos >= text.size()) return false;
     size_t end = text.find_first_of("\r\n", pos);
     if (end == std::string::npos) end = text.size();
-    line->assign(text, pos, std::min(end - pos, kMaxReadLine));
+    line->assign(text, pos, std::min(end - pos, maxLength));
     if (end < text.size()) {
         end += (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
     }

@@ -15,6 +15,7 @@ std::string TrimSpaces(const std::string& text);
 
 // The next line of text from *position (CR, LF or CR LF ends a line); the line is cut to
 // kMaxReadLine characters. False when *position is at the end of the text.
-bool ReadLine(const std::string& text, size_t* position, std::string* line);
+bool ReadLine(const std::string& text, size_t* position, std::string* line,
+              size_t maxLength = kMaxReadLine);
 
 }  // namespace vm

@@ -7,7 +7,9 @@
 #include "core/ini/ProfileText.h"
 #include "core/platform/CodePage.h"
 #include "core/platform/FileReplacement.h"
+#include "core/base/PathRules.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -89,19 +91,34 @@ int64_t DownloadSectionsEnd(const IniFile& file) {
     return end;
 }
 
-// Returns how many items the file holds (its count, cut at its last Download section);
-// at most kMaxDownloadItems are loaded.
+// The numbers of the Download sections at or above `from`, ascending, each once.
+std::vector<int64_t> DownloadSectionsFrom(const IniFile& file, int64_t from) {
+    std::vector<int64_t> indexes;
+    file.ForEachSection([&indexes, from](std::string_view name) {
+        const int64_t index = DownloadSectionIndex(name);
+        if (index >= from) indexes.push_back(index);
+    });
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    return indexes;
+}
+
+// Returns how many items the file holds: its count (cut at its last Download section),
+// then every section past the count. At most kMaxDownloadItems are loaded.
 int64_t LoadItems(std::vector<DownloadItem>& items, ProfileStore& store, const IniFile& file) {
     int32_t claimed = 0;
     store.ExchangeInt(config_key::kNumOfDownloads, claimed, 0);
-    int64_t held = claimed < 0 ? 0 : claimed;
+    int64_t counted = claimed < 0 ? 0 : claimed;
     const int64_t sectionsEnd = DownloadSectionsEnd(file);
-    if (held > sectionsEnd) held = sectionsEnd;
+    if (counted > sectionsEnd) counted = sectionsEnd;
+    const std::vector<int64_t> beyond = DownloadSectionsFrom(file, counted);
+    const int64_t held = counted + static_cast<int64_t>(beyond.size());
     const int32_t count = held > kMaxDownloadItems ? kMaxDownloadItems : static_cast<int32_t>(held);
     items.reserve(items.size() + static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
+        const int64_t section = i < counted ? i : beyond[static_cast<size_t>(i - counted)];
         DownloadItem item;
-        ExchangeDownloadItem(item, store, i);
+        ExchangeDownloadItem(item, store, static_cast<int32_t>(section));
         item.order = i;
         items.push_back(std::move(item));
     }
@@ -112,25 +129,39 @@ int64_t LoadItems(std::vector<DownloadItem>& items, ProfileStore& store, const I
 ConfigResult ReadConfigFile(ConfigSession& session, IniFile* file) {
     std::string bytes;
     uint32_t error = 0;
-    if (!session.fileSystem->ReadWhole(session.path, session.maxFileBytes, &bytes, &error)) {
-        if (error == kErrorFileNotFound || error == kErrorPathNotFound) return ConfigResult::kMissing;
+    // A name the platform would shorten or refuse names some other file, or none.
+    if (session.path.size() > kMaxPath) {
+        error = kErrorFilenameTooLong;
+    } else if (session.fileSystem->ReadWhole(session.path, session.maxFileBytes, &bytes, &error)) {
+        error = 0;
+    } else if (error == kErrorFileNotFound || error == kErrorPathNotFound) {
+        return ConfigResult::kMissing;
+    }
+    if (error != 0) {
+        session.error = error;
         session.saveBlocked = true;
         return ConfigResult::kUnreadable;
     }
     std::string text;
     ProfileEncoding encoding = ProfileEncoding::kAnsi;
-    if (!DecodeProfileText(std::move(bytes), SystemCodePage(), &text, &encoding) ||
-        !file->Parse(std::move(text))) {
-        session.saveBlocked = true;
-        return ConfigResult::kUnreadable;
+    if (!DecodeProfileText(std::move(bytes), SystemCodePage(), &text, &encoding)) {
+        session.problem = ConfigProblem::kNulByte;
+    } else if (!file->Parse(std::move(text))) {
+        session.problem = ConfigProblem::kTooManyLines;
+    } else {
+        return ConfigResult::kDone;
     }
-    return ConfigResult::kDone;
+    session.error = kErrorInvalidData;
+    session.saveBlocked = true;
+    return ConfigResult::kUnreadable;
 }
 
 }  // namespace
 
 ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save) {
     if (session.noSaveLoad || (save && session.saveBlocked)) return ConfigResult::kSkipped;
+    session.error = 0;
+    session.problem = ConfigProblem::kNone;
     IniFile file;
     ConfigResult result = ConfigResult::kDone;
     if (!save) result = ReadConfigFile(session, &file);
@@ -144,6 +175,7 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
         }
         // Refused before a document that large is built at all.
         if (itemBytes > session.maxFileBytes || SavedItemCount(*parts.items) > kMaxDownloadItems) {
+            session.error = kErrorFileTooLarge;
             return ConfigResult::kTooLarge;
         }
         file.Reserve(itemBytes + 2048, parts.items->size() * 3 + 32);
@@ -160,6 +192,7 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
         } else if (LoadItems(*parts.items, store, file) > kMaxDownloadItems) {
             // Items past the bound exist: a save would drop them.
             session.saveBlocked = true;
+            session.problem = ConfigProblem::kTooManyItems;
             result = ConfigResult::kTruncated;
         }
     }
@@ -167,13 +200,17 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
 
     // What the next start would refuse to load must not replace what it can.
     if (file.LineCount() > kMaxIniLines || file.SerializedSize() > session.maxFileBytes) {
+        session.error = kErrorFileTooLarge;
         return ConfigResult::kTooLarge;
     }
     uint32_t error = 0;
-    const bool written = WriteFileReplacing(*session.fileSystem, session.path,
-                                            [&file](OutputFile& out) { return file.WriteTo(out); },
-                                            &error);
-    return written ? ConfigResult::kDone : ConfigResult::kWriteFailed;
+    const bool written =
+        session.path.size() <= kMaxPath &&
+        WriteFileReplacing(*session.fileSystem, session.path,
+                           [&file](OutputFile& out) { return file.WriteTo(out); }, &error);
+    if (written) return ConfigResult::kDone;
+    session.error = error != 0 ? error : kErrorFilenameTooLong;
+    return ConfigResult::kWriteFailed;
 }
 
 }  // namespace vm

@@ -24,6 +24,14 @@ constexpr int32_t kMaxDownloadItems = 500'000;
 
 constexpr const char kConfigFileSuffix[] = ".cfg";
 
+// What is wrong with a configuration file beyond what a platform error code says.
+enum class ConfigProblem {
+    kNone,
+    kNulByte,       // an 8-bit text file that holds a NUL byte
+    kTooManyLines,  // more lines than a load takes
+    kTooManyItems,  // more downloads than a load takes
+};
+
 // Where and whether the configuration is read and written; built at start-up.
 struct ConfigSession {
     FileSystem* fileSystem = nullptr;
@@ -34,6 +42,11 @@ struct ConfigSession {
     // size, line or item bound): saving would replace the user's list with an empty or
     // shortened one, so it is off.
     bool saveBlocked = false;
+    // Why the last load or save did not go as asked: a platform error code (0 = none),
+    // and for a file that is there but is no configuration the program takes, what is
+    // wrong with it.
+    uint32_t error = 0;
+    ConfigProblem problem = ConfigProblem::kNone;
     // The file bound of loads and saves (tests lower it).
     size_t maxFileBytes = kMaxConfigFileBytes;
 };
@@ -58,6 +71,9 @@ enum class ConfigResult {
 
 // The whole load or save of the configuration file. The file is read once and written
 // once; a written file holds the 26 keys of General in order, then Download0, Download1 ...
+// A load takes every Download section the file holds: those NumOfDownloads covers in its
+// order (a missing one is a blank item), then the others by their number, so a save never
+// drops what a hand-edited count left out.
 // A UTF-16 file (byte order mark first) is read as the platform's profile functions read
 // it, in the system code page; saves write 8-bit text. A save replaces the file only when
 // the new one was written whole.

@@ -8,10 +8,10 @@
 
 namespace vm {
 
-// Capacities the values are read with (text kept: capacity - 1). URL and name keep what
-// an item can hold, so a list the program saved loads back unchanged.
-constexpr size_t kUrlValueCapacity = kMaxUrlLength + 1;
-constexpr size_t kNameValueCapacity = kMaxNameLength + 1;
+// Capacities the values are read with (text kept: capacity - 1). URL and name are read
+// whole, whatever their length, so a save writes back what the file held.
+constexpr size_t kUrlValueCapacity = static_cast<size_t>(-1);
+constexpr size_t kNameValueCapacity = static_cast<size_t>(-1);
 
 // Passes every option of the option table through the store, in the file's order, with
 // its default (an option written only when set is removed from the file while it is 0).

@@ -12,10 +12,10 @@ std::string Cut(const std::string& text, size_t limit) {
 
 DownloadItem::DownloadItem(const std::string& urlText, const std::string& nameText,
                            int32_t orderNumber)
-    : order(orderNumber), url(Cut(urlText, kMaxUrlLength)), name(Cut(nameText, kMaxNameLength)) {}
+    : order(orderNumber), url(urlText), name(nameText) {}
 
-void DownloadItem::SetUrl(const std::string& text) { url = Cut(text, kMaxUrlLength); }
-void DownloadItem::SetName(const std::string& text) { name = Cut(text, kMaxNameLength); }
+void DownloadItem::SetUrl(const std::string& text) { url = text; }
+void DownloadItem::SetName(const std::string& text) { name = text; }
 void DownloadItem::SetErrorText(const std::string& text) { errorText = Cut(text, kMaxCellText); }
 
 void DownloadItem::ResetResults() {

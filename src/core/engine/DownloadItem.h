@@ -6,6 +6,9 @@
 
 namespace vm {
 
+// The bounds of an item's texts. Longer texts are kept whole (in memory and in the saved
+// file, never cut into another URL or path); an attempt at a URL or local path over its
+// bound fails with the platform's error instead of fetching something else.
 constexpr size_t kMaxUrlLength = 4095;
 constexpr size_t kMaxNameLength = 255;
 constexpr size_t kMaxCellText = 1023;
@@ -46,7 +49,7 @@ struct DownloadItem {
     bool belowMinSpeed = false;
 
     DownloadItem() = default;
-    // A new item for a URL and a display name; both are cut to their limits.
+    // A new item for a URL and a display name, both kept whole.
     DownloadItem(const std::string& url, const std::string& name, int32_t order);
 
     void SetUrl(const std::string& text);

@@ -4,7 +4,9 @@
 #include <thread>
 
 #include "core/engine/HttpResponseCheck.h"
+#include "core/engine/DownloadItem.h"
 #include "core/engine/TransferEvent.h"
+#include "core/platform/FileSystem.h"
 
 namespace vm {
 
@@ -146,6 +148,12 @@ void DownloadTransfer::Fail(uint32_t error) {
 }
 
 bool DownloadTransfer::OpenUrl(const std::string& url) {
+    // An item keeps a URL over the bound whole; it fails here rather than being fetched
+    // by a part of it.
+    if (url.size() > kMaxUrlLength) {
+        Fail(kErrorInternetInvalidUrl);
+        return false;
+    }
     scheme_ = SchemeOf(url);
     readsArrived_ = scheme_ == SchemeClass::Http || scheme_ == SchemeClass::Https;
     uint32_t flags = kOpenFlagsDefault;
@@ -179,12 +187,17 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
 }
 
 bool DownloadTransfer::StartFileRead(const std::string& path) {
+    // A cut path would measure some other file.
+    if (path.size() > kMaxLocalPath) {
+        Fail(kErrorFilenameTooLong);
+        return false;
+    }
     job_ = std::make_shared<FileReadJob>(context_.net, context_.files);
     job_->window = window_;
     job_->message = message_;
     job_->flags = flags_;
     job_->serial = serial_;
-    job_->path = path.substr(0, kMaxLocalPath);
+    job_->path = path;
     job_->clock = &context_.clock;
     auto* argument = new std::shared_ptr<FileReadJob>(job_);
     if (!context_.files.StartThread(&RunFileReadJob, argument, &worker_)) {

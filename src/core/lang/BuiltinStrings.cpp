@@ -57,6 +57,24 @@ const BuiltinString kStrings[] = {
     {1008, "Status"},
     {1009, "Download Order"},
     {2020, "The server response could not be parsed."},
+    {2050, "The configuration file cannot be read:\r\n%s\r\n\r\n%s\r\n\r\nThe file is left as it is, "
+           "for you to repair. The list and the options of this session will not be saved."},
+    {2051, "The configuration file holds more downloads than the program loads:\r\n%s\r\n\r\n"
+           "Only the first %d are listed. The file is left as it is; the list and the options "
+           "of this session will not be saved."},
+    {2052, "The configuration could not be saved to:\r\n%s\r\n\r\n%s\r\n\r\n"
+           "The file there was left as it was."},
+    {2053, "The configuration file cannot be read:\r\n%s\r\n\r\n%s\r\n\r\n"
+           "The export run was not started, and the file is left as it is."},
+    {2054, "The file holds a NUL byte, which a configuration file never does."},
+    {2055, "The file has more lines than the program reads."},
+    {2056, "The report file name is longer than Windows allows; a shortened name would be "
+           "another file:\r\n%s\r\n\r\nNothing was written."},
+    {2057, "The report file would replace a file that the program itself uses (its "
+           "configuration, its translation file or the program):\r\n%s\r\n\r\n"
+           "Nothing was written."},
+    {2058, "There is no free name for the report beside:\r\n%s\r\n\r\n"
+           "Files of these names that the program did not create are left as they are."},
     {2300, "Finished (slow)"},
     {2301, "The Pushgateway did not take the metrics (HTTP status %d)."},
 };

@@ -54,6 +54,16 @@ enum StringId : uint32_t {
     IDS_ERROR_INVALID_RESPONSE = 2020,  // error 12152's text where the system has none
     IDS_STATUS_FINISHED_SLOW = 2300,  // a finished item below its minimum speed
     IDS_PUSH_REFUSED = 2301,          // "... (HTTP status %d)"
+    // The user's files: configuration problems and refused export targets.
+    IDS_CONFIG_UNREADABLE = 2050,         // "%s" file, "%s" reason
+    IDS_CONFIG_TRUNCATED = 2051,          // "%s" file, "%d" items loaded
+    IDS_CONFIG_NOT_SAVED = 2052,          // "%s" file, "%s" reason
+    IDS_CONFIG_UNREADABLE_EXPORT = 2053,  // "%s" file, "%s" reason
+    IDS_CONFIG_NUL_BYTE = 2054,
+    IDS_CONFIG_TOO_MANY_LINES = 2055,
+    IDS_EXPORT_TARGET_TOO_LONG = 2056,    // "%s" file
+    IDS_EXPORT_TARGET_PROGRAM_FILE = 2057,  // "%s" file
+    IDS_SCRATCH_NAMES_TAKEN = 2058,       // "%s" file
 };
 
 }  // namespace vm

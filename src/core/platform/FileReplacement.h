@@ -9,10 +9,13 @@ namespace vm {
 // Appended to the target's name for the temporary file that a replacing write fills.
 constexpr const char kReplacementSuffix[] = ".new";
 
-// Writes a file whole or not at all: write() fills a temporary file beside the target,
-// which takes the target's place only when every byte was written and flushed. On any
-// failure the target stays exactly as it was, the temporary file is removed and the
-// platform's error code is returned in *error.
+// Writes a file whole or not at all: write() fills a temporary file beside the target
+// (the first of path + ".new", ".new1" ... that does not exist, or a short name in the
+// same folder when those would pass the path bound), which takes the target's place only
+// when every byte was written and flushed. A read-only target is not replaced; a target
+// reached through a symbolic link is written where the link points. On any failure the
+// target stays exactly as it was, the temporary file is removed and the platform's error
+// code is returned in *error.
 bool WriteFileReplacing(FileSystem& fileSystem, const std::string& path,
                         const std::function<bool(OutputFile&)>& write, uint32_t* error);
 

@@ -38,14 +38,31 @@ public:
     // platform can, so that target is either the old file or the new one, whole. False
     // with the error code when nothing was moved. The fallback copies and removes.
     virtual bool MoveOver(const std::string& source, const std::string& target, uint32_t* error);
+    // True when both names reach one existing file (other spellings, short names, links).
+    virtual bool SameFile(const std::string& a, const std::string& b) {
+        (void)a;
+        (void)b;
+        return false;
+    }
+    // Where a replacing write of path must land so the file stays what it is: the file a
+    // symbolic link points to, else path itself. False with the error code when the file
+    // must not be replaced at all (it is read-only).
+    virtual bool ReplacementTarget(const std::string& path, std::string* target, uint32_t* error) {
+        (void)error;
+        *target = path;
+        return true;
+    }
 };
 
 // Error codes core uses where the platform has no code of its own; values as Windows has them.
 constexpr uint32_t kErrorFileNotFound = 2;
 constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorInvalidData = 13;
 constexpr uint32_t kErrorWriteFault = 29;
 constexpr uint32_t kErrorReadFault = 30;
 constexpr uint32_t kErrorDiskFull = 112;
+constexpr uint32_t kErrorInvalidName = 123;
+constexpr uint32_t kErrorFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 constexpr uint32_t kErrorFileTooLarge = 223;  // ERROR_FILE_TOO_LARGE
 
 // Plain standard-library files: for the native build, tests and tools.

@@ -32,6 +32,7 @@ constexpr uint32_t kErrorInternetInternal = 12004;
 constexpr uint32_t kErrorExtendedError = 12003;
 constexpr uint32_t kErrorLoginFailure = 12015;
 constexpr uint32_t kErrorCannotConnect = 12029;
+constexpr uint32_t kErrorInternetInvalidUrl = 12005;  // ERROR_INTERNET_INVALID_URL
 constexpr uint32_t kErrorConnectionAborted = 12030;
 // "The server response could not be parsed": the error of an http(s) answer that is no
 // valid response (no status line, status 0).

@@ -13,6 +13,7 @@
 #include "core/base/JsonText.h"
 #include "core/options/OptionTable.h"
 #include "core/report/ReportFormat.h"
+#include "core/platform/FileReplacement.h"
 
 namespace vm {
 namespace {
@@ -221,50 +222,47 @@ const char* StatusWord(const DownloadItem& item) {
 
 bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source, FileSystem& files,
                      const std::string& fileName, uint32_t* error) {
-    std::unique_ptr<OutputFile> file = files.CreateForWriting(fileName, error);
-    if (!file)
-        return false;
     const AppSettings& settings = *source.settings;
     const RunMeasurements* measurements = source.measurements;
-
-    JsonBuilder json;
-    json.BeginObject();
-    json.Key("format_version");
-    json.Int(kJsonFormatVersion);
-    json.Key("program");
-    json.String(kProductName);
-    json.Key("version");
-    json.String(source.encoding->SystemToUtf8(source.programVersion));
-    if (measurements != nullptr) {
-        PutTime(json, "run_start", measurements->RunStart());
-        PutTime(json, "run_end", measurements->RunEnd());
-    }
-    PutOptions(json, settings);
-    json.Key("items");
-    json.BeginArray();
-    const CellContext context = list.CellTextContext();
-    for (size_t row = 0; row < list.RowCount(); ++row) {
-        size_t index = 0;
-        if (!list.ItemOfRow(row, &index))
-            continue;
-        const DownloadItem& item = list.ItemAt(index);
-        if (!list.ItemInReport(item))
-            continue;
+    auto writeAll = [&](OutputFile& file) -> bool {
+        JsonBuilder json;
+        json.BeginObject();
+        json.Key("format_version");
+        json.Int(kJsonFormatVersion);
+        json.Key("program");
+        json.String(kProductName);
+        json.Key("version");
+        json.String(source.encoding->SystemToUtf8(source.programVersion));
+        if (measurements != nullptr) {
+            PutTime(json, "run_start", measurements->RunStart());
+            PutTime(json, "run_end", measurements->RunEnd());
+        }
+        PutOptions(json, settings);
+        json.Key("items");
+        json.BeginArray();
+        const CellContext context = list.CellTextContext();
+        for (size_t row = 0; row < list.RowCount(); ++row) {
+            size_t index = 0;
+            if (!list.ItemOfRow(row, &index))
+                continue;
+            const DownloadItem& item = list.ItemAt(index);
+            if (!list.ItemInReport(item))
+                continue;
+            json.LineBreak();
+            PutItem(json, item, measurements != nullptr ? measurements->ForItem(index) : nullptr,
+                    source, context);
+            // One item at a time: a long list is never held whole.
+            if (!file.Write(json.Take()))
+                return false;
+        }
         json.LineBreak();
-        PutItem(json, item, measurements != nullptr ? measurements->ForItem(index) : nullptr,
-                source, context);
-        // One item at a time: a long list is never held whole.
-        file->Write(json.Take());
-    }
-    json.LineBreak();
-    json.EndArray();
-    json.EndObject();
-    json.LineBreak();
-    file->Write(json.Take());
-    if (file->Close())
-        return true;
-    *error = file->Error();
-    return false;
+        json.EndArray();
+        json.EndObject();
+        json.LineBreak();
+        return file.Write(json.Take());
+    };
+    // Like every report: whole or not at all, an older file kept until the new one is done.
+    return WriteFileReplacing(files, fileName, writeAll, error);
 }
 
 }  // namespace vm

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/lang/StringTable.h"
+#include "core/platform/FileReplacement.h"
 #include "core/list/DownloadColumns.h"
 #include "core/base/InterpolateColor.h"
 
@@ -122,15 +123,6 @@ bool ReportWriter::WriteReportFile(FileSystem& files, int type, const std::strin
                                    bool selectedOnly, uint32_t* error) {
     *error = 0;
     Prepare();
-    uint32_t createError = 0;
-    std::unique_ptr<OutputFile> file = files.CreateForWriting(fileName, &createError);
-    if (!file) {
-        *error = createError != 0 ? createError : kErrorWriteFault;
-        return false;
-    }
-    sink_.Begin(file.get());
-    WriteOpening(type);
-
     uint32_t itemError = 0;
     auto writeRow = [&](size_t row) -> bool {
         size_t index = 0;
@@ -143,27 +135,29 @@ bool ReportWriter::WriteReportFile(FileSystem& files, int type, const std::strin
         }
         return true;
     };
-    bool rowsWritten = true;
-    if (selectedOnly) {
-        for (int64_t row = list_.NextSelectedRow(kAllRows); row >= 0 && rowsWritten;
-             row = list_.NextSelectedRow(row)) {
-            rowsWritten = writeRow(static_cast<size_t>(row));
+    auto writeAll = [&](OutputFile& file) -> bool {
+        sink_.Begin(&file);
+        WriteOpening(type);
+        bool rowsWritten = true;
+        if (selectedOnly) {
+            for (int64_t row = list_.NextSelectedRow(kAllRows); row >= 0 && rowsWritten;
+                 row = list_.NextSelectedRow(row)) {
+                rowsWritten = writeRow(static_cast<size_t>(row));
+            }
+        } else {
+            for (size_t row = 0; row < list_.RowCount() && rowsWritten; ++row) {
+                rowsWritten = writeRow(row);
+            }
         }
-    } else {
-        for (size_t row = 0; row < list_.RowCount() && rowsWritten; ++row) {
-            rowsWritten = writeRow(row);
-        }
-    }
-
-    WriteClosing(type);
-    const bool flushed = sink_.Flush();
-    const bool closed = file->Close();
-    if (rowsWritten && flushed && closed) return true;
-    if (itemError != 0) {
-        *error = itemError;
-    } else {
-        *error = file->Error() != 0 ? file->Error() : kErrorWriteFault;
-    }
+        WriteClosing(type);
+        const bool flushed = sink_.Flush();
+        return rowsWritten && flushed;
+    };
+    // Written beside the target and moved over it when whole: a failed report never leaves
+    // a shortened file, nor takes the place of an older report.
+    uint32_t writeError = 0;
+    if (WriteFileReplacing(files, fileName, writeAll, &writeError)) return true;
+    *error = itemError != 0 ? itemError : (writeError != 0 ? writeError : kErrorWriteFault);
     return false;
 }
 

@@ -38,11 +38,18 @@ public:
         FinishRun(window_.exportRequest_, window_.settings_, window_.list_.Items(), *this);
     }
 
+    // The automatic report and the export are the user's to keep, whatever their name.
     bool WriteReport(int32_t type, const std::string& path) override {
-        return window_.WriteReportFile(type, path, false);
+        if (window_.IsProgramFile(path) || !window_.WriteReportFile(type, path, false)) {
+            return false;
+        }
+        window_.scratch_.Disown(path);
+        return true;
     }
     bool WriteJsonReport(const std::string& path) override {
-        return window_.WriteJsonReportFile(path);
+        if (window_.IsProgramFile(path) || !window_.WriteJsonReportFile(path)) return false;
+        window_.scratch_.Disown(path);
+        return true;
     }
     bool WriteMetricsFile(const std::string& path) override {
         return window_.WriteMetricsFile(path);
@@ -149,7 +156,7 @@ void MainWindow::OnCreate() {
     listControl_.Create(hwnd, IDC_LISTVIEW);
     listControl_.SetStatusBar(chrome_.statusBar);
 
-    ExchangeConfiguration(false);
+    loadResult_ = ExchangeConfiguration(false);
     SetFocus(listControl_.Handle());
 
     const std::string folder = ReportFolder();
@@ -169,7 +176,13 @@ void MainWindow::OnCreate() {
     run_ = std::make_unique<TestRun>(*runHost_, settings_, clock_, errorTexts_, ProcessTransfers(),
                                      reinterpret_cast<uintptr_t>(hwnd));
     SetTimer(hwnd, kSampleTimerId, kSampleTimerMs, nullptr);
-    if (exportRequest_.type != 0) run_->StartTest();
+    if (exportRequest_.type != 0) {
+        if (ExportMayStart()) run_->StartTest();
+    } else if (loadResult_ == ConfigResult::kUnreadable ||
+               loadResult_ == ConfigResult::kTruncated) {
+        // Said once the window is on the screen, so the box has its owner in view.
+        PostMessageA(hwnd, WM_CONFIG_PROBLEM, 0, 0);
+    }
 }
 
 LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -204,11 +217,16 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_FOCUS_LIST:
             SetFocus(listControl_.Handle());
             return 0;
+        case WM_CONFIG_PROBLEM:
+            ShowConfigProblem();
+            return 0;
         case WM_ACTIVATEAPP:
             if (wParam) PostMessageA(Handle(), WM_FOCUS_LIST, 0, 0);
             break;
         case WM_CLOSE:
             if (!OnClose()) return 0;
+            // Saved while the window still stands, so a failure can be said in its box.
+            SaveAtExit();
             break;
         case WM_DROPFILES:
             OnDropFiles(wParam);
@@ -250,16 +268,18 @@ bool MainWindow::OnClose() {
     return true;
 }
 
-// Loading also applies the command-line options and turns delete confirmation on.
-void MainWindow::ExchangeConfiguration(bool save) {
+// Loading also applies the command-line options and turns delete confirmation on. A save
+// that fails says so (file and reason) unless nobody watches.
+ConfigResult MainWindow::ExchangeConfiguration(bool save) {
     PlacementHost placement(*this);
     ColumnsHost columns(list_);
     ConfigParts parts{&settings_, &list_.Items(), &placement, &columns};
-    if (save) {
-        PersistConfig(session_, parts, true);
-    } else {
-        LoadConfiguration(session_, parts, arguments_);
+    if (!save) return LoadConfiguration(session_, parts, arguments_);
+    const ConfigResult result = PersistConfig(session_, parts, true);
+    if (result == ConfigResult::kWriteFailed || result == ConfigResult::kTooLarge) {
+        SayConfigNotSaved();
     }
+    return result;
 }
 
 void MainWindow::OnEndSession() {
@@ -277,15 +297,8 @@ void MainWindow::OnDestroy() {
     shutDown_ = true;
     KillTimer(Handle(), kSampleTimerId);
     run_.reset();  // stops and destroys a running transfer without a report
-    // A visible export run can have written them too; but an export named like one of
-    // them is the run's result and stays.
-    const std::string exportPath =
-        exportRequest_.type != 0 ? ResolveReportPath(vm::ProgramFolder(), exportRequest_.fileName)
-                                 : std::string();
-    for (const std::string* scratch : {&htmlScratchPath_, &textScratchPath_}) {
-        if (!IsSameFilePath(*scratch, exportPath)) files_.Remove(*scratch);
-    }
-    if (exportRequest_.type == 0) ExchangeConfiguration(true);
+    scratch_.RemoveOwn();
+    SaveAtExit();
     // Keeps the code of an export that already asked to quit (a close during the run).
     PostQuitMessage(exitCode_);
 }
@@ -423,13 +436,8 @@ bool MainWindow::WriteJsonReportFile(const std::string& path) {
 
 bool MainWindow::ReportFailed(uint32_t error) {
     // An unattended export has nobody to click the box away: its exit code tells instead.
-    if (!(options_.hidden && exportRequest_.type != 0)) ShowErrorBox(error, Handle());
+    if (!Unattended()) ShowErrorBox(error, Handle());
     return false;
-}
-
-void MainWindow::ReportToScratch(int type, const std::string& path, bool selectedOnly,
-                                 int showCommand) {
-    if (WriteReportFile(type, path, selectedOnly)) ShellOpen(Handle(), path, showCommand);
 }
 
 void MainWindow::ToggleOption(int32_t& option) {

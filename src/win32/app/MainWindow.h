@@ -8,6 +8,8 @@
 #include "core/base/ArgumentList.h"
 #include "win32/app/MainWindowChrome.h"
 #include "core/config/PersistConfig.h"
+#include "core/app/ExportTarget.h"
+#include "core/app/ScratchReports.h"
 #include "core/app/StartupOptions.h"
 #include "core/config/WindowPlacement.h"
 #include "core/report/RunReport.h"
@@ -29,6 +31,7 @@ constexpr UINT WM_SELECTION_SETTLED = WM_USER + 2;
 constexpr UINT WM_CLEAR_LIST = WM_USER + 21;
 constexpr UINT WM_RESYNC_LIST = WM_USER + 22;
 constexpr UINT WM_FOCUS_LIST = WM_USER + 28;
+constexpr UINT WM_CONFIG_PROBLEM = WM_USER + 50;  // says why the configuration was not taken
 constexpr UINT_PTR kSampleTimerId = 1;
 constexpr UINT kSampleTimerMs = 200;
 
@@ -61,7 +64,14 @@ private:
     class PlacementHost;
     class ColumnsHost;
 
-    void ExchangeConfiguration(bool save);
+    ConfigResult ExchangeConfiguration(bool save);
+    void ShowConfigProblem();
+    void SayConfigNotSaved();
+    bool ExportMayStart();
+    ProgramFiles OwnFiles() const;
+    bool IsProgramFile(const std::string& path);
+    void SaveAtExit();
+    bool Unattended() const { return options_.hidden && exportRequest_.type != 0; }
     void RefillList();
     void UpdateCommandStates(HMENU popup = nullptr);
     void UpdateStatusText();
@@ -124,6 +134,9 @@ private:
     ExportRequest exportRequest_;
     std::string htmlScratchPath_;
     std::string textScratchPath_;
+    ScratchReports scratch_{files_};
+    ConfigResult loadResult_ = ConfigResult::kDone;
+    bool savedAtExit_ = false;
     std::string helpFilePath_;
     bool helpFileExists_ = false;
     UINT findMessage_ = 0;

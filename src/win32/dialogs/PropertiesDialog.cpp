@@ -23,8 +23,11 @@ PixelRect ChildRect(HWND dialog, HWND child) {
     return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
-std::string FieldText(HWND field, size_t maxLength) {
-    std::vector<char> buffer(maxLength + 1, '\0');
+// The whole text: an item's URL or name longer than its bound stays whole, so that
+// OK without an edit never changes it (the run refuses it instead).
+std::string FieldText(HWND field) {
+    const int length = GetWindowTextLengthA(field);
+    std::vector<char> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
     GetWindowTextA(field, buffer.data(), static_cast<int>(buffer.size()));
     return buffer.data();
 }
@@ -128,8 +131,8 @@ INT_PTR PropertiesDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 INT_PTR PropertiesDialog::OnCommand(UINT code, WPARAM wParam, LPARAM lParam) {
     if (code == 0 && LOWORD(wParam) == IDOK) {
-        name_ = FieldText(nameField_, kPropertiesNameLimit);
-        url_ = FieldText(urlField_, kPropertiesUrlLimit);
+        name_ = FieldText(nameField_);
+        url_ = FieldText(urlField_);
     }
     return CommandDialog::OnCommand(code, wParam, lParam);
 }

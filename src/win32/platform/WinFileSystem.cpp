@@ -71,7 +71,61 @@ private:
     uint32_t error_ = 0;
 };
 
+HANDLE OpenForQuery(const std::string& path) {
+    return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// The name the system has for an open file, without the "\\?\" prefix; "" when the
+// system cannot tell (before Vista) or the name would not fit a path.
+std::string FinalPathOf(HANDLE file) {
+    using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+    static const auto finalPath = reinterpret_cast<FinalPathFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+    if (finalPath == nullptr) return std::string();
+    char name[MAX_PATH + 8] = {};
+    const DWORD length = finalPath(file, name, sizeof name, 0);
+    if (length == 0 || length >= sizeof name) return std::string();
+    std::string text(name, length);
+    if (text.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\" + text.substr(7);
+    if (text.compare(0, 4, "\\\\?\\") == 0) text.erase(0, 4);
+    return text.size() <= MAX_PATH - 1 ? text : std::string();
+}
+
 }  // namespace
+
+bool WinFileSystem::SameFile(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION infoA = {};
+    BY_HANDLE_FILE_INFORMATION infoB = {};
+    HANDLE fileA = OpenForQuery(a);
+    if (fileA == INVALID_HANDLE_VALUE) return false;
+    const bool gotA = GetFileInformationByHandle(fileA, &infoA) != 0;
+    CloseHandle(fileA);
+    HANDLE fileB = gotA ? OpenForQuery(b) : INVALID_HANDLE_VALUE;
+    if (fileB == INVALID_HANDLE_VALUE) return false;
+    const bool gotB = GetFileInformationByHandle(fileB, &infoB) != 0;
+    CloseHandle(fileB);
+    return gotB && infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+           infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
+           infoA.nFileIndexLow == infoB.nFileIndexLow;
+}
+
+bool WinFileSystem::ReplacementTarget(const std::string& path, std::string* target,
+                                      uint32_t* error) {
+    *target = path;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;  // a new file: nothing to keep
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
+        *error = ERROR_ACCESS_DENIED;
+        return false;
+    }
+    HANDLE file = OpenForQuery(path);
+    if (file == INVALID_HANDLE_VALUE) return true;
+    const std::string final = FinalPathOf(file);
+    CloseHandle(file);
+    if (!final.empty()) *target = final;
+    return true;
+}
 
 bool WinFileSystem::ReadWhole(const std::string& path, size_t maxBytes, std::string* content,
                               uint32_t* error) {

@@ -14,6 +14,11 @@ public:
     bool Remove(const std::string& path) override;
     // MoveFileExA: replaces the target in one step on the same volume.
     bool MoveOver(const std::string& source, const std::string& target, uint32_t* error) override;
+    // Same volume serial number and file index.
+    bool SameFile(const std::string& a, const std::string& b) override;
+    // The file's final name (GetFinalPathNameByHandleA where the system has it; Wine
+    // follows Unix symbolic links there); read-only files are refused.
+    bool ReplacementTarget(const std::string& path, std::string* target, uint32_t* error) override;
 };
 
 }  // namespace vm

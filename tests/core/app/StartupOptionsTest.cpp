@@ -45,7 +45,9 @@ TEST(StartupOptions, ExportSwitchDetection) {
         EXPECT_EQ(options.exportFile, c.file) << c.line;
         EXPECT_EQ(options.hidden, c.hidden) << c.line;
     }
-    EXPECT_EQ(Read(("/stext " + std::string(400, 'r')).c_str()).exportFile.size(), 259u);
+    // Kept whole, so that the export refuses it instead of writing to a cut name.
+    EXPECT_EQ(Read(("/stext " + std::string(400, 'r')).c_str()).exportFile.size(), 400u);
+    EXPECT_EQ(Read(("/config " + std::string(300, 'c')).c_str()).configFile.size(), 300u);
 }
 
 // A hidden start that has nothing to export would wait unseen for ever.
@@ -106,7 +108,7 @@ TEST(StartupOptions, MonitoringSwitches) {
         EXPECT_EQ(o.strict, c.strict) << c.line;
         EXPECT_EQ(o.hidden, c.hidden) << c.line;
     }
-    EXPECT_EQ(Read(("/sprom " + std::string(400, 'm')).c_str()).metricsFile.size(), 259u);
+    EXPECT_EQ(Read(("/sprom " + std::string(400, 'm')).c_str()).metricsFile.size(), 400u);
     EXPECT_EQ(Read(("/push http://" + std::string(4000, 'h')).c_str()).pushUrl.size(),
               kMaxPushUrlLength);
 

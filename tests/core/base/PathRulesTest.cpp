@@ -26,7 +26,10 @@ TEST(PathRules, ReportPathBesideTheProgramUnlessItHasABackslash) {
     const std::string folder(250, 'f');
     EXPECT_EQ(ResolveReportPath(folder, "12345678").size(), 259u);
     EXPECT_EQ(ResolveReportPath(folder, "123456789"), "");
-    EXPECT_EQ(ResolveReportPath("C:\\p", std::string(300, 'x') + "\\r").size(), kMaxPath);
+    // Never cut: the first kMaxPath characters would name another file.
+    EXPECT_EQ(ResolveReportPath("C:\\p", std::string(300, 'x') + "\\r"), "");
+    EXPECT_EQ(ResolveReportPath("C:\\p", std::string(258, 'x') + "\\r"), "");
+    EXPECT_EQ(ResolveReportPath("C:\\p", std::string(258, 'x') + "\\").size(), kMaxPath);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/PathRules.h"
 #include "core/config/PersistConfig.h"
 #include "support/FakeCodePage.h"
 #include "support/FakeConfigParts.h"
@@ -214,9 +215,11 @@ TEST(PersistConfig, HiddenExportLeavesThePlacementOut) {
 }
 
 TEST(PersistConfig, AbsurdItemCountsAreBounded) {
+    // A negative count is no count: the section is still taken (see SectionsTheCount...).
     Fixture negative;
     negative.Load("[General]\r\nNumOfDownloads=-5\r\n[Download0]\r\nURL=a\r\n");
-    EXPECT_TRUE(negative.items.empty());
+    ASSERT_EQ(negative.items.size(), 1u);
+    EXPECT_EQ(negative.items[0].url, "a");
 
     // A count above the last section loads up to that section; the gaps stay blank items.
     const struct {
@@ -254,8 +257,86 @@ TEST(PersistConfig, JunkAndOverlongValuesLoadSafely) {
     Fixture f;
     EXPECT_EQ(f.Load(junk), ConfigResult::kDone);
     ASSERT_EQ(f.items.size(), 1u);  // the count goes no further than the last section
-    EXPECT_EQ(f.items[0].url.size(), kMaxUrlLength);
-    EXPECT_EQ(f.items[0].name.size(), kMaxNameLength);
+    // Kept whole, never cut into another URL: the run refuses it, the save writes it back.
+    EXPECT_EQ(f.items[0].url, std::string(1 << 20, 'x'));
+    EXPECT_EQ(f.items[0].name, std::string(1000, 'n'));
+    ASSERT_EQ(f.Save(), ConfigResult::kDone);
+    EXPECT_NE(f.File().find("\r\nURL=" + std::string(1 << 20, 'x') + "\r\n"), std::string::npos);
+    EXPECT_NE(f.File().find("\r\nDownloadName=" + std::string(1000, 'n') + "\r\n"),
+              std::string::npos);
+}
+
+TEST(PersistConfig, SectionsTheCountDoesNotCoverAreLoadedAndSavedBack) {
+    const char kSections[] = "[Download0]\r\nURL=a\r\n[Download1]\r\nURL=b\r\n"
+                             "[Download2]\r\nURL=c\r\n[Download5]\r\nURL=f\r\n";
+    const struct {
+        const char* general;  // the General section, damaged in turn
+        const char* urls;     // the URLs loaded, in order, "-" for a blank item
+    } kCases[] = {
+        {"[General]\r\nNumOfDownloads=4\r\n", "a b c - f"},  // a gap inside the count: blank
+        {"[General]\r\nNumOfDownloads=2\r\n", "a b c f"},    // too small: the tail still loads
+        {"[General]\r\nNumOfDownloads=0\r\n", "a b c f"},
+        {"[General]\r\n", "a b c f"},                          // missing
+        {"[General]\r\nNumOfDownloads=-1\r\n", "a b c f"},
+        {"[General]\r\nNumOfDownloads=0x4\r\n", "a b c f"},  // hex reads as 0
+        {"[General]\r\nNumOfDownloads=many\r\n", "a b c f"},
+        {"", "a b c f"},                                      // no General header
+        {"[General]\r\nNumOfDownloads=6\r\n", "a b c - - f"},
+    };
+    for (const auto& c : kCases) {
+        Fixture f;
+        EXPECT_EQ(f.Load(std::string(c.general) + kSections), ConfigResult::kDone);
+        std::string urls;
+        for (const DownloadItem& item : f.items) {
+            urls += (urls.empty() ? "" : " ") + (item.url.empty() ? std::string("-") : item.url);
+        }
+        EXPECT_EQ(urls, c.urls) << c.general;
+        for (size_t i = 0; i < f.items.size(); ++i) {
+            EXPECT_EQ(f.items[i].order, static_cast<int32_t>(i));
+        }
+        // What was loaded is what the save writes: every URL is still in the file.
+        ASSERT_EQ(f.Save(), ConfigResult::kDone);
+        for (const char* url : {"URL=a\r\n", "URL=b\r\n", "URL=c\r\n", "URL=f\r\n"}) {
+            EXPECT_NE(f.File().find(url), std::string::npos) << c.general << url;
+        }
+    }
+    // Out of order and repeated headers: numeric order, each once.
+    Fixture shuffled;
+    shuffled.Load("[Download7]\r\nURL=h\r\n[Download3]\r\nURL=d\r\n[download7]\r\nURL=x\r\n");
+    ASSERT_EQ(shuffled.items.size(), 2u);
+    EXPECT_EQ(shuffled.items[0].url, "d");
+    EXPECT_EQ(shuffled.items[1].url, "h");
+}
+
+TEST(PersistConfig, WhyALoadOrSaveFailedIsKept) {
+    const struct {
+        std::string file;
+        uint32_t error;
+        ConfigProblem problem;
+    } kCases[] = {
+        {std::string("[General]\r\n\0", 12), kErrorInvalidData, ConfigProblem::kNulByte},
+        {std::string(kMaxConfigFileBytes + 1, ' '), kErrorFileTooLarge, ConfigProblem::kNone},
+    };
+    for (const auto& c : kCases) {
+        Fixture f;
+        EXPECT_EQ(f.Load(c.file), ConfigResult::kUnreadable);
+        EXPECT_EQ(f.session.error, c.error);
+        EXPECT_EQ(f.session.problem, c.problem);
+    }
+    // A /config name over the bound is not cut into the name of some other file.
+    test::MemoryFileSystem fs;
+    const std::string longPath = "C:\\" + std::string(kMaxPath, 'c');
+    fs.files[longPath.substr(0, kMaxPath)] = "[General]\r\n";
+    test::ConfigOnFile config(fs, longPath);
+    EXPECT_EQ(config.Load(), ConfigResult::kUnreadable);
+    EXPECT_EQ(config.session.error, kErrorFilenameTooLong);
+    EXPECT_EQ(config.Save(), ConfigResult::kSkipped);
+    EXPECT_EQ(fs.files.size(), 1u);
+
+    Fixture denied;
+    denied.fs.createError = kErrorAccessDenied;
+    EXPECT_EQ(denied.Save(), ConfigResult::kWriteFailed);
+    EXPECT_EQ(denied.session.error, kErrorAccessDenied);
 }
 
 TEST(PersistConfig, UnreadableFileIsNeverOverwritten) {
@@ -310,6 +391,53 @@ TEST(PersistConfig, FailedSavesLeaveTheOldFileAsItWas) {
         EXPECT_EQ(f.File(), before) << failure;
         EXPECT_EQ(f.fs.files.size(), 1u) << "the temporary file is removed";
     }
+}
+
+TEST(PersistConfig, SavesKeepWhatTheFileAndItsNeighboursAre) {
+    // A file of the user's named like the temporary file is neither used nor removed.
+    Fixture f;
+    f.fs.files[std::string(kPath) + ".new"] = "the user's";
+    f.items.emplace_back("http://a/", "A", 0);
+    ASSERT_EQ(f.Save(), ConfigResult::kDone);
+    EXPECT_EQ(f.fs.files[std::string(kPath) + ".new"], "the user's");
+    EXPECT_EQ(f.fs.files.size(), 2u);
+
+    // A path at the bound still has room for its temporary file beside it.
+    const std::string atBound = "C:\\" + std::string(kMaxPath - 7, 'c') + ".cfg";
+    ASSERT_EQ(atBound.size(), kMaxPath);
+    test::MemoryFileSystem fs;
+    test::ConfigOnFile config(fs, atBound);
+    EXPECT_EQ(config.Save(), ConfigResult::kDone);
+    EXPECT_TRUE(fs.Exists(atBound));
+    EXPECT_EQ(fs.files.size(), 1u);
+}
+
+// A platform that refuses to replace a file (read-only) and one that writes through a link.
+class GuardedFileSystem : public test::MemoryFileSystem {
+public:
+    bool ReplacementTarget(const std::string& path, std::string* target, uint32_t* error) override {
+        if (path == "C:\\ro.cfg") {
+            *error = kErrorAccessDenied;
+            return false;
+        }
+        *target = path == "C:\\link.cfg" ? "D:\\real.cfg" : path;
+        return true;
+    }
+};
+
+TEST(PersistConfig, ReadOnlyFilesAreNotReplacedAndLinksAreWrittenWhereTheyPoint) {
+    GuardedFileSystem fs;
+    fs.files["C:\\ro.cfg"] = "read-only";
+    test::ConfigOnFile readOnly(fs, "C:\\ro.cfg");
+    EXPECT_EQ(readOnly.Save(), ConfigResult::kWriteFailed);
+    EXPECT_EQ(readOnly.session.error, kErrorAccessDenied);
+    EXPECT_EQ(fs.files["C:\\ro.cfg"], "read-only");
+
+    fs.files["C:\\link.cfg"] = "the link";
+    test::ConfigOnFile linked(fs, "C:\\link.cfg");
+    EXPECT_EQ(linked.Save(), ConfigResult::kDone);
+    EXPECT_EQ(fs.files["C:\\link.cfg"], "the link");
+    EXPECT_EQ(fs.files["D:\\real.cfg"].compare(0, 9, "[General]"), 0);
 }
 
 TEST(PersistConfig, ListAtTheBoundsSavesAndLoadsBackAndPastThemIsRefused) {

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "core/engine/DownloadItem.h"
 #include "core/engine/DownloadTransfer.h"
+#include "core/platform/FileSystem.h"
 #include "support/TransferHarness.h"
 
 namespace vm {
@@ -231,6 +233,36 @@ TEST_F(DownloadTransferTest, OpenRefusedAtOnceFailsAtOnceWithItsError) {
     Pump(*t);
     EXPECT_EQ(codes, std::vector<uint32_t>{EV_FAILED});
     EXPECT_EQ(t->Error(), 12006u);
+}
+
+TEST_F(DownloadTransferTest, TextsOverTheirBoundsFailInsteadOfReachingSomethingElse) {
+    const std::string atBound = "http://a/" + std::string(kMaxUrlLength - 9, 'u');
+    const std::string pathOver = "C:\\" + std::string(kMaxLocalPath - 2, 'p');
+    const struct {
+        std::string target;
+        bool local;
+        bool started;
+        uint32_t error;
+    } kCases[] = {
+        {atBound, false, true, 0},
+        {atBound + "x", false, false, kErrorInternetInvalidUrl},
+        {pathOver, true, false, kErrorFilenameTooLong},
+    };
+    for (const auto& c : kCases) {
+        codes.clear();
+        h.net.openedUrls.clear();
+        auto t = Make();
+        const bool started = c.local ? t->StartFileRead(c.target) : t->OpenUrl(c.target);
+        if (c.started) {
+            EXPECT_EQ(h.net.openedUrls, std::vector<std::string>{c.target});  // whole
+            continue;
+        }
+        EXPECT_FALSE(started);
+        Pump(*t);
+        EXPECT_EQ(codes, std::vector<uint32_t>{EV_FAILED}) << c.target.size();
+        EXPECT_EQ(t->Error(), c.error);
+        EXPECT_TRUE(h.net.openedUrls.empty());  // nothing, not even a part of it, was asked for
+    }
 }
 
 TEST_F(DownloadTransferTest, NoRootFailsTheOpenWithTheRootError) {

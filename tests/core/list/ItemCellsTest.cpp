@@ -40,10 +40,14 @@ TEST_F(DownloadItemTest, NewItemShowsWaitingAndEmptyResultCells) {
     EXPECT_EQ(Cell(item, kColumnOrder), "5");
 }
 
-TEST_F(DownloadItemTest, UrlAndNameAreCutToTheirLimits) {
+TEST_F(DownloadItemTest, UrlAndNameOverTheirBoundsAreKeptWhole) {
     DownloadItem item(std::string(5000, 'u'), std::string(300, 'n'), 0);
-    EXPECT_EQ(item.url.size(), kMaxUrlLength);
-    EXPECT_EQ(item.name.size(), kMaxNameLength);
+    EXPECT_EQ(item.url, std::string(5000, 'u'));
+    EXPECT_EQ(item.name, std::string(300, 'n'));
+    item.SetUrl(std::string(kMaxUrlLength + 1, 'v'));
+    item.SetName(std::string(kMaxNameLength + 1, 'm'));
+    EXPECT_EQ(item.url.size(), kMaxUrlLength + 1);
+    EXPECT_EQ(item.name.size(), kMaxNameLength + 1);
 }
 
 TEST_F(DownloadItemTest, StatusTextOfEveryStatus) {

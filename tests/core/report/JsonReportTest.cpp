@@ -198,9 +198,13 @@ TEST_F(JsonReportTest, FileErrorsAreReported) {
     EXPECT_FALSE(WriteJsonReport(list, source, files, "r.json", &error));
     EXPECT_EQ(error, kErrorAccessDenied);
     files.createError = 0;
+    files.files["r.json"] = "{\"older\": true}";
     files.diskBytesLeft = 300;
     EXPECT_FALSE(WriteJsonReport(list, source, files, "r.json", &error));
     EXPECT_EQ(error, kErrorDiskFull);
+    // Nothing shortened is left, and an older document stays whole.
+    EXPECT_EQ(files.files.size(), 1u);
+    EXPECT_EQ(files.files["r.json"], "{\"older\": true}");
 }
 
 }  // namespace

@@ -168,6 +168,25 @@ TEST_F(ReportWriterTest, FileThatCannotBeCreatedFailsWithItsError) {
     EXPECT_EQ(error, kErrorAccessDenied);
 }
 
+TEST_F(ReportWriterTest, AFailedReportLeavesNoShortenedFileAndKeepsTheOlderOneWhole) {
+    for (int i = 0; i < 3000; ++i) Add(DownloadItem("http://a/" + std::to_string(i), "n", 0));
+    list.Reload();
+    for (int type = kFirstReportType; type <= kLastReportType; ++type) {
+        for (const bool older : {false, true}) {
+            MemoryFileSystem disk;
+            if (older) disk.files["r"] = "the report of yesterday";
+            disk.diskBytesLeft = 5000;  // full in the middle of the rows
+            uint32_t error = 0;
+            EXPECT_FALSE(WriteReport(list, settings, language, disk, type, "r", false, &error));
+            EXPECT_EQ(error, kErrorDiskFull);
+            EXPECT_EQ(disk.files.size(), older ? 1u : 0u) << type;
+            if (older) {
+                EXPECT_EQ(disk.files["r"], "the report of yesterday") << type;
+            }
+        }
+    }
+}
+
 // Records every write; the write numbered failAt fails like a full disk, and the file
 // stays failed after it.
 class SpyFileSystem : public FileSystem {
@@ -186,6 +205,7 @@ public:
     }
     bool Exists(const std::string&) override { return false; }
     bool Remove(const std::string&) override { return false; }
+    bool MoveOver(const std::string&, const std::string&, uint32_t*) override { return true; }
 
 private:
     class File : public OutputFile {

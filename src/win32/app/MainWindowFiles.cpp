@@ -1,0 +1,138 @@
+// The main window's part in keeping the user's files: the configuration's load and save
+// with what went wrong said, the export's refusals before its run, and the scratch reports.
+#include "win32/app/MainWindow.h"
+
+
+#include <cstdio>
+#include <vector>
+
+#include "core/app/ExitCode.h"
+#include "core/app/ExportTarget.h"
+#include "core/report/MonitorSwitches.h"
+#include "core/base/CompanionFileName.h"
+#include "core/lang/LanguageFile.h"
+#include "core/lang/StringTable.h"
+#include "win32/window/ShellUtil.h"
+
+namespace vm {
+namespace {
+
+// Why the configuration was not taken or not written, in words.
+std::string ConfigProblemText(const ConfigSession& session) {
+    switch (session.problem) {
+        case ConfigProblem::kNulByte:
+            return GetString(IDS_CONFIG_NUL_BYTE);
+        case ConfigProblem::kTooManyLines:
+            return GetString(IDS_CONFIG_TOO_MANY_LINES);
+        default:
+            break;
+    }
+    char code[64];
+    std::snprintf(code, sizeof code, GetFormatString(IDS_ERROR_CODE),
+                  static_cast<int>(session.error));
+    return std::string(code) + " " + SystemErrorText(session.error);
+}
+
+}  // namespace
+
+ProgramFiles MainWindow::OwnFiles() const {
+    return {session_.path, CompanionFileName(ProgramPath(), kLanguageFileSuffix), ProgramPath()};
+}
+
+// The automatic report too is refused when it would replace one of the program's files.
+bool MainWindow::IsProgramFile(const std::string& path) {
+    std::string resolved;
+    if (CheckExportTarget(files_, path, vm::ProgramFolder(), CurrentDirectory(), OwnFiles(),
+                          &resolved) != ExportTargetVerdict::kProgramFile) {
+        return false;
+    }
+    if (!Unattended()) {
+        char text[2048];
+        std::snprintf(text, sizeof text, GetFormatString(IDS_EXPORT_TARGET_PROGRAM_FILE),
+                      path.c_str());
+        MessageBoxA(Handle(), text, "Error", MB_ICONWARNING);
+    }
+    return true;
+}
+
+// An export that would write nothing useful, or write over the user's files, ends before
+// its run: a script learns why from the exit code, a visible run also from a box.
+bool MainWindow::ExportMayStart() {
+    char text[2048];
+    ExitCode code = ExitCode::Success;
+    if (loadResult_ == ConfigResult::kUnreadable) {
+        code = ExitCode::ConfigUnreadable;
+        std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_UNREADABLE_EXPORT),
+                      session_.path.c_str(), ConfigProblemText(session_).c_str());
+    } else {
+        // The report and the metrics file are checked alike; a metrics-only run has no report.
+        std::vector<std::string> names;
+        if (exportRequest_.type != kMetricsOnlyExportType) names.push_back(exportRequest_.fileName);
+        if (!exportRequest_.metricsFile.empty()) names.push_back(exportRequest_.metricsFile);
+        ExportTargetVerdict verdict = ExportTargetVerdict::kAccepted;
+        std::string refused;
+        for (const std::string& name : names) {
+            std::string path;
+            verdict = CheckExportTarget(files_, name, vm::ProgramFolder(), CurrentDirectory(),
+                                        OwnFiles(), &path);
+            if (verdict != ExportTargetVerdict::kAccepted) {
+                refused = name;
+                break;
+            }
+        }
+        if (verdict == ExportTargetVerdict::kAccepted) return true;
+        code = ExitCode::ReportNotWritten;
+        std::snprintf(text, sizeof text,
+                      GetFormatString(verdict == ExportTargetVerdict::kTooLong
+                                          ? IDS_EXPORT_TARGET_TOO_LONG
+                                          : IDS_EXPORT_TARGET_PROGRAM_FILE),
+                      refused.c_str());
+    }
+    if (!Unattended()) MessageBoxA(Handle(), text, "Error", MB_ICONWARNING);
+    exitCode_ = static_cast<int>(code);
+    PostQuitMessage(exitCode_);
+    return false;
+}
+
+void MainWindow::ShowConfigProblem() {
+    char text[2048];
+    if (loadResult_ == ConfigResult::kTruncated) {
+        std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_TRUNCATED),
+                      session_.path.c_str(), static_cast<int>(kMaxDownloadItems));
+    } else {
+        std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_UNREADABLE),
+                      session_.path.c_str(), ConfigProblemText(session_).c_str());
+    }
+    MessageBoxA(Handle(), text, "Velocimark", MB_ICONWARNING);
+}
+
+void MainWindow::SayConfigNotSaved() {
+    if (Unattended()) return;
+    char text[2048];
+    std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_NOT_SAVED), session_.path.c_str(),
+                  ConfigProblemText(session_).c_str());
+    // At the window's destruction the box has no owner left to stand on.
+    MessageBoxA(shutDown_ ? nullptr : Handle(), text, "Error", MB_ICONWARNING);
+}
+
+void MainWindow::SaveAtExit() {
+    if (savedAtExit_ || exportRequest_.type != 0) return;
+    savedAtExit_ = true;
+    ExchangeConfiguration(true);
+}
+
+void MainWindow::ReportToScratch(int type, const std::string& wanted, bool selectedOnly,
+                                 int showCommand) {
+    const std::string path = scratch_.PathFor(wanted);
+    if (path.empty()) {
+        char text[1024];
+        std::snprintf(text, sizeof text, GetFormatString(IDS_SCRATCH_NAMES_TAKEN), wanted.c_str());
+        MessageBoxA(Handle(), text, "Error", MB_ICONWARNING);
+        return;
+    }
+    if (!WriteReportFile(type, path, selectedOnly)) return;
+    scratch_.Written(path);
+    ShellOpen(Handle(), path, showCommand);
+}
+
+}  // namespace vm
