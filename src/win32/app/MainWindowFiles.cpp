@@ -2,7 +2,6 @@
 // with what went wrong said, the export's refusals before its run, and the scratch reports.
 #include "win32/app/MainWindow.h"
 
-
 #include <cstdio>
 #include <vector>
 
