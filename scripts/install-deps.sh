@@ -12,6 +12,7 @@ packages=(
   nginx-light vsftpd openssl ca-certificates curl python3
   xvfb xauth imagemagick fonts-wine
   nsis python3-jsonschema
+  chromium
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "core/base/CompanionFileName.h"
 #include "core/config/SettingsExchange.h"
 #include "core/report/JsonExportSwitch.h"
+#include "core/report/ResultsPageSwitch.h"
 #include "core/report/ReportFormat.h"
 
 namespace vm {
@@ -26,6 +27,10 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
     if (config >= 0 && static_cast<size_t>(config) + 1 < arguments.Count()) {
         options.configFile = Bounded(arguments.At(static_cast<size_t>(config) + 1));
     }
+    const int history = arguments.Find(switch_name::kHistory);
+    if (history >= 0 && static_cast<size_t>(history) + 1 < arguments.Count()) {
+        options.historyFile = Bounded(arguments.At(static_cast<size_t>(history) + 1));
+    }
     if (arguments.Count() < 2) return options;
     int32_t type = 0;
     size_t fileIndex = 0;
@@ -39,6 +44,10 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
         }
         if (ArgumentEquals(arguments.At(i), kJsonExportSwitch)) {
             type = kJsonExportType;
+            fileIndex = i + 1;
+        }
+        if (ArgumentEquals(arguments.At(i), kChartExportSwitch)) {
+            type = kChartExportType;
             fileIndex = i + 1;
         }
     }

@@ -18,6 +18,7 @@ constexpr const char kDeleteRegKey[] = "/deleteregkey";
 constexpr const char kNoSaveLoad[] = "/nosaveload";
 constexpr const char kConfig[] = "/config";
 constexpr const char kHidden[] = "/hidden";
+constexpr const char kHistory[] = "/history";
 }  // namespace switch_name
 
 // What the command line decides before the main window exists.
@@ -26,9 +27,11 @@ struct StartupOptions {
     bool deleteRegKey = false;
     bool noSaveLoad = false;
     std::string configFile;  // empty: the file beside the executable
-    int32_t exportMode = 0;  // 0 = no export, else the report type 1..7 or kJsonExportType
+    int32_t exportMode = 0;  // 0 = no export, else the report type 1..7, kJsonExportType
+                             // or kChartExportType
     std::string exportFile;
     bool hidden = false;     // only with an export switch
+    std::string historyFile;  // "/history FILE": this session's run history
 };
 
 // Reads the switches. Export detection looks at every argument but the last (which can

@@ -31,6 +31,7 @@ void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
     store.ExchangeString(k::kAutoReportFilename, s.AutoReportFilename, "report.txt",
                          kReportFileNameCapacity);
     store.ExchangeDouble(k::kAutoStopStableValue, 1, s.AutoStopStableValue, 0.5);
+    store.ExchangeString(k::kHistoryFile, s.HistoryFile, "", kReportFileNameCapacity);
 }
 
 std::string DownloadSectionName(int index) {

@@ -27,6 +27,9 @@ struct AppSettings {
     std::string AutoReportFilename = "report.txt";
     int32_t AutoReportType = 1;      // report type 1..7
     int32_t AutoReportOpenInViewer = 1;
+    // The run history (JSON Lines); "" keeps none. A name without a backslash lies beside
+    // the configuration file.
+    std::string HistoryFile;
 
     // Not stored: start-up sets it after the load.
     int32_t ConfirmDelete = 0;

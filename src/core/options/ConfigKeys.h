@@ -27,6 +27,7 @@ constexpr const char kAutoReportOpenInViewer[] = "AutoReportOpenInViewer";
 constexpr const char kAutoReportType[] = "AutoReportType";
 constexpr const char kAutoReportFilename[] = "AutoReportFilename";
 constexpr const char kAutoStopStableValue[] = "AutoStopStableValue";
+constexpr const char kHistoryFile[] = "HistoryFile";
 constexpr const char kWinPos[] = "WinPos";
 constexpr const char kColumns[] = "Columns";
 constexpr const char kSort[] = "Sort";

@@ -165,11 +165,13 @@ const char* StatusWord(const DownloadItem& item) {
     return "waiting";
 }
 
-bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source, FileSystem& files,
-                     const std::string& fileName, uint32_t* error) {
-    std::unique_ptr<OutputFile> file = files.CreateForWriting(fileName, error);
-    if (!file)
-        return false;
+namespace {
+
+// The document, handed to the sink piece by piece (one item at a time, so a long list is
+// never held whole); without line breaks it is a single line.
+template <typename Sink>
+void BuildDocument(DownloadListView& list, const JsonReportSource& source, bool lineBreaks,
+                   Sink&& sink) {
     const AppSettings& settings = *source.settings;
     const RunMeasurements* measurements = source.measurements;
 
@@ -196,21 +198,39 @@ bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source, Fil
         const DownloadItem& item = list.ItemAt(index);
         if (!list.ItemInReport(item))
             continue;
-        json.LineBreak();
+        if (lineBreaks)
+            json.LineBreak();
         PutItem(json, item, measurements != nullptr ? measurements->ForItem(index) : nullptr,
                 source, context);
-        // One item at a time: a long list is never held whole.
-        file->Write(json.Take());
+        sink(json.Take());
     }
-    json.LineBreak();
+    if (lineBreaks)
+        json.LineBreak();
     json.EndArray();
     json.EndObject();
-    json.LineBreak();
-    file->Write(json.Take());
+    if (lineBreaks)
+        json.LineBreak();
+    sink(json.Take());
+}
+
+}  // namespace
+
+bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source, FileSystem& files,
+                     const std::string& fileName, uint32_t* error) {
+    std::unique_ptr<OutputFile> file = files.CreateForWriting(fileName, error);
+    if (!file)
+        return false;
+    BuildDocument(list, source, true, [&](const std::string& piece) { file->Write(piece); });
     if (file->Close())
         return true;
     *error = file->Error();
     return false;
+}
+
+std::string CompactJsonReport(DownloadListView& list, const JsonReportSource& source) {
+    std::string document;
+    BuildDocument(list, source, false, [&](const std::string& piece) { document += piece; });
+    return document;
 }
 
 }  // namespace vm

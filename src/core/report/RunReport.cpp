@@ -1,18 +1,25 @@
 #include "core/report/RunReport.h"
 
 #include "core/report/JsonExportSwitch.h"
+#include "core/report/ResultsPageSwitch.h"
 #include "core/base/PathRules.h"
 
 namespace vm {
 
 void FinishRunReport(const ExportRequest& exportRequest, const AppSettings& settings,
                      RunReportHost& host) {
+    ExportOutcome outcome;
+    outcome.historyWritten = host.AppendHistory();
     if (exportRequest.type != 0) {
         const std::string path = ResolveReportPath(host.ProgramFolder(), exportRequest.fileName);
-        const bool written = exportRequest.type == kJsonExportType
-                                 ? host.WriteJsonReport(path)
-                                 : host.WriteReport(exportRequest.type, path);
-        host.Quit(written ? 0 : 1);
+        if (exportRequest.type == kJsonExportType) {
+            outcome.reportWritten = host.WriteJsonReport(path);
+        } else if (exportRequest.type == kChartExportType) {
+            outcome.reportWritten = host.WriteResultsPage(path, outcome.historyWritten);
+        } else {
+            outcome.reportWritten = host.WriteReport(exportRequest.type, path);
+        }
+        host.Quit(outcome);
         return;
     }
     if (!settings.AutoReport) return;

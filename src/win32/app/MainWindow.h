@@ -70,6 +70,14 @@ private:
     bool WriteReportFile(int type, const std::string& path, bool selectedOnly);
     bool WriteJsonReportFile(const std::string& path);
     bool ReportFailed(uint32_t error);
+
+    // The run history and the results page (MainWindowHistory.cpp).
+    std::string HistoryPath() const;
+    bool AppendRunHistory();
+    bool WriteResultsPageFile(const std::string& path, bool historyAppended);
+    void ShowSpeedHistory();
+    bool IsProtectedOutput(const std::string& path) const;
+    bool HistoryFailed(uint32_t message, const std::string& path, uint32_t error);
     void ReportToScratch(int type, const std::string& path, bool selectedOnly,
                          int showCommand = SW_SHOW);
     void ToggleOption(int32_t& option);
@@ -117,6 +125,8 @@ private:
     ExportRequest exportRequest_;
     std::string htmlScratchPath_;
     std::string textScratchPath_;
+    std::string historyScratchPath_;
+    std::string lastRunDocument_;  // the run's compact JSON, as added to the history
     std::string helpFilePath_;
     bool helpFileExists_ = false;
     UINT findMessage_ = 0;

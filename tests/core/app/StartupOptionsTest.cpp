@@ -37,6 +37,11 @@ TEST(StartupOptions, ExportSwitchDetection) {
         {"/sjson r.json /stext r.txt", 1, "r.txt", false},
         {"/stext r.txt /sjson r.json", 8, "r.json", false},
         {"x /sjson", 0, "", false},
+        // So does the results page.
+        {"/schart p.html /hidden", 9, "p.html", true},
+        {"/sjson r.json /SCHART p.html", 9, "p.html", false},
+        {"/history h.jsonl /schart p.html", 9, "p.html", false},
+        {"/history h.jsonl", 0, "", false},  // a history alone is no export
     };
     for (const Case& c : cases) {
         const StartupOptions options = Read(c.line);
@@ -45,6 +50,20 @@ TEST(StartupOptions, ExportSwitchDetection) {
         EXPECT_EQ(options.hidden, c.hidden) << c.line;
     }
     EXPECT_EQ(Read(("/stext " + std::string(400, 'r')).c_str()).exportFile.size(), 259u);
+}
+
+TEST(StartupOptions, HistoryFile) {
+    struct Case {
+        const char* line;
+        const char* history;
+    } cases[] = {
+        {"/history h.jsonl", "h.jsonl"},
+        {"/HISTORY \"my runs.jsonl\" /stext r.txt", "my runs.jsonl"},
+        {"/stext r.txt /history", ""},  // last: no file named
+        {"/stext r.txt", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Read(c.line).historyFile, c.history) << c.line;
+    EXPECT_EQ(Read(("/history " + std::string(400, 'h')).c_str()).historyFile.size(), 259u);
 }
 
 TEST(StartupOptions, ProgramSwitchesAndConfigFile) {

@@ -56,7 +56,7 @@ TEST(PersistConfig, WritesGeneralInOrderThenTheItems) {
               "AutoStopTime=7\r\nAutoStopSize=5000\r\nFtpMode=2\r\nConnectTimeout=20\r\n"
               "AutoStopStableUnit=1\r\nAutoStopSizeUnit=2\r\nTryAgainOnFail=0\r\n"
               "NumOfRetries=3\r\nAutoReport=0\r\nAutoReportOpenInViewer=1\r\nAutoReportType=1\r\n"
-              "AutoReportFilename=out.txt\r\nAutoStopStableValue=0.5\r\n"
+              "AutoReportFilename=out.txt\r\nAutoStopStableValue=0.5\r\nHistoryFile=\r\n"
               "WinPos=2C 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
               "00 00 00 00 00 00 00 00 00 00 00 00 05 00 00 00 00 00 00 00\r\n"
               "Columns=2C 01 00 00 96 00 01 00 64 00 02 00 64 00 03 00 64 00 04 00 64 00 05 00 "
