@@ -169,13 +169,16 @@ TEST(ResultsPage, StaysSmallWhateverTheHistorysLength) {
     // Many runs of ten URLs, and many URLs seen once each: the page's size levels off.
     std::string history;
     std::vector<std::string> items;
-    for (int i = 0; i < 10; ++i)
-        items.push_back(Item("http://host/" + std::to_string(i), "item", "finished", 2048, 40));
+    std::vector<std::string> longItems;
+    for (int i = 0; i < 10; ++i) {
+        items.push_back(Item("http://host/" + std::to_string(i), "item", "finished", 2048, 1));
+        longItems.push_back(Item("http://host/" + std::to_string(i), "item", "finished", 2048, 3000));
+    }
     const std::string run = RunLine(1, items);
     for (int i = 0; i < 3000; ++i) history += run;
     for (int i = 0; i < 200; ++i)
-        history += RunLine(2, {Item("http://once/" + std::to_string(i), "n", "finished", 100, 2)});
-    history += run;
+        history += RunLine(2, {Item("http://once/" + std::to_string(i), "n", "finished", 100, 1)});
+    history += RunLine(3, longItems);  // and the latest run's items have long samples
     const HistoryReader reader = Read(history);
     EXPECT_EQ(reader.RunCount(), 3201u);
     const std::string page = Page(reader);
