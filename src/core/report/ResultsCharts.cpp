@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "core/base/FileTimeCalendar.h"
+#include "core/chart/AxisTicks.h"
+#include "core/chart/Downsample.h"
 #include "core/chart/SvgPlot.h"
 #include "core/chart/TrendStats.h"
 #include "core/report/HtmlText.h"
@@ -22,6 +24,7 @@ constexpr double kMarginBottom = 30;
 constexpr double kBarRowHeight = 22;
 constexpr double kBarLabelWidth = 200;
 constexpr int kAxisTickCount = 5;
+constexpr int kTimeTickCount = 8;
 constexpr int64_t kMsPerMinute = 60 * 1000;
 constexpr int64_t kMsPerDay = 24 * 60 * kMsPerMinute;
 constexpr int64_t kUnixEpochFileTimeMs = 11644473600000LL;
@@ -40,20 +43,9 @@ double ToKb(double bytesPerSecond) {
     return std::isfinite(bytesPerSecond) && bytesPerSecond > 0 ? bytesPerSecond / 1024 : 0;
 }
 
-// Round steps (1, 2 or 5 times a power of ten) from 0 to at least the top value.
-std::vector<double> ValueTicks(double top) {
-    if (!(top > 0) || !std::isfinite(top)) top = 1;
-    const double rough = top / kAxisTickCount;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    double step = power;
-    for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
-        step = factor * power;
-        if (step * kAxisTickCount >= top) break;
-    }
-    std::vector<double> ticks;
-    for (int i = 0; i <= kAxisTickCount + 1 && (i == 0 || ticks.back() < top); ++i)
-        ticks.push_back(step * i);
-    return ticks;
+// Value ticks from 0 to at least the top value, labelled as the speed graph labels them.
+ValueAxis SpeedAxis(double top) {
+    return MakeValueAxis(0, top > 0 && std::isfinite(top) ? top : 1, kAxisTickCount);
 }
 
 void Attr(std::string& out, const char* name, double value) {
@@ -106,12 +98,12 @@ void HorizontalLine(std::string& out, const PlotArea& area, double value, const 
     out += "\"/>\n";
 }
 
-// The value grid with its labels, and the frame's bottom edge.
-void ValueAxis(std::string& out, const PlotArea& area, const std::vector<double>& ticks,
-               const std::string& unit) {
-    for (const double tick : ticks) {
-        HorizontalLine(out, area, tick, "grid");
-        Text(out, area.left - 6, area.Y(tick) + 4, "end", Kb(tick));
+// The value grid with its labels.
+void DrawValueAxis(std::string& out, const PlotArea& area, const ValueAxis& axis,
+                   const std::string& unit) {
+    for (const AxisTick& tick : axis.ticks) {
+        HorizontalLine(out, area, tick.value, "grid");
+        Text(out, area.left - 6, area.Y(tick.value) + 4, "end", tick.label);
     }
     Text(out, 4, area.top + 8, "start", unit, "unit");
 }
@@ -127,29 +119,6 @@ PlotArea ChartArea(double xMin, double xMax, double yMax) {
     area.yMin = 0;
     area.yMax = yMax;
     return area;
-}
-
-// Indexes of at most maxPoints values: all of them, or each bucket's lowest and highest.
-std::vector<size_t> PeakIndexes(const std::vector<double>& values, size_t maxPoints) {
-    std::vector<size_t> kept;
-    if (values.size() <= maxPoints) {
-        for (size_t i = 0; i < values.size(); ++i) kept.push_back(i);
-        return kept;
-    }
-    const size_t buckets = std::max<size_t>(1, maxPoints / 2);
-    for (size_t b = 0; b < buckets; ++b) {
-        const size_t from = values.size() * b / buckets;
-        const size_t to = values.size() * (b + 1) / buckets;
-        if (from >= to) continue;
-        size_t low = from, high = from;
-        for (size_t i = from; i < to; ++i) {
-            if (values[i] < values[low]) low = i;
-            if (values[i] > values[high]) high = i;
-        }
-        kept.push_back(std::min(low, high));
-        if (low != high) kept.push_back(std::max(low, high));
-    }
-    return kept;
 }
 
 std::string DateText(int64_t unixMs, bool withTime) {
@@ -168,8 +137,8 @@ std::string DateText(int64_t unixMs, bool withTime) {
     return text;
 }
 
-// Time ticks on whole minutes, hours or days (UTC), at most about six of them.
-void TimeAxis(std::string& out, const PlotArea& area) {
+// Date ticks on whole minutes, hours or days (UTC), at most about six of them.
+void DateAxis(std::string& out, const PlotArea& area) {
     static const int64_t kSteps[] = {kMsPerMinute,      5 * kMsPerMinute, 15 * kMsPerMinute,
                                      60 * kMsPerMinute, 3 * 60 * kMsPerMinute,
                                      6 * 60 * kMsPerMinute, 12 * 60 * kMsPerMinute, kMsPerDay,
@@ -280,37 +249,33 @@ std::vector<size_t> SelectTrendPoints(const std::vector<TrendPoint>& points, siz
 
 void AppendItemSpeedChart(std::string& out, const RunItemRecord& item, const ChartTexts& texts) {
     const std::vector<SpeedPoint> speeds = IntervalSpeeds(item.samples);
-    std::vector<double> values;
-    values.reserve(speeds.size());
+    std::vector<ChartPoint> line;
+    line.reserve(speeds.size() + 1);
     double top = std::max(ToKb(item.averageBytesPerSecond), ToKb(item.steadyBytesPerSecond));
+    line.push_back({0, speeds.empty() ? 0 : speeds.front().kbPerSecond});
     for (const SpeedPoint& p : speeds) {
-        values.push_back(p.kbPerSecond);
+        line.push_back({p.seconds, p.kbPerSecond});
         top = std::max(top, p.kbPerSecond);
     }
-    const std::vector<double> ticks = ValueTicks(top);
-    const double lastSecond = speeds.empty() ? 1 : speeds.back().seconds;
-    const PlotArea area = ChartArea(0, lastSecond, ticks.back());
+    const ValueAxis values = SpeedAxis(top);
+    const TimeAxis times = MakeTimeAxis(speeds.empty() ? 1 : speeds.back().seconds, kTimeTickCount);
+    const PlotArea area = ChartArea(0, times.high, values.high);
     OpenSvg(out, "item", kChartHeight, item.name.empty() ? item.url : item.name);
-    ValueAxis(out, area, ticks, texts.speedUnit);
-    // Seconds along the bottom, on round steps.
-    const std::vector<double> secondTicks = ValueTicks(lastSecond);
-    for (const double s : secondTicks) {
-        if (s > lastSecond) break;
-        Text(out, area.X(s), area.top + area.height + 18, "middle", Format("%.0f", s));
-    }
+    DrawValueAxis(out, area, values, texts.speedUnit);
+    for (const AxisTick& tick : times.ticks)
+        Text(out, area.X(tick.value), area.top + area.height + 18, "middle", tick.label);
     Text(out, area.left + area.width, kChartHeight - 2, "end", texts.seconds, "unit");
-    std::vector<PlotPoint> line;
-    line.push_back({0, speeds.empty() ? 0 : speeds.front().kbPerSecond});
-    for (const size_t i : PeakIndexes(values, kMaxSamplePoints))
-        line.push_back({speeds[i].seconds, speeds[i].kbPerSecond});
-    Path(out, "speed", SvgLinePath(area, line));
+    std::vector<PlotPoint> drawn;
+    for (const ChartPoint& p : DownsampleMinMax(line, kMaxSamplePoints / 2)) drawn.push_back({p.x, p.y});
+    Path(out, "speed", SvgLinePath(area, drawn));
     HorizontalLine(out, area, ToKb(item.averageBytesPerSecond), "average");
     if (item.hasSteady) HorizontalLine(out, area, ToKb(item.steadyBytesPerSecond), "steady");
     out += "</svg>\n";
     std::vector<std::pair<const char*, std::string>> legend = {
         {"speed", texts.speedUnit},
         {"average", texts.average + " " + Kb(ToKb(item.averageBytesPerSecond))}};
-    if (item.hasSteady) legend.push_back({"steady", texts.steady + " " + Kb(ToKb(item.steadyBytesPerSecond))});
+    if (item.hasSteady)
+        legend.push_back({"steady", texts.steady + " " + Kb(ToKb(item.steadyBytesPerSecond))});
     Legend(out, legend);
 }
 
@@ -319,7 +284,7 @@ void AppendComparisonChart(std::string& out, const std::vector<const RunItemReco
     double top = 0;
     for (const RunItemRecord* item : items)
         top = std::max({top, ToKb(item->averageBytesPerSecond), ToKb(item->steadyBytesPerSecond)});
-    const std::vector<double> ticks = ValueTicks(top);
+    const ValueAxis values = SpeedAxis(top);
     const double height = kMarginTop + kBarRowHeight * static_cast<double>(items.size()) + kMarginBottom;
     PlotArea area;
     area.left = kBarLabelWidth;
@@ -327,17 +292,17 @@ void AppendComparisonChart(std::string& out, const std::vector<const RunItemReco
     area.width = kChartWidth - kBarLabelWidth - kMarginRight;
     area.height = kBarRowHeight * static_cast<double>(items.size());
     area.xMin = 0;
-    area.xMax = ticks.back();
+    area.xMax = values.high;
     OpenSvg(out, "comparison", height, texts.average);
-    for (const double tick : ticks) {
+    for (const AxisTick& tick : values.ticks) {
         out += "<path class=\"grid\" d=\"M";
-        AppendSvgNumber(out, area.X(tick));
+        AppendSvgNumber(out, area.X(tick.value));
         out += ' ';
         AppendSvgNumber(out, area.top);
         out += " V";
         AppendSvgNumber(out, area.top + area.height);
         out += "\"/>\n";
-        Text(out, area.X(tick), area.top + area.height + 16, "middle", Kb(tick));
+        Text(out, area.X(tick.value), area.top + area.height + 16, "middle", tick.label);
     }
     Text(out, area.left + area.width, height - 2, "end", texts.speedUnit, "unit");
     for (size_t i = 0; i < items.size(); ++i) {
@@ -381,7 +346,7 @@ void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts&
     const TrendStats stats = ComputeTrendStats(speeds);
     double top = stats.maximum;
     for (const TrendPoint& p : trend.points) top = std::max(top, ToKb(p.steadyBytesPerSecond));
-    const std::vector<double> ticks = ValueTicks(top);
+    const ValueAxis values = SpeedAxis(top);
     double first = 0, last = 0;
     if (!trend.points.empty()) {
         first = static_cast<double>(trend.points.front().timeUnixMs);
@@ -396,10 +361,10 @@ void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts&
         first -= pad;
         last += pad;
     }
-    const PlotArea area = ChartArea(first, last, ticks.back());
+    const PlotArea area = ChartArea(first, last, values.high);
     OpenSvg(out, "trend", kChartHeight, trend.url);
-    ValueAxis(out, area, ticks, texts.speedUnit);
-    TimeAxis(out, area);
+    DrawValueAxis(out, area, values, texts.speedUnit);
+    DateAxis(out, area);
     if (stats.count > 0) {
         HorizontalLine(out, area, stats.minimum, "minimum");
         HorizontalLine(out, area, stats.median, "median");
