@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/FakeTranslation.h"
 #include "support/Latin1Encoding.h"
 #include "core/report/HistoryReader.h"
 #include "core/report/HtmlText.h"
@@ -130,6 +131,18 @@ TEST(ResultsPage, NotesForDamagedLinesATornLastLineAndNoHistory) {
     const std::string empty = Page(Read(""));
     EXPECT_NE(empty.find("holds no run yet"), std::string::npos);
     EXPECT_EQ(empty.find("<svg"), std::string::npos);
+}
+
+TEST(ResultsPage, ItsTextsComeFromTheTranslationFileInUtf8) {
+    test::FakeTranslation translation;
+    translation.texts[IDS_PAGE_TITLE] = "R\xe9sultats <i>";
+    translation.texts[IDS_PAGE_TRENDS] = "Tendance";
+    test::ScopedTranslation scope(&translation);
+    const std::string page =
+        Page(Read(RunLine(1, {Item("http://a/", "a", "finished", 1000, 2)})));
+    EXPECT_NE(page.find("<title>R\xc3\xa9sultats &lt;i&gt;</title>"), std::string::npos);
+    EXPECT_NE(page.find("<h2>Tendance</h2>"), std::string::npos);
+    EXPECT_NE(page.find("<h2>Results</h2>"), std::string::npos);  // untranslated: built in
 }
 
 TEST(ResultsCharts, IntervalSpeeds) {
