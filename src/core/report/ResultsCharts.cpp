@@ -16,11 +16,11 @@ namespace {
 
 // Every chart is drawn in the same box and scaled by the browser.
 constexpr double kChartWidth = 720;
-constexpr double kChartHeight = 240;
+constexpr double kChartHeight = 260;
 constexpr double kMarginLeft = 64;
 constexpr double kMarginRight = 16;
-constexpr double kMarginTop = 12;
-constexpr double kMarginBottom = 30;
+constexpr double kMarginTop = 24;
+constexpr double kMarginBottom = 40;
 constexpr double kBarRowHeight = 22;
 constexpr double kBarLabelWidth = 200;
 constexpr int kAxisTickCount = 5;
@@ -105,7 +105,7 @@ void DrawValueAxis(std::string& out, const PlotArea& area, const ValueAxis& axis
         HorizontalLine(out, area, tick.value, "grid");
         Text(out, area.left - 6, area.Y(tick.value) + 4, "end", tick.label);
     }
-    Text(out, 4, area.top + 8, "start", unit, "unit");
+    Text(out, 4, 12, "start", unit, "unit");
 }
 
 PlotArea ChartArea(double xMin, double xMax, double yMax) {
@@ -163,7 +163,7 @@ void DateAxis(std::string& out, const PlotArea& area) {
         out += " V";
         AppendSvgNumber(out, area.top + area.height);
         out += "\"/>\n";
-        Text(out, x, area.top + area.height + 18, "middle", DateText(tick, withTime));
+        Text(out, x, area.top + area.height + 16, "middle", DateText(tick, withTime));
     }
 }
 
@@ -263,8 +263,8 @@ void AppendItemSpeedChart(std::string& out, const RunItemRecord& item, const Cha
     OpenSvg(out, "item", kChartHeight, item.name.empty() ? item.url : item.name);
     DrawValueAxis(out, area, values, texts.speedUnit);
     for (const AxisTick& tick : times.ticks)
-        Text(out, area.X(tick.value), area.top + area.height + 18, "middle", tick.label);
-    Text(out, area.left + area.width, kChartHeight - 2, "end", texts.seconds, "unit");
+        Text(out, area.X(tick.value), area.top + area.height + 16, "middle", tick.label);
+    Text(out, area.left + area.width, kChartHeight - 4, "end", texts.seconds, "unit");
     std::vector<PlotPoint> drawn;
     for (const ChartPoint& p : DownsampleMinMax(line, kMaxSamplePoints / 2)) drawn.push_back({p.x, p.y});
     Path(out, "speed", SvgLinePath(area, drawn));
@@ -304,7 +304,7 @@ void AppendComparisonChart(std::string& out, const std::vector<const RunItemReco
         out += "\"/>\n";
         Text(out, area.X(tick.value), area.top + area.height + 16, "middle", tick.label);
     }
-    Text(out, area.left + area.width, height - 2, "end", texts.speedUnit, "unit");
+    Text(out, area.left + area.width, height - 4, "end", texts.speedUnit, "unit");
     for (size_t i = 0; i < items.size(); ++i) {
         const RunItemRecord& item = *items[i];
         const double y = area.top + kBarRowHeight * static_cast<double>(i);

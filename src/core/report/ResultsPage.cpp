@@ -24,7 +24,7 @@ const char kStyle[] =
     "background:var(--bg);margin:1.5em auto;max-width:60em;padding:0 1em}\n"
     "h1{font-size:1.5em}h2{font-size:1.2em;margin-top:1.6em}\n"
     "table{border-collapse:collapse;width:100%}th,td{padding:.3em .5em;text-align:left;"
-    "border-bottom:1px solid var(--grid);overflow-wrap:anywhere}td.n{text-align:right;"
+    "border-bottom:1px solid var(--grid);vertical-align:top}td.u{overflow-wrap:anywhere}td.n{text-align:right;"
     "white-space:nowrap}tr:nth-child(even) td{background:var(--row)}\n"
     "figure{margin:1em 0}figcaption{font-weight:600;overflow-wrap:anywhere}"
     "figcaption small{font-weight:400;color:var(--muted)}\n"
@@ -38,7 +38,8 @@ const char kStyle[] =
     ".minimum,.maximum{stroke:var(--stat);stroke-width:1;stroke-dasharray:1 3}.median{"
     "stroke:var(--stat);stroke-width:1.2;stroke-dasharray:6 3}\n"
     "g.run circle{fill:var(--avg)}g.run.latest circle{fill:var(--bg);stroke:var(--avg);"
-    "stroke-width:3}g.run.failed path{stroke:var(--fail);stroke-width:2}\n"
+    "stroke-width:3}g.run.failed path{stroke:var(--fail);stroke-width:2}"
+    "g.run.latest.failed path{stroke-width:4}\n"
     ".legend{color:var(--muted);font-size:12px;margin:.2em 0}.key{display:inline-block;"
     "width:1.4em;height:0;border-top:2px solid var(--avg);vertical-align:middle;margin:0 .3em 0 .6em}"
     ".key.steady{border-top:2px dotted var(--steady)}.key.average{border-top:2px dashed var(--avg)}"
@@ -89,8 +90,8 @@ void AppendTable(std::string& out, const RunRecord& run, const Texts& text) {
     out += "</tr></thead>\n<tbody>\n";
     for (const RunItemRecord& item : run.items) {
         out += "<tr>";
-        Element(out, "td", item.name);
-        Element(out, "td", item.url);
+        Element(out, "td", item.name, "u");
+        Element(out, "td", item.url, "u");
         Element(out, "td", item.statusText.empty() ? item.status : item.statusText);
         Element(out, "td", Number("%.1f", static_cast<double>(item.bytes) / 1024), "n");
         Element(out, "td", Number("%.1f", static_cast<double>(item.durationMs) / 1000), "n");
