@@ -121,14 +121,19 @@ PlotArea ChartArea(double xMin, double xMax, double yMax) {
     return area;
 }
 
-std::string DateText(int64_t unixMs, bool withTime) {
+// How much of a time stamp an axis label shows.
+enum class DatePart { Seconds, Minutes, Day };
+
+std::string DateText(int64_t unixMs, DatePart part) {
     CalendarTime time;
     if (!FileTimeToCalendar(static_cast<FileTime>(unixMs + kUnixEpochFileTimeMs) * kFileTimeTicksPerMs,
                             &time)) {
         return std::string();
     }
     char text[32];
-    if (withTime) {
+    if (part == DatePart::Seconds) {
+        std::snprintf(text, sizeof text, "%02u:%02u:%02u", time.hour, time.minute, time.second);
+    } else if (part == DatePart::Minutes) {
         std::snprintf(text, sizeof text, "%02u-%02u %02u:%02u", time.month, time.day, time.hour,
                       time.minute);
     } else {
@@ -137,10 +142,11 @@ std::string DateText(int64_t unixMs, bool withTime) {
     return text;
 }
 
-// Date ticks on whole minutes, hours or days (UTC), at most about six of them.
+// Date ticks on whole seconds, minutes, hours or days (UTC), at most about six of them.
 void DateAxis(std::string& out, const PlotArea& area) {
-    static const int64_t kSteps[] = {kMsPerMinute,      5 * kMsPerMinute, 15 * kMsPerMinute,
-                                     60 * kMsPerMinute, 3 * 60 * kMsPerMinute,
+    static const int64_t kSteps[] = {1000,              5000,             10000,
+                                     30000,             kMsPerMinute,     5 * kMsPerMinute,
+                                     15 * kMsPerMinute, 60 * kMsPerMinute, 3 * 60 * kMsPerMinute,
                                      6 * 60 * kMsPerMinute, 12 * 60 * kMsPerMinute, kMsPerDay,
                                      2 * kMsPerDay,     7 * kMsPerDay,    14 * kMsPerDay,
                                      30 * kMsPerDay,    91 * kMsPerDay,   365 * kMsPerDay};
@@ -153,7 +159,10 @@ void DateAxis(std::string& out, const PlotArea& area) {
             break;
         }
     }
-    const bool withTime = step < kMsPerDay;
+    const DatePart part = step < kMsPerMinute  ? DatePart::Seconds
+                          : step < kMsPerDay ? DatePart::Minutes
+                                             : DatePart::Day;
+    // Multiples of the step from 1970 on (never more than the bounded count above).
     for (int64_t tick = (from / step + 1) * step; tick <= to; tick += step) {
         const double x = area.X(static_cast<double>(tick));
         out += "<path class=\"grid\" d=\"M";
@@ -163,7 +172,7 @@ void DateAxis(std::string& out, const PlotArea& area) {
         out += " V";
         AppendSvgNumber(out, area.top + area.height);
         out += "\"/>\n";
-        Text(out, x, area.top + area.height + 16, "middle", DateText(tick, withTime));
+        Text(out, x, area.top + area.height + 16, "middle", DateText(tick, part));
     }
 }
 
@@ -352,10 +361,10 @@ void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts&
         first = static_cast<double>(trend.points.front().timeUnixMs);
         last = static_cast<double>(trend.points.back().timeUnixMs);
     }
-    // A single run, or runs within a minute, still get a readable span around them.
+    // A single run, or runs seconds apart, still get a readable span around them.
     if (last - first < kMsPerMinute) {
-        first -= 30 * kMsPerMinute;
-        last += 30 * kMsPerMinute;
+        first -= 30000;
+        last += 30000;
     } else {
         const double pad = (last - first) / 40;
         first -= pad;
@@ -389,7 +398,7 @@ void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts&
         if (p.failed) out += " failed";
         if (latest) out += " latest";
         out += "\"><title>";
-        AppendHtmlText(out, DateText(p.timeUnixMs, true) + " " +
+        AppendHtmlText(out, DateText(p.timeUnixMs, DatePart::Minutes) + " " +
                                 (p.failed ? texts.failed
                                           : Kb(ToKb(p.averageBytesPerSecond)) + " " + texts.speedUnit));
         out += "</title>";
