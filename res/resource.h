@@ -50,6 +50,8 @@
 #define ID_MOVE_UP 40062
 #define ID_MOVE_DOWN 40063
 #define ID_ADD_HEADER_LINE 40068
+#define ID_KEEP_RUN_HISTORY 40081
+#define ID_SPEED_HISTORY 40082
 
 // Advanced Options, Properties and About dialogs.
 #define IDD_PROPERTIES 105

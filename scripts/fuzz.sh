@@ -13,7 +13,7 @@ build="$root/build/fuzz"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 mkdir -p "$build/findings"
-for target in ${VM_FUZZ_TARGETS:-IniFileFuzz ArgumentListFuzz HexDecodeFuzz LanguageFileFuzz ReportWriterFuzz UrlListFuzz PrometheusLabelFuzz}; do
+for target in ${VM_FUZZ_TARGETS:-IniFileFuzz ArgumentListFuzz HexDecodeFuzz LanguageFileFuzz ReportWriterFuzz UrlListFuzz PrometheusLabelFuzz HistoryReaderFuzz}; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   seeds="$root/fuzz/seeds/$target"

@@ -14,6 +14,7 @@ packages=(
   xvfb xauth imagemagick fonts-wine
   nsis python3-jsonschema
   prometheus prometheus-pushgateway
+  chromium
 )
 
 missing=()

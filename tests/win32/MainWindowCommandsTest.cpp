@@ -200,6 +200,22 @@ TEST_F(MainWindowCommandsTest, CommandStatesFollowSelectionSortAndRun) {
     EXPECT_TRUE(MenuEnabled(ID_MOVE_UP));
 }
 
+TEST_F(MainWindowCommandsTest, KeepRunHistoryTogglesTheHistoryFileAndItsCheck) {
+    const auto checked = [&] {
+        return (GetMenuState(GetMenu(window_->Handle()), ID_KEEP_RUN_HISTORY, MF_BYCOMMAND) &
+                MF_CHECKED) != 0;
+    };
+    EXPECT_EQ(window_->Settings().HistoryFile, "");
+    EXPECT_FALSE(checked());
+    Command(ID_KEEP_RUN_HISTORY);
+    EXPECT_EQ(window_->Settings().HistoryFile, "velocimark_history.jsonl");
+    EXPECT_TRUE(checked());
+    Command(ID_KEEP_RUN_HISTORY);
+    EXPECT_EQ(window_->Settings().HistoryFile, "");
+    EXPECT_FALSE(checked());
+    EXPECT_TRUE(MenuEnabled(ID_SPEED_HISTORY));
+}
+
 TEST_F(MainWindowCommandsTest, EndOfSessionSavesTheListAndLeavesAWindowThatStillTakesCommands) {
     const std::string config = TempFilePath("vm_end_of_session.cfg");
     DeleteFileA(config.c_str());

@@ -6,9 +6,13 @@ namespace vm {
 
 void FinishRun(const ExportRequest& request, const AppSettings& settings,
                const std::vector<DownloadItem>& items, ExportRunHost& host) {
-    const ExportWrite report = FinishRunReport(request, settings, host);
+    // Every completed run goes into the history first, so the results page can show it
+    // among the trends; a history that cannot be written keeps no output from being written.
+    const bool historyAppended = host.AppendHistory();
+    const ExportWrite report = FinishRunReport(request, settings, host, historyAppended);
     if (report == ExportWrite::kNoExport) return;
     ExportOutcome outcome;
+    outcome.historyNotWritten = !historyAppended;
     outcome.reportNotWritten = report == ExportWrite::kNotWritten;
     outcome.runInterrupted = host.RunInterrupted();
     if (!request.metricsFile.empty()) {

@@ -19,9 +19,9 @@ public:
     virtual bool RunInterrupted() { return false; }
 };
 
-// The last step of a run: the report (FinishRunReport), then for an export run the
-// metrics file and the push, each tried whatever the others did, and the end of the
-// program with the exit code that says what happened.
+// The last step of a run: the run history, the report (FinishRunReport), then for an
+// export run the metrics file and the push, each tried whatever the others did, and the end
+// of the program with the exit code that says what happened.
 void FinishRun(const ExportRequest& request, const AppSettings& settings,
                const std::vector<DownloadItem>& items, ExportRunHost& host);
 

@@ -7,6 +7,7 @@
 #include "core/config/SettingsExchange.h"
 #include "core/report/JsonExportSwitch.h"
 #include "core/report/MonitorSwitches.h"
+#include "core/report/ResultsPageSwitch.h"
 #include "core/report/ReportFormat.h"
 
 namespace vm {
@@ -36,6 +37,10 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
     if (config >= 0 && static_cast<size_t>(config) + 1 < arguments.Count()) {
         options.configFile = arguments.At(static_cast<size_t>(config) + 1);
     }
+    const int history = arguments.Find(switch_name::kHistory);
+    if (history >= 0 && static_cast<size_t>(history) + 1 < arguments.Count()) {
+        options.historyFile = arguments.At(static_cast<size_t>(history) + 1);
+    }
     if (arguments.Count() < 2) return options;
     int32_t type = 0;
     size_t fileIndex = 0;
@@ -49,6 +54,10 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
         }
         if (ArgumentEquals(arguments.At(i), kJsonExportSwitch)) {
             type = kJsonExportType;
+            fileIndex = i + 1;
+        }
+        if (ArgumentEquals(arguments.At(i), kChartExportSwitch)) {
+            type = kChartExportType;
             fileIndex = i + 1;
         }
     }
@@ -77,7 +86,7 @@ bool IsKnownSwitch(const char* argument) {
     static const char* const kProgramSwitches[] = {
         switch_name::kSaveLangFile, switch_name::kDeleteRegKey, switch_name::kNoSaveLoad,
         switch_name::kConfig,       switch_name::kHidden,       switch_name::kPrometheusFile,
-        switch_name::kPush,         switch_name::kStrict,
+        switch_name::kPush,         switch_name::kStrict,       switch_name::kHistory,
     };
     for (const char* name : kProgramSwitches) {
         if (ArgumentEquals(argument, name)) return true;
@@ -95,7 +104,8 @@ bool IsExportSwitch(const char* argument) {
     for (int reportType = 1; reportType <= kReportTypeCount; ++reportType) {
         if (ArgumentEquals(argument, ReportSwitch(reportType))) return true;
     }
-    return ArgumentEquals(argument, kJsonExportSwitch);
+    return ArgumentEquals(argument, kJsonExportSwitch) ||
+           ArgumentEquals(argument, kChartExportSwitch);
 }
 
 bool HiddenWithoutExport(const ArgumentList& arguments, const StartupOptions& options) {

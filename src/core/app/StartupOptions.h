@@ -21,6 +21,7 @@ constexpr const char kDeleteRegKey[] = "/deleteregkey";
 constexpr const char kNoSaveLoad[] = "/nosaveload";
 constexpr const char kConfig[] = "/config";
 constexpr const char kHidden[] = "/hidden";
+constexpr const char kHistory[] = "/history";
 }  // namespace switch_name
 
 // What the command line decides before the main window exists.
@@ -29,13 +30,14 @@ struct StartupOptions {
     bool deleteRegKey = false;
     bool noSaveLoad = false;
     std::string configFile;  // empty: the file beside the executable
-    int32_t exportMode = 0;  // 0 = no export, else the report type 1..7, kJsonExportType or
-                             // kMetricsOnlyExportType
+    int32_t exportMode = 0;  // 0 = no export, else the report type 1..7, kJsonExportType,
+                             // kChartExportType or kMetricsOnlyExportType
     std::string exportFile;
     bool hidden = false;     // only with an export switch
     std::string metricsFile;  // "/sprom FILE"
     std::string pushUrl;      // "/push URL"
     bool strict = false;      // "/strict"
+    std::string historyFile;  // "/history FILE": this session's run history
 };
 
 // Reads the switches. Export detection looks at every argument but the last (which can
@@ -55,7 +57,7 @@ ConfigSession MakeConfigSession(FileSystem& fileSystem, const std::string& execu
 // else the directory, a backslash and the path.
 std::string ResolvePath(const std::string& path, const std::string& directory);
 
-// Whether the argument is one of the export switches ("/stext" ... "/sjson").
+// Whether the argument is one of the export switches ("/stext" ... "/sjson", "/schart").
 bool IsExportSwitch(const char* argument);
 
 // A start asked to stay hidden whose export cannot be done: "/hidden" with no export switch

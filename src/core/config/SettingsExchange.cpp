@@ -18,6 +18,14 @@ void ExchangeOptionalInt(ProfileStore& store, const char* key, int32_t& value) {
     }
 }
 
+void ExchangeOptionalText(ProfileStore& store, const OptionSpec& option, std::string& value) {
+    if (store.IsLoading() || !value.empty()) {
+        store.ExchangeString(option.key, value, option.textDefault, option.bound);
+    } else {
+        (void)store.DeleteKey(option.key);
+    }
+}
+
 }  // namespace
 
 void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
@@ -38,8 +46,12 @@ void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
                                      option.decimalDefault);
                 break;
             case OptionType::kText:
-                store.ExchangeString(option.key, s.*option.text, option.textDefault,
-                                     option.bound);
+                if (option.writtenWhenSet) {
+                    ExchangeOptionalText(store, option, s.*option.text);
+                } else {
+                    store.ExchangeString(option.key, s.*option.text, option.textDefault,
+                                         option.bound);
+                }
                 break;
         }
     }

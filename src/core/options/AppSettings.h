@@ -31,6 +31,9 @@ struct AppSettings {
     int32_t AutoReportOpenInViewer = 1;
     // KB/s an item without a MinSpeed of its own must reach; 0 = none.
     int32_t DefaultMinSpeed = 0;
+    // The run history (JSON Lines); "" keeps none. A name without a backslash lies beside
+    // the configuration file.
+    std::string HistoryFile;
 
     // Not stored: start-up sets it after the load.
     int32_t ConfirmDelete = 0;

@@ -220,49 +220,73 @@ const char* StatusWord(const DownloadItem& item) {
     return "waiting";
 }
 
-bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source, FileSystem& files,
-                     const std::string& fileName, uint32_t* error) {
+namespace {
+
+// The document, handed to the sink piece by piece (one item at a time, so a long list is
+// never held whole); without line breaks it is a single line.
+template <typename Sink>
+void BuildDocument(DownloadListView& list, const JsonReportSource& source, bool lineBreaks,
+                   Sink&& sink) {
     const AppSettings& settings = *source.settings;
     const RunMeasurements* measurements = source.measurements;
-    auto writeAll = [&](OutputFile& file) -> bool {
-        JsonBuilder json;
-        json.BeginObject();
-        json.Key("format_version");
-        json.Int(kJsonFormatVersion);
-        json.Key("program");
-        json.String(kProductName);
-        json.Key("version");
-        json.String(source.encoding->SystemToUtf8(source.programVersion));
-        if (measurements != nullptr) {
-            PutTime(json, "run_start", measurements->RunStart());
-            PutTime(json, "run_end", measurements->RunEnd());
-        }
-        PutOptions(json, settings);
-        json.Key("items");
-        json.BeginArray();
-        const CellContext context = list.CellTextContext();
-        for (size_t row = 0; row < list.RowCount(); ++row) {
-            size_t index = 0;
-            if (!list.ItemOfRow(row, &index))
-                continue;
-            const DownloadItem& item = list.ItemAt(index);
-            if (!list.ItemInReport(item))
-                continue;
+
+    JsonBuilder json;
+    json.BeginObject();
+    json.Key("format_version");
+    json.Int(kJsonFormatVersion);
+    json.Key("program");
+    json.String(kProductName);
+    json.Key("version");
+    json.String(source.encoding->SystemToUtf8(source.programVersion));
+    if (measurements != nullptr) {
+        PutTime(json, "run_start", measurements->RunStart());
+        PutTime(json, "run_end", measurements->RunEnd());
+    }
+    PutOptions(json, settings);
+    json.Key("items");
+    json.BeginArray();
+    const CellContext context = list.CellTextContext();
+    for (size_t row = 0; row < list.RowCount(); ++row) {
+        size_t index = 0;
+        if (!list.ItemOfRow(row, &index))
+            continue;
+        const DownloadItem& item = list.ItemAt(index);
+        if (!list.ItemInReport(item))
+            continue;
+        if (lineBreaks)
             json.LineBreak();
-            PutItem(json, item, measurements != nullptr ? measurements->ForItem(index) : nullptr,
-                    source, context);
-            // One item at a time: a long list is never held whole.
-            if (!file.Write(json.Take()))
-                return false;
-        }
+        PutItem(json, item, measurements != nullptr ? measurements->ForItem(index) : nullptr,
+                source, context);
+        sink(json.Take());
+    }
+    if (lineBreaks)
         json.LineBreak();
-        json.EndArray();
-        json.EndObject();
+    json.EndArray();
+    json.EndObject();
+    if (lineBreaks)
         json.LineBreak();
-        return file.Write(json.Take());
+    sink(json.Take());
+}
+
+}  // namespace
+
+bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source, FileSystem& files,
+                     const std::string& fileName, uint32_t* error) {
+    auto writeAll = [&](OutputFile& file) -> bool {
+        bool written = true;
+        BuildDocument(list, source, true, [&](const std::string& piece) {
+            if (written) written = file.Write(piece);
+        });
+        return written;
     };
     // Like every report: whole or not at all, an older file kept until the new one is done.
     return WriteFileReplacing(files, fileName, writeAll, error);
+}
+
+std::string CompactJsonReport(DownloadListView& list, const JsonReportSource& source) {
+    std::string document;
+    BuildDocument(list, source, false, [&](const std::string& piece) { document += piece; });
+    return document;
 }
 
 }  // namespace vm

@@ -32,4 +32,8 @@ const char* StatusWord(const DownloadItem& item);
 [[nodiscard]] bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source,
                                    FileSystem& files, const std::string& fileName, uint32_t* error);
 
+// The same document on one line (the run history keeps one run per line); no text in it
+// can hold a line break, since the builder escapes every control character.
+std::string CompactJsonReport(DownloadListView& list, const JsonReportSource& source);
+
 }  // namespace vm

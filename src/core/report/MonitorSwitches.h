@@ -12,7 +12,7 @@ constexpr const char kStrict[] = "/strict";         // the exit code tells faile
 
 // The export type of a run asked only for metrics ("/sprom" or "/push" without a report
 // switch): it runs and quits like any export but writes no report file.
-constexpr int32_t kMetricsOnlyExportType = 9;
+constexpr int32_t kMetricsOnlyExportType = 10;
 
 // The Pushgateway grouping: job and the label that carries the computer name.
 constexpr const char kPushJob[] = "velocimark";

@@ -2,18 +2,24 @@
 
 #include "core/report/JsonExportSwitch.h"
 #include "core/report/MonitorSwitches.h"
+#include "core/report/ResultsPageSwitch.h"
 #include "core/base/PathRules.h"
 
 namespace vm {
 
 ExportWrite FinishRunReport(const ExportRequest& exportRequest, const AppSettings& settings,
-                            RunReportHost& host) {
+                            RunReportHost& host, bool historyAppended) {
     if (exportRequest.type == kMetricsOnlyExportType) return ExportWrite::kWritten;
     if (exportRequest.type != 0) {
         const std::string path = ResolveReportPath(host.ProgramFolder(), exportRequest.fileName);
-        const bool written = exportRequest.type == kJsonExportType
-                                 ? host.WriteJsonReport(path)
-                                 : host.WriteReport(exportRequest.type, path);
+        bool written = false;
+        if (exportRequest.type == kJsonExportType) {
+            written = host.WriteJsonReport(path);
+        } else if (exportRequest.type == kChartExportType) {
+            written = host.WriteResultsPage(path, historyAppended);
+        } else {
+            written = host.WriteReport(exportRequest.type, path);
+        }
         return written ? ExportWrite::kWritten : ExportWrite::kNotWritten;
     }
     if (!settings.AutoReport) return ExportWrite::kNoExport;

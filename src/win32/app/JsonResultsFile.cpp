@@ -8,17 +8,32 @@
 
 namespace vm {
 
-bool WriteJsonResultsFile(DownloadListView& list, const AppSettings& settings,
-                          const RunMeasurements* measurements, FileSystem& files,
-                          const std::string& path, uint32_t* error) {
-    WinTextEncoding encoding;
+namespace {
+
+JsonReportSource MakeSource(const AppSettings& settings, const RunMeasurements* measurements,
+                            TextEncoding& encoding) {
     WinVersionResource version(ProgramPath());
     JsonReportSource source;
     source.settings = &settings;
     source.measurements = measurements;
     source.encoding = &encoding;
     source.programVersion = FileVersionText(version);
-    return WriteJsonReport(list, source, files, path, error);
+    return source;
+}
+
+}  // namespace
+
+bool WriteJsonResultsFile(DownloadListView& list, const AppSettings& settings,
+                          const RunMeasurements* measurements, FileSystem& files,
+                          const std::string& path, uint32_t* error) {
+    WinTextEncoding encoding;
+    return WriteJsonReport(list, MakeSource(settings, measurements, encoding), files, path, error);
+}
+
+std::string CompactJsonResults(DownloadListView& list, const AppSettings& settings,
+                               const RunMeasurements* measurements) {
+    WinTextEncoding encoding;
+    return CompactJsonReport(list, MakeSource(settings, measurements, encoding));
 }
 
 }  // namespace vm

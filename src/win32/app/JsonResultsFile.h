@@ -15,4 +15,8 @@ bool WriteJsonResultsFile(DownloadListView& list, const AppSettings& settings,
                           const RunMeasurements* measurements, FileSystem& files,
                           const std::string& path, uint32_t* error);
 
+// The same document on one line, for the run history.
+std::string CompactJsonResults(DownloadListView& list, const AppSettings& settings,
+                               const RunMeasurements* measurements);
+
 }  // namespace vm

@@ -13,6 +13,7 @@
 #include "core/lang/StringTable.h"
 #include "core/report/ReportFormat.h"
 #include "core/report/ReportWriter.h"
+#include "core/report/RunHistory.h"
 #include "resource.h"
 #include "core/base/PathRules.h"
 #include "win32/window/ShellUtil.h"
@@ -56,6 +57,10 @@ public:
     }
     bool PushMetrics(const std::string& url) override { return window_.PushRunMetrics(url); }
     bool RunInterrupted() override { return window_.sessionEnding_; }
+    bool AppendHistory() override { return window_.AppendRunHistory(); }
+    bool WriteResultsPage(const std::string& path, bool historyAppended) override {
+        return window_.WriteResultsPageFile(path, historyAppended);
+    }
     void OpenWithShell(const std::string& path) override { ShellOpen(window_.Handle(), path); }
     void Quit(int exitCode) override {
         window_.exitCode_ = exitCode;
@@ -162,6 +167,7 @@ void MainWindow::OnCreate() {
     const std::string folder = ReportFolder();
     htmlScratchPath_ = ResolveReportPath(folder, "testreport.html");
     textScratchPath_ = ResolveReportPath(folder, "testreport.txt");
+    historyScratchPath_ = ResolveReportPath(folder, "speedhistory.html");
 
     listControl_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP, true);
     ApplyListStyles();
@@ -402,6 +408,8 @@ void MainWindow::UpdateCommandStates(HMENU popup) {
             CheckMenuItem(chrome_.menuBar, check.id,
                           MF_BYCOMMAND | (check.value ? MF_CHECKED : MF_UNCHECKED));
         }
+        CheckMenuItem(chrome_.menuBar, ID_KEEP_RUN_HISTORY,
+                      MF_BYCOMMAND | (settings_.HistoryFile.empty() ? MF_UNCHECKED : MF_CHECKED));
         DrawMenuBar(Handle());
     }
 }
@@ -525,6 +533,14 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
             break;
         case ID_ADD_HEADER_LINE:
             ToggleOption(settings_.AddExportHeaderLine);
+            break;
+        case ID_KEEP_RUN_HISTORY:
+            // Off forgets the file's name; on starts the file beside the configuration.
+            settings_.HistoryFile = settings_.HistoryFile.empty() ? kDefaultHistoryFile : "";
+            UpdateCommandStates();
+            break;
+        case ID_SPEED_HISTORY:
+            ShowSpeedHistory();
             break;
         case ID_HTML_REPORT_ALL:
             ReportToScratch(4, htmlScratchPath_, false);

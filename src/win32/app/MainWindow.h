@@ -86,6 +86,14 @@ private:
     bool WriteMetricsFile(const std::string& path);
     bool PushRunMetrics(const std::string& gatewayUrl);
     bool ReportFailed(uint32_t error);
+
+    // The run history and the results page (MainWindowHistory.cpp).
+    std::string HistoryPath() const;
+    bool AppendRunHistory();
+    bool WriteResultsPageFile(const std::string& path, bool historyAppended);
+    void ShowSpeedHistory();
+    bool IsProtectedOutput(const std::string& path) const;
+    bool HistoryFailed(uint32_t message, const std::string& path, uint32_t error);
     void ReportToScratch(int type, const std::string& path, bool selectedOnly,
                          int showCommand = SW_SHOW);
     void ToggleOption(int32_t& option);
@@ -137,6 +145,8 @@ private:
     ScratchReports scratch_{files_};
     ConfigResult loadResult_ = ConfigResult::kDone;
     bool savedAtExit_ = false;
+    std::string historyScratchPath_;
+    std::string lastRunDocument_;  // the run's compact JSON, as added to the history
     std::string helpFilePath_;
     bool helpFileExists_ = false;
     UINT findMessage_ = 0;

@@ -39,6 +39,11 @@ public:
         calls.push_back("push " + url);
         return pushWorks;
     }
+    bool AppendHistory() override { return true; }
+    bool WriteResultsPage(const std::string& path, bool) override {
+        calls.push_back("page " + path);
+        return reportWrites;
+    }
     void OpenWithShell(const std::string& path) override { calls.push_back("open " + path); }
     void Quit(int exitCode) override { calls.push_back("quit " + std::to_string(exitCode)); }
     std::string ProgramFolder() override { return "C:\\prog"; }

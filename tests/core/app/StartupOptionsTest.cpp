@@ -38,6 +38,11 @@ TEST(StartupOptions, ExportSwitchDetection) {
         {"/sjson r.json /stext r.txt", 1, "r.txt", false},
         {"/stext r.txt /sjson r.json", 8, "r.json", false},
         {"x /sjson", 0, "", false},
+        // So does the results page.
+        {"/schart p.html /hidden", 9, "p.html", true},
+        {"/sjson r.json /SCHART p.html", 9, "p.html", false},
+        {"/history h.jsonl /schart p.html", 9, "p.html", false},
+        {"/history h.jsonl", 0, "", false},  // a history alone is no export
     };
     for (const Case& c : cases) {
         const StartupOptions options = Read(c.line);
@@ -117,6 +122,21 @@ TEST(StartupOptions, MonitoringSwitches) {
     list.Parse("/sjson r.json /DefaultMinSpeed 750");
     ApplyCommandLineOverrides(settings, list);
     EXPECT_EQ(settings.DefaultMinSpeed, 750);
+}
+
+TEST(StartupOptions, HistoryFile) {
+    struct Case {
+        const char* line;
+        const char* history;
+    } cases[] = {
+        {"/history h.jsonl", "h.jsonl"},
+        {"/HISTORY \"my runs.jsonl\" /stext r.txt", "my runs.jsonl"},
+        {"/stext r.txt /history", ""},  // last: no file named
+        {"/stext r.txt", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Read(c.line).historyFile, c.history) << c.line;
+    // Kept whole: a name over the bound fails at the append instead of naming another file.
+    EXPECT_EQ(Read(("/history " + std::string(400, 'h')).c_str()).historyFile.size(), 400u);
 }
 
 TEST(StartupOptions, ProgramSwitchesAndConfigFile) {

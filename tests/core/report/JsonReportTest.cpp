@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
 
 #include "support/FakeTranslation.h"
 #include "support/GoldenFile.h"
+#include "core/base/JsonReader.h"
+#include "core/report/HistoryReader.h"
 #include "support/Latin1Encoding.h"
 #include "support/MemoryFileSystem.h"
 #include "support/TestList.h"
@@ -187,6 +190,38 @@ TEST_F(JsonReportTest, DisabledItemsAsDontAddDisabledSays) {
     EXPECT_EQ(text.find("\"disabled\""), std::string::npos);
     EXPECT_NE(text.find("\"name\":\"refused\""), std::string::npos);
     EXPECT_NE(text.find("\"include_disabled\":false"), std::string::npos);
+}
+
+TEST_F(JsonReportTest, TheHistoryLineIsTheSameDocumentOnOneLine) {
+    JsonReportSource source;
+    source.settings = &settings;
+    source.measurements = &measurements;
+    source.encoding = &encoding;
+    source.programVersion = "1.27";
+    const std::string line = CompactJsonReport(list, source);
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+    EXPECT_EQ(line.find('\r'), std::string::npos);
+    // The same values as the file: parsed, both give the same run.
+    const std::string file = Write();
+    JsonValue fromLine, fromFile;
+    ASSERT_TRUE(ParseJson(line.data(), line.size(), &fromLine));
+    ASSERT_TRUE(ParseJson(file.data(), file.size(), &fromFile));
+    RunRecord a, b;
+    ASSERT_TRUE(ReadRunRecord(fromLine, &a));
+    ASSERT_TRUE(ReadRunRecord(fromFile, &b));
+    EXPECT_EQ(a.runStart, b.runStart);
+    ASSERT_EQ(a.items.size(), b.items.size());
+    ASSERT_GE(a.items.size(), 3u);
+    for (size_t i = 0; i < a.items.size(); ++i) {
+        EXPECT_EQ(a.items[i].url, b.items[i].url);
+        EXPECT_EQ(a.items[i].name, b.items[i].name);
+        EXPECT_EQ(a.items[i].status, b.items[i].status);
+        EXPECT_EQ(a.items[i].samples.size(), b.items[i].samples.size());
+    }
+    std::string withoutBreaks = file;
+    withoutBreaks.erase(std::remove(withoutBreaks.begin(), withoutBreaks.end(), '\n'),
+                        withoutBreaks.end());
+    EXPECT_EQ(line, withoutBreaks);
 }
 
 TEST_F(JsonReportTest, FileErrorsAreReported) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/app/ExportRunEnd.h"
 #include "core/report/MonitorSwitches.h"
 #include "core/report/RunReport.h"
 
@@ -16,11 +17,22 @@ ExportRequest Export(int32_t type, const std::string& file) {
     return request;
 }
 
-class RecordingHost : public RunReportHost {
+class RecordingHost : public ExportRunHost {
 public:
     bool writeSucceeds = true;
+    bool historyKept = false;
+    bool historySucceeds = true;
     std::vector<std::string> calls;
 
+    bool AppendHistory() override {
+        if (!historyKept) return true;
+        calls.push_back("history");
+        return historySucceeds;
+    }
+    bool WriteResultsPage(const std::string& path, bool historyAppended) override {
+        calls.push_back("page " + path + (historyAppended ? " +history" : " -history"));
+        return writeSucceeds;
+    }
     bool WriteReport(int32_t type, const std::string& path) override {
         calls.push_back("write " + std::to_string(type) + " " + path);
         return writeSucceeds;
@@ -30,6 +42,8 @@ public:
         return writeSucceeds;
     }
     void OpenWithShell(const std::string& path) override { calls.push_back("open " + path); }
+    bool WriteMetricsFile(const std::string&) override { return true; }
+    bool PushMetrics(const std::string&) override { return true; }
     void Quit(int exitCode) override { calls.push_back("quit " + std::to_string(exitCode)); }
     std::string ProgramFolder() override { return "C:\\prog"; }
 };
@@ -98,6 +112,44 @@ TEST(RunReport, AutomaticReportAndViewer) {
         EXPECT_EQ(FinishRunReport(ExportRequest(), settings, host), ExportWrite::kNoExport);
         EXPECT_EQ(host.calls, c.calls);
     }
+}
+
+TEST(RunReport, HistoryComesFirstAndItsFailureHasItsOwnCode) {
+    // The report is written whatever became of the history; a report that was not
+    // written outranks a history that was not.
+    struct Case {
+        int type;
+        bool historySucceeds, writes;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {1, true, true, {"history", "write 1 C:\\prog\\r.txt", "quit 0"}},
+        {1, false, true, {"history", "write 1 C:\\prog\\r.txt", "quit 5"}},
+        {1, false, false, {"history", "write 1 C:\\prog\\r.txt", "quit 1"}},
+        {8, false, true, {"history", "json C:\\prog\\r.txt", "quit 5"}},
+        // The page is told whether this run is already in the history it reads.
+        {9, true, true, {"history", "page C:\\prog\\r.txt +history", "quit 0"}},
+        {9, false, true, {"history", "page C:\\prog\\r.txt -history", "quit 5"}},
+        {9, true, false, {"history", "page C:\\prog\\r.txt +history", "quit 1"}},
+    };
+    for (const Case& c : cases) {
+        RecordingHost host;
+        host.historyKept = true;
+        host.historySucceeds = c.historySucceeds;
+        host.writeSucceeds = c.writes;
+        FinishRun(Export(c.type, "r.txt"), AppSettings(), {}, host);
+        EXPECT_EQ(host.calls, c.calls) << c.type << " " << c.historySucceeds << " " << c.writes;
+    }
+}
+
+TEST(RunReport, ARunInTheWindowIsAddedToTheHistoryToo) {
+    RecordingHost host;
+    host.historyKept = true;
+    host.historySucceeds = false;
+    AppSettings settings;
+    settings.AutoReport = 1;
+    settings.AutoReportOpenInViewer = 0;
+    FinishRun(ExportRequest(), settings, {}, host);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"history", "write 1 C:\\prog\\report.txt"}));
 }
 
 }  // namespace

@@ -1,0 +1,175 @@
+#include "core/report/HistoryReader.h"
+
+#include <cstring>
+
+#include "core/base/FileTimeCalendar.h"
+
+namespace vm {
+namespace {
+
+// Milliseconds from 1601 (file times) to 1970.
+constexpr int64_t kUnixEpochFileTimeMs = 11644473600000LL;
+
+bool Digits(const std::string& text, size_t at, size_t count, uint16_t* value) {
+    uint32_t v = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (i >= text.size() || text[i] < '0' || text[i] > '9') return false;
+        v = v * 10 + static_cast<uint32_t>(text[i] - '0');
+    }
+    *value = static_cast<uint16_t>(v);
+    return true;
+}
+
+uint64_t NonNegative(double value) {
+    return value > 0 && value < 1.8e19 ? static_cast<uint64_t>(value) : 0;
+}
+
+}  // namespace
+
+bool IsFailedStatusWord(const std::string& status) {
+    return status == "failed" || status == "connect_timeout";
+}
+
+bool ParseIsoUtcMs(const std::string& text, int64_t* unixMs) {
+    // Exactly the writer's form: fixed positions, milliseconds optional.
+    CalendarTime time;
+    if (text.size() < 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' ||
+        text[13] != ':' || text[16] != ':' || text.back() != 'Z') {
+        return false;
+    }
+    if (!Digits(text, 0, 4, &time.year) || !Digits(text, 5, 2, &time.month) ||
+        !Digits(text, 8, 2, &time.day) || !Digits(text, 11, 2, &time.hour) ||
+        !Digits(text, 14, 2, &time.minute) || !Digits(text, 17, 2, &time.second)) {
+        return false;
+    }
+    if (text.size() == 24) {
+        if (text[19] != '.' || !Digits(text, 20, 3, &time.milliseconds)) return false;
+    } else if (text.size() != 20) {
+        return false;
+    }
+    if (time.hour > 23 || time.minute > 59 || time.second > 59) return false;
+    FileTime fileTime = 0;
+    if (!CalendarToFileTime(time, &fileTime)) return false;
+    *unixMs = static_cast<int64_t>(fileTime / kFileTimeTicksPerMs) - kUnixEpochFileTimeMs;
+    return true;
+}
+
+bool ReadRunRecord(const JsonValue& document, RunRecord* run) {
+    const JsonValue* items = document.Find("items");
+    if (document.kind != JsonValue::Kind::Object || items == nullptr ||
+        items->kind != JsonValue::Kind::Array) {
+        return false;
+    }
+    *run = RunRecord();
+    run->runStart = document.TextOr("run_start", "");
+    run->hasStart = ParseIsoUtcMs(run->runStart, &run->startUnixMs);
+    run->items.reserve(items->elements.size());
+    for (const JsonValue& item : items->elements) {
+        if (item.kind != JsonValue::Kind::Object) continue;
+        RunItemRecord record;
+        record.url = item.TextOr("url", "");
+        record.name = item.TextOr("name", "");
+        record.status = item.TextOr("status", "");
+        record.statusText = item.TextOr("status_text", "");
+        record.bytes = NonNegative(item.NumberOr("bytes", 0));
+        record.durationMs = NonNegative(item.NumberOr("duration_ms", 0));
+        record.averageBytesPerSecond = item.NumberOr("average_bytes_per_s", 0);
+        const JsonValue* steady = item.Find("steady_bytes_per_s");
+        record.hasSteady = steady != nullptr && steady->kind == JsonValue::Kind::Number;
+        if (record.hasSteady) record.steadyBytesPerSecond = steady->number;
+        const JsonValue* samples = item.Find("samples");
+        if (samples != nullptr && samples->kind == JsonValue::Kind::Array) {
+            record.samples.reserve(samples->elements.size());
+            for (const JsonValue& s : samples->elements) {
+                const double ms = s.NumberOr("ms", -1);
+                if (ms < 0 || ms > 4294967295.0) continue;
+                record.samples.push_back({static_cast<uint32_t>(ms), NonNegative(s.NumberOr("bytes", 0))});
+            }
+        }
+        run->items.push_back(std::move(record));
+    }
+    return true;
+}
+
+void HistoryReader::Feed(const char* data, size_t size) {
+    const char* end = data + size;
+    while (data < end) {
+        const char* feed = static_cast<const char*>(std::memchr(data, '\n', static_cast<size_t>(end - data)));
+        const char* stop = feed != nullptr ? feed : end;
+        const size_t piece = static_cast<size_t>(stop - data);
+        if (!overlong_) {
+            if (pending_.size() + piece > kMaxHistoryLineBytes) {
+                overlong_ = true;
+                pending_.clear();
+                pending_.shrink_to_fit();
+            } else {
+                pending_.append(data, piece);
+            }
+        }
+        if (feed == nullptr) return;
+        if (overlong_) {
+            ++damagedLines_;
+            overlong_ = false;
+        } else {
+            TakeLine(pending_.data(), pending_.size(), true);
+            pending_.clear();
+        }
+        data = feed + 1;
+    }
+}
+
+void HistoryReader::Finish() {
+    if (overlong_) {
+        ++damagedLines_;
+        tornLastLine_ = true;
+        overlong_ = false;
+    } else if (!pending_.empty()) {
+        TakeLine(pending_.data(), pending_.size(), false);
+    }
+    pending_.clear();
+}
+
+void HistoryReader::TakeLine(const char* data, size_t size, bool complete) {
+    // A blank line (a torn line's own line feed after the next append) is no damage.
+    size_t used = size;
+    while (used > 0 && (data[used - 1] == '\r' || data[used - 1] == ' ' || data[used - 1] == '\t'))
+        --used;
+    if (used == 0) return;
+    JsonValue document;
+    RunRecord run;
+    if (!ParseJson(data, used, &document) || !ReadRunRecord(document, &run)) {
+        ++damagedLines_;
+        if (!complete) tornLastLine_ = true;
+        return;
+    }
+    AddRun(std::move(run));
+}
+
+void HistoryReader::AddRun(RunRecord&& run) {
+    ++runCount_;
+    if (run.hasStart) {
+        for (const RunItemRecord& item : run.items) {
+            const bool failed = IsFailedStatusWord(item.status);
+            if (!failed && item.status != "finished") continue;
+            auto found = trendOfUrl_.find(item.url);
+            if (found == trendOfUrl_.end()) {
+                found = trendOfUrl_.emplace(item.url, trends_.size()).first;
+                trends_.emplace_back();
+                trends_.back().url = item.url;
+            }
+            UrlTrend& trend = trends_[found->second];
+            trend.name = item.name;
+            trend.lastSeenUnixMs = run.startUnixMs;
+            TrendPoint point;
+            point.timeUnixMs = run.startUnixMs;
+            point.failed = failed;
+            point.averageBytesPerSecond = failed ? 0 : item.averageBytesPerSecond;
+            point.hasSteady = !failed && item.hasSteady;
+            point.steadyBytesPerSecond = point.hasSteady ? item.steadyBytesPerSecond : 0;
+            trend.points.push_back(point);
+        }
+    }
+    latest_ = std::move(run);
+}
+
+}  // namespace vm

@@ -1,0 +1,278 @@
+#include "core/report/ResultsPage.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_set>
+
+#include "core/lang/StringTable.h"
+#include "core/report/HtmlText.h"
+#include "core/report/ResultsCharts.h"
+
+namespace vm {
+namespace {
+
+// Light colours first; a dark theme and print each get their own.
+const char kStyle[] =
+    ":root{color-scheme:light dark;--fg:#1d1d1f;--bg:#ffffff;--muted:#5f6368;--grid:#d5d8dc;"
+    "--avg:#1a66c9;--steady:#c45a00;--fail:#c62828;--stat:#2e7d32;--row:#f3f5f7}\n"
+    "@media (prefers-color-scheme:dark){:root{--fg:#e8eaed;--bg:#17181a;--muted:#a0a4a8;"
+    "--grid:#3c4043;--avg:#76adff;--steady:#ffab5e;--fail:#ff7a7a;--stat:#7bd389;--row:#222426}}\n"
+    "@media print{:root{--fg:#000;--bg:#fff;--muted:#444;--grid:#bbb;--avg:#0b4ea2;"
+    "--steady:#a34700;--fail:#b00020;--stat:#1b5e20;--row:#f0f0f0}"
+    "figure{break-inside:avoid}body{margin:0}}\n"
+    "body{font:14px/1.4 system-ui,-apple-system,\"Segoe UI\",sans-serif;color:var(--fg);"
+    "background:var(--bg);margin:1.5em auto;max-width:60em;padding:0 1em}\n"
+    "h1{font-size:1.5em}h2{font-size:1.2em;margin-top:1.6em}\n"
+    "table{border-collapse:collapse;width:100%}th,td{padding:.3em .5em;text-align:left;"
+    "border-bottom:1px solid var(--grid);vertical-align:top}td.u{overflow-wrap:anywhere}td.n{text-align:right;"
+    "white-space:nowrap}tr:nth-child(even) td{background:var(--row)}\n"
+    "figure{margin:1em 0}figcaption{font-weight:600;overflow-wrap:anywhere}"
+    "figcaption small{font-weight:400;color:var(--muted)}\n"
+    "svg.chart{width:100%;height:auto;display:block}svg text{fill:var(--muted);font-size:11px}"
+    "svg text.unit{font-style:italic}svg text.failed{fill:var(--fail)}\n"
+    ".grid{stroke:var(--grid);stroke-width:1;fill:none}.speed,.trend-average{fill:none;"
+    "stroke:var(--avg);stroke-width:1.5}.trend-steady{fill:none;stroke:var(--steady);"
+    "stroke-width:1;stroke-dasharray:4 3}path.average{stroke:var(--avg);stroke-dasharray:6 4;"
+    "stroke-width:1.2}path.steady{stroke:var(--steady);stroke-dasharray:2 3;stroke-width:1.5}"
+    "rect.average{fill:var(--avg)}rect.steady{fill:var(--steady)}\n"
+    ".minimum,.maximum{stroke:var(--stat);stroke-width:1;stroke-dasharray:1 3}.median{"
+    "stroke:var(--stat);stroke-width:1.2;stroke-dasharray:6 3}\n"
+    "g.run circle{fill:var(--avg)}g.run.latest circle{fill:var(--bg);stroke:var(--avg);"
+    "stroke-width:3}g.run.failed path{stroke:var(--fail);stroke-width:2}"
+    "g.run.latest.failed path{stroke-width:4}\n"
+    ".legend{color:var(--muted);font-size:12px;margin:.2em 0}.key{display:inline-block;"
+    "width:1.4em;height:0;border-top:2px solid var(--avg);vertical-align:middle;margin:0 .3em 0 .6em}"
+    ".key.steady{border-top:2px dotted var(--steady)}.key.average{border-top:2px dashed var(--avg)}"
+    ".key.latest{width:.6em;height:.6em;border:2px solid var(--avg);border-radius:50%}"
+    ".key.minimum,.key.maximum{border-top:2px dotted var(--stat)}.key.median{border-top:2px dashed var(--stat)}"
+    ".key.failed{border-top:2px solid var(--fail)}.key.runs{display:none}\n"
+    ".note{color:var(--fail)}\n";
+
+class Texts {
+public:
+    explicit Texts(TextEncoding& encoding) : encoding_(encoding) {}
+    std::string operator()(uint32_t id) const { return encoding_.SystemToUtf8(GetString(id)); }
+
+private:
+    TextEncoding& encoding_;
+};
+
+void Element(std::string& out, const char* tag, const std::string& text, const char* cls = nullptr) {
+    out += '<';
+    out += tag;
+    if (cls != nullptr) {
+        out += " class=\"";
+        out += cls;
+        out += '"';
+    }
+    out += '>';
+    AppendHtmlText(out, text);
+    out += "</";
+    out += tag;
+    out += ">";
+}
+
+std::string Number(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+void AppendTable(std::string& out, const RunRecord& run, const Texts& text) {
+    const std::string unit = " (" + text(IDS_UNIT_KB_PER_SEC) + ")";
+    out += "<table>\n<thead><tr>";
+    for (const std::string& heading :
+         {text(IDS_COLUMN_NAME), text(IDS_COLUMN_URL), text(IDS_COLUMN_STATUS),
+          text(IDS_COLUMN_DOWNLOADED) + " (" + text(IDS_UNIT_KB) + ")", text(IDS_PAGE_SECONDS),
+          text(IDS_PAGE_AVERAGE) + unit, text(IDS_PAGE_STEADY) + unit}) {
+        Element(out, "th", heading);
+    }
+    out += "</tr></thead>\n<tbody>\n";
+    for (const RunItemRecord& item : run.items) {
+        out += "<tr>";
+        Element(out, "td", item.name, "u");
+        Element(out, "td", item.url, "u");
+        Element(out, "td", item.statusText.empty() ? item.status : item.statusText);
+        Element(out, "td", Number("%.1f", static_cast<double>(item.bytes) / 1024), "n");
+        Element(out, "td", Number("%.1f", static_cast<double>(item.durationMs) / 1000), "n");
+        Element(out, "td", Number("%.1f", item.averageBytesPerSecond / 1024), "n");
+        Element(out, "td", item.hasSteady ? Number("%.1f", item.steadyBytesPerSecond / 1024) : "", "n");
+        out += "</tr>\n";
+    }
+    out += "</tbody>\n</table>\n";
+}
+
+void OpenFigure(std::string& out, const std::string& title, const std::string& detail) {
+    out += "<figure>\n<figcaption>";
+    AppendHtmlText(out, title);
+    if (!detail.empty() && detail != title) {
+        out += " <small>";
+        AppendHtmlText(out, detail);
+        out += "</small>";
+    }
+    out += "</figcaption>\n";
+}
+
+// The URLs the trends are drawn for: the latest run's in its order, then the others
+// last seen most recently, kMaxTrendCharts at most.
+std::vector<const UrlTrend*> ChooseTrends(const HistoryReader& history, const RunRecord& run) {
+    std::vector<const UrlTrend*> chosen;
+    std::unordered_set<std::string> taken;
+    std::vector<const UrlTrend*> byUrl;
+    for (const RunItemRecord& item : run.items) {
+        if (chosen.size() >= kMaxTrendCharts) break;
+        for (const UrlTrend& trend : history.Trends()) {
+            if (trend.url == item.url && taken.insert(item.url).second) {
+                chosen.push_back(&trend);
+                break;
+            }
+        }
+    }
+    std::vector<const UrlTrend*> rest;
+    for (const UrlTrend& trend : history.Trends()) {
+        if (taken.count(trend.url) == 0) rest.push_back(&trend);
+    }
+    std::stable_sort(rest.begin(), rest.end(), [](const UrlTrend* a, const UrlTrend* b) {
+        return a->lastSeenUnixMs > b->lastSeenUnixMs;
+    });
+    for (const UrlTrend* trend : rest) {
+        if (chosen.size() >= kMaxTrendCharts) break;
+        chosen.push_back(trend);
+    }
+    return chosen;
+}
+
+}  // namespace
+
+std::string BuildResultsPage(const ResultsPageSource& source) {
+    const HistoryReader& history = *source.history;
+    const Texts text(*source.encoding);
+    ChartTexts chart;
+    chart.speedUnit = text(IDS_UNIT_KB_PER_SEC);
+    chart.seconds = text(IDS_PAGE_SECONDS);
+    chart.average = text(IDS_PAGE_AVERAGE);
+    chart.steady = text(IDS_PAGE_STEADY);
+    chart.minimum = text(IDS_PAGE_MINIMUM);
+    chart.median = text(IDS_PAGE_MEDIAN);
+    chart.maximum = text(IDS_PAGE_MAXIMUM);
+    chart.failed = text(IDS_PAGE_FAILED);
+    chart.latest = text(IDS_PAGE_LATEST);
+    chart.runs = text(IDS_PAGE_RUNS);
+    chart.pointsShown = text(IDS_PAGE_POINTS_SHOWN);
+
+    std::string out;
+    out.reserve(256 * 1024);
+    out +=
+        "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
+        "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+        "style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'\">\n"
+        "<meta name=\"color-scheme\" content=\"light dark\">\n"
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
+    AppendHtmlText(out, text(IDS_PAGE_TITLE));
+    out += "</title>\n<style>\n";
+    out += kStyle;
+    out += "</style>\n</head>\n<body>\n";
+    Element(out, "h1", text(IDS_PAGE_TITLE));
+    out += '\n';
+    if (!source.historyKept) {
+        Element(out, "p", text(IDS_PAGE_NO_HISTORY));
+        out += '\n';
+    }
+    if (history.DamagedLines() > 0) {
+        Element(out, "p", text(IDS_PAGE_DAMAGED_LINES) + " " + std::to_string(history.DamagedLines()),
+                "note");
+        out += '\n';
+    }
+    if (history.TornLastLine()) {
+        Element(out, "p", text(IDS_PAGE_TORN_LAST_LINE), "note");
+        out += '\n';
+    }
+    if (source.run == nullptr && !history.HasLatest()) {
+        Element(out, "p", text(IDS_PAGE_NO_RUN));
+        out += "\n</body>\n</html>\n";
+        return out;
+    }
+    const RunRecord& run = source.run != nullptr ? *source.run : history.Latest();
+    if (!run.runStart.empty()) {
+        Element(out, "p", text(IDS_PAGE_RUN_START) + " " + run.runStart.substr(0, 19));
+        out += '\n';
+    }
+
+    Element(out, "h2", text(IDS_PAGE_RESULTS));
+    out += '\n';
+    AppendTable(out, run, text);
+
+    std::vector<const RunItemRecord*> finished;
+    std::vector<const RunItemRecord*> compared;
+    for (const RunItemRecord& item : run.items) {
+        if (item.status == "finished") finished.push_back(&item);
+        if (item.status == "finished" || IsFailedStatusWord(item.status)) compared.push_back(&item);
+    }
+    if (!finished.empty()) {
+        Element(out, "h2", text(IDS_PAGE_SPEED_OVER_TIME));
+        out += '\n';
+        for (size_t i = 0; i < finished.size() && i < kMaxItemCharts; ++i) {
+            const RunItemRecord& item = *finished[i];
+            OpenFigure(out, item.name.empty() ? item.url : item.name, item.url);
+            if (item.samples.empty()) Element(out, "p", text(IDS_PAGE_NO_SAMPLES));
+            AppendItemSpeedChart(out, item, chart);
+            out += "</figure>\n";
+        }
+        if (finished.size() > kMaxItemCharts) {
+            Element(out, "p", text(IDS_PAGE_ITEMS_NOT_DRAWN) + " " +
+                                  std::to_string(finished.size() - kMaxItemCharts));
+            out += '\n';
+        }
+    }
+    if (!compared.empty()) {
+        Element(out, "h2", text(IDS_PAGE_COMPARISON));
+        out += "\n<figure>\n";
+        if (compared.size() > kMaxItemCharts) compared.resize(kMaxItemCharts);
+        AppendComparisonChart(out, compared, chart);
+        out += "</figure>\n";
+    }
+
+    const std::vector<const UrlTrend*> trends = ChooseTrends(history, run);
+    if (!trends.empty()) {
+        Element(out, "h2", text(IDS_PAGE_TRENDS));
+        out += '\n';
+        for (const UrlTrend* trend : trends) {
+            OpenFigure(out, trend->name.empty() ? trend->url : trend->name, trend->url);
+            // Appends from processes that ran at once can land out of time order.
+            if (std::is_sorted(trend->points.begin(), trend->points.end(),
+                               [](const TrendPoint& a, const TrendPoint& b) {
+                                   return a.timeUnixMs < b.timeUnixMs;
+                               })) {
+                AppendTrendChart(out, *trend, chart);
+            } else {
+                UrlTrend sorted = *trend;
+                std::stable_sort(sorted.points.begin(), sorted.points.end(),
+                                 [](const TrendPoint& a, const TrendPoint& b) {
+                                     return a.timeUnixMs < b.timeUnixMs;
+                                 });
+                AppendTrendChart(out, sorted, chart);
+            }
+            out += "</figure>\n";
+        }
+        if (history.Trends().size() > trends.size()) {
+            Element(out, "p", text(IDS_PAGE_MORE_URLS) + " " +
+                                  std::to_string(history.Trends().size() - trends.size()));
+            out += '\n';
+        }
+    }
+    out += "</body>\n</html>\n";
+    return out;
+}
+
+bool WriteResultsPage(const ResultsPageSource& source, FileSystem& files, const std::string& path,
+                      uint32_t* error) {
+    const std::string page = BuildResultsPage(source);
+    std::unique_ptr<OutputFile> file = files.CreateForWriting(path, error);
+    if (!file) return false;
+    file->Write(page);
+    if (file->Close()) return true;
+    *error = file->Error();
+    return false;
+}
+
+}  // namespace vm

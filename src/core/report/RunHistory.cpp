@@ -1,0 +1,29 @@
+#include "core/report/RunHistory.h"
+
+#include "core/base/PathRules.h"
+
+namespace vm {
+
+std::string HistoryFilePath(const std::string& commandLineName, const std::string& optionName,
+                            const std::string& programFolder, const std::string& configPath) {
+    if (!commandLineName.empty()) return ResolveReportPath(programFolder, commandLineName);
+    if (optionName.empty()) return std::string();
+    return ResolveReportPath(FolderOf(configPath), optionName);
+}
+
+std::string HistoryLineToAppend(const std::string& compactDocument, bool fileEndsMidLine) {
+    std::string line;
+    line.reserve(compactDocument.size() + 2);
+    if (fileEndsMidLine) line += '\n';
+    line += compactDocument;
+    line += '\n';
+    return line;
+}
+
+bool AppendRunToHistory(AppendFile& file, const std::string& compactDocument, uint32_t* error) {
+    char last = '\n';
+    const bool midLine = file.LastByte(&last) && last != '\n';
+    return file.Append(HistoryLineToAppend(compactDocument, midLine), error);
+}
+
+}  // namespace vm

@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "core/platform/AppendFile.h"
+
+namespace vm {
+
+// The history file's name when the Options menu turns the history on; it goes beside the
+// configuration file.
+constexpr const char kDefaultHistoryFile[] = "velocimark_history.jsonl";
+
+// Where this run's history goes, "" when no history is kept. A name given on the command
+// line ("/history FILE") wins and is placed like an export file (in the program's folder
+// unless it has a backslash); the HistoryFile option is placed beside the configuration
+// file. "" also when the path would be too long.
+std::string HistoryFilePath(const std::string& commandLineName, const std::string& optionName,
+                            const std::string& programFolder, const std::string& configPath);
+
+// The bytes that add one run (its compact JSON document) to a history: the document and a
+// line feed, after a line feed of its own when the file ends in a line that a crash cut
+// short, so that the torn line stays alone and the new one whole.
+std::string HistoryLineToAppend(const std::string& compactDocument, bool fileEndsMidLine);
+
+// Appends the run in one write through a file whose lock is held. False with the error
+// code when it could not be written.
+[[nodiscard]] bool AppendRunToHistory(AppendFile& file, const std::string& compactDocument,
+                                      uint32_t* error);
+
+}  // namespace vm

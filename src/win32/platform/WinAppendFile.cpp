@@ -1,0 +1,121 @@
+#include "win32/platform/WinAppendFile.h"
+
+#include <vector>
+
+namespace vm {
+namespace {
+
+// The lock's range: the last bytes a file offset can name, which no history reaches.
+constexpr DWORD kLockOffsetLow = 0xFFFFFFF0u;
+constexpr DWORD kLockOffsetHigh = 0x7FFFFFFFu;
+constexpr DWORD kLockBytes = 1;
+constexpr DWORD kLockPollMs = 10;
+constexpr size_t kReadPieceBytes = 1024 * 1024;
+
+uint32_t LastErrorOr(uint32_t fallback) {
+    const DWORD error = GetLastError();
+    return error != 0 ? error : fallback;
+}
+
+OVERLAPPED LockRange() {
+    OVERLAPPED range = {};
+    range.Offset = kLockOffsetLow;
+    range.OffsetHigh = kLockOffsetHigh;
+    return range;
+}
+
+}  // namespace
+
+std::unique_ptr<WinAppendFile> WinAppendFile::Open(const std::string& path, uint32_t* error) {
+    // FILE_APPEND_DATA without FILE_WRITE_DATA: the system places each write at the end.
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        *error = LastErrorOr(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    // A polled try rather than a blocking lock: a writer that hangs must not hang us.
+    for (DWORD waited = 0;; waited += kLockPollMs) {
+        OVERLAPPED range = LockRange();
+        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, kLockBytes,
+                       0, &range)) {
+            break;
+        }
+        const DWORD lockError = GetLastError();
+        if ((lockError != ERROR_LOCK_VIOLATION && lockError != ERROR_IO_PENDING) ||
+            waited >= kAppendLockWaitMs) {
+            CloseHandle(file);
+            *error = lockError != 0 ? lockError : ERROR_LOCK_VIOLATION;
+            return nullptr;
+        }
+        Sleep(kLockPollMs);
+    }
+    return std::unique_ptr<WinAppendFile>(new WinAppendFile(file));
+}
+
+WinAppendFile::~WinAppendFile() {
+    OVERLAPPED range = LockRange();
+    UnlockFileEx(file_, 0, kLockBytes, 0, &range);
+    CloseHandle(file_);
+}
+
+bool WinAppendFile::LastByte(char* byte) {
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file_, &size) || size.QuadPart <= 0) return false;
+    OVERLAPPED at = {};
+    const ULONGLONG last = static_cast<ULONGLONG>(size.QuadPart - 1);
+    at.Offset = static_cast<DWORD>(last);
+    at.OffsetHigh = static_cast<DWORD>(last >> 32);
+    DWORD read = 0;
+    return ReadFile(file_, byte, 1, &read, &at) && read == 1;
+}
+
+bool WinAppendFile::Append(const std::string& data, uint32_t* error) {
+    if (data.size() > 0x7FFFFFFFu) {
+        *error = ERROR_NOT_ENOUGH_MEMORY;
+        return false;
+    }
+    // Both offsets all ones: "write at the end of the file" (kept explicit, since the
+    // position of a handle that has read is not at the end).
+    OVERLAPPED end = {};
+    end.Offset = 0xFFFFFFFFu;
+    end.OffsetHigh = 0xFFFFFFFFu;
+    DWORD written = 0;
+    const DWORD size = static_cast<DWORD>(data.size());
+    if (!WriteFile(file_, data.data(), size, &written, &end)) {
+        *error = LastErrorOr(ERROR_WRITE_FAULT);
+        return false;
+    }
+    if (written != size) {
+        *error = ERROR_DISK_FULL;
+        return false;
+    }
+    return true;
+}
+
+bool ReadFileInPieces(const std::string& path,
+                      const std::function<void(const char*, size_t)>& reader, uint32_t* error) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        *error = LastErrorOr(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    std::vector<char> piece(kReadPieceBytes);
+    bool ok = true;
+    while (true) {
+        DWORD read = 0;
+        if (!ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &read, nullptr)) {
+            *error = LastErrorOr(ERROR_READ_FAULT);
+            ok = false;
+            break;
+        }
+        if (read == 0) break;
+        reader(piece.data(), read);
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+}  // namespace vm

@@ -1,0 +1,44 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/platform/AppendFile.h"
+
+namespace vm {
+
+// A file opened for appending only, created when missing, with an exclusive byte-range
+// lock held until it is destroyed. The lock lies far past any real end of file, so it
+// keeps out the other appenders (who ask for the same range and wait) but never a reader.
+// The append-only handle puts every write at the end of the file, whatever another
+// handle has done since.
+class WinAppendFile : public AppendFile {
+public:
+    ~WinAppendFile() override;
+
+    // Opens and locks; nullptr with the error code when the file cannot be opened for
+    // appending or the lock cannot be had within the wait.
+    static std::unique_ptr<WinAppendFile> Open(const std::string& path, uint32_t* error);
+
+    bool LastByte(char* byte) override;
+    bool Append(const std::string& data, uint32_t* error) override;
+
+private:
+    explicit WinAppendFile(HANDLE file) : file_(file) {}
+
+    HANDLE file_;
+};
+
+// Longest wait for another process's append to finish.
+constexpr DWORD kAppendLockWaitMs = 10000;
+
+// Reads a file from start to end in pieces handed to the reader, shared with writers (a
+// history can grow while it is read). False with the error code when it cannot be read.
+[[nodiscard]] bool ReadFileInPieces(const std::string& path,
+                                    const std::function<void(const char*, size_t)>& reader,
+                                    uint32_t* error);
+
+}  // namespace vm

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "support/FakeTranslation.h"
+#include "support/Latin1Encoding.h"
+#include "core/report/HistoryReader.h"
+#include "core/report/HtmlText.h"
+#include "core/report/ResultsCharts.h"
+#include "core/report/ResultsPage.h"
+
+namespace vm {
+namespace {
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+std::string Item(const std::string& url, const std::string& name, const char* status,
+                 double average, int seconds) {
+    std::string samples;
+    for (int s = 1; s <= seconds; ++s) {
+        if (s > 1) samples += ',';
+        samples += "{\"ms\":" + std::to_string(s * 1000) + ",\"data_ms\":0,\"bytes\":" +
+                   std::to_string(s * 1024 * (s % 2 == 0 ? 90 : 110)) +
+                   ",\"average_bytes_per_s\":0}";
+    }
+    return "{\"url\":\"" + url + "\",\"name\":\"" + name + "\",\"status\":\"" + status +
+           "\",\"status_text\":\"x\",\"bytes\":100,\"duration_ms\":1000,\"average_bytes_per_s\":" +
+           std::to_string(average) + ",\"steady_bytes_per_s\":" + std::to_string(average * 0.9) +
+           ",\"samples\":[" + samples + "]}";
+}
+
+std::string RunLine(int hour, const std::vector<std::string>& items) {
+    char start[40];
+    std::snprintf(start, sizeof start, "2026-12-%02dT%02d:00:00.000Z", 1 + hour / 24, hour % 24);
+    std::string line = "{\"format_version\":1,\"run_start\":\"" + std::string(start) + "\",\"items\":[";
+    for (size_t i = 0; i < items.size(); ++i) line += (i ? "," : "") + items[i];
+    return line + "]}\n";
+}
+
+std::string Page(const HistoryReader& history, bool kept = true) {
+    test::Latin1Encoding encoding;
+    ResultsPageSource source;
+    source.history = &history;
+    source.historyKept = kept;
+    source.encoding = &encoding;
+    return BuildResultsPage(source);
+}
+
+HistoryReader Read(const std::string& content) {
+    HistoryReader reader;
+    reader.Feed(content.data(), content.size());
+    reader.Finish();
+    return reader;
+}
+
+TEST(HtmlText, NothingTheUserTypedCanOpenATagOrEndAnAttribute) {
+    struct Case {
+        const char* text;
+        const char* html;
+    } cases[] = {
+        {"a<b>&\"c\"'d'", "a&lt;b&gt;&amp;&quot;c&quot;&#39;d&#39;"},
+        {"</svg><script>", "&lt;/svg&gt;&lt;script&gt;"},
+        {"tab\tlf\n", "tab\tlf\n"},
+        {"\x01\x1b\x7f", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},
+        {"caf\xc3\xa9", "caf\xc3\xa9"},
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        AppendHtmlText(out, c.text);
+        EXPECT_EQ(out, c.html);
+    }
+}
+
+TEST(ResultsPage, HostileNamesAndUrlsAreEscapedInTheTableAndInsideSvg) {
+    const std::string url = "http://h/?a=1&b=<x>\\\"";
+    const std::string name = "</title></svg><script>alert(1)</script> \\\"q\\\" 'x'";
+    const std::string page = Page(Read(RunLine(1, {Item(url, name, "finished", 2048, 5)}) +
+                                       RunLine(2, {Item(url, name, "finished", 4096, 5)})));
+    EXPECT_EQ(page.find("<script"), std::string::npos);
+    EXPECT_EQ(page.find("<x>"), std::string::npos);
+    EXPECT_NE(page.find("&lt;/title&gt;&lt;/svg&gt;&lt;script&gt;"), std::string::npos);
+    EXPECT_NE(page.find("a=1&amp;b=&lt;x&gt;&quot;"), std::string::npos);
+    // In the table, the figure captions and the charts' labels.
+    EXPECT_GE(Count(page, "&lt;/title&gt;&lt;/svg&gt;"), 4u);
+    // Every <svg> is closed exactly once.
+    EXPECT_EQ(Count(page, "<svg "), Count(page, "</svg>"));
+}
+
+TEST(ResultsPage, ChartsOfTheRunAndTrendsOfTheHistory) {
+    std::string history;
+    for (int hour = 0; hour < 5; ++hour) {
+        history += RunLine(hour, {Item("http://a/", "a", "finished", 1000.0 * (hour + 1), 6),
+                              Item("http://b/", "b", hour == 2 ? "failed" : "finished", 500, 3),
+                              Item("http://c/", "c", "disabled", 0, 0)});
+    }
+    const std::string page = Page(Read(history));
+    // Two finished items, one comparison, two trends (the disabled item has none).
+    EXPECT_EQ(Count(page, "<svg class=\"chart item\""), 2u);
+    EXPECT_EQ(Count(page, "<svg class=\"chart comparison\""), 1u);
+    EXPECT_EQ(Count(page, "<svg class=\"chart trend\""), 2u);
+    EXPECT_EQ(Count(page, "<g class=\"run"), 10u);
+    EXPECT_EQ(Count(page, "<g class=\"run failed"), 1u);
+    EXPECT_EQ(Count(page, "<g class=\"run latest\">"), 2u);
+    // The statistics of a's trend: 1.0 ... 4.9 KB/s.
+    EXPECT_NE(page.find("Minimum 1.0"), std::string::npos);
+    EXPECT_NE(page.find("Median 2.9"), std::string::npos);
+    EXPECT_NE(page.find("Maximum 4.9"), std::string::npos);
+    // Nothing from outside: a policy that forbids loading, and no address but the SVG
+    // namespace's (which is a name, not a request).
+    EXPECT_NE(page.find("content=\"default-src 'none'"), std::string::npos);
+    EXPECT_EQ(page.find("src="), std::string::npos);
+    EXPECT_EQ(page.find("href="), std::string::npos);
+    EXPECT_EQ(page.find("<script"), std::string::npos);
+    EXPECT_EQ(Count(page, "http://www.w3.org/2000/svg"), 5u);
+}
+
+TEST(ResultsPage, NotesForDamagedLinesATornLastLineAndNoHistory) {
+    const std::string run = RunLine(1, {Item("http://a/", "a", "finished", 1000, 2)});
+    const std::string page = Page(Read("junk\n" + run + run.substr(0, 40)), false);
+    EXPECT_NE(page.find("could not be read and were skipped: 2"), std::string::npos);
+    EXPECT_NE(page.find("cut short"), std::string::npos);
+    EXPECT_NE(page.find("this page shows this run only"), std::string::npos);
+    const std::string empty = Page(Read(""));
+    EXPECT_NE(empty.find("holds no run yet"), std::string::npos);
+    EXPECT_EQ(empty.find("<svg"), std::string::npos);
+}
+
+TEST(ResultsPage, ItsTextsComeFromTheTranslationFileInUtf8) {
+    test::FakeTranslation translation;
+    translation.texts[IDS_PAGE_TITLE] = "R\xe9sultats <i>";
+    translation.texts[IDS_PAGE_TRENDS] = "Tendance";
+    test::ScopedTranslation scope(&translation);
+    const std::string page =
+        Page(Read(RunLine(1, {Item("http://a/", "a", "finished", 1000, 2)})));
+    EXPECT_NE(page.find("<title>R\xc3\xa9sultats &lt;i&gt;</title>"), std::string::npos);
+    EXPECT_NE(page.find("<h2>Tendance</h2>"), std::string::npos);
+    EXPECT_NE(page.find("<h2>Results</h2>"), std::string::npos);  // untranslated: built in
+}
+
+TEST(ResultsCharts, IntervalSpeeds) {
+    const std::vector<RunItemRecord::Sample> samples = {
+        {1000, 10240}, {2000, 30720}, {2000, 40000}, {1500, 50000}, {2500, 30000}, {4000, 61440}};
+    const std::vector<SpeedPoint> speeds = IntervalSpeeds(samples);
+    ASSERT_EQ(speeds.size(), 3u);  // repeated, earlier and shrinking samples are no interval
+    EXPECT_DOUBLE_EQ(speeds[0].kbPerSecond, 10);
+    EXPECT_DOUBLE_EQ(speeds[1].kbPerSecond, 20);
+    EXPECT_DOUBLE_EQ(speeds[2].seconds, 4);
+    EXPECT_DOUBLE_EQ(speeds[2].kbPerSecond, 15);
+}
+
+TEST(ResultsCharts, TrendSelectionKeepsPeaksFailuresAndTheLatestRun) {
+    std::vector<TrendPoint> points(10000);
+    for (size_t i = 0; i < points.size(); ++i) {
+        points[i].timeUnixMs = static_cast<int64_t>(i) * 1000;
+        points[i].averageBytesPerSecond = 1000 + static_cast<double>(i % 97);
+    }
+    points[4321].averageBytesPerSecond = 1;       // the slowest run
+    points[777].averageBytesPerSecond = 1e6;      // the fastest run
+    points[5000].failed = true;                   // the only failure
+    points[9999].averageBytesPerSecond = 1000;    // the latest, unremarkable
+    const std::vector<size_t> kept = SelectTrendPoints(points, kMaxTrendPoints);
+    EXPECT_LE(kept.size(), kMaxTrendPoints);
+    EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end()));
+    EXPECT_EQ(std::adjacent_find(kept.begin(), kept.end()), kept.end());
+    for (const size_t must : {size_t{4321}, size_t{777}, size_t{5000}, size_t{9999}})
+        EXPECT_TRUE(std::binary_search(kept.begin(), kept.end(), must)) << must;
+    // A short trend is drawn whole.
+    points.resize(5);
+    EXPECT_EQ(SelectTrendPoints(points, kMaxTrendPoints), (std::vector<size_t>{0, 1, 2, 3, 4}));
+    EXPECT_TRUE(SelectTrendPoints({}, kMaxTrendPoints).empty());
+}
+
+TEST(ResultsPage, StaysSmallWhateverTheHistorysLength) {
+    // Many runs of ten URLs, and many URLs seen once each: the page's size levels off.
+    std::string history;
+    std::vector<std::string> items;
+    std::vector<std::string> longItems;
+    for (int i = 0; i < 10; ++i) {
+        items.push_back(Item("http://host/" + std::to_string(i), "item", "finished", 2048, 1));
+        longItems.push_back(Item("http://host/" + std::to_string(i), "item", "finished", 2048, 3000));
+    }
+    const std::string run = RunLine(1, items);
+    for (int i = 0; i < 3000; ++i) history += run;
+    for (int i = 0; i < 200; ++i)
+        history += RunLine(2, {Item("http://once/" + std::to_string(i), "n", "finished", 100, 1)});
+    history += RunLine(3, longItems);  // and the latest run's items have long samples
+    const HistoryReader reader = Read(history);
+    EXPECT_EQ(reader.RunCount(), 3201u);
+    const std::string page = Page(reader);
+    EXPECT_LT(page.size(), 2u * 1024 * 1024);
+    EXPECT_EQ(Count(page, "<svg class=\"chart trend\""), kMaxTrendCharts);
+    EXPECT_NE(page.find("not shown: 190"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vm
