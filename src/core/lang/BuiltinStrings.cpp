@@ -56,6 +56,7 @@ const BuiltinString kStrings[] = {
     {1007, "Speed (Bits)"},
     {1008, "Status"},
     {1009, "Download Order"},
+    {2000, "All Files"},
 };
 
 }  // namespace

@@ -51,6 +51,7 @@ enum StringId : uint32_t {
     IDS_COLUMN_SPEED_BITS = 1007,
     IDS_COLUMN_STATUS = 1008,
     IDS_COLUMN_ORDER = 1009,
+    IDS_ADD_FILE_FILTER = 2000,     // "All Files": Add File's filter while 701 has no text
 };
 
 }  // namespace vm
