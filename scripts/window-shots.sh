@@ -43,6 +43,8 @@ cleanup() {
 }
 trap cleanup EXIT
 sleep 1
+# A display already in use (another tree's shots) would be shared, and closed under us.
+kill -0 "$xvfb_pid" 2>/dev/null || { echo "display $display is taken: set VM_SHOT_DISPLAY" >&2; exit 1; }
 vm_wine_prefix_ready
 
 hex() { # little-endian 16- or 32-bit values: hex BITS VALUE...
@@ -103,7 +105,7 @@ shoot_dialog() {
   local geometry x y w h
   dialog_rect || { echo "no dialog for $1" >&2; return 0; }
   import -window root "$work/full.png"
-  read -r x y w h <"$app/rect.txt"
+  read -r x y w h < <(tr -d '\r' <"$app/rect.txt")
   geometry="$((w + 16))x$((h + 16))+$((x > 8 ? x - 8 : 0))+$((y > 8 ? y - 8 : 0))"
   convert "$work/full.png" -crop "$geometry" +repage "$dialogs/$lang-$1.png"
 }
@@ -139,8 +141,8 @@ german_translation() {
   printf '1012=Download automatisch beenden nach\r\n1014=Sekunden\r\n'
   printf '1009=Automatisch beenden nach dem Laden von\r\n'
   printf '1032=Automatisch beenden, wenn sich die Geschwindigkeit kaum \xe4ndert...\r\n'
-  printf '1015=Verbindungs-Timeout:\r\n1017=Sekunden\r\n1018=Modus f\xfcr FTP-Downloads:\r\n'
-  printf '1020=Fehlgeschlagene Downloads wiederholen, bis zu \r\n1022=Mal\r\n'
+  printf '1015=Verbindungs-Timeout:\r\n1017=Sekunden\r\n1018=FTP-Modus:\r\n'
+  printf '1020=Bei Fehlern wiederholen, bis zu \r\n1022=Mal\r\n'
   printf '1024=Automatischer Bericht\r\n1023=Testergebnisse automatisch in einer Datei speichern:\r\n'
   printf '1025=Dateiname: (ohne vollst\xe4ndigen Pfad wird die Datei im Velocimark-Ordner gespeichert)\r\n'
   printf '1028=Berichtstyp:\r\n1030=Berichtsdatei automatisch mit dem Standardprogramm \xf6ffnen\r\n'
@@ -178,6 +180,9 @@ for lang in en de rtl; do
   dialog_shots 40011 columns                # Column Settings
   dialog_shots 40053 addfile                # Add File's chooser
   tool close
+  # A dialog left open keeps the program from closing: end it with the prefix's server.
+  for _ in $(seq 20); do kill -0 "$run_pid" 2>/dev/null || break; sleep 1; done
+  kill -0 "$run_pid" 2>/dev/null && { echo "$lang: the program did not close" >&2; wineserver -k || true; }
   wait "$run_pid" || true
 done
 rm -f "$app/velocimark_lng.ini" "$WINEPREFIX/drive_c/vmshots"

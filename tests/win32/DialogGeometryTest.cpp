@@ -100,6 +100,40 @@ TEST(DialogGeometryTest, TheReportFileLabelHoldsItsWholeTextAtEverySize) {
     EXPECT_TRUE(failures.empty()) << failures.front();
 }
 
+// The width a control's text takes on one line, in the control's font.
+int TextWidth(HWND control) {
+    char text[512] = {};
+    GetWindowTextA(control, text, sizeof text);
+    RECT needed = {};
+    HDC dc = GetDC(control);
+    const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, font);
+    ReleaseDC(control, dc);
+    return needed.right;
+}
+
+TEST(DialogGeometryTest, CheckBoxTextsFitBesideTheirBoxes) {
+    // The box and the gap before the text; a text wider than the rest is cut, and in
+    // right-to-left layout the cut falls on its first letters.
+    const int box = GetSystemMetrics(SM_CXMENUCHECK) + 4;
+    std::vector<std::string> cut;
+    ProbeOptions([&](HWND dialog) {
+        for (int id : {IDC_OPT_USE_AUTO_STOP_TIME, IDC_OPT_USE_AUTO_STOP_SIZE,
+                       IDC_OPT_USE_AUTO_STOP_STABLE, IDC_OPT_TRY_AGAIN, IDC_OPT_AUTO_REPORT,
+                       IDC_OPT_OPEN_REPORT}) {
+            HWND check = GetDlgItem(dialog, id);
+            RECT client = {};
+            GetClientRect(check, &client);
+            if (box + TextWidth(check) > client.right) {
+                cut.push_back(std::to_string(id) + ": " + std::to_string(box + TextWidth(check)) +
+                              " > " + std::to_string(client.right));
+            }
+        }
+    });
+    EXPECT_TRUE(cut.empty()) << cut.front();
+}
+
 TEST(DialogGeometryTest, AddUrlsTextsStayWholeAtTheMinimumSize) {
     int cutAtStart = -1, cutAtMinimum = -1;
     SIZE opened = {}, smallest = {};  // window sizes

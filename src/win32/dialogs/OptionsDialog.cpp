@@ -118,6 +118,7 @@ void OptionsDialog::Relayout() {
     layout_.Move(&batch, IDOK, 1, 1, 0, 0);
     layout_.Move(&batch, IDCANCEL, 1, 1, 0, 0);
     layout_.Move(&batch, IDC_OPT_REPORT_GROUP, 0, 0, 1, 0);
+    layout_.Move(&batch, IDC_OPT_REPORT_FILE_LABEL, 0, 0, 1, 0);  // wraps less when wider
     layout_.Move(&batch, IDC_OPT_REPORT_FILE, 0, 0, 1, 0);
     layout_.Move(&batch, IDC_OPT_REPORT_TYPE, 0, 0, 1, 0);
     layout_.Move(&batch, IDC_OPT_REPORT_BROWSE, 1, 0, 0, 0);
