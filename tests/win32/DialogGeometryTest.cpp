@@ -53,7 +53,8 @@ int WrappedTextHeight(HWND control) {
     GetClientRect(control, &client);
     RECT needed = {0, 0, client.right, 0};
     HDC dc = GetDC(control);
-    const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    const HGDIOBJ font =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
     DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, font);
     ReleaseDC(control, dc);
@@ -92,9 +93,12 @@ TEST(DialogGeometryTest, TheReportFileLabelHoldsItsWholeTextAtEverySize) {
             const RECT group = ChildRect(dialog, IDC_OPT_REPORT_GROUP);
             const RECT ok = ChildRect(dialog, IDOK);
             const std::string at = " at " + std::to_string(size.cx) + "x" + std::to_string(size.cy);
-            if (WrappedTextHeight(label) > client.bottom) failures.push_back("label cut" + at);
-            if (labelRect.bottom > edit.top) failures.push_back("label under the edit" + at);
-            if (group.bottom > ok.top) failures.push_back("OK over the group" + at);
+            if (WrappedTextHeight(label) > client.bottom)
+                failures.push_back("label cut" + at);
+            if (labelRect.bottom > edit.top)
+                failures.push_back("label under the edit" + at);
+            if (group.bottom > ok.top)
+                failures.push_back("OK over the group" + at);
         }
     });
     EXPECT_TRUE(failures.empty()) << failures.front();
@@ -106,7 +110,8 @@ int TextWidth(HWND control) {
     GetWindowTextA(control, text, sizeof text);
     RECT needed = {};
     HDC dc = GetDC(control);
-    const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    const HGDIOBJ font =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
     DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, font);
     ReleaseDC(control, dc);
@@ -119,9 +124,9 @@ TEST(DialogGeometryTest, CheckBoxTextsFitBesideTheirBoxes) {
     const int box = GetSystemMetrics(SM_CXMENUCHECK) + 4;
     std::vector<std::string> cut;
     ProbeOptions([&](HWND dialog) {
-        for (int id : {IDC_OPT_USE_AUTO_STOP_TIME, IDC_OPT_USE_AUTO_STOP_SIZE,
-                       IDC_OPT_USE_AUTO_STOP_STABLE, IDC_OPT_TRY_AGAIN, IDC_OPT_AUTO_REPORT,
-                       IDC_OPT_OPEN_REPORT}) {
+        for (int id :
+             {IDC_OPT_USE_AUTO_STOP_TIME, IDC_OPT_USE_AUTO_STOP_SIZE, IDC_OPT_USE_AUTO_STOP_STABLE,
+              IDC_OPT_TRY_AGAIN, IDC_OPT_AUTO_REPORT, IDC_OPT_OPEN_REPORT}) {
             HWND check = GetDlgItem(dialog, id);
             RECT client = {};
             GetClientRect(check, &client);
@@ -163,7 +168,7 @@ TEST(DialogGeometryTest, AddUrlsTextsStayWholeAtTheMinimumSize) {
     });
     EXPECT_EQ(0, cutAtStart);
     EXPECT_EQ(0, cutAtMinimum);
-    EXPECT_LT(smallest.cx, opened.cx + 1);  // no wider than needed
+    EXPECT_LT(smallest.cx, opened.cx + 1);      // no wider than needed
     EXPECT_EQ(kAddUrlsMinHeight, smallest.cy);  // the edit gives way
 }
 
@@ -184,7 +189,8 @@ TEST(DialogGeometryTest, TheGripSizesLikeAFrameCorner) {
         std::vector<LRESULT> hits;
         probe([&](HWND dialog) {
             for (const Case& c : cases) {
-                hits.push_back(HitTest(dialog, ScreenPointFromCorner(dialog, c.fromRight, c.fromBottom)));
+                hits.push_back(
+                    HitTest(dialog, ScreenPointFromCorner(dialog, c.fromRight, c.fromBottom)));
             }
             // After a large shrink the grip is where the corner went.
             SizeWindow(dialog, 1, 1);
@@ -213,12 +219,13 @@ TEST(DialogGeometryTest, PropertiesRowsUseTheDialogsFont) {
     });
     ASSERT_NE(dialogFont, nullptr);
     ASSERT_EQ(rowFonts.size(), 18u);  // nine captions and nine values
-    for (HFONT font : rowFonts) EXPECT_EQ(dialogFont, font);
+    for (HFONT font : rowFonts)
+        EXPECT_EQ(dialogFont, font);
 }
 
 // A translation file with right-to-left layout beside a pretend program, for one test.
 class MirroredDialogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         WriteFileText(TempFilePath("vm_rtl_test_lng.ini"), "[general]\r\nrtl=1\r\n");
         WinFileSystem files;
@@ -269,7 +276,9 @@ TEST_F(MirroredDialogTest, LabelsDropTheirTrailingSpacesOnlyOnScreen) {
     EXPECT_EQ("When a download fails, retry up to", shown);
     char resource[128] = {};  // the program's texts keep the space
     UnloadLanguageFileForTesting();
-    ProbeOptions([&](HWND dialog) { GetDlgItemTextA(dialog, IDC_OPT_TRY_AGAIN, resource, sizeof resource); });
+    ProbeOptions([&](HWND dialog) {
+        GetDlgItemTextA(dialog, IDC_OPT_TRY_AGAIN, resource, sizeof resource);
+    });
     EXPECT_STREQ("When a download fails, retry up to ", resource);
 }
 

@@ -109,7 +109,8 @@ void ApplyRtlLayout(HWND window, int flags) {
     if ((flags & 2) != 0) {
         for (HWND child : descendants) RecalculateFrame(child);
     }
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 }  // namespace vm
