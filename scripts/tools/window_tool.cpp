@@ -29,8 +29,7 @@ BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// The dialog a command opened: the visible, enabled window the main window owns (Wine
-// does not answer GW_ENABLEDPOPUP).
+// The dialog a command opened: the visible, enabled window the main window owns.
 HWND WaitForDialog(HWND main) {
     for (int i = 0; i < 100; ++i) {
         DialogSearch search = {main, nullptr};
