@@ -27,7 +27,7 @@ work="$root/build/shots-work"
 app="$work/app"
 rm -rf "$app"
 mkdir -p "$app" "$out"
-cp "$exe" "$app/"
+cp "$exe" "$app/velocimark.exe"
 i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -Werror scripts/tools/window_tool.cpp \
   -static -static-libgcc -static-libstdc++ -o "$work/window_tool.exe"
 
