@@ -4,23 +4,30 @@
 #                           a saved placement: cells under their own headers, status bar
 #                           painted;
 #   2. maximized.png        the same window after a maximise;
-#   3. resized.png          after a resize back to a smaller size.
+#   3. resized.png          after a resize back to a smaller size;
+# then every dialog the main window opens, cropped to the dialog, in three languages:
+#   dialogs/LANG-NAME.png   LANG: en (built-in texts), de (a German translation file),
+#                           rtl (the built-in texts with right-to-left layout); NAME:
+#                           addurls-open, addurls-min, addurls-large, options-open,
+#                           options-min, options-large, properties, about, columns,
+#                           addfile (the Add File chooser with its filter list).
 # Needs the Windows build (scripts/build.sh windows).
 # Usage: scripts/window-shots.sh [OUTPUT_FOLDER] (default build/shots); VM_SHOT_DISPLAY
-# picks the X display number (default 93).
+# picks the X display number (default 93); VM_SHOT_EXE another program file to shoot
+# (an earlier build, for a before-and-after look).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 out=$(realpath -m "${1:-build/shots}")
 display=":${VM_SHOT_DISPLAY:-93}"
-exe=build/windows/src/win32/velocimark.exe
+exe=${VM_SHOT_EXE:-build/windows/src/win32/velocimark.exe}
 [ -f "$exe" ] || { echo "build first: scripts/build.sh windows" >&2; exit 1; }
 
 work="$root/build/shots-work"
 app="$work/app"
 rm -rf "$app"
 mkdir -p "$app" "$out"
-cp "$exe" "$app/"
+cp "$exe" "$app/velocimark.exe"
 i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -Werror scripts/tools/window_tool.cpp \
   -static -static-libgcc -static-libstdc++ -o "$work/window_tool.exe"
 
@@ -36,6 +43,8 @@ cleanup() {
 }
 trap cleanup EXIT
 sleep 1
+# A display already in use (another tree's shots) would be shared, and closed under us.
+kill -0 "$xvfb_pid" 2>/dev/null || { echo "display $display is taken: set VM_SHOT_DISPLAY" >&2; exit 1; }
 vm_wine_prefix_ready
 
 hex() { # little-endian 16- or 32-bit values: hex BITS VALUE...
@@ -77,4 +86,104 @@ sleep 2
 import -window root "$out/resized.png"
 wine explorer /desktop=velocimark "$work/window_tool.exe" close </dev/null >/dev/null 2>&1
 wait "$run_pid" || true
-echo "Screenshots: $out/restart-columns.png $out/maximized.png $out/resized.png"
+
+# The dialogs. Command ids: res/resource.h.
+tool() { wine explorer /desktop=velocimark "$work/window_tool.exe" "$@" </dev/null >/dev/null 2>&1; }
+# The open dialog's place, once the tool has found it (explorer returns before the tool
+# ends): dialog_rect; false when no dialog came within 15 s.
+dialog_rect() {
+  rm -f "$app/rect.txt"
+  tool dialog-rect 'C:\vmshots\rect.txt'
+  for _ in $(seq 30); do
+    [ -s "$app/rect.txt" ] && return 0
+    sleep 0.5
+  done
+  return 1
+}
+# Shoots the open dialog, cropped with a margin: shoot_dialog NAME
+shoot_dialog() {
+  local geometry x y w h
+  dialog_rect || { echo "no dialog for $1" >&2; return 0; }
+  import -window root "$work/full.png"
+  read -r x y w h < <(tr -d '\r' <"$app/rect.txt")
+  geometry="$((w + 16))x$((h + 16))+$((x > 8 ? x - 8 : 0))+$((y > 8 ? y - 8 : 0))"
+  convert "$work/full.png" -crop "$geometry" +repage "$dialogs/$lang-$1.png"
+}
+# Opens a dialog by command, shoots it as opened and, for a resizable one, at its minimum
+# and at a larger size: dialog_shots COMMAND NAME [resizable]
+dialog_shots() {
+  tool command "$1"
+  dialog_rect || { echo "command $1 opened no dialog" >&2; return 0; }
+  sleep 1
+  shoot_dialog "$2-open"
+  if [ "${3:-}" = resizable ]; then
+    tool dialog-size 1 1
+    sleep 1
+    shoot_dialog "$2-min"
+    tool dialog-size 720 520
+    sleep 1
+    shoot_dialog "$2-large"
+    # back to the minimum: the repaint after a large shrink
+    tool dialog-size 1 1
+    sleep 1
+    shoot_dialog "$2-shrunk"
+  fi
+  tool dialog-close
+  sleep 1
+}
+
+german_translation() {
+  printf '[general]\r\nTranslatorName=Velocimark-Team\r\n'
+  printf '[dialog_109]\r\ncaption=Download-URLs hinzuf\xfcgen\r\n'
+  printf '1001=Geben Sie die URLs ein, die Sie hinzuf\xfcgen m\xf6chten, jede in einer eigenen Zeile. Um f\xfcr eine URL einen Namen anzuzeigen, schreiben Sie ihn direkt hinter die URL, zum Beispiel:\r\n'
+  printf '1=OK\r\n2=Abbrechen\r\n'
+  printf '[dialog_111]\r\ncaption=Erweiterte Optionen\r\n'
+  printf '1012=Download automatisch beenden nach\r\n1014=Sekunden\r\n'
+  printf '1009=Automatisch beenden nach dem Laden von\r\n'
+  printf '1032=Automatisch beenden, wenn sich die Geschwindigkeit kaum \xe4ndert...\r\n'
+  printf '1015=Verbindungs-Timeout:\r\n1017=Sekunden\r\n1018=FTP-Modus:\r\n'
+  printf '1020=Bei Fehlern wiederholen, bis zu \r\n1022=Mal\r\n'
+  printf '1024=Automatischer Bericht\r\n1023=Testergebnisse automatisch in einer Datei speichern:\r\n'
+  printf '1025=Dateiname: (ohne vollst\xe4ndigen Pfad wird die Datei im Velocimark-Ordner gespeichert)\r\n'
+  printf '1028=Berichtstyp:\r\n1030=Berichtsdatei automatisch mit dem Standardprogramm \xf6ffnen\r\n'
+  printf '1=OK\r\n2=Abbrechen\r\n'
+  printf '[dialog_105]\r\ncaption=Eigenschaften\r\n1=OK\r\n2=Abbrechen\r\n'
+  printf '[dialog_112]\r\ncaption=\xdcber Velocimark\r\n1005=\xdcbersetzung:\r\n1=OK\r\n'
+  printf '[dialog_1096]\r\ncaption=Spalteneinstellungen\r\n'
+  printf '1000=Markieren Sie die Spalten, die sichtbar sein sollen. Mit Nach oben und Nach unten \xe4ndern Sie die Reihenfolge\r\n'
+  printf '1003=Nach &oben\r\n1004=Nach &unten\r\n1006=&Zeigen\r\n1007=&Verbergen\r\n1008=Standard\r\n'
+  printf '1002=Breite der gew\xe4hlten Spalte (Pixel):\r\n1=OK\r\n2=Abbrechen\r\n'
+  printf '[strings]\r\n17=Datei f\xfcr den Geschwindigkeitstest w\xe4hlen\r\n2000=Alle Dateien\r\n'
+  printf '1001=URL\r\n1002=Name\r\n1003=Geladen\r\n1004=Startzeit\r\n1005=Dauer\r\n'
+  printf '1006=Geschwindigkeit (Bytes)\r\n1007=Geschwindigkeit (Bits)\r\n1008=Status\r\n1009=Reihenfolge\r\n'
+}
+
+dialogs="$out/dialogs"
+mkdir -p "$dialogs"
+# The shots' file exchange goes through the program's folder, seen from Wine as C:\vmshots.
+ln -sfn "$app" "$WINEPREFIX/drive_c/vmshots"
+for lang in en de rtl; do
+  rm -f "$app/velocimark_lng.ini"
+  case $lang in
+    de) german_translation >"$app/velocimark_lng.ini" ;;
+    rtl) printf '[general]\r\nRTL=1\r\n' >"$app/velocimark_lng.ini" ;;
+  esac
+  (cd "$app" && exec wine explorer /desktop=velocimark,1024x740 velocimark.exe /config velocimark.cfg \
+    </dev/null >/dev/null 2>&1) &
+  run_pid=$!
+  sleep 4
+  tool first-row
+  dialog_shots 40024 addurls resizable      # Add Download URLs
+  dialog_shots 40046 options resizable      # Advanced Options
+  dialog_shots 40009 properties             # Properties of the first row
+  dialog_shots 40003 about
+  dialog_shots 40011 columns                # Column Settings
+  dialog_shots 40053 addfile                # Add File's chooser
+  tool close
+  # A dialog left open keeps the program from closing: end it with the prefix's server.
+  for _ in $(seq 20); do kill -0 "$run_pid" 2>/dev/null || break; sleep 1; done
+  kill -0 "$run_pid" 2>/dev/null && { echo "$lang: the program did not close" >&2; wineserver -k || true; }
+  wait "$run_pid" || true
+done
+rm -f "$app/velocimark_lng.ini" "$WINEPREFIX/drive_c/vmshots"
+echo "Screenshots: $out/restart-columns.png $out/maximized.png $out/resized.png $dialogs/*.png"

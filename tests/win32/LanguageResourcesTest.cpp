@@ -151,6 +151,11 @@ TEST(SavedLanguageFile, HoldsEveryMenuAndDialogAndKeepsTranslations) {
     for (size_t i = 1; i < 4; ++i) EXPECT_LT(positions[i - 1], positions[i]) << i;
     EXPECT_EQ(std::string::npos, saved.find("[dialog_107]"));
     EXPECT_EQ(std::string::npos, saved.find("\tF2"));
+    // Add File's filter name, and a text whose trailing space a mirrored dialog hides (the
+    // quotes keep it).
+    EXPECT_NE(std::string::npos, saved.find("\r\n2000=All Files\r\n"));
+    EXPECT_NE(std::string::npos,
+              saved.find("\r\n1020=\"When a download fails, retry up to \"\r\n"));
 
     std::string edited = saved;
     edited.replace(edited.find("=&Start Downloads Test"), 22, "=&Los");

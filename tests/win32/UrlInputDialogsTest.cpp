@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 #include <shlobj.h>
 
 #include <string>
@@ -144,6 +145,50 @@ TEST_F(UrlInputTest, MoveUpWithRowsThreeAndFiveSelectedKeepsTheSelection) {
     List().Sort(kColumnUrl, false);  // not in run order: moving does nothing
     Command(ID_MOVE_UP);
     EXPECT_EQ(StorageNames(), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
+}
+
+// The chooser's filter list as the user reads it ("name (pattern)" per line).
+std::string ChooserFilters(HWND chooser) {
+    std::string filters;
+    HWND types = GetDlgItem(chooser, cmb1);
+    const int count = static_cast<int>(SendMessageA(types, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[256] = {};
+        SendMessageA(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        filters += std::string(text) + "|";
+    }
+    return filters;
+}
+
+TEST_F(UrlInputTest, FocusComesBackToTheListWhenACommandIsDeclined) {
+    struct Case {
+        UINT command;
+        int answer;  // the button that declines the chooser or the question
+    };
+    const Case cases[] = {
+        {ID_SAVE_SELECTED, IDCANCEL},
+        {ID_ADD_URLS_FROM_FILE, IDCANCEL},
+        {ID_ADD_FILE, IDCANCEL},
+        {ID_DELETE_SELECTED, IDNO},
+    };
+    AddNames({"a", "b"});
+    std::string addFileFilters;
+    for (const Case& c : cases) {
+        SelectRows({1});
+        SetFocus(list_);
+        bool answered = false;
+        WhenDialogOpens([&](HWND dialog) {
+            if (c.command == ID_ADD_FILE) addFileFilters = ChooserFilters(dialog);
+            ClickButton(dialog, c.answer);
+            answered = true;
+        });
+        Command(c.command);
+        EXPECT_TRUE(answered) << c.command;
+        EXPECT_EQ(GetFocus(), list_) << c.command;
+    }
+    EXPECT_EQ(List().ItemCount(), 2u);
+    // Add File's one filter has a name to read even without a translation.
+    EXPECT_EQ(addFileFilters, "All Files (*.*)|");
 }
 
 TEST_F(UrlInputTest, DeleteAsksFirstAndDisableWorksDuringARun) {

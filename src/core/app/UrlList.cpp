@@ -9,6 +9,7 @@
 #include "core/list/DownloadListView.h"
 #include "core/platform/FileSystem.h"
 #include "core/base/TextUtil.h"
+#include "core/lang/StringTable.h"
 
 namespace vm {
 
@@ -93,6 +94,11 @@ bool AddLocalFile(DownloadListView& list, const std::string& path) {
     DownloadItem item(path, FileNamePart(path), static_cast<int32_t>(list.ItemCount()));
     list.AddItem(std::move(item));
     return true;
+}
+
+const char* AddFileFilterName() {
+    const char* translated = GetString(IDS_URL_INPUT_HINT);
+    return translated[0] != '\0' ? translated : GetString(IDS_ADD_FILE_FILTER);
 }
 
 }  // namespace vm

@@ -46,4 +46,8 @@ bool ReadUrlListFile(FileSystem& files, const std::string& path, DownloadListVie
 // False when the list is full (kMaxDownloadItems).
 bool AddLocalFile(DownloadListView& list, const std::string& path);
 
+// The description of the Add File chooser's one filter: string 701 when a translation
+// gives it a text, else string 2000 ("All Files"), so the filter never reads " (*.*)".
+const char* AddFileFilterName();
+
 }  // namespace vm

@@ -56,6 +56,7 @@ const BuiltinString kStrings[] = {
     {1007, "Speed (Bits)"},
     {1008, "Status"},
     {1009, "Download Order"},
+    {2000, "All Files"},
     {2020, "The server response could not be parsed."},
     {2050, "The configuration file cannot be read:\r\n%s\r\n\r\n%s\r\n\r\nThe file is left as it is, "
            "for you to repair. The list and the options of this session will not be saved."},

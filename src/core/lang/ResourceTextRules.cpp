@@ -35,4 +35,10 @@ bool ControlTextSaved(int controlId, std::string_view text, std::string_view cla
 
 bool DialogExcludedFromLanguageFile(int dialogId) { return dialogId == kCrashReportDialogId; }
 
+std::string_view MirroredLabelText(std::string_view text) {
+    const size_t last = text.find_last_not_of(' ');
+    if (last == std::string_view::npos) return text;
+    return text.substr(0, last + 1);
+}
+
 }  // namespace vm

@@ -37,6 +37,12 @@ std::string ControlKey(int controlId);
 // (whose text is the current date).
 bool ControlTextSaved(int controlId, std::string_view text, std::string_view className);
 
+// The text a label or button shows in right-to-left layout: its trailing spaces would be
+// drawn at the start of the reading order and push the first letters out of the control,
+// so they go (only from the shown text; the resource and the language file keep them).
+// An all-space text stays as it is.
+std::string_view MirroredLabelText(std::string_view text);
+
 // Dialogs a saved file leaves out: the crash report dialog, which is never translated.
 bool DialogExcludedFromLanguageFile(int dialogId);
 

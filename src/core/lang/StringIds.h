@@ -91,6 +91,7 @@ enum StringId : uint32_t {
     IDS_PAGE_POINTS_SHOWN = 2223,
     IDS_PAGE_NO_RUN = 2224,
     IDS_PAGE_ITEMS_NOT_DRAWN = 2225,
+    IDS_ADD_FILE_FILTER = 2000,     // "All Files": Add File's filter while 701 has no text
 };
 
 }  // namespace vm

@@ -22,12 +22,15 @@ void MainWindow::SaveSelectedItems() {
     BuildReportFilterList(&filters);  // too long a translation leaves the dialog without filters
     int filterIndex = settings_.SaveFilterIndex;
     std::string path;
-    if (!ChooseSaveFile(Handle(), &filterIndex, &path, filters, GetString(IDS_SELECT_SAVE_FILE),
-                        kSaveDefaultExtension)) {
-        return;
+    const bool chosen = ChooseSaveFile(Handle(), &filterIndex, &path, filters,
+                                       GetString(IDS_SELECT_SAVE_FILE), kSaveDefaultExtension);
+    if (chosen) {
+        settings_.SaveFilterIndex = filterIndex;
+        WriteReportFile(filterIndex, path, true);
     }
-    settings_.SaveFilterIndex = filterIndex;
-    WriteReportFile(filterIndex, path, true);
+    // The closed chooser (or an error box) leaves the focus on the frame; the list is where
+    // the user was.
+    SetFocus(listControl_.Handle());
 }
 
 void MainWindow::CopySelectedItems() {

@@ -37,6 +37,8 @@ void MainWindow::AddUrlsFromFile() {
     if (ChooseOpenFile(Handle(), &path, filterList, GetString(IDS_SELECT_URL_LIST), "txt")) {
         ReadUrlListFile(path);
     }
+    // A closed chooser hands the focus back to the frame, not to the list it came from.
+    SetFocus(listControl_.Handle());
 }
 
 void MainWindow::ReadUrlListFile(const std::string& path) {
@@ -46,13 +48,14 @@ void MainWindow::ReadUrlListFile(const std::string& path) {
 }
 
 void MainWindow::AddFile() {
-    const FilterPair filters[] = {{GetString(IDS_URL_INPUT_HINT), "*.*"}};
+    const FilterPair filters[] = {{AddFileFilterName(), "*.*"}};
     std::string filterList;
     BuildFilterList(filters, 1, &filterList);
     std::string path;
     if (ChooseOpenFile(Handle(), &path, filterList, GetString(IDS_SELECT_TEST_FILE), nullptr)) {
         if (AddLocalFile(list_, path)) RefillList();
     }
+    SetFocus(listControl_.Handle());
 }
 
 // Only the first dropped file is read, and always as a URL list.
@@ -70,6 +73,7 @@ void MainWindow::DeleteSelected() {
     if (IsRunning() || list_.SelectedCount() == 0) return;
     if (settings_.ConfirmDelete &&
         AskYesNo(Handle(), GetString(IDS_ASK_DELETE_SELECTED)) != IDYES) {
+        SetFocus(listControl_.Handle());  // the question box left it on the frame
         return;
     }
     list_.DeleteSelected();  // reloads the rows

@@ -12,8 +12,12 @@ INT_PTR AddUrlsDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
             Arrange();
             return 0;
         case WM_GETMINMAXINFO:
-            SetMinimumTrackSize(lParam, kAddUrlsMinWidth, kAddUrlsMinHeight);
+            // The instruction texts keep their template width; only the edit gives way.
+            SetMinimumTrackSize(lParam, kAddUrlsMinWidth, kAddUrlsMinHeight, layout_, true, false);
             return 0;
+        case WM_NCHITTEST:
+            if (layout_.AnswerGripHitTest(lParam)) return TRUE;
+            break;
         case WM_PAINT:
             if (layout_.Count() == 0) break;
             layout_.PaintGrip();

@@ -8,7 +8,8 @@
 
 namespace vm {
 
-// Smallest size the Add Download URLs dialog can be dragged to, in pixels.
+// Smallest size the Add Download URLs dialog can be dragged to, in pixels; it is never
+// made narrower than it opens, whatever the font makes of its template.
 constexpr int kAddUrlsMinWidth = 300;
 constexpr int kAddUrlsMinHeight = 250;
 

@@ -135,15 +135,11 @@ void OptionsDialog::Relayout() {
     layout_.Move(&batch, IDOK, 1, 1, 0, 0);
     layout_.Move(&batch, IDCANCEL, 1, 1, 0, 0);
     layout_.Move(&batch, IDC_OPT_REPORT_GROUP, 0, 0, 1, 0);
+    layout_.Move(&batch, IDC_OPT_REPORT_FILE_LABEL, 0, 0, 1, 0);  // wraps less when wider
     layout_.Move(&batch, IDC_OPT_REPORT_FILE, 0, 0, 1, 0);
     layout_.Move(&batch, IDC_OPT_REPORT_TYPE, 0, 0, 1, 0);
     layout_.Move(&batch, IDC_OPT_REPORT_BROWSE, 1, 0, 0, 0);
-    layout_.End(batch);
-    // A dialog does not clip its children, so erasing where a control moved away from can
-    // wipe part of a neighbour that moved there; and a shrinking dialog gets no paint for
-    // its new corner. Repaint the whole dialog, background first, then every control.
-    RedrawWindow(Handle(), nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    layout_.End(batch);  // repaints the whole dialog
 }
 
 INT_PTR OptionsDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -155,7 +151,11 @@ INT_PTR OptionsDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
             layout_.PaintGrip();
             break;
         case WM_GETMINMAXINFO:
-            SetMinimumTrackSize(lParam, kOptionsMinWidth, kOptionsMinHeight);
+            // Only the report group widens; nothing moves down, so no less than opened.
+            SetMinimumTrackSize(lParam, kOptionsMinWidth, kOptionsMinHeight, layout_, true, true);
+            break;
+        case WM_NCHITTEST:
+            if (layout_.AnswerGripHitTest(lParam)) return TRUE;
             break;
         default:
             break;

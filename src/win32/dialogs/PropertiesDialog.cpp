@@ -59,13 +59,18 @@ void PropertiesDialog::CreateRows() {
     for (int column = 0; column < kDownloadColumnCount; ++column) {
         titles[column] = GetString(DownloadColumnSpec(column).titleId);
     }
+    // Rows made at run time start in the System font; they get the dialog's own, and the
+    // captions are measured in it.
+    const auto font = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
     bool measured = false;
     if (HDC dc = GetDC(dialog)) {
+        const HGDIOBJ previousFont = font != nullptr ? SelectObject(dc, font) : nullptr;
         for (int column = 0; column < kDownloadColumnCount; ++column) {
             SIZE extent = {};
             GetTextExtentPoint32A(dc, titles[column], lstrlenA(titles[column]), &extent);
             titleWidths[column] = extent.cx;
         }
+        if (previousFont != nullptr) SelectObject(dc, previousFont);
         ReleaseDC(dialog, dc);
         measured = true;
     }
@@ -89,6 +94,9 @@ void PropertiesDialog::CreateRows() {
             nameField_ = field;
         } else if (row == kPropertiesUrlRow) {
             urlField_ = field;
+        }
+        for (HWND control : {caption, field}) {
+            SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         }
         SetWindowTextA(caption, PropertyCaption(titles[column]).c_str());
         SetWindowTextA(field, ItemCellText(item_, column, cell, context_));

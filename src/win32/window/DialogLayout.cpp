@@ -1,10 +1,15 @@
 #include "win32/window/DialogLayout.h"
 
+#include <algorithm>
+
 namespace vm {
 
 void DialogLayout::Capture(HWND dialog) {
     dialog_ = dialog;
     GetClientRect(dialog, &client_);
+    RECT window = {};
+    GetWindowRect(dialog, &window);
+    opened_ = {window.right - window.left, window.bottom - window.top};
     count_ = 0;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr && count_ < kMaxControls;
          child = GetWindow(child, GW_HWNDNEXT)) {
@@ -40,14 +45,42 @@ void DialogLayout::Move(HDWP* batch, int controlId, int fx, int fy, int fw, int 
 
 void DialogLayout::End(HDWP batch) {
     if (batch != nullptr) EndDeferWindowPos(batch);
+    if (dialog_ == nullptr) return;  // a null window would mean the whole desktop
     InvalidateRect(dialog_, &grip_, TRUE);
+    RedrawWindow(dialog_, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+RECT DialogLayout::GripRect() const {
+    RECT client = {};
+    GetClientRect(dialog_, &client);
+    return {client.right - GetSystemMetrics(SM_CXHSCROLL),
+            client.bottom - GetSystemMetrics(SM_CYVSCROLL), client.right, client.bottom};
+}
+
+LRESULT DialogLayout::GripHitTest(LPARAM screenPoint) const {
+    if (dialog_ == nullptr) return HTNOWHERE;
+    // Signed: a second monitor left of or above the first has negative coordinates.
+    POINT point = {static_cast<short>(LOWORD(screenPoint)),
+                   static_cast<short>(HIWORD(screenPoint))};
+    // A mirrored client area counts from its right edge, so the grip's rectangle is the
+    // same in client terms and only the corner's name changes.
+    if (!ScreenToClient(dialog_, &point)) return HTNOWHERE;
+    const RECT grip = GripRect();
+    if (!PtInRect(&grip, point)) return HTNOWHERE;
+    const bool mirrored = (GetWindowLongA(dialog_, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+    return mirrored ? HTBOTTOMLEFT : HTBOTTOMRIGHT;
+}
+
+bool DialogLayout::AnswerGripHitTest(LPARAM screenPoint) const {
+    const LRESULT hit = GripHitTest(screenPoint);
+    if (hit == HTNOWHERE) return false;
+    SetWindowLongPtrA(dialog_, DWLP_MSGRESULT, hit);
+    return true;
 }
 
 void DialogLayout::PaintGrip() {
-    RECT client;
-    GetClientRect(dialog_, &client);
-    grip_ = {client.right - GetSystemMetrics(SM_CXHSCROLL),
-             client.bottom - GetSystemMetrics(SM_CYVSCROLL), client.right, client.bottom};
+    grip_ = GripRect();
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(dialog_, &paint);
     DrawFrameControl(dc, &grip_, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
@@ -58,6 +91,13 @@ void SetMinimumTrackSize(LPARAM minMaxInfo, int width, int height) {
     auto* info = reinterpret_cast<MINMAXINFO*>(minMaxInfo);
     info->ptMinTrackSize.x = width;
     info->ptMinTrackSize.y = height;
+}
+
+void SetMinimumTrackSize(LPARAM minMaxInfo, int width, int height, const DialogLayout& layout,
+                         bool keepOpenedWidth, bool keepOpenedHeight) {
+    const SIZE opened = layout.OpenedSize();
+    SetMinimumTrackSize(minMaxInfo, keepOpenedWidth ? std::max<int>(width, opened.cx) : width,
+                        keepOpenedHeight ? std::max<int>(height, opened.cy) : height);
 }
 
 }  // namespace vm

@@ -138,5 +138,27 @@ TEST_F(UrlListInputTest, FilesAndLocalItems) {
     EXPECT_EQ(list.ItemAt(3).name, std::string(400, 'p'));
 }
 
+struct FilterNameCase {
+    const char* hint;          // the translation's 701, nullptr when the file has none
+    const char* allFiles;      // the translation's 2000, nullptr when the file has none
+    const char* expected;
+};
+
+TEST(UrlListTest, AddFileFilterIsNeverBlank) {
+    const FilterNameCase cases[] = {
+        {nullptr, nullptr, "All Files"},
+        {"", nullptr, "All Files"},  // an empty 701 counts as none
+        {nullptr, "Alle Dateien", "Alle Dateien"},
+        {"Testdatei", "Alle Dateien", "Testdatei"},  // a translated 701 keeps its place
+    };
+    for (const FilterNameCase& c : cases) {
+        test::FakeTranslation translation;
+        if (c.hint != nullptr) translation.texts[701] = c.hint;
+        if (c.allFiles != nullptr) translation.texts[2000] = c.allFiles;
+        test::ScopedTranslation scope(&translation);
+        EXPECT_STREQ(AddFileFilterName(), c.expected) << (c.hint ? c.hint : "(none)");
+    }
+}
+
 }  // namespace
 }  // namespace vm

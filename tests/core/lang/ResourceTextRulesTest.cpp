@@ -40,5 +40,20 @@ TEST(ResourceTextRules, DialogControls) {
     EXPECT_FALSE(DialogExcludedFromLanguageFile(111));
 }
 
+TEST(ResourceTextRules, MirroredLabelsLoseOnlyTrailingSpaces) {
+    const struct {
+        const char* text;
+        const char* shown;
+    } cases[] = {
+        {"When a download fails, retry up to ", "When a download fails, retry up to"},
+        {"times", "times"},
+        {"  lead and trail  ", "  lead and trail"},  // leading spaces are the reader's end
+        {"tab\t", "tab\t"},                           // only spaces go
+        {"   ", "   "},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MirroredLabelText(c.text), c.shown) << c.text;
+}
+
 }  // namespace
 }  // namespace vm
