@@ -31,6 +31,8 @@ void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
     store.ExchangeString(k::kAutoReportFilename, s.AutoReportFilename, "report.txt",
                          kReportFileNameCapacity);
     store.ExchangeDouble(k::kAutoStopStableValue, 1, s.AutoStopStableValue, 0.5);
+    store.ExchangeBool(k::kShowSpeedGraph, s.ShowSpeedGraph, 1);
+    store.ExchangeInt(k::kSpeedGraphHeight, s.SpeedGraphHeight, 200);
 }
 
 std::string DownloadSectionName(int index) {

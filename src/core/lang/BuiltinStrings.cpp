@@ -56,6 +56,25 @@ const BuiltinString kStrings[] = {
     {1007, "Speed (Bits)"},
     {1008, "Status"},
     {1009, "Download Order"},
+    {2100, "%s: average %s, steady %s, peak %s"},
+    {2101, "not known yet"},
+    {2102, "No download to show: select a row or start the test"},
+    {2103, "%s: no samples yet"},
+    {2104, "Comparing %d downloads: %s"},
+    {2105, "%s average %s"},
+    {2106, "Average %s    Steady %s    Peak %s    Bytes %s    Name resolved %s    Connected %s"
+           "    Request sent %s    First byte %s"},
+    {2107, "ms"},
+    {2108, "s"},
+    {2109, "m:ss"},
+    {2110, "time limit"},
+    {2111, "size limit"},
+    {2112, "steady"},
+    {2113, "average"},
+    {2114, "Save the speed graph as"},
+    {2115, "PNG Image"},
+    {2116, "Bitmap Image"},
+    {2117, "Speed"},
 };
 
 }  // namespace

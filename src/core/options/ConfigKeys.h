@@ -31,6 +31,8 @@ constexpr const char kWinPos[] = "WinPos";
 constexpr const char kColumns[] = "Columns";
 constexpr const char kSort[] = "Sort";
 constexpr const char kNumOfDownloads[] = "NumOfDownloads";
+constexpr const char kShowSpeedGraph[] = "ShowSpeedGraph";
+constexpr const char kSpeedGraphHeight[] = "SpeedGraphHeight";
 
 constexpr const char kUrl[] = "URL";
 constexpr const char kDownloadName[] = "DownloadName";
