@@ -50,6 +50,13 @@
 #define ID_MOVE_UP 40062
 #define ID_MOVE_DOWN 40063
 #define ID_ADD_HEADER_LINE 40068
+#define ID_SPEED_GRAPH 40080
+
+// The speed graph pane: its window, its context menu and that menu's commands.
+#define IDC_SPEED_GRAPH 3100
+#define ID_COPY_GRAPH 3101
+#define ID_SAVE_GRAPH 3102
+#define IDR_GRAPHMENU 3110
 
 // Advanced Options, Properties and About dialogs.
 #define IDD_PROPERTIES 105

@@ -133,7 +133,14 @@ bool SpeedGraphPane::Create(HWND parent, int id) {
     }
     hwnd_ = CreateWindowExA(0, kPaneClass, "", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
-    return hwnd_ != nullptr;
+    if (hwnd_ == nullptr) return false;
+    // A mirrored parent passes its layout on; the pane mirrors its drawing itself instead,
+    // so that the picture it copies or saves is the one on the screen.
+    const LONG exStyle = GetWindowLongA(hwnd_, GWL_EXSTYLE);
+    if ((exStyle & WS_EX_LAYOUTRTL) != 0) {
+        SetWindowLongA(hwnd_, GWL_EXSTYLE, exStyle & ~WS_EX_LAYOUTRTL);
+    }
+    return true;
 }
 
 LRESULT CALLBACK SpeedGraphPane::StaticProc(HWND hwnd, UINT message, WPARAM wParam,
