@@ -105,6 +105,8 @@ start_app() {
   sleep 4
 }
 stop_app() {
+  tool command 40037 >/dev/null   # Stop Downloads Test: closing during a run would ask first
+  sleep 1
   tool close >/dev/null
   wait "$run_pid" || true
   tool waitgone >/dev/null || true

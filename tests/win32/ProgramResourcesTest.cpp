@@ -46,7 +46,7 @@ TEST_F(ProgramResources, AcceleratorsHoldExactlyTheCommandKeys) {
     ASSERT_NE(table, nullptr);
     std::vector<ACCEL> keys(CopyAcceleratorTableA(table, nullptr, 0));
     CopyAcceleratorTableA(table, keys.data(), static_cast<int>(keys.size()));
-    EXPECT_EQ(keys.size(), 19u);
+    EXPECT_EQ(keys.size(), 20u);
     auto has = [&](BYTE flags, WORD key, WORD command) {
         for (const ACCEL& a : keys) {
             if ((a.fVirt & ~FNOINVERT) == (flags | FVIRTKEY) && a.key == key && a.cmd == command) {
@@ -60,6 +60,7 @@ TEST_F(ProgramResources, AcceleratorsHoldExactlyTheCommandKeys) {
     EXPECT_TRUE(has(FCONTROL, VK_ADD, ID_AUTO_SIZE_COLUMNS));
     EXPECT_TRUE(has(FALT, VK_RETURN, ID_PROPERTIES));
     EXPECT_TRUE(has(0, VK_DELETE, ID_DELETE_SELECTED));
+    EXPECT_TRUE(has(0, VK_F11, ID_SPEED_GRAPH));
 }
 
 // The installer commands belong to the Help menu, the last pop-up of the menu bar.

@@ -24,9 +24,8 @@ void RunSpeedTraces::Record(size_t index, FileTime startTime, uint32_t ms, uint6
         trace.sizeLimitReached = true;
         trace.sizeLimitSeconds = seconds;
     }
-    // A step within the same millisecond as the one before: the next step's rate counts
-    // its bytes.
-    if (ms <= trace.lastMs) return;
+    // A step too soon after the one before: the next step's rate counts its bytes.
+    if (ms < trace.lastMs + kMinTraceStepMs) return;
     // The count never goes down within an attempt; a smaller count (a hand-made trace)
     // gives no negative rate.
     const uint64_t added = bytes > trace.lastBytes ? bytes - trace.lastBytes : 0;

@@ -11,6 +11,11 @@ namespace vm {
 // The span over which the peak speed is measured.
 constexpr uint32_t kPeakWindowMs = 1000;
 
+// Steps closer together than this are taken together: a rate over a few milliseconds (the
+// step of the download's first event, right after the server's opening burst) says
+// nothing and would dwarf the curve.
+constexpr uint32_t kMinTraceStepMs = 100;
+
 // Points a trace keeps of each curve before it compacts them; an hour at five samples a
 // second stays within it at a quarter of a point per second or better.
 constexpr size_t kMaxTracePoints = 4096;

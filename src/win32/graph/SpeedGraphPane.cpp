@@ -147,8 +147,9 @@ LRESULT CALLBACK SpeedGraphPane::StaticProc(HWND hwnd, UINT message, WPARAM wPar
                                             LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        auto* creating = static_cast<SpeedGraphPane*>(create->lpCreateParams);
+        creating->hwnd_ = hwnd;  // the messages of the creation already need it
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
     }
     auto* pane = reinterpret_cast<SpeedGraphPane*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (pane == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -348,7 +349,8 @@ void SpeedGraphPane::Render(HDC dc, const RECT& rect) const {
             GdiPen pen(dc, PS_DOT, 1, text);
             Line(dc, x, map.plot.top, x, map.plot.bottom);
         }
-        Text(dc, rtl ? x + 3 : x - 3, map.plot.top + limitRow * lineHeight,
+        // Along the foot of the line, clear of the legend at the top.
+        Text(dc, rtl ? x + 3 : x - 3, map.plot.bottom - (limitRow + 1) * lineHeight - 2,
              GetString(limit.textId), (rtl ? TA_LEFT : TA_RIGHT) | TA_TOP, rtl);
         ++limitRow;
     }
@@ -419,14 +421,12 @@ void SpeedGraphPane::Render(HDC dc, const RECT& rect) const {
         // Nothing to draw yet: say so in the plot.
         RECT middle = map.plot;
         DrawTextA(dc, chart_.summary.c_str(), -1, &middle,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX |
-                      (rtl ? DT_RTLREADING : 0));
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
     }
 
     RECT figures = {rect.left + kPad, figuresTop, rect.right - kPad, rect.bottom};
     DrawTextA(dc, chart_.figures.c_str(), -1, &figures,
-              (rtl ? DT_RIGHT | DT_RTLREADING : DT_LEFT) | DT_SINGLELINE | DT_END_ELLIPSIS |
-                  DT_NOPREFIX);
+              (rtl ? DT_RIGHT : DT_LEFT) | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
     SelectObject(dc, oldFont);
 }
 
