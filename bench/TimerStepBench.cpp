@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "core/base/ArgumentList.h"
-#include "app/MainWindow.h"
+#include "win32/app/MainWindow.h"
 #include "core/app/StartupOptions.h"
 #include "core/engine/TransferEvent.h"
 #include "resource.h"

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "core/engine/DownloadTransfer.h"
-#include "engine/ProcessTransfers.h"
+#include "win32/engine/ProcessTransfers.h"
 #include "core/engine/TransferEvent.h"
 
 namespace {

@@ -62,8 +62,8 @@ const BuiltinString kStrings[] = {
     {2103, "%s: no samples yet"},
     {2104, "Comparing %d downloads: %s"},
     {2105, "%s average %s"},
-    {2106, "Average %s    Steady %s    Peak %s    Bytes %s    Name resolved %s    Connected %s"
-           "    Request sent %s    First byte %s"},
+    {2106, "Average %s   Steady %s   Peak %s   Bytes %s   Name resolved %s   Connected %s   "
+           "Request sent %s   First byte %s"},
     {2107, "ms"},
     {2108, "s"},
     {2109, "m:ss"},

@@ -315,7 +315,9 @@ void SpeedGraphPane::Render(HDC dc, const RECT& rect) const {
     for (const AxisTick& tick : chart_.valueAxis.ticks) {
         Text(dc, labelX, map.Y(tick.value) - lineHeight / 2, tick.label, labelAlign | TA_TOP, rtl);
     }
-    Text(dc, labelX, rect.top + kPad / 2, chart_.valueCaption, labelAlign | TA_TOP, rtl);
+    // The unit over the labels, from the window's edge: it may be wider than they are.
+    Text(dc, rtl ? rect.right - kPad : rect.left + kPad, rect.top + kPad / 2, chart_.valueCaption,
+         (rtl ? TA_RIGHT : TA_LEFT) | TA_TOP, rtl);
 
     // Time ticks and labels; the unit follows the last label.
     {
@@ -417,6 +419,8 @@ void SpeedGraphPane::Render(HDC dc, const RECT& rect) const {
         Text(dc, textX, y, legend[i].name, (rtl ? TA_RIGHT : TA_LEFT) | TA_TOP, rtl);
     }
 
+    // DrawText places the text itself: an alignment left from the labels would move it.
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
     if (chart_.curves.empty() || chart_.curves[0].interval.empty()) {
         // Nothing to draw yet: say so in the plot.
         RECT middle = map.plot;

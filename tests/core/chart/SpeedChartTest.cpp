@@ -107,8 +107,8 @@ TEST(SpeedChart, OneDownloadSaysWhatItShowsInItsUnits) {
     const SpeedChart chart = BuildSpeedChart({subject}, frame);
     EXPECT_EQ("Mirror 2: average 2,048.0 KB/Sec, steady 2,047.1 KB/Sec, peak 2,048.0 KB/Sec",
               chart.summary);
-    EXPECT_EQ("Average 2,048.0 KB/Sec    Steady 2,047.1 KB/Sec    Peak 2,048.0 KB/Sec    "
-              "Bytes 20,971,520    Name resolved 3 ms    Connected -    Request sent -    "
+    EXPECT_EQ("Average 2,048.0 KB/Sec   Steady 2,047.1 KB/Sec   Peak 2,048.0 KB/Sec   "
+              "Bytes 20,971,520   Name resolved 3 ms   Connected -   Request sent -   "
               "First byte 1,250 ms",
               chart.figures);
     EXPECT_FALSE(chart.compare);
@@ -140,8 +140,8 @@ TEST(SpeedChart, DownloadsWithoutSamplesAndNothingSelected) {
     EXPECT_EQ(1u, waiting.curves.size());
     EXPECT_TRUE(waiting.curves[0].interval.empty());
     EXPECT_FALSE(waiting.hasSteady);
-    EXPECT_EQ("Average 0.0 KB/Sec    Steady not known yet    Peak 0.0 KB/Sec    Bytes 0    "
-              "Name resolved -    Connected -    Request sent -    First byte -",
+    EXPECT_EQ("Average 0.0 KB/Sec   Steady not known yet   Peak 0.0 KB/Sec   Bytes 0   "
+              "Name resolved -   Connected -   Request sent -   First byte -",
               waiting.figures);
     // A time limit far beyond what was drawn is not marked.
     ChartFrame frame;
