@@ -56,6 +56,9 @@
 #define IDC_SPEED_GRAPH 3100
 #define ID_COPY_GRAPH 3101
 #define ID_SAVE_GRAPH 3102
+#define ID_GRAPH_UNIT_LIST 3103
+#define ID_GRAPH_UNIT_KB 3104
+#define ID_GRAPH_UNIT_MBPS 3105
 #define IDR_GRAPHMENU 3110
 
 // Advanced Options, Properties and About dialogs.

@@ -174,6 +174,11 @@ TEST(SpeedGraph, FollowsTheRunAndComparesTheSelectedRows) {
     click.iSubItem = 4;  // Speed (Bits)
     SendMessageA(window.Handle(), WM_NOTIFY, IDC_LISTVIEW, reinterpret_cast<LPARAM>(&click));
     EXPECT_NE(std::string::npos, PaneText(window).find(" Mbps")) << PaneText(window);
+    // The pane's own choice wins over the list's, until it is given back to the list.
+    Command(window, ID_GRAPH_UNIT_KB);
+    EXPECT_NE(std::string::npos, PaneText(window).find(" KB/Sec")) << PaneText(window);
+    Command(window, ID_GRAPH_UNIT_LIST);
+    EXPECT_NE(std::string::npos, PaneText(window).find(" Mbps")) << PaneText(window);
 
     // Take it away: a picture file and the clipboard.
     window.SetGraphErrorsQuiet(true);

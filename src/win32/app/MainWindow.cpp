@@ -569,6 +569,11 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
         case ID_SAVE_GRAPH:
             SaveGraph();
             break;
+        case ID_GRAPH_UNIT_LIST:
+        case ID_GRAPH_UNIT_KB:
+        case ID_GRAPH_UNIT_MBPS:
+            ChooseGraphUnit(LOWORD(wParam));
+            break;
         default:
             break;
     }

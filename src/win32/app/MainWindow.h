@@ -115,6 +115,7 @@ private:
     bool ShowGraphMenu(WPARAM wParam, LPARAM lParam);
     void CopyGraph();
     void SaveGraph();
+    void ChooseGraphUnit(UINT command);
     uint32_t ReportGraphError(uint32_t error);
     bool OnSplitterMouse(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -160,6 +161,7 @@ private:
     HMENU graphMenu_ = nullptr;
     int graphTop_ = 0;  // the splitter's top edge
     bool graphFollowsRun_ = true;
+    UINT graphUnitCommand_ = 0;  // the pane's choice of units; 0: as the list
     bool graphErrorsQuiet_ = false;
     bool splitterDrag_ = false;
     int splitterGrab_ = 0;

@@ -170,7 +170,9 @@ void MainWindow::UpdateGraph() {
         subjects.push_back(std::move(subject));
     }
     ChartFrame frame;
-    frame.unit = UnitForSortCode(list_.SortCode());
+    frame.unit = graphUnitCommand_ == ID_GRAPH_UNIT_KB     ? ChartUnit::KBps
+                 : graphUnitCommand_ == ID_GRAPH_UNIT_MBPS ? ChartUnit::Mbps
+                                                           : UnitForSortCode(list_.SortCode());
     frame.plotWidth = graph_.PlotWidth();
     frame.hasTimeLimit = settings_.UseAutoStopTime != 0;
     frame.timeLimitSeconds = settings_.AutoStopTime;
@@ -195,6 +197,9 @@ bool MainWindow::ShowGraphMenu(WPARAM wParam, LPARAM lParam) {
     HMENU popup = GetSubMenu(graphMenu_, 0);
     CheckMenuItem(popup, ID_SPEED_GRAPH,
                   MF_BYCOMMAND | (settings_.ShowSpeedGraph ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuRadioItem(popup, ID_GRAPH_UNIT_LIST, ID_GRAPH_UNIT_MBPS,
+                       graphUnitCommand_ != 0 ? graphUnitCommand_ : ID_GRAPH_UNIT_LIST,
+                       MF_BYCOMMAND);
     POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     if (lParam == -1) {  // from the keyboard: the pane's corner
         point = {4, 4};
@@ -202,6 +207,11 @@ bool MainWindow::ShowGraphMenu(WPARAM wParam, LPARAM lParam) {
     }
     TrackPopupMenu(popup, TPM_RIGHTBUTTON, point.x, point.y, 0, Handle(), nullptr);
     return true;
+}
+
+void MainWindow::ChooseGraphUnit(UINT command) {
+    graphUnitCommand_ = command;
+    UpdateGraph();
 }
 
 void MainWindow::CopyGraph() {
