@@ -4,11 +4,16 @@
 // and the drawing of the visible rows. Under Wine the data of a rate-limited download
 // arrives in bursts about once a second, so about one step in five repaints the rows;
 // those steps are also reported apart.
-// Usage: timer-step-bench.exe ITEMS URL [SECONDS]   (prints one line of key=value pairs)
+// With GRAPH "hour" the speed graph pane is shown and the download looks an hour old: its
+// trace is filled with an hour of steps (the pane then draws the most points it keeps);
+// with "hidden" (the default) the pane is hidden.
+// Usage: timer-step-bench.exe ITEMS URL [SECONDS] [hidden|hour]
+//        (prints one line of key=value pairs)
 #include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -48,6 +53,7 @@ int main(int argc, char** argv) {
     const long itemCount = std::max(1L, std::atol(argv[1]));
     const std::string url = argv[2];
     const DWORD seconds = argc > 3 ? static_cast<DWORD>(std::atoi(argv[3])) : 6;
+    const bool graphHour = argc > 4 && std::string(argv[4]) == "hour";
 
     INITCOMMONCONTROLSEX init = {sizeof init, 0xFF};
     InitCommonControlsEx(&init);
@@ -68,7 +74,11 @@ int main(int argc, char** argv) {
         window->List().AddItem(item);
     }
     SendMessageA(window->Handle(), vm::WM_RESYNC_LIST, 0, 0);
+    if ((window->Settings().ShowSpeedGraph != 0) != graphHour) {
+        SendMessageA(window->Handle(), WM_COMMAND, MAKEWPARAM(ID_SPEED_GRAPH, 0), 0);
+    }
     SendMessageA(window->Handle(), WM_COMMAND, MAKEWPARAM(ID_START_TEST, 0), 0);
+    bool aged = !graphHour;
 
     // The first second (connection, first paint) is left out.
     const DWORD start = GetTickCount();
@@ -80,6 +90,18 @@ int main(int argc, char** argv) {
     MSG msg;
     while (GetTickCount() - start < seconds * 1000 && window->IsRunning()) {
         if (!GetMessageA(&msg, nullptr, 0, 0)) break;
+        vm::DownloadItem& first = window->List().ItemAt(0);
+        if (!aged && first.status == vm::DownloadStatus::Downloading) {
+            // An hour of steps at about 200 KB/s with a slow swing, then the live download
+            // goes on from the hour's end.
+            aged = true;
+            first.startTick -= 3600000;
+            uint64_t bytes = 0;
+            for (uint32_t ms = 200; ms <= 3600000; ms += 200) {
+                bytes += 40960 + static_cast<uint64_t>(8192 * std::sin(ms / 60000.0));
+                window->Traces().Record(0, first.startTime, ms, bytes, 0);
+            }
+        }
         const bool step = msg.message == WM_TIMER && msg.hwnd == window->Handle() &&
                           msg.wParam == vm::kSampleTimerId;
         const bool measured = step && static_cast<LONG>(GetTickCount() - measureFrom) >= 0;
@@ -98,6 +120,19 @@ int main(int argc, char** argv) {
     }
     const double cpu = cpuAtMeasure < 0 ? 0 : ThreadCpuSeconds() - cpuAtMeasure;
     const vm::DownloadItem& item = window->List().ItemAt(0);
+    // The pane's own repaint, alone: the chart built afresh and drawn, twenty times.
+    double panePaint = 0;
+    HWND pane = window->Graph().Handle();
+    if (graphHour && pane != nullptr && IsWindowVisible(pane)) {
+        LARGE_INTEGER before, after;
+        QueryPerformanceCounter(&before);
+        for (int i = 0; i < 20; ++i) {
+            window->UpdateGraph();
+            UpdateWindow(pane);
+        }
+        QueryPerformanceCounter(&after);
+        panePaint = Microseconds(after.QuadPart - before.QuadPart) / 20;
+    }
     const bool running = window->IsRunning();
     const uint64_t bytes = item.bytes;
     DestroyWindow(window->Handle());
@@ -113,6 +148,9 @@ int main(int argc, char** argv) {
         for (double v : values) sum += v;
         return values.empty() ? 0.0 : sum / static_cast<double>(values.size());
     };
+    const vm::SpeedTrace* trace = window->Traces().ForItem(0);
+    const size_t graphPoints = graphHour && trace != nullptr ? trace->interval.size() : 0;
+    std::printf("graph_points=%zu pane_paint_us=%.1f ", graphPoints, panePaint);
     std::printf("items=%ld steps=%zu mean_us=%.1f median_us=%.1f redraw_steps=%zu "
                 "redraw_mean_us=%.1f gui_cpu_s=%.3f running=%d bytes=%llu\n",
                 itemCount, steps.size(), mean(steps), sorted[sorted.size() / 2],

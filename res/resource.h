@@ -52,6 +52,16 @@
 #define ID_ADD_HEADER_LINE 40068
 #define ID_KEEP_RUN_HISTORY 40081
 #define ID_SPEED_HISTORY 40082
+#define ID_SPEED_GRAPH 40080
+
+// The speed graph pane: its window, its context menu and that menu's commands.
+#define IDC_SPEED_GRAPH 3100
+#define ID_COPY_GRAPH 3101
+#define ID_SAVE_GRAPH 3102
+#define ID_GRAPH_UNIT_LIST 3103
+#define ID_GRAPH_UNIT_KB 3104
+#define ID_GRAPH_UNIT_MBPS 3105
+#define IDR_GRAPHMENU 3110
 
 // Advanced Options, Properties and About dialogs.
 #define IDD_PROPERTIES 105

@@ -35,8 +35,9 @@ WIN32 = {
     "win32/window": ["win32/platform", "win32/lang"],
     "win32/dialogs": ["win32/platform", "win32/lang", "win32/window"],
     "win32/installer": ["win32/platform", "win32/window"],
+    "win32/graph": ["win32/platform", "win32/lang", "win32/window"],
     "win32/app": ["win32/platform", "win32/engine", "win32/lang", "win32/list", "win32/window",
-                  "win32/dialogs", "win32/installer"],
+                  "win32/dialogs", "win32/installer", "win32/graph"],
 }
 # The Windows layer sits on the whole core.
 for folder, below in WIN32.items():

@@ -10,7 +10,12 @@
 #                           rtl (the built-in texts with right-to-left layout); NAME:
 #                           addurls-open, addurls-min, addurls-large, options-open,
 #                           options-min, options-large, properties, about, columns,
-#                           addfile (the Add File chooser with its filter list).
+#                           addfile (the Add File chooser with its filter list);
+# and last the speed graph pane, against the local test servers (two throttled mirrors):
+#   graph-running.png       during a run: the download under test, its limits and figures;
+#   graph-compare.png       after the run with both rows selected: two curves and a legend;
+#   graph-rtl.png           during a run with a right-to-left translation: time runs leftwards;
+#   graph-translated.png    after a run with a translation, the pane's context menu open.
 # Needs the Windows build (scripts/build.sh windows).
 # Usage: scripts/window-shots.sh [OUTPUT_FOLDER] (default build/shots); VM_SHOT_DISPLAY
 # picks the X display number (default 93); VM_SHOT_EXE another program file to shoot
@@ -37,7 +42,9 @@ source cmake/wine-env.sh
 Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY="$display"
+servers="$work/servers"
 cleanup() {
+  tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true
   wineserver -k >/dev/null 2>&1 || true
   kill "$xvfb_pid" 2>/dev/null || true
 }
@@ -187,3 +194,84 @@ for lang in en de rtl; do
 done
 rm -f "$app/velocimark_lng.ini" "$WINEPREFIX/drive_c/vmshots"
 echo "Screenshots: $out/restart-columns.png $out/maximized.png $out/resized.png $dialogs/*.png"
+
+# The speed graph pane.
+wine explorer /desktop=velocimark "$work/window_tool.exe" waitgone </dev/null >/dev/null 2>&1 || true
+
+# The speed graph: two mirrors of one file, throttled to different rates.
+VM_SLOW_RATE=300k tests/servers/start.sh "$servers" >/dev/null
+source "$servers/env"
+tool() { wine explorer /desktop=velocimark "$work/window_tool.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+graph_config() {
+  {
+    printf '[General]\r\nWinPos=%s\r\nUseAutoStopTime=1\r\nAutoStopTime=8\r\n' "$winpos"
+    printf 'ShowSpeedGraph=1\r\nSpeedGraphHeight=260\r\nNumOfDownloads=2\r\n'
+    printf '[Download0]\r\nURL=%s/rate/400k/5m.bin\r\nDownloadName=Mirror 1\r\n' "$VM_HTTP_URL"
+    printf '[Download1]\r\nURL=%s/rate/900k/5m.bin\r\nDownloadName=Mirror 2\r\n' "$VM_HTTP_URL"
+  } >"$app/velocimark.cfg"
+}
+start_app() {
+  (cd "$app" && exec wine explorer /desktop=velocimark,1024x740 velocimark.exe /config velocimark.cfg \
+    </dev/null >/dev/null 2>&1) &
+  run_pid=$!
+  sleep 4
+}
+stop_app() {
+  tool command 40037 >/dev/null   # Stop Downloads Test: closing during a run would ask first
+  sleep 1
+  tool close >/dev/null
+  wait "$run_pid" || true
+  tool waitgone >/dev/null || true
+}
+graph_config
+start_app
+tool command 40036 >/dev/null   # Start Downloads Test
+sleep 6
+import -window root "$out/graph-running.png"
+echo "running: $(tool graphtext)"
+sleep 14
+tool command 40007 >/dev/null   # Select All
+sleep 1
+import -window root "$out/graph-compare.png"
+echo "compare: $(tool graphtext)"
+stop_app
+
+graph_config
+printf '[general]\r\nrtl=1\r\n' >"$app/velocimark_lng.ini"
+start_app
+tool command 40036 >/dev/null
+sleep 7
+import -window root "$out/graph-rtl.png"
+stop_app
+
+graph_config
+cat >"$app/velocimark_lng.ini" <<'LANG'
+[general]
+rtl=0
+[strings]
+411=KB/s
+2100=%s: Mittel %s, stabil %s, Spitze %s
+2101=noch unbekannt
+2106=Mittel %s   Stabil %s   Spitze %s   Bytes %s   Aufgeloest %s   Verbunden %s   Gesendet %s   Erstes Byte %s
+2110=Zeitlimit
+2112=stabil
+2113=Mittel
+2117=Tempo
+[menu_102]
+40080=Tempo-&Grafik
+[menu_3110]
+3101=Grafik &kopieren
+3102=Grafik &speichern unter...
+40080=Tempo-&Grafik
+LANG
+start_app
+tool command 40036 >/dev/null
+sleep 19
+tool graphmenu >/dev/null
+sleep 1
+import -window root "$out/graph-translated.png"
+echo "translated: $(tool graphtext)"
+stop_app
+rm -f "$app/velocimark_lng.ini"
+echo "Screenshots: $out/restart-columns.png $out/maximized.png $out/resized.png"
+echo "  $out/graph-running.png $out/graph-compare.png $out/graph-rtl.png $out/graph-translated.png"

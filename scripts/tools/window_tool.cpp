@@ -44,6 +44,10 @@ HWND WaitForDialog(HWND main) {
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
+    if (std::strcmp(argv[1], "waitgone") == 0) {  // the window has closed (or never came)
+        for (int i = 0; i < 200 && FindWindowA("Velocimark", nullptr) != nullptr; ++i) Sleep(100);
+        return FindWindowA("Velocimark", nullptr) == nullptr ? 0 : 1;
+    }
     HWND window = nullptr;
     for (int i = 0; i < 200 && window == nullptr; ++i) {
         window = FindWindowA("Velocimark", nullptr);
@@ -67,6 +71,19 @@ int main(int argc, char** argv) {
         if (list == nullptr) return 2;
         PostMessageA(list, WM_KEYDOWN, VK_HOME, 0);
         PostMessageA(list, WM_KEYUP, VK_HOME, 0xC0000001);
+    } else if (std::strcmp(verb, "graphmenu") == 0 || std::strcmp(verb, "graphtext") == 0) {
+        HWND graph = GetDlgItem(window, 3100);  // IDC_SPEED_GRAPH
+        if (graph == nullptr) return 3;
+        if (verb[5] == 't') {
+            char text[1024] = {};
+            GetWindowTextA(graph, text, sizeof text);
+            std::printf("%s\n", text);
+            return 0;
+        }
+        RECT rect;
+        GetWindowRect(graph, &rect);
+        PostMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(graph),
+                     MAKELPARAM(rect.left + 120, rect.top + 40));
     } else if (std::strncmp(verb, "dialog-", 7) == 0) {
         HWND dialog = WaitForDialog(window);
         if (dialog == nullptr) return 3;

@@ -89,6 +89,7 @@ TEST_F(ProgramResources, AcceleratorsRunMenuCommandsWithKeysOfTheirOwn) {
     EXPECT_TRUE(has(FCONTROL, VK_ADD, ID_AUTO_SIZE_COLUMNS));
     EXPECT_TRUE(has(FALT, VK_RETURN, ID_PROPERTIES));
     EXPECT_TRUE(has(0, VK_DELETE, ID_DELETE_SELECTED));
+    EXPECT_TRUE(has(0, VK_F11, ID_SPEED_GRAPH));
 }
 
 // The installer commands belong to the Help menu, the last pop-up of the menu bar.

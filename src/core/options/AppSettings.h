@@ -45,6 +45,10 @@ struct AppSettings {
     int32_t DontAddDisabled = 1;
     int32_t AddExportHeaderLine = 0;
     int32_t SaveFilterIndex = 0;
+
+    // The speed graph pane below the list: shown or not, and its height in pixels.
+    int32_t ShowSpeedGraph = 1;
+    int32_t SpeedGraphHeight = 200;
 };
 
 }  // namespace vm

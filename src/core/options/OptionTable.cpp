@@ -76,6 +76,8 @@ constexpr OptionSpec kOptions[] = {
     Decimal("AutoStopStableValue", &S::AutoStopStableValue, 0.5, 1)
         .Advanced(&S::UseAutoStopStable)
         .Json(5, "auto_stop.stable", JsonForm::kStableRule),
+    Bool("ShowSpeedGraph", &S::ShowSpeedGraph, 1),
+    Int("SpeedGraphHeight", &S::SpeedGraphHeight, 200),
     Int("DefaultMinSpeed", &S::DefaultMinSpeed, 0)
         .WrittenWhenSet()
         .Json(8, "default_min_speed_bytes_per_s", JsonForm::kKBytesPerSecond),

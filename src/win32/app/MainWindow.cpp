@@ -30,8 +30,18 @@ public:
         auto& items = window_.list_.Items();
         return index < items.size() ? &items[index] : nullptr;
     }
-    void Refresh() override { window_.RefreshList(); }
-    void OnRunStateChanged() override { window_.UpdateCommandStates(); }
+    void Refresh() override {
+        window_.RecordGraphStep();
+        window_.RefreshList();
+        // The pane is redrawn with the rows: on a link that delivers in bursts that is once
+        // a burst, not at every step, and it costs the step little more than the rows do.
+        if (window_.IsRunning()) window_.UpdateGraph();
+    }
+    void OnRunStateChanged() override {
+        if (window_.IsRunning()) window_.OnRunStarting();
+        window_.UpdateCommandStates();
+        window_.UpdateGraph();
+    }
     void OnRunEnded() override {
         // At the end of the session only an export's report is written: no automatic
         // report, and no viewer opened for nobody.
@@ -151,6 +161,7 @@ MainWindow::MainWindow(const ArgumentList& arguments, const StartupOptions& opti
 
 MainWindow::~MainWindow() {
     run_.reset();
+    DestroyGraph();
     chrome_.Destroy();
 }
 
@@ -162,6 +173,7 @@ void MainWindow::OnCreate() {
     listControl_.SetStatusBar(chrome_.statusBar);
 
     loadResult_ = ExchangeConfiguration(false);
+    CreateGraph();
     SetFocus(listControl_.Handle());
 
     const std::string folder = ReportFolder();
@@ -204,12 +216,26 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (run_ != nullptr) run_->OnSampleTick();
+            RecordGraphStep();
             return 0;
         case WM_SELECTION_SETTLED:
             statusUpdatePending_ = false;
             UpdateStatusText();
             UpdateCommandStates();
+            OnGraphSelectionChanged();
             return 0;
+        case WM_SETCURSOR:
+        case WM_LBUTTONDOWN:
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONUP:
+        case WM_CAPTURECHANGED:
+            if (OnSplitterMouse(message, wParam, lParam)) return message == WM_SETCURSOR;
+            if (message != WM_SETCURSOR) break;
+            if (reinterpret_cast<HWND>(wParam) == chrome_.statusBar) {
+                SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_LINK_CURSOR)));
+                return TRUE;
+            }
+            break;
         case WM_CLEAR_LIST:
             if (!IsRunning()) list_.DeleteAllItems();
             UpdateStatusText();
@@ -245,13 +271,8 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
-        case WM_SETCURSOR:
-            if (reinterpret_cast<HWND>(wParam) == chrome_.statusBar) {
-                SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_LINK_CURSOR)));
-                return TRUE;
-            }
-            break;
         case WM_CONTEXTMENU:
+            if (ShowGraphMenu(wParam, lParam)) return 0;
             if (reinterpret_cast<HWND>(wParam) == listControl_.Handle() && chrome_.contextMenu) {
                 HMENU popup = GetSubMenu(chrome_.contextMenu, 0);
                 UpdateCommandStates(popup);
@@ -317,13 +338,16 @@ void MainWindow::OnSize() {
     const int statusHeight = chrome_.StatusBarHeight();
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
+    const int graphSpace = GraphSpace(height - toolbarHeight - statusHeight);
+    PlaceGraph(height - statusHeight - graphSpace, width, graphSpace);
     HDWP defer = BeginDeferWindowPos(3);
     if (defer) defer = DeferWindowPos(defer, chrome_.toolbar, nullptr, 0, 0, width, toolbarHeight,
                                       SWP_NOZORDER);
     if (defer) defer = DeferWindowPos(defer, chrome_.statusBar, nullptr, 0, height - statusHeight,
                                       width, statusHeight, SWP_NOZORDER);
     if (defer) defer = DeferWindowPos(defer, listControl_.Handle(), nullptr, 0, toolbarHeight,
-                                      width, height - toolbarHeight - statusHeight, SWP_NOZORDER);
+                                      width, height - toolbarHeight - statusHeight - graphSpace,
+                                      SWP_NOZORDER);
     if (defer) EndDeferWindowPos(defer);
     // Wine leaves a restored column order and the status bar unpainted after a layout.
     listControl_.ReapplyColumnOrder();
@@ -403,6 +427,7 @@ void MainWindow::UpdateCommandStates(HMENU popup) {
             {ID_SHOW_TIME_IN_GMT, settings_.ShowTimeInGMT},
             {ID_DONT_ADD_DISABLED, settings_.DontAddDisabled},
             {ID_ADD_HEADER_LINE, settings_.AddExportHeaderLine},
+            {ID_SPEED_GRAPH, settings_.ShowSpeedGraph},
         };
         for (const auto& check : checks) {
             CheckMenuItem(chrome_.menuBar, check.id,
@@ -581,6 +606,20 @@ void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
         case ID_ABOUT:
             OpenAbout();
             break;
+        case ID_SPEED_GRAPH:
+            ToggleSpeedGraph();
+            break;
+        case ID_COPY_GRAPH:
+            CopyGraph();
+            break;
+        case ID_SAVE_GRAPH:
+            SaveGraph();
+            break;
+        case ID_GRAPH_UNIT_LIST:
+        case ID_GRAPH_UNIT_KB:
+        case ID_GRAPH_UNIT_MBPS:
+            ChooseGraphUnit(LOWORD(wParam));
+            break;
         default:
             break;
     }
@@ -613,6 +652,7 @@ void MainWindow::OnListNotify(NMHDR& header) {
             const auto& view = reinterpret_cast<const NMLISTVIEW&>(header);
             list_.Sort(view.iSubItem, true);
             UpdateCommandStates();
+            UpdateGraph();  // its units follow the sorted speed column
             break;
         }
         case LVN_ITEMCHANGED: {

@@ -1,8 +1,10 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/options/AppSettings.h"
 #include "core/base/ArgumentList.h"
@@ -23,6 +25,9 @@
 #include "win32/platform/WinFileSystem.h"
 #include "win32/dialogs/FindDialog.h"
 #include "win32/window/FrameWindow.h"
+#include "core/chart/SpeedTrace.h"
+#include "win32/graph/GraphImage.h"
+#include "win32/graph/SpeedGraphPane.h"
 
 namespace vm {
 
@@ -49,6 +54,17 @@ public:
     bool IsRunning() const { return run_ != nullptr && run_->IsRunning(); }
     DownloadListView& List() { return list_; }
     AppSettings& Settings() { return settings_; }
+    // The speed graph pane and the traces it draws from (tests and benchmarks look in).
+    SpeedGraphPane& Graph() { return graph_; }
+    RunSpeedTraces& Traces() { return traces_; }
+    // Redraws the pane from the traces and the selection.
+    void UpdateGraph();
+    // Saves the pane's picture; written gets the file actually written (a bitmap beside
+    // the name when PNG cannot be written). Returns 0 or the error code.
+    uint32_t SaveGraphFile(const std::string& path, GraphImageFormat format,
+                           std::string* written = nullptr);
+    // Tests keep error boxes of the graph's commands from waiting for a click.
+    void SetGraphErrorsQuiet(bool quiet) { graphErrorsQuiet_ = quiet; }
 
 protected:
     void OnCreate() override;
@@ -108,6 +124,25 @@ private:
     void OpenProperties();
     void OpenAbout();
 
+    // --- The speed graph pane (MainWindowGraph.cpp) ---
+    void CreateGraph();
+    void DestroyGraph();
+    bool GraphShown() const;
+    // Pixels the pane and its splitter take of the height under the toolbar.
+    int GraphSpace(int available) const;
+    void PlaceGraph(int top, int width, int height);
+    void ToggleSpeedGraph();
+    void OnRunStarting();
+    void RecordGraphStep();
+    void GraphSubjects(std::vector<size_t>* indexes) const;
+    void OnGraphSelectionChanged();
+    bool ShowGraphMenu(WPARAM wParam, LPARAM lParam);
+    void CopyGraph();
+    void SaveGraph();
+    void ChooseGraphUnit(UINT command);
+    uint32_t ReportGraphError(uint32_t error);
+    bool OnSplitterMouse(UINT message, WPARAM wParam, LPARAM lParam);
+
     // Installer script generation.
     void CreateInstaller(int templateId);
 
@@ -151,6 +186,19 @@ private:
     bool helpFileExists_ = false;
     UINT findMessage_ = 0;
     FindDialog find_;
+    SpeedGraphPane graph_;
+    RunSpeedTraces traces_;
+    HMENU graphMenu_ = nullptr;
+    int graphTop_ = 0;  // the splitter's top edge
+    bool graphFollowsRun_ = true;
+    UINT graphUnitCommand_ = 0;  // the pane's choice of units; 0: as the list
+    bool graphErrorsQuiet_ = false;
+    bool splitterDrag_ = false;
+    int splitterGrab_ = 0;
+    size_t steadyIndex_ = SIZE_MAX;
+    size_t steadySamples_ = 0;
+    bool steadyKnown_ = false;
+    double steadyBytesPerSecond_ = 0;
     bool statusUpdatePending_ = false;
     bool shutDown_ = false;
     int exitCode_ = 0;

@@ -58,6 +58,7 @@ TEST(PersistConfig, WritesGeneralInOrderThenTheItems) {
               "AutoStopStableUnit=1\r\nAutoStopSizeUnit=2\r\nTryAgainOnFail=0\r\n"
               "NumOfRetries=3\r\nAutoReport=0\r\nAutoReportOpenInViewer=1\r\nAutoReportType=1\r\n"
               "AutoReportFilename=out.txt\r\nAutoStopStableValue=0.5\r\n"
+              "ShowSpeedGraph=1\r\nSpeedGraphHeight=200\r\n"
               "WinPos=2C 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
               "00 00 00 00 00 00 00 00 00 00 00 00 05 00 00 00 00 00 00 00\r\n"
               "Columns=2C 01 00 00 96 00 01 00 64 00 02 00 64 00 03 00 64 00 04 00 64 00 05 00 "
@@ -71,6 +72,8 @@ TEST(PersistConfig, SavedFileLoadsBackTheSame) {
     Fixture a;
     a.settings.ShowGridLines = 1;
     a.settings.AutoStopStableValue = 1.5;
+    a.settings.ShowSpeedGraph = 0;
+    a.settings.SpeedGraphHeight = 321;
     a.settings.AutoReportFilename = " spaced \"name\" ";
     a.window.current = {44, 0, 3, -1, -1, -1, -1, 10, 20, 500, 400};
     a.columns.sort = 4099;
@@ -84,6 +87,8 @@ TEST(PersistConfig, SavedFileLoadsBackTheSame) {
     ASSERT_EQ(b.Load(a.File()), ConfigResult::kDone);
     EXPECT_EQ(b.settings.ShowGridLines, 1);
     EXPECT_DOUBLE_EQ(b.settings.AutoStopStableValue, 1.5);
+    EXPECT_EQ(b.settings.ShowSpeedGraph, 0);
+    EXPECT_EQ(b.settings.SpeedGraphHeight, 321);
     EXPECT_EQ(b.settings.AutoReportFilename, " spaced \"name\" ");
     EXPECT_EQ(b.window.loaded.showCmd, 3u);
     EXPECT_EQ(b.window.loaded.right, 500);

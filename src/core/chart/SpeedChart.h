@@ -1,0 +1,78 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/chart/AxisTicks.h"
+#include "core/chart/ChartUnit.h"
+#include "core/chart/Downsample.h"
+#include "core/chart/SpeedTrace.h"
+#include "core/engine/RunMeasurements.h"
+
+namespace vm {
+
+// One download the graph shows, as the window gathers it from the list and the run.
+struct ChartSubject {
+    std::string name;  // the display name, or the URL when there is none
+    const SpeedTrace* trace = nullptr;  // nullptr: never downloaded in this run
+    double averageBytesPerSecond = 0;   // the item's own average, as the list shows it
+    uint64_t bytes = 0;
+    bool hasSteady = false;
+    double steadyBytesPerSecond = 0;
+    bool hasPhase[kAttemptPhaseCount] = {};
+    uint32_t phaseMs[kAttemptPhaseCount] = {};
+};
+
+// One curve as drawn: both lines in the chart's unit, at most about two points per pixel.
+struct ChartCurve {
+    std::string name;
+    size_t colorPosition = 0;  // in the series palette
+    std::vector<ChartPoint> interval;
+    std::vector<ChartPoint> average;
+};
+
+// Where the graph is drawn and what else it marks.
+struct ChartFrame {
+    ChartUnit unit = ChartUnit::KBps;
+    size_t plotWidth = 400;  // pixels across the time axis
+    int valueIntervals = 4;
+    int timeIntervals = 6;
+    bool hasTimeLimit = false;  // the auto-stop time limit
+    double timeLimitSeconds = 0;
+};
+
+// Everything the pane draws and says.
+struct SpeedChart {
+    ChartUnit unit = ChartUnit::KBps;
+    bool compare = false;
+    std::vector<ChartCurve> curves;
+    // Of the single download shown (not in compare mode):
+    bool hasSteady = false;
+    double steady = 0;  // in the unit
+    bool hasTimeLimit = false;
+    double timeLimitSeconds = 0;
+    bool hasSizeLimit = false;
+    double sizeLimitSeconds = 0;
+    ValueAxis valueAxis;
+    TimeAxis timeAxis;
+    std::string valueCaption;  // "KB/Sec"
+    std::string timeCaption;   // "s" or "m:ss"
+    // The pane's window text: what it shows in one line, for screen readers and tests.
+    std::string summary;
+    // The line of figures under the graph (the summary again in compare mode).
+    std::string figures;
+};
+
+// The chart of one download (one subject) or the curves of several side by side (up to
+// kMaxComparedSeries; more are left out), each from its own start. No subject gives an
+// empty chart that says so.
+SpeedChart BuildSpeedChart(const std::vector<ChartSubject>& subjects, const ChartFrame& frame);
+
+// "Mirror 2: average 2,048.0 KB/Sec, steady 2,047.1 KB/Sec, peak 2,310.4 KB/Sec".
+std::string ChartSummary(const ChartSubject& subject, ChartUnit unit);
+
+// The highest one-second speed of a subject; its average when no whole second was seen.
+double SubjectPeak(const ChartSubject& subject);
+
+}  // namespace vm

@@ -1,0 +1,51 @@
+#include "core/chart/SpeedTrace.h"
+
+namespace vm {
+
+SpeedTrace& RunSpeedTraces::MutableItem(size_t index) {
+    // Items added while a run goes on get their trace when they are reached.
+    if (index >= traces_.size()) traces_.resize(index + 1);
+    return traces_[index];
+}
+
+void RunSpeedTraces::Record(size_t index, FileTime startTime, uint32_t ms, uint64_t bytes,
+                            uint64_t sizeLimitBytes) {
+    if (startTime == 0) return;  // not started: nothing to draw
+    SpeedTrace& trace = MutableItem(index);
+    if (trace.startTime != startTime) {
+        trace = SpeedTrace();
+        trace.startTime = startTime;
+        // The curve starts at the origin: nothing has arrived when the download begins.
+        trace.interval.push_back({0, 0});
+        trace.average.push_back({0, 0});
+    }
+    const double seconds = ms / 1000.0;
+    if (sizeLimitBytes != 0 && !trace.sizeLimitReached && bytes >= sizeLimitBytes) {
+        trace.sizeLimitReached = true;
+        trace.sizeLimitSeconds = seconds;
+    }
+    // A step too soon after the one before: the next step's rate counts its bytes.
+    if (ms < trace.lastMs + kMinTraceStepMs) return;
+    // The count never goes down within an attempt; a smaller count (a hand-made trace)
+    // gives no negative rate.
+    const uint64_t added = bytes > trace.lastBytes ? bytes - trace.lastBytes : 0;
+    const double rate = static_cast<double>(added) * 1000.0 / (ms - trace.lastMs);
+    const double average = static_cast<double>(bytes) * 1000.0 / ms;
+    trace.interval.push_back({seconds, rate});
+    trace.average.push_back({seconds, average});
+    if (ms - trace.peakWindowMs >= kPeakWindowMs) {
+        const uint64_t windowBytes =
+            bytes > trace.peakWindowBytes ? bytes - trace.peakWindowBytes : 0;
+        const double windowRate =
+            static_cast<double>(windowBytes) * 1000.0 / (ms - trace.peakWindowMs);
+        if (windowRate > trace.peakBytesPerSecond) trace.peakBytesPerSecond = windowRate;
+        trace.peakWindowMs = ms;
+        trace.peakWindowBytes = bytes;
+    }
+    CompactSeries(trace.interval, kMaxTracePoints);
+    CompactSeries(trace.average, kMaxTracePoints);
+    trace.lastMs = ms;
+    trace.lastBytes = bytes;
+}
+
+}  // namespace vm
