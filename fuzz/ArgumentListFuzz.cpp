@@ -17,8 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (std::strchr(argument, '"') != nullptr || argument[0] == ' ') std::abort();
     }
     const vm::StartupOptions options = vm::ReadStartupOptions(list);
-    if (options.exportFile.size() > vm::kMaxCommandLinePath) std::abort();
-    if (options.metricsFile.size() > vm::kMaxCommandLinePath) std::abort();
+    // File names are kept whole (a name over the bound is refused later, never cut), so
+    // each is one of the arguments.
+    if (options.exportFile.size() > size || options.metricsFile.size() > size) std::abort();
+    if (options.historyFile.size() > size) std::abort();
     if (options.pushUrl.size() > vm::kMaxPushUrlLength) std::abort();
     vm::AppSettings settings;
     vm::ApplyCommandLineOverrides(settings, list);

@@ -570,7 +570,7 @@ TEST(PersistConfig, MinimumSpeedsAreWrittenOnlyWhenSetAndLoadBack) {
     a.items[1].minSpeed = 1500;
     ASSERT_EQ(a.Save(), ConfigResult::kDone);
     const std::string saved = a.File();
-    EXPECT_NE(saved.find("AutoStopStableValue=0.5\r\nDefaultMinSpeed=300\r\nWinPos="),
+    EXPECT_NE(saved.find("SpeedGraphHeight=200\r\nDefaultMinSpeed=300\r\nWinPos="),
               std::string::npos);
     EXPECT_NE(saved.find("[Download0]\r\nURL=http://a/\r\nDownloadName=A\r\nDisabled=0\r\n["),
               std::string::npos);
