@@ -56,14 +56,16 @@ void DownloadTransfer::Init(uintptr_t window, uint32_t message, uint32_t flags) 
     headers_.clear();
     scheme_ = SchemeClass::Other;
     request_.store(0);
+    // A fresh start, not a change: Init comes before the attempt does anything.
     phase_.store(TransferPhase::None);
     error_.store(0);
     available_.store(0);
-    stopped_ = finished_ = failed_ = lengthUndeclared_ = false;
+    end_ = TransferEnd::None;
+    lengthUndeclared_ = false;
     contentLength_ = bytesRead_ = 0;
     httpStatus_ = 0;
     readsArrived_ = false;
-    awaiting_ = Awaiting::Nothing;
+    awaiting_ = Awaiting::Nothing;  // fresh start
     announcedLeft_ = 0;
     emptyPendingReads_ = 0;
 }
@@ -78,7 +80,7 @@ uint64_t DownloadTransfer::ContentLength() const {
     return job_ ? job_->contentLength.load() : contentLength_;
 }
 bool DownloadTransfer::Finished() const {
-    return job_ ? job_->finished.load() : finished_;
+    return job_ ? job_->finished.load() : end_ == TransferEnd::Finished;
 }
 uint32_t DownloadTransfer::AcceptedTick() const {
     return job_ ? job_->acceptedTick.load() : acceptedTick_.load();
@@ -90,6 +92,36 @@ uint32_t DownloadTransfer::DataTick() const {
     return job_ ? job_->dataTick.load() : dataTick_.load();
 }
 
+void DownloadTransfer::SetPhase(TransferPhase to) {
+    const TransferPhase from = phase_.exchange(to);
+    CheckChange(IsLegalChange(from, to), "phase", NameOf(from), NameOf(to));
+    Trace("phase", NameOf(from), NameOf(to));
+}
+
+void DownloadTransfer::SetAwaiting(Awaiting to) {
+    const Awaiting from = awaiting_;
+    CheckChange(IsLegalChange(from, to), "awaiting", NameOf(from), NameOf(to));
+    awaiting_ = to;
+    Trace("awaiting", NameOf(from), NameOf(to));
+}
+
+void DownloadTransfer::EndAs(TransferEnd to) {
+    const TransferEnd from = end_;
+    CheckChange(IsLegalChange(from, to), "end", NameOf(from), NameOf(to));
+    if (from != TransferEnd::None)
+        return;  // the first end is kept
+    end_ = to;
+    Trace("end", NameOf(from), NameOf(to));
+}
+
+void DownloadTransfer::Trace(const char* what, const char* from, const char* to) {
+    if (!context_.traceChanges)
+        return;
+    char line[kMaxTraceLine];
+    FormatChange(line, "transfer", serial_, what, from, to);
+    context_.net.DebugOutput(line);
+}
+
 void DownloadTransfer::Post(uint32_t code, uint32_t error) {
     if ((flags_ & kTransferPostEvents) == 0)
         return;
@@ -99,7 +131,7 @@ void DownloadTransfer::Post(uint32_t code, uint32_t error) {
 }
 
 void DownloadTransfer::Fail(uint32_t error) {
-    failed_ = true;
+    EndAs(TransferEnd::Failed);
     Post(EV_FAILED, error);
 }
 
@@ -117,12 +149,12 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
         Fail(context_.RootError() != 0 ? context_.RootError() : kErrorInternetInternal);
         return false;
     }
-    phase_.store(TransferPhase::PendingOpen);
+    SetPhase(TransferPhase::PendingOpen);
     const InternetHandle handle =
         context_.net.OpenUrl(root, url.c_str(), headers_.c_str(), flags, serial_);
     if (handle != 0) {
         // Completed at once: no completion callback follows, so continue ourselves.
-        phase_.store(TransferPhase::None);
+        SetPhase(TransferPhase::None);
         request_.store(handle);
         Post(EV_OPEN_COMPLETE);
         return true;
@@ -130,7 +162,7 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
     const uint32_t error = context_.net.LastError();
     if (error == kErrorIoPending)
         return true;
-    phase_.store(TransferPhase::None);
+    SetPhase(TransferPhase::None);
     Fail(error != 0 ? error : kErrorInternetInternal);
     return false;
 }
@@ -163,7 +195,7 @@ void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t resul
         return;
     switch (phase_.load()) {
         case TransferPhase::PendingOpen:
-            phase_.store(TransferPhase::None);
+            SetPhase(TransferPhase::None);
             if (error != 0 || result == 0) {
                 Post(EV_FAILED, error != 0 ? error : kErrorInternetInternal);
             } else {
@@ -177,7 +209,7 @@ void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t resul
         case TransferPhase::PendingData:
             if (result != 0 || error == 0) {
                 available_.store(error != 0 ? error : slot_->queryCount);
-                phase_.store(TransferPhase::None);
+                SetPhase(TransferPhase::None);
                 Post(EV_DATA_AVAILABLE);
             } else {
                 Post(EV_FAILED, error);
@@ -193,7 +225,7 @@ void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t resul
                         count = error;
                 }
                 completedCount_.store(count);
-                phase_.store(TransferPhase::None);
+                SetPhase(TransferPhase::None);
                 Post(EV_READ_COMPLETE);
             } else {
                 Post(EV_FAILED, error);
@@ -226,7 +258,7 @@ void DownloadTransfer::HandleInternalEvent(uint32_t code) {
 
 void DownloadTransfer::OnOpenComplete() {
     const InternetHandle request = request_.load();
-    if (stopped_ || request == 0)
+    if (end_ != TransferEnd::None || request == 0)
         return;
     lengthUndeclared_ = true;
     std::string lengthText;
@@ -241,8 +273,7 @@ void DownloadTransfer::OnOpenComplete() {
         status = 0;
     httpStatus_ = static_cast<int32_t>(status);
     if (status >= 400) {
-        failed_ = true;
-        Post(EV_FAILED);
+        Fail(0);
         return;
     }
     acceptedTime_.store(context_.clock.SystemTimeUtc());
@@ -256,7 +287,7 @@ void DownloadTransfer::OnOpenComplete() {
 void DownloadTransfer::OnDataAvailable() {
     if (!Reading() || awaiting_ != Awaiting::Data)
         return;
-    awaiting_ = Awaiting::Nothing;
+    SetAwaiting(Awaiting::Nothing);
     const uint32_t available = available_.load();
     if (available == 0) {
         EndOfData();
@@ -289,11 +320,11 @@ void DownloadTransfer::ReadLoop() {
 DownloadTransfer::Step DownloadTransfer::ReadArrived() {
     readSize_ = kMaxArrivedRead;
     slot_->readCount = 0;
-    phase_.store(TransferPhase::PendingArrival);
+    SetPhase(TransferPhase::PendingArrival);
     const bool ok = context_.net.ReadArrived(request_.load(), slot_->buffer.data(),
                                              kMaxArrivedRead, &slot_->readCount);
     if (ok && slot_->readCount == 0) {
-        phase_.store(TransferPhase::None);
+        SetPhase(TransferPhase::None);
         return QueryAndRead();  // nothing has arrived: has the data ended, or when comes more?
     }
     return AfterRead(ok, Awaiting::Arrival);
@@ -301,26 +332,26 @@ DownloadTransfer::Step DownloadTransfer::ReadArrived() {
 
 DownloadTransfer::Step DownloadTransfer::QueryAndRead() {
     slot_->queryCount = 0;
-    phase_.store(TransferPhase::PendingData);
+    SetPhase(TransferPhase::PendingData);
     if (!readsArrived_) {
         // The library's FTP query waits on the calling thread until a byte comes.
-        awaiting_ = Awaiting::Data;  // EV_DATA_AVAILABLE continues
+        SetAwaiting(Awaiting::Data);  // EV_DATA_AVAILABLE continues
         context_.net.QueryDataAvailableInBackground(request_.load(), serial_);
         return Step::Wait;
     }
     if (!context_.net.QueryDataAvailable(request_.load(), &slot_->queryCount)) {
         const uint32_t error = context_.net.LastError();
         if (error != kErrorIoPending) {
-            phase_.store(TransferPhase::None);
+            SetPhase(TransferPhase::None);
             Fail(error);
         }
         context_.net.DebugOutput("InternetQueryDataAvailable returned false");
         if (error != kErrorIoPending)
             return Step::Stop;
-        awaiting_ = Awaiting::Data;  // EV_DATA_AVAILABLE continues
+        SetAwaiting(Awaiting::Data);  // EV_DATA_AVAILABLE continues
         return Step::Wait;
     }
-    phase_.store(TransferPhase::None);
+    SetPhase(TransferPhase::None);
     const uint32_t available = slot_->queryCount;
     available_.store(available);
     if (available == 0) {
@@ -335,14 +366,14 @@ DownloadTransfer::Step DownloadTransfer::ReadExactly(uint32_t available) {
     const uint32_t size = available < limit ? available : limit;
     readSize_ = size;
     slot_->readCount = 0;
-    phase_.store(TransferPhase::PendingRead);
+    SetPhase(TransferPhase::PendingRead);
     const bool ok =
         context_.net.ReadFile(request_.load(), slot_->buffer.data(), size, &slot_->readCount);
     // What was announced and not read yet is there: read it without asking again.
     announcedLeft_ = ok && slot_->readCount < available ? available - slot_->readCount : 0;
     if (ok && slot_->readCount == 0) {
         // Nothing although data was announced: the data has ended.
-        phase_.store(TransferPhase::None);
+        SetPhase(TransferPhase::None);
         EndOfData();
         return Step::Stop;
     }
@@ -353,14 +384,14 @@ DownloadTransfer::Step DownloadTransfer::AfterRead(bool ok, Awaiting pending) {
     if (!ok) {
         const uint32_t error = context_.net.LastError();
         if (error == kErrorIoPending) {
-            awaiting_ = pending;  // EV_READ_COMPLETE continues
+            SetAwaiting(pending);  // EV_READ_COMPLETE continues
             return Step::Wait;
         }
-        phase_.store(TransferPhase::None);
+        SetPhase(TransferPhase::None);
         Fail(error);
         return Step::Stop;
     }
-    phase_.store(TransferPhase::None);
+    SetPhase(TransferPhase::None);
     return CountBlock(slot_->readCount) ? Step::Continue : Step::Stop;
 }
 
@@ -368,7 +399,7 @@ void DownloadTransfer::OnReadComplete() {
     const Awaiting awaited = awaiting_;
     if (!Reading() || (awaited != Awaiting::Read && awaited != Awaiting::Arrival))
         return;
-    awaiting_ = Awaiting::Nothing;
+    SetAwaiting(Awaiting::Nothing);
     const uint32_t count = completedCount_.load();
     if (count == 0) {
         // A wait for arrivals ends without a count: read what came. Wine also completes a
@@ -413,20 +444,20 @@ void DownloadTransfer::EndOfData() {
 void DownloadTransfer::Finish() {
     dataTick_.store(context_.clock.TickCount());
     Post(EV_FINISHED);
-    finished_ = true;
+    EndAs(TransferEnd::Finished);
 }
 
 bool DownloadTransfer::FailTimedOut() {
     if (!Reading() || job_)
         return false;
-    failed_ = true;
+    EndAs(TransferEnd::Failed);
     error_.store(kErrorInternetTimeout);
     StopTransfer();
     return true;
 }
 
 void DownloadTransfer::StopTransfer() {
-    stopped_ = true;
+    EndAs(TransferEnd::Stopped);
     if (job_) {
         job_->stopped.store(true);
         if (worker_ != 0 && job_->fileOpen.load() && !job_->ended.load()) {

@@ -8,19 +8,10 @@
 #include "core/engine/PhaseStamps.h"
 #include "core/engine/ReadSlot.h"
 #include "core/engine/TransferContext.h"
+#include "core/engine/TransferState.h"
 #include "core/base/UrlKind.h"
 
 namespace vm {
-
-// PendingArrival: a read of what has arrived found nothing and waits for more; its
-// completion says only that more has come (any count it carries was not read).
-enum class TransferPhase : int {
-    None = 0,
-    PendingOpen = 1,
-    PendingData = 2,
-    PendingRead = 3,
-    PendingArrival = 4,
-};
 
 // Largest read of an http(s) announced count: Wine loses the count of a larger read now
 // and then when it has to wait.
@@ -96,6 +87,7 @@ class DownloadTransfer {
     // size limit is applied at once on a fast link; reading then goes on unless stopped.
     void SetYieldAtBytes(uint64_t bytes) { yieldAtBytes_ = bytes; }
     TransferPhase Phase() const { return phase_.load(); }
+    TransferEnd End() const { return end_; }
     // When the library reported resolving, connecting and sending (stamped as they happen).
     const PhaseStamps& Phases() const { return phases_; }
 
@@ -104,12 +96,17 @@ class DownloadTransfer {
   private:
     // What a reading step leaves to do: read on, wait for a completion, or nothing more.
     enum class Step { Continue, Wait, Stop };
-    // The completion reading waits for; any other is stale and ignored.
-    enum class Awaiting { Nothing, Data, Read, Arrival };
+
+    // Every change of the phase, of what reading awaits and of the end goes through these,
+    // which check it against the tables of legal changes and trace it when asked.
+    void SetPhase(TransferPhase to);
+    void SetAwaiting(Awaiting to);
+    void EndAs(TransferEnd to);
+    void Trace(const char* what, const char* from, const char* to);
 
     void Post(uint32_t code, uint32_t error = 0);
     void Fail(uint32_t error);
-    bool Reading() const { return !finished_ && !stopped_ && !failed_; }
+    bool Reading() const { return end_ == TransferEnd::None; }
     void ReadLoop();
     Step ReadArrived();
     Step QueryAndRead();
@@ -147,9 +144,7 @@ class DownloadTransfer {
     std::atomic<uint32_t> dataTick_{0};
     PhaseStamps phases_;
 
-    bool stopped_ = false;
-    bool finished_ = false;
-    bool failed_ = false;
+    TransferEnd end_ = TransferEnd::None;
     bool lengthUndeclared_ = false;
     uint64_t contentLength_ = 0;
     uint64_t bytesRead_ = 0;

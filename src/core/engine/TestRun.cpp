@@ -3,6 +3,7 @@
 #include "core/engine/ErrorText.h"
 #include "core/engine/SpeedRules.h"
 #include "core/engine/TransferEvent.h"
+#include "core/engine/TransferState.h"
 #include "core/base/UrlKind.h"
 
 namespace vm {
@@ -18,6 +19,18 @@ TestRun::TestRun(TestRunHost& host, const AppSettings& settings, Clock& clock,
 
 TestRun::~TestRun() {
     transfer_.reset();
+}
+
+void TestRun::SetStatus(DownloadItem& item, DownloadStatus to) {
+    const DownloadStatus from = item.status;
+    CheckChange(IsLegalChange(from, to), "status", NameOf(from), NameOf(to));
+    item.status = to;
+    if (transfers_.traceChanges) {
+        char line[kMaxTraceLine];
+        FormatChange(line, "item", static_cast<uint32_t>(currentIndex_), "status", NameOf(from),
+                     NameOf(to));
+        transfers_.net.DebugOutput(line);
+    }
 }
 
 void TestRun::StartTest() {
@@ -58,7 +71,7 @@ void TestRun::StartNextItem() {
     item->attemptTick = clock_.TickCount();
     attemptIndex_ = currentIndex_;
     measurements_.StartAttempt(currentIndex_, item->attemptTick);
-    item->status = DownloadStatus::Connecting;
+    SetStatus(*item, DownloadStatus::Connecting);
     host_.Refresh();
 
     // A start that fails posts EV_FAILED or, at worst, ends by the connect time-out.
@@ -80,7 +93,7 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
         return;
     switch (code) {
         case EV_FINISHED:
-            item->status = DownloadStatus::Finished;
+            SetStatus(*item, DownloadStatus::Finished);
             item->bytes = transfer_->BytesRead();
             item->RecomputeSpeed(transfer_->DataTick());
             host_.Refresh();
@@ -91,7 +104,7 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
             OnAttemptFailed(*item);
             break;
         case EV_RESPONSE_ACCEPTED:
-            item->status = DownloadStatus::Downloading;
+            SetStatus(*item, DownloadStatus::Downloading);
             // The moment the transfer accepted the response, not when we got to the event.
             item->startTime = transfer_->AcceptedTime();
             item->startTick = transfer_->AcceptedTick();
@@ -117,7 +130,7 @@ void TestRun::OnAttemptFailed(DownloadItem& item) {
     item.serverStatus = transfer_->HttpStatus();
     if (item.errorCode != 0)
         item.SetErrorText(FlattenLineBreaks(GetErrorText(item.errorCode, messages_)));
-    item.status = DownloadStatus::Failed;
+    SetStatus(item, DownloadStatus::Failed);
     host_.Refresh();
     RetryOrAdvance();
 }
@@ -144,7 +157,7 @@ void TestRun::RetryOrAdvance() {
 void TestRun::StopTest() {
     if (DownloadItem* item = host_.ItemAt(currentIndex_)) {
         KeepCountedBytes(*item);
-        item->status = DownloadStatus::Finished;
+        SetStatus(*item, DownloadStatus::Finished);
     }
     EndRun();
     host_.Refresh();
@@ -155,7 +168,7 @@ void TestRun::MoveToNextDownload() {
     if (item == nullptr || !transfer_)
         return;
     KeepCountedBytes(*item);
-    item->status = DownloadStatus::Finished;
+    SetStatus(*item, DownloadStatus::Finished);
     StopAndAdvance();
 }
 
@@ -229,7 +242,7 @@ void TestRun::CheckAutoStop() {
     const uint32_t now = clock_.TickCount();
     if (item->status == DownloadStatus::Connecting &&
         static_cast<uint64_t>(now - item->attemptTick) >= SecondsToMs(settings_.ConnectTimeout)) {
-        item->status = DownloadStatus::ConnectTimeout;
+        SetStatus(*item, DownloadStatus::ConnectTimeout);
         transfer_->StopTransfer();
         host_.Refresh();
         RetryOrAdvance();
@@ -239,7 +252,7 @@ void TestRun::CheckAutoStop() {
     if (settings_.UseAutoStopStable != 0 &&
         StableDeviation(*item, settings_.AutoStopStableUnit, &deviation) &&
         settings_.AutoStopStableValue >= deviation) {
-        item->status = DownloadStatus::Finished;
+        SetStatus(*item, DownloadStatus::Finished);
         StopAndAdvance();
         return;
     }
@@ -247,7 +260,7 @@ void TestRun::CheckAutoStop() {
         item->bytes = transfer_->BytesRead();
         item->RecomputeSpeed(now);
         if (static_cast<uint64_t>(item->duration) >= SecondsToMs(settings_.AutoStopTime)) {
-            item->status = DownloadStatus::Finished;
+            SetStatus(*item, DownloadStatus::Finished);
             StopAndAdvance();
             return;
         }
@@ -265,7 +278,7 @@ void TestRun::ApplySizeRule(DownloadItem& item) {
     if (settings_.UseAutoStopSize == 0)
         return;
     if (item.bytes >= AutoStopSizeBytes(settings_)) {
-        item.status = DownloadStatus::Finished;
+        SetStatus(item, DownloadStatus::Finished);
         StopAndAdvance();
     }
 }

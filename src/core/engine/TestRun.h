@@ -62,6 +62,8 @@ class TestRun {
     void SetReceiveTimeoutMs(uint32_t ms) { receiveTimeoutMs_ = ms; }
 
   private:
+    // Every status the run gives an item goes through here (checked and traced).
+    void SetStatus(DownloadItem& item, DownloadStatus to);
     void StartNextItem();
     void RetryOrAdvance();
     void EndRun();

@@ -21,6 +21,9 @@ class TransferContext {
     LocalFileApi& files;
     Clock& clock;
     LiveTransferRegistry registry;
+    // Every change of a transfer's state and of a run's item status goes to the
+    // library's debug output by name ("transfer 3 phase PendingOpen -> None").
+    bool traceChanges = false;
 
     // Opens the root when there is none (a failed open is tried again next time) and
     // counts one more user.
