@@ -87,13 +87,23 @@ server_cpu() { # -> CPU seconds of the prefix's Wine server so far
   pid=$(server_pid)
   [ -n "$pid" ] && awk -v hz="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); print ($12 + $13) / hz }' "/proc/$pid/stat" || echo 0
 }
-windows_exe() { # EXE ARGS... -> "bytes ms cpu" with the server's CPU added
+windows_exe() { # EXE ARGS... -> "bytes ms cpu server-cpu"
   local before out after
   before=$(server_cpu)
   out=$(timeout 900 wine "$@" </dev/null 2>&1 | tr -d '\r' | grep 'result=' | tail -n 1)
   after=$(server_cpu)
   [ "$(field result "$out")" = finished ] || { echo "run failed: $* -> $out" >&2; exit 1; }
-  echo "$(field bytes "$out") $(field ms "$out") $(echo "$(field cpu_s "$out") + $after - $before" | bc -l)"
+  echo "$(field bytes "$out") $(field ms "$out") $(field cpu_s "$out") $(echo "$after - $before" | bc -l)"
+}
+# The server's share of a transfer: what a run of the same program on an empty source
+# costs it (starting and ending a process, a window) is taken off.
+windows_transfer() { # EXE SOURCE EMPTY-SOURCE -> "bytes ms cpu"
+  local bytes ms cpu server _b _m _c idle
+  read -r bytes ms cpu server <<<"$(windows_exe "$1" "$2")"
+  read -r _b _m _c idle <<<"$(windows_exe "$1" "$3")"
+  server=$(echo "$server - $idle" | bc -l)
+  [ "$(echo "$server < 0" | bc -l)" = 1 ] && server=0
+  echo "$bytes $ms $(echo "$cpu + $server" | bc -l)"
 }
 curl_limit() { # URL -> "bytes ms cpu"
   local out bytes secs cpu
@@ -110,17 +120,23 @@ per_gib() { # BYTES VALUE -> VALUE scaled to one GiB
 
 limit_runs=${VM_BENCH_LIMIT_RUNS:-$runs}
 local_file="Z:$(tr / '\\' <<<"$VM_DATA_DIR/big/1g.bin")"
-# Sizes keep a round within a minute or two on a shared machine: Wine's TLS costs about
-# 13 CPU seconds per GiB, so https reads a smaller file; figures are per GiB all the same.
+# Sizes keep a round within a minute or two on a shared machine (Wine's TLS costs about
+# 13 CPU seconds per GiB); figures are per GiB all the same.
 declare -A source=(
   [http]=$VM_HTTP_URL/big/512m.bin
-  [https]=$VM_HTTPS_URL/18m.bin
+  [https]=$VM_HTTPS_URL/big/512m.bin
   [ftp]=$VM_FTP_URL/big/512m.bin
   [local]=$local_file
 )
+declare -A empty_source=(
+  [http]=$VM_HTTP_URL/empty.bin
+  [https]=$VM_HTTPS_URL/empty.bin
+  [ftp]=$VM_FTP_URL/empty.bin
+  [local]="Z:$(tr / '\\' <<<"$VM_DATA_DIR/empty.bin")"
+)
 declare -A curl_source=(
   [http]=$VM_HTTP_URL/big/512m.bin
-  [https]=$VM_HTTPS_URL/18m.bin
+  [https]=$VM_HTTPS_URL/big/512m.bin
   [ftp]=$VM_FTP_URL/big/512m.bin
   [local]=file://$VM_DATA_DIR/big/1g.bin
 )
@@ -132,9 +148,9 @@ for round in $(seq "$limit_runs"); do
   for proto in "${protocols[@]}"; do
     for who in program minimal curl; do
       case $who/$proto in
-        program/*) r=$(windows_exe "$exe" "${source[$proto]}") ;;
-        minimal/local) r=$(windows_exe "$limits/minimal-file-read-loop.exe" "${source[$proto]}") ;;
-        minimal/*) r=$(windows_exe "$limits/minimal-wininet-loop.exe" "${source[$proto]}") ;;
+        program/*) r=$(windows_transfer "$exe" "${source[$proto]}" "${empty_source[$proto]}") ;;
+        minimal/local) r=$(windows_transfer "$limits/minimal-file-read-loop.exe" "${source[$proto]}" "${empty_source[$proto]}") ;;
+        minimal/*) r=$(windows_transfer "$limits/minimal-wininet-loop.exe" "${source[$proto]}" "${empty_source[$proto]}") ;;
         curl/*) r=$(curl_limit "${curl_source[$proto]}") ;;
       esac
       read -r bytes ms cpu <<<"$r"
