@@ -4,15 +4,19 @@
 // Usage: transfer-bench.exe URL [TIMEOUT_SECONDS]; VM_BENCH_NO_PROGRESS=1 posts no
 // EV_PROGRESS; VM_BENCH_TIME_LIMIT_MS=N ends the download at the first tick N ms or more
 // after the response was accepted, as the time limit does ("result=timelimit").
+// A local path is read by the local-file worker; VM_BENCH_SIZE_LIMIT=N ends it at N bytes
+// as the size limit does (for a source that never ends).
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
+#include "core/base/UrlKind.h"
 #include "core/engine/DownloadTransfer.h"
-#include "win32/engine/ProcessTransfers.h"
 #include "core/engine/TransferEvent.h"
+#include "win32/engine/HandleCloser.h"
+#include "win32/engine/ProcessTransfers.h"
 
 namespace {
 
@@ -108,7 +112,13 @@ int main(int argc, char** argv) {
                    vm::kTransferPostEvents |
                        (std::getenv("VM_BENCH_NO_PROGRESS") ? 0u : vm::kTransferPostProgress));
     transfer->SetHeaders("Connection: Close");
-    transfer->OpenUrl(argv[1]);
+    if (const char* limit = std::getenv("VM_BENCH_SIZE_LIMIT"))
+        transfer->SetYieldAtBytes(std::strtoull(limit, nullptr, 10));
+    if (vm::IsLocalPath(argv[1])) {
+        transfer->StartFileRead(argv[1]);
+    } else {
+        transfer->OpenUrl(argv[1]);
+    }
     MSG msg;
     while (!gEnded && GetTickCount() - start < timeoutMs) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
@@ -120,6 +130,8 @@ int main(int argc, char** argv) {
     const uint32_t error = transfer->Error();
     gTransfer = nullptr;
     transfer.reset();
+    // As the program does: no handle may still be closing when the process ends.
+    (void)vm::WaitForBackgroundCloses(10000);
     const DWORD ms = gEnded && gAcceptedTick != 0 ? gEndTick - gAcceptedTick : 0;
     const double mib = bytes / 1048576.0;
     std::printf(

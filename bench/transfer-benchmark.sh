@@ -1,5 +1,9 @@
 #!/usr/bin/env bash
 # Measures the program's download transfer under Wine against curl in the same run:
+#   0. the platform's limit, per protocol (http, https, ftp, local file): the program's
+#      transfer, a minimal read loop of our own (bench/limits, the fewest calls that read
+#      the source the same way) and curl, in interleaved rounds; time and CPU per GiB of
+#      each, the ratios, medians and ranges. VM_BENCH_LIMITS_ONLY=1 stops after this part.
 #   1. a 1 GiB file over http on 127.0.0.1: both rates, their ratio, CPU seconds per GiB;
 #   2. the same file over https (localhost) and ftp: the ceilings and their ratios;
 #   3. a rate-limited file (nginx limit_rate, over 10 s): both averages and their ratio;
@@ -43,6 +47,9 @@ tests/servers/trust-ca.sh >/dev/null
 
 big_url=$VM_HTTP_URL/big/1g.bin
 slow_url=$VM_HTTP_URL/slow/5m.bin
+limits=$build/bench/limits
+[ -f "$limits/minimal-wininet-loop.exe" ] && [ -f "$limits/minimal-file-read-loop.exe" ] ||
+  cmake --build "$build" --target minimal_wininet_loop minimal_file_read_loop >/dev/null
 
 field() { # NAME LINE
   sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"
@@ -59,6 +66,116 @@ curl_run() { # URL -> "bytes seconds cpu"
   out=$( { /usr/bin/time -f "%U+%S" curl -s --cacert "$VM_TEST_CA" -o /dev/null -w '%{size_download} %{time_total}\n' "$1"; } 2>&1)
   echo "$out" | tr '\n' ' '
 }
+
+# The prefix's Wine server does part of every Windows program's work (each server call is
+# a round trip to it): its CPU time counts with the program's.
+server_pid() {
+  local folder pid
+  folder="server-$(printf '%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))"
+  for pid in $(pgrep wineserver); do
+    [ "$(basename "$(readlink "/proc/$pid/cwd" 2>/dev/null)")" = "$folder" ] && { echo "$pid"; return; }
+  done
+}
+server_cpu() { # -> CPU seconds of the prefix's Wine server so far
+  local pid
+  pid=$(server_pid)
+  [ -n "$pid" ] && awk -v hz="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); print ($12 + $13) / hz }' "/proc/$pid/stat" || echo 0
+}
+windows_exe() { # EXE ARGS... -> "bytes ms cpu server-cpu"
+  local before out after
+  before=$(server_cpu)
+  out=$(timeout 900 wine "$@" </dev/null 2>&1 | tr -d '\r' | grep 'result=' | tail -n 1)
+  after=$(server_cpu)
+  [ "$(field result "$out")" = finished ] || { echo "run failed: $* -> $out" >&2; exit 1; }
+  echo "$(field bytes "$out") $(field ms "$out") $(field cpu_s "$out") $(echo "$after - $before" | bc -l)"
+}
+# The server's share of a transfer: what a run of the same program on an empty source
+# costs it (starting and ending a process, a window) is taken off.
+windows_transfer() { # EXE SOURCE EMPTY-SOURCE -> "bytes ms cpu"
+  local bytes ms cpu server _b _m _c idle
+  read -r bytes ms cpu server <<<"$(windows_exe "$1" "$2")"
+  read -r _b _m _c idle <<<"$(windows_exe "$1" "$3")"
+  server=$(echo "$server - $idle" | bc -l)
+  [ "$(echo "$server < 0" | bc -l)" = 1 ] && server=0
+  echo "$bytes $ms $(echo "$cpu + $server" | bc -l)"
+}
+curl_limit() { # URL -> "bytes ms cpu"
+  local out bytes secs cpu
+  out=$( { /usr/bin/time -f "%U+%S" curl -s --cacert "$VM_TEST_CA" -o /dev/null -w '%{size_download} %{time_total}\n' "$1"; } 2>&1)
+  read -r bytes secs cpu <<<"$(echo "$out" | tr '\n' ' ')"
+  echo "$bytes $(echo "$secs * 1000" | bc -l) $(echo "$cpu" | bc -l)"
+}
+stats() { # NUMBERS... -> "median min max"
+  printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.3f %.3f %.3f", m, v[1], v[NR] }'
+}
+per_gib() { # BYTES VALUE -> VALUE scaled to one GiB
+  echo "$2 * 1073741824 / $1" | bc -l
+}
+
+limit_runs=${VM_BENCH_LIMIT_RUNS:-$runs}
+local_file="Z:$(tr / '\\' <<<"$VM_DATA_DIR/big/1g.bin")"
+# Sizes keep a round within a minute or two on a shared machine (Wine's TLS costs about
+# 13 CPU seconds per GiB); figures are per GiB all the same.
+declare -A source=(
+  [http]=$VM_HTTP_URL/big/512m.bin
+  [https]=$VM_HTTPS_URL/big/512m.bin
+  [ftp]=$VM_FTP_URL/big/512m.bin
+  [local]=$local_file
+)
+declare -A empty_source=(
+  [http]=$VM_HTTP_URL/empty.bin
+  [https]=$VM_HTTPS_URL/empty.bin
+  [ftp]=$VM_FTP_URL/empty.bin
+  [local]="Z:$(tr / '\\' <<<"$VM_DATA_DIR/empty.bin")"
+)
+declare -A curl_source=(
+  [http]=$VM_HTTP_URL/big/512m.bin
+  [https]=$VM_HTTPS_URL/big/512m.bin
+  [ftp]=$VM_FTP_URL/big/512m.bin
+  [local]=file://$VM_DATA_DIR/big/1g.bin
+)
+protocols=(http https ftp local)
+declare -A series
+printf '%s\n' "== the platform's limit: program, minimal loop, curl; $limit_runs interleaved rounds =="
+printf '%-6s %-5s %-8s %10s %10s %12s\n' proto round who "s/GiB" "CPU s/GiB" "MiB/s"
+for round in $(seq "$limit_runs"); do
+  for proto in "${protocols[@]}"; do
+    for who in program minimal curl; do
+      case $who/$proto in
+        program/*) r=$(windows_transfer "$exe" "${source[$proto]}" "${empty_source[$proto]}") ;;
+        minimal/local) r=$(windows_transfer "$limits/minimal-file-read-loop.exe" "${source[$proto]}" "${empty_source[$proto]}") ;;
+        minimal/*) r=$(windows_transfer "$limits/minimal-wininet-loop.exe" "${source[$proto]}" "${empty_source[$proto]}") ;;
+        curl/*) r=$(curl_limit "${curl_source[$proto]}") ;;
+      esac
+      read -r bytes ms cpu <<<"$r"
+      t=$(per_gib "$bytes" "$(echo "$ms / 1000" | bc -l)")
+      c=$(per_gib "$bytes" "$cpu")
+      series[$proto/$who/t]+=" $t" series[$proto/$who/c]+=" $c"
+      printf '%-6s %-5s %-8s %10.3f %10.3f %12.1f\n' "$proto" "$round" "$who" "$t" "$c" "$(echo "1024 / $t" | bc -l)"
+    done
+    # Ratios within the round, so that the machine's load in that round cancels out.
+    pt=${series[$proto/program/t]##* } mt=${series[$proto/minimal/t]##* } ct=${series[$proto/curl/t]##* }
+    pc=${series[$proto/program/c]##* } mc=${series[$proto/minimal/c]##* }
+    series[$proto/pm]+=" $(echo "$pt / $mt" | bc -l)" series[$proto/pc]+=" $(echo "$pt / $ct" | bc -l)"
+    series[$proto/mc]+=" $(echo "$mt / $ct" | bc -l)" series[$proto/cpu]+=" $(echo "$pc / $mc" | bc -l)"
+  done
+done
+printf '\n%s\n' "medians (range) over $limit_runs rounds; time and CPU in seconds per GiB; ratios are taken within each round"
+printf '%-6s %-22s %-22s %-22s %-22s %-22s %-22s %-22s %-22s\n' proto "program time" "minimal time" "curl time" \
+  "program CPU" "minimal CPU" "program/minimal" "program CPU/minimal" "program/curl"
+show() { # NUMBERS... -> "median (min-max)"
+  read -r m lo hi <<<"$(stats "$@")"
+  printf '%.3f (%.3f-%.3f)' "$m" "$lo" "$hi"
+}
+for proto in "${protocols[@]}"; do
+  # shellcheck disable=SC2086
+  printf '%-6s %-22s %-22s %-22s %-22s %-22s %-22s %-22s %-22s\n' "$proto" \
+    "$(show ${series[$proto/program/t]})" "$(show ${series[$proto/minimal/t]})" "$(show ${series[$proto/curl/t]})" \
+    "$(show ${series[$proto/program/c]})" "$(show ${series[$proto/minimal/c]})" \
+    "$(show ${series[$proto/pm]})" "$(show ${series[$proto/cpu]})" "$(show ${series[$proto/pc]})"
+done
+printf '%s\n' "goals: program/minimal within 1.1 in time and CPU (local files within 1.5)"
+[ "${VM_BENCH_LIMITS_ONLY:-}" = 1 ] && exit 0
 
 printf '%s\n' "== 1 GiB over http on 127.0.0.1 ($runs runs) =="
 printf '%-4s %14s %14s %8s %22s %15s %22s\n' run "program MiB/s" "curl MiB/s" ratio "program CPU s/GiB" "curl CPU s/GiB" "no-progress MiB/s"

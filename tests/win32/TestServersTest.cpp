@@ -39,8 +39,17 @@ class Handle {
   public:
     explicit Handle(HINTERNET handle) : handle_(handle) {}
     ~Handle() {
-        if (handle_ != nullptr)
-            InternetCloseHandle(handle_);
+        if (handle_ == nullptr)
+            return;
+        // Wine copies every FTP download into the prefix's cache in spite of the no-cache
+        // flag and never indexes the copy: only the handle names it.
+        char cacheFile[MAX_PATH + 1] = {};
+        DWORD size = MAX_PATH;
+        const bool copied = InternetQueryOptionA(handle_, INTERNET_OPTION_DATAFILE_NAME,
+                                                 cacheFile, &size) != FALSE;
+        InternetCloseHandle(handle_);
+        if (copied)
+            DeleteFileA(cacheFile);
     }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;

@@ -43,7 +43,7 @@ class WinFileTransferTest : public ::testing::Test {
     }
 };
 
-TEST_F(WinFileTransferTest, BlocksThenFinished) {
+TEST_F(WinFileTransferTest, AcceptedThenFinishedWithTheWholeCount) {
     const std::string path = TempFile("vm-200k.bin", 200000);
     ASSERT_TRUE(IsLocalPath(path)) << path;
     auto t = Start(path);
@@ -51,9 +51,12 @@ TEST_F(WinFileTransferTest, BlocksThenFinished) {
     std::vector<uint32_t> codes;
     for (const auto& e : window.events)
         codes.push_back(e.code);
-    const std::vector<uint32_t> expected = {EV_RESPONSE_ACCEPTED, EV_PROGRESS, EV_PROGRESS,
-                                            EV_PROGRESS,          EV_PROGRESS, EV_FINISHED};
-    EXPECT_EQ(codes, expected);
+    // Progress comes by time, not per block: four blocks read at once post none (a
+    // worker held up by a busy machine may post one or two).
+    ASSERT_GE(codes.size(), 2u);
+    EXPECT_EQ(codes.front(), EV_RESPONSE_ACCEPTED);
+    EXPECT_EQ(codes.back(), EV_FINISHED);
+    EXPECT_LE(window.Count(EV_PROGRESS), 2u);
     EXPECT_EQ(t->BytesRead(), 200000u);
     EXPECT_EQ(t->ContentLength(), 200000u);
     t.reset();

@@ -199,6 +199,7 @@ bool DownloadTransfer::StartFileRead(const std::string& path) {
     job_->serial = serial_;
     job_->path = path;
     job_->clock = &context_.clock;
+    job_->stopAtBytes = yieldAtBytes_;
     auto* argument = new std::shared_ptr<FileReadJob>(job_);
     if (!context_.files.StartThread(&RunFileReadJob, argument, &worker_)) {
         delete argument;

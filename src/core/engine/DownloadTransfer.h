@@ -94,6 +94,7 @@ class DownloadTransfer {
     uint32_t DataTick() const;
     // Reading gives the message loop a turn as soon as this many bytes are counted, so a
     // size limit is applied at once on a fast link; reading then goes on unless stopped.
+    // A local read ends there by itself (set it before StartFileRead).
     void SetYieldAtBytes(uint64_t bytes) { yieldAtBytes_ = bytes; }
     TransferPhase Phase() const { return phase_.load(); }
     TransferEnd End() const { return end_; }

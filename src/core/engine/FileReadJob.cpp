@@ -46,16 +46,25 @@ void FileReadJob::Run() {
     const uintptr_t base = reinterpret_cast<uintptr_t>(storage.data());
     unsigned char* block =
         storage.data() + ((kSectorAlignment - base % kSectorAlignment) % kSectorAlignment);
+    const bool postProgress = (flags & kTransferPostProgress) != 0 && clock != nullptr;
+    uint32_t progressTick = dataTick.load();
     for (;;) {
         uint32_t count = 0;
         if (!files.ReadBlock(file, block, kFileBlockSize, &count))
             break;
         if (stopped.load() || count == 0)
             break;
-        bytesRead.fetch_add(count);
-        if (clock != nullptr) dataTick.store(clock->TickCount());
-        if (flags & kTransferPostProgress)
-            Post(EV_PROGRESS);
+        const uint64_t total = bytesRead.fetch_add(count) + count;
+        if (clock != nullptr) {
+            const uint32_t now = clock->TickCount();
+            dataTick.store(now);
+            if (postProgress && now - progressTick >= kFileProgressMs) {
+                progressTick = now;
+                Post(EV_PROGRESS);
+            }
+        }
+        if (total >= stopAtBytes)
+            break;
     }
     // The worker alone closes the file: closing it from the GUI thread while a read may
     // still start on it could hand that read a recycled handle.

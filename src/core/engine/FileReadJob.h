@@ -17,9 +17,14 @@ constexpr size_t kSectorAlignment = 4096;
 constexpr uint32_t kWorkerStopWaitMs = 1500;
 constexpr uint32_t kPostRetries = 1000;
 constexpr uint32_t kPostRetryMs = 10;
+// Progress of a local read reaches the window at most this often: a post per block would
+// fill the queue at disk speed, and posted messages are taken before the timer, paint and
+// input, so a fast source would freeze the window and its time limit.
+constexpr uint32_t kFileProgressMs = 100;
 
 // The local-file test's worker: reads the file in blocks past the file cache and posts
-// the events of a download. It shares this record with its transfer and owns the file;
+// the events of a download; its count is read by the window whenever it likes, and
+// progress is posted only now and then. It shares this record with its transfer and owns the file;
 // the record lives until both the transfer and the worker are done with it, so a worker
 // still blocked on a slow share never touches freed memory, and its late events carry a
 // serial that is no longer live.
@@ -34,6 +39,10 @@ struct FileReadJob {
     uint32_t flags = 0;
     uint32_t serial = 0;
     std::string path;
+    // The worker ends the read by itself once it has counted this many bytes (the size
+    // limit), as if the file ended there: waiting for the window to stop it would read on
+    // at disk speed meanwhile.
+    uint64_t stopAtBytes = UINT64_MAX;
 
     std::atomic<bool> stopped{false};
     std::atomic<bool> fileOpen{false};

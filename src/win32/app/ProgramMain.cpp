@@ -16,10 +16,14 @@
 #include "win32/platform/WinFileSystem.h"
 #include "resource.h"
 #include "win32/dialogs/FindDialog.h"
+#include "win32/engine/HandleCloser.h"
 #include "win32/window/ShellUtil.h"
 
 namespace vm {
 namespace {
+
+// How long the end of the program waits for the Internet handles still closing.
+constexpr uint32_t kExitCloseWaitMs = 5000;
 
 bool InitCommonControlClasses() {
     HMODULE comctl = LoadLibraryA("comctl32.dll");
@@ -104,7 +108,11 @@ int ProgramMain(const char* commandLine) {
     UpdateWindow(window.Handle());
     HACCEL accelerators =
         LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    return RunMessageLoop(window, accelerators);
+    const int exitCode = RunMessageLoop(window, accelerators);
+    // The run's transfers are gone by now and their handles are closing; an FTP close cut
+    // short by the end of the process would leave Wine's server spinning.
+    (void)WaitForBackgroundCloses(kExitCloseWaitMs);
+    return exitCode;
 }
 
 }  // namespace vm

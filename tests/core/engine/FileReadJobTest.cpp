@@ -26,17 +26,34 @@ class CountingPoster : public test::ScriptedInternet {
     }
 };
 
+// Files whose every read takes a given time on the fake clock.
+class SteppingFiles : public test::FakeLocalFiles {
+  public:
+    explicit SteppingFiles(test::FakeClock& clock) : clock_(clock) {}
+    uint32_t stepMs = 0;
+    bool ReadBlock(FileRef file, void* buffer, uint32_t size, uint32_t* count) override {
+        clock_.Advance(stepMs);
+        return FakeLocalFiles::ReadBlock(file, buffer, size, count);
+    }
+
+  private:
+    test::FakeClock& clock_;
+};
+
 class FileReadJobTest : public ::testing::Test {
   protected:
     test::FakeClock clock;
     CountingPoster poster{clock};
-    test::FakeLocalFiles files;
+    SteppingFiles files{clock};
 
-    std::vector<std::pair<uint32_t, uint64_t>> RunJob(const std::string& path) {
+    std::vector<std::pair<uint32_t, uint64_t>> RunJob(const std::string& path,
+                                                      uint64_t stopAtBytes = UINT64_MAX) {
         FileReadJob job(poster, files);
         poster.job = &job;
         job.flags = kTransferPostEvents | kTransferPostProgress;
+        job.clock = &clock;
         job.path = path;
+        job.stopAtBytes = stopAtBytes;
         job.Run();
         EXPECT_TRUE(job.ended.load());
         lastError = job.error.load();
@@ -45,15 +62,65 @@ class FileReadJobTest : public ::testing::Test {
     uint32_t lastError = 0;
 };
 
-TEST_F(FileReadJobTest, BlocksOf64KiBThenFinished) {
-    files.sizes["C:\\f"] = 200000;
-    const auto posts = RunJob("C:\\f");
-    const std::vector<std::pair<uint32_t, uint64_t>> expected = {
-        {EV_RESPONSE_ACCEPTED, 0}, {EV_PROGRESS, 65536},  {EV_PROGRESS, 131072},
-        {EV_PROGRESS, 196608},     {EV_PROGRESS, 200000}, {EV_FINISHED, 200000}};
-    EXPECT_EQ(posts, expected);
+using Posts = std::vector<std::pair<uint32_t, uint64_t>>;
+
+// Progress is posted at most once per 100 ms of reading, whatever the disk's speed: a
+// fast source must not flood the window's queue.
+TEST_F(FileReadJobTest, ProgressIsPostedByTimeNotPerBlock) {
+    struct Case {
+        uint32_t stepMs;
+        Posts expected;
+    };
+    const Case cases[] = {
+        {0, {{EV_RESPONSE_ACCEPTED, 0}, {EV_FINISHED, 200000}}},
+        {40, {{EV_RESPONSE_ACCEPTED, 0}, {EV_PROGRESS, 196608}, {EV_FINISHED, 200000}}},
+        {100,
+         {{EV_RESPONSE_ACCEPTED, 0},
+          {EV_PROGRESS, 65536},
+          {EV_PROGRESS, 131072},
+          {EV_PROGRESS, 196608},
+          {EV_PROGRESS, 200000},
+          {EV_FINISHED, 200000}}},
+    };
+    for (const Case& c : cases) {
+        poster.posts.clear();
+        files.stepMs = c.stepMs;
+        files.sizes["C:\\f"] = 200000;
+        EXPECT_EQ(RunJob("C:\\f"), c.expected) << c.stepMs;
+    }
     EXPECT_EQ(files.Closes(1), 1);
     EXPECT_EQ(files.lastBufferAddress % kSectorAlignment, 0u);
+}
+
+TEST_F(FileReadJobTest, WithoutAClockNoProgressIsPosted) {
+    files.sizes["C:\\f"] = 200000;
+    files.stepMs = 500;
+    FileReadJob job(poster, files);
+    poster.job = &job;
+    job.flags = kTransferPostEvents | kTransferPostProgress;
+    job.path = "C:\\f";
+    job.Run();
+    EXPECT_EQ(poster.posts, (Posts{{EV_RESPONSE_ACCEPTED, 0}, {EV_FINISHED, 200000}}));
+}
+
+// The size limit ends the read in the worker, at the first block that reaches it.
+TEST_F(FileReadJobTest, TheWorkerStopsAtTheSizeLimit) {
+    struct Case {
+        uint64_t limit;
+        uint64_t counted;
+    };
+    const Case cases[] = {{0, 65536}, {1, 65536}, {65536, 65536}, {65537, 131072},
+                          {100000, 131072}, {999999, 1000000}, {5000000, 1000000}};
+    for (const Case& c : cases) {
+        poster.posts.clear();
+        files.sizes["C:\\big"] = 1000000;
+        const Posts posts = RunJob("C:\\big", c.limit);
+        ASSERT_FALSE(posts.empty());
+        EXPECT_EQ(posts.back(), (std::pair<uint32_t, uint64_t>{EV_FINISHED, c.counted}))
+            << c.limit;
+    }
+    for (FileRef f = 1; f <= files.FileCount(); ++f)
+        EXPECT_EQ(files.Closes(f), 1) << f;
 }
 
 TEST_F(FileReadJobTest, EmptyFileIsAcceptedAndFinished) {
@@ -80,6 +147,7 @@ TEST_F(FileReadJobTest, ReadErrorFinishesWithTheBytesSoFar) {
 
 TEST_F(FileReadJobTest, TheEndIsPostedEvenWhenTheQueueIsFullForAWhile) {
     files.sizes["C:\\f"] = 100000;
+    files.stepMs = 100;
     poster.refusePosts = 3;  // the acceptance is tried until the queue takes it
     RunJob("C:\\f");
     std::vector<uint32_t> codes;
