@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <sys/resource.h>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 #include "core/config/PersistConfig.h"
@@ -35,9 +35,9 @@ Figures Measure(const std::string& path, int itemCount) {
     vm::AppSettings settings;
     std::vector<vm::DownloadItem> items;
     for (int i = 0; i < itemCount; ++i) {
-        items.emplace_back("http://speedtest.example.net/files/test-file-" + std::to_string(i) +
-                               ".bin?size=10MB",
-                           "Mirror " + std::to_string(i), i);
+        items.emplace_back(
+            "http://speedtest.example.net/files/test-file-" + std::to_string(i) + ".bin?size=10MB",
+            "Mirror " + std::to_string(i), i);
     }
     Figures best;
     for (int run = 0; run < 7; ++run) {

@@ -66,9 +66,10 @@ void Measure(const std::string& path, size_t megabytes) {
     start = Clock::now();
     const vm::ConfigResult result = vm::PersistConfig(session, load, false);
     const double loadSeconds = Seconds(start);
-    std::printf("%6zu MiB %8zu items  save %-2d %6.2f s  load %-2d %6.2f s (%zu items)  peak %ld MB\n",
-                megabytes, count, static_cast<int>(saved), saveSeconds, static_cast<int>(result),
-                loadSeconds, loaded.size(), PeakMegabytes());
+    std::printf(
+        "%6zu MiB %8zu items  save %-2d %6.2f s  load %-2d %6.2f s (%zu items)  peak %ld MB\n",
+        megabytes, count, static_cast<int>(saved), saveSeconds, static_cast<int>(result),
+        loadSeconds, loaded.size(), PeakMegabytes());
     std::fflush(stdout);
     fs.Remove(path);
 }

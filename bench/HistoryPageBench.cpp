@@ -27,29 +27,34 @@ public:
 std::string RunLine(int run) {
     char start[40];
     const int minutes = run * 7;
-    std::snprintf(start, sizeof start, "2026-%02d-%02dT%02d:%02d:00.000Z", 1 + (minutes / 43200) % 12,
-                  1 + (minutes / 1440) % 28, (minutes / 60) % 24, minutes % 60);
-    std::string line = "{\"format_version\":1,\"program\":\"Velocimark\",\"version\":\"1.0\",\"run_start\":\"";
+    std::snprintf(start, sizeof start, "2026-%02d-%02dT%02d:%02d:00.000Z",
+                  1 + (minutes / 43200) % 12, 1 + (minutes / 1440) % 28, (minutes / 60) % 24,
+                  minutes % 60);
+    std::string line =
+        "{\"format_version\":1,\"program\":\"Velocimark\",\"version\":\"1.0\",\"run_start\":\"";
     line += start;
     line += "\",\"run_end\":\"";
     line += start;
-    line += "\",\"options\":{\"connect_timeout_s\":20,\"retries\":0,\"auto_stop\":{\"time_s\":20},"
-            "\"ftp_passive\":true,\"include_disabled\":false},\"items\":[";
+    line +=
+        "\",\"options\":{\"connect_timeout_s\":20,\"retries\":0,\"auto_stop\":{\"time_s\":20},"
+        "\"ftp_passive\":true,\"include_disabled\":false},\"items\":[";
     for (int i = 0; i < kItems; ++i) {
         const bool failed = (run + i) % 17 == 0;
         const double speed = 100000.0 + 1000.0 * ((run * 31 + i * 7) % 100);
         if (i > 0) line += ',';
-        line += "{\"url\":\"http://mirror" + std::to_string(i) + ".example.com/file.bin\",\"name\":\"Mirror " +
-                std::to_string(i) + "\",\"order\":" + std::to_string(i + 1) +
-                ",\"enabled\":true,\"status\":\"" + (failed ? "failed" : "finished") +
-                "\",\"status_text\":\"" + (failed ? "Failed" : "Finished") +
-                "\",\"attempts\":1,\"bytes\":" + std::to_string(static_cast<long long>(speed * kSamples)) +
+        line += "{\"url\":\"http://mirror" + std::to_string(i) +
+                ".example.com/file.bin\",\"name\":\"Mirror " + std::to_string(i) +
+                "\",\"order\":" + std::to_string(i + 1) + ",\"enabled\":true,\"status\":\"" +
+                (failed ? "failed" : "finished") + "\",\"status_text\":\"" +
+                (failed ? "Failed" : "Finished") + "\",\"attempts\":1,\"bytes\":" +
+                std::to_string(static_cast<long long>(speed * kSamples)) +
                 ",\"duration_ms\":20000,\"average_bytes_per_s\":" + std::to_string(speed) +
                 ",\"phases_ms\":{\"connected\":3,\"first_byte\":9},\"steady_bytes_per_s\":" +
                 std::to_string(speed * 0.97) + ",\"samples\":[";
         for (int s = 1; s <= kSamples; ++s) {
             if (s > 1) line += ',';
-            line += "{\"ms\":" + std::to_string(s * 1000) + ",\"data_ms\":" + std::to_string(s * 1000 - 3) +
+            line += "{\"ms\":" + std::to_string(s * 1000) +
+                    ",\"data_ms\":" + std::to_string(s * 1000 - 3) +
                     ",\"bytes\":" + std::to_string(static_cast<long long>(speed * s)) +
                     ",\"average_bytes_per_s\":" + std::to_string(speed) + "}";
         }
@@ -87,8 +92,9 @@ int main(int argc, char** argv) {
             while (in.read(piece.data(), kPiece) || in.gcount() > 0) {
                 const size_t got = static_cast<size_t>(in.gcount());
                 bytes += got;
-                for (const char* p = piece.data(); (p = static_cast<const char*>(
-                                                        std::memchr(p, '\n', got - (p - piece.data())))) != nullptr;
+                for (const char* p = piece.data();
+                     (p = static_cast<const char*>(
+                          std::memchr(p, '\n', got - (p - piece.data())))) != nullptr;
                      ++p)
                     ++lines;
             }
@@ -115,11 +121,12 @@ int main(int argc, char** argv) {
         }
         seconds[c] = Seconds(start);
         if (reader.RunCount() != static_cast<size_t>(counts[c]) || lines != reader.RunCount()) {
-            std::fprintf(stderr, "read %zu runs of %d (%zu lines)\n", reader.RunCount(), counts[c], lines);
+            std::fprintf(stderr, "read %zu runs of %d (%zu lines)\n", reader.RunCount(), counts[c],
+                         lines);
             return 1;
         }
-        std::printf("%8d %12.1f %10.3f %10.1f %10.3f %10.1f\n", counts[c], bytes / 1048576.0, seconds[c],
-                    html.size() / 1024.0, peer, peer > 0 ? seconds[c] / peer : 0.0);
+        std::printf("%8d %12.1f %10.3f %10.1f %10.3f %10.1f\n", counts[c], bytes / 1048576.0,
+                    seconds[c], html.size() / 1024.0, peer, peer > 0 ? seconds[c] / peer : 0.0);
         if (html.size() >= 2 * 1024 * 1024) {
             std::fprintf(stderr, "the page passed 2 MB\n");
             return 1;

@@ -9,8 +9,8 @@
 
 #include "core/list/DownloadListView.h"
 #include "core/list/ItemCells.h"
-#include "core/report/ReportWriter.h"
 #include "core/platform/FileSystem.h"
+#include "core/report/ReportWriter.h"
 
 namespace {
 
@@ -110,8 +110,8 @@ int main(int argc, char** argv) {
                 kRuns);
     std::printf("%-4s %10s %9s | %-20s | %-20s\n", "", "", "plain", "rows in download order",
                 "rows sorted by URL");
-    std::printf("%-4s %10s %9s | %10s %9s | %10s %9s\n", "type", "bytes", "write ms",
-                "report ms", "ratio", "report ms", "ratio");
+    std::printf("%-4s %10s %9s | %10s %9s | %10s %9s\n", "type", "bytes", "write ms", "report ms",
+                "ratio", "report ms", "ratio");
     double worst = 0;
     double worstSorted = 0;
     for (int type = vm::kFirstReportType; type <= vm::kLastReportType; ++type) {
@@ -158,9 +158,9 @@ int main(int argc, char** argv) {
 
     std::printf("Sorting %zu rows, from download order (best of %d runs)\n", kItems, kRuns);
     std::printf("%-6s %-20s %12s %12s\n", "column", "", "ascending ms", "descending ms");
-    static const char* const kNames[] = {"URL",        "Name",       "Status",
+    static const char* const kNames[] = {"URL",           "Name",         "Status",
                                          "Speed (Bytes)", "Speed (Bits)", "Downloaded",
-                                         "Start Time", "Duration",   "Download Order"};
+                                         "Start Time",    "Duration",     "Download Order"};
     for (int column = 0; column < vm::kDownloadColumnCount; ++column) {
         double times[2] = {1e9, 1e9};
         for (int direction = 0; direction < 2; ++direction) {

@@ -20,11 +20,11 @@
 #include <string>
 #include <vector>
 
-#include "core/base/ArgumentList.h"
-#include "win32/app/MainWindow.h"
 #include "core/app/StartupOptions.h"
+#include "core/base/ArgumentList.h"
 #include "core/engine/TransferEvent.h"
 #include "resource.h"
+#include "win32/app/MainWindow.h"
 
 namespace {
 
@@ -151,10 +151,10 @@ int main(int argc, char** argv) {
     const vm::SpeedTrace* trace = window->Traces().ForItem(0);
     const size_t graphPoints = graphHour && trace != nullptr ? trace->interval.size() : 0;
     std::printf("graph_points=%zu pane_paint_us=%.1f ", graphPoints, panePaint);
-    std::printf("items=%ld steps=%zu mean_us=%.1f median_us=%.1f redraw_steps=%zu "
-                "redraw_mean_us=%.1f gui_cpu_s=%.3f running=%d bytes=%llu\n",
-                itemCount, steps.size(), mean(steps), sorted[sorted.size() / 2],
-                redrawSteps.size(), mean(redrawSteps), cpu, running ? 1 : 0,
-                static_cast<unsigned long long>(bytes));
+    std::printf(
+        "items=%ld steps=%zu mean_us=%.1f median_us=%.1f redraw_steps=%zu "
+        "redraw_mean_us=%.1f gui_cpu_s=%.3f running=%d bytes=%llu\n",
+        itemCount, steps.size(), mean(steps), sorted[sorted.size() / 2], redrawSteps.size(),
+        mean(redrawSteps), cpu, running ? 1 : 0, static_cast<unsigned long long>(bytes));
     return 0;
 }

@@ -34,11 +34,9 @@ constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT kTickMs = 200;
 
 void OnTick() {
-    if (gTimeLimitMs == 0 || gEnded || gAcceptedTick == 0 || gTransfer == nullptr)
-        return;
+    if (gTimeLimitMs == 0 || gEnded || gAcceptedTick == 0 || gTransfer == nullptr) return;
     const DWORD now = GetTickCount();
-    if (now - gAcceptedTick < gTimeLimitMs)
-        return;
+    if (now - gAcceptedTick < gTimeLimitMs) return;
     gBytesAtLimit = gTransfer->BytesRead();
     gTransfer->StopTransfer();
     gEndTick = now;
@@ -51,13 +49,10 @@ LRESULT CALLBACK BenchWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         OnTick();
         return 0;
     }
-    if (message != vm::WM_TRANSFER_EVENT)
-        return DefWindowProcA(window, message, wParam, lParam);
+    if (message != vm::WM_TRANSFER_EVENT) return DefWindowProcA(window, message, wParam, lParam);
     const auto code = static_cast<uint32_t>(wParam);
-    if (gTransfer == nullptr || gTransfer->Serial() != static_cast<uint32_t>(lParam))
-        return 0;
-    if (code >= vm::kFirstInternalEvent)
-        gTransfer->HandleInternalEvent(code);
+    if (gTransfer == nullptr || gTransfer->Serial() != static_cast<uint32_t>(lParam)) return 0;
+    if (code >= vm::kFirstInternalEvent) gTransfer->HandleInternalEvent(code);
     switch (code) {
         case vm::EV_RESPONSE_ACCEPTED:
             gAcceptedTick = GetTickCount();
@@ -122,8 +117,7 @@ int main(int argc, char** argv) {
     MSG msg;
     while (!gEnded && GetTickCount() - start < timeoutMs) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-        while (!gEnded && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
+        while (!gEnded && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
     const double cpu = CpuSeconds() - cpuBefore;
     const uint64_t bytes = gTimeLimited ? gBytesAtLimit : transfer->BytesRead();

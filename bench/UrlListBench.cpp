@@ -13,10 +13,10 @@
 #include <malloc.h>
 #include <string>
 
-#include "core/options/AppSettings.h"
 #include "core/app/UrlList.h"
 #include "core/list/DownloadListView.h"
 #include "core/list/ListViewControl.h"
+#include "core/options/AppSettings.h"
 #include "core/platform/FileSystem.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "core/base/ArgumentList.h"
 #include "core/app/StartupOptions.h"
+#include "core/base/ArgumentList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vm::ArgumentList list;

@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         pieces.Feed(text.data() + at, std::min(piece, text.size() - at));
     pieces.Finish();
     if (whole.RunCount() != pieces.RunCount() || whole.DamagedLines() != pieces.DamagedLines() ||
-        whole.TornLastLine() != pieces.TornLastLine() || whole.Trends().size() != pieces.Trends().size()) {
+        whole.TornLastLine() != pieces.TornLastLine() ||
+        whole.Trends().size() != pieces.Trends().size()) {
         std::abort();
     }
     size_t lines = 1;
@@ -48,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     source.encoding = &encoding;
     const std::string page = vm::BuildResultsPage(source);
     if (Count(page, "<svg ") != Count(page, "</svg>")) std::abort();
-    if (Count(page, "<script") != 0 || Count(page, "<g class=\"run") > vm::kMaxTrendCharts * vm::kMaxTrendPoints)
+    if (Count(page, "<script") != 0 ||
+        Count(page, "<g class=\"run") > vm::kMaxTrendCharts * vm::kMaxTrendPoints)
         std::abort();
     return 0;
 }

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
-#include "support/FakeCodePage.h"
-#include "support/MemoryFileSystem.h"
 #include "core/lang/BuiltinStrings.h"
 #include "core/lang/LanguageFile.h"
 #include "core/lang/StringTable.h"
+#include "support/FakeCodePage.h"
+#include "support/MemoryFileSystem.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/list/ItemCells.h"
+#include "core/report/ReportWriter.h"
 #include "support/MemoryFileSystem.h"
 #include "support/TestList.h"
-#include "core/report/ReportWriter.h"
-#include "core/list/ItemCells.h"
 
 namespace {
 
@@ -105,8 +105,8 @@ std::string HtmlTags(std::string_view html) {
 }
 
 bool IsNameChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '-' || c == '.';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.';
 }
 
 // A well-formedness check of the XML report: the declaration, one root element, nested

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/options/AppSettings.h"
 #include "core/app/UrlList.h"
-#include "core/list/DownloadListView.h"
 #include "core/base/TextMatch.h"
+#include "core/list/DownloadListView.h"
+#include "core/options/AppSettings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -50,10 +50,8 @@ double CpuSeconds() {
 
 // Bytes ready, waiting for them when the query goes pending; false on failure.
 bool QueryAvailable(HINTERNET request, DWORD* available) {
-    if (InternetQueryDataAvailable(request, available, 0, 0))
-        return true;
-    if (GetLastError() != ERROR_IO_PENDING || !AwaitCompletion())
-        return false;
+    if (InternetQueryDataAvailable(request, available, 0, 0)) return true;
+    if (GetLastError() != ERROR_IO_PENDING || !AwaitCompletion()) return false;
     *available = gError;  // a waiting query brings its count in the error field
     return true;
 }
@@ -75,13 +73,13 @@ int main(int argc, char** argv) {
     if (ftp) flags = 0xAC480300u;
 
     gCompleted = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    HINTERNET root = InternetOpenA("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)",
-                                   INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr,
-                                   INTERNET_FLAG_ASYNC);
+    HINTERNET root =
+        InternetOpenA("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)",
+                      INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
     InternetSetStatusCallback(root, &OnStatus);
     const double cpuBefore = CpuSeconds();
-    HINTERNET request = InternetOpenUrlA(root, url, "Connection: Close", static_cast<DWORD>(-1),
-                                         flags, 1);
+    HINTERNET request =
+        InternetOpenUrlA(root, url, "Connection: Close", static_cast<DWORD>(-1), flags, 1);
     if (request == nullptr) {
         if (GetLastError() != ERROR_IO_PENDING || !AwaitCompletion()) {
             std::printf("result=failed error=%lu\n", static_cast<unsigned long>(gError));
@@ -116,11 +114,10 @@ int main(int argc, char** argv) {
             failed = true;
             break;
         }
-        if (available == 0)
-            break;  // the data has ended
-        if (!ftp)
-            continue;  // arrived: read it without waiting
-        const DWORD size = available < buffer.size() ? available : static_cast<DWORD>(buffer.size());
+        if (available == 0) break;  // the data has ended
+        if (!ftp) continue;         // arrived: read it without waiting
+        const DWORD size =
+            available < buffer.size() ? available : static_cast<DWORD>(buffer.size());
         if (!InternetReadFile(request, buffer.data(), size, &count)) {
             if (GetLastError() != ERROR_IO_PENDING || !AwaitCompletion()) {
                 failed = true;
@@ -128,8 +125,7 @@ int main(int argc, char** argv) {
             }
             count = gError;
         }
-        if (count == 0)
-            break;
+        if (count == 0) break;
         bytes += count;
     }
     const DWORD ms = GetTickCount() - start;
@@ -142,9 +138,8 @@ int main(int argc, char** argv) {
     InternetCloseHandle(root);
     const double cpu = CpuSeconds() - cpuBefore;
     if (hasCacheFile) {
-        for (int i = 0; i < 100 && !DeleteFileA(cacheFile) &&
-                        GetLastError() == ERROR_SHARING_VIOLATION;
-             ++i) {
+        for (int i = 0;
+             i < 100 && !DeleteFileA(cacheFile) && GetLastError() == ERROR_SHARING_VIOLATION; ++i) {
             Sleep(20);
         }
     }

@@ -17,8 +17,7 @@ constexpr long kMaxCertificateBytes = 64 * 1024;
 
 bool ReadFileBytes(const char* path, std::vector<BYTE>& bytes) {
     FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
-        return false;
+    if (file == nullptr) return false;
     bytes.resize(kMaxCertificateBytes + 1);
     const size_t count = std::fread(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
@@ -35,8 +34,7 @@ HCERTSTORE OpenUserRoot(LPCSTR provider) {
 // opens its own, the registry store itself.
 void RemovePredecessors(PCCERT_CONTEXT cert) {
     HCERTSTORE store = OpenUserRoot(CERT_STORE_PROV_SYSTEM_REGISTRY_A);
-    if (store == nullptr)
-        return;
+    if (store == nullptr) return;
     std::vector<PCCERT_CONTEXT> stale;
     PCCERT_CONTEXT found = nullptr;
     while ((found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_NAME,
@@ -53,8 +51,7 @@ void RemovePredecessors(PCCERT_CONTEXT cert) {
         CertDeleteCertificateFromStore(old);  // frees `old`
     }
     CertCloseStore(store, 0);
-    if (!stale.empty())
-        std::printf("removed %u older certificate(s)\n", unsigned(stale.size()));
+    if (!stale.empty()) std::printf("removed %u older certificate(s)\n", unsigned(stale.size()));
 }
 
 }  // namespace

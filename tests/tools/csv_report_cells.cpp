@@ -6,15 +6,16 @@
 #include <iterator>
 #include <string>
 
-#include "support/TestList.h"
-#include "core/report/ReportWriter.h"
 #include "core/list/ItemCells.h"
 #include "core/platform/FileSystem.h"
+#include "core/report/ReportWriter.h"
+#include "support/TestList.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
     std::freopen(nullptr, "rb", stdin);
-    const std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+    const std::string input((std::istreambuf_iterator<char>(std::cin)),
+                            std::istreambuf_iterator<char>());
     vm::test::TestList fixture;
     vm::AppSettings& settings = fixture.settings;
     settings.AddExportHeaderLine = 1;

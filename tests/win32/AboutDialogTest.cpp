@@ -1,12 +1,12 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
 #include "DialogDriver.h"
-#include "support/MemoryFileSystem.h"
 #include "core/lang/LanguageFile.h"
 #include "resource.h"
+#include "support/MemoryFileSystem.h"
 #include "win32/dialogs/AboutDialog.h"
 
 namespace vm {
@@ -57,8 +57,7 @@ Shown RunAbout() {
 
 Shown RunAboutWithLanguage(const std::string& general) {
     test::MemoryFileSystem files;
-    files.files[kLanguageFile] =
-        "[general]\r\n" + general + "[dialog_112]\r\ncaption=Info\r\n";
+    files.files[kLanguageFile] = "[general]\r\n" + general + "[dialog_112]\r\ncaption=Info\r\n";
     EXPECT_TRUE(LoadLanguageFile(files, kExe));
     const Shown shown = RunAbout();
     UnloadLanguageFileForTesting();

@@ -8,7 +8,7 @@ namespace {
 // The tests' FTP transfers leave handles closing; a test program that ends in the middle
 // of an FTP close leaves the prefix's Wine server spinning, which later tests would see.
 class BackgroundClosesEnvironment : public ::testing::Environment {
-  public:
+public:
     void TearDown() override { EXPECT_TRUE(WaitForBackgroundCloses(10000)); }
 };
 

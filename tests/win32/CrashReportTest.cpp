@@ -1,11 +1,11 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
 #include "DialogDriver.h"
-#include "win32/window/CrashReport.h"
 #include "resource.h"
+#include "win32/window/CrashReport.h"
 #include "win32/window/FrameWindow.h"
 
 namespace vm {

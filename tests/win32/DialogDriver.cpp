@@ -14,8 +14,7 @@ BOOL CALLBACK FindEnabledDialog(HWND window, LPARAM found) {
     GetClassNameA(window, className, sizeof className);
     // A modal dialog shows itself only once its loop first runs idle; until then its
     // controls are not visible to a user, nor to a driver that checks what a user sees.
-    if (lstrcmpA(className, "#32770") == 0 && IsWindowEnabled(window) &&
-        IsWindowVisible(window)) {
+    if (lstrcmpA(className, "#32770") == 0 && IsWindowEnabled(window) && IsWindowVisible(window)) {
         *reinterpret_cast<HWND*>(found) = window;
         return FALSE;
     }

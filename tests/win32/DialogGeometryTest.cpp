@@ -1,8 +1,8 @@
 // How the dialogs reach the eye and the hand: texts that fit their controls, a size grip
 // that sizes, the dialog's own font on rows made at run time, and right-to-left layout
 // applied so that frames and texts follow it.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
@@ -71,9 +71,7 @@ LPARAM ScreenPointFromCorner(HWND dialog, int fromRight, int fromBottom) {
     return MAKELPARAM(point.x, point.y);
 }
 
-LRESULT HitTest(HWND dialog, LPARAM point) {
-    return SendMessageA(dialog, WM_NCHITTEST, 0, point);
-}
+LRESULT HitTest(HWND dialog, LPARAM point) { return SendMessageA(dialog, WM_NCHITTEST, 0, point); }
 
 TEST(DialogGeometryTest, TheReportFileLabelHoldsItsWholeTextAtEverySize) {
     std::vector<std::string> failures;
@@ -93,12 +91,9 @@ TEST(DialogGeometryTest, TheReportFileLabelHoldsItsWholeTextAtEverySize) {
             const RECT group = ChildRect(dialog, IDC_OPT_REPORT_GROUP);
             const RECT ok = ChildRect(dialog, IDOK);
             const std::string at = " at " + std::to_string(size.cx) + "x" + std::to_string(size.cy);
-            if (WrappedTextHeight(label) > client.bottom)
-                failures.push_back("label cut" + at);
-            if (labelRect.bottom > edit.top)
-                failures.push_back("label under the edit" + at);
-            if (group.bottom > ok.top)
-                failures.push_back("OK over the group" + at);
+            if (WrappedTextHeight(label) > client.bottom) failures.push_back("label cut" + at);
+            if (labelRect.bottom > edit.top) failures.push_back("label under the edit" + at);
+            if (group.bottom > ok.top) failures.push_back("OK over the group" + at);
         }
     });
     EXPECT_TRUE(failures.empty()) << failures.front();
@@ -219,13 +214,12 @@ TEST(DialogGeometryTest, PropertiesRowsUseTheDialogsFont) {
     });
     ASSERT_NE(dialogFont, nullptr);
     ASSERT_EQ(rowFonts.size(), 18u);  // nine captions and nine values
-    for (HFONT font : rowFonts)
-        EXPECT_EQ(dialogFont, font);
+    for (HFONT font : rowFonts) EXPECT_EQ(dialogFont, font);
 }
 
 // A translation file with right-to-left layout beside a pretend program, for one test.
 class MirroredDialogTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         WriteFileText(TempFilePath("vm_rtl_test_lng.ini"), "[general]\r\nrtl=1\r\n");
         WinFileSystem files;

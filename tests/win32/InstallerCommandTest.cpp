@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -7,8 +7,8 @@
 #include "DialogDriver.h"
 #include "TestMainWindow.h"
 #include "WinTestFiles.h"
-#include "win32/installer/InstallerCommand.h"
 #include "resource.h"
+#include "win32/installer/InstallerCommand.h"
 #include "win32/window/ShellUtil.h"
 
 namespace vm {

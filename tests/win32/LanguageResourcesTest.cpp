@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
@@ -8,11 +8,11 @@
 #include "TestMainWindow.h"
 #include "WinTestFiles.h"
 #include "core/lang/LanguageFile.h"
+#include "resource.h"
 #include "win32/lang/MenuLoading.h"
 #include "win32/lang/ResourceLanguageTexts.h"
 #include "win32/lang/WinVersionResource.h"
 #include "win32/platform/WinFileSystem.h"
-#include "resource.h"
 #include "win32/window/DialogBase.h"
 
 namespace vm {
@@ -70,8 +70,9 @@ std::string MenuText(HMENU menu, UINT item, UINT flags) {
 }
 
 TEST_F(TranslatedTest, MenusAndDialogsShowTheFileTexts) {
-    Activate("[menu_102]\r\n70001=&Datei\r\n40036=&Los\r\n40037=\r\n[menu_104]\r\n40041=&Aus\r\n"
-             "[dialog_9001]\r\ncaption=Austausch\r\n1003=Kasten\r\n1001=vom File\r\n2=Abbruch\r\n");
+    Activate(
+        "[menu_102]\r\n70001=&Datei\r\n40036=&Los\r\n40037=\r\n[menu_104]\r\n40041=&Aus\r\n"
+        "[dialog_9001]\r\ncaption=Austausch\r\n1003=Kasten\r\n1001=vom File\r\n2=Abbruch\r\n");
     WithMainWindow([](HWND window) {
         HMENU bar = GetMenu(window);
         EXPECT_EQ("&Datei", MenuText(bar, 0, MF_BYPOSITION));
@@ -104,9 +105,8 @@ TEST_F(TranslatedTest, RightToLeftMirrorsTheMainWindowAndDialogs) {
     });
 
     Activate("[general]\r\nrtl=1\r\n");
-    WithMainWindow([](HWND window) {
-        EXPECT_NE(0, GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
-    });
+    WithMainWindow(
+        [](HWND window) { EXPECT_NE(0, GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL); });
     RECT after = {};
     LONG styles = WS_EX_LAYOUTRTL;
     ProbeDialog().Probe([&](HWND dialog) {
@@ -193,8 +193,7 @@ TEST(SavedLanguageFile, ProgramSwitchWritesTheSameFileTwice) {
     }
     EXPECT_EQ(texts[0], texts[1]);
     WinVersionResource version(exe);  // the program's own file version
-    EXPECT_NE(std::string::npos,
-              texts[0].find("\r\nVersion=" + FileVersionText(version) + "\r\n"));
+    EXPECT_NE(std::string::npos, texts[0].find("\r\nVersion=" + FileVersionText(version) + "\r\n"));
     EXPECT_NE(std::string::npos, texts[0].find("\r\n[menu_104]\r\n"));
     DeleteFileA(copy.c_str());
     DeleteFileA(lng.c_str());

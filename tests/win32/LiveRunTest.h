@@ -12,7 +12,7 @@
 namespace vm::test {
 
 class ListHost : public TestRunHost {
-  public:
+public:
     std::vector<DownloadItem> items;
     int runsEnded = 0;
     DownloadItem* ItemAt(size_t i) override { return i < items.size() ? &items[i] : nullptr; }
@@ -24,7 +24,7 @@ class ListHost : public TestRunHost {
 // A whole run over WinINet, the kernel and the tick clock against the local test servers,
 // its events delivered through a window as the main window receives them.
 class LiveRunTest : public ::testing::Test {
-  protected:
+protected:
     TransferTestWindow window;
     WinClock clock;
     WinMessageTable messages;

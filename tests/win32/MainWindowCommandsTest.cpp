@@ -1,19 +1,19 @@
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 #include <dlgs.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
 #include "DialogDriver.h"
 #include "TestMainWindow.h"
 #include "WinTestFiles.h"
-#include "win32/app/MainWindow.h"
 #include "core/lang/LanguageFile.h"
 #include "core/lang/StringTable.h"
 #include "core/report/ReportWriter.h"
-#include "win32/platform/WinFileSystem.h"
 #include "resource.h"
+#include "win32/app/MainWindow.h"
+#include "win32/platform/WinFileSystem.h"
 
 namespace vm {
 namespace {
@@ -39,8 +39,8 @@ protected:
         ASSERT_TRUE(main_.Open());
         window_ = &main_.Window();
         for (int i = 0; i < 3; ++i) {
-            window_->List().AddItem(
-                DownloadItem("http://127.0.0.1:1/" + std::to_string(i), "item " + std::to_string(i), i));
+            window_->List().AddItem(DownloadItem("http://127.0.0.1:1/" + std::to_string(i),
+                                                 "item " + std::to_string(i), i));
         }
         SendMessageA(window_->Handle(), WM_RESYNC_LIST, 0, 0);
     }
@@ -89,8 +89,8 @@ protected:
         const std::string path = TempFilePath("vm_expected_report.txt");
         WinFileSystem files;
         uint32_t error = 0;
-        EXPECT_TRUE(WriteReport(window_->List(), window_->Settings(),
-                                ActiveLanguageFile().State(), files, type, path, true, &error));
+        EXPECT_TRUE(WriteReport(window_->List(), window_->Settings(), ActiveLanguageFile().State(),
+                                files, type, path, true, &error));
         const std::string text = ReadFileText(path);
         DeleteFileA(path.c_str());
         return text;
@@ -145,7 +145,7 @@ TEST_F(MainWindowCommandsTest, SaveSelectedWritesTheChosenFormatAndRemembersIt) 
             SendMessageA(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
             filters += std::string(text) + "|";
         }
-        SendMessageA(types, CB_SETCURSEL, 5, 0);  // XML File
+        SendMessageA(types, CB_SETCURSEL, 5, 0);           // XML File
         for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK}) {  // as a user's pick sends them
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, code),
                          reinterpret_cast<LPARAM>(types));

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "DialogDriver.h"
+#include "core/app/StartupOptions.h"
 #include "core/base/ArgumentList.h"
 #include "core/list/ItemCells.h"
-#include "win32/app/MainWindow.h"
-#include "core/app/StartupOptions.h"
 #include "resource.h"
+#include "win32/app/MainWindow.h"
 
 namespace vm {
 namespace {
@@ -94,7 +94,8 @@ TEST_F(MainWindowDialogsTest, EditedNameReachesTheRowAndTheSavedFile) {
     bool nameFocused = false;
     WhenDialogOpens([&](HWND dialog) {
         const std::vector<HWND> fields = ValueFields(dialog);
-        for (HWND field : fields) rows += GetWindowLongA(field, GWL_STYLE) & ES_READONLY ? 'r' : 'w';
+        for (HWND field : fields)
+            rows += GetWindowLongA(field, GWL_STYLE) & ES_READONLY ? 'r' : 'w';
         if (fields.size() < 2) return ClickButton(dialog, IDCANCEL);
         nameFocused = GetFocus() == fields[1];
         SetWindowTextA(fields[0], "http://127.0.0.1:1/renamed");

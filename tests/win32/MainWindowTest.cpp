@@ -1,12 +1,12 @@
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
 #include "TestMainWindow.h"
-#include "win32/app/MainWindow.h"
 #include "resource.h"
+#include "win32/app/MainWindow.h"
 
 namespace vm {
 namespace {

@@ -1,12 +1,12 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
 #include "DialogDriver.h"
 #include "WinTestFiles.h"
-#include "resource.h"
 #include "core/options/OptionTable.h"
+#include "resource.h"
 #include "win32/dialogs/OptionsDialog.h"
 
 namespace vm {
@@ -36,7 +36,8 @@ TEST(OptionsDialogTest, EnablingFollowsClicksAndValuesComeBackAsShown) {
     LRESULT unitSelection = 0;
     WhenDialogOpens([&](HWND dialog) {
         atStart = EnabledDependents(dialog);
-        unitSelection = SendDlgItemMessageA(dialog, IDC_OPT_AUTO_STOP_SIZE_UNIT, CB_GETCURSEL, 0, 0);
+        unitSelection =
+            SendDlgItemMessageA(dialog, IDC_OPT_AUTO_STOP_SIZE_UNIT, CB_GETCURSEL, 0, 0);
         SetDlgItemTextA(dialog, IDC_OPT_AUTO_STOP_TIME, "0");
         afterTyping = EnabledDependents(dialog);
         ClickCheckBox(dialog, IDC_OPT_AUTO_REPORT, true);
@@ -96,8 +97,7 @@ TEST(OptionsDialogTest, EveryControlShowsAnAdvancedOptionOfItsTypeAndEachHasOne)
         if (!option.advanced) continue;
         bool shown = false;
         for (const OptionControl& control : OptionsDialogControls()) {
-            shown |= control.kind != ControlKind::kButton &&
-                     std::string(control.key) == option.key;
+            shown |= control.kind != ControlKind::kButton && std::string(control.key) == option.key;
         }
         EXPECT_TRUE(shown) << option.key;
     }

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
@@ -44,8 +44,8 @@ TEST_F(ProgramResources, EveryNumberedResourceIsThere) {
 
 // Huge lists need more than 2 GB of a 32-bit address space on 64-bit Windows.
 TEST_F(ProgramResources, TheProgramIsLargeAddressAware) {
-    const auto* base = reinterpret_cast<const BYTE*>(
-        reinterpret_cast<uintptr_t>(module_) & ~static_cast<uintptr_t>(3));
+    const auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<uintptr_t>(module_) &
+                                                     ~static_cast<uintptr_t>(3));
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     ASSERT_EQ(dos->e_magic, IMAGE_DOS_SIGNATURE);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
@@ -65,8 +65,8 @@ TEST_F(ProgramResources, AcceleratorsRunMenuCommandsWithKeysOfTheirOwn) {
     for (size_t i = 0; i < keys.size(); ++i) {
         bool inMenu = false;
         for (int position = 0; position < GetMenuItemCount(bar); ++position) {
-            inMenu |= GetMenuState(GetSubMenu(bar, position), keys[i].cmd, MF_BYCOMMAND) !=
-                      UINT(-1);
+            inMenu |=
+                GetMenuState(GetSubMenu(bar, position), keys[i].cmd, MF_BYCOMMAND) != UINT(-1);
         }
         EXPECT_TRUE(inMenu) << keys[i].cmd;
         for (size_t j = 0; j < i; ++j) {

@@ -1,7 +1,7 @@
 // The push client against the local test servers: what a gateway that is not there,
 // silent or refusing does to a push. The real Pushgateway is in the end-to-end test.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <wininet.h>
 
 #include <cstdlib>
@@ -18,7 +18,7 @@ std::string Env(const char* name) {
 }
 
 class PushgatewayClient : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         if (Env("VM_HTTP_PORT").empty()) GTEST_SKIP() << "test servers not running";
     }

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -93,7 +93,8 @@ TEST(SpeedGraph, CommandShowsAndHidesThePaneAndTheListTakesItsPlace) {
 
 TEST(SpeedGraph, StateAndHeightSurviveARestart) {
     const std::string config = TempFilePath("vm_graph_state.cfg");
-    WriteFileText(config, "[General]\r\nShowSpeedGraph=0\r\nSpeedGraphHeight=150\r\nNumOfDownloads=0\r\n");
+    WriteFileText(config,
+                  "[General]\r\nShowSpeedGraph=0\r\nSpeedGraphHeight=150\r\nNumOfDownloads=0\r\n");
     {
         TestMainWindow main("/config \"" + config + "\"");
         ASSERT_TRUE(main.Open());

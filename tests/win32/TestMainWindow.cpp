@@ -21,8 +21,7 @@ bool TestMainWindow::Open() {
 void TestMainWindow::Close() {
     if (window_->Handle() != nullptr) DestroyWindow(window_->Handle());
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}
 }
 
 }  // namespace vm

@@ -3,9 +3,9 @@
 
 #include <string>
 
+#include "core/app/StartupOptions.h"
 #include "core/base/ArgumentList.h"
 #include "win32/app/MainWindow.h"
-#include "core/app/StartupOptions.h"
 
 namespace vm {
 

@@ -2,8 +2,8 @@
 // meets them under Wine: certificates, FTP modes, chunked and broken responses. Plain
 // synchronous WinINet, so a fault here is the harness's, not the engine's.
 // Skipped unless the harness's DIR/env is in the environment (scripts/test.sh does it).
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <wininet.h>
 
 #include <cstdint>
@@ -36,26 +36,24 @@ std::string Url(const char* scheme, const char* host, const char* portKey, const
 }
 
 class Handle {
-  public:
+public:
     explicit Handle(HINTERNET handle) : handle_(handle) {}
     ~Handle() {
-        if (handle_ == nullptr)
-            return;
+        if (handle_ == nullptr) return;
         // Wine copies every FTP download into the prefix's cache in spite of the no-cache
         // flag and never indexes the copy: only the handle names it.
         char cacheFile[MAX_PATH + 1] = {};
         DWORD size = MAX_PATH;
-        const bool copied = InternetQueryOptionA(handle_, INTERNET_OPTION_DATAFILE_NAME,
-                                                 cacheFile, &size) != FALSE;
+        const bool copied =
+            InternetQueryOptionA(handle_, INTERNET_OPTION_DATAFILE_NAME, cacheFile, &size) != FALSE;
         InternetCloseHandle(handle_);
-        if (copied)
-            DeleteFileA(cacheFile);
+        if (copied) DeleteFileA(cacheFile);
     }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
     HINTERNET get() const { return handle_; }
 
-  private:
+private:
     HINTERNET handle_;
 };
 
@@ -103,8 +101,7 @@ Fetched Fetch(const std::string& url, DWORD flags) {
             result.readError = GetLastError();
             break;
         }
-        if (read == 0)
-            break;
+        if (read == 0) break;
         for (DWORD i = 0; i < read && result.patternOk; ++i) {
             result.patternOk = buffer[i] == (result.bytes + i) % 251;
         }
@@ -122,20 +119,17 @@ DWORD SilentServerError() {
                                        INTERNET_SERVICE_HTTP, 0, 0));
     Handle request(HttpOpenRequestA(connection.get(), "GET", "/1m.bin", nullptr, nullptr, nullptr,
                                     kBaseFlags, 0));
-    if (request.get() == nullptr)
-        return GetLastError();
+    if (request.get() == nullptr) return GetLastError();
     DWORD timeout = kTimeoutMs;
     InternetSetOptionA(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
-    if (!HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0))
-        return GetLastError();
+    if (!HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) return GetLastError();
     return 0;
 }
 
 class TestServers : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
-        if (Env("VM_HTTP_PORT").empty())
-            GTEST_SKIP() << "test servers not running";
+        if (Env("VM_HTTP_PORT").empty()) GTEST_SKIP() << "test servers not running";
     }
 };
 

@@ -21,8 +21,7 @@ LRESULT CALLBACK TransferTestWindow::WindowProc(HWND window, UINT message, WPARA
     if (message == WM_TIMER) {
         auto* self =
             reinterpret_cast<TransferTestWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (self != nullptr && self->onTimer)
-            self->onTimer(static_cast<UINT_PTR>(wParam));
+        if (self != nullptr && self->onTimer) self->onTimer(static_cast<UINT_PTR>(wParam));
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -40,12 +39,10 @@ TransferTestWindow::TransferTestWindow() {
 }
 
 TransferTestWindow::~TransferTestWindow() {
-    if (window_ != nullptr)
-        DestroyWindow(window_);
+    if (window_ != nullptr) DestroyWindow(window_);
     // Drop whatever is still queued for it.
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_TRANSFER_EVENT, WM_TRANSFER_EVENT, PM_REMOVE)) {
-    }
+    while (PeekMessageA(&msg, nullptr, WM_TRANSFER_EVENT, WM_TRANSFER_EVENT, PM_REMOVE)) {}
 }
 
 void TransferTestWindow::OnEvent(uint32_t code, uint32_t serial) {
@@ -56,11 +53,9 @@ void TransferTestWindow::OnEvent(uint32_t code, uint32_t serial) {
     }
     const bool ours = transfer_ != nullptr && transfer_->Serial() == serial &&
                       ProcessTransfers().registry.IsLive(serial);
-    if (ours && code >= kFirstInternalEvent)
-        transfer_->HandleInternalEvent(code);
+    if (ours && code >= kFirstInternalEvent) transfer_->HandleInternalEvent(code);
     events.push_back({code, serial, ours ? transfer_->BytesRead() : 0});
-    if (ours && (code == EV_FINISHED || code == EV_FAILED))
-        ended_ = true;
+    if (ours && (code == EV_FINISHED || code == EV_FAILED)) ended_ = true;
 }
 
 void TransferTestWindow::DispatchWaiting(const std::function<bool()>& stop) {
@@ -77,8 +72,7 @@ bool TransferTestWindow::PumpUntil(const std::function<bool()>& done, uint32_t t
     const DWORD start = GetTickCount();
     while (!done()) {
         const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= timeoutMs)
-            return false;
+        if (elapsed >= timeoutMs) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
         DispatchWaiting(done);
     }

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/engine/DownloadTransfer.h"
-#include "win32/engine/ProcessTransfers.h"
 #include "core/engine/TransferEvent.h"
+#include "win32/engine/ProcessTransfers.h"
 
 namespace vm::test {
 
@@ -23,7 +23,7 @@ struct SeenEvent {
 // A hidden message-only window that receives transfer events, hands the internal steps
 // back to the transfer (as the main window does) and records everything.
 class TransferTestWindow {
-  public:
+public:
     TransferTestWindow();
     ~TransferTestWindow();
 
@@ -53,7 +53,7 @@ class TransferTestWindow {
     size_t Count(uint32_t code) const;
     uint32_t LastCode() const { return events.empty() ? 0 : events.back().code; }
 
-  private:
+private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void OnEvent(uint32_t code, uint32_t serial);
     void DispatchWaiting(const std::function<bool()>& stop);

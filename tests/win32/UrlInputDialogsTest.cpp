@@ -1,9 +1,9 @@
 // The URL input commands and the Find and Column Settings dialogs, driven in-process on the
 // main window through their command and control ids.
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 #include <dlgs.h>
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <string>
@@ -15,10 +15,10 @@
 #include "core/lang/LanguageFile.h"
 #include "core/list/ItemCells.h"
 #include "core/report/ReportWriter.h"
-#include "win32/platform/WinFileSystem.h"
 #include "resource.h"
 #include "win32/dialogs/AddUrlsDialog.h"
 #include "win32/dialogs/FindDialog.h"
+#include "win32/platform/WinFileSystem.h"
 
 namespace vm {
 namespace {
@@ -91,8 +91,9 @@ TEST_F(UrlInputTest, ATypedListIsAddedAndSaved) {
         SetWindowPos(dialog, nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER);
         GetWindowRect(dialog, &window);
         smallest = {window.right - window.left, window.bottom - window.top};
-        SetDlgItemTextA(dialog, IDC_ADD_URLS_EDIT,
-                        "http://a/x.zip   My test\r\nnot a url\r\n\"C:\\my files\\b.bin\" Local copy\r\n");
+        SetDlgItemTextA(
+            dialog, IDC_ADD_URLS_EDIT,
+            "http://a/x.zip   My test\r\nnot a url\r\n\"C:\\my files\\b.bin\" Local copy\r\n");
         ClickButton(dialog, IDOK);
     });
     Command(ID_ADD_URLS_LIST);

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <thread>
@@ -15,9 +15,10 @@ namespace {
 
 std::string RunLine(int writer, int run, size_t padding) {
     return "{\"format_version\":1,\"run_start\":\"2026-12-01T10:00:00.000Z\",\"items\":[{\"url\":"
-           "\"http://w" + std::to_string(writer) + "/\",\"status\":\"finished\",\"name\":\"" +
-           std::string(padding, 'a' + static_cast<char>(writer)) + "\",\"order\":" +
-           std::to_string(run) + "}]}";
+           "\"http://w" +
+           std::to_string(writer) + "/\",\"status\":\"finished\",\"name\":\"" +
+           std::string(padding, 'a' + static_cast<char>(writer)) +
+           "\",\"order\":" + std::to_string(run) + "}]}";
 }
 
 TEST(WinAppendFile, WritersAtOnceNeverInterleave) {
@@ -33,7 +34,8 @@ TEST(WinAppendFile, WritersAtOnceNeverInterleave) {
         writers.emplace_back([&, w] {
             for (int r = 0; r < kRuns; ++r) {
                 uint32_t error = 0;
-                if (!AppendToHistoryFile(path, RunLine(w, r, 20000 + 997 * w), &error)) ++failures[w];
+                if (!AppendToHistoryFile(path, RunLine(w, r, 20000 + 997 * w), &error))
+                    ++failures[w];
             }
         });
     }
@@ -54,7 +56,8 @@ TEST(WinAppendFile, ATornLastLineGetsItsLineEndBeforeTheNextRun) {
     WriteFileText(path, whole + "\n" + whole.substr(0, 30));
     uint32_t error = 0;
     ASSERT_TRUE(AppendToHistoryFile(path, RunLine(1, 2, 10), &error));
-    EXPECT_EQ(ReadFileText(path), whole + "\n" + whole.substr(0, 30) + "\n" + RunLine(1, 2, 10) + "\n");
+    EXPECT_EQ(ReadFileText(path),
+              whole + "\n" + whole.substr(0, 30) + "\n" + RunLine(1, 2, 10) + "\n");
     HistoryReader reader;
     ASSERT_TRUE(ReadHistoryFile(path, reader, &error));
     EXPECT_EQ(reader.RunCount(), 2u);

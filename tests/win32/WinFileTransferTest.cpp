@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -21,17 +21,15 @@ std::string TempFile(const char* name, size_t size) {
     const std::string path = std::string(dir) + name;
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     std::vector<char> data(size);
-    for (size_t i = 0; i < size; ++i)
-        data[i] = static_cast<char>(i % 251);
+    for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i % 251);
     DWORD written = 0;
-    if (size != 0)
-        WriteFile(h, data.data(), static_cast<DWORD>(size), &written, nullptr);
+    if (size != 0) WriteFile(h, data.data(), static_cast<DWORD>(size), &written, nullptr);
     CloseHandle(h);
     return path;
 }
 
 class WinFileTransferTest : public ::testing::Test {
-  protected:
+protected:
     TransferTestWindow window;
 
     std::unique_ptr<DownloadTransfer> Start(const std::string& path) {
@@ -49,8 +47,7 @@ TEST_F(WinFileTransferTest, AcceptedThenFinishedWithTheWholeCount) {
     auto t = Start(path);
     ASSERT_TRUE(window.PumpUntilEnd(10000));
     std::vector<uint32_t> codes;
-    for (const auto& e : window.events)
-        codes.push_back(e.code);
+    for (const auto& e : window.events) codes.push_back(e.code);
     // Progress comes by time, not per block: four blocks read at once post none (a
     // worker held up by a busy machine may post one or two).
     ASSERT_GE(codes.size(), 2u);

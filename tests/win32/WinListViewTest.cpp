@@ -1,12 +1,12 @@
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
-#include "win32/platform/WinTimeText.h"
 #include "core/list/DownloadListView.h"
 #include "win32/list/WinListView.h"
+#include "win32/platform/WinTimeText.h"
 
 namespace vm {
 namespace {
@@ -111,12 +111,12 @@ TEST_F(ListViewFixture, SelectionLivesInTheControl) {
 }
 
 TEST_F(ListViewFixture, LayoutIsReadBackFromTheControl) {
-    control_.SetColumn(1, 0, 1, true);     // hide Name
+    control_.SetColumn(1, 0, 1, true);  // hide Name
     control_.SetColumn(2, 222, 2, true);
     const std::vector<uint8_t> bytes = list_.LayoutBytes();
     ASSERT_EQ(bytes.size(), 36u);
-    EXPECT_EQ(bytes[4] | bytes[5] << 8, 0);     // Name's width
-    EXPECT_EQ(bytes[8] | bytes[9] << 8, 222);   // Status's width
+    EXPECT_EQ(bytes[4] | bytes[5] << 8, 0);    // Name's width
+    EXPECT_EQ(bytes[8] | bytes[9] << 8, 222);  // Status's width
     const std::vector<int>& order = list_.ComputeVisibleOrder();
     EXPECT_EQ(order.size(), 8u);
     EXPECT_EQ(order[1], 2);

@@ -3,8 +3,8 @@
 // real message loop with the real 200 ms timer; "user" commands come from one-shot timers,
 // which the queue ranks below input and paint, so a command that gets its turn in time
 // means input and repainting would too.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -23,7 +23,7 @@ constexpr UINT_PTR kFirstCommandTimer = 100;
 constexpr DWORD kMaxLatenessMs = 250;
 
 class WinLiveLinkTest : public test::LiveRunTest {
-  protected:
+protected:
     struct Command {
         DWORD due;
         void (TestRun::*action)();

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
@@ -20,18 +20,16 @@ constexpr UINT kSampleMs = 200;  // the main window's timer
 // through the window's queue, the sampler on a real 200 ms timer of the same window. The
 // reader must leave the queue to the timer, or the time limit comes late.
 class WinLocalRunTest : public test::LiveRunTest {
-  protected:
+protected:
     void SetUp() override {
         window.handler = [this](uint32_t code, uint32_t serial) {
             run.OnTransferEvent(code, serial);
         };
         window.onTimer = [this](UINT_PTR id) {
-            if (id != kSampleTimer)
-                return;
+            if (id != kSampleTimer) return;
             ticks.push_back(GetTickCount());
             run.OnSampleTick();
-            if (!run.IsRunning() && endTick == 0)
-                endTick = GetTickCount();
+            if (!run.IsRunning() && endTick == 0) endTick = GetTickCount();
         };
         ASSERT_NE(SetTimer(window.Handle(), kSampleTimer, kSampleMs, nullptr), 0u);
     }

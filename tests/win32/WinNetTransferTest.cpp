@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -18,12 +18,11 @@ constexpr uint64_t kOneMiB = 1048576;
 
 // Transfers against the local test servers; skipped when they are not running.
 class WinNetTransferTest : public ::testing::Test {
-  protected:
+protected:
     TransferTestWindow window;
 
     void SetUp() override {
-        if (EnvText("VM_HTTP_PORT").empty())
-            GTEST_SKIP() << "test servers are not running";
+        if (EnvText("VM_HTTP_PORT").empty()) GTEST_SKIP() << "test servers are not running";
     }
     static std::string Url(const char* scheme, const char* host, const char* portVariable,
                            const char* path) {
@@ -144,16 +143,19 @@ TEST_F(WinNetTransferTest, ARefusedOpenClosesTheRequestTheLibraryMade) {
 
 // Answers that are not valid HTTP, which WinINet accepts, fail (the hostile stub).
 TEST_F(WinNetTransferTest, AnswersThatAreNotHttpFail) {
-    if (EnvText("VM_HOSTILE_PORT").empty())
-        GTEST_SKIP() << "no hostile server";
+    if (EnvText("VM_HOSTILE_PORT").empty()) GTEST_SKIP() << "no hostile server";
     struct Case {
         const char* path;
         uint32_t error;
         int32_t status;
     } cases[] = {
-        {"/noreply", kErrorInvalidServerResponse, 0}, {"/nothttp", kErrorInvalidServerResponse, 0},
-        {"/status000", kErrorInvalidServerResponse, 0}, {"/status700", 0, 700},
-        {"/redirect-ftp", 0, 302}, {"/redirect-file", 0, 302}, {"/redirect-none", 0, 302},
+        {"/noreply", kErrorInvalidServerResponse, 0},
+        {"/nothttp", kErrorInvalidServerResponse, 0},
+        {"/status000", kErrorInvalidServerResponse, 0},
+        {"/status700", 0, 700},
+        {"/redirect-ftp", 0, 302},
+        {"/redirect-file", 0, 302},
+        {"/redirect-none", 0, 302},
     };
     for (const Case& c : cases) {
         const std::string url = Url("http", "127.0.0.1", "VM_HOSTILE_PORT", c.path);

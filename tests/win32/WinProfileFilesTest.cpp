@@ -1,13 +1,13 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "WinTestFiles.h"
+#include "core/lang/LanguageFile.h"
 #include "support/FakeConfigParts.h"
 #include "support/Utf16File.h"
-#include "core/lang/LanguageFile.h"
 #include "win32/platform/WinCodePage.h"
 #include "win32/platform/WinFileSystem.h"
 

@@ -1,7 +1,7 @@
 #include "WinTestFiles.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "win32/platform/WinFileSystem.h"
 

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -15,7 +15,7 @@ using test::EnvText;
 // A whole run over WinINet, the kernel and the tick clock, driven like the main window:
 // events through the window, the sampler every 200 ms.
 class WinTestRunTest : public test::LiveRunTest {
-  protected:
+protected:
     void SetUp() override {
         if (!ServersRunning("VM_HTTP_PORT")) GTEST_SKIP() << "test servers are not running";
     }

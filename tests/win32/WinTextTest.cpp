@@ -1,14 +1,14 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
+#include "core/base/FileTimeCalendar.h"
 #include "core/engine/DownloadItem.h"
 #include "core/list/ItemCells.h"
-#include "core/base/FileTimeCalendar.h"
+#include "support/UtcTime.h"
 #include "win32/platform/WinMessageTable.h"
 #include "win32/platform/WinTimeText.h"
-#include "support/UtcTime.h"
 
 namespace vm {
 namespace {
@@ -61,8 +61,8 @@ TEST(WinTimeText, ShortDateSpaceTimeInTheUsersFormat) {
 
     FILETIME in{static_cast<DWORD>(utc), static_cast<DWORD>(utc >> 32)}, local;
     ASSERT_TRUE(FileTimeToLocalFileTime(&in, &local));
-    const FileTime localTime = (static_cast<FileTime>(local.dwHighDateTime) << 32) |
-                               local.dwLowDateTime;
+    const FileTime localTime =
+        (static_cast<FileTime>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
     EXPECT_EQ(FormatItemTime(utc, false, source), ExpectedText(localTime));
     EXPECT_NE(FormatItemTime(utc, true, source).find("2023"), std::string::npos);
 }

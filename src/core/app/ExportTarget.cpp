@@ -75,8 +75,8 @@ std::string ComparablePath(const std::string& path, const std::string& currentDi
 
 ExportTargetVerdict CheckExportTarget(FileSystem& files, const std::string& name,
                                       const std::string& programFolder,
-                                      const std::string& currentDirectory,
-                                      const ProgramFiles& own, std::string* path) {
+                                      const std::string& currentDirectory, const ProgramFiles& own,
+                                      std::string* path) {
     *path = ResolveReportPath(programFolder, name);
     if (path->empty() || name.size() > kMaxPath) return ExportTargetVerdict::kTooLong;
     const std::string target = ComparablePath(*path, currentDirectory);

@@ -13,9 +13,8 @@ constexpr int kMaxNumberedNames = 99;
 std::string NumberedName(const std::string& path, int n) {
     const size_t slash = path.find_last_of("\\/");
     const size_t dot = path.rfind('.');
-    const size_t split = dot == std::string::npos || (slash != std::string::npos && dot < slash)
-                             ? path.size()
-                             : dot;
+    const size_t split =
+        dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path.size() : dot;
     return path.substr(0, split) + "-" + std::to_string(n) + path.substr(split);
 }
 

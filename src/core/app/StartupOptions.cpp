@@ -2,13 +2,13 @@
 
 #include "core/options/OptionTable.h"
 
-#include "core/config/CommandLineProfileStore.h"
 #include "core/base/CompanionFileName.h"
+#include "core/config/CommandLineProfileStore.h"
 #include "core/config/SettingsExchange.h"
 #include "core/report/JsonExportSwitch.h"
 #include "core/report/MonitorSwitches.h"
-#include "core/report/ResultsPageSwitch.h"
 #include "core/report/ReportFormat.h"
+#include "core/report/ResultsPageSwitch.h"
 
 namespace vm {
 namespace {
@@ -110,7 +110,8 @@ bool IsExportSwitch(const char* argument) {
 
 bool HiddenWithoutExport(const ArgumentList& arguments, const StartupOptions& options) {
     if (arguments.Find(switch_name::kHidden) < 0) return false;
-    if (options.exportMode != 0 && !ArgumentEquals(options.exportFile.c_str(), switch_name::kHidden)) {
+    if (options.exportMode != 0 &&
+        !ArgumentEquals(options.exportFile.c_str(), switch_name::kHidden)) {
         return false;
     }
     // "/hidden" alone, or beside switches the program knows, is a normal visible start; an
@@ -132,12 +133,12 @@ std::string ResolvePath(const std::string& path, const std::string& directory) {
 }
 
 ConfigSession MakeConfigSession(FileSystem& fileSystem, const std::string& executablePath,
-                                const std::string& currentDirectory, const StartupOptions& options) {
+                                const std::string& currentDirectory,
+                                const StartupOptions& options) {
     ConfigSession session;
     session.fileSystem = &fileSystem;
-    session.path = options.configFile.empty()
-                       ? CompanionFileName(executablePath, kConfigFileSuffix)
-                       : ResolvePath(options.configFile, currentDirectory);
+    session.path = options.configFile.empty() ? CompanionFileName(executablePath, kConfigFileSuffix)
+                                              : ResolvePath(options.configFile, currentDirectory);
     session.noSaveLoad = options.noSaveLoad;
     session.hiddenExport = options.hidden && options.exportMode != 0;
     return session;

@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <string>
 
-#include "core/options/AppSettings.h"
 #include "core/base/ArgumentList.h"
 #include "core/config/PersistConfig.h"
+#include "core/options/AppSettings.h"
 #include "core/platform/FileSystem.h"
 
 namespace vm {
@@ -33,7 +33,7 @@ struct StartupOptions {
     int32_t exportMode = 0;  // 0 = no export, else the report type 1..7, kJsonExportType,
                              // kChartExportType or kMetricsOnlyExportType
     std::string exportFile;
-    bool hidden = false;     // only with an export switch
+    bool hidden = false;      // only with an export switch
     std::string metricsFile;  // "/sprom FILE"
     std::string pushUrl;      // "/push URL"
     bool strict = false;      // "/strict"

@@ -4,12 +4,12 @@
 #include <cstring>
 #include <utility>
 
-#include "core/config/PersistConfig.h"
+#include "core/base/TextUtil.h"
 #include "core/base/UrlKind.h"
+#include "core/config/PersistConfig.h"
+#include "core/lang/StringTable.h"
 #include "core/list/DownloadListView.h"
 #include "core/platform/FileSystem.h"
-#include "core/base/TextUtil.h"
-#include "core/lang/StringTable.h"
 
 namespace vm {
 

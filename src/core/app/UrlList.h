@@ -2,8 +2,8 @@
 #include <cstddef>
 #include <string>
 
-#include "core/engine/DownloadItem.h"
 #include "core/base/PathRules.h"
+#include "core/engine/DownloadItem.h"
 
 namespace vm {
 

@@ -193,16 +193,30 @@ private:
         if (at_ >= end_) return false;
         const char c = *at_++;
         switch (c) {
-            case '"': case '\\': case '/':
+            case '"':
+            case '\\':
+            case '/':
                 out->push_back(c);
                 return true;
-            case 'b': out->push_back('\b'); return true;
-            case 'f': out->push_back('\f'); return true;
-            case 'n': out->push_back('\n'); return true;
-            case 'r': out->push_back('\r'); return true;
-            case 't': out->push_back('\t'); return true;
-            case 'u': break;
-            default: return false;
+            case 'b':
+                out->push_back('\b');
+                return true;
+            case 'f':
+                out->push_back('\f');
+                return true;
+            case 'n':
+                out->push_back('\n');
+                return true;
+            case 'r':
+                out->push_back('\r');
+                return true;
+            case 't':
+                out->push_back('\t');
+                return true;
+            case 'u':
+                break;
+            default:
+                return false;
         }
         uint32_t code = 0;
         if (!ReadHex4(&code)) return false;

@@ -23,26 +23,19 @@ size_t Utf8SequenceLength(const std::string& text, size_t i) {
         length = 2;
     } else if (lead >= 0xE0 && lead <= 0xEF) {
         length = 3;
-        if (lead == 0xE0)
-            low = 0xA0;
-        if (lead == 0xED)
-            high = 0x9F;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
     } else if (lead >= 0xF0 && lead <= 0xF4) {
         length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        if (lead == 0xF4)
-            high = 0x8F;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
     } else {
         return 0;
     }
-    if (i + length > text.size())
-        return 0;
-    if (byte(i + 1) < low || byte(i + 1) > high)
-        return 0;
+    if (i + length > text.size()) return 0;
+    if (byte(i + 1) < low || byte(i + 1) > high) return 0;
     for (size_t k = 2; k < length; ++k) {
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
-            return 0;
+        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
     }
     return length;
 }
@@ -96,12 +89,9 @@ void AppendJsonString(std::string& out, const std::string& utf8) {
 }
 
 void AppendJsonNumber(std::string& out, double value, int decimals) {
-    if (!std::isfinite(value))
-        value = 0;
-    if (decimals < 0)
-        decimals = 0;
-    if (decimals > 9)
-        decimals = 9;
+    if (!std::isfinite(value)) value = 0;
+    if (decimals < 0) decimals = 0;
+    if (decimals > 9) decimals = 9;
     char text[64];
     const int length = std::snprintf(text, sizeof text, "%.*f", decimals, value);
     if (length <= 0 || static_cast<size_t>(length) >= sizeof text) {
@@ -112,12 +102,9 @@ void AppendJsonNumber(std::string& out, double value, int decimals) {
     }
     size_t end = static_cast<size_t>(length);
     for (size_t i = 0; i < end; ++i) {
-        if (text[i] != '.')
-            continue;
-        while (end > i + 1 && text[end - 1] == '0')
-            --end;
-        if (end == i + 1)
-            end = i;  // no decimals left: drop the point too
+        if (text[i] != '.') continue;
+        while (end > i + 1 && text[end - 1] == '0') --end;
+        if (end == i + 1) end = i;  // no decimals left: drop the point too
         break;
     }
     if (end == 2 && text[0] == '-' && text[1] == '0') {
@@ -129,8 +116,7 @@ void AppendJsonNumber(std::string& out, double value, int decimals) {
 
 std::string IsoUtcTime(FileTime time) {
     CalendarTime c;
-    if (time == 0 || !FileTimeToCalendar(time, &c))
-        return std::string();
+    if (time == 0 || !FileTimeToCalendar(time, &c)) return std::string();
     char text[64];  // room for any 16-bit fields, although a valid date needs 24
     std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", unsigned{c.year},
                   unsigned{c.month}, unsigned{c.day}, unsigned{c.hour}, unsigned{c.minute},
@@ -139,8 +125,7 @@ std::string IsoUtcTime(FileTime time) {
 }
 
 void JsonBuilder::PutPendingBreak() {
-    if (!pendingBreak_)
-        return;
+    if (!pendingBreak_) return;
     pendingBreak_ = false;
     text_ += '\n';
 }
@@ -151,8 +136,7 @@ void JsonBuilder::BeforeValue() {
         return;
     }
     if (!nesting_.empty()) {
-        if (nesting_.back() == 'n')
-            text_ += ',';
+        if (nesting_.back() == 'n') text_ += ',';
         nesting_.back() = 'n';
     }
     PutPendingBreak();
@@ -166,8 +150,7 @@ void JsonBuilder::BeginObject() {
 
 void JsonBuilder::EndObject() {
     PutPendingBreak();
-    if (!nesting_.empty())
-        nesting_.pop_back();
+    if (!nesting_.empty()) nesting_.pop_back();
     text_ += '}';
 }
 
@@ -179,8 +162,7 @@ void JsonBuilder::BeginArray() {
 
 void JsonBuilder::EndArray() {
     PutPendingBreak();
-    if (!nesting_.empty())
-        nesting_.pop_back();
+    if (!nesting_.empty()) nesting_.pop_back();
     text_ += ']';
 }
 

@@ -23,7 +23,7 @@ std::string IsoUtcTime(FileTime time);
 // A small JSON builder: values are appended in document order; commas and key quoting are
 // its business. Nesting is tracked so that a key or value after another gets its comma.
 class JsonBuilder {
-  public:
+public:
     void BeginObject();
     void EndObject();
     void BeginArray();
@@ -44,7 +44,7 @@ class JsonBuilder {
     // keeping the nesting.
     std::string Take();
 
-  private:
+private:
     void BeforeValue();
     void PutPendingBreak();
 

@@ -120,8 +120,7 @@ private:
     size_t SharedAsciiPrefix(const KeyedRow* first, const KeyedRow* last, size_t at) const {
         const char* lead = Text(first->row) + at;
         size_t shared = 0;
-        while (lead[shared] != '\0' &&
-               static_cast<unsigned char>(lead[shared]) < kFirstNonAscii) {
+        while (lead[shared] != '\0' && static_cast<unsigned char>(lead[shared]) < kFirstNonAscii) {
             ++shared;
         }
         for (const KeyedRow* r = first + 1; r != last && shared > 0; ++r) {

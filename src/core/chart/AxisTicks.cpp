@@ -35,7 +35,7 @@ double RoundStep(double low, double high, int maxIntervals) {
 }
 
 // Seconds between time ticks, shortest first; past the table, whole hours.
-constexpr double kTimeSteps[] = {0.1, 0.2, 0.5,   1,    2,    5,    10,   15,   30,  60,
+constexpr double kTimeSteps[] = {0.1, 0.2, 0.5, 1,   2,    5,    10,   15,    30,   60,
                                  120, 300, 600, 900, 1800, 3600, 7200, 18000, 36000};
 
 }  // namespace
@@ -68,8 +68,8 @@ std::string FormatMinutesSeconds(double seconds) {
     if (whole > 1e12) whole = 1e12;
     const long long total = static_cast<long long>(whole);
     char text[48];
-    std::snprintf(text, sizeof text, "%s%lld:%02lld", negative && total > 0 ? "-" : "",
-                  total / 60, total % 60);
+    std::snprintf(text, sizeof text, "%s%lld:%02lld", negative && total > 0 ? "-" : "", total / 60,
+                  total % 60);
     return text;
 }
 

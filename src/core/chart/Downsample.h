@@ -16,8 +16,7 @@ struct ChartPoint {
 // always kept; a bucketCount of 1 counts as 2. A series that already fits, or a bucketCount
 // of 0, comes back unchanged.
 // Points are expected in order of x; a point before its predecessor joins the latter's span.
-std::vector<ChartPoint> DownsampleMinMax(const std::vector<ChartPoint>& points,
-                                         size_t bucketCount);
+std::vector<ChartPoint> DownsampleMinMax(const std::vector<ChartPoint>& points, size_t bucketCount);
 
 // Keeps a growing series within maxPoints: when it is full it is downsampled in place to
 // half of that, so appending stays cheap on average and the peaks stay. maxPoints below 8

@@ -46,8 +46,8 @@ std::string Figures(const ChartSubject& subject, ChartUnit unit) {
     for (int phase = 0; phase < kAttemptPhaseCount; ++phase) {
         phases[phase] = PhaseText(subject, phase);
     }
-    return Format(GetFormatString(IDS_GRAPH_FIGURES), average.c_str(), steady.c_str(),
-                  peak.c_str(), bytes.c_str(), phases[kAttemptNameResolved].c_str(),
+    return Format(GetFormatString(IDS_GRAPH_FIGURES), average.c_str(), steady.c_str(), peak.c_str(),
+                  bytes.c_str(), phases[kAttemptNameResolved].c_str(),
                   phases[kAttemptConnected].c_str(), phases[kAttemptRequestSent].c_str(),
                   phases[kAttemptFirstByte].c_str());
 }
@@ -114,8 +114,8 @@ SpeedChart BuildSpeedChart(const std::vector<ChartSubject>& subjects, const Char
             items += Format(GetFormatString(IDS_GRAPH_COMPARE_ITEM), subjects[i].name.c_str(),
                             average.c_str());
         }
-        chart.summary = Format(GetFormatString(IDS_GRAPH_COMPARE), static_cast<int>(count),
-                               items.c_str());
+        chart.summary =
+            Format(GetFormatString(IDS_GRAPH_COMPARE), static_cast<int>(count), items.c_str());
         chart.figures = chart.summary;
     } else {
         chart.summary = GetString(IDS_GRAPH_NOTHING);

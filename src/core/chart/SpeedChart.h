@@ -14,7 +14,7 @@ namespace vm {
 
 // One download the graph shows, as the window gathers it from the list and the run.
 struct ChartSubject {
-    std::string name;  // the display name, or the URL when there is none
+    std::string name;                   // the display name, or the URL when there is none
     const SpeedTrace* trace = nullptr;  // nullptr: never downloaded in this run
     double averageBytesPerSecond = 0;   // the item's own average, as the list shows it
     uint64_t bytes = 0;

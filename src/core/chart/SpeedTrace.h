@@ -23,7 +23,7 @@ constexpr size_t kMaxTracePoints = 4096;
 // How one download's speed moved, sampled at every timer step: x in seconds from the
 // download's start, y in bytes per second.
 struct SpeedTrace {
-    FileTime startTime = 0;  // of the attempt the points belong to
+    FileTime startTime = 0;            // of the attempt the points belong to
     std::vector<ChartPoint> interval;  // the rate since the step before
     std::vector<ChartPoint> average;   // the running average
     uint32_t lastMs = 0;
@@ -41,7 +41,7 @@ struct SpeedTrace {
 
 // The traces of every item of a run, by storage index of the items.
 class RunSpeedTraces {
-  public:
+public:
     // A new run: every trace goes.
     void Clear() { traces_.clear(); }
     // A step of the download at index: ms since its start and the bytes counted by then.
@@ -56,7 +56,7 @@ class RunSpeedTraces {
     // Benchmarks and tests fill a trace directly.
     SpeedTrace& MutableItem(size_t index);
 
-  private:
+private:
     std::vector<SpeedTrace> traces_;
 };
 

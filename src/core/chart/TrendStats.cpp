@@ -17,8 +17,8 @@ TrendStats ComputeTrendStats(std::vector<double> values) {
     stats.median = values[middle];
     if (values.size() % 2 == 0) {
         // The lower middle is the largest of the values the selection left below.
-        const double lower = *std::max_element(values.begin(),
-                                               values.begin() + static_cast<std::ptrdiff_t>(middle));
+        const double lower =
+            *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle));
         stats.median = (lower + stats.median) / 2;
     }
     return stats;

@@ -1,13 +1,13 @@
 #include "core/config/PersistConfig.h"
 
-#include "core/options/ConfigKeys.h"
+#include "core/base/PathRules.h"
 #include "core/config/IniProfileStore.h"
 #include "core/config/SettingsExchange.h"
 #include "core/ini/IniFile.h"
 #include "core/ini/ProfileText.h"
+#include "core/options/ConfigKeys.h"
 #include "core/platform/CodePage.h"
 #include "core/platform/FileReplacement.h"
-#include "core/base/PathRules.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -204,10 +204,10 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
         return ConfigResult::kTooLarge;
     }
     uint32_t error = 0;
-    const bool written =
-        session.path.size() <= kMaxPath &&
-        WriteFileReplacing(*session.fileSystem, session.path,
-                           [&file](OutputFile& out) { return file.WriteTo(out); }, &error);
+    const bool written = session.path.size() <= kMaxPath &&
+                         WriteFileReplacing(
+                             *session.fileSystem, session.path,
+                             [&file](OutputFile& out) { return file.WriteTo(out); }, &error);
     if (written) return ConfigResult::kDone;
     session.error = error != 0 ? error : kErrorFilenameTooLong;
     return ConfigResult::kWriteFailed;

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "core/options/AppSettings.h"
 #include "core/config/ColumnLayoutExchange.h"
 #include "core/config/WindowPlacement.h"
 #include "core/engine/DownloadItem.h"
+#include "core/options/AppSettings.h"
 #include "core/platform/FileSystem.h"
 
 namespace vm {

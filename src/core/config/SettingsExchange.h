@@ -2,9 +2,9 @@
 #include <cstddef>
 #include <string>
 
-#include "core/options/AppSettings.h"
 #include "core/config/ProfileStore.h"
 #include "core/engine/DownloadItem.h"
+#include "core/options/AppSettings.h"
 
 namespace vm {
 

@@ -54,12 +54,11 @@ std::string FormatCrashReport(const CrashFacts& f) {
                   "Stack Data: %s\r\n"
                   "Code Data: %s\r\n",
                   static_cast<unsigned>(f.code), static_cast<unsigned>(f.address),
-                  f.moduleName.c_str(), static_cast<unsigned>(f.eax),
-                  static_cast<unsigned>(f.ebx), static_cast<unsigned>(f.ecx),
-                  static_cast<unsigned>(f.edx), static_cast<unsigned>(f.esi),
-                  static_cast<unsigned>(f.edi), static_cast<unsigned>(f.ebp),
-                  static_cast<unsigned>(f.esp), static_cast<unsigned>(f.eip),
-                  f.stackText.c_str(), f.codeText.c_str());
+                  f.moduleName.c_str(), static_cast<unsigned>(f.eax), static_cast<unsigned>(f.ebx),
+                  static_cast<unsigned>(f.ecx), static_cast<unsigned>(f.edx),
+                  static_cast<unsigned>(f.esi), static_cast<unsigned>(f.edi),
+                  static_cast<unsigned>(f.ebp), static_cast<unsigned>(f.esp),
+                  static_cast<unsigned>(f.eip), f.stackText.c_str(), f.codeText.c_str());
     return text.data();
 }
 

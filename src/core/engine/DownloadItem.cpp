@@ -1,6 +1,5 @@
 #include "core/engine/DownloadItem.h"
 
-
 namespace vm {
 namespace {
 

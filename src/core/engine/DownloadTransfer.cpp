@@ -3,8 +3,8 @@
 #include <chrono>
 #include <thread>
 
-#include "core/engine/HttpResponseCheck.h"
 #include "core/engine/DownloadItem.h"
+#include "core/engine/HttpResponseCheck.h"
 #include "core/engine/TransferEvent.h"
 #include "core/platform/FileSystem.h"
 
@@ -12,21 +12,16 @@ namespace vm {
 
 bool ParseContentLength(const std::string& text, uint64_t* value) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    if (i == text.size())
-        return false;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i == text.size()) return false;
     uint64_t n = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         const uint64_t digit = static_cast<uint64_t>(text[i] - '0');
-        if (n > (UINT64_MAX - digit) / 10)
-            return false;
+        if (n > (UINT64_MAX - digit) / 10) return false;
         n = n * 10 + digit;
     }
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    if (i != text.size())
-        return false;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i != text.size()) return false;
     *value = n;
     return true;
 }
@@ -46,10 +41,8 @@ DownloadTransfer::~DownloadTransfer() {
     }
     // A callback that was completing the open while we stopped may have stored a handle.
     const InternetHandle late = request_.exchange(0);
-    if (late != 0)
-        context_.net.CloseHandle(late);
-    if (worker_ != 0)
-        context_.files.ReleaseThread(worker_);
+    if (late != 0) context_.net.CloseHandle(late);
+    if (worker_ != 0) context_.files.ReleaseThread(worker_);
 }
 
 void DownloadTransfer::Init(uintptr_t window, uint32_t message, uint32_t flags) {
@@ -73,25 +66,19 @@ void DownloadTransfer::Init(uintptr_t window, uint32_t message, uint32_t flags) 
     emptyPendingReads_ = 0;
 }
 
-uint32_t DownloadTransfer::Error() const {
-    return job_ ? job_->error.load() : error_.load();
-}
+uint32_t DownloadTransfer::Error() const { return job_ ? job_->error.load() : error_.load(); }
 std::string DownloadTransfer::ServerReply() const {
     std::lock_guard<std::mutex> lock(replyMutex_);
     return serverReply_;
 }
-uint64_t DownloadTransfer::BytesRead() const {
-    return job_ ? job_->bytesRead.load() : bytesRead_;
-}
+uint64_t DownloadTransfer::BytesRead() const { return job_ ? job_->bytesRead.load() : bytesRead_; }
 uint64_t DownloadTransfer::ContentLength() const {
     return job_ ? job_->contentLength.load() : contentLength_;
 }
 bool DownloadTransfer::Finished() const {
     return job_ ? job_->finished.load() : end_ == TransferEnd::Finished;
 }
-bool DownloadTransfer::WholeBodySeen() const {
-    return Finished() && (job_ || !lengthUndeclared_);
-}
+bool DownloadTransfer::WholeBodySeen() const { return Finished() && (job_ || !lengthUndeclared_); }
 uint32_t DownloadTransfer::AcceptedTick() const {
     return job_ ? job_->acceptedTick.load() : acceptedTick_.load();
 }
@@ -118,25 +105,21 @@ void DownloadTransfer::SetAwaiting(Awaiting to) {
 void DownloadTransfer::EndAs(TransferEnd to) {
     const TransferEnd from = end_;
     CheckChange(IsLegalChange(from, to), "end", NameOf(from), NameOf(to));
-    if (from != TransferEnd::None)
-        return;  // the first end is kept
+    if (from != TransferEnd::None) return;  // the first end is kept
     end_ = to;
     Trace("end", NameOf(from), NameOf(to));
 }
 
 void DownloadTransfer::Trace(const char* what, const char* from, const char* to) {
-    if (!context_.traceChanges)
-        return;
+    if (!context_.traceChanges) return;
     char line[kMaxTraceLine];
     FormatChange(line, "transfer", serial_, what, from, to);
     context_.net.DebugOutput(line);
 }
 
 void DownloadTransfer::Post(uint32_t code, uint32_t error) {
-    if ((flags_ & kTransferPostEvents) == 0)
-        return;
-    if (error != 0)
-        error_.store(error);
+    if ((flags_ & kTransferPostEvents) == 0) return;
+    if (error != 0) error_.store(error);
     context_.net.PostEvent(window_, message_, code, serial_);
 }
 
@@ -157,10 +140,8 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
     scheme_ = SchemeOf(url);
     readsArrived_ = scheme_ == SchemeClass::Http || scheme_ == SchemeClass::Https;
     uint32_t flags = kOpenFlagsDefault;
-    if (scheme_ == SchemeClass::Https)
-        flags = kOpenFlagsHttps;
-    if (scheme_ == SchemeClass::Ftp && passiveFtp_)
-        flags = kOpenFlagsPassiveFtp;
+    if (scheme_ == SchemeClass::Https) flags = kOpenFlagsHttps;
+    if (scheme_ == SchemeClass::Ftp && passiveFtp_) flags = kOpenFlagsPassiveFtp;
 
     const InternetHandle root = context_.Root();
     if (root == 0) {
@@ -179,8 +160,7 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
         return true;
     }
     const uint32_t error = context_.net.LastError();
-    if (error == kErrorIoPending)
-        return true;
+    if (error == kErrorIoPending) return true;
     SetPhase(TransferPhase::None);
     Fail(error != 0 ? error : kErrorInternetInternal);
     return false;
@@ -213,39 +193,31 @@ bool DownloadTransfer::StartFileRead(const std::string& path) {
 void DownloadTransfer::KeepServerReply(uint32_t* error) {
     uint32_t code = 0;
     std::string text;
-    if (!context_.net.LastResponse(&code, &text, kMaxCellText))
-        return;
+    if (!context_.net.LastResponse(&code, &text, kMaxCellText)) return;
     // Only these codes say that the reply is this failure's: after others the library
     // may still hold a reply from an earlier session on the same thread.
     if (code != kErrorExtendedError && code != kErrorLoginFailure) {
-        if (*error == 0 && code != 0)
-            *error = code;
+        if (*error == 0 && code != 0) *error = code;
         return;
     }
-    if (*error == 0 || *error == kErrorExtendedError)
-        *error = code;
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
-        text.pop_back();
+    if (*error == 0 || *error == kErrorExtendedError) *error = code;
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
     size_t start = 0;
-    while (start < text.size() && static_cast<unsigned char>(text[start]) <= ' ')
-        ++start;
+    while (start < text.size() && static_cast<unsigned char>(text[start]) <= ' ') ++start;
     std::lock_guard<std::mutex> lock(replyMutex_);
     serverReply_ = text.substr(start);
 }
 
 void DownloadTransfer::FailOpen(uint32_t error, uint32_t fallback) {
     KeepServerReply(&error);
-    if (error == 0)
-        error = fallback;
+    if (error == 0) error = fallback;
     const InternetHandle announced = context_.registry.TakeAnnounced(serial_);
-    if (announced != 0)
-        context_.net.CloseHandle(announced);
+    if (announced != 0) context_.net.CloseHandle(announced);
     Post(EV_FAILED, error);
 }
 
 void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t result, uint32_t error) {
-    if (phases_.Stamp(status, context_.clock.TickCount()))
-        return;
+    if (phases_.Stamp(status, context_.clock.TickCount())) return;
     if (status == kStatusHandleClosing) {
         Post(EV_HANDLE_CLOSING);
         return;
@@ -254,20 +226,19 @@ void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t resul
         // Wine never completes an FTP open whose connection or login the server refused:
         // the session's connection closing while the open waits is the only sign of it.
         TransferPhase open = TransferPhase::PendingOpen;
-        if (scheme_ == SchemeClass::Ftp && phase_.compare_exchange_strong(open, TransferPhase::None)) {
+        if (scheme_ == SchemeClass::Ftp &&
+            phase_.compare_exchange_strong(open, TransferPhase::None)) {
             Trace("phase", NameOf(TransferPhase::PendingOpen), NameOf(TransferPhase::None));
             FailOpen(0, kErrorCannotConnect);  // the library's own code, if it kept one
         }
         return;
     }
-    if (status != kStatusRequestComplete)
-        return;
+    if (status != kStatusRequestComplete) return;
     switch (phase_.load()) {
         case TransferPhase::PendingOpen: {
             // Only one report ends the open, should a closing connection race it.
             TransferPhase open = TransferPhase::PendingOpen;
-            if (!phase_.compare_exchange_strong(open, TransferPhase::None))
-                break;
+            if (!phase_.compare_exchange_strong(open, TransferPhase::None)) break;
             Trace("phase", NameOf(TransferPhase::PendingOpen), NameOf(TransferPhase::None));
             if (error != 0 || result == 0) {
                 FailOpen(error, kErrorInternetInternal);
@@ -296,8 +267,7 @@ void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t resul
                 uint32_t count = 0;
                 if (phase_.load() == TransferPhase::PendingRead) {
                     count = slot_->readCount;
-                    if (count == 0 && error <= readSize_)
-                        count = error;
+                    if (count == 0 && error <= readSize_) count = error;
                 }
                 completedCount_.store(count);
                 SetPhase(TransferPhase::None);
@@ -333,8 +303,7 @@ void DownloadTransfer::HandleInternalEvent(uint32_t code) {
 
 void DownloadTransfer::OnOpenComplete() {
     const InternetHandle request = request_.load();
-    if (end_ != TransferEnd::None || request == 0)
-        return;
+    if (end_ != TransferEnd::None || request == 0) return;
     lengthUndeclared_ = true;
     std::string lengthText;
     uint64_t length = 0;
@@ -344,8 +313,7 @@ void DownloadTransfer::OnOpenComplete() {
         contentLength_ = length;
     }
     uint32_t status = 0;
-    if (!context_.net.QueryInfoNumber(request, kHttpQueryStatusCode, &status))
-        status = 0;
+    if (!context_.net.QueryInfoNumber(request, kHttpQueryStatusCode, &status)) status = 0;
     httpStatus_ = static_cast<int32_t>(status);
     if ((scheme_ == SchemeClass::Http || scheme_ == SchemeClass::Https) &&
         !AcceptHttpResponse(request)) {
@@ -381,8 +349,7 @@ bool DownloadTransfer::AcceptHttpResponse(InternetHandle request) {
 }
 
 void DownloadTransfer::OnDataAvailable() {
-    if (!Reading() || awaiting_ != Awaiting::Data)
-        return;
+    if (!Reading() || awaiting_ != Awaiting::Data) return;
     SetAwaiting(Awaiting::Nothing);
     const uint32_t available = available_.load();
     if (available == 0) {
@@ -408,8 +375,7 @@ void DownloadTransfer::ReadLoop() {
         } else {
             step = announcedLeft_ != 0 ? ReadExactly(announcedLeft_) : QueryAndRead();
         }
-        if (step != Step::Continue)
-            return;
+        if (step != Step::Continue) return;
     }
 }
 
@@ -417,8 +383,8 @@ DownloadTransfer::Step DownloadTransfer::ReadArrived() {
     readSize_ = kMaxArrivedRead;
     slot_->readCount = 0;
     SetPhase(TransferPhase::PendingArrival);
-    const bool ok = context_.net.ReadArrived(request_.load(), slot_->buffer.data(),
-                                             kMaxArrivedRead, &slot_->readCount);
+    const bool ok = context_.net.ReadArrived(request_.load(), slot_->buffer.data(), kMaxArrivedRead,
+                                             &slot_->readCount);
     if (ok && slot_->readCount == 0) {
         SetPhase(TransferPhase::None);
         return QueryAndRead();  // nothing has arrived: has the data ended, or when comes more?
@@ -442,8 +408,7 @@ DownloadTransfer::Step DownloadTransfer::QueryAndRead() {
             Fail(error);
         }
         context_.net.DebugOutput("InternetQueryDataAvailable returned false");
-        if (error != kErrorIoPending)
-            return Step::Stop;
+        if (error != kErrorIoPending) return Step::Stop;
         SetAwaiting(Awaiting::Data);  // EV_DATA_AVAILABLE continues
         return Step::Wait;
     }
@@ -493,8 +458,7 @@ DownloadTransfer::Step DownloadTransfer::AfterRead(bool ok, Awaiting pending) {
 
 void DownloadTransfer::OnReadComplete() {
     const Awaiting awaited = awaiting_;
-    if (!Reading() || (awaited != Awaiting::Read && awaited != Awaiting::Arrival))
-        return;
+    if (!Reading() || (awaited != Awaiting::Read && awaited != Awaiting::Arrival)) return;
     SetAwaiting(Awaiting::Nothing);
     const uint32_t count = completedCount_.load();
     if (count == 0) {
@@ -508,8 +472,7 @@ void DownloadTransfer::OnReadComplete() {
         }
         return;
     }
-    if (CountBlock(count))
-        ReadLoop();
+    if (CountBlock(count)) ReadLoop();
 }
 
 bool DownloadTransfer::CountBlock(uint32_t count) {
@@ -519,8 +482,7 @@ bool DownloadTransfer::CountBlock(uint32_t count) {
     dataTick_.store(context_.clock.TickCount());
     if (before <= yieldAtBytes_ && bytesRead_ >= yieldAtBytes_)  // a limit of 0 included
         yieldNow_ = true;
-    if (flags_ & kTransferPostProgress)
-        Post(EV_PROGRESS);
+    if (flags_ & kTransferPostProgress) Post(EV_PROGRESS);
     if (!lengthUndeclared_ && bytesRead_ >= contentLength_) {
         Finish();
         return false;
@@ -544,8 +506,7 @@ void DownloadTransfer::Finish() {
 }
 
 bool DownloadTransfer::FailTimedOut() {
-    if (!Reading() || job_)
-        return false;
+    if (!Reading() || job_) return false;
     EndAs(TransferEnd::Failed);
     error_.store(kErrorInternetTimeout);
     StopTransfer();

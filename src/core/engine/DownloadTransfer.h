@@ -5,12 +5,12 @@
 #include <mutex>
 #include <string>
 
+#include "core/base/UrlKind.h"
 #include "core/engine/FileReadJob.h"
 #include "core/engine/PhaseStamps.h"
 #include "core/engine/ReadSlot.h"
 #include "core/engine/TransferContext.h"
 #include "core/engine/TransferState.h"
-#include "core/base/UrlKind.h"
 
 namespace vm {
 
@@ -42,7 +42,7 @@ constexpr uint32_t kErrorNotEnoughMemory = 8;
 // library's FTP reads wait on the calling thread for their whole block, and its FTP query
 // runs on a thread of its own, since it waits there until a byte arrives.
 class DownloadTransfer {
-  public:
+public:
     // Create: takes the next serial, registers, and uses (perhaps opens) the root.
     explicit DownloadTransfer(TransferContext& context);
     // DestroyTransfer: unregisters, stops, releases the root, waits for running callbacks.
@@ -103,7 +103,7 @@ class DownloadTransfer {
 
     std::atomic<int> callbacksRunning{0};
 
-  private:
+private:
     // What a reading step leaves to do: read on, wait for a completion, or nothing more.
     enum class Step { Continue, Wait, Stop };
 

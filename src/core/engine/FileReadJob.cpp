@@ -9,19 +9,15 @@
 namespace vm {
 
 void FileReadJob::Post(uint32_t code, uint32_t errorCode) {
-    if ((flags & kTransferPostEvents) == 0)
-        return;
-    if (errorCode != 0)
-        error.store(errorCode);
-    if (poster.PostEvent(window, message, code, serial) || code == EV_PROGRESS)
-        return;
+    if ((flags & kTransferPostEvents) == 0) return;
+    if (errorCode != 0) error.store(errorCode);
+    if (poster.PostEvent(window, message, code, serial) || code == EV_PROGRESS) return;
     // A full message queue (a fast disk floods it with progress) must not swallow the
     // end of the attempt: try again while the receiver drains it. A lost progress event
     // is harmless, the next one carries the count.
     for (uint32_t i = 0; i < kPostRetries && !stopped.load(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(kPostRetryMs));
-        if (poster.PostEvent(window, message, code, serial))
-            return;
+        if (poster.PostEvent(window, message, code, serial)) return;
     }
 }
 
@@ -50,10 +46,8 @@ void FileReadJob::Run() {
     uint32_t progressTick = dataTick.load();
     for (;;) {
         uint32_t count = 0;
-        if (!files.ReadBlock(file, block, kFileBlockSize, &count))
-            break;
-        if (stopped.load() || count == 0)
-            break;
+        if (!files.ReadBlock(file, block, kFileBlockSize, &count)) break;
+        if (stopped.load() || count == 0) break;
         const uint64_t total = bytesRead.fetch_add(count) + count;
         if (clock != nullptr) {
             const uint32_t now = clock->TickCount();
@@ -63,8 +57,7 @@ void FileReadJob::Run() {
                 Post(EV_PROGRESS);
             }
         }
-        if (total >= stopAtBytes)
-            break;
+        if (total >= stopAtBytes) break;
     }
     // The worker alone closes the file: closing it from the GUI thread while a read may
     // still start on it could hand that read a recycled handle.

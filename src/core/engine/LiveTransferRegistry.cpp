@@ -38,8 +38,7 @@ size_t LiveTransferRegistry::LiveCount() const {
 InternetHandle LiveTransferRegistry::TakeAnnounced(uint32_t serial) {
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = announced_.find(serial);
-    if (it == announced_.end())
-        return 0;
+    if (it == announced_.end()) return 0;
     const InternetHandle handle = it->second;
     announced_.erase(it);
     return handle;
@@ -83,8 +82,7 @@ void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle
             } else if (announced != announced_.end()) {
                 orphan = announced->second;  // a failed open leaves its handle to us
             }
-            if (announced != announced_.end())
-                announced_.erase(announced);
+            if (announced != announced_.end()) announced_.erase(announced);
         }
         if (status == kStatusHandleClosing) {
             for (auto r = retired_.begin(); r != retired_.end(); ++r) {
@@ -100,8 +98,7 @@ void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle
         transfer->OnStatus(handle, status, result, error);
         transfer->callbacksRunning.fetch_sub(1);
     }
-    if (orphan != 0)
-        net_.CloseHandle(orphan);
+    if (orphan != 0) net_.CloseHandle(orphan);
 }
 
 }  // namespace vm

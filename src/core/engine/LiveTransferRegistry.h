@@ -19,7 +19,7 @@ class DownloadTransfer;
 // no callback ever reaches a destroyed transfer. Serials are never reused, so an event
 // of a destroyed transfer cannot reach a new one created at the same address.
 class LiveTransferRegistry {
-  public:
+public:
     explicit LiveTransferRegistry(InternetLibrary& net) : net_(net) {}
 
     // Registers the transfer and returns its serial (1, 2, 3 ...).
@@ -45,7 +45,7 @@ class LiveTransferRegistry {
     void DispatchStatus(uint32_t serial, InternetHandle handle, uint32_t status, uintptr_t result,
                         uint32_t error);
 
-  private:
+private:
     InternetLibrary& net_;
     mutable std::mutex mutex_;
     uint32_t lastSerial_ = 0;

@@ -22,12 +22,11 @@ enum LibraryPhase : int {
 // read on the GUI thread. The first report of a step is kept, so a redirect does not
 // move the steps of the first connection.
 class PhaseStamps {
-  public:
+public:
     // Stamps the step a status reports; false (nothing stamped) for other statuses.
     bool Stamp(uint32_t status, uint32_t tick) {
         const int phase = PhaseOfStatus(status);
-        if (phase < 0)
-            return false;
+        if (phase < 0) return false;
         const uint32_t bit = 1u << phase;
         if ((seen_.load() & bit) == 0) {
             ticks_[phase].store(tick);
@@ -37,10 +36,8 @@ class PhaseStamps {
     }
     // The tick of a step; false when the library has not reported it.
     bool Get(int phase, uint32_t* tick) const {
-        if (phase < 0 || phase >= kLibraryPhaseCount)
-            return false;
-        if ((seen_.load() & (1u << phase)) == 0)
-            return false;
+        if (phase < 0 || phase >= kLibraryPhaseCount) return false;
+        if ((seen_.load() & (1u << phase)) == 0) return false;
         *tick = ticks_[phase].load();
         return true;
     }
@@ -58,7 +55,7 @@ class PhaseStamps {
         }
     }
 
-  private:
+private:
     std::atomic<uint32_t> ticks_[kLibraryPhaseCount] = {};
     std::atomic<uint32_t> seen_{0};
 };

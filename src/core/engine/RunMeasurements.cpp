@@ -20,8 +20,7 @@ void RunMeasurements::StartRun(FileTime now, size_t itemCount) {
 
 ItemMeasurements& RunMeasurements::At(size_t index) {
     // Items added while the run goes on get their record when they are reached.
-    if (index >= items_.size())
-        items_.resize(index + 1);
+    if (index >= items_.size()) items_.resize(index + 1);
     return items_[index];
 }
 
@@ -52,8 +51,7 @@ void RunMeasurements::EndAttempt(size_t index, int32_t httpStatus, const PhaseSt
 
 void RunMeasurements::AddSample(size_t index, const SpeedSample& sample) {
     ItemMeasurements& item = At(index);
-    if (item.samples.size() < kMaxSpeedSamples)
-        item.samples.push_back(sample);
+    if (item.samples.size() < kMaxSpeedSamples) item.samples.push_back(sample);
 }
 
 }  // namespace vm

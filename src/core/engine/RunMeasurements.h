@@ -41,7 +41,7 @@ struct ItemMeasurements {
 // The side record of a test run, by storage index of the items. The test run fills it;
 // reports read it after the run.
 class RunMeasurements {
-  public:
+public:
     void StartRun(FileTime now, size_t itemCount);
     void EndRun(FileTime now) { ended_ = now; }
     // A new attempt at the item begins: the previous attempt's details are dropped.
@@ -60,7 +60,7 @@ class RunMeasurements {
         return index < items_.size() ? &items_[index] : nullptr;
     }
 
-  private:
+private:
     ItemMeasurements& At(size_t index);
 
     FileTime started_ = 0;

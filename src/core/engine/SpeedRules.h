@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "core/options/AppSettings.h"
 #include "core/engine/DownloadItem.h"
+#include "core/options/AppSettings.h"
 
 namespace vm {
 

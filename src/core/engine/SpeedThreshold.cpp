@@ -26,10 +26,9 @@ bool IsBelowMinSpeed(double bytesPerSecond, int32_t minSpeedKBps) {
 void JudgeItemSpeed(DownloadItem& item, const ItemMeasurements* measurements,
                     const AppSettings& settings) {
     // A download done in no measurable time has no speed to judge (its average reads 0).
-    item.belowMinSpeed = item.status == DownloadStatus::Finished && item.disabled == 0 &&
-                         item.duration > 0 &&
-                         IsBelowMinSpeed(JudgedSpeed(item, measurements),
-                                         EffectiveMinSpeed(item, settings));
+    item.belowMinSpeed =
+        item.status == DownloadStatus::Finished && item.disabled == 0 && item.duration > 0 &&
+        IsBelowMinSpeed(JudgedSpeed(item, measurements), EffectiveMinSpeed(item, settings));
 }
 
 }  // namespace vm

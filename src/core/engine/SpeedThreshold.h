@@ -1,9 +1,9 @@
 #pragma once
 #include <cstdint>
 
-#include "core/options/AppSettings.h"
 #include "core/engine/DownloadItem.h"
 #include "core/engine/RunMeasurements.h"
+#include "core/options/AppSettings.h"
 
 namespace vm {
 

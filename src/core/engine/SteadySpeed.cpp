@@ -19,8 +19,7 @@ double Rate(const Point& from, const Point& to) {
 double Quantile(const std::vector<double>& sorted, double q) {
     const double position = q * static_cast<double>(sorted.size() - 1);
     const size_t below = static_cast<size_t>(position);
-    if (below + 1 >= sorted.size())
-        return sorted.back();
+    if (below + 1 >= sorted.size()) return sorted.back();
     return sorted[below] +
            (position - static_cast<double>(below)) * (sorted[below + 1] - sorted[below]);
 }
@@ -34,30 +33,24 @@ bool SteadySpeed(const std::vector<SpeedSample>& samples, double* bytesPerSecond
     for (const SpeedSample& s : samples) {
         // A point must move forward in time and not back in bytes; a stall repeats the
         // last point and adds nothing.
-        if (s.dataMs <= points.back().ms || s.bytes < points.back().bytes)
-            continue;
+        if (s.dataMs <= points.back().ms || s.bytes < points.back().bytes) continue;
         points.push_back({s.dataMs, s.bytes});
     }
     const size_t last = points.size() - 1;
     size_t warm = 1;
-    while (warm <= last && points[warm].ms < kSteadyWarmUpMs)
-        ++warm;
-    if (warm > last)
-        return false;
+    while (warm <= last && points[warm].ms < kSteadyWarmUpMs) ++warm;
+    if (warm > last) return false;
     while (warm < last && Rate(points[warm], points[warm + 1]) >
                               kSteadyClimbFactor * Rate(points[warm - 1], points[warm])) {
         // A rate still climbing at half time has no steady part to speak of.
-        if (points[warm + 1].ms > points[last].ms / 2)
-            return false;
+        if (points[warm + 1].ms > points[last].ms / 2) return false;
         ++warm;
     }
-    if (last - warm < kSteadyMinIntervals)
-        return false;
+    if (last - warm < kSteadyMinIntervals) return false;
 
     // The intervals after the warm-up, less the outliers.
     std::vector<double> rates;
-    for (size_t k = warm + 1; k <= last; ++k)
-        rates.push_back(Rate(points[k - 1], points[k]));
+    for (size_t k = warm + 1; k <= last; ++k) rates.push_back(Rate(points[k - 1], points[k]));
     std::sort(rates.begin(), rates.end());
     const double median = Quantile(rates, 0.5);
     const double q1 = Quantile(rates, 0.25);
@@ -71,14 +64,12 @@ bool SteadySpeed(const std::vector<SpeedSample>& samples, double* bytesPerSecond
     uint64_t ms = 0;
     uint32_t kept = 0;
     for (size_t k = warm + 1; k <= last; ++k) {
-        if (outlier(Rate(points[k - 1], points[k])))
-            continue;
+        if (outlier(Rate(points[k - 1], points[k]))) continue;
         bytes += points[k].bytes - points[k - 1].bytes;
         ms += points[k].ms - points[k - 1].ms;
         ++kept;
     }
-    if (kept < kSteadyMinIntervals || ms < kSteadyMinMs)
-        return false;
+    if (kept < kSteadyMinIntervals || ms < kSteadyMinMs) return false;
     *bytesPerSecond = static_cast<double>(bytes) * 1000.0 / static_cast<double>(ms);
     return true;
 }

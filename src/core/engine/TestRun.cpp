@@ -1,11 +1,11 @@
 #include "core/engine/TestRun.h"
 
+#include "core/base/UrlKind.h"
 #include "core/engine/ErrorText.h"
 #include "core/engine/SpeedRules.h"
 #include "core/engine/SpeedThreshold.h"
 #include "core/engine/TransferEvent.h"
 #include "core/engine/TransferState.h"
-#include "core/base/UrlKind.h"
 
 namespace vm {
 
@@ -18,9 +18,7 @@ TestRun::TestRun(TestRunHost& host, const AppSettings& settings, Clock& clock,
       transfers_(transfers),
       window_(window) {}
 
-TestRun::~TestRun() {
-    transfer_.reset();
-}
+TestRun::~TestRun() { transfer_.reset(); }
 
 void TestRun::SetStatus(DownloadItem& item, DownloadStatus to) {
     const DownloadStatus from = item.status;
@@ -35,13 +33,11 @@ void TestRun::SetStatus(DownloadItem& item, DownloadStatus to) {
 }
 
 void TestRun::StartTest() {
-    if (runState_ == RunState::Running)
-        return;
+    if (runState_ == RunState::Running) return;
     stallTicks_ = sampleTicks_ = 0;
     progressSeen_ = false;
     size_t count = 0;
-    for (; DownloadItem* item = host_.ItemAt(count); ++count)
-        item->ResetResults();
+    for (; DownloadItem* item = host_.ItemAt(count); ++count) item->ResetResults();
     measurements_.StartRun(clock_.SystemTimeUtc(), count);
     host_.Refresh();
     currentIndex_ = 0;
@@ -89,8 +85,7 @@ void TestRun::StartNextItem() {
         // A start that goes on reports by events; the connect time-out ends one that never does.
         const bool started = IsLocalPath(item->url) ? transfer_->StartFileRead(item->url)
                                                     : transfer_->OpenUrl(item->url);
-        if (started)
-            return;
+        if (started) return;
         RecordFailure(*item);
         ChooseNextAttempt();
     }
@@ -98,13 +93,10 @@ void TestRun::StartNextItem() {
 
 void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
     // Only the current transfer is live; events of destroyed ones are dropped.
-    if (!transfer_ || transfer_->Serial() != serial)
-        return;
-    if (code >= kFirstInternalEvent)
-        transfer_->HandleInternalEvent(code);
+    if (!transfer_ || transfer_->Serial() != serial) return;
+    if (code >= kFirstInternalEvent) transfer_->HandleInternalEvent(code);
     DownloadItem* item = host_.ItemAt(currentIndex_);
-    if (item == nullptr)
-        return;
+    if (item == nullptr) return;
     switch (code) {
         case EV_FINISHED:
             SetStatus(*item, DownloadStatus::Finished);
@@ -195,10 +187,10 @@ void TestRun::StopTest() {
 }
 
 void TestRun::InterruptTest() {
-    if (runState_ != RunState::Running)
-        return;
+    if (runState_ != RunState::Running) return;
     if (DownloadItem* item = host_.ItemAt(currentIndex_)) {
-        if (item->status == DownloadStatus::Downloading || item->status == DownloadStatus::Connecting)
+        if (item->status == DownloadStatus::Downloading ||
+            item->status == DownloadStatus::Connecting)
             KeepCountedBytes(*item);
     }
     EndRun();
@@ -207,8 +199,7 @@ void TestRun::InterruptTest() {
 
 void TestRun::MoveToNextDownload() {
     DownloadItem* item = host_.ItemAt(currentIndex_);
-    if (item == nullptr || !transfer_ || startPending_)
-        return;
+    if (item == nullptr || !transfer_ || startPending_) return;
     KeepCountedBytes(*item);
     SetStatus(*item, DownloadStatus::Finished);
     StopAndAdvance();
@@ -228,15 +219,13 @@ void TestRun::CloseAttempt() {
         // Judged once the attempt is over, so that its last samples count.
         if (DownloadItem* item = host_.ItemAt(attemptIndex_)) {
             JudgeItemSpeed(*item, measurements_.ForItem(attemptIndex_), settings_);
-            if (item->belowMinSpeed)
-                host_.Refresh();
+            if (item->belowMinSpeed) host_.Refresh();
         }
     }
 }
 
 void TestRun::RecordSample(const DownloadItem& item) {
-    if (!transfer_ || !item.HasStarted())
-        return;
+    if (!transfer_ || !item.HasStarted()) return;
     SpeedSample sample;
     sample.ms = item.duration;
     const uint32_t dataMs = transfer_->DataTick() - item.startTick;
@@ -259,8 +248,7 @@ void TestRun::EndRun() {
 }
 
 void TestRun::OnSampleTick() {
-    if (runState_ != RunState::Running)
-        return;
+    if (runState_ != RunState::Running) return;
     if (startPending_) {
         StartNextItem();
         return;
@@ -271,8 +259,7 @@ void TestRun::OnSampleTick() {
         stallTicks_ = 0;
         host_.Refresh();
     } else if (++stallTicks_ >= kStallTicksPerRedraw) {
-        if (item != nullptr)
-            item->RecomputeSpeed(clock_.TickCount());
+        if (item != nullptr) item->RecomputeSpeed(clock_.TickCount());
         stallTicks_ = 0;
         host_.Refresh();
     }
@@ -289,8 +276,7 @@ void TestRun::OnSampleTick() {
 
 void TestRun::CheckAutoStop() {
     DownloadItem* item = host_.ItemAt(currentIndex_);
-    if (!transfer_ || item == nullptr)
-        return;
+    if (!transfer_ || item == nullptr) return;
     const uint32_t now = clock_.TickCount();
     if (item->status == DownloadStatus::Connecting &&
         static_cast<uint64_t>(now - item->attemptTick) >= SecondsToMs(settings_.ConnectTimeout)) {
@@ -327,8 +313,7 @@ void TestRun::CheckAutoStop() {
 }
 
 void TestRun::ApplySizeRule(DownloadItem& item) {
-    if (settings_.UseAutoStopSize == 0)
-        return;
+    if (settings_.UseAutoStopSize == 0) return;
     if (item.bytes >= AutoStopSizeBytes(settings_)) {
         SetStatus(item, DownloadStatus::Finished);
         StopAndAdvance();

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/options/AppSettings.h"
 #include "core/engine/DownloadItem.h"
 #include "core/engine/DownloadTransfer.h"
 #include "core/engine/RunMeasurements.h"
 #include "core/engine/TransferContext.h"
+#include "core/options/AppSettings.h"
 #include "core/platform/Clock.h"
 #include "core/platform/MessageTable.h"
 
@@ -25,7 +25,7 @@ constexpr uint32_t kReceiveTimeoutMs = kInternetTimeoutMs;
 
 // What the test run needs from the window that hosts it and the list that stores the items.
 class TestRunHost {
-  public:
+public:
     virtual ~TestRunHost() = default;
     // The item at a storage index, or nullptr past the end.
     virtual DownloadItem* ItemAt(size_t storageIndex) = 0;
@@ -39,7 +39,7 @@ class TestRunHost {
 
 // Runs the enabled items one after another, one transfer at a time, on the GUI thread.
 class TestRun {
-  public:
+public:
     TestRun(TestRunHost& host, const AppSettings& settings, Clock& clock, MessageTable& messages,
             TransferContext& transfers, uintptr_t window);
     ~TestRun();
@@ -64,7 +64,7 @@ class TestRun {
     // Tests shorten the receive time-out; the program keeps kReceiveTimeoutMs.
     void SetReceiveTimeoutMs(uint32_t ms) { receiveTimeoutMs_ = ms; }
 
-  private:
+private:
     // Every status the run gives an item goes through here (checked and traced).
     void SetStatus(DownloadItem& item, DownloadStatus to);
     void StartNextItem();

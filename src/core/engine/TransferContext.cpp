@@ -3,8 +3,7 @@
 namespace vm {
 
 TransferContext::~TransferContext() {
-    if (root_ != 0)
-        net.CloseHandle(root_);
+    if (root_ != 0) net.CloseHandle(root_);
 }
 
 void TransferContext::AcquireRoot() {
@@ -23,8 +22,7 @@ void TransferContext::AcquireRoot() {
 }
 
 void TransferContext::ReleaseRoot() {
-    if (rootUsers_ > 0)
-        --rootUsers_;
+    if (rootUsers_ > 0) --rootUsers_;
     if (rootUsers_ == 0 && root_ != 0) {
         net.CloseHandle(root_);
         root_ = 0;

@@ -12,7 +12,7 @@ namespace vm {
 // handle, which lives while any transfer uses it. The program has one of these; tests
 // make their own around fakes. Everything but the registry is used on the GUI thread.
 class TransferContext {
-  public:
+public:
     TransferContext(InternetLibrary& net, LocalFileApi& files, Clock& clock)
         : net(net), files(files), clock(clock), registry(net) {}
     ~TransferContext();
@@ -34,7 +34,7 @@ class TransferContext {
     uint32_t RootError() const { return rootError_; }
     uint32_t RootUsers() const { return rootUsers_; }
 
-  private:
+private:
     InternetHandle root_ = 0;
     uint32_t rootUsers_ = 0;
     uint32_t rootError_ = 0;

@@ -64,15 +64,9 @@ const char* Name(const char* const (&names)[N], int value) {
 
 }  // namespace
 
-bool IsLegalChange(TransferPhase from, TransferPhase to) {
-    return Lookup(kPhaseTable, from, to);
-}
-bool IsLegalChange(Awaiting from, Awaiting to) {
-    return Lookup(kAwaitingTable, from, to);
-}
-bool IsLegalChange(TransferEnd from, TransferEnd to) {
-    return Lookup(kEndTable, from, to);
-}
+bool IsLegalChange(TransferPhase from, TransferPhase to) { return Lookup(kPhaseTable, from, to); }
+bool IsLegalChange(Awaiting from, Awaiting to) { return Lookup(kAwaitingTable, from, to); }
+bool IsLegalChange(TransferEnd from, TransferEnd to) { return Lookup(kEndTable, from, to); }
 bool IsLegalChange(DownloadStatus from, DownloadStatus to) {
     return Lookup(kStatusTable, from, to, 1);
 }
@@ -91,20 +85,19 @@ const char* NameOf(TransferEnd end) {
     return Name(kNames, static_cast<int>(end));
 }
 const char* NameOf(DownloadStatus status) {
-    static const char* const kNames[] = {"Waiting", "Connecting", "Downloading",
-                                         "Finished", "Failed", "ConnectTimeout"};
+    static const char* const kNames[] = {"Waiting",  "Connecting", "Downloading",
+                                         "Finished", "Failed",     "ConnectTimeout"};
     return Name(kNames, static_cast<int>(status) - 1);
 }
 
 void CheckChange(bool legal, const char* what, const char* from, const char* to) {
-    if (legal)
-        return;
+    if (legal) return;
     std::fprintf(stderr, "illegal %s change %s -> %s\n", what, from, to);
     assert(legal && "illegal state change");
 }
 
-void FormatChange(char (&line)[kMaxTraceLine], const char* owner, uint32_t serial,
-                  const char* what, const char* from, const char* to) {
+void FormatChange(char (&line)[kMaxTraceLine], const char* owner, uint32_t serial, const char* what,
+                  const char* from, const char* to) {
     std::snprintf(line, sizeof line, "%s %u %s %s -> %s", owner, static_cast<unsigned>(serial),
                   what, from, to);
 }

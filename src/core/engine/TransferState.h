@@ -47,7 +47,7 @@ void CheckChange(bool legal, const char* what, const char* from, const char* to)
 
 // "transfer 12 phase PendingOpen -> None", for a trace of every change; bounded.
 constexpr size_t kMaxTraceLine = 96;
-void FormatChange(char (&line)[kMaxTraceLine], const char* owner, uint32_t serial,
-                  const char* what, const char* from, const char* to);
+void FormatChange(char (&line)[kMaxTraceLine], const char* owner, uint32_t serial, const char* what,
+                  const char* from, const char* to);
 
 }  // namespace vm

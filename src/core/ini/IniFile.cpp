@@ -13,8 +13,7 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // The blanks the profile reader strips: white space and the old end-of-file mark.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' ||
-           c == '\x1A';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\x1A';
 }
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -110,7 +109,8 @@ bool IniFile::Parse(std::string text) {
     Clear();
     if (text.size() >= std::numeric_limits<uint32_t>::max()) return false;
     text_ = std::move(text);
-    const size_t lineEstimate = 1 + static_cast<size_t>(std::count(text_.begin(), text_.end(), '\n'));
+    const size_t lineEstimate =
+        1 + static_cast<size_t>(std::count(text_.begin(), text_.end(), '\n'));
     lines_.reserve(lineEstimate < kMaxIniLines ? lineEstimate : kMaxIniLines);
     const char* data = text_.data();
     const size_t size = text_.size();
@@ -235,7 +235,8 @@ void IniFile::InsertKey(uint32_t section, uint32_t line) {
     const std::string_view name = Text(lines_[line].name);
     const uint32_t hash = NameHash(section, name);
     if (FindIndexedKey(section, name, hash) != kNone) return;  // the first one stays
-    if ((keyIndex_.used + 1) * 2 > keyIndex_.slots.size()) Grow(keyIndex_, (keyIndex_.used + 1) * 2);
+    if ((keyIndex_.used + 1) * 2 > keyIndex_.slots.size())
+        Grow(keyIndex_, (keyIndex_.used + 1) * 2);
     Insert(keyIndex_, hash, line + 1);
 }
 
@@ -250,7 +251,8 @@ uint32_t IniFile::FindSection(std::string_view name) const {
     if (sectionIndex_.slots.empty()) return kNone;
     const uint32_t hash = NameHash(kSectionSeed, name);
     const size_t mask = sectionIndex_.slots.size() - 1;
-    for (size_t slot = hash & mask; sectionIndex_.slots[slot].entry != 0; slot = (slot + 1) & mask) {
+    for (size_t slot = hash & mask; sectionIndex_.slots[slot].entry != 0;
+         slot = (slot + 1) & mask) {
         const Slot& s = sectionIndex_.slots[slot];
         if (s.hash == hash && IniEqualNoCase(Text(sections_[s.entry - 1].name), name)) {
             lastSection_ = s.entry - 1;

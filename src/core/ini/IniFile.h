@@ -75,7 +75,7 @@ private:
     struct Line {
         Span name;  // the whole line for kOther
         Span value;
-        Span raw;   // the line as read; written back while it is not edited
+        Span raw;  // the line as read; written back while it is not edited
         uint32_t next = kNone;
         uint32_t section = 0;
         uint32_t blanksBefore = 0;  // blank lines read before it
@@ -125,7 +125,7 @@ private:
     static void Grow(HashIndex& index, size_t minimumSlots);
     static void Insert(HashIndex& index, uint32_t hash, uint32_t entry);
 
-    std::string text_;  // the file's text, then every name and value added since
+    std::string text_;               // the file's text, then every name and value added since
     std::vector<Section> sections_;  // [0]: lines before the first section header
     std::vector<Line> lines_;
     HashIndex sectionIndex_;

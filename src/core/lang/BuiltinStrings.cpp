@@ -58,32 +58,40 @@ const BuiltinString kStrings[] = {
     {1009, "Download Order"},
     {2000, "All Files"},
     {2020, "The server response could not be parsed."},
-    {2050, "The configuration file cannot be read:\r\n%s\r\n\r\n%s\r\n\r\nThe file is left as it is, "
-           "for you to repair. The list and the options of this session will not be saved."},
-    {2051, "The configuration file holds more downloads than the program loads:\r\n%s\r\n\r\n"
-           "Only the first %d are listed. The file is left as it is; the list and the options "
-           "of this session will not be saved."},
-    {2052, "The configuration could not be saved to:\r\n%s\r\n\r\n%s\r\n\r\n"
-           "The file there was left as it was."},
-    {2053, "The configuration file cannot be read:\r\n%s\r\n\r\n%s\r\n\r\n"
-           "The export run was not started, and the file is left as it is."},
+    {2050,
+     "The configuration file cannot be read:\r\n%s\r\n\r\n%s\r\n\r\nThe file is left as it is, "
+     "for you to repair. The list and the options of this session will not be saved."},
+    {2051,
+     "The configuration file holds more downloads than the program loads:\r\n%s\r\n\r\n"
+     "Only the first %d are listed. The file is left as it is; the list and the options "
+     "of this session will not be saved."},
+    {2052,
+     "The configuration could not be saved to:\r\n%s\r\n\r\n%s\r\n\r\n"
+     "The file there was left as it was."},
+    {2053,
+     "The configuration file cannot be read:\r\n%s\r\n\r\n%s\r\n\r\n"
+     "The export run was not started, and the file is left as it is."},
     {2054, "The file holds a NUL byte, which a configuration file never does."},
     {2055, "The file has more lines than the program reads."},
-    {2056, "The report file name is longer than Windows allows; a shortened name would be "
-           "another file:\r\n%s\r\n\r\nNothing was written."},
-    {2057, "The report file would replace a file that the program itself uses (its "
-           "configuration, its translation file or the program):\r\n%s\r\n\r\n"
-           "Nothing was written."},
-    {2058, "There is no free name for the report beside:\r\n%s\r\n\r\n"
-           "Files of these names that the program did not create are left as they are."},
+    {2056,
+     "The report file name is longer than Windows allows; a shortened name would be "
+     "another file:\r\n%s\r\n\r\nNothing was written."},
+    {2057,
+     "The report file would replace a file that the program itself uses (its "
+     "configuration, its translation file or the program):\r\n%s\r\n\r\n"
+     "Nothing was written."},
+    {2058,
+     "There is no free name for the report beside:\r\n%s\r\n\r\n"
+     "Files of these names that the program did not create are left as they are."},
     {2100, "%s: average %s, steady %s, peak %s"},
     {2101, "not known yet"},
     {2102, "No download to show: select a row or start the test"},
     {2103, "%s: no samples yet"},
     {2104, "Comparing %d downloads: %s"},
     {2105, "%s average %s"},
-    {2106, "Average %s   Steady %s   Peak %s   Bytes %s   Name resolved %s   Connected %s   "
-           "Request sent %s   First byte %s"},
+    {2106,
+     "Average %s   Steady %s   Peak %s   Bytes %s   Name resolved %s   Connected %s   "
+     "Request sent %s   First byte %s"},
     {2107, "ms"},
     {2108, "s"},
     {2109, "m:ss"},
@@ -114,7 +122,9 @@ const BuiltinString kStrings[] = {
     {2216, "Runs"},
     {2217, "Time (s)"},
     {2218, "Lines of the history that could not be read and were skipped:"},
-    {2219, "The last line of the history was cut short (the program ended while writing it) and was skipped."},
+    {2219,
+     "The last line of the history was cut short (the program ended while writing it) and was "
+     "skipped."},
     {2220, "No samples were taken."},
     {2221, "No run history is kept: this page shows this run only."},
     {2222, "URLs of older runs not shown:"},

@@ -7,10 +7,8 @@
 namespace vm {
 
 bool FallbackMessageTable::Lookup(uint32_t code, MessageModule module, std::string* text) {
-    if (platform_.Lookup(code, module, text) && !text->empty())
-        return true;
-    if (code != kErrorInvalidServerResponse)
-        return false;
+    if (platform_.Lookup(code, module, text) && !text->empty()) return true;
+    if (code != kErrorInvalidServerResponse) return false;
     // Ends in a line break like the platform's texts, which the status text turns into spaces.
     *text = std::string(GetString(IDS_ERROR_INVALID_RESPONSE)) + "\r\n";
     return true;

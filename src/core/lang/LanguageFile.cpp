@@ -15,9 +15,7 @@ namespace {
 // Longest version text taken from the version resource.
 constexpr size_t kMaxVersionText = 254;
 
-std::string Cut(std::string_view text, size_t limit) {
-    return std::string(text.substr(0, limit));
-}
+std::string Cut(std::string_view text, size_t limit) { return std::string(text.substr(0, limit)); }
 
 std::string TrimBlanks(std::string_view text) {
     const size_t first = text.find_first_not_of(' ');
@@ -61,8 +59,7 @@ bool LanguageFile::Load(FileSystem& fileSystem, const std::string& path) {
     active_ = true;
     std::string value;
     using namespace language_key;
-    state_.rightToLeft =
-        ReadText(kGeneralSection, kRtl, &value) && ParseDecimalInt(value) == 1;
+    state_.rightToLeft = ReadText(kGeneralSection, kRtl, &value) && ParseDecimalInt(value) == 1;
     if (ReadText(kGeneralSection, kCharset, &value)) state_.charset = Cut(value, kMaxCharsetName);
     if (ReadText(kGeneralSection, kTranslatorName, &value)) {
         state_.translatorName = Cut(value, kMaxTranslatorName);

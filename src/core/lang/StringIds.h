@@ -7,8 +7,8 @@ namespace vm {
 constexpr uint32_t kBuiltinStringFlag = 0x10000;
 
 enum StringId : uint32_t {
-    IDS_ITEM_COUNT = 4,             // "%d item(s)"
-    IDS_SELECTED_COUNT = 5,         // ", %d Selected"
+    IDS_ITEM_COUNT = 4,      // "%d item(s)"
+    IDS_SELECTED_COUNT = 5,  // ", %d Selected"
     IDS_CREATED_BY = 6,
     IDS_SELECT_SAVE_FILE = 7,
     IDS_REPORT_TITLE = 8,
@@ -16,9 +16,9 @@ enum StringId : uint32_t {
     IDS_ASK_DELETE_SELECTED = 10,
     IDS_ASK_DELETE_ALL = 11,
     IDS_UNKNOWN_ERROR = 12,
-    IDS_ERROR_CODE = 13,            // "Error %d:"
-    IDS_LOADING = 14,               // "Loading... %d"
-    IDS_SERVER_STATUS = 15,         // "Server Status Code: %d"
+    IDS_ERROR_CODE = 13,     // "Error %d:"
+    IDS_LOADING = 14,        // "Loading... %d"
+    IDS_SERVER_STATUS = 15,  // "Server Status Code: %d"
     IDS_ASK_STOP_AND_EXIT = 16,
     IDS_SELECT_TEST_FILE = 17,
     IDS_ASK_CREATE_INSTALLER = 18,
@@ -27,7 +27,7 @@ enum StringId : uint32_t {
     IDS_UNIT_MB = 403,
     IDS_UNIT_KB_PER_SEC = 411,
     IDS_UNIT_MBPS = 422,
-    IDS_STATUS_DISABLED = 450,      // 450 + status value gives the status texts
+    IDS_STATUS_DISABLED = 450,  // 450 + status value gives the status texts
     IDS_STATUS_WAITING = 451,
     IDS_STATUS_CONNECTING = 452,
     IDS_STATUS_DOWNLOADING = 453,
@@ -38,10 +38,10 @@ enum StringId : uint32_t {
     IDS_FTP_PASSIVE = 472,
     IDS_STABLE_PERCENT = 481,
     IDS_STABLE_KB_PER_SEC = 482,
-    IDS_REPORT_TYPE_BASE = 500,     // 500 + report type 1..7
+    IDS_REPORT_TYPE_BASE = 500,  // 500 + report type 1..7
     IDS_URL_LIST_FILES = 601,
     IDS_ALL_FILES = 602,
-    IDS_URL_INPUT_HINT = 701,       // no built-in text
+    IDS_URL_INPUT_HINT = 701,  // no built-in text
     IDS_COLUMN_URL = 1001,
     IDS_COLUMN_NAME = 1002,
     IDS_COLUMN_DOWNLOADED = 1003,
@@ -52,8 +52,8 @@ enum StringId : uint32_t {
     IDS_COLUMN_STATUS = 1008,
     IDS_COLUMN_ORDER = 1009,
     IDS_ERROR_INVALID_RESPONSE = 2020,  // error 12152's text where the system has none
-    IDS_STATUS_FINISHED_SLOW = 2300,  // a finished item below its minimum speed
-    IDS_PUSH_REFUSED = 2301,          // "... (HTTP status %d)"
+    IDS_STATUS_FINISHED_SLOW = 2300,    // a finished item below its minimum speed
+    IDS_PUSH_REFUSED = 2301,            // "... (HTTP status %d)"
     // The user's files: configuration problems and refused export targets.
     IDS_CONFIG_UNREADABLE = 2050,         // "%s" file, "%s" reason
     IDS_CONFIG_TRUNCATED = 2051,          // "%s" file, "%d" items loaded
@@ -61,9 +61,9 @@ enum StringId : uint32_t {
     IDS_CONFIG_UNREADABLE_EXPORT = 2053,  // "%s" file, "%s" reason
     IDS_CONFIG_NUL_BYTE = 2054,
     IDS_CONFIG_TOO_MANY_LINES = 2055,
-    IDS_EXPORT_TARGET_TOO_LONG = 2056,    // "%s" file
+    IDS_EXPORT_TARGET_TOO_LONG = 2056,      // "%s" file
     IDS_EXPORT_TARGET_PROGRAM_FILE = 2057,  // "%s" file
-    IDS_SCRATCH_NAMES_TAKEN = 2058,       // "%s" file
+    IDS_SCRATCH_NAMES_TAKEN = 2058,         // "%s" file
     // The run history and its results page.
     IDS_HISTORY_NOT_WRITTEN = 2200,
     IDS_HISTORY_NOT_READ = 2201,
@@ -91,7 +91,7 @@ enum StringId : uint32_t {
     IDS_PAGE_POINTS_SHOWN = 2223,
     IDS_PAGE_NO_RUN = 2224,
     IDS_PAGE_ITEMS_NOT_DRAWN = 2225,
-    IDS_ADD_FILE_FILTER = 2000,     // "All Files": Add File's filter while 701 has no text
+    IDS_ADD_FILE_FILTER = 2000,  // "All Files": Add File's filter while 701 has no text
     // The speed graph pane.
     IDS_GRAPH_SUMMARY = 2100,
     IDS_GRAPH_NOT_KNOWN = 2101,

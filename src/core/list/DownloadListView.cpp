@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/lang/StringTable.h"
 #include "core/base/TextSort.h"
+#include "core/lang/StringTable.h"
 
 namespace vm {
 namespace {
@@ -122,8 +122,8 @@ bool DownloadListView::MoveSelected(bool up) {
     if (control_ != nullptr) {
         control_->SetRowState(kAllRows, 0, kRowSelected);
         for (size_t row = 0; row < rows_.size(); ++row) {
-            if (flag[rows_[row]]) control_->SetRowState(static_cast<int64_t>(row), kRowSelected,
-                                                        kRowSelected);
+            if (flag[rows_[row]])
+                control_->SetRowState(static_cast<int64_t>(row), kRowSelected, kRowSelected);
         }
     }
     return true;
@@ -333,7 +333,8 @@ void DownloadListView::RestoreSelection(const std::vector<size_t>& items, int64_
     control_->SetRowState(kAllRows, 0, kSelectedAndFocused);
     if (items.empty() && focusedItem < 0) return;
     rowOfItem_.assign(items_.size(), UINT32_MAX);
-    for (size_t row = 0; row < rows_.size(); ++row) rowOfItem_[rows_[row]] = static_cast<uint32_t>(row);
+    for (size_t row = 0; row < rows_.size(); ++row)
+        rowOfItem_[rows_[row]] = static_cast<uint32_t>(row);
     for (size_t item : items) {
         if (item < rowOfItem_.size() && rowOfItem_[item] != UINT32_MAX) {
             control_->SetRowState(rowOfItem_[item], kRowSelected, kRowSelected);
@@ -382,8 +383,7 @@ bool DownloadListView::ColumnSearchable(int column) {
     return column >= 0 && column < kDownloadColumnCount;
 }
 
-bool DownloadListView::ItemMatchesFind(const DownloadItem& item,
-                                       const FindRequest& request) const {
+bool DownloadListView::ItemMatchesFind(const DownloadItem& item, const FindRequest& request) const {
     CellBuffer buffer;
     const CellContext context = CellTextContext();
     for (int column = 0; column < kDownloadColumnCount; ++column) {
@@ -416,14 +416,14 @@ bool DownloadListView::ItemDrawColors(const DownloadItem& item, uint32_t* text,
     return true;
 }
 
-int DownloadListView::CompareItems(int column, const DownloadItem& a,
-                                   const DownloadItem& b) const {
+int DownloadListView::CompareItems(int column, const DownloadItem& a, const DownloadItem& b) const {
     int r = CompareItemColumn(a, b, column);
     if (r != kNoCompareRule) return r;
     CellBuffer x;
     CellBuffer y;
     const CellContext context = CellTextContext();
-    return CompareTextNoCase(ItemCellText(a, column, x, context), ItemCellText(b, column, y, context));
+    return CompareTextNoCase(ItemCellText(a, column, x, context),
+                             ItemCellText(b, column, y, context));
 }
 
 }  // namespace vm

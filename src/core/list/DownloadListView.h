@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/options/AppSettings.h"
-#include "core/list/ItemCells.h"
+#include "core/base/TextMatch.h"
 #include "core/engine/DownloadItem.h"
 #include "core/list/ColumnLayout.h"
+#include "core/list/ItemCells.h"
 #include "core/list/ListViewControl.h"
 #include "core/list/SortCode.h"
-#include "core/base/TextMatch.h"
+#include "core/options/AppSettings.h"
 
 namespace vm {
 

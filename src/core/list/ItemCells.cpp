@@ -27,8 +27,8 @@ const char* StatusText(const DownloadItem& item, CellBuffer& buffer) {
     if (item.errorCode != 0) {
         std::snprintf(detail, sizeof detail, GetFormatString(IDS_ERROR_CODE),
                       static_cast<int>(item.errorCode));
-        std::snprintf(buffer.data(), buffer.size(), "%s  (%s  %s)",
-                      GetString(IDS_STATUS_FAILED), detail, item.errorText.c_str());
+        std::snprintf(buffer.data(), buffer.size(), "%s  (%s  %s)", GetString(IDS_STATUS_FAILED),
+                      detail, item.errorText.c_str());
         return buffer.data();
     }
     if (item.serverStatus != 0) {
@@ -66,7 +66,8 @@ const char* ItemCellText(const DownloadItem& item, int column, CellBuffer& buffe
                                  GetString(IDS_UNIT_KB));
         case kColumnStartTime:
             if (!item.HasStarted() || context.timeText == nullptr) return "";
-            return FormatItemTime(item.startTime, context.showTimeInGmt, *context.timeText, out, size);
+            return FormatItemTime(item.startTime, context.showTimeInGmt, *context.timeText, out,
+                                  size);
         case kColumnDuration: {
             if (item.IsPending()) return "";
             // Whole seconds, a half second rounding up; 64-bit so the rounding cannot wrap.

@@ -16,18 +16,18 @@ struct AppSettings {
     int32_t UseAutoStopTime = 1;
     int32_t UseAutoStopSize = 0;
     int32_t UseAutoStopStable = 0;
-    int32_t AutoStopTime = 20;       // seconds
-    int32_t AutoStopSize = 5000;     // in AutoStopSizeUnit
-    int32_t AutoStopSizeUnit = 2;    // 2 = KB, 3 = MB
-    int32_t FtpMode = 2;             // 1 = active, 2 = passive
-    int32_t ConnectTimeout = 20;     // seconds
+    int32_t AutoStopTime = 20;     // seconds
+    int32_t AutoStopSize = 5000;   // in AutoStopSizeUnit
+    int32_t AutoStopSizeUnit = 2;  // 2 = KB, 3 = MB
+    int32_t FtpMode = 2;           // 1 = active, 2 = passive
+    int32_t ConnectTimeout = 20;   // seconds
     double AutoStopStableValue = 0.5;
     int32_t AutoStopStableUnit = 1;  // 1 = percent, 2 = KB/s
     int32_t TryAgainOnFail = 0;
     int32_t NumOfRetries = 3;
     int32_t AutoReport = 0;
     std::string AutoReportFilename = "report.txt";
-    int32_t AutoReportType = 1;      // report type 1..7
+    int32_t AutoReportType = 1;  // report type 1..7
     int32_t AutoReportOpenInViewer = 1;
     // KB/s an item without a MinSpeed of its own must reach; 0 = none.
     int32_t DefaultMinSpeed = 0;

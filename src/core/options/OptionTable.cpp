@@ -21,8 +21,7 @@ constexpr OptionSpec Int(const char* key, int32_t S::*field, int32_t byDefault) 
     return row;
 }
 
-constexpr OptionSpec Decimal(const char* key, double S::*field, double byDefault,
-                             size_t decimals) {
+constexpr OptionSpec Decimal(const char* key, double S::*field, double byDefault, size_t decimals) {
     OptionSpec row{key, OptionType::kDouble};
     row.decimal = field;
     row.decimalDefault = byDefault;
@@ -46,8 +45,7 @@ constexpr OptionSpec kOptions[] = {
     Int("SaveFilterIndex", &S::SaveFilterIndex, 0),
     Bool("ShowInfoTip", &S::ShowInfoTip, 1),
     Bool("ShowTimeInGMT", &S::ShowTimeInGMT, 0),
-    Bool("DontAddDisabled", &S::DontAddDisabled, 1)
-        .Json(7, "include_disabled", JsonForm::kIsOff),
+    Bool("DontAddDisabled", &S::DontAddDisabled, 1).Json(7, "include_disabled", JsonForm::kIsOff),
     Bool("AddExportHeaderLine", &S::AddExportHeaderLine, 0),
     Bool("UseAutoStopTime", &S::UseAutoStopTime, 1).Advanced(),
     Bool("UseAutoStopSize", &S::UseAutoStopSize, 0).Advanced(),

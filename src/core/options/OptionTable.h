@@ -11,13 +11,13 @@ enum class OptionType : uint8_t { kBool, kInt, kDouble, kText };
 
 // How the JSON options object shows an option: as the run applies it, not as stored.
 enum class JsonForm : uint8_t {
-    kNone,           // not in the object
-    kSeconds,        // a count of seconds; a negative one as 0
-    kRetryLimit,     // the retries the run allows, 0 while the retry switch is off
-    kSizeBytes,      // the size limit in bytes, its unit applied
-    kStableRule,     // {"value", "unit"}; left out when the unit is unknown
-    kIsPassiveFtp,   // true for passive mode
-    kIsOff,          // true while the flag is off ("include_disabled" of DontAddDisabled)
+    kNone,             // not in the object
+    kSeconds,          // a count of seconds; a negative one as 0
+    kRetryLimit,       // the retries the run allows, 0 while the retry switch is off
+    kSizeBytes,        // the size limit in bytes, its unit applied
+    kStableRule,       // {"value", "unit"}; left out when the unit is unknown
+    kIsPassiveFtp,     // true for passive mode
+    kIsOff,            // true while the flag is off ("include_disabled" of DontAddDisabled)
     kKBytesPerSecond,  // KB/s as bytes per second; left out while 0 or below (none)
 };
 
@@ -26,9 +26,9 @@ enum class JsonForm : uint8_t {
 struct OptionSpec {
     const char* key;  // the file's key; "/" + key overrides it on the command line
     OptionType type;
-    int32_t AppSettings::*number = nullptr;     // kBool, kInt
-    double AppSettings::*decimal = nullptr;     // kDouble
-    std::string AppSettings::*text = nullptr;   // kText
+    int32_t AppSettings::*number = nullptr;    // kBool, kInt
+    double AppSettings::*decimal = nullptr;    // kDouble
+    std::string AppSettings::*text = nullptr;  // kText
     int32_t numberDefault = 0;
     double decimalDefault = 0;
     const char* textDefault = "";

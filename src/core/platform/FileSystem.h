@@ -29,9 +29,10 @@ public:
     // Reads a whole file of at most maxBytes; false with the error code otherwise
     // (a larger file fails with kErrorFileTooLarge).
     virtual bool ReadWhole(const std::string& path, size_t maxBytes, std::string* content,
-                          uint32_t* error) = 0;
+                           uint32_t* error) = 0;
     // Creates the file anew (an existing one is truncated), shared for reading.
-    virtual std::unique_ptr<OutputFile> CreateForWriting(const std::string& path, uint32_t* error) = 0;
+    virtual std::unique_ptr<OutputFile> CreateForWriting(const std::string& path,
+                                                         uint32_t* error) = 0;
     virtual bool Exists(const std::string& path) = 0;
     virtual bool Remove(const std::string& path) = 0;
     // Puts the file source in the place of target (replacing it) in one step where the
@@ -63,13 +64,13 @@ constexpr uint32_t kErrorReadFault = 30;
 constexpr uint32_t kErrorDiskFull = 112;
 constexpr uint32_t kErrorInvalidName = 123;
 constexpr uint32_t kErrorFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
-constexpr uint32_t kErrorFileTooLarge = 223;  // ERROR_FILE_TOO_LARGE
+constexpr uint32_t kErrorFileTooLarge = 223;     // ERROR_FILE_TOO_LARGE
 
 // Plain standard-library files: for the native build, tests and tools.
 class StdFileSystem : public FileSystem {
 public:
     bool ReadWhole(const std::string& path, size_t maxBytes, std::string* content,
-                  uint32_t* error) override;
+                   uint32_t* error) override;
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path, uint32_t* error) override;
     bool Exists(const std::string& path) override;
     bool Remove(const std::string& path) override;

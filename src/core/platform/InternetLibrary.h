@@ -51,7 +51,7 @@ constexpr uint32_t kOpenFlagsPassiveFtp = 0xAC480300u;
 // kErrorIoPending completes later through the status callback installed on the root,
 // which reaches LiveTransferRegistry::DispatchStatus with the context given at the open.
 class InternetLibrary {
-  public:
+public:
     virtual ~InternetLibrary() = default;
 
     // The root handle in asynchronous mode with the system's proxy settings; 0 on failure.

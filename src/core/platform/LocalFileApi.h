@@ -8,7 +8,7 @@ using ThreadRef = uintptr_t;  // 0 = none
 
 // Unbuffered file reads and the worker thread of the local-file test.
 class LocalFileApi {
-  public:
+public:
     virtual ~LocalFileApi() = default;
 
     // Opens for reading past the system's file cache, sharing read and write. Reads then

@@ -54,7 +54,7 @@ private:
 }  // namespace
 
 bool StdFileSystem::ReadWhole(const std::string& path, size_t maxBytes, std::string* content,
-                             uint32_t* error) {
+                              uint32_t* error) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         *error = ErrnoToError(errno);
@@ -80,7 +80,8 @@ bool StdFileSystem::ReadWhole(const std::string& path, size_t maxBytes, std::str
     return ok;
 }
 
-std::unique_ptr<OutputFile> StdFileSystem::CreateForWriting(const std::string& path, uint32_t* error) {
+std::unique_ptr<OutputFile> StdFileSystem::CreateForWriting(const std::string& path,
+                                                            uint32_t* error) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         *error = ErrnoToError(errno);
@@ -98,7 +99,8 @@ bool StdFileSystem::Exists(const std::string& path) {
 
 bool StdFileSystem::Remove(const std::string& path) { return std::remove(path.c_str()) == 0; }
 
-bool StdFileSystem::MoveOver(const std::string& source, const std::string& target, uint32_t* error) {
+bool StdFileSystem::MoveOver(const std::string& source, const std::string& target,
+                             uint32_t* error) {
     if (std::rename(source.c_str(), target.c_str()) == 0) return true;
     // The Windows C library does not rename over an existing file: this file system is for
     // tests and tools, where a remove first is good enough.

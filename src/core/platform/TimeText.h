@@ -9,7 +9,7 @@ namespace vm {
 // A broken-down date and time, as the platform's calendar record holds it.
 struct CalendarTime {
     uint16_t year = 0;
-    uint16_t month = 0;  // 1..12
+    uint16_t month = 0;      // 1..12
     uint16_t dayOfWeek = 0;  // 0 = Sunday
     uint16_t day = 0;
     uint16_t hour = 0;

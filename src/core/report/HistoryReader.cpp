@@ -83,7 +83,8 @@ bool ReadRunRecord(const JsonValue& document, RunRecord* run) {
             for (const JsonValue& s : samples->elements) {
                 const double ms = s.NumberOr("ms", -1);
                 if (ms < 0 || ms > 4294967295.0) continue;
-                record.samples.push_back({static_cast<uint32_t>(ms), NonNegative(s.NumberOr("bytes", 0))});
+                record.samples.push_back(
+                    {static_cast<uint32_t>(ms), NonNegative(s.NumberOr("bytes", 0))});
             }
         }
         run->items.push_back(std::move(record));
@@ -94,7 +95,8 @@ bool ReadRunRecord(const JsonValue& document, RunRecord* run) {
 void HistoryReader::Feed(const char* data, size_t size) {
     const char* end = data + size;
     while (data < end) {
-        const char* feed = static_cast<const char*>(std::memchr(data, '\n', static_cast<size_t>(end - data)));
+        const char* feed =
+            static_cast<const char*>(std::memchr(data, '\n', static_cast<size_t>(end - data)));
         const char* stop = feed != nullptr ? feed : end;
         const size_t piece = static_cast<size_t>(stop - data);
         if (!overlong_) {

@@ -6,14 +6,14 @@
 #include <memory>
 #include <vector>
 
+#include "core/base/JsonText.h"
 #include "core/engine/SpeedRules.h"
 #include "core/engine/SpeedThreshold.h"
 #include "core/engine/SteadySpeed.h"
 #include "core/engine/TestRun.h"
-#include "core/base/JsonText.h"
 #include "core/options/OptionTable.h"
-#include "core/report/ReportFormat.h"
 #include "core/platform/FileReplacement.h"
+#include "core/report/ReportFormat.h"
 
 namespace vm {
 namespace {
@@ -30,8 +30,7 @@ uint64_t NonNegativeSeconds(int32_t seconds) {
 
 void PutTime(JsonBuilder& json, const char* key, FileTime time) {
     const std::string text = IsoUtcTime(time);
-    if (text.empty())
-        return;
+    if (text.empty()) return;
     json.Key(key);
     json.String(text);
 }
@@ -100,8 +99,7 @@ void PutOptions(JsonBuilder& json, const AppSettings& settings) {
             }
             group = itsGroup;
         }
-        if (option->json != JsonForm::kRetryLimit && !OptionSwitchedOn(settings, *option))
-            continue;
+        if (option->json != JsonForm::kRetryLimit && !OptionSwitchedOn(settings, *option)) continue;
         // A speed threshold of 0 (or below) means none: the member is left out.
         if (option->json == JsonForm::kKBytesPerSecond && settings.*option->number <= 0) continue;
         PutOption(json, settings, *option, dot != nullptr ? dot + 1 : option->jsonName);
@@ -114,8 +112,7 @@ void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m) {
     json.Key("phases_ms");
     json.BeginObject();
     for (int phase = 0; m != nullptr && phase < kAttemptPhaseCount; ++phase) {
-        if (!m->hasPhase[phase])
-            continue;
+        if (!m->hasPhase[phase]) continue;
         json.Key(kPhaseKeys[phase]);
         json.UInt(m->phaseMs[phase]);
     }
@@ -181,8 +178,7 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
         json.Key("complete");
         json.Bool(m->complete);
     }
-    if (item.HasStarted())
-        PutTime(json, "start_time", item.startTime);
+    if (item.HasStarted()) PutTime(json, "start_time", item.startTime);
     json.Key("duration_ms");
     json.UInt(item.duration);
     json.Key("average_bytes_per_s");
@@ -201,8 +197,7 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
 }  // namespace
 
 const char* StatusWord(const DownloadItem& item) {
-    if (item.disabled != 0)
-        return "disabled";
+    if (item.disabled != 0) return "disabled";
     switch (item.status) {
         case DownloadStatus::Waiting:
             return "waiting";
@@ -248,23 +243,18 @@ void BuildDocument(DownloadListView& list, const JsonReportSource& source, bool 
     const CellContext context = list.CellTextContext();
     for (size_t row = 0; row < list.RowCount(); ++row) {
         size_t index = 0;
-        if (!list.ItemOfRow(row, &index))
-            continue;
+        if (!list.ItemOfRow(row, &index)) continue;
         const DownloadItem& item = list.ItemAt(index);
-        if (!list.ItemInReport(item))
-            continue;
-        if (lineBreaks)
-            json.LineBreak();
+        if (!list.ItemInReport(item)) continue;
+        if (lineBreaks) json.LineBreak();
         PutItem(json, item, measurements != nullptr ? measurements->ForItem(index) : nullptr,
                 source, context);
         sink(json.Take());
     }
-    if (lineBreaks)
-        json.LineBreak();
+    if (lineBreaks) json.LineBreak();
     json.EndArray();
     json.EndObject();
-    if (lineBreaks)
-        json.LineBreak();
+    if (lineBreaks) json.LineBreak();
     sink(json.Take());
 }
 

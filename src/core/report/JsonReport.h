@@ -4,9 +4,9 @@
 
 #include "core/engine/RunMeasurements.h"
 #include "core/list/DownloadListView.h"  // with the option record
-#include "core/report/JsonExportSwitch.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/TextEncoding.h"
+#include "core/report/JsonExportSwitch.h"
 
 namespace vm {
 

@@ -2,8 +2,8 @@
 
 #include <unordered_map>
 
-#include "core/engine/SpeedThreshold.h"
 #include "core/base/JsonText.h"
+#include "core/engine/SpeedThreshold.h"
 #include "core/platform/FileReplacement.h"
 
 namespace vm {
@@ -14,8 +14,8 @@ constexpr FileTime kUnixEpoch = 116444736000000000ULL;
 // Values are written to a millionth: microseconds for times, far below a byte for speeds.
 constexpr int kValueDecimals = 6;
 
-const char* const kPhaseLabels[kAttemptPhaseCount] = {"name_resolved", "connected",
-                                                      "request_sent", "first_byte"};
+const char* const kPhaseLabels[kAttemptPhaseCount] = {"name_resolved", "connected", "request_sent",
+                                                      "first_byte"};
 
 // The length of the well-formed UTF-8 sequence at text[i], or 0.
 size_t Utf8SequenceLength(std::string_view text, size_t i) {
@@ -162,7 +162,8 @@ bool IsValidMetricName(std::string_view name) {
     if (name.empty()) return false;
     for (size_t i = 0; i < name.size(); ++i) {
         const char c = name[i];
-        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+        const bool letter =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
         const bool digit = c >= '0' && c <= '9';
         if (!letter && !(digit && i > 0)) return false;
     }

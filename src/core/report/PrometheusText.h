@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/options/AppSettings.h"
 #include "core/engine/DownloadItem.h"
 #include "core/engine/RunMeasurements.h"
+#include "core/options/AppSettings.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/TextEncoding.h"
 

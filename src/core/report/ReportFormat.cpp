@@ -14,8 +14,9 @@ struct ReportTypeInfo {
 };
 
 const ReportTypeInfo kTypes[kReportTypeCount] = {
-    {"*.txt", "/stext"},     {"*.txt", "/stab"},    {"*.txt", "/stabular"},
-    {"*.htm;*.html", "/shtml"}, {"*.htm;*.html", "/sverhtml"}, {"*.xml", "/sxml"},
+    {"*.txt", "/stext"},           {"*.txt", "/stab"},
+    {"*.txt", "/stabular"},        {"*.htm;*.html", "/shtml"},
+    {"*.htm;*.html", "/sverhtml"}, {"*.xml", "/sxml"},
     {"*.csv", "/scomma"},
 };
 

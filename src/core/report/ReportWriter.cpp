@@ -5,10 +5,10 @@
 #include <cstring>
 #include <memory>
 
-#include "core/lang/StringTable.h"
-#include "core/platform/FileReplacement.h"
-#include "core/list/DownloadColumns.h"
 #include "core/base/InterpolateColor.h"
+#include "core/lang/StringTable.h"
+#include "core/list/DownloadColumns.h"
+#include "core/platform/FileReplacement.h"
 
 namespace vm {
 namespace {
@@ -80,7 +80,6 @@ void ReportWriter::LinePadTo(size_t length) {
     lineLength_ = length;
 }
 
-
 // ---- Writer ----
 
 ReportWriter::ReportWriter(DownloadListView& list, const LanguageState& language)
@@ -103,7 +102,8 @@ void ReportWriter::Prepare() {
         c.index = index;
         c.title = GetString(columnSpec.titleId);
         c.titleLength = std::strlen(c.title);
-        c.tagLength = XmlTagName(GetString(columnSpec.titleId | kBuiltinStringFlag), c.tag, sizeof c.tag);
+        c.tagLength =
+            XmlTagName(GetString(columnSpec.titleId | kBuiltinStringFlag), c.tag, sizeof c.tag);
         c.nowrap = columnSpec.nowrap;
         c.tabularWidth = static_cast<size_t>(columnSpec.tabularWidth);
         c.htmlWidth = columnSpec.htmlWidth;
@@ -364,7 +364,7 @@ const char* ReportWriter::HtmlCellContent(const char* text, const CellStyle& sty
         style.textColor != kNoColor ? " color=\"#" : "", style.textColor != kNoColor ? color : "",
         style.textColor != kNoColor ? "\"" : "", font ? ">" : "", style.bold ? "<b>" : "",
         escaped_.data(), style.bold ? "</b>" : "", font ? "</font>" : "");
-    *contentLength = n < 0 ? 0
+    *contentLength = n < 0                                     ? 0
                      : static_cast<size_t>(n) < styled_.size() ? static_cast<size_t>(n)
                                                                : styled_.size() - 1;
     return styled_.data();
@@ -524,9 +524,9 @@ void ReportWriter::PutXmlItem(const DownloadItem& item) {
     sink_.Put("</item>\r\n");
 }
 
-bool WriteReport(DownloadListView& list, const AppSettings& settings,
-                 const LanguageState& language, FileSystem& files, int type,
-                 const std::string& fileName, bool selectedOnly, uint32_t* error) {
+bool WriteReport(DownloadListView& list, const AppSettings& settings, const LanguageState& language,
+                 FileSystem& files, int type, const std::string& fileName, bool selectedOnly,
+                 uint32_t* error) {
     ReportWriter writer(list, language);
     writer.SetExportHeaderLine(settings.AddExportHeaderLine != 0);
     return writer.WriteReportFile(files, type, fileName, selectedOnly, error);

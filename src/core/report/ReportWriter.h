@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "core/options/AppSettings.h"
-#include "core/list/ItemCells.h"
+#include "core/base/CachedTimeText.h"
 #include "core/engine/DownloadItem.h"
 #include "core/lang/LanguageState.h"
-#include "core/base/CachedTimeText.h"
 #include "core/list/DownloadListView.h"
-#include "core/report/ReportFormat.h"
+#include "core/list/ItemCells.h"
+#include "core/options/AppSettings.h"
 #include "core/platform/FileSystem.h"
+#include "core/report/ReportFormat.h"
 
 namespace vm {
 
@@ -141,8 +141,8 @@ private:
     CachedTimeText cachedTime_;
     Sink sink_;
     CellBuffer cell_;
-    std::vector<char> line_;     // where a unit goes when the output has failed
-    char* lineBase_ = nullptr;   // the unit being built, in the output buffer if possible
+    std::vector<char> line_;    // where a unit goes when the output has failed
+    char* lineBase_ = nullptr;  // the unit being built, in the output buffer if possible
     size_t lineLength_ = 0;
     size_t lineLimit_ = 0;
     std::vector<char> escaped_;  // kReportLineLimit + 1

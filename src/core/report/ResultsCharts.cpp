@@ -126,8 +126,8 @@ enum class DatePart { Seconds, Minutes, Day };
 
 std::string DateText(int64_t unixMs, DatePart part) {
     CalendarTime time;
-    if (!FileTimeToCalendar(static_cast<FileTime>(unixMs + kUnixEpochFileTimeMs) * kFileTimeTicksPerMs,
-                            &time)) {
+    if (!FileTimeToCalendar(
+            static_cast<FileTime>(unixMs + kUnixEpochFileTimeMs) * kFileTimeTicksPerMs, &time)) {
         return std::string();
     }
     char text[32];
@@ -144,12 +144,24 @@ std::string DateText(int64_t unixMs, DatePart part) {
 
 // Date ticks on whole seconds, minutes, hours or days (UTC), at most about six of them.
 void DateAxis(std::string& out, const PlotArea& area) {
-    static const int64_t kSteps[] = {1000,              5000,             10000,
-                                     30000,             kMsPerMinute,     5 * kMsPerMinute,
-                                     15 * kMsPerMinute, 60 * kMsPerMinute, 3 * 60 * kMsPerMinute,
-                                     6 * 60 * kMsPerMinute, 12 * 60 * kMsPerMinute, kMsPerDay,
-                                     2 * kMsPerDay,     7 * kMsPerDay,    14 * kMsPerDay,
-                                     30 * kMsPerDay,    91 * kMsPerDay,   365 * kMsPerDay};
+    static const int64_t kSteps[] = {1000,
+                                     5000,
+                                     10000,
+                                     30000,
+                                     kMsPerMinute,
+                                     5 * kMsPerMinute,
+                                     15 * kMsPerMinute,
+                                     60 * kMsPerMinute,
+                                     3 * 60 * kMsPerMinute,
+                                     6 * 60 * kMsPerMinute,
+                                     12 * 60 * kMsPerMinute,
+                                     kMsPerDay,
+                                     2 * kMsPerDay,
+                                     7 * kMsPerDay,
+                                     14 * kMsPerDay,
+                                     30 * kMsPerDay,
+                                     91 * kMsPerDay,
+                                     365 * kMsPerDay};
     const int64_t from = static_cast<int64_t>(area.xMin);
     const int64_t to = static_cast<int64_t>(area.xMax);
     int64_t step = kSteps[std::size(kSteps) - 1];
@@ -159,9 +171,9 @@ void DateAxis(std::string& out, const PlotArea& area) {
             break;
         }
     }
-    const DatePart part = step < kMsPerMinute  ? DatePart::Seconds
-                          : step < kMsPerDay ? DatePart::Minutes
-                                             : DatePart::Day;
+    const DatePart part = step < kMsPerMinute ? DatePart::Seconds
+                          : step < kMsPerDay  ? DatePart::Minutes
+                                              : DatePart::Day;
     // Multiples of the step from 1970 on (never more than the bounded count above).
     for (int64_t tick = (from / step + 1) * step; tick <= to; tick += step) {
         const double x = area.X(static_cast<double>(tick));
@@ -244,12 +256,14 @@ std::vector<size_t> SelectTrendPoints(const std::vector<TrendPoint>& points, siz
                 continue;
             }
             if (low == to || p.averageBytesPerSecond < points[low].averageBytesPerSecond) low = i;
-            if (high == to || p.averageBytesPerSecond > points[high].averageBytesPerSecond) high = i;
+            if (high == to || p.averageBytesPerSecond > points[high].averageBytesPerSecond)
+                high = i;
         }
         size_t chosen[3] = {low, high, failure};
         std::sort(std::begin(chosen), std::end(chosen));
         for (size_t i = 0; i < 3; ++i) {
-            if (chosen[i] != to && (i == 0 || chosen[i] != chosen[i - 1])) kept.push_back(chosen[i]);
+            if (chosen[i] != to && (i == 0 || chosen[i] != chosen[i - 1]))
+                kept.push_back(chosen[i]);
         }
     }
     if (kept.empty() || kept.back() != points.size() - 1) kept.push_back(points.size() - 1);
@@ -275,7 +289,8 @@ void AppendItemSpeedChart(std::string& out, const RunItemRecord& item, const Cha
         Text(out, area.X(tick.value), area.top + area.height + 16, "middle", tick.label);
     Text(out, area.left + area.width, kChartHeight - 4, "end", texts.seconds, "unit");
     std::vector<PlotPoint> drawn;
-    for (const ChartPoint& p : DownsampleMinMax(line, kMaxSamplePoints / 2)) drawn.push_back({p.x, p.y});
+    for (const ChartPoint& p : DownsampleMinMax(line, kMaxSamplePoints / 2))
+        drawn.push_back({p.x, p.y});
     Path(out, "speed", SvgLinePath(area, drawn));
     HorizontalLine(out, area, ToKb(item.averageBytesPerSecond), "average");
     if (item.hasSteady) HorizontalLine(out, area, ToKb(item.steadyBytesPerSecond), "steady");
@@ -294,7 +309,8 @@ void AppendComparisonChart(std::string& out, const std::vector<const RunItemReco
     for (const RunItemRecord* item : items)
         top = std::max({top, ToKb(item->averageBytesPerSecond), ToKb(item->steadyBytesPerSecond)});
     const ValueAxis values = SpeedAxis(top);
-    const double height = kMarginTop + kBarRowHeight * static_cast<double>(items.size()) + kMarginBottom;
+    const double height =
+        kMarginTop + kBarRowHeight * static_cast<double>(items.size()) + kMarginBottom;
     PlotArea area;
     area.left = kBarLabelWidth;
     area.top = kMarginTop;
@@ -398,9 +414,10 @@ void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts&
         if (p.failed) out += " failed";
         if (latest) out += " latest";
         out += "\"><title>";
-        AppendHtmlText(out, DateText(p.timeUnixMs, DatePart::Minutes) + " " +
-                                (p.failed ? texts.failed
-                                          : Kb(ToKb(p.averageBytesPerSecond)) + " " + texts.speedUnit));
+        AppendHtmlText(out,
+                       DateText(p.timeUnixMs, DatePart::Minutes) + " " +
+                           (p.failed ? texts.failed
+                                     : Kb(ToKb(p.averageBytesPerSecond)) + " " + texts.speedUnit));
         out += "</title>";
         if (p.failed) {
             // A cross on the bottom edge: a failure has no speed.

@@ -24,7 +24,8 @@ const char kStyle[] =
     "background:var(--bg);margin:1.5em auto;max-width:60em;padding:0 1em}\n"
     "h1{font-size:1.5em}h2{font-size:1.2em;margin-top:1.6em}\n"
     "table{border-collapse:collapse;width:100%}th,td{padding:.3em .5em;text-align:left;"
-    "border-bottom:1px solid var(--grid);vertical-align:top}td.u{overflow-wrap:anywhere}td.n{text-align:right;"
+    "border-bottom:1px solid "
+    "var(--grid);vertical-align:top}td.u{overflow-wrap:anywhere}td.n{text-align:right;"
     "white-space:nowrap}tr:nth-child(even) td{background:var(--row)}\n"
     "figure{margin:1em 0}figcaption{font-weight:600;overflow-wrap:anywhere}"
     "figcaption small{font-weight:400;color:var(--muted)}\n"
@@ -41,10 +42,12 @@ const char kStyle[] =
     "stroke-width:3}g.run.failed path{stroke:var(--fail);stroke-width:2}"
     "g.run.latest.failed path{stroke-width:4}\n"
     ".legend{color:var(--muted);font-size:12px;margin:.2em 0}.key{display:inline-block;"
-    "width:1.4em;height:0;border-top:2px solid var(--avg);vertical-align:middle;margin:0 .3em 0 .6em}"
+    "width:1.4em;height:0;border-top:2px solid var(--avg);vertical-align:middle;margin:0 .3em 0 "
+    ".6em}"
     ".key.steady{border-top:2px dotted var(--steady)}.key.average{border-top:2px dashed var(--avg)}"
     ".key.latest{width:.6em;height:.6em;border:2px solid var(--avg);border-radius:50%}"
-    ".key.minimum,.key.maximum{border-top:2px dotted var(--stat)}.key.median{border-top:2px dashed var(--stat)}"
+    ".key.minimum,.key.maximum{border-top:2px dotted var(--stat)}.key.median{border-top:2px dashed "
+    "var(--stat)}"
     ".key.failed{border-top:2px solid var(--fail)}.key.runs{display:none}\n"
     ".note{color:var(--fail)}\n";
 
@@ -57,7 +60,8 @@ private:
     TextEncoding& encoding_;
 };
 
-void Element(std::string& out, const char* tag, const std::string& text, const char* cls = nullptr) {
+void Element(std::string& out, const char* tag, const std::string& text,
+             const char* cls = nullptr) {
     out += '<';
     out += tag;
     if (cls != nullptr) {
@@ -96,7 +100,8 @@ void AppendTable(std::string& out, const RunRecord& run, const Texts& text) {
         Element(out, "td", Number("%.1f", static_cast<double>(item.bytes) / 1024), "n");
         Element(out, "td", Number("%.1f", static_cast<double>(item.durationMs) / 1000), "n");
         Element(out, "td", Number("%.1f", item.averageBytesPerSecond / 1024), "n");
-        Element(out, "td", item.hasSteady ? Number("%.1f", item.steadyBytesPerSecond / 1024) : "", "n");
+        Element(out, "td", item.hasSteady ? Number("%.1f", item.steadyBytesPerSecond / 1024) : "",
+                "n");
         out += "</tr>\n";
     }
     out += "</tbody>\n</table>\n";
@@ -179,7 +184,8 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
         out += '\n';
     }
     if (history.DamagedLines() > 0) {
-        Element(out, "p", text(IDS_PAGE_DAMAGED_LINES) + " " + std::to_string(history.DamagedLines()),
+        Element(out, "p",
+                text(IDS_PAGE_DAMAGED_LINES) + " " + std::to_string(history.DamagedLines()),
                 "note");
         out += '\n';
     }
@@ -219,8 +225,9 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
             out += "</figure>\n";
         }
         if (finished.size() > kMaxItemCharts) {
-            Element(out, "p", text(IDS_PAGE_ITEMS_NOT_DRAWN) + " " +
-                                  std::to_string(finished.size() - kMaxItemCharts));
+            Element(out, "p",
+                    text(IDS_PAGE_ITEMS_NOT_DRAWN) + " " +
+                        std::to_string(finished.size() - kMaxItemCharts));
             out += '\n';
         }
     }
@@ -255,8 +262,9 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
             out += "</figure>\n";
         }
         if (history.Trends().size() > trends.size()) {
-            Element(out, "p", text(IDS_PAGE_MORE_URLS) + " " +
-                                  std::to_string(history.Trends().size() - trends.size()));
+            Element(out, "p",
+                    text(IDS_PAGE_MORE_URLS) + " " +
+                        std::to_string(history.Trends().size() - trends.size()));
             out += '\n';
         }
     }

@@ -1,9 +1,9 @@
 #include "core/report/RunReport.h"
 
+#include "core/base/PathRules.h"
 #include "core/report/JsonExportSwitch.h"
 #include "core/report/MonitorSwitches.h"
 #include "core/report/ResultsPageSwitch.h"
-#include "core/base/PathRules.h"
 
 namespace vm {
 

@@ -1,8 +1,8 @@
 #include "win32/app/JsonResultsFile.h"
 
 #include "core/lang/FileVersionText.h"
-#include "win32/lang/WinVersionResource.h"
 #include "core/report/JsonReport.h"
+#include "win32/lang/WinVersionResource.h"
 #include "win32/platform/WinTextEncoding.h"
 #include "win32/window/ShellUtil.h"
 

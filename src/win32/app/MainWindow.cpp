@@ -5,17 +5,17 @@
 
 #include "core/app/ExportRunEnd.h"
 #include "core/base/CompanionFileName.h"
-#include "core/list/ItemCells.h"
-#include "win32/app/JsonResultsFile.h"
-#include "win32/engine/ProcessTransfers.h"
+#include "core/base/PathRules.h"
 #include "core/engine/TransferEvent.h"
 #include "core/lang/LanguageFile.h"
 #include "core/lang/StringTable.h"
+#include "core/list/ItemCells.h"
 #include "core/report/ReportFormat.h"
 #include "core/report/ReportWriter.h"
 #include "core/report/RunHistory.h"
 #include "resource.h"
-#include "core/base/PathRules.h"
+#include "win32/app/JsonResultsFile.h"
+#include "win32/engine/ProcessTransfers.h"
 #include "win32/window/ShellUtil.h"
 
 namespace vm {
@@ -232,7 +232,8 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             if (OnSplitterMouse(message, wParam, lParam)) return message == WM_SETCURSOR;
             if (message != WM_SETCURSOR) break;
             if (reinterpret_cast<HWND>(wParam) == chrome_.statusBar) {
-                SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_LINK_CURSOR)));
+                SetCursor(
+                    LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_LINK_CURSOR)));
                 return TRUE;
             }
             break;
@@ -341,13 +342,15 @@ void MainWindow::OnSize() {
     const int graphSpace = GraphSpace(height - toolbarHeight - statusHeight);
     PlaceGraph(height - statusHeight - graphSpace, width, graphSpace);
     HDWP defer = BeginDeferWindowPos(3);
-    if (defer) defer = DeferWindowPos(defer, chrome_.toolbar, nullptr, 0, 0, width, toolbarHeight,
-                                      SWP_NOZORDER);
-    if (defer) defer = DeferWindowPos(defer, chrome_.statusBar, nullptr, 0, height - statusHeight,
-                                      width, statusHeight, SWP_NOZORDER);
-    if (defer) defer = DeferWindowPos(defer, listControl_.Handle(), nullptr, 0, toolbarHeight,
-                                      width, height - toolbarHeight - statusHeight - graphSpace,
-                                      SWP_NOZORDER);
+    if (defer)
+        defer = DeferWindowPos(defer, chrome_.toolbar, nullptr, 0, 0, width, toolbarHeight,
+                               SWP_NOZORDER);
+    if (defer)
+        defer = DeferWindowPos(defer, chrome_.statusBar, nullptr, 0, height - statusHeight, width,
+                               statusHeight, SWP_NOZORDER);
+    if (defer)
+        defer = DeferWindowPos(defer, listControl_.Handle(), nullptr, 0, toolbarHeight, width,
+                               height - toolbarHeight - statusHeight - graphSpace, SWP_NOZORDER);
     if (defer) EndDeferWindowPos(defer);
     // Wine leaves a restored column order and the status bar unpainted after a layout.
     listControl_.ReapplyColumnOrder();

@@ -4,11 +4,11 @@
 
 #include <cstdio>
 
-#include "win32/lang/MenuLoading.h"
-#include "core/lang/StringTable.h"
-#include "win32/window/MakeFont.h"
 #include "core/base/TextUtil.h"
+#include "core/lang/StringTable.h"
 #include "resource.h"
+#include "win32/lang/MenuLoading.h"
+#include "win32/window/MakeFont.h"
 
 namespace vm {
 
@@ -68,10 +68,9 @@ bool MainWindowChrome::Create(HWND owner) {
         button.fsState = TBSTATE_ENABLED;
         button.fsStyle = b.image < 0 ? TBSTYLE_SEP : TBSTYLE_BUTTON;
     }
-    toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
-                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS, 0, 0, 0, 0,
-                              owner, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)),
-                              instance, nullptr);
+    toolbar = CreateWindowExA(
+        0, TOOLBARCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS, 0, 0, 0,
+        0, owner, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)), instance, nullptr);
     if (toolbar != nullptr) {
         SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
         // The images sit on a mask colour of their own, so the enabled and the greyed

@@ -5,9 +5,9 @@
 #include "core/lang/StringTable.h"
 #include "core/report/ReportFormat.h"
 #include "win32/platform/Clipboard.h"
+#include "win32/platform/TempFile.h"
 #include "win32/window/FileChooser.h"
 #include "win32/window/ShellUtil.h"
-#include "win32/platform/TempFile.h"
 
 namespace vm {
 namespace {

@@ -7,10 +7,10 @@
 
 #include "core/app/ExitCode.h"
 #include "core/app/ExportTarget.h"
-#include "core/report/MonitorSwitches.h"
 #include "core/base/CompanionFileName.h"
 #include "core/lang/LanguageFile.h"
 #include "core/lang/StringTable.h"
+#include "core/report/MonitorSwitches.h"
 #include "win32/window/ShellUtil.h"
 
 namespace vm {

@@ -2,12 +2,12 @@
 // shows and its commands.
 #include <algorithm>
 
+#include "core/base/FilterList.h"
 #include "core/chart/SeriesPalette.h"
 #include "core/chart/SpeedChart.h"
 #include "core/engine/SpeedRules.h"
 #include "core/engine/SteadySpeed.h"
 #include "core/lang/StringTable.h"
-#include "core/base/FilterList.h"
 #include "resource.h"
 #include "win32/app/MainWindow.h"
 #include "win32/graph/GraphImage.h"
@@ -292,8 +292,8 @@ bool MainWindow::OnSplitterMouse(UINT message, WPARAM wParam, LPARAM lParam) {
                 GetClientRect(Handle(), &client);
                 const int bottom = client.bottom - chrome_.StatusBarHeight();
                 const int top = chrome_.ToolbarHeight();
-                const int splitterTop = std::max(top + kMinListHeight,
-                                                 std::min(y - splitterGrab_, bottom - kMinGraphHeight));
+                const int splitterTop = std::max(
+                    top + kMinListHeight, std::min(y - splitterGrab_, bottom - kMinGraphHeight));
                 settings_.SpeedGraphHeight =
                     std::max(kMinGraphHeight, bottom - splitterTop - kSplitterHeight);
                 OnSize();

@@ -48,7 +48,8 @@ bool MainWindow::AppendRunHistory() {
 // TODO(files): switch to the shared output-target check once it reaches this branch.
 bool MainWindow::IsProtectedOutput(const std::string& path) const {
     const std::string kept[] = {ProgramPath(), session_.path,
-                                CompanionFileName(ProgramPath(), kLanguageFileSuffix), HistoryPath()};
+                                CompanionFileName(ProgramPath(), kLanguageFileSuffix),
+                                HistoryPath()};
     for (const std::string& file : kept) {
         if (IsSameFilePath(path, file)) return true;
     }
@@ -92,7 +93,8 @@ bool MainWindow::WriteResultsPageFile(const std::string& path, bool historyAppen
 void MainWindow::ShowSpeedHistory() {
     std::string history = HistoryPath();
     // With the history off, an earlier one in the usual place is still worth a look.
-    if (history.empty()) history = HistoryFilePath("", kDefaultHistoryFile, vm::ProgramFolder(), session_.path);
+    if (history.empty())
+        history = HistoryFilePath("", kDefaultHistoryFile, vm::ProgramFolder(), session_.path);
     HistoryReader reader;
     uint32_t error = 0;
     BeginWaitCursor();

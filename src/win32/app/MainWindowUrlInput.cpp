@@ -5,12 +5,12 @@
 #include <shellapi.h>
 
 #include "core/app/UrlList.h"
+#include "core/base/FilterList.h"
 #include "core/lang/StringTable.h"
 #include "resource.h"
 #include "win32/dialogs/AddUrlsDialog.h"
 #include "win32/dialogs/ColumnSettingsDialog.h"
 #include "win32/window/FileChooser.h"
-#include "core/base/FilterList.h"
 
 namespace vm {
 
@@ -94,9 +94,7 @@ void MainWindow::MoveSelected(bool up) {
     up ? list_.MoveSelectedUp() : list_.MoveSelectedDown();
 }
 
-void MainWindow::OpenFind() {
-    find_.Open(Handle());
-}
+void MainWindow::OpenFind() { find_.Open(Handle()); }
 
 void MainWindow::OnFindRequest(LPARAM lParam) {
     FindRequest request;
@@ -112,8 +110,6 @@ void MainWindow::OnFindRequest(LPARAM lParam) {
     }
 }
 
-void MainWindow::ChooseColumns() {
-    ShowColumnSettings(Handle(), listControl_.Handle(), list_);
-}
+void MainWindow::ChooseColumns() { ShowColumnSettings(Handle(), listControl_.Handle(), list_); }
 
 }  // namespace vm

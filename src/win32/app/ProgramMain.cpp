@@ -3,20 +3,20 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "core/base/ArgumentList.h"
-#include "core/base/CompanionFileName.h"
-#include "win32/app/MainWindow.h"
 #include "core/app/ExitCode.h"
 #include "core/app/StartupOptions.h"
+#include "core/base/ArgumentList.h"
+#include "core/base/CompanionFileName.h"
 #include "core/lang/FileVersionText.h"
 #include "core/lang/LanguageFile.h"
+#include "resource.h"
+#include "win32/app/MainWindow.h"
+#include "win32/dialogs/FindDialog.h"
+#include "win32/engine/HandleCloser.h"
 #include "win32/lang/ResourceLanguageTexts.h"
 #include "win32/lang/WinVersionResource.h"
 #include "win32/platform/WinCodePage.h"
 #include "win32/platform/WinFileSystem.h"
-#include "resource.h"
-#include "win32/dialogs/FindDialog.h"
-#include "win32/engine/HandleCloser.h"
 #include "win32/window/ShellUtil.h"
 
 namespace vm {
@@ -28,10 +28,9 @@ constexpr uint32_t kExitCloseWaitMs = 5000;
 bool InitCommonControlClasses() {
     HMODULE comctl = LoadLibraryA("comctl32.dll");
     using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    auto init = comctl != nullptr
-                    ? reinterpret_cast<InitFn>(
-                          reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")))
-                    : nullptr;
+    auto init = comctl != nullptr ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(
+                                        GetProcAddress(comctl, "InitCommonControlsEx")))
+                                  : nullptr;
     bool ok = true;
     if (init != nullptr) {
         INITCOMMONCONTROLSEX classes = {8, 255};

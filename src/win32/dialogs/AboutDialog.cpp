@@ -1,13 +1,13 @@
 #include "win32/dialogs/AboutDialog.h"
 
+#include "core/base/TextUtil.h"
+#include "core/dialogs/AboutTexts.h"
 #include "core/lang/LanguageFile.h"
 #include "core/report/ReportFormat.h"
 #include "resource.h"
-#include "core/dialogs/AboutTexts.h"
 #include "win32/window/FrameWindow.h"
 #include "win32/window/MakeFont.h"
 #include "win32/window/ShellUtil.h"
-#include "core/base/TextUtil.h"
 
 namespace vm {
 namespace {

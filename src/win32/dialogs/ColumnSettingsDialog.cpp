@@ -42,8 +42,7 @@ void ColumnSettingsDialog::FillList() {
     HWND list = Item(IDC_COLUMNS_LIST);
     writingRows_ = true;
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    while (SendMessageA(list, LVM_DELETECOLUMN, 0, 0)) {
-    }
+    while (SendMessageA(list, LVM_DELETECOLUMN, 0, 0)) {}
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, kCheckListStyle);
     LVCOLUMNA column = {};
     column.mask = LVCF_WIDTH;
@@ -191,7 +190,9 @@ bool ShowColumnSettings(HWND owner, HWND listWindow, DownloadListView& list) {
         working[column].width = 0;
         working[column].position = 0;
         if (SendMessageA(listWindow, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&lvc))) {
-            working[column].width = static_cast<int16_t>(lvc.cx < 0 ? 0 : lvc.cx > 32767 ? 32767 : lvc.cx);
+            working[column].width = static_cast<int16_t>(lvc.cx < 0       ? 0
+                                                         : lvc.cx > 32767 ? 32767
+                                                                          : lvc.cx);
             working[column].position = static_cast<int16_t>(lvc.iOrder);
             titles[column] = title;
         }

@@ -54,8 +54,7 @@ FindAction FindDialog::OnRequest(LPARAM lParam, FindRequest* request) {
 HWND ActiveFindDialog() { return gFindDialog; }
 
 bool IsFindDialogMessage(const MSG& msg) {
-    return gFindDialog != nullptr &&
-           (msg.hwnd == gFindDialog || IsChild(gFindDialog, msg.hwnd));
+    return gFindDialog != nullptr && (msg.hwnd == gFindDialog || IsChild(gFindDialog, msg.hwnd));
 }
 
 }  // namespace vm

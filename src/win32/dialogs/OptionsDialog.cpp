@@ -1,5 +1,6 @@
 #include "win32/dialogs/OptionsDialog.h"
 
+#include "core/dialogs/OptionsRules.h"
 #include "core/lang/StringIds.h"
 #include "core/lang/StringTable.h"
 #include "core/options/OptionTable.h"
@@ -7,7 +8,6 @@
 #include "resource.h"
 #include "win32/window/DialogExchange.h"
 #include "win32/window/FileChooser.h"
-#include "core/dialogs/OptionsRules.h"
 
 namespace vm {
 namespace {
@@ -44,8 +44,7 @@ void ExchangeControl(HWND dialog, const OptionControl& control, bool toControls,
             ExchangeInteger(dialog, control.controlId, toControls, &(options->*option->number));
             break;
         case ControlKind::kList:
-            ExchangeComboData(dialog, control.controlId, toControls,
-                              &(options->*option->number));
+            ExchangeComboData(dialog, control.controlId, toControls, &(options->*option->number));
             break;
         case ControlKind::kDecimal:
             ExchangeDecimal(dialog, control.controlId, toControls, &(options->*option->decimal));
@@ -64,8 +63,7 @@ constexpr char kReportDefaultExtension[] = "txt";
 
 void FillList(HWND dialog, int controlId, ComboChoices choices) {
     for (size_t i = 0; i < choices.count; ++i) {
-        AddComboItem(dialog, controlId, GetString(choices.items[i].textId),
-                     choices.items[i].data);
+        AddComboItem(dialog, controlId, GetString(choices.items[i].textId), choices.items[i].data);
     }
 }
 

@@ -2,12 +2,12 @@
 
 #include <vector>
 
+#include "core/dialogs/PropertiesLayout.h"
 #include "core/lang/StringTable.h"
-#include "core/list/ItemCells.h"
 #include "core/list/DownloadColumns.h"
+#include "core/list/ItemCells.h"
 #include "resource.h"
 #include "win32/window/FrameWindow.h"
-#include "core/dialogs/PropertiesLayout.h"
 
 namespace vm {
 namespace {
@@ -82,9 +82,9 @@ void PropertiesDialog::CreateRows() {
     for (int column = 0; column < kDownloadColumnCount; ++column) {
         const size_t row = static_cast<size_t>(column);
         OnCreateRow(row);
-        HWND caption = CreateChild(captionExStyle, "STATIC", captionStyle | WS_VISIBLE,
-                                   layout.captionLeft, layout.CaptionTop(row),
-                                   layout.captionWidth, layout.captionHeight);
+        HWND caption =
+            CreateChild(captionExStyle, "STATIC", captionStyle | WS_VISIBLE, layout.captionLeft,
+                        layout.CaptionTop(row), layout.captionWidth, layout.captionHeight);
         DWORD style = valueStyle | WS_VISIBLE;
         if (row == kPropertiesUrlRow || row == kPropertiesNameRow) style &= ~ES_READONLY;
         HWND field = CreateChild(valueExStyle, "EDIT", style, layout.valueLeft,
@@ -108,8 +108,8 @@ void PropertiesDialog::CreateRows() {
     GetWindowRect(Item(IDOK), &ok);
     const int buttonHeight = ok.bottom - ok.top;
     const PropertiesFrame frame =
-        FramePropertiesDialog(window.right - window.left, window.bottom - window.top,
-                              client.bottom, layout.rowsHeight, buttonHeight);
+        FramePropertiesDialog(window.right - window.left, window.bottom - window.top, client.bottom,
+                              layout.rowsHeight, buttonHeight);
     SetWindowPos(dialog, nullptr, 0, 0, frame.windowWidth, frame.windowHeight,
                  SWP_NOMOVE | SWP_NOZORDER);
     for (int id : {IDOK, IDCANCEL}) {

@@ -34,8 +34,7 @@ void RunQuery(QueryJob* job) {
     std::unique_lock<std::mutex> lock(gJobsMutex);
     if (!answered && error == ERROR_IO_PENDING) {
         job->inCall = false;
-        if (job->closed)
-            Forget(job);
+        if (job->closed) Forget(job);
         return;
     }
     const QueryJob done = *job;
@@ -53,7 +52,7 @@ void RunQuery(QueryJob* job) {
 // for every batch of data, and a thread for each would cost more than the query. A query
 // may wait as long as its server is silent, so a new thread starts whenever none is idle.
 class QueryThreads {
-  public:
+public:
     // False when no thread could take the job (it is then not queued).
     bool Run(QueryJob* job) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -71,7 +70,7 @@ class QueryThreads {
         return true;
     }
 
-  private:
+private:
     static constexpr auto kIdleLife = std::chrono::seconds(20);
 
     static DWORD WINAPI Start(void* self) {
@@ -87,8 +86,7 @@ class QueryThreads {
                 const bool woken =
                     ready_.wait_for(lock, kIdleLife, [this] { return !waiting_.empty(); });
                 --idle_;
-                if (!woken)
-                    return;
+                if (!woken) return;
             }
             QueryJob* job = waiting_.front();
             waiting_.pop_front();
@@ -114,8 +112,7 @@ void QueryDataAvailableInBackground(HINTERNET request, uint32_t context, Complet
     }
     // Never destroyed: its threads may still be waiting in a query when the process ends.
     static QueryThreads* threads = new QueryThreads();
-    if (threads->Run(job))
-        return;
+    if (threads->Run(job)) return;
     const DWORD error = GetLastError();
     {
         std::lock_guard<std::mutex> lock(gJobsMutex);
@@ -128,16 +125,14 @@ void ReleaseBackgroundQueries(HINTERNET request) {
     std::lock_guard<std::mutex> lock(gJobsMutex);
     std::vector<QueryJob*> done;
     for (QueryJob* job : gJobs) {
-        if (job->request != request)
-            continue;
+        if (job->request != request) continue;
         if (job->inCall) {
             job->closed = true;
         } else {
             done.push_back(job);
         }
     }
-    for (QueryJob* job : done)
-        Forget(job);
+    for (QueryJob* job : done) Forget(job);
 }
 
 }  // namespace vm

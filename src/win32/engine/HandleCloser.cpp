@@ -28,8 +28,7 @@ std::string CacheFileOf(HINTERNET handle) {
 
 void RemoveCacheFile(const std::string& path) {
     for (int i = 0; i < kCacheFileRetries; ++i) {
-        if (DeleteFileA(path.c_str()))
-            return;
+        if (DeleteFileA(path.c_str())) return;
         const DWORD error = GetLastError();
         if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)
             return;  // gone already, or not ours to remove
@@ -41,12 +40,11 @@ void RemoveCacheFile(const std::string& path) {
 void CloseAndRemoveCopy(HINTERNET handle) {
     const std::string cacheFile = CacheFileOf(handle);
     InternetCloseHandle(handle);
-    if (!cacheFile.empty())
-        RemoveCacheFile(cacheFile);
+    if (!cacheFile.empty()) RemoveCacheFile(cacheFile);
 }
 
 class HandleCloser {
-  public:
+public:
     void Close(HINTERNET handle) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -70,7 +68,7 @@ class HandleCloser {
                               [this] { return queue_.empty() && !closing_; });
     }
 
-  private:
+private:
     static DWORD WINAPI Start(void* self) {
         static_cast<HandleCloser*>(self)->Run();
         return 0;
@@ -111,12 +109,8 @@ HandleCloser& Closer() {
 
 }  // namespace
 
-void CloseHandleInBackground(HINTERNET handle) {
-    Closer().Close(handle);
-}
+void CloseHandleInBackground(HINTERNET handle) { Closer().Close(handle); }
 
-bool WaitForBackgroundCloses(uint32_t milliseconds) {
-    return Closer().WaitUntilIdle(milliseconds);
-}
+bool WaitForBackgroundCloses(uint32_t milliseconds) { return Closer().WaitUntilIdle(milliseconds); }
 
 }  // namespace vm

@@ -34,8 +34,7 @@ bool TakeHeld(HWND window, HeldMessage* taken) {
 void CALLBACK PostHeldMessage(HWND window, UINT, UINT_PTR id, DWORD) {
     KillTimer(window, id);
     HeldMessage held = {};
-    if (TakeHeld(window, &held))
-        PostMessageA(held.window, held.message, held.wParam, held.lParam);
+    if (TakeHeld(window, &held)) PostMessageA(held.window, held.message, held.wParam, held.lParam);
 }
 
 }  // namespace
@@ -47,8 +46,7 @@ bool PostBehindInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     HeldMessage previous = {};
     TakeHeld(window, &previous);
     gHeld.push_back({window, message, wParam, lParam});
-    if (SetTimer(window, kHeldMessageTimer, USER_TIMER_MINIMUM, &PostHeldMessage) != 0)
-        return true;
+    if (SetTimer(window, kHeldMessageTimer, USER_TIMER_MINIMUM, &PostHeldMessage) != 0) return true;
     TakeHeld(window, &previous);
     return PostMessageA(window, message, wParam, lParam) != FALSE;
 }

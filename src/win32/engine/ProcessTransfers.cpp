@@ -1,8 +1,8 @@
 #include "win32/engine/ProcessTransfers.h"
 
-#include "win32/platform/WinClock.h"
 #include "win32/engine/WinInternetLibrary.h"
 #include "win32/engine/WinLocalFileApi.h"
+#include "win32/platform/WinClock.h"
 
 namespace vm {
 

@@ -43,12 +43,14 @@ PushResult RunPush(const std::string& url, const std::string& body, DWORD timeou
     parts.dwHostNameLength = static_cast<DWORD>(host.size());
     parts.lpszUrlPath = path.data();
     parts.dwUrlPathLength = static_cast<DWORD>(path.size());
-    if (url.size() > 0xFFFF || !InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts) ||
+    if (url.size() > 0xFFFF ||
+        !InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts) ||
         (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
         result.error = ERROR_INTERNET_INVALID_URL;
         return result;
     }
-    HINTERNET session = InternetOpenA("Velocimark", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET session =
+        InternetOpenA("Velocimark", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     HINTERNET connection = nullptr;
     HINTERNET request = nullptr;
     if (session != nullptr) {
@@ -61,7 +63,8 @@ PushResult RunPush(const std::string& url, const std::string& body, DWORD timeou
                       INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_COOKIES |
                       INTERNET_FLAG_NO_UI | INTERNET_FLAG_PRAGMA_NOCACHE;
         if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-        request = HttpOpenRequestA(connection, "PUT", path.data(), nullptr, nullptr, nullptr, flags, 0);
+        request =
+            HttpOpenRequestA(connection, "PUT", path.data(), nullptr, nullptr, nullptr, flags, 0);
         if (request != nullptr) SetTimeouts(request, timeoutMs);
     }
     if (request != nullptr &&
@@ -87,7 +90,8 @@ PushResult RunPush(const std::string& url, const std::string& body, DWORD timeou
 
 DWORD WINAPI PushThread(void* parameter) {
     // The thread's own reference: the job stays alive until the thread is done with it.
-    std::unique_ptr<std::shared_ptr<PushJob>> job(static_cast<std::shared_ptr<PushJob>*>(parameter));
+    std::unique_ptr<std::shared_ptr<PushJob>> job(
+        static_cast<std::shared_ptr<PushJob>*>(parameter));
     (*job)->result = RunPush((*job)->url, (*job)->body, (*job)->timeoutMs);
     return 0;
 }

@@ -23,9 +23,9 @@ constexpr DWORD kOpenFlagsCommon = INTERNET_FLAG_RELOAD | INTERNET_FLAG_EXISTING
                                    INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
                                    INTERNET_FLAG_PRAGMA_NOCACHE;
 static_assert(kOpenFlagsDefault == kOpenFlagsCommon, "open flags");
-static_assert(kOpenFlagsHttps == (kOpenFlagsCommon | INTERNET_FLAG_SECURE |
-                                  INTERNET_FLAG_IGNORE_CERT_CN_INVALID |
-                                  INTERNET_FLAG_IGNORE_CERT_DATE_INVALID),
+static_assert(kOpenFlagsHttps ==
+                  (kOpenFlagsCommon | INTERNET_FLAG_SECURE | INTERNET_FLAG_IGNORE_CERT_CN_INVALID |
+                   INTERNET_FLAG_IGNORE_CERT_DATE_INVALID),
               "https open flags");
 static_assert(kOpenFlagsPassiveFtp == (kOpenFlagsCommon | INTERNET_FLAG_PASSIVE),
               "passive ftp open flags");
@@ -46,11 +46,9 @@ void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD 
         !IsPhaseStatus(status)) {
         return;
     }
-    if (status == INTERNET_STATUS_HANDLE_CLOSING)
-        ReleaseBackgroundQueries(handle);
+    if (status == INTERNET_STATUS_HANDLE_CLOSING) ReleaseBackgroundQueries(handle);
     LiveTransferRegistry* registry = gRegistry.load();
-    if (registry == nullptr)
-        return;
+    if (registry == nullptr) return;
     uintptr_t result = 0;
     uint32_t error = 0;
     if (status == INTERNET_STATUS_REQUEST_COMPLETE && info != nullptr &&
@@ -65,7 +63,8 @@ void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD 
         if (infoLength == sizeof(HINTERNET)) {
             result = reinterpret_cast<uintptr_t>(*static_cast<const HINTERNET*>(info));
         } else if (infoLength >= sizeof(INTERNET_ASYNC_RESULT)) {
-            result = static_cast<uintptr_t>(static_cast<const INTERNET_ASYNC_RESULT*>(info)->dwResult);
+            result =
+                static_cast<uintptr_t>(static_cast<const INTERNET_ASYNC_RESULT*>(info)->dwResult);
         }
     }
     registry->DispatchStatus(static_cast<uint32_t>(context), reinterpret_cast<uintptr_t>(handle),
@@ -80,15 +79,11 @@ void ReportCompletion(uint32_t context, HINTERNET handle, uintptr_t result, uint
     }
 }
 
-HINTERNET H(InternetHandle handle) {
-    return reinterpret_cast<HINTERNET>(handle);
-}
+HINTERNET H(InternetHandle handle) { return reinterpret_cast<HINTERNET>(handle); }
 
 }  // namespace
 
-void WinInternetLibrary::BindRegistry(LiveTransferRegistry* registry) {
-    gRegistry.store(registry);
-}
+void WinInternetLibrary::BindRegistry(LiveTransferRegistry* registry) { gRegistry.store(registry); }
 
 InternetHandle WinInternetLibrary::OpenRoot(const char* agent) {
     return reinterpret_cast<InternetHandle>(
@@ -155,8 +150,7 @@ bool WinInternetLibrary::QueryInfoNumber(InternetHandle request, uint32_t query,
 bool WinInternetLibrary::QueryInfoText(InternetHandle request, uint32_t query, std::string* text) {
     char buffer[kMaxHeaderText] = {};
     DWORD size = sizeof buffer - 1;
-    if (!HttpQueryInfoA(H(request), query, buffer, &size, nullptr))
-        return false;
+    if (!HttpQueryInfoA(H(request), query, buffer, &size, nullptr)) return false;
     buffer[size < sizeof buffer ? size : sizeof buffer - 1] = '\0';
     text->assign(buffer);
     return true;
@@ -168,8 +162,7 @@ bool WinInternetLibrary::QueryDataAvailable(InternetHandle request, uint32_t* av
            FALSE;
 }
 
-void WinInternetLibrary::QueryDataAvailableInBackground(InternetHandle request,
-                                                        uint32_t context) {
+void WinInternetLibrary::QueryDataAvailableInBackground(InternetHandle request, uint32_t context) {
     vm::QueryDataAvailableInBackground(H(request), context, &ReportCompletion);
 }
 
@@ -189,22 +182,18 @@ bool WinInternetLibrary::ReadArrived(InternetHandle request, void* buffer, uint3
     buffers.dwStructSize = sizeof buffers;
     buffers.lpvBuffer = buffer;
     buffers.dwBufferLength = size;
-    if (!InternetReadFileExA(H(request), &buffers, IRF_NO_WAIT, 0))
-        return false;
+    if (!InternetReadFileExA(H(request), &buffers, IRF_NO_WAIT, 0)) return false;
     *count = buffers.dwBufferLength;
     return true;
 }
 
 bool WinInternetLibrary::CloseHandle(InternetHandle handle) {
-    if (handle == 0)
-        return false;
+    if (handle == 0) return false;
     CloseHandleInBackground(H(handle));
     return true;
 }
 
-uint32_t WinInternetLibrary::LastError() {
-    return GetLastError();
-}
+uint32_t WinInternetLibrary::LastError() { return GetLastError(); }
 
 bool WinInternetLibrary::LastResponse(uint32_t* error, std::string* text, size_t maxText) {
     // Room for any FTP reply that matters; a longer one is not fetched at all (the library
@@ -231,8 +220,6 @@ bool WinInternetLibrary::PostEventAfterInput(uintptr_t window, uint32_t message,
                            static_cast<LPARAM>(serial));
 }
 
-void WinInternetLibrary::DebugOutput(const char* text) {
-    OutputDebugStringA(text);
-}
+void WinInternetLibrary::DebugOutput(const char* text) { OutputDebugStringA(text); }
 
 }  // namespace vm

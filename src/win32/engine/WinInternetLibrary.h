@@ -7,7 +7,7 @@ namespace vm {
 // WinINet in asynchronous mode, and events posted as window messages. The status callback
 // hands every completion to the registry given here (one per process).
 class WinInternetLibrary : public InternetLibrary {
-  public:
+public:
     void BindRegistry(LiveTransferRegistry* registry);
 
     InternetHandle OpenRoot(const char* agent) override;

@@ -17,9 +17,7 @@ DWORD WINAPI WorkerThreadProc(LPVOID parameter) {
     return 0;
 }
 
-HANDLE H(uintptr_t handle) {
-    return reinterpret_cast<HANDLE>(handle);
-}
+HANDLE H(uintptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 }  // namespace
 
@@ -37,8 +35,7 @@ bool WinLocalFileApi::OpenUnbuffered(const char* path, FileRef* file, uint32_t* 
 uint64_t WinLocalFileApi::FileSize(FileRef file) {
     DWORD high = 0;
     const DWORD low = GetFileSize(H(file), &high);
-    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
-        return 0;
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return 0;
     return (static_cast<uint64_t>(high) << 32) | low;
 }
 
@@ -49,9 +46,7 @@ bool WinLocalFileApi::ReadBlock(FileRef file, void* buffer, uint32_t size, uint3
     return ok != FALSE;
 }
 
-void WinLocalFileApi::CloseFile(FileRef file) {
-    ::CloseHandle(H(file));
-}
+void WinLocalFileApi::CloseFile(FileRef file) { ::CloseHandle(H(file)); }
 
 bool WinLocalFileApi::StartThread(void (*body)(void*), void* argument, ThreadRef* thread) {
     auto* start = new ThreadStart{body, argument};
@@ -68,8 +63,6 @@ bool WinLocalFileApi::WaitThread(ThreadRef thread, uint32_t milliseconds) {
     return WaitForSingleObject(H(thread), milliseconds) == WAIT_OBJECT_0;
 }
 
-void WinLocalFileApi::ReleaseThread(ThreadRef thread) {
-    ::CloseHandle(H(thread));
-}
+void WinLocalFileApi::ReleaseThread(ThreadRef thread) { ::CloseHandle(H(thread)); }
 
 }  // namespace vm

@@ -5,7 +5,7 @@ namespace vm {
 
 // Unbuffered file reads and worker threads through the kernel.
 class WinLocalFileApi : public LocalFileApi {
-  public:
+public:
     bool OpenUnbuffered(const char* path, FileRef* file, uint32_t* error) override;
     uint64_t FileSize(FileRef file) override;
     bool ReadBlock(FileRef file, void* buffer, uint32_t size, uint32_t* count) override;

@@ -50,7 +50,8 @@ void Release(T*& object) {
 std::string WithExtension(const std::string& path, const char* extension) {
     const size_t slash = path.find_last_of("\\/");
     const size_t dot = path.find_last_of('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
     return (hasExtension ? path.substr(0, dot) : path) + "." + extension;
 }
 

@@ -53,7 +53,7 @@ struct Mapper {
 };
 
 class GdiPen {
-  public:
+public:
     GdiPen(HDC dc, int style, int width, COLORREF color)
         : dc_(dc), pen_(CreatePen(style, width, color)), old_(SelectObject(dc, pen_)) {}
     ~GdiPen() {
@@ -63,7 +63,7 @@ class GdiPen {
     GdiPen(const GdiPen&) = delete;
     GdiPen& operator=(const GdiPen&) = delete;
 
-  private:
+private:
     HDC dc_;
     HPEN pen_;
     HGDIOBJ old_;
@@ -143,8 +143,7 @@ bool SpeedGraphPane::Create(HWND parent, int id) {
     return true;
 }
 
-LRESULT CALLBACK SpeedGraphPane::StaticProc(HWND hwnd, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
+LRESULT CALLBACK SpeedGraphPane::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
         auto* creating = static_cast<SpeedGraphPane*>(create->lpCreateParams);
@@ -358,8 +357,8 @@ void SpeedGraphPane::Render(HDC dc, const RECT& rect) const {
     }
 
     // The curves.
-    HRGN clip = CreateRectRgn(map.plot.left, map.plot.top - 2, map.plot.right + 1,
-                              map.plot.bottom + 1);
+    HRGN clip =
+        CreateRectRgn(map.plot.left, map.plot.top - 2, map.plot.right + 1, map.plot.bottom + 1);
     SelectClipRgn(dc, clip);
     if (!chart_.compare) {
         if (chart_.hasSteady) {
@@ -390,21 +389,22 @@ void SpeedGraphPane::Render(HDC dc, const RECT& rect) const {
     std::vector<Entry> legend;
     if (chart_.compare) {
         for (const ChartCurve& curve : chart_.curves) {
-            legend.push_back({Shortened(curve.name),
-                              SeriesColorOn(curve.colorPosition, background, text), 1});
+            legend.push_back(
+                {Shortened(curve.name), SeriesColorOn(curve.colorPosition, background, text), 1});
         }
     } else if (!chart_.curves.empty()) {
-        legend.push_back({GetString(IDS_GRAPH_SPEED),
-                          SeriesColorOn(kIntervalColor, background, text), 1});
-        legend.push_back({GetString(IDS_GRAPH_AVERAGE),
-                          SeriesColorOn(kAverageColor, background, text), 2});
+        legend.push_back(
+            {GetString(IDS_GRAPH_SPEED), SeriesColorOn(kIntervalColor, background, text), 1});
+        legend.push_back(
+            {GetString(IDS_GRAPH_AVERAGE), SeriesColorOn(kAverageColor, background, text), 2});
         if (chart_.hasSteady) {
-            legend.push_back({GetString(IDS_GRAPH_STEADY),
-                              SeriesColorOn(kSteadyColor, background, text), 1});
+            legend.push_back(
+                {GetString(IDS_GRAPH_STEADY), SeriesColorOn(kSteadyColor, background, text), 1});
         }
     }
     int legendWidth = 0;
-    for (const Entry& entry : legend) legendWidth = std::max(legendWidth, TextWidth(dc, entry.name));
+    for (const Entry& entry : legend)
+        legendWidth = std::max(legendWidth, TextWidth(dc, entry.name));
     const int legendSpan = kLegendSwatch + 4 + legendWidth;
     const int legendX = rtl ? map.plot.left + kPad : map.plot.right - kPad - legendSpan;
     for (size_t i = 0; i < legend.size(); ++i) {
@@ -413,7 +413,8 @@ void SpeedGraphPane::Render(HDC dc, const RECT& rect) const {
         const int swatchLeft = rtl ? legendX + legendSpan - kLegendSwatch : legendX;
         {
             GdiPen pen(dc, PS_SOLID, legend[i].width + 1, legend[i].color);
-            Line(dc, swatchLeft, y + lineHeight / 2, swatchLeft + kLegendSwatch, y + lineHeight / 2);
+            Line(dc, swatchLeft, y + lineHeight / 2, swatchLeft + kLegendSwatch,
+                 y + lineHeight / 2);
         }
         const int textX = rtl ? swatchLeft - 4 : swatchLeft + kLegendSwatch + 4;
         Text(dc, textX, y, legend[i].name, (rtl ? TA_RIGHT : TA_LEFT) | TA_TOP, rtl);

@@ -11,7 +11,7 @@ namespace vm {
 // axes, the steady speed and the auto-stop limits, a legend in compare mode and a line of
 // figures. Its window text is the chart's one-line summary.
 class SpeedGraphPane {
-  public:
+public:
     SpeedGraphPane() = default;
     ~SpeedGraphPane();
     SpeedGraphPane(const SpeedGraphPane&) = delete;
@@ -31,7 +31,7 @@ class SpeedGraphPane {
     // Draws the chart into a device context over the rectangle.
     void Render(HDC dc, const RECT& rect) const;
 
-  private:
+private:
     static LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "core/lang/DialogTexts.h"
-#include "win32/lang/MenuLoading.h"
 #include "core/lang/ResourceTextRules.h"
+#include "win32/lang/MenuLoading.h"
 
 namespace vm {
 namespace {
@@ -61,8 +61,8 @@ void ResourceLanguageTexts::AddTexts(LanguageFileWriter& writer) {
     }
     for (int dialogId : ResourceIds(module_, RT_DIALOG)) {
         if (DialogExcludedFromLanguageFile(dialogId)) continue;
-        HWND dialog = CreateDialogParamA(module_, MAKEINTRESOURCEA(dialogId), nullptr,
-                                         InertDialogProc, 0);
+        HWND dialog =
+            CreateDialogParamA(module_, MAKEINTRESOURCEA(dialogId), nullptr, InertDialogProc, 0);
         if (dialog == nullptr) continue;
         ShowWindow(dialog, SW_HIDE);
         DialogTexts texts;

@@ -2,18 +2,18 @@
 
 #include <cstring>
 
-#include "core/lang/StringTable.h"
-#include "core/list/ItemCells.h"
-#include "core/list/DownloadColumns.h"
-#include "resource.h"
 #include "core/base/TextUtil.h"
+#include "core/lang/StringTable.h"
+#include "core/list/DownloadColumns.h"
+#include "core/list/ItemCells.h"
+#include "resource.h"
 
 namespace vm {
 namespace {
 
 HBITMAP LoadBitmap16(int id) {
-    return static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
-                                           IMAGE_BITMAP, 16, 16, 0));
+    return static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 16, 16, 0));
 }
 
 // The header arrows are drawn on this colour, which stands for "transparent".
@@ -28,12 +28,11 @@ WinListView::~WinListView() {
 }
 
 bool WinListView::Create(HWND parent, int controlId) {
-    hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
-                                LVS_OWNERDATA,
-                            0, 0, 400, 200, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                            GetModuleHandleA(nullptr), nullptr);
+    hwnd_ = CreateWindowExA(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 0, 0,
+        400, 200, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+        GetModuleHandleA(nullptr), nullptr);
     if (hwnd_ == nullptr) return false;
 
     for (int column = 0; column < kDownloadColumnCount; ++column) {
@@ -47,9 +46,8 @@ bool WinListView::Create(HWND parent, int controlId) {
     }
 
     smallImages_ = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 1, 1);
-    HBITMAP status = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr),
-                                                     MAKEINTRESOURCEA(IDB_STATUSIMAGES),
-                                                     IMAGE_BITMAP, 0, 0, 0));
+    HBITMAP status = static_cast<HBITMAP>(LoadImageA(
+        GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_STATUSIMAGES), IMAGE_BITMAP, 0, 0, 0));
     if (status != nullptr) {
         ImageList_AddMasked(smallImages_, status, RGB(0, 128, 128));
         DeleteObject(status);
@@ -177,9 +175,12 @@ int64_t WinListView::FocusedRow() const {
 
 void WinListView::SetRowState(int64_t row, uint32_t state, uint32_t mask) {
     LVITEMA item = {};
-    item.stateMask = (mask & kRowSelected ? LVIS_SELECTED : 0) | (mask & kRowFocused ? LVIS_FOCUSED : 0);
-    item.state = (state & kRowSelected ? LVIS_SELECTED : 0) | (state & kRowFocused ? LVIS_FOCUSED : 0);
-    SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    item.stateMask =
+        (mask & kRowSelected ? LVIS_SELECTED : 0) | (mask & kRowFocused ? LVIS_FOCUSED : 0);
+    item.state =
+        (state & kRowSelected ? LVIS_SELECTED : 0) | (state & kRowFocused ? LVIS_FOCUSED : 0);
+    SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
 }
 
 void WinListView::EnsureVisible(size_t row) { SendMessageA(hwnd_, LVM_ENSUREVISIBLE, row, FALSE); }

@@ -18,8 +18,8 @@ std::string WindowsFolder() {
 uint32_t CreateTempFile(const char* prefix, std::string* path) {
     char folder[kMaxPath + 1] = {};
     const DWORD length = GetTempPathA(sizeof folder, folder);
-    std::string where = length == 0 || length >= sizeof folder ? WindowsFolder()
-                                                                : std::string(folder, length);
+    std::string where =
+        length == 0 || length >= sizeof folder ? WindowsFolder() : std::string(folder, length);
     char name[kMaxPath + 1] = {};
     if (where.empty() || GetTempFileNameA(where.c_str(), prefix, 0, name) == 0) {
         path->clear();

@@ -38,8 +38,8 @@ std::unique_ptr<WinAppendFile> WinAppendFile::Open(const std::string& path, uint
     // A polled try rather than a blocking lock: a writer that hangs must not hang us.
     for (DWORD waited = 0;; waited += kLockPollMs) {
         OVERLAPPED range = LockRange();
-        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, kLockBytes,
-                       0, &range)) {
+        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, kLockBytes, 0,
+                       &range)) {
             break;
         }
         const DWORD lockError = GetLastError();

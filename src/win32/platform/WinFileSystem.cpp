@@ -148,7 +148,8 @@ bool WinFileSystem::ReadWhole(const std::string& path, size_t maxBytes, std::str
         size_t done = 0;
         while (ok && done < content->size()) {
             DWORD got = 0;
-            const DWORD want = static_cast<DWORD>(std::min<size_t>(content->size() - done, 1u << 24));
+            const DWORD want =
+                static_cast<DWORD>(std::min<size_t>(content->size() - done, 1u << 24));
             if (!::ReadFile(file, &(*content)[done], want, &got, nullptr)) {
                 *error = GetLastError();
                 ok = false;
@@ -180,7 +181,8 @@ bool WinFileSystem::Exists(const std::string& path) {
 
 bool WinFileSystem::Remove(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
 
-bool WinFileSystem::MoveOver(const std::string& source, const std::string& target, uint32_t* error) {
+bool WinFileSystem::MoveOver(const std::string& source, const std::string& target,
+                             uint32_t* error) {
     if (MoveFileExA(source.c_str(), target.c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return true;

@@ -27,8 +27,8 @@ bool WinMessageTable::Lookup(uint32_t code, MessageModule module, std::string* t
     if (source != nullptr) flags |= FORMAT_MESSAGE_FROM_HMODULE;
 
     char* buffer = nullptr;
-    const DWORD length = FormatMessageA(flags, source, code, 0x400,
-                                        reinterpret_cast<char*>(&buffer), 0, nullptr);
+    const DWORD length =
+        FormatMessageA(flags, source, code, 0x400, reinterpret_cast<char*>(&buffer), 0, nullptr);
     if (length == 0 || buffer == nullptr) return false;
     text->assign(buffer, length);
     LocalFree(buffer);

@@ -5,7 +5,7 @@ namespace vm {
 
 // The system's ANSI code page to UTF-8, through UTF-16.
 class WinTextEncoding : public TextEncoding {
-  public:
+public:
     std::string SystemToUtf8(const std::string& text) override;
 };
 

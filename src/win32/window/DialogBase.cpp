@@ -1,7 +1,7 @@
 #include "win32/window/DialogBase.h"
 
-#include "win32/window/CrashGuard.h"
 #include "win32/lang/DialogTranslation.h"
+#include "win32/window/CrashGuard.h"
 #include "win32/window/FrameWindow.h"
 #include "win32/window/WindowMap.h"
 

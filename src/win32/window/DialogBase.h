@@ -33,8 +33,8 @@ public:
     HWND Item(int controlId) const { return GetDlgItem(hwnd_, controlId); }
     void EnableItem(int controlId, bool enabled) const;
     // A child control with an empty text, no control id and no creation parameter.
-    HWND CreateChild(DWORD exStyle, const char* className, DWORD style, int x, int y,
-                     int width, int height) const;
+    HWND CreateChild(DWORD exStyle, const char* className, DWORD style, int x, int y, int width,
+                     int height) const;
 
     // The objects registered now; for tests of slot reuse.
     static size_t MapCapacity();

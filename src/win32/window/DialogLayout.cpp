@@ -39,8 +39,7 @@ void DialogLayout::Move(HDWP* batch, int controlId, int fx, int fy, int fw, int 
     const int dy = now.bottom - client_.bottom;
     const RECT& r = found->rect;
     *batch = DeferWindowPos(*batch, control, nullptr, r.left + fx * dx, r.top + fy * dy,
-                            r.right - r.left + fw * dx, r.bottom - r.top + fh * dy,
-                            SWP_NOZORDER);
+                            r.right - r.left + fw * dx, r.bottom - r.top + fh * dy, SWP_NOZORDER);
 }
 
 void DialogLayout::End(HDWP batch) {

@@ -28,8 +28,8 @@ OPENFILENAMEA MakeRequest(HWND owner, char* buffer, const std::string& filterLis
 
 }  // namespace
 
-bool ChooseOpenFile(HWND owner, std::string* path, const std::string& filterList,
-                    const char* title, const char* defaultExtension) {
+bool ChooseOpenFile(HWND owner, std::string* path, const std::string& filterList, const char* title,
+                    const char* defaultExtension) {
     char buffer[kChooserPathBuffer];
     CopyBounded(buffer, sizeof buffer, path->c_str());
     OPENFILENAMEA request = MakeRequest(owner, buffer, filterList, title, defaultExtension);
@@ -39,9 +39,8 @@ bool ChooseOpenFile(HWND owner, std::string* path, const std::string& filterList
     return true;
 }
 
-bool ChooseSaveFile(HWND owner, int* filterIndex, std::string* path,
-                    const std::string& filterList, const char* title,
-                    const char* defaultExtension) {
+bool ChooseSaveFile(HWND owner, int* filterIndex, std::string* path, const std::string& filterList,
+                    const char* title, const char* defaultExtension) {
     char buffer[kChooserPathBuffer];
     CopyBounded(buffer, sizeof buffer, path->c_str());
     OPENFILENAMEA request = MakeRequest(owner, buffer, filterList, title, defaultExtension);

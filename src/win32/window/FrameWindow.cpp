@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "win32/window/CrashGuard.h"
 #include "win32/lang/DialogTranslation.h"
+#include "win32/window/CrashGuard.h"
 #include "win32/window/WindowMap.h"
 
 namespace vm {
@@ -125,7 +125,8 @@ void FrameWindow::EnableCommand(int menuPosition, UINT commandId, bool enabled) 
     if (toolbar_ != nullptr) {
         const LRESULT state = SendMessageA(toolbar_, TB_GETSTATE, commandId, 0);
         if (state != -1) {
-            const LPARAM newState = enabled ? (state | TBSTATE_ENABLED) : (state & ~TBSTATE_ENABLED);
+            const LPARAM newState =
+                enabled ? (state | TBSTATE_ENABLED) : (state & ~TBSTATE_ENABLED);
             if (newState != state) SendMessageA(toolbar_, TB_SETSTATE, commandId, newState);
         }
     }

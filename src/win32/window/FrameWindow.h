@@ -48,8 +48,7 @@ protected:
     LPARAM lastLParam_ = 0;
 
 private:
-    static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam,
-                                             LPARAM lParam);
+    static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     std::string className_;
     HICON icon_;

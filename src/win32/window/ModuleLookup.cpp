@@ -3,10 +3,10 @@
 
 #include <vector>
 
-#include "win32/window/CrashReport.h"
 #include "core/diag/CrashReportText.h"
 #include "win32/platform/OsVersion.h"
 #include "win32/platform/TempFile.h"
+#include "win32/window/CrashReport.h"
 
 namespace vm {
 namespace {
@@ -95,8 +95,8 @@ bool FindWithProcessStatus(const ProcessStatus& set, DWORD address, std::string*
     DWORD needed = 0;
     bool found = false;
     if (set.enumModules(process, modules.data(), kMaxModules * sizeof(HMODULE), &needed)) {
-        const DWORD count = needed / sizeof(HMODULE) < kMaxModules ? needed / sizeof(HMODULE)
-                                                                   : kMaxModules;
+        const DWORD count =
+            needed / sizeof(HMODULE) < kMaxModules ? needed / sizeof(HMODULE) : kMaxModules;
         for (DWORD i = 0; i < count && !found; ++i) {
             char name[MAX_PATH] = {};
             const DWORD length = set.moduleFileName(process, modules[i], name, MAX_PATH);
@@ -120,8 +120,7 @@ bool FindWithToolHelp(const ToolHelp& set, DWORD address, std::string* path) {
     bool found = false;
     for (BOOL more = set.moduleFirst(snapshot, &entry); more && !found;
          entry.dwSize = kToolHelpEntrySize, more = set.moduleNext(snapshot, &entry)) {
-        if (Contains(reinterpret_cast<uintptr_t>(entry.modBaseAddr), entry.modBaseSize,
-                     address)) {
+        if (Contains(reinterpret_cast<uintptr_t>(entry.modBaseAddr), entry.modBaseSize, address)) {
             entry.szExePath[MAX_PATH - 1] = '\0';
             *path = entry.szExePath;
             found = true;

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "win32/platform/WinMessageTable.h"
 #include "core/base/PathRules.h"
+#include "win32/platform/WinMessageTable.h"
 
 namespace vm {
 

@@ -118,7 +118,8 @@ TEST(ExitCodes, ItemsJudged) {
         // Stopped before its turn: it did not finish.
         {{Item(DownloadStatus::Waiting)}, true, false},
         // Disabled items are not run, whatever they still show.
-        {{Item(DownloadStatus::Waiting, false, 1), Item(DownloadStatus::Failed, true, 1)}, false,
+        {{Item(DownloadStatus::Waiting, false, 1), Item(DownloadStatus::Failed, true, 1)},
+         false,
          false},
     };
     for (const auto& c : cases) {
@@ -198,7 +199,7 @@ TEST(FinishRun, EveryOutputIsTriedAndTheCodeSaysWhatFailed) {
         {5, true, true, true, true, &failedAndSlow, 10},
         {5, true, true, true, true, &slow, 11},
         {5, true, true, false, true, &failedAndSlow, 6},
-        {5, true, true, false, false, &good, 6},  // a failed push counts without /strict
+        {5, true, true, false, false, &good, 6},           // a failed push counts without /strict
         {5, true, false, false, true, &failedAndSlow, 1},  // the metrics file is a report
         {5, false, true, false, true, &failedAndSlow, 1},
         {kMetricsOnlyExportType, true, true, true, true, &slow, 11},

@@ -60,8 +60,7 @@ TEST(ExportTarget, RefusesTheProgramsOwnFilesAndNamesTooLong) {
     };
     for (const auto& c : kCases) {
         std::string path;
-        EXPECT_EQ(CheckExportTarget(files, c.name, kFolder, kCwd, own, &path), c.verdict)
-            << c.name;
+        EXPECT_EQ(CheckExportTarget(files, c.name, kFolder, kCwd, own, &path), c.verdict) << c.name;
         EXPECT_EQ(path.empty(), c.name.size() > kMaxPath) << c.name;
     }
 }

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "core/config/CommandLineProfileStore.h"
 #include "core/app/StartupOptions.h"
+#include "core/config/CommandLineProfileStore.h"
 #include "core/report/MonitorSwitches.h"
 #include "support/MemoryFileSystem.h"
 
@@ -27,7 +27,7 @@ TEST(StartupOptions, ExportSwitchDetection) {
         {"/stext a.txt /sxml", 1, "a.txt", false},  // the last argument is never a switch
         {"/hidden /SCOMMA r.csv", 7, "r.csv", true},
         {"/shtml r.html /hidden", 4, "r.html", true},
-        {"/hidden", 0, "", false},                   // /hidden alone: a normal start
+        {"/hidden", 0, "", false},  // /hidden alone: a normal start
         {"/hidden x", 0, "", false},
         {"/stext", 0, "", false},
         {"\"/sverhtml\" \"my r.html\"", 5, "my r.html", false},
@@ -61,19 +61,19 @@ TEST(StartupOptions, HiddenStartsWithoutAnExportAreRefused) {
         const char* line;
         bool refused;
     } cases[] = {
-        {"/hidden /stext", true},                // the file name left out
-        {"/sjsn out.json /hidden", true},        // a misspelt export switch
-        {"/hidden", false},                      // alone: a normal visible start
+        {"/hidden /stext", true},          // the file name left out
+        {"/sjsn out.json /hidden", true},  // a misspelt export switch
+        {"/hidden", false},                // alone: a normal visible start
         {"/hidden /config c.cfg /AutoStopTime 5", false},
-        {"/hidden x", false},                    // stray arguments are ignored
+        {"/hidden x", false},  // stray arguments are ignored
         {"/hidden /autostoptime", false},
         {"/hidden /AutoStopTim 5", true},
         {"/hidden /strict /DefaultMinSpeed 5", false},
-        {"/stext /hidden", true},                // "/hidden" is no file name
+        {"/stext /hidden", true},  // "/hidden" is no file name
         {"/stext /HIDDEN", true},
         {"/hidden /stext r.txt", false},
         {"/sjson r.json /hidden", false},
-        {"/sjsn out.json", false},               // visible starts ignore unknown switches
+        {"/sjsn out.json", false},  // visible starts ignore unknown switches
         {"/stext", false},
         {"", false},
     };
@@ -188,7 +188,7 @@ TEST(StartupOptions, CommandLineOverridesOptions) {
     EXPECT_EQ(settings.AutoStopTime, 5);
     EXPECT_DOUBLE_EQ(settings.AutoStopStableValue, 2.75);
     EXPECT_EQ(settings.ShowGridLines, 1);
-    EXPECT_EQ(settings.FtpMode, 0);   // atoi of a word
+    EXPECT_EQ(settings.FtpMode, 0);  // atoi of a word
     EXPECT_EQ(settings.AutoReport, 1);
     EXPECT_EQ(settings.AutoReportFilename, "");  // switch in the last position
     EXPECT_EQ(settings.ConnectTimeout, 20);      // absent: unchanged

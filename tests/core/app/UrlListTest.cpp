@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "core/config/PersistConfig.h"
 #include "core/app/UrlList.h"
-#include "support/MemoryFileSystem.h"
-#include "support/FakeTranslation.h"
+#include "core/config/PersistConfig.h"
 #include "core/list/DownloadListView.h"
+#include "support/FakeTranslation.h"
+#include "support/MemoryFileSystem.h"
 
 namespace vm {
 namespace {
@@ -29,8 +29,8 @@ TEST(UrlListTest, LinesSplitIntoUrlAndName) {
         {"\"C:\\a b\"xyz Name", true, "C:\\a b", "Name"},  // text up to the space dropped
         {"\"C:\\a b\"", true, "C:\\a b", ""},
         {"\"abcdefghi://h/ x", false, "\"abcdefghi://h/ x", ""},  // no closing quote: all of it
-        {"\"ftp://h/f name", true, "\"ftp://h/f name", ""},  // "://" at 4 with the quote
-        {"http://h/a\tb c", true, "http://h/a\tb", "c"},     // a tab is part of the URL
+        {"\"ftp://h/f name", true, "\"ftp://h/f name", ""},       // "://" at 4 with the quote
+        {"http://h/a\tb c", true, "http://h/a\tb", "c"},          // a tab is part of the URL
         {" http://h/", false, "", "http://h/"},
         {"", false, "", ""},
         // The scheme rule: "://" first found 3 to 9 characters in.
@@ -43,7 +43,12 @@ TEST(UrlListTest, LinesSplitIntoUrlAndName) {
         {"host/file.zip", false, "host/file.zip", ""},
         {"ab://x://y", false, "ab://x://y", ""},  // only the first occurrence counts
         {"\xEF\xBB\xBFhttp://h/", true, "\xEF\xBB\xBFhttp://h/", ""},  // BOM kept
-        {"\xEF\xBB\xBF" "abcdefg://h/", false, "\xEF\xBB\xBF" "abcdefg://h/", ""},
+        {"\xEF\xBB\xBF"
+         "abcdefg://h/",
+         false,
+         "\xEF\xBB\xBF"
+         "abcdefg://h/",
+         ""},
         // Local paths.
         {"\\\\server\\share\\file.bin", true, "\\\\server\\share\\file.bin", ""},
         {"D:\\file.bin", true, "D:\\file.bin", ""},
@@ -76,7 +81,8 @@ TEST_F(UrlListInputTest, TheThreeLineEndsSplitAlikeAndBlankLinesAddNothing) {
     for (const char* end : {"\r\n", "\n", "\r"}) {
         list.DeleteAllItems();
         const std::string e = end;
-        const std::string text = "http://a/" + e + e + "ftp://b/" + e + "junk" + e + "http://c/" + e;
+        const std::string text =
+            "http://a/" + e + e + "ftp://b/" + e + "junk" + e + "http://c/" + e;
         EXPECT_EQ(ParseUrlList(list, text), 3u);
         EXPECT_EQ(Urls(), expected);
     }
@@ -139,8 +145,8 @@ TEST_F(UrlListInputTest, FilesAndLocalItems) {
 }
 
 struct FilterNameCase {
-    const char* hint;          // the translation's 701, nullptr when the file has none
-    const char* allFiles;      // the translation's 2000, nullptr when the file has none
+    const char* hint;      // the translation's 701, nullptr when the file has none
+    const char* allFiles;  // the translation's 2000, nullptr when the file has none
     const char* expected;
 };
 

@@ -25,17 +25,17 @@ TEST(ArgumentList, SplitsOnSpacesWithTogglingQuotes) {
         {"", V{}},
         {"   ", V{}},
         {"a  b   c ", V{"a", "b", "c"}},
-        {"a\tb c", V{"a\tb", "c"}},                   // tabs are ordinary
-        {"a\"b c\"d", V{"ab cd"}},                     // quotes in the middle
+        {"a\tb c", V{"a\tb", "c"}},  // tabs are ordinary
+        {"a\"b c\"d", V{"ab cd"}},   // quotes in the middle
         {"\"/stext\" \"my report.txt\"", V{"/stext", "my report.txt"}},
-        {"\"  lead\" x", V{"lead", "x"}},              // leading quoted spaces dropped
+        {"\"  lead\" x", V{"lead", "x"}},  // leading quoted spaces dropped
         {"\"a  \" x", V{"a  ", "x"}},
-        {"\"\" x", V{"", "x"}},                        // an empty argument
-        {"x \"\"", V{"x"}},                            // ... except at the very end
+        {"\"\" x", V{"", "x"}},  // an empty argument
+        {"x \"\"", V{"x"}},      // ... except at the very end
         {"x \"\" ", V{"x", ""}},
         {"\"   \" y", V{"", "y"}},
         {"\"unterminated arg", V{"unterminated arg"}},
-        {"a\\\"b c\"", V{"a\\b c"}},                   // no escape character
+        {"a\\\"b c\"", V{"a\\b c"}},  // no escape character
         {"\"\"\"\"", V{}},
     };
     for (const Case& c : cases) EXPECT_EQ(Split(c.line), c.expected) << "[" << c.line << "]";

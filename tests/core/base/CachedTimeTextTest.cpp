@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "support/FakeTimeText.h"
 #include "core/base/CachedTimeText.h"
+#include "support/FakeTimeText.h"
 
 namespace vm {
 namespace {

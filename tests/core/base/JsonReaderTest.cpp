@@ -24,9 +24,9 @@ TEST(JsonReader, RefusesWhatIsNotExactlyOneValue) {
         {"{\"a\":{\"b\":[]}}", true},
         {"", false},
         {"{", false},
-        {"{\"a\":1", false},           // a line cut short
-        {"{\"a\":1}}", false},         // trailing garbage
-        {"{\"a\":1} {}", false},       // two documents on one line
+        {"{\"a\":1", false},      // a line cut short
+        {"{\"a\":1}}", false},    // trailing garbage
+        {"{\"a\":1} {}", false},  // two documents on one line
         {"{\"a\" 1}", false},
         {"{\"a\":1,}", false},
         {"[1,]", false},
@@ -37,8 +37,8 @@ TEST(JsonReader, RefusesWhatIsNotExactlyOneValue) {
         {"[1e]", false},
         {"[inf]", false},
         {"[nul]", false},
-        {"[\"a\tb\"]", false},         // a raw control character
-        {"[\"\\x\"]", false},          // an unknown escape
+        {"[\"a\tb\"]", false},  // a raw control character
+        {"[\"\\x\"]", false},   // an unknown escape
         {"[\"\\u12\"]", false},
         {"[\"abc]", false},
         {"{1:2}", false},
@@ -57,8 +57,11 @@ TEST(JsonReader, NestingIsBoundedInsteadOfExhaustingTheStack) {
 TEST(JsonReader, StringsComeBackAsTheWriterPutThem) {
     // Whatever the writer escapes, the reader restores; surrogate pairs join into one
     // character and a lone surrogate becomes U+FFFD like the writer's bad bytes.
-    const std::string texts[] = {"plain", "quote \" back \\ slash", std::string("nul\0x", 5),
-                                 "\x01\x1f\x7f tab\t cr\r lf\n", "caf\xc3\xa9 \xe2\x82\xac",
+    const std::string texts[] = {"plain",
+                                 "quote \" back \\ slash",
+                                 std::string("nul\0x", 5),
+                                 "\x01\x1f\x7f tab\t cr\r lf\n",
+                                 "caf\xc3\xa9 \xe2\x82\xac",
                                  "\xf0\x9f\x98\x80"};
     for (const std::string& text : texts) {
         std::string json;

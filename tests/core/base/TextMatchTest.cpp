@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "support/FakeCodePage.h"
 #include "core/base/TextMatch.h"
+#include "support/FakeCodePage.h"
 
 namespace vm {
 namespace {
@@ -15,11 +15,15 @@ TEST(TextMatch, DoubleByteTrailBytesAreNeverFolded) {
         const char* b;
         int order;
     } kCases[] = {
-        {"\x83\x41", "\x83\x61", -1},    // two characters that differ only in a trail byte
+        {"\x83\x41", "\x83\x61", -1},  // two characters that differ only in a trail byte
         {"ABC\x83\x41", "abc\x83\x41", 0},
-        {"\x83\x41", "a", 1},            // a double-byte character sorts above single bytes
-        {"x\x83", "X\x83", 0},           // a lead byte at the end stands alone
-        {"\x83" "A", "\x83" "a", -1},
+        {"\x83\x41", "a", 1},   // a double-byte character sorts above single bytes
+        {"x\x83", "X\x83", 0},  // a lead byte at the end stands alone
+        {"\x83"
+         "A",
+         "\x83"
+         "a",
+         -1},
     };
     for (const auto& c : kCases) {
         EXPECT_EQ(Sign(CompareTextNoCase(c.a, c.b)), c.order) << c.a << " / " << c.b;

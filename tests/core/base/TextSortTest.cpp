@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "support/FakeCodePage.h"
 #include "core/base/TextMatch.h"
 #include "core/base/TextSort.h"
+#include "support/FakeCodePage.h"
 
 namespace vm {
 namespace {

@@ -15,8 +15,7 @@ TEST(UrlKind, SchemeClass) {
         {"gopher:x", SchemeClass::Gopher}, {"https:/a", SchemeClass::Other},
         {"", SchemeClass::Other},          {"file://a", SchemeClass::Other},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(SchemeOf(c.url), c.scheme) << c.url;
+    for (const Case& c : cases) EXPECT_EQ(SchemeOf(c.url), c.scheme) << c.url;
 }
 
 TEST(UrlKind, LocalPaths) {
@@ -34,8 +33,7 @@ TEST(UrlKind, LocalPaths) {
         {"", false},
         {"ab:\\", false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(IsLocalPath(c.url), c.local) << c.url;
+    for (const Case& c : cases) EXPECT_EQ(IsLocalPath(c.url), c.local) << c.url;
 }
 
 }  // namespace

@@ -48,7 +48,13 @@ TEST(AxisTicks, DegenerateValueRangesStillGiveAUsableAxis) {
     const double inf = std::numeric_limits<double>::infinity();
     struct Case {
         double low, high;
-    } cases[] = {{0, 0}, {5, 5}, {7, 2}, {nan, nan}, {0, inf}, {-inf, inf}, {1e15, 1e15 + 1e-3},
+    } cases[] = {{0, 0},
+                 {5, 5},
+                 {7, 2},
+                 {nan, nan},
+                 {0, inf},
+                 {-inf, inf},
+                 {1e15, 1e15 + 1e-3},
                  {-1.7e308, 1.7e308}};
     for (const Case& c : cases) {
         const ValueAxis axis = MakeValueAxis(c.low, c.high, 5);
@@ -96,9 +102,9 @@ TEST(AxisTicks, NumberTexts) {
         char separator;
         const char* text;
     } cases[] = {
-        {2048, 1, ',', "2,048.0"},   {999.95, 1, ',', "1,000.0"}, {-1234567, 0, '.', "-1.234.567"},
-        {-0.04, 1, ',', "0.0"},      {123, 0, ',', "123"},        {1234, 2, '\0', "1234.00"},
-        {-123, 0, ',', "-123"},      {std::nan(""), 1, ',', "0.0"},
+        {2048, 1, ',', "2,048.0"}, {999.95, 1, ',', "1,000.0"},   {-1234567, 0, '.', "-1.234.567"},
+        {-0.04, 1, ',', "0.0"},    {123, 0, ',', "123"},          {1234, 2, '\0', "1234.00"},
+        {-123, 0, ',', "-123"},    {std::nan(""), 1, ',', "0.0"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.text, FormatGroupedNumber(c.value, c.decimals, c.separator)) << c.value;

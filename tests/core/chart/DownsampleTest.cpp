@@ -28,8 +28,8 @@ bool InOrder(const std::vector<ChartPoint>& points) {
 
 TEST(Downsample, KeepsPeaksDropsAndEnds) {
     std::vector<ChartPoint> points = Ramp(10000);
-    points[4321].y = 5000;   // a burst
-    points[7777].y = -40;    // a drop
+    points[4321].y = 5000;          // a burst
+    points[7777].y = -40;           // a drop
     points[123].x = points[122].x;  // two samples in one instant
     const std::vector<ChartPoint> result = DownsampleMinMax(points, 50);
     EXPECT_LE(result.size(), 100u);

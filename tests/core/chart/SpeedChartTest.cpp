@@ -46,7 +46,7 @@ TEST(SpeedTrace, RatesPerStepAndPeakOverAWholeSecond) {
     const SpeedTrace* trace = traces.ForItem(3);
     ASSERT_NE(trace, nullptr);
     EXPECT_EQ(nullptr, traces.ForItem(4));
-    EXPECT_EQ(26u, trace->interval.size());  // the origin and 25 steps after it
+    EXPECT_EQ(26u, trace->interval.size());                // the origin and 25 steps after it
     EXPECT_DOUBLE_EQ(kBurst * 5.0, trace->interval[1].y);  // the burst in its 200 ms
     EXPECT_DOUBLE_EQ(0, trace->interval[2].y);
     EXPECT_DOUBLE_EQ(kBurst, trace->peakBytesPerSecond);  // but the user saw kBurst a second
@@ -107,10 +107,11 @@ TEST(SpeedChart, OneDownloadSaysWhatItShowsInItsUnits) {
     const SpeedChart chart = BuildSpeedChart({subject}, frame);
     EXPECT_EQ("Mirror 2: average 2,048.0 KB/Sec, steady 2,047.1 KB/Sec, peak 2,048.0 KB/Sec",
               chart.summary);
-    EXPECT_EQ("Average 2,048.0 KB/Sec   Steady 2,047.1 KB/Sec   Peak 2,048.0 KB/Sec   "
-              "Bytes 20,971,520   Name resolved 3 ms   Connected -   Request sent -   "
-              "First byte 1,250 ms",
-              chart.figures);
+    EXPECT_EQ(
+        "Average 2,048.0 KB/Sec   Steady 2,047.1 KB/Sec   Peak 2,048.0 KB/Sec   "
+        "Bytes 20,971,520   Name resolved 3 ms   Connected -   Request sent -   "
+        "First byte 1,250 ms",
+        chart.figures);
     EXPECT_FALSE(chart.compare);
     ASSERT_EQ(1u, chart.curves.size());
     EXPECT_TRUE(chart.hasSteady);
@@ -140,9 +141,10 @@ TEST(SpeedChart, DownloadsWithoutSamplesAndNothingSelected) {
     EXPECT_EQ(1u, waiting.curves.size());
     EXPECT_TRUE(waiting.curves[0].interval.empty());
     EXPECT_FALSE(waiting.hasSteady);
-    EXPECT_EQ("Average 0.0 KB/Sec   Steady not known yet   Peak 0.0 KB/Sec   Bytes 0   "
-              "Name resolved -   Connected -   Request sent -   First byte -",
-              waiting.figures);
+    EXPECT_EQ(
+        "Average 0.0 KB/Sec   Steady not known yet   Peak 0.0 KB/Sec   Bytes 0   "
+        "Name resolved -   Connected -   Request sent -   First byte -",
+        waiting.figures);
     // A time limit far beyond what was drawn is not marked.
     ChartFrame frame;
     frame.hasTimeLimit = true;
@@ -156,7 +158,8 @@ TEST(SpeedChart, CompareModeColoursLegendAndLimit) {
     for (int i = 0; i < 10; ++i) traces.push_back(SteadyTrace(1024.0 * (i + 1), 3 + i));
     std::vector<ChartSubject> subjects;
     for (int i = 0; i < 10; ++i) {
-        subjects.push_back(Subject("Mirror " + std::to_string(i + 1), &traces[i], 1024.0 * (i + 1)));
+        subjects.push_back(
+            Subject("Mirror " + std::to_string(i + 1), &traces[i], 1024.0 * (i + 1)));
     }
     const SpeedChart two = BuildSpeedChart({subjects[0], subjects[1]}, ChartFrame());
     EXPECT_TRUE(two.compare);

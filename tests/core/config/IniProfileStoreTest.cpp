@@ -15,8 +15,8 @@ TEST(IniProfileStore, LoadsIntegersWithDefaultsAndAtoiRules) {
     struct Case {
         const char* key;
         int32_t expected;
-    } cases[] = {{"A", 12}, {"B", 0}, {"C", 5}, {"D", -7}, {"E", INT32_MAX}, {"F", INT32_MIN},
-                 {"Missing", 5}};
+    } cases[] = {{"A", 12},        {"B", 0},         {"C", 5},      {"D", -7},
+                 {"E", INT32_MAX}, {"F", INT32_MIN}, {"Missing", 5}};
     for (const Case& c : cases) {
         int32_t value = -1;
         store.ExchangeInt(c.key, value, 5);

@@ -122,8 +122,9 @@ TEST(PersistConfig, MissingFileGivesDefaultsAndAnEmptyList) {
 
 TEST(PersistConfig, MissingSectionsGiveEmptyEnabledItems) {
     Fixture f;
-    f.Load("[General]\r\nNumOfDownloads=3\r\n[Download0]\r\nURL=a\r\n[Download2]\r\nURL=c\r\n"
-           "DownloadName=C\r\nDisabled=1\r\n");
+    f.Load(
+        "[General]\r\nNumOfDownloads=3\r\n[Download0]\r\nURL=a\r\n[Download2]\r\nURL=c\r\n"
+        "DownloadName=C\r\nDisabled=1\r\n");
     ASSERT_EQ(f.items.size(), 3u);
     EXPECT_EQ(f.items[1].url, "");
     EXPECT_EQ(f.items[1].name, "");
@@ -135,8 +136,9 @@ TEST(PersistConfig, MissingSectionsGiveEmptyEnabledItems) {
 
 TEST(PersistConfig, SavingRenumbersAndDropsStaleSections) {
     Fixture f;
-    f.Load("[General]\r\nNumOfDownloads=4\r\n[Download0]\r\nURL=a\r\n[Download1]\r\nURL=b\r\n"
-           "[Download2]\r\nURL=c\r\n[Download3]\r\nURL=d\r\n");
+    f.Load(
+        "[General]\r\nNumOfDownloads=4\r\n[Download0]\r\nURL=a\r\n[Download1]\r\nURL=b\r\n"
+        "[Download2]\r\nURL=c\r\n[Download3]\r\nURL=d\r\n");
     ASSERT_EQ(f.items.size(), 4u);
     f.items[0].deleted = 1;
     f.items[2].deleted = 1;
@@ -178,7 +180,8 @@ TEST(PersistConfig, ColumnsValueRules) {
         if (c.changed) {
             EXPECT_EQ(f.columns.layout[0], 0x20);
             EXPECT_EQ(f.columns.layout[1], 0);
-            EXPECT_TRUE(std::equal(defaults.begin() + 4, defaults.end(), f.columns.layout.begin() + 4));
+            EXPECT_TRUE(
+                std::equal(defaults.begin() + 4, defaults.end(), f.columns.layout.begin() + 4));
         }
     }
 }
@@ -186,8 +189,9 @@ TEST(PersistConfig, ColumnsValueRules) {
 TEST(PersistConfig, ImplausibleWinPosIsKeptButNotApplied) {
     Fixture f;
     // 20 pixels wide, maximised.
-    f.Load("[General]\r\nWinPos=2C 00 00 00 00 00 00 00 03 00 00 00 FF FF FF FF FF FF FF FF "
-           "FF FF FF FF FF FF FF FF 64 00 00 00 64 00 00 00 78 00 00 00 44 02 00 00\r\n");
+    f.Load(
+        "[General]\r\nWinPos=2C 00 00 00 00 00 00 00 03 00 00 00 FF FF FF FF FF FF FF FF "
+        "FF FF FF FF FF FF FF FF 64 00 00 00 64 00 00 00 78 00 00 00 44 02 00 00\r\n");
     EXPECT_FALSE(f.window.applied);
     EXPECT_EQ(f.window.loaded.showCmd, 3u);
     EXPECT_EQ(f.window.loaded.right, 120);
@@ -272,8 +276,9 @@ TEST(PersistConfig, JunkAndOverlongValuesLoadSafely) {
 }
 
 TEST(PersistConfig, SectionsTheCountDoesNotCoverAreLoadedAndSavedBack) {
-    const char kSections[] = "[Download0]\r\nURL=a\r\n[Download1]\r\nURL=b\r\n"
-                             "[Download2]\r\nURL=c\r\n[Download5]\r\nURL=f\r\n";
+    const char kSections[] =
+        "[Download0]\r\nURL=a\r\n[Download1]\r\nURL=b\r\n"
+        "[Download2]\r\nURL=c\r\n[Download5]\r\nURL=f\r\n";
     const struct {
         const char* general;  // the General section, damaged in turn
         const char* urls;     // the URLs loaded, in order, "-" for a blank item
@@ -281,11 +286,11 @@ TEST(PersistConfig, SectionsTheCountDoesNotCoverAreLoadedAndSavedBack) {
         {"[General]\r\nNumOfDownloads=4\r\n", "a b c - f"},  // a gap inside the count: blank
         {"[General]\r\nNumOfDownloads=2\r\n", "a b c f"},    // too small: the tail still loads
         {"[General]\r\nNumOfDownloads=0\r\n", "a b c f"},
-        {"[General]\r\n", "a b c f"},                          // missing
+        {"[General]\r\n", "a b c f"},  // missing
         {"[General]\r\nNumOfDownloads=-1\r\n", "a b c f"},
         {"[General]\r\nNumOfDownloads=0x4\r\n", "a b c f"},  // hex reads as 0
         {"[General]\r\nNumOfDownloads=many\r\n", "a b c f"},
-        {"", "a b c f"},                                      // no General header
+        {"", "a b c f"},  // no General header
         {"[General]\r\nNumOfDownloads=6\r\n", "a b c - - f"},
     };
     for (const auto& c : kCases) {
@@ -489,7 +494,8 @@ namespace {
 class FillingFileSystem : public StdFileSystem {
 public:
     size_t bytesLeft = 0;
-    std::unique_ptr<OutputFile> CreateForWriting(const std::string& path, uint32_t* error) override {
+    std::unique_ptr<OutputFile> CreateForWriting(const std::string& path,
+                                                 uint32_t* error) override {
         std::unique_ptr<OutputFile> file = StdFileSystem::CreateForWriting(path, error);
         return file ? std::make_unique<Filling>(std::move(file), &bytesLeft) : nullptr;
     }
@@ -497,7 +503,8 @@ public:
 private:
     class Filling : public OutputFile {
     public:
-        Filling(std::unique_ptr<OutputFile> file, size_t* left) : file_(std::move(file)), left_(left) {}
+        Filling(std::unique_ptr<OutputFile> file, size_t* left)
+            : file_(std::move(file)), left_(left) {}
         bool Write(const char* data, size_t size) override {
             const size_t part = size < *left_ ? size : *left_;
             *left_ -= part;
@@ -560,7 +567,6 @@ TEST(PersistConfig, RealFileRoundTrip) {
     fs.Remove(path.string());
     EXPECT_EQ(loaded.Load(), ConfigResult::kMissing);
 }
-
 
 TEST(PersistConfig, MinimumSpeedsAreWrittenOnlyWhenSetAndLoadBack) {
     Fixture a;

@@ -19,9 +19,9 @@ TEST(WindowPlacement, BytesMatchThePlatformRecord) {
     uint8_t bytes[kWindowPlacementBytes];
     EncodePlacement(p, bytes);
     const uint8_t expected[kWindowPlacementBytes] = {
-        0x2C, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x64, 0, 0, 0, 0x64, 0, 0, 0, 0xE4, 2,
-        0, 0, 0x44, 2, 0, 0};
+        0x2C, 0,    0,    0,    0,    0,    0,    0,    1,    0,    0,    0,    0xFF, 0xFF, 0xFF,
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x64, 0,
+        0,    0,    0x64, 0,    0,    0,    0xE4, 2,    0,    0,    0x44, 2,    0,    0};
     EXPECT_EQ(std::memcmp(bytes, expected, sizeof bytes), 0);
     const WindowPlacement back = DecodePlacement(bytes);
     EXPECT_EQ(back.right, 740);
@@ -35,20 +35,20 @@ TEST(WindowPlacement, PlausibilityRule) {
         bool applied;
     } cases[] = {
         {100, 100, 740, 580, 1, true},
-        {100, 100, 120, 580, 1, false},   // 20 wide
+        {100, 100, 120, 580, 1, false},  // 20 wide
         {100, 100, 121, 580, 1, true},
-        {100, 100, 740, 120, 1, false},   // 20 high
-        {-500, 0, 5, 400, 1, false},      // right edge at 5
+        {100, 100, 740, 120, 1, false},  // 20 high
+        {-500, 0, 5, 400, 1, false},     // right edge at 5
         {-500, 0, 6, 400, 1, true},
         {0, -11, 400, 400, 1, false},
         {0, -10, 400, 400, 1, true},
-        {1004, 0, 1400, 400, 1, false},   // left + 20 reaches the screen width 1024
+        {1004, 0, 1400, 400, 1, false},  // left + 20 reaches the screen width 1024
         {1003, 0, 1400, 400, 1, true},
-        {0, 748, 400, 900, 1, false},     // top + 20 reaches the height 768
-        {100, 100, 740, 580, 0, false},   // no show command
+        {0, 748, 400, 900, 1, false},    // top + 20 reaches the height 768
+        {100, 100, 740, 580, 0, false},  // no show command
         {100, 100, 740, 580, 3, true},
         {INT32_MIN, 0, INT32_MAX, 400, 1, true},  // no overflow in the width
-        {0, 0, 0, 0, 0, false},           // nothing stored
+        {0, 0, 0, 0, 0, false},                   // nothing stored
     };
     for (const Case& c : cases) {
         WindowPlacement p;

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "core/base/ScrambledText.h"
 #include "core/dialogs/AboutTexts.h"
 #include "core/dialogs/PropertiesLayout.h"
-#include "core/base/ScrambledText.h"
 #include "core/report/ReportFormat.h"
 
 namespace vm {
@@ -34,8 +34,9 @@ TEST(PropertiesLayoutTest, CaptionsTakeTheWidestTitleAndValuesKeepTheirRightEdge
 
 TEST(AboutTextsTest, StoredTextsAreScrambledAndComeBackWhole) {
     constexpr auto stored = Scramble("Velocimark");
-    EXPECT_EQ(std::string::npos, std::string(reinterpret_cast<const char*>(stored.bytes),
-                                             sizeof stored.bytes).find("Veloci"));
+    EXPECT_EQ(std::string::npos,
+              std::string(reinterpret_cast<const char*>(stored.bytes), sizeof stored.bytes)
+                  .find("Veloci"));
     EXPECT_EQ("Velocimark", Unscramble(stored, 255));
     EXPECT_EQ("Velo", Unscramble(stored, 4));
     EXPECT_EQ(kProductWebAddress, AboutLinkText());

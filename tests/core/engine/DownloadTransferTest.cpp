@@ -15,7 +15,7 @@ using test::PostedEvent;
 using test::ScriptedResponse;
 
 class DownloadTransferTest : public ::testing::Test {
-  protected:
+protected:
     test::TransferHarness h;
     std::vector<uint32_t> codes;  // events the receiver saw, internal steps included
 
@@ -32,10 +32,8 @@ class DownloadTransferTest : public ::testing::Test {
         for (int guard = 0; guard < 1000000 && h.net.PopEvent(&e); ++guard) {
             EXPECT_EQ(e.window, 0x55u);
             EXPECT_EQ(e.message, WM_TRANSFER_EVENT);
-            if (e.serial != t.Serial())
-                continue;
-            if (e.code >= kFirstInternalEvent)
-                t.HandleInternalEvent(e.code);
+            if (e.serial != t.Serial()) continue;
+            if (e.code >= kFirstInternalEvent) t.HandleInternalEvent(e.code);
             codes.push_back(e.code);
         }
     }
@@ -122,8 +120,7 @@ TEST_F(DownloadTransferTest, UndeclaredLengthReadsToTheEndOfData) {
     for (const char* length : lengths) {
         codes.clear();
         ScriptedResponse& r = h.net.Respond(std::string("http://a/") + (length ? length : "none"));
-        if (length)
-            r.contentLength = length;
+        if (length) r.contentLength = length;
         r.bodyBytes = 100000;
         auto t = Run(std::string("http://a/") + (length ? length : "none"));
         EXPECT_TRUE(t->LengthUndeclared());
@@ -215,8 +212,7 @@ TEST_F(DownloadTransferTest, EmptyReadAfterAnnouncedDataEndsTheData) {
         codes.clear();
         const std::string url = std::string("http://a/z") + (c.length ? c.length : "");
         ScriptedResponse& r = h.net.Respond(url);
-        if (c.length)
-            r.contentLength = c.length;
+        if (c.length) r.contentLength = c.length;
         r.bodyBytes = 5000;
         r.zeroReadWithData = true;
         auto t = Run(url);
@@ -318,7 +314,7 @@ TEST_F(DownloadTransferTest, PendingQueryAndReadCompleteThroughTheCallback) {
     Pump(*t);
     EXPECT_EQ(t->Phase(), TransferPhase::PendingData);
     EXPECT_EQ(h.net.backgroundQueries, 1u);  // Wine's FTP query would wait on this thread
-    Complete(*t, 1, 8192);  // the count travels in the completion's error field
+    Complete(*t, 1, 8192);                   // the count travels in the completion's error field
     Pump(*t);
     EXPECT_EQ(t->Phase(), TransferPhase::PendingRead);
     const uint32_t n = h.net.CompletePendingRead();

@@ -26,11 +26,11 @@ TEST(ErrorText, ModuleByCodeRange) {
         uint32_t code;
         MessageModule module;
     } cases[] = {
-        {2, MessageModule::System},        {2099, MessageModule::System},
-        {2100, MessageModule::NetMsg},     {2999, MessageModule::NetMsg},
-        {3000, MessageModule::System},     {11999, MessageModule::System},
-        {12000, MessageModule::WinInet},   {12174, MessageModule::WinInet},
-        {12175, MessageModule::System},    {0xFFFFFFFF, MessageModule::System},
+        {2, MessageModule::System},      {2099, MessageModule::System},
+        {2100, MessageModule::NetMsg},   {2999, MessageModule::NetMsg},
+        {3000, MessageModule::System},   {11999, MessageModule::System},
+        {12000, MessageModule::WinInet}, {12174, MessageModule::WinInet},
+        {12175, MessageModule::System},  {0xFFFFFFFF, MessageModule::System},
     };
     for (const Case& c : cases) EXPECT_EQ(MessageModuleForCode(c.code), c.module) << c.code;
 }
@@ -48,9 +48,7 @@ TEST(ErrorText, TextKeptExactlyOrEmpty) {
     EXPECT_EQ(table.lastModule, MessageModule::WinInet);
 }
 
-TEST(ErrorText, FlattenLineBreaks) {
-    EXPECT_EQ(FlattenLineBreaks("a\r\nb\rc\n"), "a  b c ");
-}
+TEST(ErrorText, FlattenLineBreaks) { EXPECT_EQ(FlattenLineBreaks("a\r\nb\rc\n"), "a  b c "); }
 
 }  // namespace
 }  // namespace vm

@@ -16,7 +16,7 @@ using test::PostedEvent;
 
 // Records the byte count at the moment of each post.
 class CountingPoster : public test::ScriptedInternet {
-  public:
+public:
     using ScriptedInternet::ScriptedInternet;
     FileReadJob* job = nullptr;
     std::vector<std::pair<uint32_t, uint64_t>> posts;
@@ -28,7 +28,7 @@ class CountingPoster : public test::ScriptedInternet {
 
 // Files whose every read takes a given time on the fake clock.
 class SteppingFiles : public test::FakeLocalFiles {
-  public:
+public:
     explicit SteppingFiles(test::FakeClock& clock) : clock_(clock) {}
     uint32_t stepMs = 0;
     bool ReadBlock(FileRef file, void* buffer, uint32_t size, uint32_t* count) override {
@@ -36,12 +36,12 @@ class SteppingFiles : public test::FakeLocalFiles {
         return FakeLocalFiles::ReadBlock(file, buffer, size, count);
     }
 
-  private:
+private:
     test::FakeClock& clock_;
 };
 
 class FileReadJobTest : public ::testing::Test {
-  protected:
+protected:
     test::FakeClock clock;
     CountingPoster poster{clock};
     SteppingFiles files{clock};
@@ -109,18 +109,16 @@ TEST_F(FileReadJobTest, TheWorkerStopsAtTheSizeLimit) {
         uint64_t limit;
         uint64_t counted;
     };
-    const Case cases[] = {{0, 65536}, {1, 65536}, {65536, 65536}, {65537, 131072},
+    const Case cases[] = {{0, 65536},       {1, 65536},        {65536, 65536},    {65537, 131072},
                           {100000, 131072}, {999999, 1000000}, {5000000, 1000000}};
     for (const Case& c : cases) {
         poster.posts.clear();
         files.sizes["C:\\big"] = 1000000;
         const Posts posts = RunJob("C:\\big", c.limit);
         ASSERT_FALSE(posts.empty());
-        EXPECT_EQ(posts.back(), (std::pair<uint32_t, uint64_t>{EV_FINISHED, c.counted}))
-            << c.limit;
+        EXPECT_EQ(posts.back(), (std::pair<uint32_t, uint64_t>{EV_FINISHED, c.counted})) << c.limit;
     }
-    for (FileRef f = 1; f <= files.FileCount(); ++f)
-        EXPECT_EQ(files.Closes(f), 1) << f;
+    for (FileRef f = 1; f <= files.FileCount(); ++f) EXPECT_EQ(files.Closes(f), 1) << f;
 }
 
 TEST_F(FileReadJobTest, EmptyFileIsAcceptedAndFinished) {
@@ -152,14 +150,13 @@ TEST_F(FileReadJobTest, TheEndIsPostedEvenWhenTheQueueIsFullForAWhile) {
     RunJob("C:\\f");
     std::vector<uint32_t> codes;
     test::PostedEvent e;
-    while (poster.PopEvent(&e))
-        codes.push_back(e.code);
+    while (poster.PopEvent(&e)) codes.push_back(e.code);
     EXPECT_EQ(codes,
               (std::vector<uint32_t>{EV_RESPONSE_ACCEPTED, EV_PROGRESS, EV_PROGRESS, EV_FINISHED}));
 }
 
 class LocalTransferTest : public ::testing::Test {
-  protected:
+protected:
     test::TransferHarness h;
 
     std::unique_ptr<DownloadTransfer> Start(const std::string& path) {

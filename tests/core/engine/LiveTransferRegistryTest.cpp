@@ -66,8 +66,7 @@ TEST(LiveTransferRegistry, CallbacksFromManyThreadsWhileTransfersComeAndGo) {
     done.store(true);
     library.join();
     test::PostedEvent e;
-    while (h.net.PopEvent(&e))
-        EXPECT_EQ(e.code, EV_HANDLE_CLOSING);
+    while (h.net.PopEvent(&e)) EXPECT_EQ(e.code, EV_HANDLE_CLOSING);
 }
 
 }  // namespace

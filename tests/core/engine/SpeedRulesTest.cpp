@@ -17,8 +17,7 @@ TEST(SpeedRules, ShiftHistoryPushesTheCurrentSpeedFirst) {
     item.speedKBps = 6;
     ShiftHistory(item);
     const double expected[5] = {6, 5, 4, 3, 2};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(item.history[i], expected[i]);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(item.history[i], expected[i]);
 }
 
 TEST(SpeedRules, StableDeviation) {

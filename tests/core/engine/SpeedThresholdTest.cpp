@@ -14,9 +14,9 @@ TEST(SpeedThreshold, ComparisonAtTheBoundary) {
         {1024.0 * 100, 100, false},         // exactly at the minimum: not slow
         {1024.0 * 100 - 0.001, 100, true},  // a thousandth of a byte under it
         {1024.0 * 100 + 0.001, 100, false},
-        {102400, 101, true},                // KB are 1024 bytes, not 1000
+        {102400, 101, true},  // KB are 1024 bytes, not 1000
         {0, 1, true},
-        {0, 0, false},                      // no minimum: never slow
+        {0, 0, false},  // no minimum: never slow
         {0, -5, false},
         // The largest minimum must not overflow into a small or negative threshold.
         {1e12, 2147483647, true},

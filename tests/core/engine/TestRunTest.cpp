@@ -15,7 +15,7 @@ using test::PostedEvent;
 using test::ScriptedResponse;
 
 class FakeHost : public TestRunHost {
-  public:
+public:
     std::vector<DownloadItem> items;
     int refreshes = 0;
     int stateChanges = 0;
@@ -28,7 +28,7 @@ class FakeHost : public TestRunHost {
 };
 
 class TestRunTest : public ::testing::Test {
-  protected:
+protected:
     test::TransferHarness h;
     test::FakeMessageTable messages;
     AppSettings settings;
@@ -541,7 +541,7 @@ TEST_F(TestRunTest, BodySilentForTheReceiveTimeOutFailsAndIsRetried) {
     h.clock.Advance(kReceiveTimeoutMs - 200 - 1);
     Tick();
     EXPECT_EQ(Item(0).status, DownloadStatus::Downloading);
-    Tick();  // silent for the whole time-out
+    Tick();                                                 // silent for the whole time-out
     EXPECT_EQ(Item(0).status, DownloadStatus::Connecting);  // the retry
     EXPECT_EQ(Item(0).retries, 1u);
     Connect();
@@ -614,8 +614,7 @@ TEST_F(TestRunTest, SizeLimitStopsAFastDownloadNearTheLimit) {
 TEST_F(TestRunTest, ItemsRefusedAtOnceAdvanceWithoutTheirEvents) {
     settings.TryAgainOnFail = 1;
     settings.NumOfRetries = 2;
-    for (int i = 0; i < 3; ++i)
-        Add("http://a/refused");  // unscripted: refused at once with 12007
+    for (int i = 0; i < 3; ++i) Add("http://a/refused");  // unscripted: refused at once with 12007
     h.net.refusePosts = 1000;
     run.StartTest();
     EXPECT_FALSE(run.IsRunning());
@@ -633,8 +632,7 @@ TEST_F(TestRunTest, ATurnOfRefusedItemsYieldsToTheMessageLoop) {
     r.open = ScriptedResponse::Open::Refused;
     r.openError = 12029;
     r.msPerOpen = 20;
-    for (int i = 0; i < 10; ++i)
-        Add("http://a/slowly-refused");
+    for (int i = 0; i < 10; ++i) Add("http://a/slowly-refused");
     run.StartTest();
     EXPECT_TRUE(run.IsRunning());
     EXPECT_EQ(Item(3).status, DownloadStatus::Waiting);  // 3 x 20 ms: the turn is over
@@ -652,8 +650,7 @@ TEST_F(TestRunTest, ARefusedListLeavesNoHandleOrRecordBehind) {
     settings.TryAgainOnFail = 1;
     settings.NumOfRetries = 1;
     h.net.Respond("http://a/refused");  // pending, then refused by the callback
-    for (int i = 0; i < 500; ++i)
-        Add("http://a/refused");
+    for (int i = 0; i < 500; ++i) Add("http://a/refused");
     run.StartTest();
     size_t attempts = 0;
     while (run.IsRunning()) {

@@ -17,7 +17,7 @@ using test::ScriptedResponse;
 
 // Every way an attempt fails: reported as a failure, with everything it held released.
 class TransferFailureTest : public ::testing::Test {
-  protected:
+protected:
     test::TransferHarness h;
     std::vector<uint32_t> codes;
 
@@ -29,10 +29,8 @@ class TransferFailureTest : public ::testing::Test {
     void Pump(DownloadTransfer& t) {
         PostedEvent e;
         while (h.net.PopEvent(&e)) {
-            if (e.serial != t.Serial())
-                continue;
-            if (e.code >= kFirstInternalEvent)
-                t.HandleInternalEvent(e.code);
+            if (e.serial != t.Serial()) continue;
+            if (e.code >= kFirstInternalEvent) t.HandleInternalEvent(e.code);
             codes.push_back(e.code);
         }
     }
@@ -55,13 +53,13 @@ TEST(HttpResponseCheck, StatusesAndMadeUpHeaders) {
         const std::string* headers;
         HttpVerdict verdict;
     } cases[] = {
-        {200, nullptr, HttpVerdict::Accept},          {206, &real, HttpVerdict::Accept},
-        {204, nullptr, HttpVerdict::Accept},          {100, nullptr, HttpVerdict::Accept},
-        {0, nullptr, HttpVerdict::FailInvalid},       {200, &madeUp, HttpVerdict::FailInvalid},
-        {99, nullptr, HttpVerdict::FailWithStatus},   {600, nullptr, HttpVerdict::FailWithStatus},
-        {700, nullptr, HttpVerdict::FailWithStatus},  {300, nullptr, HttpVerdict::FailWithStatus},
-        {302, nullptr, HttpVerdict::FailWithStatus},  {399, nullptr, HttpVerdict::FailWithStatus},
-        {404, nullptr, HttpVerdict::FailWithStatus},  {599, nullptr, HttpVerdict::FailWithStatus},
+        {200, nullptr, HttpVerdict::Accept},         {206, &real, HttpVerdict::Accept},
+        {204, nullptr, HttpVerdict::Accept},         {100, nullptr, HttpVerdict::Accept},
+        {0, nullptr, HttpVerdict::FailInvalid},      {200, &madeUp, HttpVerdict::FailInvalid},
+        {99, nullptr, HttpVerdict::FailWithStatus},  {600, nullptr, HttpVerdict::FailWithStatus},
+        {700, nullptr, HttpVerdict::FailWithStatus}, {300, nullptr, HttpVerdict::FailWithStatus},
+        {302, nullptr, HttpVerdict::FailWithStatus}, {399, nullptr, HttpVerdict::FailWithStatus},
+        {404, nullptr, HttpVerdict::FailWithStatus}, {599, nullptr, HttpVerdict::FailWithStatus},
     };
     for (const Case& c : cases)
         EXPECT_EQ(JudgeHttpResponse(c.status, c.headers), c.verdict) << c.status;
@@ -86,8 +84,7 @@ TEST_F(TransferFailureTest, InvalidHttpResponsesFailWithTheirReason) {
         codes.clear();
         ScriptedResponse& r = h.net.Respond(c.url);
         r.status = c.status;
-        if (c.rawHeaders != nullptr)
-            r.rawHeaders = c.rawHeaders;
+        if (c.rawHeaders != nullptr) r.rawHeaders = c.rawHeaders;
         r.bodyBytes = 10;
         auto t = Make();
         ASSERT_TRUE(t->OpenUrl(c.url));
@@ -147,8 +144,8 @@ TEST_F(TransferFailureTest, AnAbandonedOpenIsClosedOnceHoweverItEnds) {
         bool announceAfter;
         uint32_t error;
     } cases[] = {
-        {true, false, 12029}, {false, true, 12029}, {true, false, 0}, {false, false, 0},
-        {false, false, 12029},
+        {true, false, 12029}, {false, true, 12029},  {true, false, 0},
+        {false, false, 0},    {false, false, 12029},
     };
     for (const Case& c : cases) {
         h.net.Respond("http://a/x");
@@ -157,11 +154,9 @@ TEST_F(TransferFailureTest, AnAbandonedOpenIsClosedOnceHoweverItEnds) {
             auto t = Make();
             ASSERT_TRUE(t->OpenUrl("http://a/x"));
             serial = t->Serial();
-            if (c.announceBefore)
-                h.AnnounceOpen(serial);
+            if (c.announceBefore) h.AnnounceOpen(serial);
         }
-        if (c.announceAfter)
-            h.AnnounceOpen(serial);
+        if (c.announceAfter) h.AnnounceOpen(serial);
         const InternetHandle handle = h.net.LastRequest();
         h.CompleteOpen(serial, c.error);
         const bool known = c.announceBefore || c.announceAfter || c.error == 0;
@@ -179,10 +174,18 @@ TEST_F(TransferFailureTest, FtpRefusalsCarryTheServersReply) {
         uint32_t error;
         const char* reply;
     } cases[] = {
-        {"missing file", false, kErrorExtendedError, {{12003, "550 Failed to open file.\r\n"}},
-         kErrorExtendedError, "550 Failed to open file."},
-        {"refused login", true, 0, {{12015, "530 This FTP server is anonymous only.\r\n"}},
-         kErrorLoginFailure, "530 This FTP server is anonymous only."},
+        {"missing file",
+         false,
+         kErrorExtendedError,
+         {{12003, "550 Failed to open file.\r\n"}},
+         kErrorExtendedError,
+         "550 Failed to open file."},
+        {"refused login",
+         true,
+         0,
+         {{12015, "530 This FTP server is anonymous only.\r\n"}},
+         kErrorLoginFailure,
+         "530 This FTP server is anonymous only."},
         {"refused connection", true, 0, std::nullopt, kErrorCannotConnect, ""},
         // A reply left from an earlier session on the thread is not this failure's.
         {"stale reply", true, 0, {{12029, "550 old"}}, kErrorCannotConnect, ""},

@@ -30,8 +30,7 @@ struct Walk {
             }
         }
         for (int value : reached) {
-            if (!ReachesEnd(count, value, base, ends))
-                allReachEnd = false;
+            if (!ReachesEnd(count, value, base, ends)) allReachEnd = false;
         }
     }
     static bool ReachesEnd(int count, int value, int base, const std::set<int>& ends) {
@@ -40,8 +39,7 @@ struct Walk {
         while (!todo.empty()) {
             const int from = todo.back();
             todo.pop_back();
-            if (ends.count(from) != 0)
-                return true;
+            if (ends.count(from) != 0) return true;
             for (int to = base; to < base + count; ++to) {
                 if (IsLegalChange(static_cast<E>(from), static_cast<E>(to)) &&
                     seen.insert(to).second)
@@ -69,10 +67,10 @@ TEST(TransferState, EveryTableReachesAllItsValuesAndNeverGetsStuck) {
          static_cast<int>(DownloadStatus::ConnectTimeout)});
     EXPECT_EQ(statuses.reached.size(), static_cast<size_t>(kDownloadStatusCount));
     EXPECT_TRUE(statuses.allReachEnd);
-    Walk<TransferEnd> ends(kTransferEndCount, TransferEnd::None, 0,
-                           {static_cast<int>(TransferEnd::Stopped),
-                            static_cast<int>(TransferEnd::Finished),
-                            static_cast<int>(TransferEnd::Failed)});
+    Walk<TransferEnd> ends(
+        kTransferEndCount, TransferEnd::None, 0,
+        {static_cast<int>(TransferEnd::Stopped), static_cast<int>(TransferEnd::Finished),
+         static_cast<int>(TransferEnd::Failed)});
     EXPECT_EQ(ends.reached.size(), static_cast<size_t>(kTransferEndCount));
     EXPECT_TRUE(ends.allReachEnd);
 }
@@ -98,8 +96,8 @@ TEST(TransferState, EndsAndResultsAreFinal) {
     // No operation starts while another is pending.
     for (int from = 1; from < kTransferPhaseCount; ++from) {
         for (int to = 1; to < kTransferPhaseCount; ++to)
-            EXPECT_FALSE(IsLegalChange(static_cast<TransferPhase>(from),
-                                       static_cast<TransferPhase>(to)));
+            EXPECT_FALSE(
+                IsLegalChange(static_cast<TransferPhase>(from), static_cast<TransferPhase>(to)));
     }
 }
 
@@ -135,8 +133,7 @@ TEST(TransferState, ChangesAreTracedByName) {
         h.CompleteOpen(t.Serial());
         test::PostedEvent e;
         while (h.net.PopEvent(&e)) {
-            if (e.code >= kFirstInternalEvent)
-                t.HandleInternalEvent(e.code);
+            if (e.code >= kFirstInternalEvent) t.HandleInternalEvent(e.code);
         }
         EXPECT_EQ(t.End(), TransferEnd::Failed);
     }

@@ -17,23 +17,23 @@ std::string Get(const IniFile& file, const char* section, const char* key) {
 
 TEST(IniFile, ReadsValuesTheWayTheProfileReaderDoes) {
     IniFile file;
-    ASSERT_TRUE(file.Parse(
-        "\xEF\xBB\xBF[General]\r\n"
-        "  Plain = a value  \r\n"
-        "Double=\" padded \"\r\n"
-        "Single='x'\n"
-        "Mixed=\"x'\r"
-        "Lone=\"\r\n"
-        "Empty=\r\n"
-        "Inner=a=b\r\n"
-        "NoEquals\r\n"
-        "Tabbed\t=\tv\t\r\n"
-        "plain=second wins never\r\n"
-        "Nul=ab\0cd\r\n"
-        "[general]\r\nOnlyInSecond=1\r\n"
-        "[ Spaced ]\r\nk=1\r\n"
-        "[Open\r\nk=2\r\n"
-        "[Trail] junk\r\nk=3\r\n"s));
+    ASSERT_TRUE(
+        file.Parse("\xEF\xBB\xBF[General]\r\n"
+                   "  Plain = a value  \r\n"
+                   "Double=\" padded \"\r\n"
+                   "Single='x'\n"
+                   "Mixed=\"x'\r"
+                   "Lone=\"\r\n"
+                   "Empty=\r\n"
+                   "Inner=a=b\r\n"
+                   "NoEquals\r\n"
+                   "Tabbed\t=\tv\t\r\n"
+                   "plain=second wins never\r\n"
+                   "Nul=ab\0cd\r\n"
+                   "[general]\r\nOnlyInSecond=1\r\n"
+                   "[ Spaced ]\r\nk=1\r\n"
+                   "[Open\r\nk=2\r\n"
+                   "[Trail] junk\r\nk=3\r\n"s));
     struct Case {
         const char* section;
         const char* key;
@@ -50,7 +50,7 @@ TEST(IniFile, ReadsValuesTheWayTheProfileReaderDoes) {
         {"General", "Tabbed", "v"},
         {"General", "Nul", "ab"},
         {"General", "OnlyInSecond", "<absent>"},  // the first section of a name wins
-        {" Spaced ", "k", "1"},                    // the name is taken as written
+        {" Spaced ", "k", "1"},                   // the name is taken as written
         {"Spaced", "k", "<absent>"},
         {" spaced ", "K", "1"},
         {"Trail", "k", "3"},
@@ -64,10 +64,11 @@ TEST(IniFile, ReadsValuesTheWayTheProfileReaderDoes) {
 }
 
 TEST(IniFile, WrittenValuesReadBackExactly) {
-    const char* values[] = {"plain",  " lead", "trail\t", "\"quoted\"", "'single'", "\"",
-                            "a\"b\"", "",      "x=y",     "[not a section]"};
+    const char* values[] = {"plain", " lead",  "trail\t", "\"quoted\"", "'single'",
+                            "\"",    "a\"b\"", "",        "x=y",        "[not a section]"};
     IniFile file;
-    for (size_t i = 0; i < std::size(values); ++i) file.Set("S", "k" + std::to_string(i), values[i]);
+    for (size_t i = 0; i < std::size(values); ++i)
+        file.Set("S", "k" + std::to_string(i), values[i]);
     file.Set("S", "broken", "line\r\n[General]\r\nAutoStopTime=1");
     IniFile reread;
     ASSERT_TRUE(reread.Parse(file.Serialize()));
@@ -85,8 +86,9 @@ TEST(IniFile, SetReplacesInPlaceAndAppendsToTheEndOfTheSection) {
     file.Set("A", "X", "10");   // the first key of that name, spelled as it was
     file.Set("a", "w", "new");  // appended to the first [a]
     file.Set("c", "v", "4");    // a new section at the end
-    EXPECT_EQ(file.Serialize(),
-              "; comment\r\n[a]\r\nx=10\r\nw=new\r\n\r\n[b]\r\ny=2\r\n[A]\r\nz=3\r\n[c]\r\nv=4\r\n");
+    EXPECT_EQ(
+        file.Serialize(),
+        "; comment\r\n[a]\r\nx=10\r\nw=new\r\n\r\n[b]\r\ny=2\r\n[A]\r\nz=3\r\n[c]\r\nv=4\r\n");
 }
 
 TEST(IniFile, RemoveUncoversALaterKeyOfTheSameName) {
@@ -103,7 +105,8 @@ TEST(IniFile, RemoveUncoversALaterKeyOfTheSameName) {
 
 TEST(IniFile, ManySectionsStayFindable) {
     IniFile file;
-    for (int i = 0; i < 20000; ++i) file.Set("Download" + std::to_string(i), "URL", std::to_string(i));
+    for (int i = 0; i < 20000; ++i)
+        file.Set("Download" + std::to_string(i), "URL", std::to_string(i));
     IniFile reread;
     ASSERT_TRUE(reread.Parse(file.Serialize()));
     for (int i = 0; i < 20000; i += 997) {

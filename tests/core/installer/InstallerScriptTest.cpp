@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "support/GoldenFile.h"
 #include "core/installer/InstallerScript.h"
+#include "support/GoldenFile.h"
 
 namespace vm {
 namespace {
 
 std::string Template(int id) {
     return test::ReadFileBytes(std::string(VM_TEST_DATA_DIR) + "/../../res/installer_" +
-                     (id == kMachineInstallerTemplate ? "admin" : "user") + ".nsi");
+                               (id == kMachineInstallerTemplate ? "admin" : "user") + ".nsi");
 }
 
 void ReplaceEach(std::string& text, const std::string& from, const std::string& to) {

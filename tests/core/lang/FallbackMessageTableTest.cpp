@@ -12,12 +12,11 @@ namespace {
 
 // A platform that knows only some codes (Wine's library has no text for 12152).
 class SomeTexts : public MessageTable {
-  public:
+public:
     std::map<uint32_t, std::string> texts;
     bool Lookup(uint32_t code, MessageModule, std::string* text) override {
         const auto it = texts.find(code);
-        if (it == texts.end())
-            return false;
+        if (it == texts.end()) return false;
         *text = it->second;
         return true;
     }

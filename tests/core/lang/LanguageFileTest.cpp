@@ -3,11 +3,11 @@
 #include <string>
 
 #include "core/base/CompanionFileName.h"
+#include "core/lang/LanguageFile.h"
 #include "support/FakeCodePage.h"
 #include "support/FakeTranslation.h"
 #include "support/MemoryFileSystem.h"
 #include "support/Utf16File.h"
-#include "core/lang/LanguageFile.h"
 
 namespace vm {
 namespace {
@@ -29,8 +29,9 @@ TEST(LanguageFile, FileNameCutsAtTheLastDotOfTheWholePath) {
 
 TEST(LanguageFile, StringsComeFromTheFileUnlessEmptyOrFlagged) {
     MemoryFileSystem fs;
-    fs.files[kLng] = "[Strings]\r\n455=Fehlgeschlagen\r\n454=\r\n4=%s%s%n\r\n5=, %d markiert\r\n"
-                     "2300=Fertig (langsam)\r\n2301=Nicht angenommen (%s)\r\n";
+    fs.files[kLng] =
+        "[Strings]\r\n455=Fehlgeschlagen\r\n454=\r\n4=%s%s%n\r\n5=, %d markiert\r\n"
+        "2300=Fertig (langsam)\r\n2301=Nicht angenommen (%s)\r\n";
     LanguageFile file;
     ASSERT_TRUE(file.Load(fs, kLng));
     ScopedTranslation scope(&file);
@@ -51,7 +52,7 @@ TEST(LanguageFile, GeneralValues) {
         const char* general;
         bool rtl;
     } cases[] = {
-        {"rtl=1", true}, {"RTL=1", true}, {"rtl=2", false}, {"rtl=yes", false},
+        {"rtl=1", true}, {"RTL=1", true}, {"rtl=2", false},  {"rtl=yes", false},
         {"rtl=", false}, {"", false},     {"rtl= 1 ", true},
     };
     for (const Case& c : cases) {
@@ -114,11 +115,12 @@ TEST(LanguageFile, SaveWritesMissingValuesOnly) {
     OneMenu menu;
     ASSERT_EQ(SaveLanguageFile(fs, kLng, "  1.27 ", &menu), LanguageSaveResult::kDone);
     const std::string first = fs.files[kLng];
-    EXPECT_EQ(first.rfind("[general]\r\nTranslatorName=\r\nTranslatorURL=\r\nVersion=1.27\r\nRTL=0\r\n"
-                          "[menu_102]\r\n70001=&File\r\n40036=&Start Downloads Test\r\n"
-                          "[strings]\r\n4=%d item(s)\r\n5=, %d Selected\r\n",
-                          0),
-              0u);
+    EXPECT_EQ(
+        first.rfind("[general]\r\nTranslatorName=\r\nTranslatorURL=\r\nVersion=1.27\r\nRTL=0\r\n"
+                    "[menu_102]\r\n70001=&File\r\n40036=&Start Downloads Test\r\n"
+                    "[strings]\r\n4=%d item(s)\r\n5=, %d Selected\r\n",
+                    0),
+        0u);
     EXPECT_NE(first.find("\r\n1009=Download Order\r\n"), std::string::npos);
     EXPECT_NE(first.find("\r\n2300=Finished (slow)\r\n"), std::string::npos);
 
@@ -167,7 +169,8 @@ TEST(LanguageFile, SaveKeepsEveryLineItLeavesAlone) {
     MemoryFileSystem fs;
     const std::string before =
         "\xEF\xBB\xBF; kept as it is\r\n\r\n[ general ]\r\n[general]\r\n  Version = 0.9 \r\n"
-        "TranslatorName = Ana\r\n\r\n\r\n[strings]\r\n  455 =  Fehler  \r\n454=\r\njunk line\r\n\r\n";
+        "TranslatorName = Ana\r\n\r\n\r\n[strings]\r\n  455 =  Fehler  \r\n454=\r\njunk "
+        "line\r\n\r\n";
     fs.files[kLng] = before;
     ASSERT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::kDone);
     EXPECT_EQ(fs.files[kLng].rfind(

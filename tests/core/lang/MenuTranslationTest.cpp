@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "support/MemoryFileSystem.h"
 #include "core/ini/IniFile.h"
 #include "core/lang/DialogTexts.h"
 #include "core/lang/MenuTranslation.h"
+#include "support/MemoryFileSystem.h"
 
 namespace vm {
 namespace {
@@ -67,9 +67,10 @@ TEST(MenuTranslation, SavedKeysFollowTheWalkAndCutAccelerators) {
     IniFile file;
     LanguageFileWriter writer(file);
     SaveMenuTexts(top, 102, writer);
-    EXPECT_EQ("[menu_102]\r\n70001=&File\r\n40036=&Start Downloads Test\r\n71001=Export\r\n"
-              "1=Html\r\n3=Deep\r\n70003=&Edit\r\n71002=Sort\r\n2=Up\r\n",
-              file.Serialize());
+    EXPECT_EQ(
+        "[menu_102]\r\n70001=&File\r\n40036=&Start Downloads Test\r\n71001=Export\r\n"
+        "1=Html\r\n3=Deep\r\n70003=&Edit\r\n71002=Sort\r\n2=Up\r\n",
+        file.Serialize());
 }
 
 TEST(MenuTranslation, TranslationKeepsAcceleratorsAndUntranslatedTexts) {
@@ -87,7 +88,6 @@ TEST(MenuTranslation, TranslationKeepsAcceleratorsAndUntranslatedTexts) {
     EXPECT_EQ("Html", fileMenu.children[2].children[0].text);  // an empty value is absent
     EXPECT_EQ("Sortieren", menu.children[2].children[0].text);
     EXPECT_EQ("Auf\tCtrl+U", menu.children[2].children[0].children[0].text);
-
 }
 
 TEST(DialogTexts, SavedControlsHaveIdsAndTextsButNoDatePickers) {
@@ -95,8 +95,10 @@ TEST(DialogTexts, SavedControlsHaveIdsAndTextsButNoDatePickers) {
     LanguageFileWriter writer(file);
     DialogTexts texts;
     texts.caption = "Advanced Options";
-    texts.controls = {{1, "OK", "Button"},       {-1, "Label", "Static"},
-                      {1001, "", "Edit"},        {1002, "7/12/2026", "SysDateTimePick32"},
+    texts.controls = {{1, "OK", "Button"},
+                      {-1, "Label", "Static"},
+                      {1001, "", "Edit"},
+                      {1002, "7/12/2026", "SysDateTimePick32"},
                       {1009, "Finish", "Button"}};
     SaveDialogTexts(111, texts, writer);
     SaveDialogTexts(112, DialogTexts(), writer);

@@ -16,7 +16,7 @@ TEST(ResourceTextRules, MenuKeysFollowTheWalk) {
     EXPECT_EQ(counter.KeyFor(true, false, 1, 0), 71001);
     EXPECT_EQ(counter.KeyFor(true, true, 1, 0), 70002);
     EXPECT_EQ(counter.KeyFor(true, false, 0, 0), 71002);  // runs on across pop-ups
-    MenuKeyCounter next;  // and restarts for each menu
+    MenuKeyCounter next;                                  // and restarts for each menu
     EXPECT_EQ(next.KeyFor(true, false, 3, 0), 71001);
 }
 
@@ -48,7 +48,7 @@ TEST(ResourceTextRules, MirroredLabelsLoseOnlyTrailingSpaces) {
         {"When a download fails, retry up to ", "When a download fails, retry up to"},
         {"times", "times"},
         {"  lead and trail  ", "  lead and trail"},  // leading spaces are the reader's end
-        {"tab\t", "tab\t"},                           // only spaces go
+        {"tab\t", "tab\t"},                          // only spaces go
         {"   ", "   "},
         {"", ""},
     };

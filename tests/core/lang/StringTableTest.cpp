@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-#include "support/FakeTranslation.h"
 #include "core/lang/BuiltinStrings.h"
 #include "core/lang/StringTable.h"
+#include "support/FakeTranslation.h"
 
 namespace vm {
 namespace {
@@ -78,7 +78,8 @@ TEST(StringTable, FullEntryTableRefusesNewIdsButKeepsOld) {
     FakeTranslation translation;
     for (uint16_t id = 2000; id < 2000 + kStringCacheEntries + 1; ++id) translation.texts[id] = "t";
     ScopedTranslation scope(&translation);
-    for (uint16_t id = 2000; id < 2000 + kStringCacheEntries; ++id) ASSERT_STREQ(GetString(id), "t");
+    for (uint16_t id = 2000; id < 2000 + kStringCacheEntries; ++id)
+        ASSERT_STREQ(GetString(id), "t");
     EXPECT_EQ(GetStringCacheUsage().entries, kStringCacheEntries);
     EXPECT_STREQ(GetString(2000 + kStringCacheEntries), "");
     EXPECT_STREQ(GetString(455), "");
@@ -115,7 +116,7 @@ TEST(StringTable, FormatConversionsMustMatchTheBuiltinText) {
         {"50%", false},
         {"%1024d items", true},
         {"%.5d items", true},
-        {"%1025d items", false},       // pads for seconds
+        {"%1025d items", false},        // pads for seconds
         {"%.999999999d items", false},  // a buffer of that size
         {"%99999999999999999999d items", false},
         {"%I64d items", false},

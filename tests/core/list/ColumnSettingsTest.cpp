@@ -27,7 +27,7 @@ std::vector<int> RowColumns(const ColumnSettings& settings) {
 TEST(ColumnSettingsTest, RowsFollowTheDisplayOrderAndHiddenColumnsGetTheirDefaultWidth) {
     std::vector<ColumnLayoutEntry> layout = DefaultLayout();
     std::swap(layout[0].position, layout[2].position);  // Status dragged to the front
-    layout[1].width = 0;                                   // Name hidden
+    layout[1].width = 0;                                // Name hidden
     ColumnSettings settings(kDefaults, layout);
     settings.Fill();
     EXPECT_EQ(RowColumns(settings), (std::vector<int>{2, 1, 0, 3, 4, 5, 6, 7, 8}));
@@ -79,8 +79,8 @@ TEST(ColumnSettingsTest, OnlyWidthsFromOneTo999ForOneSelectedRowAreTaken) {
         bool taken;
         int width;
     } cases[] = {
-        {"55", true, 55}, {"0", false, 55}, {"", false, 55}, {"999", true, 999},
-        {"1000", false, 999}, {"1", true, 1}, {"-5", false, 1}, {"12a", false, 1},
+        {"55", true, 55},     {"0", false, 55}, {"", false, 55},  {"999", true, 999},
+        {"1000", false, 999}, {"1", true, 1},   {"-5", false, 1}, {"12a", false, 1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(settings.TypeWidth(c.text), c.taken) << c.text;

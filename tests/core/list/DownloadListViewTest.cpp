@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "support/TestList.h"
 #include "core/list/ItemCells.h"
+#include "support/TestList.h"
 
 namespace vm {
 namespace {
@@ -267,9 +267,12 @@ TEST_F(DownloadListViewTest, RefreshRepaintsWithoutRelisting) {
 TEST_F(DownloadListViewTest, ImagesAndDrawColoursByItemState) {
     DownloadItem item;
     const std::pair<DownloadStatus, int> images[] = {
-        {DownloadStatus::Waiting, kImageIdle},       {DownloadStatus::Connecting, kImageRunning},
-        {DownloadStatus::Downloading, kImageRunning}, {DownloadStatus::Finished, kImageFinished},
-        {DownloadStatus::Failed, kImageFailed},      {DownloadStatus::ConnectTimeout, kImageFailed},
+        {DownloadStatus::Waiting, kImageIdle},
+        {DownloadStatus::Connecting, kImageRunning},
+        {DownloadStatus::Downloading, kImageRunning},
+        {DownloadStatus::Finished, kImageFinished},
+        {DownloadStatus::Failed, kImageFailed},
+        {DownloadStatus::ConnectTimeout, kImageFailed},
     };
     for (const auto& [status, image] : images) {
         item.status = status;
@@ -430,7 +433,7 @@ TEST(DownloadListTextTest, CompareTextNoCase) {
     EXPECT_LT(CompareTextNoCase("abc", "ABD"), 0);
     EXPECT_GT(CompareTextNoCase("b", "A"), 0);
     EXPECT_LT(CompareTextNoCase("ab", "abc"), 0);
-    EXPECT_LT(CompareTextNoCase("_", "a"), 0);  // letters fold to lower case
+    EXPECT_LT(CompareTextNoCase("_", "a"), 0);     // letters fold to lower case
     EXPECT_GT(CompareTextNoCase("\xE4", "z"), 0);  // high bytes compare unsigned
 }
 

@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "core/base/FileTimeCalendar.h"
 #include "core/engine/DownloadItem.h"
 #include "core/list/ItemCells.h"
-#include "core/base/FileTimeCalendar.h"
 #include "support/FakeTimeText.h"
-#include "support/UtcTime.h"
 #include "support/FakeTranslation.h"
+#include "support/UtcTime.h"
 
 namespace vm {
 namespace {
@@ -55,9 +55,12 @@ TEST_F(DownloadItemTest, StatusTextOfEveryStatus) {
         DownloadStatus status;
         const char* text;
     } cases[] = {
-        {DownloadStatus::Waiting, "Waiting..."},     {DownloadStatus::Connecting, "Connecting..."},
-        {DownloadStatus::Downloading, "Downloading"}, {DownloadStatus::Finished, "Finished"},
-        {DownloadStatus::Failed, "Failed"},           {DownloadStatus::ConnectTimeout, "Connect Timeout"},
+        {DownloadStatus::Waiting, "Waiting..."},
+        {DownloadStatus::Connecting, "Connecting..."},
+        {DownloadStatus::Downloading, "Downloading"},
+        {DownloadStatus::Finished, "Finished"},
+        {DownloadStatus::Failed, "Failed"},
+        {DownloadStatus::ConnectTimeout, "Connect Timeout"},
     };
     for (const Case& c : cases) {
         DownloadItem item("u", "", 0);
@@ -134,8 +137,8 @@ TEST_F(DownloadItemTest, DurationRoundsHalfSecondsUp) {
         uint32_t ms;
         const char* text;
     } cases[] = {
-        {3500, "00:00:04"},       {2500, "00:00:03"},     {59499, "00:00:59"},
-        {3600000, "01:00:00"},    {360000000, "100:00:00"}, {499, "00:00:00"},
+        {3500, "00:00:04"},          {2500, "00:00:03"},       {59499, "00:00:59"},
+        {3600000, "01:00:00"},       {360000000, "100:00:00"}, {499, "00:00:00"},
         {4294967295u, "1193:02:47"},
     };
     for (const Case& c : cases) {
@@ -294,16 +297,17 @@ namespace {
 
 // The numeric cells are formatted without printf; they must read exactly as printf's.
 TEST_F(DownloadItemTest, NumericCellsReadAsPrintfWould) {
-    std::vector<double> values = {0,      0.04999, 0.05,  0.05000001, 0.15,   0.25,    0.35,
-                                  0.125,  0.375,   1.005, 2.675,      99.95,  999.95,  1e6 + 0.05,
-                                  1e15,   1e300,   4e9,   123456.789, 0.0049, 0.005,   0.015};
+    std::vector<double> values = {0,     0.04999, 0.05,  0.05000001, 0.15,   0.25,   0.35,
+                                  0.125, 0.375,   1.005, 2.675,      99.95,  999.95, 1e6 + 0.05,
+                                  1e15,  1e300,   4e9,   123456.789, 0.0049, 0.005,  0.015};
     // Exact binary fractions hold the true ties of both precisions.
     for (int i = 0; i < 4000; ++i) {
         values.push_back(i / 8.0);
         values.push_back(i / 32.0);
         values.push_back(1e9 + i / 16.0);
     }
-    for (double big : {33554431.95, 33554431.999, 33554432.05, 42949672.95, 4e8, 1e17, 3.4e38, 4.9e-324, 2.2e-308}) {
+    for (double big : {33554431.95, 33554431.999, 33554432.05, 42949672.95, 4e8, 1e17, 3.4e38,
+                       4.9e-324, 2.2e-308}) {
         values.push_back(big);
     }
     uint64_t x = 88172645463325252ULL;
@@ -324,7 +328,8 @@ TEST_F(DownloadItemTest, NumericCellsReadAsPrintfWould) {
         std::snprintf(expected, sizeof expected, "%0.2f Mbps", item.speedKbitps / 1000);
         EXPECT_EQ(Cell(item, kColumnSpeedBits), expected) << v;
     }
-    for (uint64_t bytes : {0ULL, 51ULL, 512ULL, 1536ULL, 18446744073709551615ULL, 1023ULL * 1024 + 973}) {
+    for (uint64_t bytes :
+         {0ULL, 51ULL, 512ULL, 1536ULL, 18446744073709551615ULL, 1023ULL * 1024 + 973}) {
         item.bytes = bytes;
         std::snprintf(expected, sizeof expected, "%0.1f KB", static_cast<double>(bytes) / 1024);
         EXPECT_EQ(Cell(item, kColumnDownloaded), expected) << bytes;

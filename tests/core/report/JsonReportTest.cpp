@@ -5,17 +5,17 @@
 #include <limits>
 #include <string>
 
+#include "core/base/JsonReader.h"
+#include "core/base/JsonText.h"
+#include "core/list/ItemCells.h"
+#include "core/report/HistoryReader.h"
+#include "core/report/JsonReport.h"
 #include "support/FakeTranslation.h"
 #include "support/GoldenFile.h"
-#include "core/base/JsonReader.h"
-#include "core/report/HistoryReader.h"
 #include "support/Latin1Encoding.h"
 #include "support/MemoryFileSystem.h"
 #include "support/TestList.h"
 #include "support/UtcTime.h"
-#include "core/report/JsonReport.h"
-#include "core/list/ItemCells.h"
-#include "core/base/JsonText.h"
 
 namespace vm {
 namespace {
@@ -48,8 +48,7 @@ TEST(JsonText, StringsAreEscapedAndAlwaysValidUtf8) {
         {"\xF4\x90\x80\x80", "\"\\ufffd\\ufffd\\ufffd\\ufffd\""},
         {"caf\xE9", "\"caf\\ufffd\""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(JsonString(c.in), c.out) << c.in;
+    for (const auto& c : cases) EXPECT_EQ(JsonString(c.in), c.out) << c.in;
 }
 
 TEST(JsonText, NumbersAndTimes) {
@@ -99,7 +98,7 @@ TEST(JsonText, BuilderPutsCommasAndLineBreaks) {
 }
 
 class JsonReportTest : public ::testing::Test, protected test::TestList {
-  protected:
+protected:
     RunMeasurements measurements;
     test::Latin1Encoding encoding;
     test::MemoryFileSystem files;

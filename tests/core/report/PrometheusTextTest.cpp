@@ -43,8 +43,15 @@ TEST(PrometheusText, MetricNameRule) {
         const char* name;
         bool valid;
     } cases[] = {
-        {"velocimark_download_bytes", true}, {"a:b_c9", true}, {"_x", true}, {":x", true},
-        {"", false}, {"9x", false}, {"a-b", false}, {"a b", false}, {"caf\xC3\xA9", false},
+        {"velocimark_download_bytes", true},
+        {"a:b_c9", true},
+        {"_x", true},
+        {":x", true},
+        {"", false},
+        {"9x", false},
+        {"a-b", false},
+        {"a b", false},
+        {"caf\xC3\xA9", false},
     };
     for (const auto& c : cases) EXPECT_EQ(IsValidMetricName(c.name), c.valid) << c.name;
 }
@@ -67,8 +74,7 @@ TEST(PrometheusText, PasswordsStayOutOfTheUrlLabel) {
 
 TEST(PrometheusText, UnixSeconds) {
     EXPECT_DOUBLE_EQ(UnixSeconds(test::UtcTime(1970, 1, 1, 0, 0, 0)), 0);
-    EXPECT_DOUBLE_EQ(UnixSeconds(test::UtcTime(2026, 12, 7, 11, 0, 0) + 2500000),
-                     1796641200.25);
+    EXPECT_DOUBLE_EQ(UnixSeconds(test::UtcTime(2026, 12, 7, 11, 0, 0) + 2500000), 1796641200.25);
     EXPECT_DOUBLE_EQ(UnixSeconds(5), 0);  // before 1970: no negative times
 }
 
@@ -95,7 +101,8 @@ protected:
         phases.Stamp(kStatusNameResolved, 10002);
         phases.Stamp(kStatusConnectedToServer, 10010);
         phases.Stamp(kStatusRequestSent, 10011);
-        for (uint32_t s = 1; s <= 6; ++s) measurements.AddSample(0, {s * 1000, s * 1000, s * 1000000, 1e6});
+        for (uint32_t s = 1; s <= 6; ++s)
+            measurements.AddSample(0, {s * 1000, s * 1000, s * 1000000, 1e6});
         measurements.EndAttempt(0, 200, phases, true, 10150);
 
         DownloadItem failed("ftp://u:pw@example.com/x", "caf\xE9 \"q\" \\", 1);
@@ -123,7 +130,8 @@ TEST_F(PrometheusRun, SeriesOfARun) {
     const std::string big = "{url=\"http://example.com/big.bin\",name=\"Big\"}";
     const std::string bigAgain =
         "{url=\"http://example.com/big.bin\",name=\"Big\",occurrence=\"2\"}";
-    const std::string failed = "{url=\"ftp://u@example.com/x\",name=\"caf\xC3\xA9 \\\"q\\\" \\\\\"}";
+    const std::string failed =
+        "{url=\"ftp://u@example.com/x\",name=\"caf\xC3\xA9 \\\"q\\\" \\\\\"}";
     const std::string expected[] = {
         "# HELP velocimark_download_bytes ",
         "# TYPE velocimark_download_bytes gauge\n",
@@ -187,13 +195,14 @@ TEST_F(PrometheusRun, EveryLineFollowsTheFormatAndTheNamingRules) {
 TEST_F(PrometheusRun, EmptyFamiliesAreLeftOut) {
     items.clear();
     settings.DefaultMinSpeed = 0;
-    EXPECT_EQ(Text(),
-              "# HELP velocimark_run_start_time_seconds When the run started, in seconds since 1970.\n"
-              "# TYPE velocimark_run_start_time_seconds gauge\n"
-              "velocimark_run_start_time_seconds 1796641200\n"
-              "# HELP velocimark_run_end_time_seconds When the run ended, in seconds since 1970.\n"
-              "# TYPE velocimark_run_end_time_seconds gauge\n"
-              "velocimark_run_end_time_seconds 1796641209\n");
+    EXPECT_EQ(
+        Text(),
+        "# HELP velocimark_run_start_time_seconds When the run started, in seconds since 1970.\n"
+        "# TYPE velocimark_run_start_time_seconds gauge\n"
+        "velocimark_run_start_time_seconds 1796641200\n"
+        "# HELP velocimark_run_end_time_seconds When the run ended, in seconds since 1970.\n"
+        "# TYPE velocimark_run_end_time_seconds gauge\n"
+        "velocimark_run_end_time_seconds 1796641209\n");
 }
 
 TEST_F(PrometheusRun, FileIsReplacedWholeOrNotAtAll) {
@@ -220,7 +229,8 @@ TEST(PushgatewayUrl, GroupOfTheComputer) {
     } cases[] = {
         {"http://gw:9091", "PC1", "http://gw:9091/metrics/job/velocimark/instance/PC1"},
         {"HTTP://gw:9091//", "PC1", "HTTP://gw:9091/metrics/job/velocimark/instance/PC1"},
-        {"https://gw/prefix/", "a b/c", "https://gw/prefix/metrics/job/velocimark/instance/a%20b%2Fc"},
+        {"https://gw/prefix/", "a b/c",
+         "https://gw/prefix/metrics/job/velocimark/instance/a%20b%2Fc"},
         {"http://gw", "caf\xC3\xA9", "http://gw/metrics/job/velocimark/instance/caf%C3%A9"},
         {"http://gw", "", "http://gw/metrics/job/velocimark/instance@base64/="},
         {"ftp://gw", "PC1", ""},
@@ -229,7 +239,8 @@ TEST(PushgatewayUrl, GroupOfTheComputer) {
         {"http:///x", "PC1", ""},
         {"http://gw/?a=1", "PC1", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(PushgatewayGroupUrl(c.gateway, c.computer), c.url) << c.gateway;
+    for (const auto& c : cases)
+        EXPECT_EQ(PushgatewayGroupUrl(c.gateway, c.computer), c.url) << c.gateway;
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "support/FakeTranslation.h"
 #include "core/report/ReportFormat.h"
+#include "support/FakeTranslation.h"
 
 namespace vm {
 namespace {
@@ -28,7 +28,7 @@ TEST(ReportFormatTest, HtmlEscapeReplacesExactlySixCharacters) {
 }
 
 TEST(ReportFormatTest, HtmlEscapeCutsBetweenWholeEntities) {
-    EXPECT_EQ(Escape("ab&cd", 6), "ab");      // "&amp;" needs 5 of the 5 left: no
+    EXPECT_EQ(Escape("ab&cd", 6), "ab");  // "&amp;" needs 5 of the 5 left: no
     EXPECT_EQ(Escape("ab&cd", 8), "ab&amp;");
     EXPECT_EQ(Escape("abc", 1), "");
     EXPECT_EQ(HtmlEscape("abc", nullptr, 0), 0u);

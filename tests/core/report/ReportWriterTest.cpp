@@ -5,13 +5,13 @@
 
 #include "core/base/FileTimeCalendar.h"
 #include "core/list/ItemCells.h"
+#include "core/report/ReportWriter.h"
 #include "support/AllocationCounter.h"
-#include "support/UtcTime.h"
 #include "support/FakeTranslation.h"
 #include "support/GoldenFile.h"
 #include "support/MemoryFileSystem.h"
 #include "support/TestList.h"
-#include "core/report/ReportWriter.h"
+#include "support/UtcTime.h"
 
 namespace vm {
 namespace {
@@ -71,8 +71,8 @@ protected:
         DownloadItem disabled = Finished("ftp://example.com/file", " leading space", 0, 0);
         disabled.disabled = 1;
         Add(disabled);
-        DownloadItem running = Finished("http://example.com/?a=1&b=2", "<b>bold</b> & co",
-                                        1250000, 10000);
+        DownloadItem running =
+            Finished("http://example.com/?a=1&b=2", "<b>bold</b> & co", 1250000, 10000);
         running.status = DownloadStatus::Downloading;
         Add(running);
         list.Reload();
@@ -128,14 +128,15 @@ TEST_F(ReportWriterTest, TranslatedTitlesAndRightToLeftPage) {
     settings.AddExportHeaderLine = 1;
     Add(Finished("http://speed.example.com/10MB.bin", "Ten MB", 1250000, 10000));
     list.Reload();
-    for (int type : {kReportText, kReportTabDelimited, kReportHtmlHorizontal,
-                     kReportHtmlVertical, kReportXml}) {
+    for (int type : {kReportText, kReportTabDelimited, kReportHtmlHorizontal, kReportHtmlVertical,
+                     kReportXml}) {
         ExpectGolden(Report(type), "translated", type);
     }
 }
 
 TEST_F(ReportWriterTest, SelectedRowsOnlyInDisplayOrder) {
-    for (const char* name : {"a", "b", "c", "d"}) Add(DownloadItem("u://" + std::string(name), name, 0));
+    for (const char* name : {"a", "b", "c", "d"})
+        Add(DownloadItem("u://" + std::string(name), name, 0));
     list.SetSortCode(kColumnName | kSortDescending);
     list.Reload();
     control.Select({0, 2});  // d and b
@@ -254,7 +255,8 @@ TEST_F(ReportWriterTest, OutputIsStreamedInBoundedBlocks) {
     list.Reload();
     SpyFileSystem spy;
     uint32_t error = 0;
-    ASSERT_TRUE(WriteReport(list, settings, language, spy, kReportHtmlVertical, "r", false, &error));
+    ASSERT_TRUE(
+        WriteReport(list, settings, language, spy, kReportHtmlVertical, "r", false, &error));
     ASSERT_GT(spy.writes.size(), 3u);
     for (size_t size : spy.writes) EXPECT_LE(size, kReportOutputBufferBytes);
     EXPECT_EQ(spy.content, Report(kReportHtmlVertical));

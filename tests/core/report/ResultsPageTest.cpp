@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "support/FakeTranslation.h"
-#include "support/Latin1Encoding.h"
 #include "core/report/HistoryReader.h"
 #include "core/report/HtmlText.h"
 #include "core/report/ResultsCharts.h"
 #include "core/report/ResultsPage.h"
+#include "support/FakeTranslation.h"
+#include "support/Latin1Encoding.h"
 
 namespace vm {
 namespace {
@@ -40,7 +40,8 @@ std::string Item(const std::string& url, const std::string& name, const char* st
 std::string RunLine(int hour, const std::vector<std::string>& items) {
     char start[40];
     std::snprintf(start, sizeof start, "2026-12-%02dT%02d:00:00.000Z", 1 + hour / 24, hour % 24);
-    std::string line = "{\"format_version\":1,\"run_start\":\"" + std::string(start) + "\",\"items\":[";
+    std::string line =
+        "{\"format_version\":1,\"run_start\":\"" + std::string(start) + "\",\"items\":[";
     for (size_t i = 0; i < items.size(); ++i) line += (i ? "," : "") + items[i];
     return line + "]}\n";
 }
@@ -98,8 +99,8 @@ TEST(ResultsPage, ChartsOfTheRunAndTrendsOfTheHistory) {
     std::string history;
     for (int hour = 0; hour < 5; ++hour) {
         history += RunLine(hour, {Item("http://a/", "a", "finished", 1000.0 * (hour + 1), 6),
-                              Item("http://b/", "b", hour == 2 ? "failed" : "finished", 500, 3),
-                              Item("http://c/", "c", "disabled", 0, 0)});
+                                  Item("http://b/", "b", hour == 2 ? "failed" : "finished", 500, 3),
+                                  Item("http://c/", "c", "disabled", 0, 0)});
     }
     const std::string page = Page(Read(history));
     // Two finished items, one comparison, two trends (the disabled item has none).
@@ -138,8 +139,7 @@ TEST(ResultsPage, ItsTextsComeFromTheTranslationFileInUtf8) {
     translation.texts[IDS_PAGE_TITLE] = "R\xe9sultats <i>";
     translation.texts[IDS_PAGE_TRENDS] = "Tendance";
     test::ScopedTranslation scope(&translation);
-    const std::string page =
-        Page(Read(RunLine(1, {Item("http://a/", "a", "finished", 1000, 2)})));
+    const std::string page = Page(Read(RunLine(1, {Item("http://a/", "a", "finished", 1000, 2)})));
     EXPECT_NE(page.find("<title>R\xc3\xa9sultats &lt;i&gt;</title>"), std::string::npos);
     EXPECT_NE(page.find("<h2>Tendance</h2>"), std::string::npos);
     EXPECT_NE(page.find("<h2>Results</h2>"), std::string::npos);  // untranslated: built in
@@ -162,10 +162,10 @@ TEST(ResultsCharts, TrendSelectionKeepsPeaksFailuresAndTheLatestRun) {
         points[i].timeUnixMs = static_cast<int64_t>(i) * 1000;
         points[i].averageBytesPerSecond = 1000 + static_cast<double>(i % 97);
     }
-    points[4321].averageBytesPerSecond = 1;       // the slowest run
-    points[777].averageBytesPerSecond = 1e6;      // the fastest run
-    points[5000].failed = true;                   // the only failure
-    points[9999].averageBytesPerSecond = 1000;    // the latest, unremarkable
+    points[4321].averageBytesPerSecond = 1;     // the slowest run
+    points[777].averageBytesPerSecond = 1e6;    // the fastest run
+    points[5000].failed = true;                 // the only failure
+    points[9999].averageBytesPerSecond = 1000;  // the latest, unremarkable
     const std::vector<size_t> kept = SelectTrendPoints(points, kMaxTrendPoints);
     EXPECT_LE(kept.size(), kMaxTrendPoints);
     EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end()));
@@ -185,7 +185,8 @@ TEST(ResultsPage, StaysSmallWhateverTheHistorysLength) {
     std::vector<std::string> longItems;
     for (int i = 0; i < 10; ++i) {
         items.push_back(Item("http://host/" + std::to_string(i), "item", "finished", 2048, 1));
-        longItems.push_back(Item("http://host/" + std::to_string(i), "item", "finished", 2048, 3000));
+        longItems.push_back(
+            Item("http://host/" + std::to_string(i), "item", "finished", 2048, 3000));
     }
     const std::string run = RunLine(1, items);
     for (int i = 0; i < 3000; ++i) history += run;

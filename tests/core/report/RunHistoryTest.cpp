@@ -112,7 +112,7 @@ TEST(HistoryReader, ATornLastLineIsSkippedWithANote) {
         {whole + "\n" + whole.substr(0, 1), 1, 1, true},
         {whole + "\r\n\n\n" + whole + "\n", 2, 0, false},  // blank lines are no damage
         {"garbage\n" + whole + "\n", 1, 1, false},
-        {"[1,2]\n" + whole + "\n", 1, 1, false},          // JSON, but not a run
+        {"[1,2]\n" + whole + "\n", 1, 1, false},  // JSON, but not a run
         {"", 0, 0, false},
     };
     for (const Case& c : cases) {

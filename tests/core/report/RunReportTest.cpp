@@ -60,7 +60,8 @@ TEST(RunReport, ExportWritesAndNothingElse) {
 TEST(RunReport, FailedExportSaysSo) {
     RecordingHost host;
     host.writeSucceeds = false;
-    EXPECT_EQ(FinishRunReport(Export(1, "sub\\r.txt"), AppSettings(), host), ExportWrite::kNotWritten);
+    EXPECT_EQ(FinishRunReport(Export(1, "sub\\r.txt"), AppSettings(), host),
+              ExportWrite::kNotWritten);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"write 1 sub\\r.txt"}));
 }
 
@@ -68,7 +69,8 @@ TEST(RunReport, MetricsOnlyExportWritesNoReport) {
     RecordingHost host;
     AppSettings settings;
     settings.AutoReport = 1;
-    EXPECT_EQ(FinishRunReport(Export(kMetricsOnlyExportType, ""), settings, host), ExportWrite::kWritten);
+    EXPECT_EQ(FinishRunReport(Export(kMetricsOnlyExportType, ""), settings, host),
+              ExportWrite::kWritten);
     EXPECT_TRUE(host.calls.empty());
 }
 

@@ -7,7 +7,7 @@ namespace vm::test {
 
 // A clock that moves only when told; ticks may be set near the wrap.
 class FakeClock : public Clock {
-  public:
+public:
     // Atomic: local-file workers read the clock from their own threads.
     std::atomic<uint32_t> tick{1000};
     std::atomic<FileTime> utc{0x01D9000000000000ULL};

@@ -22,7 +22,8 @@ public:
             if (c == 0x30A2) {
                 out += "\x83\x41";
             } else {
-                out += c < 0x100 && !IsLeadByte(static_cast<uint8_t>(c)) ? static_cast<char>(c) : '?';
+                out +=
+                    c < 0x100 && !IsLeadByte(static_cast<uint8_t>(c)) ? static_cast<char>(c) : '?';
             }
         }
         return out;

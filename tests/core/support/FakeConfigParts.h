@@ -32,8 +32,9 @@ public:
 // The list's side of the column exchange: nine columns at their default widths.
 class FakeColumns : public ColumnLayoutExchange {
 public:
-    std::vector<uint8_t> layout = {0x2C, 1, 0, 0, 0x96, 0, 1, 0, 100, 0, 2, 0, 100, 0, 3, 0, 100, 0,
-                                   4,    0, 100, 0, 5, 0, 120, 0, 6, 0, 110, 0, 7, 0, 110, 0, 8, 0};
+    std::vector<uint8_t> layout = {0x2C, 1, 0, 0, 0x96, 0, 1, 0, 100, 0, 2, 0,
+                                   100,  0, 3, 0, 100,  0, 4, 0, 100, 0, 5, 0,
+                                   120,  0, 6, 0, 110,  0, 7, 0, 110, 0, 8, 0};
     int32_t sort = 0;
     int applies = 0;
 

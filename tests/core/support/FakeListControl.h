@@ -37,8 +37,8 @@ public:
     void RedrawVisibleRows() override { ++redraws; }
 
     size_t SelectedCount() const override {
-        return static_cast<size_t>(std::count_if(state.begin(), state.end(),
-                                                 [](uint32_t s) { return s & kRowSelected; }));
+        return static_cast<size_t>(
+            std::count_if(state.begin(), state.end(), [](uint32_t s) { return s & kRowSelected; }));
     }
     bool IsRowSelected(size_t row) const override {
         return row < state.size() && (state[row] & kRowSelected) != 0;

@@ -15,7 +15,7 @@ namespace vm::test {
 // Files in memory and real worker threads. A read can be held at a gate to play a slow
 // network share; every file and thread use is counted so that double closes show.
 class FakeLocalFiles : public LocalFileApi {
-  public:
+public:
     std::map<std::string, uint64_t> sizes;  // path -> size
     uint32_t failReadAfter = 0;             // a read error after this many reads (0: none)
     bool threadStartFails = false;
@@ -23,8 +23,7 @@ class FakeLocalFiles : public LocalFileApi {
     ~FakeLocalFiles() override {
         OpenGate();
         for (auto& t : threads_) {
-            if (t->thread.joinable())
-                t->thread.join();
+            if (t->thread.joinable()) t->thread.join();
         }
     }
 
@@ -50,12 +49,10 @@ class FakeLocalFiles : public LocalFileApi {
             changed_.notify_all();
             changed_.wait(lock, [&] { return !gateClosed_ || index < holdFromRead_; });
             File& f = files_[file - 1];
-            if (f.closes != 0)
-                return false;  // a read on a closed file
+            if (f.closes != 0) return false;  // a read on a closed file
             lastBufferAddress = reinterpret_cast<uintptr_t>(buffer);
             ++f.reads;
-            if (failReadAfter != 0 && f.reads > failReadAfter)
-                return false;
+            if (failReadAfter != 0 && f.reads > failReadAfter) return false;
             const uint64_t left = f.size - f.position;
             *count = static_cast<uint32_t>(left < size ? left : size);
             f.position += *count;
@@ -68,8 +65,7 @@ class FakeLocalFiles : public LocalFileApi {
     }
 
     bool StartThread(void (*body)(void*), void* argument, ThreadRef* thread) override {
-        if (threadStartFails)
-            return false;
+        if (threadStartFails) return false;
         auto t = std::make_unique<Worker>();
         Worker* w = t.get();
         {
@@ -89,8 +85,7 @@ class FakeLocalFiles : public LocalFileApi {
         std::unique_lock<std::mutex> lock(mutex_);
         Worker& w = *threads_[thread - 1];
         ++w.waits;
-        if (w.releases != 0)
-            ++misuse;  // waiting on a released handle
+        if (w.releases != 0) ++misuse;  // waiting on a released handle
         return changed_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return w.ended; });
     }
     void ReleaseThread(ThreadRef thread) override {
@@ -118,8 +113,7 @@ class FakeLocalFiles : public LocalFileApi {
         std::unique_lock<std::mutex> lock(mutex_);
         return changed_.wait_for(lock, std::chrono::seconds(5), [&] {
             for (auto& t : threads_) {
-                if (!t->ended)
-                    return false;
+                if (!t->ended) return false;
             }
             return true;
         });
@@ -139,7 +133,7 @@ class FakeLocalFiles : public LocalFileApi {
     int misuse = 0;
     uintptr_t lastBufferAddress = 0;
 
-  private:
+private:
     struct File {
         uint64_t size;
         uint64_t position;

@@ -7,7 +7,7 @@ namespace vm::test {
 
 // The system code page taken as ISO 8859-1: every byte is the code point of its value.
 class Latin1Encoding : public TextEncoding {
-  public:
+public:
     std::string SystemToUtf8(const std::string& text) override {
         std::string utf8;
         for (const char c : text) {

@@ -16,7 +16,7 @@ public:
     uint32_t createError = 0;  // nonzero: CreateForWriting fails with it
 
     bool ReadWhole(const std::string& path, size_t maxBytes, std::string* content,
-                  uint32_t* error) override {
+                   uint32_t* error) override {
         const auto it = files.find(path);
         if (it == files.end()) {
             *error = kErrorFileNotFound;
@@ -30,7 +30,8 @@ public:
         return true;
     }
 
-    std::unique_ptr<OutputFile> CreateForWriting(const std::string& path, uint32_t* error) override {
+    std::unique_ptr<OutputFile> CreateForWriting(const std::string& path,
+                                                 uint32_t* error) override {
         if (createError != 0) {
             *error = createError;
             return nullptr;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/engine/LiveTransferRegistry.h"
-#include "support/FakeClock.h"
 #include "core/platform/InternetLibrary.h"
+#include "support/FakeClock.h"
 
 namespace vm::test {
 
@@ -45,7 +45,7 @@ struct PostedEvent {
 // The Internet library, scripted: answers from a response per URL, records what the
 // transfer asked for, and queues posted events for the test to pump.
 class ScriptedInternet : public InternetLibrary {
-  public:
+public:
     explicit ScriptedInternet(FakeClock& clock) : clock_(clock) {}
 
     // Script.
@@ -63,10 +63,10 @@ class ScriptedInternet : public InternetLibrary {
     std::vector<uint32_t> openContexts;
     std::vector<std::pair<uint32_t, uint32_t>> timeouts;
     std::vector<InternetHandle> closed;
-    std::vector<uint32_t> readSizes;       // reads of exactly a count
-    std::vector<uint32_t> arrivedReads;    // what reads of what has arrived returned
-    size_t afterInputPosts = 0;            // events posted behind input, paint and timers
-    size_t backgroundQueries = 0;          // availability queries run aside
+    std::vector<uint32_t> readSizes;     // reads of exactly a count
+    std::vector<uint32_t> arrivedReads;  // what reads of what has arrived returned
+    size_t afterInputPosts = 0;          // events posted behind input, paint and timers
+    size_t backgroundQueries = 0;        // availability queries run aside
     // Where queries run aside report an answer given at once (TransferHarness sets it).
     LiveTransferRegistry* registry = nullptr;
     std::vector<std::string> debugLines;
@@ -251,8 +251,7 @@ class ScriptedInternet : public InternetLibrary {
     // What the library keeps as the last error and server reply (one for all threads here).
     std::optional<std::pair<uint32_t, std::string>> lastResponse;
     bool LastResponse(uint32_t* error, std::string* text, size_t maxText) override {
-        if (!lastResponse)
-            return false;
+        if (!lastResponse) return false;
         *error = lastResponse->first;
         *text = lastResponse->second.substr(0, maxText);
         return true;
@@ -260,8 +259,7 @@ class ScriptedInternet : public InternetLibrary {
 
     bool PopEvent(PostedEvent* event) {
         std::lock_guard<std::mutex> lock(eventsMutex_);
-        if (events_.empty())
-            return false;
+        if (events_.empty()) return false;
         *event = events_.front();
         events_.pop_front();
         return true;
@@ -274,7 +272,7 @@ class ScriptedInternet : public InternetLibrary {
         return std::find(closed.begin(), closed.end(), h) != closed.end();
     }
 
-  private:
+private:
     struct Request {
         InternetHandle handle = 0;
         ScriptedResponse response;
@@ -284,16 +282,14 @@ class ScriptedInternet : public InternetLibrary {
 
     static void Take(Request& r, void* buffer, uint32_t n) {
         static_cast<unsigned char*>(buffer)[0] = 0xAB;  // touch it: the buffer must be live
-        if (n != 0)
-            static_cast<unsigned char*>(buffer)[n - 1] = 0xAB;
+        if (n != 0) static_cast<unsigned char*>(buffer)[n - 1] = 0xAB;
         r.remaining -= n;
         r.unread -= n;
     }
 
     ScriptedResponse Find(const std::string& url) const {
         for (const auto& r : responses) {
-            if (r.first == url)
-                return r.second;
+            if (r.first == url) return r.second;
         }
         ScriptedResponse none;
         none.open = ScriptedResponse::Open::Refused;
@@ -302,8 +298,7 @@ class ScriptedInternet : public InternetLibrary {
     }
     Request* Get(InternetHandle h) {
         for (Request& r : requests_) {
-            if (r.handle == h)
-                return &r;
+            if (r.handle == h) return &r;
         }
         return nullptr;
     }
