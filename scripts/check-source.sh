@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Source rules: the core stays portable, folders include only the layers below them, and
-# no unbounded string routine is used anywhere.
+# Source rules: the core stays portable, folders include only the layers below them, no
+# unbounded string routine is used anywhere, and every C++ file is formatted.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 status=0
@@ -23,6 +23,23 @@ fi
 if ! layers=$(python3 scripts/check-layers.py src); then
   echo "Includes against the layer table (scripts/check-layers.py):"
   echo "$layers"
+  status=1
+fi
+
+# A checked style is a kept style: every C++ file as .clang-format lays it out.
+if command -v clang-format >/dev/null; then
+  unformatted=()
+  while IFS= read -r file; do
+    clang-format --dry-run -Werror "$file" >/dev/null 2>&1 || unformatted+=("$file")
+  done < <(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'fuzz/*.cpp' \
+             'bench/*.cpp' 'bench/*.c' 'bench/*.h' 'scripts/*.cpp' 2>/dev/null)
+  if [ ${#unformatted[@]} -gt 0 ]; then
+    echo "Not formatted as .clang-format says (clang-format -i FILE):"
+    printf '  %s\n' "${unformatted[@]}"
+    status=1
+  fi
+else
+  echo "clang-format is missing: scripts/install-deps.sh installs it"
   status=1
 fi
 

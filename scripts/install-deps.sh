@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang googletest
+  cmake ninja-build g++ clang clang-format googletest
   libclang-rt-14-dev
   g++-mingw-w64-i686
   wine wine32:i386
