@@ -99,6 +99,9 @@ SpeedChart BuildSpeedChart(const std::vector<ChartSubject>& subjects, const Char
         chart.hasSteady = subject.hasSteady;
         chart.steady = ToChartUnit(subject.steadyBytesPerSecond, frame.unit);
         if (chart.hasSteady) top = std::max(top, chart.steady);
+        chart.hasMinSpeed = subject.minSpeedBytesPerSecond > 0;
+        chart.minSpeed = ToChartUnit(subject.minSpeedBytesPerSecond, frame.unit);
+        if (chart.hasMinSpeed) top = std::max(top, chart.minSpeed);
         if (subject.trace != nullptr && subject.trace->sizeLimitReached) {
             chart.hasSizeLimit = true;
             chart.sizeLimitSeconds = subject.trace->sizeLimitSeconds;

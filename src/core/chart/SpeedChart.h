@@ -20,6 +20,7 @@ struct ChartSubject {
     uint64_t bytes = 0;
     bool hasSteady = false;
     double steadyBytesPerSecond = 0;
+    double minSpeedBytesPerSecond = 0;  // the minimum it is held to; 0: none
     bool hasPhase[kAttemptPhaseCount] = {};
     uint32_t phaseMs[kAttemptPhaseCount] = {};
 };
@@ -50,6 +51,8 @@ struct SpeedChart {
     // Of the single download shown (not in compare mode):
     bool hasSteady = false;
     double steady = 0;  // in the unit
+    bool hasMinSpeed = false;
+    double minSpeed = 0;  // in the unit
     bool hasTimeLimit = false;
     double timeLimitSeconds = 0;
     bool hasSizeLimit = false;

@@ -103,6 +103,7 @@ const BuiltinString kStrings[] = {
     {2115, "PNG Image"},
     {2116, "Bitmap Image"},
     {2117, "Speed"},
+    {2118, "Minimum"},
     {2200, "The run history could not be written:"},
     {2201, "The run history could not be read:"},
     {2202, "Speed Test Results"},

@@ -111,6 +111,7 @@ enum StringId : uint32_t {
     IDS_GRAPH_PNG_FILES = 2115,
     IDS_GRAPH_BMP_FILES = 2116,
     IDS_GRAPH_SPEED = 2117,
+    IDS_GRAPH_MIN_SPEED = 2118,  // the legend of an item's minimum speed line
 };
 
 }  // namespace vm

@@ -6,6 +6,7 @@
 #include "core/chart/SeriesPalette.h"
 #include "core/chart/SpeedChart.h"
 #include "core/engine/SpeedRules.h"
+#include "core/engine/SpeedThreshold.h"
 #include "core/engine/SteadySpeed.h"
 #include "core/lang/StringTable.h"
 #include "resource.h"
@@ -135,6 +136,7 @@ void MainWindow::UpdateGraph() {
             subject.trace = nullptr;  // a trace of an earlier attempt or run
         }
         subject.averageBytesPerSecond = item.speedKBps * 1024;
+        subject.minSpeedBytesPerSecond = 1024.0 * EffectiveMinSpeed(item, settings_);
         subject.bytes = item.bytes;
         const ItemMeasurements* measured =
             measurements != nullptr ? measurements->ForItem(index) : nullptr;

@@ -21,6 +21,7 @@ constexpr size_t kMaxLegendName = 40;
 constexpr size_t kIntervalColor = 0;
 constexpr size_t kAverageColor = 1;
 constexpr size_t kSteadyColor = 2;
+constexpr size_t kMinSpeedColor = 3;
 
 COLORREF Mix(COLORREF a, COLORREF b, int percentOfB) {
     auto channel = [&](int shift) {
@@ -366,6 +367,11 @@ void SpeedGraphPane::Render(HDC dc, const RECT& rect) const {
             const int y = map.Y(chart_.steady);
             Line(dc, map.plot.left, y, map.plot.right, y);
         }
+        if (chart_.hasMinSpeed) {
+            GdiPen pen(dc, PS_DASHDOT, 1, SeriesColorOn(kMinSpeedColor, background, text));
+            const int y = map.Y(chart_.minSpeed);
+            Line(dc, map.plot.left, y, map.plot.right, y);
+        }
         for (const ChartCurve& curve : chart_.curves) {
             DrawCurve(dc, map, curve.interval, 1, SeriesColorOn(kIntervalColor, background, text));
             DrawCurve(dc, map, curve.average, 2, SeriesColorOn(kAverageColor, background, text));
@@ -400,6 +406,10 @@ void SpeedGraphPane::Render(HDC dc, const RECT& rect) const {
         if (chart_.hasSteady) {
             legend.push_back(
                 {GetString(IDS_GRAPH_STEADY), SeriesColorOn(kSteadyColor, background, text), 1});
+        }
+        if (chart_.hasMinSpeed) {
+            legend.push_back({GetString(IDS_GRAPH_MIN_SPEED),
+                              SeriesColorOn(kMinSpeedColor, background, text), 1});
         }
     }
     int legendWidth = 0;

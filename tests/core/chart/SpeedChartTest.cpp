@@ -129,6 +129,24 @@ TEST(SpeedChart, OneDownloadSaysWhatItShowsInItsUnits) {
     EXPECT_EQ(ChartUnit::KBps, UnitForSortCode(kColumnSpeedBytes));
 }
 
+// An item's minimum is drawn as a line of its own, in the chart's unit and within its axis,
+// also when the download never came near it; compare mode leaves it out.
+TEST(SpeedChart, MinimumSpeedLineOnlyForOneDownloadThatHasOne) {
+    ScopedTranslation scope(nullptr);
+    const SpeedTrace trace = SteadyTrace(100 * 1024, 5);
+    ChartSubject subject = Subject("Slow", &trace, 100 * 1024);
+    EXPECT_FALSE(BuildSpeedChart({subject}, ChartFrame()).hasMinSpeed);
+    subject.minSpeedBytesPerSecond = 500 * 1024;
+    const SpeedChart chart = BuildSpeedChart({subject}, ChartFrame());
+    EXPECT_TRUE(chart.hasMinSpeed);
+    EXPECT_NEAR(500.0, chart.minSpeed, 1e-9);
+    EXPECT_GE(chart.valueAxis.high, 500.0);
+    ChartFrame bits;
+    bits.unit = ChartUnit::Mbps;
+    EXPECT_NEAR(500 * 1024 * 8 / 1e6, BuildSpeedChart({subject}, bits).minSpeed, 1e-9);
+    EXPECT_FALSE(BuildSpeedChart({subject, subject}, ChartFrame()).hasMinSpeed);
+}
+
 TEST(SpeedChart, DownloadsWithoutSamplesAndNothingSelected) {
     ScopedTranslation scope(nullptr);
     const SpeedChart none = BuildSpeedChart({}, ChartFrame());
