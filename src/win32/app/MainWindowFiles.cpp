@@ -74,6 +74,10 @@ bool MainWindow::ExportMayStart() {
             std::string path;
             verdict = CheckExportTarget(files_, name, vm::ProgramFolder(), CurrentDirectory(),
                                         OwnFiles(), &path);
+            // The run history is the user's file too: no report may take its place.
+            if (verdict == ExportTargetVerdict::kAccepted && IsProtectedOutput(path)) {
+                verdict = ExportTargetVerdict::kProgramFile;
+            }
             if (verdict != ExportTargetVerdict::kAccepted) {
                 refused = name;
                 break;

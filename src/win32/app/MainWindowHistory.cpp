@@ -1,4 +1,5 @@
 // The run history and the results page with charts.
+#include "core/app/ExportTarget.h"
 #include "win32/app/MainWindow.h"
 
 #include <cstdio>
@@ -38,14 +39,26 @@ bool MainWindow::AppendRunHistory() {
     if (options_.historyFile.empty() && settings_.HistoryFile.empty()) return true;
     const std::string path = HistoryPath();  // "" for a name too long to place
     uint32_t error = ERROR_INVALID_NAME;
+    // Lines appended to the configuration, the translation file or the program would damage
+    // them: such a history is refused like a report onto them.
+    std::string resolved;
+    const ExportTargetVerdict verdict =
+        path.empty() ? ExportTargetVerdict::kAccepted
+                     : CheckExportTarget(files_, path, vm::ProgramFolder(), CurrentDirectory(),
+                                         OwnFiles(), &resolved);
+    const bool refused = verdict != ExportTargetVerdict::kAccepted;
+    if (refused) {
+        error = verdict == ExportTargetVerdict::kTooLong ? ERROR_FILENAME_EXCED_RANGE
+                                                         : ERROR_ACCESS_DENIED;
+    }
     BeginWaitCursor();
-    const bool appended = !path.empty() && AppendToHistoryFile(path, lastRunDocument_, &error);
+    const bool appended =
+        !path.empty() && !refused && AppendToHistoryFile(path, lastRunDocument_, &error);
     EndWaitCursor();
     return appended || HistoryFailed(IDS_HISTORY_NOT_WRITTEN, path, error);
 }
 
-// Files the program itself lives on are never a report's target.
-// TODO(files): switch to the shared output-target check once it reaches this branch.
+// Files the program itself lives on, and the history, are never a report's target.
 bool MainWindow::IsProtectedOutput(const std::string& path) const {
     const std::string kept[] = {ProgramPath(), session_.path,
                                 CompanionFileName(ProgramPath(), kLanguageFileSuffix),
