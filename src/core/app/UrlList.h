@@ -26,7 +26,7 @@ struct UrlListLine {
 
 // Splits a line: a URL in double quotes, or up to the first space, then the name after
 // the separating spaces. False when the URL is neither a URL with a scheme nor a local path.
-bool ParseUrlListLine(const std::string& line, UrlListLine* out);
+[[nodiscard]] bool ParseUrlListLine(const std::string& line, UrlListLine* out);
 
 // Whether a URL may enter the list: "://" first found 3 to 9 characters in, or a local
 // or network path.
@@ -39,8 +39,8 @@ size_t ParseUrlList(DownloadListView& list, const std::string& text);
 
 // Reads a URL list file and parses it. False, with nothing added, when the file cannot be
 // opened or read; *added (optional) tells how many items came in.
-bool ReadUrlListFile(FileSystem& files, const std::string& path, DownloadListView& list,
-                     size_t* added = nullptr);
+[[nodiscard]] bool ReadUrlListFile(FileSystem& files, const std::string& path,
+                                   DownloadListView& list, size_t* added = nullptr);
 
 // Appends a local-file item: the whole path as URL, its file name as name.
 // False when the list is full (kMaxDownloadItems).

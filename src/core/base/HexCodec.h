@@ -18,6 +18,6 @@ std::string EncodeHex(const uint8_t* bytes, size_t count);
 // number gives 0 or its leading digit's value), skipping spaces, into at most *count bytes.
 // *count becomes the number decoded. With no byte decoded, bytes and *count stay as they
 // were and the answer is false.
-bool DecodeHex(std::string_view text, uint8_t* bytes, size_t* count);
+[[nodiscard]] bool DecodeHex(std::string_view text, uint8_t* bytes, size_t* count);
 
 }  // namespace vm

@@ -61,7 +61,8 @@ bool IniProfileStore::ExchangeBinary(const char* key, uint8_t* bytes, size_t* co
     }
     std::string_view text;
     if (!file_.Find(section_, key, &text) || text.empty()) return false;
-    DecodeHex(text.substr(0, kMaxBinaryValueText), bytes, count);
+    // A value with nothing to decode leaves the caller's bytes as they were.
+    (void)DecodeHex(text.substr(0, kMaxBinaryValueText), bytes, count);
     return true;
 }
 

@@ -177,6 +177,6 @@ private:
 };
 
 // A Content-Length header's text as a 64-bit count; false when it is not a number.
-bool ParseContentLength(const std::string& text, uint64_t* value);
+[[nodiscard]] bool ParseContentLength(const std::string& text, uint64_t* value);
 
 }  // namespace vm

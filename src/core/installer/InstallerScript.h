@@ -34,7 +34,7 @@ public:
     virtual ~InstallerHost() = default;
     virtual bool ConfirmCreation() = 0;  // the Yes/No question
     virtual void SaveConfiguration() = 0;
-    virtual bool LoadTemplate(int templateId, std::string* text) = 0;
+    [[nodiscard]] virtual bool LoadTemplate(int templateId, std::string* text) = 0;
     virtual bool FileExists(const std::string& path) = 0;
     virtual void WriteScript(const std::string& path, const std::string& text) = 0;
     virtual void RunShellVerb(const char* verb, const std::string& path) = 0;

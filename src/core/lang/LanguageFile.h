@@ -40,7 +40,7 @@ public:
     // Reads the file and the "general" values; a UTF-16 file is read in the system code
     // page. False, and inactive with every text built in, when the file is missing or
     // cannot be taken (unreadable, too large, no text).
-    bool Load(FileSystem& fileSystem, const std::string& path);
+    [[nodiscard]] bool Load(FileSystem& fileSystem, const std::string& path);
 
     bool IsActive() const { return active_; }
     const std::string& Path() const { return path_; }
@@ -48,7 +48,8 @@ public:
 
     // The non-empty value of a key (at most kMaxLanguageValue characters); false otherwise.
     // Menus and dialogs read their sections through this.
-    bool ReadText(std::string_view section, std::string_view key, std::string* text) const;
+    [[nodiscard]] bool ReadText(std::string_view section, std::string_view key,
+                                std::string* text) const;
 
     // The "strings" value of a string id: the translated-string read of GetString.
     bool ReadString(uint16_t id, std::string* text) override;
@@ -65,7 +66,7 @@ private:
 // for GetString. Call before the first GetString.
 bool LoadLanguageFile(FileSystem& fileSystem, const std::string& executablePath);
 // The active file's value for a string id; false without a file or without a value.
-bool ReadTranslatedString(uint16_t id, std::string* text);
+[[nodiscard]] bool ReadTranslatedString(uint16_t id, std::string* text);
 const LanguageFile& ActiveLanguageFile();
 bool LanguageIsRightToLeft();
 const std::string& LanguageCharset();

@@ -30,7 +30,8 @@ public:
     std::vector<uint8_t> Bytes() const;
 
     // A stored layout decoded into entries; false when its size does not match.
-    bool Decode(const uint8_t* data, size_t size, std::vector<ColumnLayoutEntry>* out) const;
+    [[nodiscard]] bool Decode(const uint8_t* data, size_t size,
+                              std::vector<ColumnLayoutEntry>* out) const;
 
     // Applies a stored layout: rejected (false, nothing changes) when its size is wrong or
     // two columns claim position 0. Otherwise, for each display position, the first column

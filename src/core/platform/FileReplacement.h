@@ -16,7 +16,8 @@ constexpr const char kReplacementSuffix[] = ".new";
 // reached through a symbolic link is written where the link points. On any failure the
 // target stays exactly as it was, the temporary file is removed and the platform's error
 // code is returned in *error.
-bool WriteFileReplacing(FileSystem& fileSystem, const std::string& path,
-                        const std::function<bool(OutputFile&)>& write, uint32_t* error);
+[[nodiscard]] bool WriteFileReplacing(FileSystem& fileSystem, const std::string& path,
+                                      const std::function<bool(OutputFile&)>& write,
+                                      uint32_t* error);
 
 }  // namespace vm

@@ -28,8 +28,8 @@ public:
     virtual ~FileSystem() = default;
     // Reads a whole file of at most maxBytes; false with the error code otherwise
     // (a larger file fails with kErrorFileTooLarge).
-    virtual bool ReadWhole(const std::string& path, size_t maxBytes, std::string* content,
-                           uint32_t* error) = 0;
+    [[nodiscard]] virtual bool ReadWhole(const std::string& path, size_t maxBytes,
+                                         std::string* content, uint32_t* error) = 0;
     // Creates the file anew (an existing one is truncated), shared for reading.
     virtual std::unique_ptr<OutputFile> CreateForWriting(const std::string& path,
                                                          uint32_t* error) = 0;
@@ -38,7 +38,8 @@ public:
     // Puts the file source in the place of target (replacing it) in one step where the
     // platform can, so that target is either the old file or the new one, whole. False
     // with the error code when nothing was moved. The fallback copies and removes.
-    virtual bool MoveOver(const std::string& source, const std::string& target, uint32_t* error);
+    [[nodiscard]] virtual bool MoveOver(const std::string& source, const std::string& target,
+                                        uint32_t* error);
     // True when both names reach one existing file (other spellings, short names, links).
     virtual bool SameFile(const std::string& a, const std::string& b) {
         (void)a;
@@ -48,7 +49,8 @@ public:
     // Where a replacing write of path must land so the file stays what it is: the file a
     // symbolic link points to, else path itself. False with the error code when the file
     // must not be replaced at all (it is read-only).
-    virtual bool ReplacementTarget(const std::string& path, std::string* target, uint32_t* error) {
+    [[nodiscard]] virtual bool ReplacementTarget(const std::string& path, std::string* target,
+                                                 uint32_t* error) {
         (void)error;
         *target = path;
         return true;
@@ -69,12 +71,13 @@ constexpr uint32_t kErrorFileTooLarge = 223;     // ERROR_FILE_TOO_LARGE
 // Plain standard-library files: for the native build, tests and tools.
 class StdFileSystem : public FileSystem {
 public:
-    bool ReadWhole(const std::string& path, size_t maxBytes, std::string* content,
-                   uint32_t* error) override;
+    [[nodiscard]] bool ReadWhole(const std::string& path, size_t maxBytes, std::string* content,
+                                 uint32_t* error) override;
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path, uint32_t* error) override;
     bool Exists(const std::string& path) override;
     bool Remove(const std::string& path) override;
-    bool MoveOver(const std::string& source, const std::string& target, uint32_t* error) override;
+    [[nodiscard]] bool MoveOver(const std::string& source, const std::string& target,
+                                uint32_t* error) override;
 };
 
 }  // namespace vm

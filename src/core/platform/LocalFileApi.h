@@ -13,9 +13,10 @@ public:
 
     // Opens for reading past the system's file cache, sharing read and write. Reads then
     // need a sector-aligned buffer and whole sectors.
-    virtual bool OpenUnbuffered(const char* path, FileRef* file, uint32_t* error) = 0;
+    [[nodiscard]] virtual bool OpenUnbuffered(const char* path, FileRef* file, uint32_t* error) = 0;
     virtual uint64_t FileSize(FileRef file) = 0;
-    virtual bool ReadBlock(FileRef file, void* buffer, uint32_t size, uint32_t* count) = 0;
+    [[nodiscard]] virtual bool ReadBlock(FileRef file, void* buffer, uint32_t size,
+                                         uint32_t* count) = 0;
     virtual void CloseFile(FileRef file) = 0;
 
     // Runs body(argument) on a new thread.
