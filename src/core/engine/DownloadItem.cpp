@@ -36,6 +36,9 @@ void DownloadItem::ResetResults() {
 
 void DownloadItem::RecomputeSpeed(uint32_t nowTick) {
     if (HasStarted()) duration = nowTick - startTick;  // unsigned: right across a wrap
+    // Data that all arrived within one tick of the clock (a small file from the cache)
+    // still took time: a finished download counts one millisecond, never 0 KB/s.
+    if (duration == 0 && bytes > 0 && status == DownloadStatus::Finished) duration = 1;
     const double seconds = duration / 1000.0;
     if (seconds == 0) {
         speedKBps = 0;

@@ -63,7 +63,8 @@ struct DownloadItem {
 
     void ResetResults();
 
-    // Updates duration (when started) and both average speeds at the given tick.
+    // Updates duration (when started) and both average speeds at the given tick. A finished
+    // item with bytes takes at least 1 ms.
     void RecomputeSpeed(uint32_t nowTick);
 };
 

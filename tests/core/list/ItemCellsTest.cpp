@@ -170,6 +170,25 @@ TEST_F(DownloadItemTest, RecomputeSpeedBeforeStartKeepsZeroDuration) {
     EXPECT_EQ(item.speedKbitps, 0);
 }
 
+// A small file read from the cache can finish within one tick of the clock: finished, it
+// counts one millisecond rather than a speed of 0; while it runs, 0 ms means no speed yet.
+TEST_F(DownloadItemTest, FinishedWithinOneTickCountsOneMillisecond) {
+    DownloadItem item("u", "", 0);
+    item.startTime = test::UtcTime(2021, 1, 1, 0, 0, 0);
+    item.startTick = 7000;
+    item.bytes = 5 * 1024 * 1024;
+    item.status = DownloadStatus::Downloading;
+    item.RecomputeSpeed(7000);
+    EXPECT_EQ(item.speedKBps, 0);
+    item.status = DownloadStatus::Finished;
+    item.RecomputeSpeed(7000);
+    EXPECT_EQ(item.duration, 1u);
+    EXPECT_DOUBLE_EQ(item.speedKBps, 5 * 1024 / 0.001);
+    item.bytes = 0;  // nothing arrived: nothing to speak of
+    item.RecomputeSpeed(7000);
+    EXPECT_EQ(item.speedKBps, 0);
+}
+
 TEST_F(DownloadItemTest, ResetResultsKeepsIdentity) {
     DownloadItem item("http://x/", "X", 7);
     item.disabled = 1;
