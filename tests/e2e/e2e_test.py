@@ -194,6 +194,7 @@ class ExportEndToEnd(unittest.TestCase):
             self.assertEqual(sum(token in line for line in f), 4)
 
     def test_auto_stop_by_time(self):
+        # The whole program: the override reaches the run and the report shows the duration.
         code, rows = App("stoptime").export_rows(
             [f"{self.http}/slow/big/1g.bin"], "/UseAutoStopTime", "1", "/AutoStopTime", "2")
         self.assertEqual(code, 0)

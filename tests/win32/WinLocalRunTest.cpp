@@ -47,6 +47,8 @@ protected:
     DWORD endTick = 0;
 };
 
+// Fault: the file worker posted a message per block, which the queue takes before timers:
+// a fast local source starved the time limit and the once-a-second samples.
 TEST_F(WinLocalRunTest, TimeLimitEndsAFastLocalReadOnTimeWithASampleEachSecond) {
     settings.UseAutoStopTime = 1;
     settings.AutoStopTime = 3;

@@ -60,6 +60,7 @@ TEST_F(WinTestRunTest, ItemsEndAsTheirServersBehave) {
     EXPECT_EQ(ProcessTransfers().Root(), 0u);
 }
 
+// The real 200 ms timer and WinINet together: the limit fires on a live transfer.
 TEST_F(WinTestRunTest, TimeLimitStopsARateLimitedDownload) {
     settings.UseAutoStopTime = 1;
     settings.AutoStopTime = 2;

@@ -229,6 +229,10 @@ TEST_F(TestRunTest, ConnectTimeoutZeroEndsAtTheFirstTick) {
     EXPECT_EQ(Item(0).status, DownloadStatus::ConnectTimeout);
 }
 
+// The time limit at four levels, each for faults the others cannot see: here the rule
+// itself on a fake clock (the tick it fires on, off by one); WinTestRunTest the real timer
+// on a rate-limited server; WinLiveLink and WinLocalRun reads that starve the timer; e2e
+// the switch on the command line and the report's duration.
 TEST_F(TestRunTest, AutoStopTimeFinishesOnTheFirstTickAtTheLimit) {
     ScriptedResponse& r = Serve("http://a/big", 100000000);
     r.arrived = 300000;  // then the server stalls
