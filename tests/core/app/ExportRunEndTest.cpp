@@ -5,51 +5,13 @@
 
 #include "core/app/ExportRunEnd.h"
 #include "core/report/MonitorSwitches.h"
+#include "support/RecordingRunHost.h"
 
 namespace vm {
 namespace {
 
-ExportRequest Export(int32_t type, const std::string& file) {
-    ExportRequest request;
-    request.type = type;
-    request.fileName = file;
-    return request;
-}
-
-class RecordingHost : public ExportRunHost {
-public:
-    bool reportWrites = true;
-    bool metricsWrites = true;
-    bool pushWorks = true;
-    std::vector<std::string> calls;
-
-    bool WriteReport(int32_t type, const std::string& path) override {
-        calls.push_back("write " + std::to_string(type) + " " + path);
-        return reportWrites;
-    }
-    bool WriteJsonReport(const std::string& path) override {
-        calls.push_back("json " + path);
-        return reportWrites;
-    }
-    bool WriteMetricsFile(const std::string& path) override {
-        calls.push_back("metrics " + path);
-        return metricsWrites;
-    }
-    bool PushMetrics(const std::string& url) override {
-        calls.push_back("push " + url);
-        return pushWorks;
-    }
-    bool AppendHistory() override { return true; }
-    bool WriteResultsPage(const std::string& path, bool) override {
-        calls.push_back("page " + path);
-        return reportWrites;
-    }
-    void OpenWithShell(const std::string& path) override { calls.push_back("open " + path); }
-    void Quit(int exitCode) override { calls.push_back("quit " + std::to_string(exitCode)); }
-    std::string ProgramFolder() override { return "C:\\prog"; }
-    bool RunInterrupted() override { return interrupted; }
-    bool interrupted = false;
-};
+using test::Export;
+using RecordingHost = test::RecordingRunHost;
 
 DownloadItem Item(DownloadStatus status, bool slow = false, int32_t disabled = 0) {
     DownloadItem item("http://a/", "", 0);

@@ -6,47 +6,13 @@
 #include "core/app/ExportRunEnd.h"
 #include "core/report/MonitorSwitches.h"
 #include "core/report/RunReport.h"
+#include "support/RecordingRunHost.h"
 
 namespace vm {
 namespace {
 
-ExportRequest Export(int32_t type, const std::string& file) {
-    ExportRequest request;
-    request.type = type;
-    request.fileName = file;
-    return request;
-}
-
-class RecordingHost : public ExportRunHost {
-public:
-    bool writeSucceeds = true;
-    bool historyKept = false;
-    bool historySucceeds = true;
-    std::vector<std::string> calls;
-
-    bool AppendHistory() override {
-        if (!historyKept) return true;
-        calls.push_back("history");
-        return historySucceeds;
-    }
-    bool WriteResultsPage(const std::string& path, bool historyAppended) override {
-        calls.push_back("page " + path + (historyAppended ? " +history" : " -history"));
-        return writeSucceeds;
-    }
-    bool WriteReport(int32_t type, const std::string& path) override {
-        calls.push_back("write " + std::to_string(type) + " " + path);
-        return writeSucceeds;
-    }
-    bool WriteJsonReport(const std::string& path) override {
-        calls.push_back("json " + path);
-        return writeSucceeds;
-    }
-    void OpenWithShell(const std::string& path) override { calls.push_back("open " + path); }
-    bool WriteMetricsFile(const std::string&) override { return true; }
-    bool PushMetrics(const std::string&) override { return true; }
-    void Quit(int exitCode) override { calls.push_back("quit " + std::to_string(exitCode)); }
-    std::string ProgramFolder() override { return "C:\\prog"; }
-};
+using test::Export;
+using RecordingHost = test::RecordingRunHost;
 
 // Quitting is the caller's (FinishRun): the report only says what it did.
 TEST(RunReport, ExportWritesAndNothingElse) {
@@ -59,7 +25,7 @@ TEST(RunReport, ExportWritesAndNothingElse) {
 
 TEST(RunReport, FailedExportSaysSo) {
     RecordingHost host;
-    host.writeSucceeds = false;
+    host.reportWrites = false;
     EXPECT_EQ(FinishRunReport(Export(1, "sub\\r.txt"), AppSettings(), host),
               ExportWrite::kNotWritten);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"write 1 sub\\r.txt"}));
@@ -80,7 +46,7 @@ TEST(RunReport, JsonIsAnExportOnly) {
     settings.AutoReportOpenInViewer = 0;
     for (bool writes : {true, false}) {
         RecordingHost host;
-        host.writeSucceeds = writes;
+        host.reportWrites = writes;
         EXPECT_EQ(FinishRunReport(Export(8, "r.json"), settings, host),
                   writes ? ExportWrite::kWritten : ExportWrite::kNotWritten);
         EXPECT_EQ(host.calls, (std::vector<std::string>{"json C:\\prog\\r.json"}));
@@ -106,7 +72,7 @@ TEST(RunReport, AutomaticReportAndViewer) {
     };
     for (const Case& c : cases) {
         RecordingHost host;
-        host.writeSucceeds = c.writes;
+        host.reportWrites = c.writes;
         AppSettings settings;
         settings.AutoReport = c.autoReport;
         settings.AutoReportOpenInViewer = c.openInViewer;
@@ -137,7 +103,7 @@ TEST(RunReport, HistoryComesFirstAndItsFailureHasItsOwnCode) {
         RecordingHost host;
         host.historyKept = true;
         host.historySucceeds = c.historySucceeds;
-        host.writeSucceeds = c.writes;
+        host.reportWrites = c.writes;
         FinishRun(Export(c.type, "r.txt"), AppSettings(), {}, host);
         EXPECT_EQ(host.calls, c.calls) << c.type << " " << c.historySucceeds << " " << c.writes;
     }
