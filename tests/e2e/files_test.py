@@ -7,32 +7,18 @@ that folder before and after: nothing may change unless the case asked for it, a
 refusal must give its documented exit code. The items are local files, so no server is
 needed. Run against an older build with --exe to see which cases it fails.
 """
-import argparse
 import os
 import shutil
 import stat
 import subprocess
-import sys
 import unittest
 
-ARGS = None
+import e2e_test as e2e
+
 RUN_TIMEOUT = 120
 
 REPORT_NOT_WRITTEN = 1  # ExitCode::ReportNotWritten
 CONFIG_UNREADABLE = 2   # ExitCode::ConfigUnreadable
-
-
-def wine_env():
-    env = dict(os.environ)
-    env.setdefault("WINEPREFIX", env.get("VM_WINEPREFIX", ""))
-    env["WINEARCH"] = "win32"
-    env["WINEDEBUG"] = "-all"
-    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
-    return env
-
-
-def windows_path(path):
-    return "Z:" + path.replace("/", "\\")
 
 
 def snapshot(folder):
@@ -65,14 +51,14 @@ class Folder:
     """A program folder with its configuration and some local files to measure."""
 
     def __init__(self, name):
-        self.dir = os.path.join(ARGS.work, name)
+        self.dir = os.path.join(e2e.ARGS.work, name)
         if os.path.ismount(self.dir):
             subprocess.run(["umount", self.dir], check=False)
         shutil.rmtree(self.dir, ignore_errors=True)
         os.makedirs(self.dir)
-        shutil.copy(ARGS.exe, os.path.join(self.dir, "velocimark.exe"))
+        shutil.copy(e2e.ARGS.exe, os.path.join(self.dir, "velocimark.exe"))
         self.config = os.path.join(self.dir, "velocimark.cfg")
-        self.win = windows_path(self.dir)
+        self.win = e2e.windows_path(self.dir)
         for i in range(3):
             self.write(f"data{i}.bin", bytes([i]) * 50000)
 
@@ -91,14 +77,14 @@ class Folder:
         return [f"{self.win}\\data{i}.bin" for i in range(n)]
 
     def run(self, *args):
-        proc = subprocess.run(["wine", "velocimark.exe", *args], cwd=self.dir, env=wine_env(),
+        proc = subprocess.run(["wine", "velocimark.exe", *args], cwd=self.dir, env=e2e.wine_env(),
                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL, timeout=RUN_TIMEOUT)
         return proc.returncode
 
     def run_visible(self, *args):
         """A visible run that ends by itself; its boxes are answered. Returns (exit, boxes)."""
-        proc = subprocess.Popen(["wine", "velocimark.exe", *args], cwd=self.dir, env=wine_env(),
+        proc = subprocess.Popen(["wine", "velocimark.exe", *args], cwd=self.dir, env=e2e.wine_env(),
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
         self._tool("--keep")
@@ -106,7 +92,7 @@ class Folder:
 
     def start_and_close(self, *args):
         """A normal start, closed as a user would; returns (exit code, box texts)."""
-        proc = subprocess.Popen(["wine", "velocimark.exe", *args], cwd=self.dir, env=wine_env(),
+        proc = subprocess.Popen(["wine", "velocimark.exe", *args], cwd=self.dir, env=e2e.wine_env(),
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
         closing = self._tool()
@@ -118,8 +104,8 @@ class Folder:
     def _tool(self, *extra):
         if os.path.exists(self.path("boxes.txt")):
             os.remove(self.path("boxes.txt"))
-        return subprocess.run(["wine", ARGS.close_tool, "30", "--boxes", "boxes.txt", *extra],
-                              cwd=self.dir, env=wine_env(), stdin=subprocess.DEVNULL,
+        return subprocess.run(["wine", e2e.ARGS.close_tool, "30", "--boxes", "boxes.txt", *extra],
+                              cwd=self.dir, env=e2e.wine_env(), stdin=subprocess.DEVNULL,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                               timeout=120).returncode
 
@@ -345,19 +331,6 @@ class FilesSurvive(unittest.TestCase):
         self.assertTrue(os.path.exists(folder.path(near[len(folder.win) + 1:])))
 
 
-def main():
-    global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--close-tool", required=True)
-    parser.add_argument("--work", required=True)
-    ARGS, rest = parser.parse_known_args()
-    ARGS.exe = os.path.abspath(ARGS.exe)
-    ARGS.close_tool = os.path.abspath(ARGS.close_tool)
-    ARGS.work = os.path.abspath(ARGS.work)
-    os.makedirs(ARGS.work, exist_ok=True)
-    unittest.main(argv=[sys.argv[0], "-v", *rest])
-
 
 if __name__ == "__main__":
-    main()
+    e2e.main()

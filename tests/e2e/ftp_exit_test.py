@@ -16,6 +16,8 @@ import sys
 import time
 import unittest
 
+from e2e_test import wine_env
+
 ARGS = None
 RUN_TIMEOUT = 300
 # How long after the end of a run the server is watched, and the share of one core it may
@@ -24,14 +26,6 @@ SETTLE_SECONDS = 2.0
 WATCH_SECONDS = 3.0
 BUSY_SHARE = 0.05
 
-
-def wine_env():
-    env = dict(os.environ)
-    env.setdefault("WINEPREFIX", env.get("VM_WINEPREFIX", ""))
-    env["WINEARCH"] = "win32"
-    env["WINEDEBUG"] = "-all"
-    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
-    return env
 
 
 def prefix():
