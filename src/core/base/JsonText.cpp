@@ -4,41 +4,13 @@
 #include <cstdio>
 
 #include "core/base/FileTimeCalendar.h"
+#include "core/base/Utf8Text.h"
 
 namespace vm {
 namespace {
 
 const char kHexDigits[] = "0123456789abcdef";
 const char kReplacement[] = "\\ufffd";
-
-// The length of the well-formed UTF-8 sequence at text[i] (RFC 3629: no overlong forms,
-// no surrogates, nothing above U+10FFFF), or 0 when there is none.
-size_t Utf8SequenceLength(const std::string& text, size_t i) {
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) return 0;
-    if (byte(i + 1) < low || byte(i + 1) > high) return 0;
-    for (size_t k = 2; k < length; ++k) {
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-    }
-    return length;
-}
 
 }  // namespace
 

@@ -33,4 +33,17 @@ bool ReadLine(const std::string& text, size_t* position, std::string* line, size
     return true;
 }
 
+bool StartsWithNoCase(std::string_view text, const char* prefix) {
+    size_t i = 0;
+    for (; prefix[i] != '\0'; ++i) {
+        if (i >= text.size()) return false;
+        char a = text[i];
+        char b = prefix[i];
+        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
+        if (a != b) return false;
+    }
+    return true;
+}
+
 }  // namespace vm

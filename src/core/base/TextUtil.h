@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace vm {
 
@@ -9,6 +10,9 @@ constexpr size_t kMaxReadLine = 4094;
 
 // Copies at most size - 1 characters and always ends the output with a NUL.
 void CopyBounded(char* out, size_t size, const char* text);
+
+// Whether text begins with prefix, ASCII letters compared without case.
+bool StartsWithNoCase(std::string_view text, const char* prefix);
 
 // Removes leading and trailing spaces (only ' ', not tabs).
 std::string TrimSpaces(const std::string& text);

@@ -1,22 +1,8 @@
 #include "core/base/UrlKind.h"
 
-#include <cctype>
+#include "core/base/TextUtil.h"
 
 namespace vm {
-namespace {
-
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-    size_t i = 0;
-    for (; prefix[i] != '\0'; ++i) {
-        if (i >= text.size()) return false;
-        const unsigned char a = static_cast<unsigned char>(text[i]);
-        const unsigned char b = static_cast<unsigned char>(prefix[i]);
-        if (std::tolower(a) != std::tolower(b)) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 SchemeClass SchemeOf(const std::string& url) {
     if (StartsWithNoCase(url, "https://")) return SchemeClass::Https;

@@ -1,20 +1,10 @@
 #include "core/report/PushgatewayUrl.h"
 
+#include "core/base/TextUtil.h"
 #include "core/report/MonitorSwitches.h"
 
 namespace vm {
 namespace {
-
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-    size_t i = 0;
-    for (; prefix[i] != '\0'; ++i) {
-        if (i >= text.size()) return false;
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
-    }
-    return true;
-}
 
 // Everything but RFC 3986's unreserved characters is escaped, so that a name can never
 // add a path segment.
