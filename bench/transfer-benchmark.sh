@@ -134,7 +134,8 @@ declare -A curl_source=(
   [ftp]=$VM_FTP_URL/big/512m.bin
   [local]=file://$VM_DATA_DIR/big/1g.bin
 )
-protocols=(http https ftp local)
+# VM_BENCH_PROTOCOLS picks some of them ("ftp local").
+read -r -a protocols <<<"${VM_BENCH_PROTOCOLS:-http https ftp local}"
 declare -A series
 printf '%s\n' "== the platform's limit: program, minimal loop, curl; $limit_runs interleaved rounds =="
 printf '%-6s %-5s %-8s %10s %10s %12s\n' proto round who "s/GiB" "CPU s/GiB" "MiB/s"

@@ -44,10 +44,12 @@ protected:
         EXPECT_TRUE(window.PumpUntilEnd(kWaitMs)) << url;
         return t;
     }
-    void ExpectComplete(const DownloadTransfer& t, uint64_t bytes, const std::string& url) {
+    // An FTP worker posts progress only every 100 ms: a fast download may post none.
+    void ExpectComplete(const DownloadTransfer& t, uint64_t bytes, const std::string& url,
+                        bool progressPerRead = true) {
         EXPECT_EQ(window.LastCode(), EV_FINISHED) << url << " error " << t.Error();
         EXPECT_EQ(window.Count(EV_RESPONSE_ACCEPTED), 1u) << url;
-        EXPECT_GE(window.Count(EV_PROGRESS), 1u) << url;
+        EXPECT_GE(window.Count(EV_PROGRESS), progressPerRead ? 1u : 0u) << url;
         EXPECT_EQ(t.BytesRead(), bytes) << url;
     }
 };
@@ -109,7 +111,7 @@ TEST_F(WinNetTransferTest, FtpPassiveAndActive) {
     for (bool passive : {true, false}) {
         const std::string url = Url("ftp", "127.0.0.1", "VM_FTP_PORT", "/1m.bin");
         auto t = Download(url, passive);
-        ExpectComplete(*t, kOneMiB, url + (passive ? " passive" : " active"));
+        ExpectComplete(*t, kOneMiB, url + (passive ? " passive" : " active"), false);
         EXPECT_EQ(t->HttpStatus(), 0);
     }
     auto missing = Download(Url("ftp", "127.0.0.1", "VM_FTP_PORT", "/missing.bin"));

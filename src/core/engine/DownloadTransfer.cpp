@@ -5,6 +5,7 @@
 
 #include "core/engine/DownloadItem.h"
 #include "core/engine/HttpResponseCheck.h"
+#include "core/engine/ServerReply.h"
 #include "core/engine/TransferEvent.h"
 #include "core/platform/FileSystem.h"
 
@@ -60,17 +61,20 @@ void DownloadTransfer::Init(uintptr_t window, uint32_t message, uint32_t flags) 
     lengthUndeclared_ = false;
     contentLength_ = bytesRead_ = 0;
     httpStatus_ = 0;
-    readsArrived_ = false;
     awaiting_ = Awaiting::Nothing;  // fresh start
-    announcedLeft_ = 0;
     emptyPendingReads_ = 0;
 }
 
 uint32_t DownloadTransfer::Error() const { return job_ ? job_->error.load() : error_.load(); }
 std::string DownloadTransfer::ServerReply() const {
+    if (ftpJob_) {
+        std::string reply = ftpJob_->ServerReply();
+        if (!reply.empty()) return reply;
+    }
     std::lock_guard<std::mutex> lock(replyMutex_);
     return serverReply_;
 }
+TransferPhase DownloadTransfer::Phase() const { return ftpJob_ ? ftpJob_->Phase() : phase_.load(); }
 uint64_t DownloadTransfer::BytesRead() const { return job_ ? job_->bytesRead.load() : bytesRead_; }
 uint64_t DownloadTransfer::ContentLength() const {
     return job_ ? job_->contentLength.load() : contentLength_;
@@ -78,7 +82,9 @@ uint64_t DownloadTransfer::ContentLength() const {
 bool DownloadTransfer::Finished() const {
     return job_ ? job_->finished.load() : end_ == TransferEnd::Finished;
 }
-bool DownloadTransfer::WholeBodySeen() const { return Finished() && (job_ || !lengthUndeclared_); }
+bool DownloadTransfer::WholeBodySeen() const {
+    return Finished() && (job_ ? job_->wholeBody.load() : !lengthUndeclared_);
+}
 uint32_t DownloadTransfer::AcceptedTick() const {
     return job_ ? job_->acceptedTick.load() : acceptedTick_.load();
 }
@@ -125,7 +131,7 @@ void DownloadTransfer::Post(uint32_t code, uint32_t error) {
 
 void DownloadTransfer::Fail(uint32_t error) {
     if (error == kErrorExtendedError)
-        KeepServerReply(&error);  // FTP reads run on this thread: the reply is here
+        KeepServerReply(&error);  // kept for the thread that failed: this one
     EndAs(TransferEnd::Failed);
     Post(EV_FAILED, error);
 }
@@ -138,7 +144,6 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
         return false;
     }
     scheme_ = SchemeOf(url);
-    readsArrived_ = scheme_ == SchemeClass::Http || scheme_ == SchemeClass::Https;
     uint32_t flags = kOpenFlagsDefault;
     if (scheme_ == SchemeClass::Https) flags = kOpenFlagsHttps;
     if (scheme_ == SchemeClass::Ftp && passiveFtp_) flags = kOpenFlagsPassiveFtp;
@@ -172,15 +177,16 @@ bool DownloadTransfer::StartFileRead(const std::string& path) {
         Fail(kErrorFilenameTooLong);
         return false;
     }
-    job_ = std::make_shared<FileReadJob>(context_.net, context_.files);
+    fileJob_ = std::make_shared<FileReadJob>(context_.net, context_.files);
+    job_ = fileJob_.get();
     job_->window = window_;
     job_->message = message_;
     job_->flags = flags_;
     job_->serial = serial_;
-    job_->path = path;
     job_->clock = &context_.clock;
     job_->stopAtBytes = yieldAtBytes_;
-    auto* argument = new std::shared_ptr<FileReadJob>(job_);
+    fileJob_->path = path;
+    auto* argument = new std::shared_ptr<FileReadJob>(fileJob_);
     if (!context_.files.StartThread(&RunFileReadJob, argument, &worker_)) {
         delete argument;
         worker_ = 0;
@@ -190,22 +196,37 @@ bool DownloadTransfer::StartFileRead(const std::string& path) {
     return true;
 }
 
-void DownloadTransfer::KeepServerReply(uint32_t* error) {
-    uint32_t code = 0;
-    std::string text;
-    if (!context_.net.LastResponse(&code, &text, kMaxCellText)) return;
-    // Only these codes say that the reply is this failure's: after others the library
-    // may still hold a reply from an earlier session on the same thread.
-    if (code != kErrorExtendedError && code != kErrorLoginFailure) {
-        if (*error == 0 && code != 0) *error = code;
-        return;
+bool DownloadTransfer::StartFtpRead() {
+    // The request goes to the worker, which closes it when it ends.
+    ftpJob_ = std::make_shared<FtpReadJob>(context_.net, request_.exchange(0));
+    job_ = ftpJob_.get();
+    job_->window = window_;
+    job_->message = message_;
+    job_->flags = flags_;
+    job_->serial = serial_;
+    job_->clock = &context_.clock;
+    job_->stopAtBytes = yieldAtBytes_;
+    if (!lengthUndeclared_) ftpJob_->declaredLength = contentLength_;
+    job_->StampAccepted();
+    Post(EV_RESPONSE_ACCEPTED);
+    ftpCompletions_.store(ftpJob_.get());
+    auto* argument = new std::shared_ptr<FtpReadJob>(ftpJob_);
+    if (!context_.files.StartThread(&RunFtpReadJob, argument, &worker_)) {
+        delete argument;
+        worker_ = 0;
+        context_.net.CloseHandle(ftpJob_->request);
+        EndAs(TransferEnd::Failed);
+        job_->Post(EV_FAILED, kErrorNotEnoughMemory);
+        return false;
     }
-    if (*error == 0 || *error == kErrorExtendedError) *error = code;
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
-    size_t start = 0;
-    while (start < text.size() && static_cast<unsigned char>(text[start]) <= ' ') ++start;
+    return true;
+}
+
+void DownloadTransfer::KeepServerReply(uint32_t* error) {
+    std::string reply = TakeServerReply(context_.net, error);
+    if (reply.empty()) return;
     std::lock_guard<std::mutex> lock(replyMutex_);
-    serverReply_ = text.substr(start);
+    serverReply_ = std::move(reply);
 }
 
 void DownloadTransfer::FailOpen(uint32_t error, uint32_t fallback) {
@@ -234,6 +255,10 @@ void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t resul
         return;
     }
     if (status != kStatusRequestComplete) return;
+    if (FtpReadJob* job = ftpCompletions_.load()) {
+        job->OnCompletion(result, error);
+        return;
+    }
     switch (phase_.load()) {
         case TransferPhase::PendingOpen: {
             // Only one report ends the open, should a closing connection race it.
@@ -323,6 +348,10 @@ void DownloadTransfer::OnOpenComplete() {
         Fail(0);
         return;
     }
+    if (scheme_ == SchemeClass::Ftp) {
+        (void)StartFtpRead();
+        return;
+    }
     acceptedTime_.store(context_.clock.SystemTimeUtc());
     acceptedTick_.store(context_.clock.TickCount());
     dataTick_.store(acceptedTick_.load());
@@ -369,13 +398,7 @@ void DownloadTransfer::ReadLoop() {
             context_.net.PostEventAfterInput(window_, message_, EV_READ_CONTINUE, serial_);
             return;
         }
-        Step step = Step::Continue;
-        if (readsArrived_) {
-            step = ReadArrived();
-        } else {
-            step = announcedLeft_ != 0 ? ReadExactly(announcedLeft_) : QueryAndRead();
-        }
-        if (step != Step::Continue) return;
+        if (ReadArrived() != Step::Continue) return;
     }
 }
 
@@ -395,12 +418,6 @@ DownloadTransfer::Step DownloadTransfer::ReadArrived() {
 DownloadTransfer::Step DownloadTransfer::QueryAndRead() {
     slot_->queryCount = 0;
     SetPhase(TransferPhase::PendingData);
-    if (!readsArrived_) {
-        // The library's FTP query waits on the calling thread until a byte comes.
-        SetAwaiting(Awaiting::Data);  // EV_DATA_AVAILABLE continues
-        context_.net.QueryDataAvailableInBackground(request_.load(), serial_);
-        return Step::Wait;
-    }
     if (!context_.net.QueryDataAvailable(request_.load(), &slot_->queryCount)) {
         const uint32_t error = context_.net.LastError();
         if (error != kErrorIoPending) {
@@ -423,15 +440,12 @@ DownloadTransfer::Step DownloadTransfer::QueryAndRead() {
 }
 
 DownloadTransfer::Step DownloadTransfer::ReadExactly(uint32_t available) {
-    const uint32_t limit = readsArrived_ ? kMaxReadBlock : kMaxArrivedRead;
-    const uint32_t size = available < limit ? available : limit;
+    const uint32_t size = available < kMaxReadBlock ? available : kMaxReadBlock;
     readSize_ = size;
     slot_->readCount = 0;
     SetPhase(TransferPhase::PendingRead);
     const bool ok =
         context_.net.ReadFile(request_.load(), slot_->buffer.data(), size, &slot_->readCount);
-    // What was announced and not read yet is there: read it without asking again.
-    announcedLeft_ = ok && slot_->readCount < available ? available - slot_->readCount : 0;
     if (ok && slot_->readCount == 0) {
         // Nothing although data was announced: the data has ended.
         SetPhase(TransferPhase::None);
@@ -506,21 +520,29 @@ void DownloadTransfer::Finish() {
 }
 
 bool DownloadTransfer::FailTimedOut() {
-    if (!Reading() || job_) return false;
+    // A local read has no time-out; an FTP worker that has ended has posted how.
+    if (!Reading() || fileJob_ || (ftpJob_ && ftpJob_->ended.load())) return false;
     EndAs(TransferEnd::Failed);
-    error_.store(kErrorInternetTimeout);
+    if (job_) {
+        job_->error.store(kErrorInternetTimeout);
+    } else {
+        error_.store(kErrorInternetTimeout);
+    }
     StopTransfer();
     return true;
 }
 
 void DownloadTransfer::StopTransfer() {
     EndAs(TransferEnd::Stopped);
-    if (job_) {
-        job_->stopped.store(true);
-        if (worker_ != 0 && job_->fileOpen.load() && !job_->ended.load()) {
+    if (fileJob_) {
+        fileJob_->stopped.store(true);
+        if (worker_ != 0 && fileJob_->fileOpen.load() && !fileJob_->ended.load()) {
             context_.files.WaitThread(worker_, kWorkerStopWaitMs);
         }
     }
+    // The FTP worker may be inside a call that waits for the server: it is not waited for
+    // here; it closes its handle once the call returns.
+    if (ftpJob_ && ftpJob_->Stop()) context_.registry.Retire(ftpJob_->request, ftpJob_->slot);
     const InternetHandle request = request_.exchange(0);
     if (request != 0) {
         const TransferPhase phase = phase_.load();

@@ -7,6 +7,7 @@
 
 #include "core/base/UrlKind.h"
 #include "core/engine/FileReadJob.h"
+#include "core/engine/FtpReadJob.h"
 #include "core/engine/PhaseStamps.h"
 #include "core/engine/ReadSlot.h"
 #include "core/engine/TransferContext.h"
@@ -17,9 +18,8 @@ namespace vm {
 // Largest read of an http(s) announced count: Wine loses the count of a larger read now
 // and then when it has to wait.
 constexpr uint32_t kMaxReadBlock = 256 * 1024;
-// Largest read of data that is there already: what has arrived on http(s), or an FTP
-// announced count (the library's FTP reads never go pending). Such reads never wait
-// with data in hand, so they may be larger, and on a fast link fewer reads cost less.
+// Largest read of what has arrived on http(s): such reads never wait with data in hand,
+// so they may be larger, and on a fast link fewer reads cost less.
 constexpr uint32_t kMaxArrivedRead = 1024 * 1024;
 // A read that waited and came back empty is checked with a query this many times.
 constexpr uint32_t kMaxEmptyPendingReads = 2;
@@ -32,15 +32,14 @@ constexpr uint32_t kErrorNotEnoughMemory = 8;
 // One attempt at one item: opens the URL through the Internet library (or reads a local
 // file on a worker), counts and discards the data, and reports by posting events that
 // carry its serial. Library completions arrive on library threads through OnStatus and
-// are turned into events, so all further work runs on the GUI thread.
+// are turned into events, so all further http(s) work runs on the GUI thread.
 //
 // Every byte that has arrived is counted within one turn of reading, at any link speed:
 // http(s) reads take what has arrived without waiting (a read that waits for a whole
 // block hides what it holds until the block is full, and on the GUI thread it freezes
 // the window); when nothing has, the availability query tells whether the data has ended
-// or completes when more arrives. FTP reads take exactly the announced count, since the
-// library's FTP reads wait on the calling thread for their whole block, and its FTP query
-// runs on a thread of its own, since it waits there until a byte arrives.
+// or completes when more arrives. An FTP download is read on a worker (FtpReadJob), since
+// the library's FTP query and reads wait on the calling thread.
 class DownloadTransfer {
 public:
     // Create: takes the next serial, registers, and uses (perhaps opens) the root.
@@ -96,7 +95,8 @@ public:
     // size limit is applied at once on a fast link; reading then goes on unless stopped.
     // A local read ends there by itself (set it before StartFileRead).
     void SetYieldAtBytes(uint64_t bytes) { yieldAtBytes_ = bytes; }
-    TransferPhase Phase() const { return phase_.load(); }
+    // What the transfer (or its FTP worker) waits for from the library.
+    TransferPhase Phase() const;
     TransferEnd End() const { return end_; }
     // When the library reported resolving, connecting and sending (stamped as they happen).
     const PhaseStamps& Phases() const { return phases_; }
@@ -127,6 +127,8 @@ private:
     // did not have to follow; false when the attempt failed over it.
     bool AcceptHttpResponse(InternetHandle request);
     bool Reading() const { return end_ == TransferEnd::None; }
+    // Hands the opened FTP download to its worker; false when no worker could start.
+    bool StartFtpRead();
     void ReadLoop();
     Step ReadArrived();
     Step QueryAndRead();
@@ -155,9 +157,7 @@ private:
     std::atomic<uint32_t> completedCount_{0};
     std::shared_ptr<ReadSlot> slot_;
     uint32_t readSize_ = 0;
-    bool readsArrived_ = false;  // http(s): reads take what has arrived
     Awaiting awaiting_ = Awaiting::Nothing;
-    uint32_t announcedLeft_ = 0;  // FTP: announced and not read yet
     uint32_t emptyPendingReads_ = 0;
     uint64_t yieldAtBytes_ = UINT64_MAX;
     bool yieldNow_ = false;
@@ -172,7 +172,12 @@ private:
     uint64_t bytesRead_ = 0;
     int32_t httpStatus_ = 0;
 
-    std::shared_ptr<FileReadJob> job_;
+    // A read on a worker: a local file, or an FTP download once it was opened. job_ is
+    // whichever there is; the FTP one also takes the library's completions.
+    std::shared_ptr<FileReadJob> fileJob_;
+    std::shared_ptr<FtpReadJob> ftpJob_;
+    ReadJob* job_ = nullptr;
+    std::atomic<FtpReadJob*> ftpCompletions_{nullptr};
     ThreadRef worker_ = 0;
 };
 

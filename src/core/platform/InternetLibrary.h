@@ -67,12 +67,6 @@ public:
     // Bytes ready to read. When it goes pending, *available must stay valid until the
     // completion arrives; the completion's error field carries the count.
     virtual bool QueryDataAvailable(InternetHandle request, uint32_t* available) = 0;
-    // The same query on a thread of its own, for a library whose query can wait on the
-    // calling thread (Wine's FTP query waits there until a byte arrives). It always
-    // answers through the status callback with the given context: the library's own
-    // completion when it goes pending, else one made like it (result 1 and the count in
-    // the error field, or result 0 and the error).
-    virtual void QueryDataAvailableInBackground(InternetHandle request, uint32_t context) = 0;
     // Reads up to size bytes. When it goes pending, buffer and *count must stay valid until
     // the completion arrives or the handle has closed. A read asking for more than has
     // arrived completes only when its block is full or the data ends.

@@ -13,6 +13,7 @@
 #include "win32/app/MainWindow.h"
 #include "win32/dialogs/FindDialog.h"
 #include "win32/engine/HandleCloser.h"
+#include "win32/engine/WinLocalFileApi.h"
 #include "win32/lang/ResourceLanguageTexts.h"
 #include "win32/lang/WinVersionResource.h"
 #include "win32/platform/WinCodePage.h"
@@ -22,7 +23,8 @@
 namespace vm {
 namespace {
 
-// How long the end of the program waits for the Internet handles still closing.
+// How long the end of the program waits for its workers and the Internet handles still
+// closing, together.
 constexpr uint32_t kExitCloseWaitMs = 5000;
 
 bool InitCommonControlClasses() {
@@ -108,9 +110,13 @@ int ProgramMain(const char* commandLine) {
     HACCEL accelerators =
         LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
     const int exitCode = RunMessageLoop(window, accelerators);
-    // The run's transfers are gone by now and their handles are closing; an FTP close cut
-    // short by the end of the process would leave Wine's server spinning.
-    (void)WaitForBackgroundCloses(kExitCloseWaitMs);
+    // The run's transfers are gone by now; their workers are ending and their handles are
+    // closing. An FTP close cut short by the end of the process would leave Wine's server
+    // spinning.
+    const DWORD waitStart = GetTickCount();
+    (void)WaitForWorkers(kExitCloseWaitMs);
+    const DWORD waited = GetTickCount() - waitStart;
+    (void)WaitForBackgroundCloses(waited < kExitCloseWaitMs ? kExitCloseWaitMs - waited : 0);
     return exitCode;
 }
 

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cstring>
 
-#include "win32/engine/BackgroundQuery.h"
 #include "win32/engine/HandleCloser.h"
 #include "win32/engine/PostBehindInput.h"
 
@@ -46,7 +45,6 @@ void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD 
         !IsPhaseStatus(status)) {
         return;
     }
-    if (status == INTERNET_STATUS_HANDLE_CLOSING) ReleaseBackgroundQueries(handle);
     LiveTransferRegistry* registry = gRegistry.load();
     if (registry == nullptr) return;
     uintptr_t result = 0;
@@ -69,14 +67,6 @@ void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD 
     }
     registry->DispatchStatus(static_cast<uint32_t>(context), reinterpret_cast<uintptr_t>(handle),
                              status, result, error);
-}
-
-// An answer of a query run in the background, delivered as the library delivers its own.
-void ReportCompletion(uint32_t context, HINTERNET handle, uintptr_t result, uint32_t error) {
-    if (LiveTransferRegistry* registry = gRegistry.load()) {
-        registry->DispatchStatus(context, reinterpret_cast<uintptr_t>(handle),
-                                 kStatusRequestComplete, result, error);
-    }
 }
 
 HINTERNET H(InternetHandle handle) { return reinterpret_cast<HINTERNET>(handle); }
@@ -160,10 +150,6 @@ bool WinInternetLibrary::QueryDataAvailable(InternetHandle request, uint32_t* av
     static_assert(sizeof(DWORD) == sizeof(uint32_t), "the library writes DWORD counts");
     return InternetQueryDataAvailable(H(request), reinterpret_cast<DWORD*>(available), 0, 0) !=
            FALSE;
-}
-
-void WinInternetLibrary::QueryDataAvailableInBackground(InternetHandle request, uint32_t context) {
-    vm::QueryDataAvailableInBackground(H(request), context, &ReportCompletion);
 }
 
 bool WinInternetLibrary::ReadFile(InternetHandle request, void* buffer, uint32_t size,

@@ -18,7 +18,6 @@ public:
     bool QueryInfoNumber(InternetHandle request, uint32_t query, uint32_t* value) override;
     bool QueryInfoText(InternetHandle request, uint32_t query, std::string* text) override;
     bool QueryDataAvailable(InternetHandle request, uint32_t* available) override;
-    void QueryDataAvailableInBackground(InternetHandle request, uint32_t context) override;
     bool ReadFile(InternetHandle request, void* buffer, uint32_t size, uint32_t* count) override;
     bool ReadArrived(InternetHandle request, void* buffer, uint32_t size, uint32_t* count) override;
     bool CloseHandle(InternetHandle handle) override;

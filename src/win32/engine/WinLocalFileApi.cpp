@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
 namespace vm {
 namespace {
 
@@ -10,10 +14,20 @@ struct ThreadStart {
     void* argument;
 };
 
+// Workers still running, for the wait before the process ends.
+std::mutex gWorkersMutex;
+std::condition_variable gWorkerEnded;
+size_t gRunningWorkers = 0;
+
 DWORD WINAPI WorkerThreadProc(LPVOID parameter) {
     ThreadStart start = *static_cast<ThreadStart*>(parameter);
     delete static_cast<ThreadStart*>(parameter);
     start.body(start.argument);
+    {
+        std::lock_guard<std::mutex> lock(gWorkersMutex);
+        --gRunningWorkers;
+    }
+    gWorkerEnded.notify_all();
     return 0;
 }
 
@@ -50,9 +64,15 @@ void WinLocalFileApi::CloseFile(FileRef file) { ::CloseHandle(H(file)); }
 
 bool WinLocalFileApi::StartThread(void (*body)(void*), void* argument, ThreadRef* thread) {
     auto* start = new ThreadStart{body, argument};
+    {
+        std::lock_guard<std::mutex> lock(gWorkersMutex);
+        ++gRunningWorkers;
+    }
     HANDLE h = CreateThread(nullptr, 0, &WorkerThreadProc, start, 0, nullptr);
     if (h == nullptr) {
         delete start;
+        std::lock_guard<std::mutex> lock(gWorkersMutex);
+        --gRunningWorkers;
         return false;
     }
     *thread = reinterpret_cast<ThreadRef>(h);
@@ -64,5 +84,11 @@ bool WinLocalFileApi::WaitThread(ThreadRef thread, uint32_t milliseconds) {
 }
 
 void WinLocalFileApi::ReleaseThread(ThreadRef thread) { ::CloseHandle(H(thread)); }
+
+bool WaitForWorkers(uint32_t milliseconds) {
+    std::unique_lock<std::mutex> lock(gWorkersMutex);
+    return gWorkerEnded.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                 [] { return gRunningWorkers == 0; });
+}
 
 }  // namespace vm

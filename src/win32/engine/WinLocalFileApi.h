@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "core/platform/LocalFileApi.h"
 
 namespace vm {
@@ -14,5 +16,9 @@ public:
     bool WaitThread(ThreadRef thread, uint32_t milliseconds) override;
     void ReleaseThread(ThreadRef thread) override;
 };
+
+// Waits until every worker started so far has ended; false when the time ran out first.
+// A stopped FTP worker closes its handle only once its last call returns.
+[[nodiscard]] bool WaitForWorkers(uint32_t milliseconds);
 
 }  // namespace vm

@@ -55,6 +55,11 @@ protected:
         Pump(*t);
         return t;
     }
+    // An FTP download reads on a worker: lets it run to its end, then pumps what it posted.
+    void AwaitWorker(DownloadTransfer& t) {
+        EXPECT_TRUE(h.files.WaitForWorkersEnded());
+        Pump(t);
+    }
 };
 
 TEST_F(DownloadTransferTest, OpenFlagsByScheme) {
@@ -157,12 +162,15 @@ TEST_F(DownloadTransferTest, FtpHasNoStatusAndReadsExactlyWhatIsAnnounced) {
     r.bodyBytes = 700000;
     r.announce = 200000;
     auto t = Run("ftp://a/f");
+    AwaitWorker(*t);
     EXPECT_EQ(t->HttpStatus(), 0);
     EXPECT_TRUE(Has(EV_RESPONSE_ACCEPTED));
     EXPECT_EQ(codes.back(), EV_FINISHED);
     EXPECT_EQ(t->BytesRead(), 700000u);
     EXPECT_EQ(h.net.readSizes, (std::vector<uint32_t>{200000, 200000, 200000, 100000}));
     EXPECT_TRUE(h.net.arrivedReads.empty());
+    EXPECT_TRUE(h.net.WasClosed(h.net.LastRequest()));  // by the worker, at its end
+    EXPECT_FALSE(t->WholeBodySeen());                   // no length was announced
 }
 
 TEST_F(DownloadTransferTest, HttpCountsEveryArrivedByteThenWaitsForMore) {
@@ -302,47 +310,52 @@ TEST_F(DownloadTransferTest, ReadAndQueryErrorsFailWithTheirCode) {
     EXPECT_TRUE(h.net.debugLines.empty());
 }
 
+// The FTP worker waits for a query or read that went pending until the library's
+// completion reaches it through the callback.
 TEST_F(DownloadTransferTest, PendingQueryAndReadCompleteThroughTheCallback) {
     ScriptedResponse& r = h.net.Respond("ftp://a/slow");
     r.status.reset();
     r.bodyBytes = 200000;
     r.queryPending = true;
     r.readPending = true;
-    auto t = Make();
-    t->OpenUrl("ftp://a/slow");
-    h.CompleteOpen(t->Serial());
-    Pump(*t);
+    auto t = Run("ftp://a/slow");
+    ASSERT_TRUE(h.net.AwaitPending(1));
     EXPECT_EQ(t->Phase(), TransferPhase::PendingData);
-    EXPECT_EQ(h.net.backgroundQueries, 1u);  // Wine's FTP query would wait on this thread
-    Complete(*t, 1, 8192);                   // the count travels in the completion's error field
-    Pump(*t);
+    Complete(*t, 1, 8192);  // the count travels in the completion's error field
+    ASSERT_TRUE(h.net.AwaitPending(2));
     EXPECT_EQ(t->Phase(), TransferPhase::PendingRead);
     const uint32_t n = h.net.CompletePendingRead();
     Complete(*t, 1, 0);
-    Pump(*t);
+    ASSERT_TRUE(h.net.AwaitPending(3));
     EXPECT_EQ(t->BytesRead(), n);
-    EXPECT_EQ(Count(EV_PROGRESS), 1u);
     EXPECT_EQ(t->Phase(), TransferPhase::PendingData);
     // A completion with an error fails the transfer.
     Complete(*t, 0, 12002);
-    Pump(*t);
+    AwaitWorker(*t);
     EXPECT_EQ(codes.back(), EV_FAILED);
     EXPECT_EQ(t->Error(), 12002u);
+    EXPECT_TRUE(h.net.WasClosed(h.net.LastRequest()));
 }
 
 // A waiting query or read succeeded when its result is nonzero, whatever its error field
-// holds: Wine gives an FTP query the file handle as result and the count as error.
+// holds: Wine gives an FTP query the file handle as result and the count as error. A read
+// may bring its count only in the error field, or none at all: an empty read is checked
+// with a query, and only two in a row end the data.
 TEST_F(DownloadTransferTest, WaitingCompletionsSucceedOnAnyNonzeroResult) {
     struct Case {
         bool read;  // a waiting read, else a waiting query
         bool handleResult;
         uint32_t error;
-        uint64_t bytes;
-        uint32_t last;
+        uint64_t bytes;  // counted once the worker waits again or has ended
+        uint32_t end;    // 0: still reading
     } cases[] = {
-        {false, false, 4096, 4096, EV_PROGRESS}, {false, true, 4096, 4096, EV_PROGRESS},
-        {false, false, 0, 0, EV_FINISHED},       {false, false, 12002, 0, EV_FAILED},
-        {true, true, 4096, 4096, EV_PROGRESS},   {true, false, 12030, 0, EV_FAILED},
+        {false, false, 4096, 4096, 0},
+        {false, true, 4096, 4096, 0},
+        {false, false, 0, 0, EV_FINISHED},
+        {false, false, 12002, 0, EV_FAILED},
+        {true, true, 4096, 4096, 0},
+        {true, false, 12030, 0, EV_FAILED},
+        {true, true, 0, 0, 0},
     };
     for (const Case& c : cases) {
         codes.clear();
@@ -353,39 +366,33 @@ TEST_F(DownloadTransferTest, WaitingCompletionsSucceedOnAnyNonzeroResult) {
         r.queryPending = !c.read;
         r.readPending = c.read;
         auto t = Run(url);
+        const size_t waited = h.net.pendingCalls.load() + 1;
+        ASSERT_TRUE(h.net.AwaitPending(waited)) << url;
         const InternetHandle request = h.net.LastRequest();
         Complete(*t, c.handleResult ? request : (c.error == 12002 || c.error == 12030 ? 0 : 1),
                  c.error);
-        Pump(*t);
-        EXPECT_EQ(t->BytesRead(), c.bytes) << url;
-        EXPECT_TRUE(Has(c.last)) << url;
-        EXPECT_EQ(Has(EV_FAILED), c.last == EV_FAILED) << url;
-        if (c.last == EV_FAILED) {
-            EXPECT_EQ(t->Error(), c.error) << url;
+        if (c.end != 0) {
+            AwaitWorker(*t);
+            EXPECT_EQ(codes.back(), c.end) << url;
+            EXPECT_EQ(t->Error(), c.end == EV_FAILED ? c.error : 0u) << url;
+        } else {
+            ASSERT_TRUE(h.net.AwaitPending(waited + 1)) << url;
         }
+        EXPECT_EQ(t->BytesRead(), c.bytes) << url;
     }
-}
-
-// Wine may complete a waiting read with the count only in the completion's error field,
-// or with none at all; an empty completion is checked with a query before it ends the data.
-TEST_F(DownloadTransferTest, WaitingReadsWithLostCounts) {
-    ScriptedResponse& r = h.net.Respond("ftp://a/w");
+    // Two empty reads in a row: the data has ended.
+    const uint64_t before = h.net.pendingCalls.load();
+    ScriptedResponse& r = h.net.Respond("ftp://a/empty");
     r.status.reset();
     r.bodyBytes = 30000;
     r.readPending = true;
-    auto t = Run("ftp://a/w");
-    ASSERT_EQ(t->Phase(), TransferPhase::PendingRead);
-    Complete(*t, 1, 8192);
-    Pump(*t);
-    EXPECT_EQ(t->BytesRead(), 8192u);
-    ASSERT_EQ(t->Phase(), TransferPhase::PendingRead);
-    Complete(*t, 1, 0);
-    Pump(*t);
-    EXPECT_FALSE(Has(EV_FINISHED));  // queried again: data is still announced
-    EXPECT_EQ(t->Phase(), TransferPhase::PendingRead);
-    Complete(*t, 1, 0);
-    Pump(*t);
-    EXPECT_EQ(codes.back(), EV_FINISHED);  // twice empty: the data has ended
+    auto t = Run("ftp://a/empty");
+    for (uint64_t i = 1; i <= 2; ++i) {
+        ASSERT_TRUE(h.net.AwaitPending(before + i));
+        Complete(*t, 1, 0);
+    }
+    AwaitWorker(*t);
+    EXPECT_EQ(codes.back(), EV_FINISHED);
 }
 
 TEST_F(DownloadTransferTest, LongReadingGivesTheMessageLoopATurnInOrder) {
@@ -453,14 +460,16 @@ TEST_F(DownloadTransferTest, APendingReadKeepsItsBufferUntilTheHandleCloses) {
     r.bodyBytes = 100000;
     r.readPending = true;
     auto t = Run("ftp://a/p");
-    ASSERT_EQ(t->Phase(), TransferPhase::PendingRead);
+    ASSERT_TRUE(h.net.AwaitPending(1));
     const InternetHandle req = h.net.LastRequest();
     t.reset();
-    EXPECT_TRUE(h.net.WasClosed(req));
+    EXPECT_TRUE(h.files.WaitForWorkersEnded());
+    EXPECT_TRUE(h.net.WasClosed(req));  // the stopped worker still closes its handle
     EXPECT_EQ(h.context.registry.RetiredCount(), 1u);
     h.net.CompletePendingRead();  // the library writes into the buffer after the close
     h.context.registry.DispatchStatus(1, req, kStatusHandleClosing, 0, 0);
     EXPECT_EQ(h.context.registry.RetiredCount(), 0u);
+    EXPECT_EQ(h.net.QueuedEvents(), 0u);  // a stopped worker posts nothing
 }
 
 TEST_F(DownloadTransferTest, HandleClosingIsReported) {

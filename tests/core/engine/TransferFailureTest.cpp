@@ -231,6 +231,8 @@ TEST_F(TransferFailureTest, AClosingConnectionEndsOnlyAWaitingFtpOpen) {
     h.CompleteOpen(ftp->Serial());
     Report(*ftp, kStatusConnectionClosed, 0, 0);
     Pump(*ftp);
+    ASSERT_TRUE(h.files.WaitForWorkersEnded());  // FTP data is read on a worker
+    Pump(*ftp);
     EXPECT_FALSE(Has(EV_FAILED));
     EXPECT_TRUE(Has(EV_FINISHED));
 }

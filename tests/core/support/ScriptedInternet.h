@@ -1,9 +1,12 @@
 #pragma once
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/engine/LiveTransferRegistry.h"
@@ -66,13 +69,12 @@ public:
     std::vector<uint32_t> readSizes;     // reads of exactly a count
     std::vector<uint32_t> arrivedReads;  // what reads of what has arrived returned
     size_t afterInputPosts = 0;          // events posted behind input, paint and timers
-    size_t backgroundQueries = 0;        // availability queries run aside
-    // Where queries run aside report an answer given at once (TransferHarness sets it).
-    LiveTransferRegistry* registry = nullptr;
     std::vector<std::string> debugLines;
     int rootOpens = 0;
     int callbackInstalls = 0;
     std::string agent;
+    // Queries and reads that went pending so far; an FTP worker waits in the latest.
+    std::atomic<size_t> pendingCalls{0};
     void* pendingReadBuffer = nullptr;
     uint32_t* pendingCount = nullptr;
 
@@ -97,6 +99,7 @@ public:
     }
     InternetHandle OpenUrl(InternetHandle, const char* url, const char* headers, uint32_t flags,
                            uint32_t context) override {
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
         openedUrls.push_back(url);
         openFlags.push_back(flags);
         openHeaders.push_back(headers);
@@ -121,9 +124,13 @@ public:
         return 0;
     }
     // The handle the latest open will deliver.
-    InternetHandle LastRequest() const { return requests_.back().handle; }
+    InternetHandle LastRequest() {
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
+        return requests_.back().handle;
+    }
 
     bool QueryInfoNumber(InternetHandle h, uint32_t query, uint32_t* value) override {
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
         Request* r = Get(h);
         if (r == nullptr || query != kHttpQueryStatusCode || !r->response.status) {
             lastError_ = 12150;
@@ -133,6 +140,7 @@ public:
         return true;
     }
     bool QueryInfoText(InternetHandle h, uint32_t query, std::string* text) override {
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
         Request* r = Get(h);
         if (r != nullptr && query == kHttpQueryRawHeadersCrlf && r->response.rawHeaders) {
             *text = *r->response.rawHeaders;
@@ -146,35 +154,29 @@ public:
         return true;
     }
     bool QueryDataAvailable(InternetHandle h, uint32_t* available) override {
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
         Request* r = Get(h);
         if (r == nullptr) {
             lastError_ = 6;
             return false;
         }
         if (r->response.queryPending || (r->unread == 0 && r->remaining != 0)) {
+            ++pendingCalls;
             lastError_ = kErrorIoPending;  // nothing has arrived: the query waits
             return false;
         }
         *available = Announce(*r);
         return true;
     }
-    // Answers at once as a completion on the calling thread; pending: the test completes it.
-    void QueryDataAvailableInBackground(InternetHandle h, uint32_t context) override {
-        ++backgroundQueries;
-        uint32_t available = 0;
-        if (QueryDataAvailable(h, &available)) {
-            registry->DispatchStatus(context, h, kStatusRequestComplete, 1, available);
-        } else if (lastError_ != kErrorIoPending) {
-            registry->DispatchStatus(context, h, kStatusRequestComplete, 0, lastError_);
-        }
-    }
     // More of the body arrives (a pending query's completion is the test's to send).
     void Arrive(InternetHandle h, uint64_t bytes) {
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
         Request* r = Get(h);
         r->unread = std::min(r->unread + bytes, r->remaining);
     }
 
     bool ReadArrived(InternetHandle h, void* buffer, uint32_t size, uint32_t* count) override {
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
         Request* r = Readable(h);
         if (r == nullptr) return false;
         const uint32_t n = r->response.zeroReadWithData
@@ -192,9 +194,13 @@ public:
         return true;
     }
     // The count a pending query will report.
-    uint32_t Announce(InternetHandle h) { return Announce(*Get(h)); }
+    uint32_t Announce(InternetHandle h) {
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
+        return Announce(*Get(h));
+    }
 
     bool ReadFile(InternetHandle h, void* buffer, uint32_t size, uint32_t* count) override {
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
         readSizes.push_back(size);
         clock_.Advance(Get(h) != nullptr ? Get(h)->response.msPerRead : 0);
         Request* r = Readable(h);
@@ -210,6 +216,7 @@ public:
             pendingReadSize_ = n;
             r->remaining -= n;
             r->unread -= n;
+            ++pendingCalls;
             lastError_ = kErrorIoPending;
             return false;
         }
@@ -219,11 +226,13 @@ public:
     }
     // Completes a pending read as the library would: writes the buffer and the count.
     uint32_t CompletePendingRead() {
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
         std::fill_n(static_cast<unsigned char*>(pendingReadBuffer), pendingReadSize_, 0xCD);
         *pendingCount = pendingReadSize_;
         return pendingReadSize_;
     }
     bool CloseHandle(InternetHandle h) override {
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
         closed.push_back(h);
         return true;
     }
@@ -268,7 +277,15 @@ public:
         std::lock_guard<std::mutex> lock(eventsMutex_);
         return events_.size();
     }
-    bool WasClosed(InternetHandle h) const {
+    // Waits until n queries or reads have gone pending (an FTP worker then waits for the
+    // test to complete the latest); false after five seconds.
+    bool AwaitPending(size_t n) {
+        for (int i = 0; i < 5000 && pendingCalls.load() < n; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return pendingCalls.load() >= n;
+    }
+    bool WasClosed(InternetHandle h) {
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
         return std::find(closed.begin(), closed.end(), h) != closed.end();
     }
 
@@ -316,8 +333,11 @@ private:
     }
 
     FakeClock& clock_;
-    uint32_t lastError_ = 0;
+    // Per thread, as the library keeps it: an FTP worker reads on a thread of its own.
+    static inline thread_local uint32_t lastError_ = 0;
     uint32_t pendingReadSize_ = 0;
+    // Requests are used by FTP workers and the test thread alike.
+    std::recursive_mutex requestsMutex_;
     std::vector<Request> requests_;
     std::mutex eventsMutex_;
     std::deque<PostedEvent> events_;

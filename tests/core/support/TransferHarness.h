@@ -16,7 +16,6 @@ struct TransferHarness {
     ScriptedInternet net{clock};
     FakeLocalFiles files;
     TransferContext context{net, files, clock};
-    TransferHarness() { net.registry = &context.registry; }
 
     // The library announces the latest open's handle before the open completes.
     void AnnounceOpen(uint32_t serial) {

@@ -1,0 +1,171 @@
+#include "core/engine/FtpReadJob.h"
+
+#include "core/engine/ServerReply.h"
+#include "core/engine/TransferEvent.h"
+
+namespace vm {
+
+void FtpReadJob::Run() {
+    slot->buffer.resize(kMaxFtpRead);
+    uint32_t failure = 0;
+    bool dataEnded = false;
+    bool limitReached = false;
+    uint32_t emptyReads = 0;
+    while (!dataEnded && !limitReached && failure == 0 && !stopped.load()) {
+        uint32_t available = 0;
+        if (!Query(&available, &failure)) break;
+        if (available == 0) {
+            dataEnded = true;
+            break;
+        }
+        // What was announced is there: read all of it without asking again.
+        while (available != 0) {
+            const uint32_t size = available < kMaxFtpRead ? available : kMaxFtpRead;
+            uint32_t count = 0;
+            if (!Read(size, &count, &failure)) break;
+            if (count == 0) {
+                // Nothing although data was announced: ask again before taking it as the end.
+                dataEnded = ++emptyReads >= kMaxEmptyFtpReads;
+                break;
+            }
+            emptyReads = 0;
+            available -= count < available ? count : available;
+            limitReached = CountBlock(count);
+            if (declaredLength != 0 && bytesRead.load() >= declaredLength) dataEnded = true;
+            if (limitReached || dataEnded) break;
+        }
+    }
+    End(failure);
+}
+
+void FtpReadJob::End(uint32_t failure) {
+    if (failure == kErrorExtendedError) {
+        // The library keeps the server's reply for the thread that failed: this one.
+        std::string reply = TakeServerReply(poster, &failure);
+        std::lock_guard<std::mutex> lock(mutex_);
+        serverReply_ = std::move(reply);
+    }
+    // The close goes first: once the window hears of the end, the run and the process may
+    // end, and they wait only for the closes already asked for.
+    poster.CloseHandle(request);
+    if (stopped.load()) {
+        ended.store(true);
+        return;
+    }
+    const uint64_t bytes = bytesRead.load();
+    if (failure == 0 && declaredLength != 0 && bytes < declaredLength && bytes < stopAtBytes)
+        failure = kErrorConnectionAborted;  // ended before the declared length: truncated
+    if (failure != 0) {
+        Post(EV_FAILED, failure);
+    } else {
+        if (clock != nullptr) dataTick.store(clock->TickCount());
+        wholeBody.store(declaredLength != 0 && bytes >= declaredLength);
+        finished.store(true);
+        Post(EV_FINISHED);
+    }
+    ended.store(true);
+}
+
+bool FtpReadJob::Query(uint32_t* available, uint32_t* failure) {
+    slot->queryCount = 0;
+    if (!BeginCall(TransferPhase::PendingData)) return false;
+    if (poster.QueryDataAvailable(request, &slot->queryCount)) {
+        EndCall();
+        *available = slot->queryCount;
+        return true;
+    }
+    const uint32_t error = poster.LastError();
+    if (error != kErrorIoPending) {
+        EndCall();
+        *failure = error != 0 ? error : kErrorInternetInternal;
+        return false;
+    }
+    uint32_t carried = 0;
+    if (!AwaitCompletion(&carried, failure)) return false;
+    // A waiting query brings its count in the completion's error field.
+    *available = carried != 0 ? carried : slot->queryCount;
+    return true;
+}
+
+bool FtpReadJob::Read(uint32_t size, uint32_t* count, uint32_t* failure) {
+    slot->readCount = 0;
+    if (!BeginCall(TransferPhase::PendingRead)) return false;
+    if (poster.ReadFile(request, slot->buffer.data(), size, &slot->readCount)) {
+        EndCall();
+        *count = slot->readCount;
+        return true;
+    }
+    const uint32_t error = poster.LastError();
+    if (error != kErrorIoPending) {
+        EndCall();
+        *failure = error != 0 ? error : kErrorInternetInternal;
+        return false;
+    }
+    uint32_t carried = 0;
+    if (!AwaitCompletion(&carried, failure)) return false;
+    // Wine may leave a waiting read's count only in the completion's error field.
+    *count = slot->readCount != 0 ? slot->readCount : (carried <= size ? carried : 0);
+    return true;
+}
+
+bool FtpReadJob::BeginCall(TransferPhase phase) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (stopped.load()) return false;
+    phase_ = phase;
+    completed_ = false;
+    return true;
+}
+
+void FtpReadJob::EndCall() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    phase_ = TransferPhase::None;
+}
+
+bool FtpReadJob::AwaitCompletion(uint32_t* count, uint32_t* failure) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return completed_ || stopped.load(); });
+    if (!completed_) return false;  // stopped: the call stays under way until the close
+    // A waiting call succeeded when its result is nonzero, whatever the error field holds:
+    // Wine gives an FTP query the file handle as its result and the count as the error.
+    if (result_ == 0 && resultError_ != 0) {
+        *failure = resultError_;
+        return false;
+    }
+    *count = resultError_;
+    return true;
+}
+
+void FtpReadJob::OnCompletion(uintptr_t result, uint32_t errorCode) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (phase_ == TransferPhase::None || completed_) return;  // no call waits for it
+    phase_ = TransferPhase::None;
+    completed_ = true;
+    result_ = result;
+    resultError_ = errorCode;
+    changed_.notify_all();
+}
+
+bool FtpReadJob::Stop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const bool first = !stopped.exchange(true);
+    changed_.notify_all();
+    return first && phase_ != TransferPhase::None;
+}
+
+TransferPhase FtpReadJob::Phase() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return phase_;
+}
+
+std::string FtpReadJob::ServerReply() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return serverReply_;
+}
+
+void RunFtpReadJob(void* argument) {
+    auto* job = static_cast<std::shared_ptr<FtpReadJob>*>(argument);
+    (*job)->Run();
+    delete job;
+}
+
+}  // namespace vm

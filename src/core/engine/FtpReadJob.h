@@ -1,0 +1,72 @@
+#pragma once
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "core/engine/ReadJob.h"
+#include "core/engine/ReadSlot.h"
+#include "core/engine/TransferState.h"
+
+namespace vm {
+
+// Largest FTP read: the library announces what has arrived, so the read never waits with
+// data in hand, and on a fast link fewer reads cost less.
+constexpr uint32_t kMaxFtpRead = 1024 * 1024;
+// Reads that bring nothing although data was announced, in a row, before the data is
+// taken to have ended (Wine now and then completes a read without its count).
+constexpr uint32_t kMaxEmptyFtpReads = 2;
+
+// An FTP download's reading, on a worker thread: the availability query, then a read of
+// exactly what it announced, until the data ends. The library's FTP query waits on the
+// calling thread until a byte arrives, and its reads wait there for their whole block, so
+// neither may run on the GUI thread; here they cost no thread hand-off per batch, and the
+// window reads the counts on its own time. The worker owns the request handle from its
+// start and closes it when it ends.
+struct FtpReadJob : ReadJob {
+    FtpReadJob(InternetLibrary& net, InternetHandle request)
+        : ReadJob(net), request(request), slot(std::make_shared<ReadSlot>()) {}
+
+    const InternetHandle request;
+    // What a waiting query or read writes into, kept past the worker when it stops.
+    const std::shared_ptr<ReadSlot> slot;
+    // The announced length (0: none); the data ending before it is a failure.
+    uint64_t declaredLength = 0;
+
+    void Run();
+    // On a library thread: a query or read that went pending has completed.
+    void OnCompletion(uintptr_t result, uint32_t errorCode);
+    // On the GUI thread. True, on the first stop only, when a library call is under way,
+    // whose slot the library may still write into until the handle has closed.
+    [[nodiscard]] bool Stop();
+    // What the worker waits for now (None: nothing, or it is between calls).
+    TransferPhase Phase() const;
+    std::string ServerReply() const;
+
+private:
+    // Marks a call as under way; false once stopped, so no call starts after the stop.
+    bool BeginCall(TransferPhase phase);
+    void EndCall();
+    // A call answered ERROR_IO_PENDING: waits for its completion or the stop; false when
+    // stopped, or when the completion carries an error (in *failure).
+    bool AwaitCompletion(uint32_t* count, uint32_t* failure);
+    bool Query(uint32_t* available, uint32_t* failure);
+    bool Read(uint32_t size, uint32_t* count, uint32_t* failure);
+    // Closes the handle and reports how the read ended, unless it was stopped.
+    void End(uint32_t failure);
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    TransferPhase phase_ = TransferPhase::None;
+    bool completed_ = false;
+    uintptr_t result_ = 0;
+    uint32_t resultError_ = 0;
+    std::string serverReply_;
+};
+
+// The thread body: argument is a heap-allocated std::shared_ptr<FtpReadJob>, which the
+// thread deletes when it ends.
+void RunFtpReadJob(void* argument);
+
+}  // namespace vm
