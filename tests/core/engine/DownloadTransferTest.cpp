@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "core/engine/DownloadItem.h"
 #include "core/engine/DownloadTransfer.h"
@@ -453,6 +454,55 @@ TEST_F(DownloadTransferTest, CallbacksAfterDestructionAreIgnoredAndALateOpenIsCl
     EXPECT_NE(next->Serial(), serial);
     h.context.registry.DispatchStatus(serial, req, kStatusHandleClosing, 0, 0);
     EXPECT_EQ(h.net.QueuedEvents(), 0u);
+}
+
+// The FTP worker ends by itself at the size limit and at a declared length, and a data
+// end short of that length is a truncation; a time-out ends it from the window.
+TEST_F(DownloadTransferTest, TheFtpWorkerEndsAtTheLimitTheLengthOrTheTimeOut) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> length;
+        uint64_t limit;
+        uint64_t counted;
+        uint32_t end;
+        bool whole;
+    } cases[] = {
+        {"limit", std::nullopt, 250000, 300000, EV_FINISHED, false},
+        {"declared", "300000", UINT64_MAX, 300000, EV_FINISHED, true},
+        {"truncated", "900000", UINT64_MAX, 500000, EV_FAILED, false},
+    };
+    for (const Case& c : cases) {
+        codes.clear();
+        const std::string url = std::string("ftp://a/") + c.name;
+        ScriptedResponse& r = h.net.Respond(url);
+        r.status.reset();
+        r.contentLength = c.length;
+        r.bodyBytes = 500000;
+        r.announce = 100000;
+        auto t = Make();
+        t->SetYieldAtBytes(c.limit);
+        t->OpenUrl(url);
+        h.CompleteOpen(t->Serial());
+        Pump(*t);
+        AwaitWorker(*t);
+        EXPECT_EQ(codes.back(), c.end) << c.name;
+        EXPECT_EQ(t->BytesRead(), c.counted) << c.name;
+        EXPECT_EQ(t->WholeBodySeen(), c.whole) << c.name;
+        EXPECT_EQ(t->Error(), c.end == EV_FAILED ? kErrorConnectionAborted : 0u) << c.name;
+    }
+    ScriptedResponse& r = h.net.Respond("ftp://a/silent");
+    r.status.reset();
+    r.bodyBytes = 500000;
+    r.queryPending = true;
+    codes.clear();
+    auto t = Run("ftp://a/silent");
+    ASSERT_TRUE(h.net.AwaitPending(h.net.pendingCalls.load() + 1));
+    EXPECT_TRUE(t->FailTimedOut());
+    EXPECT_EQ(t->Error(), kErrorInternetTimeout);
+    AwaitWorker(*t);
+    EXPECT_FALSE(Has(EV_FAILED));  // the window ended it: the worker only closes its handle
+    EXPECT_TRUE(h.net.WasClosed(h.net.LastRequest()));
+    EXPECT_FALSE(t->FailTimedOut());
 }
 
 TEST_F(DownloadTransferTest, APendingReadKeepsItsBufferUntilTheHandleCloses) {

@@ -57,9 +57,11 @@ protected:
         job.Run();
         EXPECT_TRUE(job.ended.load());
         lastError = job.error.load();
+        lastWholeBody = job.wholeBody.load();
         return poster.posts;
     }
     uint32_t lastError = 0;
+    bool lastWholeBody = false;
 };
 
 using Posts = std::vector<std::pair<uint32_t, uint64_t>>;
@@ -103,7 +105,8 @@ TEST_F(FileReadJobTest, WithoutAClockNoProgressIsPosted) {
     EXPECT_EQ(poster.posts, (Posts{{EV_RESPONSE_ACCEPTED, 0}, {EV_FINISHED, 200000}}));
 }
 
-// The size limit ends the read in the worker, at the first block that reaches it.
+// The size limit ends the read in the worker, at the first block that reaches it; a read
+// cut there has not seen the whole file.
 TEST_F(FileReadJobTest, TheWorkerStopsAtTheSizeLimit) {
     struct Case {
         uint64_t limit;
@@ -117,6 +120,7 @@ TEST_F(FileReadJobTest, TheWorkerStopsAtTheSizeLimit) {
         const Posts posts = RunJob("C:\\big", c.limit);
         ASSERT_FALSE(posts.empty());
         EXPECT_EQ(posts.back(), (std::pair<uint32_t, uint64_t>{EV_FINISHED, c.counted})) << c.limit;
+        EXPECT_EQ(lastWholeBody, c.counted == 1000000) << c.limit;
     }
     for (FileRef f = 1; f <= files.FileCount(); ++f) EXPECT_EQ(files.Closes(f), 1) << f;
 }
