@@ -366,8 +366,8 @@ TEST_F(DownloadTransferTest, WaitingCompletionsSucceedOnAnyNonzeroResult) {
         r.bodyBytes = 100000;
         r.queryPending = !c.read;
         r.readPending = c.read;
+        const size_t waited = h.net.pendingCalls.load() + 1;  // before the worker starts
         auto t = Run(url);
-        const size_t waited = h.net.pendingCalls.load() + 1;
         ASSERT_TRUE(h.net.AwaitPending(waited)) << url;
         const InternetHandle request = h.net.LastRequest();
         Complete(*t, c.handleResult ? request : (c.error == 12002 || c.error == 12030 ? 0 : 1),
@@ -495,8 +495,9 @@ TEST_F(DownloadTransferTest, TheFtpWorkerEndsAtTheLimitTheLengthOrTheTimeOut) {
     r.bodyBytes = 500000;
     r.queryPending = true;
     codes.clear();
+    const size_t waited = h.net.pendingCalls.load() + 1;
     auto t = Run("ftp://a/silent");
-    ASSERT_TRUE(h.net.AwaitPending(h.net.pendingCalls.load() + 1));
+    ASSERT_TRUE(h.net.AwaitPending(waited));
     EXPECT_TRUE(t->FailTimedOut());
     EXPECT_EQ(t->Error(), kErrorInternetTimeout);
     AwaitWorker(*t);
