@@ -93,7 +93,8 @@ public:
     uint32_t DataTick() const;
     // Reading gives the message loop a turn as soon as this many bytes are counted, so a
     // size limit is applied at once on a fast link; reading then goes on unless stopped.
-    // A local read ends there by itself (set it before StartFileRead).
+    // A read on a worker (a local file, an FTP download) ends there by itself; set it
+    // before the start.
     void SetYieldAtBytes(uint64_t bytes) { yieldAtBytes_ = bytes; }
     // What the transfer (or its FTP worker) waits for from the library.
     TransferPhase Phase() const;
