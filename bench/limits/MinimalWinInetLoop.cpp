@@ -7,7 +7,8 @@
 //   ftp:     the query, then a read of exactly the count it announced (Wine's FTP reads
 //            wait for their whole block).
 // The open flags are the program's. Prints "result=finished bytes=N ms=N cpu_s=S": ms
-// from the completed open to the end, CPU time of the whole process.
+// from the completed open to the end, CPU time of the process up to the closed handles
+// and the removed FTP cache copy.
 // Usage: minimal-wininet-loop.exe URL
 #include <windows.h>
 #include <wininet.h>
@@ -136,13 +137,13 @@ int main(int argc, char** argv) {
         InternetQueryOptionA(request, INTERNET_OPTION_DATAFILE_NAME, cacheFile, &nameSize) != FALSE;
     InternetCloseHandle(request);
     InternetCloseHandle(root);
-    const double cpu = CpuSeconds() - cpuBefore;
     if (hasCacheFile) {
         for (int i = 0;
              i < 100 && !DeleteFileA(cacheFile) && GetLastError() == ERROR_SHARING_VIOLATION; ++i) {
             Sleep(20);
         }
     }
+    const double cpu = CpuSeconds() - cpuBefore;
     std::printf("result=%s bytes=%llu ms=%lu cpu_s=%.3f\n", failed ? "failed" : "finished", bytes,
                 static_cast<unsigned long>(ms), cpu);
     return failed ? 1 : 0;
