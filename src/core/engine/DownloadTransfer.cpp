@@ -355,6 +355,7 @@ void DownloadTransfer::OnOpenComplete() {
     acceptedTime_.store(context_.clock.SystemTimeUtc());
     acceptedTick_.store(context_.clock.TickCount());
     dataTick_.store(acceptedTick_.load());
+    progressTick_ = acceptedTick_.load();
     Post(EV_RESPONSE_ACCEPTED);
     slot_->buffer.resize(kMaxArrivedRead);
     ReadLoop();
@@ -493,10 +494,17 @@ bool DownloadTransfer::CountBlock(uint32_t count) {
     emptyPendingReads_ = 0;
     const uint64_t before = bytesRead_;
     bytesRead_ += count;
-    dataTick_.store(context_.clock.TickCount());
+    const uint32_t now = context_.clock.TickCount();
+    dataTick_.store(now);
     if (before <= yieldAtBytes_ && bytesRead_ >= yieldAtBytes_)  // a limit of 0 included
         yieldNow_ = true;
-    if (flags_ & kTransferPostProgress) Post(EV_PROGRESS);
+    // A post per read would cost the window a message per MiB on a fast link; the size
+    // limit is told at once.
+    if ((flags_ & kTransferPostProgress) != 0 &&
+        (yieldNow_ || now - progressTick_ >= kProgressPostMs)) {
+        progressTick_ = now;
+        Post(EV_PROGRESS);
+    }
     if (!lengthUndeclared_ && bytesRead_ >= contentLength_) {
         Finish();
         return false;

@@ -162,6 +162,7 @@ private:
     uint32_t emptyPendingReads_ = 0;
     uint64_t yieldAtBytes_ = UINT64_MAX;
     bool yieldNow_ = false;
+    uint32_t progressTick_ = 0;  // when progress was last posted
     std::atomic<uint32_t> acceptedTick_{0};
     std::atomic<FileTime> acceptedTime_{0};
     std::atomic<uint32_t> dataTick_{0};

@@ -32,7 +32,7 @@ bool ReadJob::CountBlock(uint32_t count) {
     if (clock != nullptr) {
         const uint32_t now = clock->TickCount();
         dataTick.store(now);
-        if ((flags & kTransferPostProgress) != 0 && now - progressTick_ >= kWorkerProgressMs) {
+        if ((flags & kTransferPostProgress) != 0 && now - progressTick_ >= kProgressPostMs) {
             progressTick_ = now;
             Post(EV_PROGRESS);
         }

@@ -10,10 +10,10 @@ namespace vm {
 constexpr uint32_t kWorkerStopWaitMs = 1500;
 constexpr uint32_t kPostRetries = 1000;
 constexpr uint32_t kPostRetryMs = 10;
-// Progress of a worker's read reaches the window at most this often: a post per block
-// would fill the queue at link or disk speed, and posted messages are taken before the
-// timer, paint and input, so a fast source would freeze the window and its time limit.
-constexpr uint32_t kWorkerProgressMs = 100;
+// Progress of a read reaches the window at most this often: a post per block would fill
+// the queue at link or disk speed, and posted messages are taken before the timer, paint
+// and input, so a fast source would freeze the window and its time limit.
+constexpr uint32_t kProgressPostMs = 100;
 
 // What a read on a worker thread shares with its transfer: the counts the window reads
 // whenever it likes, the moments they were stamped, and how the read ended. The record

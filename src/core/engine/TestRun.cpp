@@ -122,9 +122,7 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
             host_.Refresh();
             break;
         case EV_PROGRESS:
-            progressSeen_ = true;
-            item->bytes = transfer_->BytesRead();
-            item->RecomputeSpeed(item->startTime != 0 ? transfer_->DataTick() : clock_.TickCount());
+            TakeProgress(*item);
             ApplySizeRule(*item);
             break;
         default:
@@ -254,6 +252,10 @@ void TestRun::OnSampleTick() {
         return;
     }
     DownloadItem* item = host_.ItemAt(currentIndex_);
+    if (item != nullptr && transfer_ && item->status == DownloadStatus::Downloading &&
+        transfer_->BytesRead() != item->bytes) {
+        TakeProgress(*item);
+    }
     if (progressSeen_) {
         progressSeen_ = false;
         stallTicks_ = 0;
@@ -310,6 +312,13 @@ void TestRun::CheckAutoStop() {
         transfer_->FailTimedOut()) {
         OnAttemptFailed(*item);
     }
+}
+
+void TestRun::TakeProgress(DownloadItem& item) {
+    if (!transfer_) return;
+    progressSeen_ = true;
+    item.bytes = transfer_->BytesRead();
+    item.RecomputeSpeed(item.startTime != 0 ? transfer_->DataTick() : clock_.TickCount());
 }
 
 void TestRun::ApplySizeRule(DownloadItem& item) {

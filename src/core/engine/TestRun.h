@@ -77,6 +77,10 @@ private:
     void CloseAttempt();
     void RecordSample(const DownloadItem& item);
     void CheckAutoStop();
+    // Takes the transfer's count into the downloading item. Progress is posted at most
+    // every 100 ms, and not at all after a burst that a stall follows: the sample tick
+    // reads the count itself.
+    void TakeProgress(DownloadItem& item);
     void ApplySizeRule(DownloadItem& item);
     // Ends the current item as it stands and starts the next.
     void StopAndAdvance();

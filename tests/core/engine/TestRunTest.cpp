@@ -379,6 +379,21 @@ TEST_F(TestRunTest, MeasuresAttemptsAndStepsBesideTheItems) {
     run.StopTest();
 }
 
+// A burst that a stall follows posts no progress (it came within 100 ms of the last post):
+// the next tick takes the count all the same.
+TEST_F(TestRunTest, TheSampleTickTakesACountThatNoProgressEventBrought) {
+    Hang("http://a/s");
+    Add("http://a/s");
+    run.StartTest();
+    Connect();
+    Deliver(65536);
+    EXPECT_EQ(Item(0).bytes, 0u);
+    const int before = host.refreshes;
+    Tick();
+    EXPECT_EQ(Item(0).bytes, 65536u);
+    EXPECT_EQ(host.refreshes, before + 1);
+}
+
 TEST_F(TestRunTest, RedrawsAfterProgressAndEveryTwoSecondsWhileStalled) {
     Hang("http://a/s");
     Add("http://a/s");
@@ -463,7 +478,7 @@ TEST_F(TestRunTest, StopWhileConnectingFinishesTheItemAndLeavesTheRestWaiting) {
 
 TEST_F(TestRunTest, MoveToNextIgnoresTheOldTransfersQueuedEvents) {
     ScriptedResponse& r = Serve("http://a/slow", 1000000);
-    r.msPerRead = 10;
+    r.msPerRead = 120;  // each read posts progress and ends its turn
     Serve("http://a/next", 500);
     Add("http://a/slow");
     Add("http://a/next");
