@@ -171,6 +171,16 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
     return false;
 }
 
+void DownloadTransfer::AdoptJob(ReadJob* job) {
+    job_ = job;
+    job->window = window_;
+    job->message = message_;
+    job->flags = flags_;
+    job->serial = serial_;
+    job->clock = &context_.clock;
+    job->stopAtBytes = yieldAtBytes_;
+}
+
 bool DownloadTransfer::StartFileRead(const std::string& path) {
     // A cut path would measure some other file.
     if (path.size() > kMaxLocalPath) {
@@ -178,13 +188,7 @@ bool DownloadTransfer::StartFileRead(const std::string& path) {
         return false;
     }
     fileJob_ = std::make_shared<FileReadJob>(context_.net, context_.files);
-    job_ = fileJob_.get();
-    job_->window = window_;
-    job_->message = message_;
-    job_->flags = flags_;
-    job_->serial = serial_;
-    job_->clock = &context_.clock;
-    job_->stopAtBytes = yieldAtBytes_;
+    AdoptJob(fileJob_.get());
     fileJob_->path = path;
     auto* argument = new std::shared_ptr<FileReadJob>(fileJob_);
     if (!context_.files.StartThread(&RunFileReadJob, argument, &worker_)) {
@@ -199,13 +203,7 @@ bool DownloadTransfer::StartFileRead(const std::string& path) {
 bool DownloadTransfer::StartFtpRead() {
     // The request goes to the worker, which closes it when it ends.
     ftpJob_ = std::make_shared<FtpReadJob>(context_.net, request_.exchange(0));
-    job_ = ftpJob_.get();
-    job_->window = window_;
-    job_->message = message_;
-    job_->flags = flags_;
-    job_->serial = serial_;
-    job_->clock = &context_.clock;
-    job_->stopAtBytes = yieldAtBytes_;
+    AdoptJob(ftpJob_.get());
     if (!lengthUndeclared_) ftpJob_->declaredLength = contentLength_;
     job_->StampAccepted();
     Post(EV_RESPONSE_ACCEPTED);

@@ -130,6 +130,8 @@ private:
     bool Reading() const { return end_ == TransferEnd::None; }
     // Hands the opened FTP download to its worker; false when no worker could start.
     bool StartFtpRead();
+    // The worker's read reports as this transfer, to its window, up to the size limit.
+    void AdoptJob(ReadJob* job);
     void ReadLoop();
     Step ReadArrived();
     Step QueryAndRead();

@@ -66,12 +66,12 @@ void FtpReadJob::End(uint32_t failure) {
     ended.store(true);
 }
 
-bool FtpReadJob::Query(uint32_t* available, uint32_t* failure) {
-    slot->queryCount = 0;
-    if (!BeginCall(TransferPhase::PendingData)) return false;
-    if (poster.QueryDataAvailable(request, &slot->queryCount)) {
+template <typename Call>
+bool FtpReadJob::CallLibrary(TransferPhase phase, Call call, uint32_t* carried, uint32_t* failure) {
+    *carried = 0;
+    if (!BeginCall(phase)) return false;
+    if (call()) {
         EndCall();
-        *available = slot->queryCount;
         return true;
     }
     const uint32_t error = poster.LastError();
@@ -80,8 +80,14 @@ bool FtpReadJob::Query(uint32_t* available, uint32_t* failure) {
         *failure = error != 0 ? error : kErrorInternetInternal;
         return false;
     }
+    return AwaitCompletion(carried, failure);
+}
+
+bool FtpReadJob::Query(uint32_t* available, uint32_t* failure) {
+    slot->queryCount = 0;
     uint32_t carried = 0;
-    if (!AwaitCompletion(&carried, failure)) return false;
+    const auto query = [this] { return poster.QueryDataAvailable(request, &slot->queryCount); };
+    if (!CallLibrary(TransferPhase::PendingData, query, &carried, failure)) return false;
     // A waiting query brings its count in the completion's error field.
     *available = carried != 0 ? carried : slot->queryCount;
     return true;
@@ -89,20 +95,11 @@ bool FtpReadJob::Query(uint32_t* available, uint32_t* failure) {
 
 bool FtpReadJob::Read(uint32_t size, uint32_t* count, uint32_t* failure) {
     slot->readCount = 0;
-    if (!BeginCall(TransferPhase::PendingRead)) return false;
-    if (poster.ReadFile(request, slot->buffer.data(), size, &slot->readCount)) {
-        EndCall();
-        *count = slot->readCount;
-        return true;
-    }
-    const uint32_t error = poster.LastError();
-    if (error != kErrorIoPending) {
-        EndCall();
-        *failure = error != 0 ? error : kErrorInternetInternal;
-        return false;
-    }
     uint32_t carried = 0;
-    if (!AwaitCompletion(&carried, failure)) return false;
+    const auto read = [this, size] {
+        return poster.ReadFile(request, slot->buffer.data(), size, &slot->readCount);
+    };
+    if (!CallLibrary(TransferPhase::PendingRead, read, &carried, failure)) return false;
     // Wine may leave a waiting read's count only in the completion's error field.
     *count = slot->readCount != 0 ? slot->readCount : (carried <= size ? carried : 0);
     return true;

@@ -51,6 +51,11 @@ private:
     // A call answered ERROR_IO_PENDING: waits for its completion or the stop; false when
     // stopped, or when the completion carries an error (in *failure).
     bool AwaitCompletion(uint32_t* count, uint32_t* failure);
+    // Makes one library call that may go pending: true when it succeeded, with the count a
+    // completion carried in its error field (0 when it answered at once); false when
+    // stopped, or failed (*failure).
+    template <typename Call>
+    bool CallLibrary(TransferPhase phase, Call call, uint32_t* carried, uint32_t* failure);
     bool Query(uint32_t* available, uint32_t* failure);
     bool Read(uint32_t size, uint32_t* count, uint32_t* failure);
     // Closes the handle and reports how the read ended, unless it was stopped.
