@@ -79,6 +79,17 @@ class HostileServers(e2e.unittest.TestCase):
                 self.assertTrue(by_url[url]["Status"].startswith(status), by_url[url]["Status"])
 
 
+    def test_an_ftp_transfer_the_server_calls_aborted_fails(self):
+        # Both send 100,000 bytes and close the data connection; only the reply differs.
+        cut = os.environ["VM_FTP_CUT_URL"]
+        code, rows = e2e.App("ftpcut").export_rows([cut + "/lost.bin", cut + "/ok.bin"])
+        self.assertEqual(code, 0)
+        by_url = {row["URL"]: row for row in rows}
+        self.assertEqual(by_url[cut + "/lost.bin"]["Status"],
+                         "Failed  (Error 12003:  426 Connection closed; transfer aborted.)")
+        self.assertEqual(by_url[cut + "/ok.bin"]["Status"], "Finished")
+
+
 class RunsThatEnd(e2e.unittest.TestCase):
     def test_a_hidden_start_with_nothing_to_export_exits_with_three(self):
         # "/hidden" alone is a normal visible start, as without it.

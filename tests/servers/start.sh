@@ -197,7 +197,7 @@ all_ready() {
   answers "ftp://127.0.0.1:$ftp_port/empty.bin" &&
   answers "ftp://127.0.0.1:$ftp_slow_port/empty.bin" &&
   accepts "$silent_port" && accepts "$truncate_port" && accepts "$stall_port" &&
-  accepts "$hostile_port" &&
+  accepts "$hostile_port" && accepts "$ftp_cut_port" &&
   kill -0 "$(cat "$dir/run/refused.pid")" 2>/dev/null && refuses "$refused_port"
 }
 
@@ -211,6 +211,7 @@ start_all() {
   launch refused "$python" "$here/tcp_stub.py" refused "$refused_port" "$dir/"
   launch stall "$python" "$here/tcp_stub.py" stall "$stall_port" "$dir/"
   launch hostile "$python" "$here/tcp_stub.py" hostile "$hostile_port" "$dir/"
+  launch ftpcut "$python" "$here/tcp_stub.py" ftpcut "$ftp_cut_port" "$dir/"
   local deadline=$((SECONDS + 20))
   until all_ready; do
     [ $SECONDS -lt $deadline ] || return 1
@@ -224,8 +225,8 @@ flock -w 120 9 || { echo "start.sh: timed out waiting for another instance" >&2;
 started=0
 for attempt in 1 2 3; do
   read -r http_port https_port expired_port wronghost_port untrusted_port ftp_port \
-    silent_port truncate_port refused_port ftp_slow_port stall_port hostile_port pasv_min \
-    < <("$python" "$here/free_ports.py" 12 32)
+    silent_port truncate_port refused_port ftp_slow_port stall_port hostile_port ftp_cut_port \
+    pasv_min < <("$python" "$here/free_ports.py" 13 32)
   pasv_max=$((pasv_min + 15))
   write_nginx_conf
   write_vsftpd_conf "$dir/vsftpd/vsftpd.conf" "$ftp_port" "$pasv_min" "$pasv_max"
@@ -261,6 +262,7 @@ env_line() { printf 'export %s=%q\n' "$1" "$2"; }
   env_line VM_FTP_SLOW_RATE "$ftp_slow_rate"
   env_line VM_STALL_PORT "$stall_port"
   env_line VM_HOSTILE_PORT "$hostile_port"
+  env_line VM_FTP_CUT_PORT "$ftp_cut_port"
   env_line VM_TEST_CA "$certs/ca.pem"
   env_line VM_TEST_CA_DER "$certs/ca.der"
   env_line VM_UNTRUSTED_CA "$certs/untrusted-ca.pem"
@@ -272,6 +274,7 @@ env_line() { printf 'export %s=%q\n' "$1" "$2"; }
   env_line VM_FTP_SLOW_URL "ftp://127.0.0.1:$ftp_slow_port"
   env_line VM_STALL_URL "http://127.0.0.1:$stall_port"
   env_line VM_HOSTILE_URL "http://127.0.0.1:$hostile_port"
+  env_line VM_FTP_CUT_URL "ftp://127.0.0.1:$ftp_cut_port"
 } >"$dir/env.tmp"
 mv "$dir/env.tmp" "$dir/env"
 echo "Test servers running; source $dir/env"

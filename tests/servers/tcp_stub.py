@@ -27,6 +27,10 @@
              /chunked-cut     chunked, announces 10,000 bytes, sends 100 and closes
              /chunked-bad     chunked with a chunk size that is not hexadecimal
              /chunked-ok      chunked, 10,000 bytes and the terminator (the good twin)
+  ftpcut   a passive-mode FTP server that logs anyone in; a RETR of any file sends
+           100,000 bytes on the data connection, closes it, and then replies, by the
+           file's name: "ok..." 226 (the good twin), anything else "426 Connection
+           closed; transfer aborted." (a server that lost the rest of the file)
 
 One thread per connection, so one client never blocks another. SIGTERM (stop.sh)
 ends the process at once (default action, nothing to clean up).
@@ -201,6 +205,57 @@ def serve_hostile(conn):
     client_closed(conn, READ_TIMEOUT)
 
 
+def serve_ftp_cut(conn, body):
+    conn.settimeout(READ_TIMEOUT)
+    requests = conn.makefile("rb")
+    listener = None
+
+    def reply(text):
+        conn.sendall((text + "\r\n").encode("ascii"))
+
+    reply("220 ftpcut")
+    try:
+        for raw in requests:
+            words = raw.decode("latin-1").strip().split(" ", 1)
+            verb = words[0].upper()
+            argument = words[1] if len(words) > 1 else ""
+            if verb == "USER":
+                reply("331 Any password.")
+            elif verb == "PASS":
+                reply("230 Logged in.")
+            elif verb == "PASV":
+                if listener is not None:
+                    listener.close()
+                listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+                listener.bind(("127.0.0.1", 0))
+                listener.listen(1)
+                listener.settimeout(READ_TIMEOUT)
+                port = listener.getsockname()[1]
+                reply("227 Entering Passive Mode (127,0,0,1,%d,%d)." % (port >> 8, port & 255))
+            elif verb == "SIZE":
+                reply("213 %d" % DECLARED_LENGTH)
+            elif verb == "RETR" and listener is not None:
+                reply("150 Here it comes.")
+                data, _ = listener.accept()
+                with data:
+                    data.sendall(body)
+                name = argument.rsplit("/", 1)[-1]
+                if name.startswith("ok"):
+                    reply("226 Transfer complete.")
+                else:
+                    reply("426 Connection closed; transfer aborted.")
+            elif verb == "QUIT":
+                reply("221 Goodbye.")
+                return
+            elif verb in ("PORT", "EPSV", "EPRT", "RETR"):
+                reply("502 Passive mode only.")
+            else:
+                reply("200 OK.")
+    finally:
+        if listener is not None:
+            listener.close()
+
+
 def handle(conn, mode, body):
     try:
         if mode == "silent":
@@ -209,6 +264,8 @@ def handle(conn, mode, body):
             serve_stall(conn)
         elif mode == "hostile":
             serve_hostile(conn)
+        elif mode == "ftpcut":
+            serve_ftp_cut(conn, body)
         else:
             serve_truncate(conn, body)
     except OSError:
@@ -222,8 +279,8 @@ def main():
     # An optional third argument (the harness directory) only marks the process as
     # that instance's, for stop.sh.
     if len(sys.argv) not in (3, 4) or sys.argv[1] not in ("silent", "truncate", "refused",
-                                                          "stall", "hostile"):
-        sys.exit("usage: tcp_stub.py silent|truncate|refused|stall|hostile PORT [TAG]")
+                                                          "stall", "hostile", "ftpcut"):
+        sys.exit("usage: tcp_stub.py silent|truncate|refused|stall|hostile|ftpcut PORT [TAG]")
     mode, port = sys.argv[1], int(sys.argv[2])
 
     server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)

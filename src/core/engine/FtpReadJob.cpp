@@ -35,26 +35,32 @@ void FtpReadJob::Run() {
             if (limitReached || dataEnded) break;
         }
     }
-    End(failure);
+    End(failure, limitReached);
 }
 
-void FtpReadJob::End(uint32_t failure) {
+void FtpReadJob::End(uint32_t failure, bool cutAtLimit) {
     if (failure == kErrorExtendedError) {
         // The library keeps the server's reply for the thread that failed: this one.
-        std::string reply = TakeServerReply(poster, &failure);
-        std::lock_guard<std::mutex> lock(mutex_);
-        serverReply_ = std::move(reply);
+        KeepReply(TakeServerReply(poster, &failure));
     }
-    // The close goes first: once the window hears of the end, the run and the process may
-    // end, and they wait only for the closes already asked for.
-    poster.CloseHandle(request);
+    // Closed here and now: the close reads the server's last reply into this thread's
+    // keeping, and it is over (the cache copy removed too) before the window hears of the
+    // end, after which the run and the process may end.
+    poster.CloseHandleHere(request);
     if (stopped.load()) {
         ended.store(true);
         return;
     }
     const uint64_t bytes = bytesRead.load();
-    if (failure == 0 && declaredLength != 0 && bytes < declaredLength && bytes < stopAtBytes)
-        failure = kErrorConnectionAborted;  // ended before the declared length: truncated
+    if (failure == 0 && !cutAtLimit) {
+        if (declaredLength != 0 && bytes < declaredLength) {
+            failure = kErrorConnectionAborted;  // ended before the declared length: truncated
+        } else if (std::string refusal = TakeFailedTransferReply(poster); !refusal.empty()) {
+            // The data connection ended, but the server says the transfer failed.
+            KeepReply(std::move(refusal));
+            failure = kErrorExtendedError;
+        }
+    }
     if (failure != 0) {
         Post(EV_FAILED, failure);
     } else {
@@ -152,6 +158,11 @@ bool FtpReadJob::Stop() {
 TransferPhase FtpReadJob::Phase() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return phase_;
+}
+
+void FtpReadJob::KeepReply(std::string reply) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    serverReply_ = std::move(reply);
 }
 
 std::string FtpReadJob::ServerReply() const {

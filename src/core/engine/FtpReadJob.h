@@ -23,7 +23,8 @@ constexpr uint32_t kMaxEmptyFtpReads = 2;
 // calling thread until a byte arrives, and its reads wait there for their whole block, so
 // neither may run on the GUI thread; here they cost no thread hand-off per batch, and the
 // window reads the counts on its own time. The worker owns the request handle from its
-// start and closes it when it ends.
+// start and closes it when it ends; a server that says at the end that the transfer
+// failed ("426 ...") fails the download, although its data connection ended as usual.
 struct FtpReadJob : ReadJob {
     FtpReadJob(InternetLibrary& net, InternetHandle request)
         : ReadJob(net), request(request), slot(std::make_shared<ReadSlot>()) {}
@@ -58,8 +59,10 @@ private:
     bool CallLibrary(TransferPhase phase, Call call, uint32_t* carried, uint32_t* failure);
     bool Query(uint32_t* available, uint32_t* failure);
     bool Read(uint32_t size, uint32_t* count, uint32_t* failure);
-    // Closes the handle and reports how the read ended, unless it was stopped.
-    void End(uint32_t failure);
+    // Closes the handle and reports how the read ended, unless it was stopped. A read cut
+    // at the size limit is not judged by the server's last reply.
+    void End(uint32_t failure, bool cutAtLimit);
+    void KeepReply(std::string reply);
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;

@@ -3,6 +3,17 @@
 #include "core/engine/DownloadItem.h"
 
 namespace vm {
+namespace {
+
+std::string Trimmed(const std::string& text) {
+    size_t end = text.size();
+    while (end > 0 && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+    size_t start = 0;
+    while (start < end && static_cast<unsigned char>(text[start]) <= ' ') ++start;
+    return text.substr(start, end - start);
+}
+
+}  // namespace
 
 std::string TakeServerReply(InternetLibrary& net, uint32_t* error) {
     uint32_t code = 0;
@@ -15,10 +26,18 @@ std::string TakeServerReply(InternetLibrary& net, uint32_t* error) {
         return std::string();
     }
     if (*error == 0 || *error == kErrorExtendedError) *error = code;
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
-    size_t start = 0;
-    while (start < text.size() && static_cast<unsigned char>(text[start]) <= ' ') ++start;
-    return text.substr(start);
+    return Trimmed(text);
+}
+
+std::string TakeFailedTransferReply(InternetLibrary& net) {
+    uint32_t code = 0;
+    std::string text;
+    if (!net.LastResponse(&code, &text, kMaxCellText)) return std::string();
+    text = Trimmed(text);
+    const auto digit = [&text](size_t i) { return text[i] >= '0' && text[i] <= '9'; };
+    if (text.size() < 3 || (text[0] != '4' && text[0] != '5') || !digit(1) || !digit(2))
+        return std::string();
+    return text;
 }
 
 }  // namespace vm

@@ -12,4 +12,9 @@ namespace vm {
 // or the bare "see the server's reply", takes the library's.
 std::string TakeServerReply(InternetLibrary& net, uint32_t* error);
 
+// The reply the FTP server gave at the end of a transfer, when it says the transfer
+// failed ("426 Connection closed; transfer aborted."): a 4xx or 5xx reply, trimmed. Empty
+// for a reply of success and when the library keeps none.
+std::string TakeFailedTransferReply(InternetLibrary& net);
+
 }  // namespace vm

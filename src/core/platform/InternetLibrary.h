@@ -76,7 +76,14 @@ public:
     // whose completion brings no count (Wine does the latter). HTTP and HTTPS only.
     virtual bool ReadArrived(InternetHandle request, void* buffer, uint32_t size,
                              uint32_t* count) = 0;
+    // Closes the handle on a thread of its own (a close may wait for the server) and
+    // returns at once.
     virtual bool CloseHandle(InternetHandle handle) = 0;
+    // Closes the handle on the calling thread and returns once it has closed. An FTP
+    // close reads the server's last reply to the transfer ("226 Transfer complete.", or
+    // "426 ..." when the server cut it short), which LastResponse then holds. Either close
+    // removes the copy of an FTP download that the library wrote although asked not to.
+    virtual void CloseHandleHere(InternetHandle handle) = 0;
     // The calling thread's error code after a failed operation.
     virtual uint32_t LastError() = 0;
     // The last error and server reply the library keeps for the calling thread (an FTP

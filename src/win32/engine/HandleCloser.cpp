@@ -111,6 +111,8 @@ HandleCloser& Closer() {
 
 void CloseHandleInBackground(HINTERNET handle) { Closer().Close(handle); }
 
+void CloseHandleHere(HINTERNET handle) { CloseAndRemoveCopy(handle); }
+
 bool WaitForBackgroundCloses(uint32_t milliseconds) { return Closer().WaitUntilIdle(milliseconds); }
 
 }  // namespace vm

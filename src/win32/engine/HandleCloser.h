@@ -14,6 +14,10 @@ namespace vm {
 // no-cache flags, under a name only the handle knows, is removed once the handle closed.
 void CloseHandleInBackground(HINTERNET handle);
 
+// The same close on the calling thread; returns once the handle has closed and the copy
+// is gone.
+void CloseHandleHere(HINTERNET handle);
+
 // Waits until every handle given so far has closed; false when the time ran out first.
 // A process that ends while an FTP close is under way leaves Wine's server spinning on
 // the control connection's unread last reply, at full load on one core, for good.

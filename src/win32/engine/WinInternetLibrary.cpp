@@ -179,6 +179,10 @@ bool WinInternetLibrary::CloseHandle(InternetHandle handle) {
     return true;
 }
 
+void WinInternetLibrary::CloseHandleHere(InternetHandle handle) {
+    if (handle != 0) vm::CloseHandleHere(H(handle));
+}
+
 uint32_t WinInternetLibrary::LastError() { return GetLastError(); }
 
 bool WinInternetLibrary::LastResponse(uint32_t* error, std::string* text, size_t maxText) {

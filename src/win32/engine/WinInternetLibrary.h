@@ -21,6 +21,7 @@ public:
     bool ReadFile(InternetHandle request, void* buffer, uint32_t size, uint32_t* count) override;
     bool ReadArrived(InternetHandle request, void* buffer, uint32_t size, uint32_t* count) override;
     bool CloseHandle(InternetHandle handle) override;
+    void CloseHandleHere(InternetHandle handle) override;
     uint32_t LastError() override;
     bool LastResponse(uint32_t* error, std::string* text, size_t maxText) override;
     bool PostEvent(uintptr_t window, uint32_t message, uint32_t code, uint32_t serial) override;

@@ -459,27 +459,34 @@ TEST_F(DownloadTransferTest, CallbacksAfterDestructionAreIgnoredAndALateOpenIsCl
     EXPECT_EQ(h.net.QueuedEvents(), 0u);
 }
 
-// The FTP worker ends by itself at the size limit and at a declared length, and a data
-// end short of that length is a truncation; a time-out ends it from the window.
+// The FTP worker ends by itself at the size limit and at a declared length. A data end
+// short of that length is a truncation, and so is one after which the server says the
+// transfer failed; a time-out ends it from the window.
 TEST_F(DownloadTransferTest, TheFtpWorkerEndsAtTheLimitTheLengthOrTheTimeOut) {
+    const std::string aborted = "426 Failure writing network stream.";
     struct Case {
         const char* name;
         std::optional<std::string> length;
+        std::optional<std::string> lastReply;
         uint64_t limit;
         uint64_t counted;
-        uint32_t end;
+        uint32_t error;  // 0: finished
         bool whole;
     } cases[] = {
-        {"limit", std::nullopt, 250000, 300000, EV_FINISHED, false},
-        {"declared", "300000", UINT64_MAX, 300000, EV_FINISHED, true},
-        {"truncated", "900000", UINT64_MAX, 500000, EV_FAILED, false},
+        {"limit", std::nullopt, aborted, 250000, 300000, 0, false},  // we cut it short
+        {"declared", "300000", std::nullopt, UINT64_MAX, 300000, 0, true},
+        {"truncated", "900000", std::nullopt, UINT64_MAX, 500000, kErrorConnectionAborted, false},
+        {"aborted", std::nullopt, aborted + "\r\n", UINT64_MAX, 500000, kErrorExtendedError, false},
+        {"complete", std::nullopt, "226 Transfer complete.\r\n", UINT64_MAX, 500000, 0, false},
     };
     for (const Case& c : cases) {
         codes.clear();
+        h.net.lastResponse.reset();
         const std::string url = std::string("ftp://a/") + c.name;
         ScriptedResponse& r = h.net.Respond(url);
         r.status.reset();
         r.contentLength = c.length;
+        r.closeReply = c.lastReply;
         r.bodyBytes = 500000;
         r.announce = 100000;
         auto t = Make();
@@ -488,11 +495,13 @@ TEST_F(DownloadTransferTest, TheFtpWorkerEndsAtTheLimitTheLengthOrTheTimeOut) {
         h.CompleteOpen(t->Serial());
         Pump(*t);
         AwaitWorker(*t);
-        EXPECT_EQ(codes.back(), c.end) << c.name;
+        EXPECT_EQ(codes.back(), c.error != 0 ? EV_FAILED : EV_FINISHED) << c.name;
         EXPECT_EQ(t->BytesRead(), c.counted) << c.name;
         EXPECT_EQ(t->WholeBodySeen(), c.whole) << c.name;
-        EXPECT_EQ(t->Error(), c.end == EV_FAILED ? kErrorConnectionAborted : 0u) << c.name;
+        EXPECT_EQ(t->Error(), c.error) << c.name;
+        EXPECT_EQ(t->ServerReply(), c.error == kErrorExtendedError ? aborted : "") << c.name;
     }
+    h.net.lastResponse.reset();
     ScriptedResponse& r = h.net.Respond("ftp://a/silent");
     r.status.reset();
     r.bodyBytes = 500000;

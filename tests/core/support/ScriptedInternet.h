@@ -36,6 +36,7 @@ struct ScriptedResponse {
     uint32_t msPerRead = 0;                    // the fake clock moves on with every read
     std::optional<std::string> rawHeaders;     // the header block, when it fits the query
     uint32_t msPerOpen = 0;                    // the fake clock moves on with every open
+    std::optional<std::string> closeReply;     // the FTP server's last reply, read by a close
 };
 
 struct PostedEvent {
@@ -235,6 +236,13 @@ public:
         std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
         closed.push_back(h);
         return true;
+    }
+    void CloseHandleHere(InternetHandle h) override {
+        CloseHandle(h);
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
+        Request* r = Get(h);
+        if (r != nullptr && r->response.closeReply)
+            lastResponse.emplace(0, *r->response.closeReply);
     }
     uint32_t LastError() override { return lastError_; }
 
