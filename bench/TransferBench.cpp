@@ -1,6 +1,7 @@
 // Downloads one URL with the program's transfer, the way a test run does (events through
 // a window that also runs the 200 ms timer of the main window), and prints the figures:
-// bytes, time from the accepted response to the end, rate, CPU time.
+// bytes, time from the accepted response to the last data (to the stop, with a time
+// limit), rate, CPU time.
 // Usage: transfer-bench.exe URL [TIMEOUT_SECONDS]; VM_BENCH_NO_PROGRESS=1 posts no
 // EV_PROGRESS; VM_BENCH_TIME_LIMIT_MS=N ends the download at the first tick N ms or more
 // after the response was accepted, as the time limit does ("result=timelimit").
@@ -121,6 +122,11 @@ int main(int argc, char** argv) {
         while (!gEnded && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
     const uint64_t bytes = gTimeLimited ? gBytesAtLimit : transfer->BytesRead();
+    // A finished download lasts from its accepted response to its last data, both stamped
+    // where they happened, as the program times an item: the FTP worker reports the end
+    // only after its close.
+    const bool finished = gEnded && !gTimeLimited && !gFailed && transfer->AcceptedTick() != 0;
+    const DWORD dataMs = transfer->DataTick() - transfer->AcceptedTick();
     const uint32_t error = transfer->Error();
     gTransfer = nullptr;
     transfer.reset();
@@ -130,7 +136,8 @@ int main(int argc, char** argv) {
     (void)vm::WaitForWorkers(10000);
     (void)vm::WaitForBackgroundCloses(10000);
     const double cpu = CpuSeconds() - cpuBefore;
-    const DWORD ms = gEnded && gAcceptedTick != 0 ? gEndTick - gAcceptedTick : 0;
+    DWORD ms = gEnded && gAcceptedTick != 0 ? gEndTick - gAcceptedTick : 0;
+    if (finished) ms = dataMs;
     const double mib = bytes / 1048576.0;
     std::printf(
         "result=%s bytes=%llu ms=%lu rate_mib_s=%.1f cpu_s=%.3f progress_events=%u error=%u\n",
