@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
 #include "win32/engine/HandleCloser.h"
+#include "win32/engine/WinLocalFileApi.h"
 
 namespace vm {
 namespace {
 
-// The tests' FTP transfers leave handles closing; a test program that ends in the middle
-// of an FTP close leaves the prefix's Wine server spinning, which later tests would see.
+// The tests' FTP transfers leave workers and handles closing; a test program that ends in
+// the middle of an FTP close leaves the prefix's Wine server spinning, which later tests
+// would see.
 class BackgroundClosesEnvironment : public ::testing::Environment {
 public:
-    void TearDown() override { EXPECT_TRUE(WaitForBackgroundCloses(10000)); }
+    void TearDown() override {
+        EXPECT_TRUE(WaitForWorkers(10000));
+        EXPECT_TRUE(WaitForBackgroundCloses(10000));
+    }
 };
 
 const auto* const kRegistered =

@@ -43,6 +43,8 @@ void FtpReadJob::End(uint32_t failure, bool cutAtLimit) {
         // The library keeps the server's reply for the thread that failed: this one.
         KeepReply(TakeServerReply(poster, &failure));
     }
+    // The data ended now; the close below may take a while.
+    const uint32_t endTick = clock != nullptr ? clock->TickCount() : 0;
     // Closed here and now: the close reads the server's last reply into this thread's
     // keeping, and it is over (the cache copy removed too) before the window hears of the
     // end, after which the run and the process may end.
@@ -64,7 +66,7 @@ void FtpReadJob::End(uint32_t failure, bool cutAtLimit) {
     if (failure != 0) {
         Post(EV_FAILED, failure);
     } else {
-        if (clock != nullptr) dataTick.store(clock->TickCount());
+        if (clock != nullptr) dataTick.store(endTick);
         wholeBody.store(declaredLength != 0 && bytes >= declaredLength);
         finished.store(true);
         Post(EV_FINISHED);

@@ -479,6 +479,7 @@ TEST_F(DownloadTransferTest, TheFtpWorkerEndsAtTheLimitTheLengthOrTheTimeOut) {
         {"aborted", std::nullopt, aborted + "\r\n", UINT64_MAX, 500000, kErrorExtendedError, false},
         {"complete", std::nullopt, "226 Transfer complete.\r\n", UINT64_MAX, 500000, 0, false},
     };
+    const uint32_t start = h.clock.tick;
     for (const Case& c : cases) {
         codes.clear();
         h.net.lastResponse.reset();
@@ -487,6 +488,7 @@ TEST_F(DownloadTransferTest, TheFtpWorkerEndsAtTheLimitTheLengthOrTheTimeOut) {
         r.status.reset();
         r.contentLength = c.length;
         r.closeReply = c.lastReply;
+        r.msPerCloseHere = 700;  // the close waits for the server's reply
         r.bodyBytes = 500000;
         r.announce = 100000;
         auto t = Make();
@@ -500,6 +502,8 @@ TEST_F(DownloadTransferTest, TheFtpWorkerEndsAtTheLimitTheLengthOrTheTimeOut) {
         EXPECT_EQ(t->WholeBodySeen(), c.whole) << c.name;
         EXPECT_EQ(t->Error(), c.error) << c.name;
         EXPECT_EQ(t->ServerReply(), c.error == kErrorExtendedError ? aborted : "") << c.name;
+        // The data ended before the close: the time to the close is not the download's.
+        EXPECT_EQ(t->DataTick(), start + 700 * (&c - cases)) << c.name;
     }
     h.net.lastResponse.reset();
     ScriptedResponse& r = h.net.Respond("ftp://a/silent");

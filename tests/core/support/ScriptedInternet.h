@@ -37,6 +37,7 @@ struct ScriptedResponse {
     std::optional<std::string> rawHeaders;     // the header block, when it fits the query
     uint32_t msPerOpen = 0;                    // the fake clock moves on with every open
     std::optional<std::string> closeReply;     // the FTP server's last reply, read by a close
+    uint32_t msPerCloseHere = 0;               // the fake clock moves on with a close here
 };
 
 struct PostedEvent {
@@ -241,8 +242,9 @@ public:
         CloseHandle(h);
         std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
         Request* r = Get(h);
-        if (r != nullptr && r->response.closeReply)
-            lastResponse.emplace(0, *r->response.closeReply);
+        if (r == nullptr) return;
+        clock_.Advance(r->response.msPerCloseHere);
+        if (r->response.closeReply) lastResponse.emplace(0, *r->response.closeReply);
     }
     uint32_t LastError() override { return lastError_; }
 
