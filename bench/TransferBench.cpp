@@ -16,6 +16,7 @@
 #include "core/base/UrlKind.h"
 #include "core/engine/DownloadTransfer.h"
 #include "core/engine/TransferEvent.h"
+#include "limits/ProcessCpu.h"
 #include "win32/engine/HandleCloser.h"
 #include "win32/engine/ProcessTransfers.h"
 #include "win32/engine/WinLocalFileApi.h"
@@ -74,15 +75,6 @@ LRESULT CALLBACK BenchWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return 0;
 }
 
-double CpuSeconds() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto seconds = [](const FILETIME& t) {
-        return ((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,7 +93,7 @@ int main(int argc, char** argv) {
     HWND window = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   wc.hInstance, nullptr);
     SetTimer(window, kTickTimer, kTickMs, nullptr);
-    const double cpuBefore = CpuSeconds();
+    const double cpuBefore = ProcessCpuSeconds();
     const DWORD start = GetTickCount();
     auto transfer = std::make_unique<vm::DownloadTransfer>(vm::ProcessTransfers());
     gTransfer = transfer.get();
@@ -135,7 +127,7 @@ int main(int argc, char** argv) {
     // does: the worker asks for them before it reports the end.
     (void)vm::WaitForWorkers(10000);
     (void)vm::WaitForBackgroundCloses(10000);
-    const double cpu = CpuSeconds() - cpuBefore;
+    const double cpu = ProcessCpuSeconds() - cpuBefore;
     DWORD ms = gEnded && gAcceptedTick != 0 ? gEndTick - gAcceptedTick : 0;
     if (finished) ms = dataMs;
     const double mib = bytes / 1048576.0;

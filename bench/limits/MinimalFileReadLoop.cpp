@@ -10,19 +10,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "ProcessCpu.h"
+
 namespace {
 
 constexpr DWORD kBlock = 65536;
 constexpr size_t kAlignment = 4096;
-
-double CpuSeconds() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto seconds = [](const FILETIME& t) {
-        return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
 
 }  // namespace
 
@@ -32,7 +25,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const unsigned long long limit = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : ~0ULL;
-    const double cpuBefore = CpuSeconds();
+    const double cpuBefore = ProcessCpuSeconds();
     const DWORD start = GetTickCount();
     HANDLE file = CreateFileA(argv[1], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr);
@@ -50,6 +43,6 @@ int main(int argc, char** argv) {
     CloseHandle(file);
     const DWORD ms = GetTickCount() - start;
     std::printf("result=finished bytes=%llu ms=%lu cpu_s=%.3f\n", bytes,
-                static_cast<unsigned long>(ms), CpuSeconds() - cpuBefore);
+                static_cast<unsigned long>(ms), ProcessCpuSeconds() - cpuBefore);
     return 0;
 }

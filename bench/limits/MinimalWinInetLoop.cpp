@@ -17,6 +17,8 @@
 #include <cstring>
 #include <vector>
 
+#include "ProcessCpu.h"
+
 namespace {
 
 HANDLE gCompleted = nullptr;
@@ -38,15 +40,6 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR, DWORD status, LPVOID info, DWORD le
 bool AwaitCompletion() {
     WaitForSingleObject(gCompleted, INFINITE);
     return gResult != 0 || gError == 0;
-}
-
-double CpuSeconds() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto seconds = [](const FILETIME& t) {
-        return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
 }
 
 // Bytes ready, waiting for them when the query goes pending; false on failure.
@@ -78,7 +71,7 @@ int main(int argc, char** argv) {
         InternetOpenA("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)",
                       INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
     InternetSetStatusCallback(root, &OnStatus);
-    const double cpuBefore = CpuSeconds();
+    const double cpuBefore = ProcessCpuSeconds();
     HINTERNET request =
         InternetOpenUrlA(root, url, "Connection: Close", static_cast<DWORD>(-1), flags, 1);
     if (request == nullptr) {
@@ -143,7 +136,7 @@ int main(int argc, char** argv) {
             Sleep(20);
         }
     }
-    const double cpu = CpuSeconds() - cpuBefore;
+    const double cpu = ProcessCpuSeconds() - cpuBefore;
     std::printf("result=%s bytes=%llu ms=%lu cpu_s=%.3f\n", failed ? "failed" : "finished", bytes,
                 static_cast<unsigned long>(ms), cpu);
     return failed ? 1 : 0;
