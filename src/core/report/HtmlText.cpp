@@ -33,4 +33,14 @@ void AppendHtmlText(std::string& out, const std::string& utf8) {
     }
 }
 
+void AppendClassAndText(std::string& out, const char* cls, const std::string& utf8) {
+    if (cls != nullptr) {
+        out += " class=\"";
+        out += cls;
+        out += '"';
+    }
+    out += '>';
+    AppendHtmlText(out, utf8);
+}
+
 }  // namespace vm

@@ -76,14 +76,21 @@ void Text(std::string& out, double x, double y, const char* anchor, const std::s
     out += " text-anchor=\"";
     out += anchor;
     out += '"';
-    if (cls != nullptr) {
-        out += " class=\"";
-        out += cls;
-        out += '"';
-    }
-    out += '>';
-    AppendHtmlText(out, text);
+    AppendClassAndText(out, cls, text);
     out += "</text>\n";
+}
+
+// A bar from the plot's left edge to the value.
+void Bar(std::string& out, const char* cls, const PlotArea& area, double y, double value,
+         double height) {
+    out += "<rect class=\"";
+    out += cls;
+    out += '"';
+    Attr(out, "x", area.left);
+    Attr(out, "y", y);
+    Attr(out, "width", area.X(value) - area.left);
+    Attr(out, "height", height);
+    out += "/>\n";
 }
 
 void HorizontalLine(std::string& out, const PlotArea& area, double value, const char* cls) {
@@ -339,20 +346,8 @@ void AppendComparisonChart(std::string& out, const std::vector<const RunItemReco
             Text(out, area.left + 4, y + 15, "start", texts.failed, "failed");
             continue;
         }
-        out += "<rect class=\"average\"";
-        Attr(out, "x", area.left);
-        Attr(out, "y", y + 3);
-        Attr(out, "width", area.X(ToKb(item.averageBytesPerSecond)) - area.left);
-        Attr(out, "height", 9);
-        out += "/>\n";
-        if (item.hasSteady) {
-            out += "<rect class=\"steady\"";
-            Attr(out, "x", area.left);
-            Attr(out, "y", y + 13);
-            Attr(out, "width", area.X(ToKb(item.steadyBytesPerSecond)) - area.left);
-            Attr(out, "height", 5);
-            out += "/>\n";
-        }
+        Bar(out, "average", area, y + 3, ToKb(item.averageBytesPerSecond), 9);
+        if (item.hasSteady) Bar(out, "steady", area, y + 13, ToKb(item.steadyBytesPerSecond), 5);
     }
     out += "</svg>\n";
     Legend(out, {{"average", texts.average}, {"steady", texts.steady}});

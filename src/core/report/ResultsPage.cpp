@@ -64,13 +64,7 @@ void Element(std::string& out, const char* tag, const std::string& text,
              const char* cls = nullptr) {
     out += '<';
     out += tag;
-    if (cls != nullptr) {
-        out += " class=\"";
-        out += cls;
-        out += '"';
-    }
-    out += '>';
-    AppendHtmlText(out, text);
+    AppendClassAndText(out, cls, text);
     out += "</";
     out += tag;
     out += ">";
