@@ -29,6 +29,13 @@ def wine_env():
     return env
 
 
+def require_servers(variable="VM_HTTP_PORT"):
+    """Skips the calling test (or class, from setUpClass) when the local test servers that
+    set the variable are not running."""
+    if variable not in os.environ:
+        raise unittest.SkipTest("the local test servers are not running")
+
+
 def windows_path(path):
     return "Z:" + path.replace("/", "\\")
 
@@ -107,8 +114,7 @@ def seconds(duration):
 class ExportEndToEnd(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if "VM_HTTP_PORT" not in os.environ:
-            raise unittest.SkipTest("the local test servers are not running")
+        require_servers()
         cls.http = os.environ["VM_HTTP_URL"]
         cls.https = os.environ["VM_HTTPS_URL"]
         cls.ftp = os.environ["VM_FTP_URL"]
@@ -321,8 +327,7 @@ class StartUpSwitches(unittest.TestCase):
         self.assertFalse(os.path.exists(app.config))
 
     def test_a_translation_file_changes_the_report(self):
-        if "VM_HTTP_URL" not in os.environ:
-            self.skipTest("the local test servers are not running")
+        require_servers("VM_HTTP_URL")
         app = App("translated")
         with open(os.path.join(app.dir, "velocimark_lng.ini"), "w", newline="") as f:
             f.write("[strings]\r\n1008=Zustand\r\n15=Serverstatus %d\r\n13=%s%s%n\r\n")
@@ -332,8 +337,7 @@ class StartUpSwitches(unittest.TestCase):
         self.assertEqual(rows[0]["Zustand"], "Failed  (Serverstatus 404)")
 
     def test_a_unicode_translation_file_renames_a_column(self):
-        if "VM_HTTP_URL" not in os.environ:
-            self.skipTest("the local test servers are not running")
+        require_servers("VM_HTTP_URL")
         app = App("translatedunicode")
         with open(os.path.join(app.dir, "velocimark_lng.ini"), "wb") as f:
             f.write(b"\xff\xfe" + "; \u0416\r\n[strings]\r\n1008=Zustand\r\n".encode("utf-16-le"))

@@ -16,7 +16,7 @@ import sys
 import time
 import unittest
 
-from e2e_test import wine_env
+from e2e_test import require_servers, wine_env
 
 ARGS = None
 RUN_TIMEOUT = 300
@@ -78,8 +78,7 @@ def busiest_server_share(seconds):
 class FtpExportLeavesNothingBehind(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if "VM_FTP_URL" not in os.environ:
-            raise unittest.SkipTest("the local test servers are not running")
+        require_servers("VM_FTP_URL")
         big = os.environ.get("VM_BIG_FILES") == "1"
         # A long download leaves the server spinning in about two of five runs without
         # the clean exit; a short one seldom does.

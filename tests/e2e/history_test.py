@@ -48,8 +48,7 @@ def chromium(page, *args, timeout=120):
 class HistoryEndToEnd(e2e.unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if "VM_HTTP_PORT" not in os.environ:
-            raise e2e.unittest.SkipTest("the local test servers are not running")
+        e2e.require_servers()
         cls.http = os.environ["VM_HTTP_URL"]
         cls.validator = json_test.load_schema()
         cls.app = e2e.App("history")

@@ -46,8 +46,7 @@ class SchemaFile(e2e.unittest.TestCase):
 class JsonExport(e2e.unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if "VM_HTTP_PORT" not in os.environ:
-            raise e2e.unittest.SkipTest("the local test servers are not running")
+        e2e.require_servers()
         cls.validator = load_schema()
         cls.http = os.environ["VM_HTTP_URL"]
         cls.ftp = os.environ["VM_FTP_URL"]

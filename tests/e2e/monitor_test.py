@@ -79,8 +79,7 @@ def free_port():
 class StrictExitCodes(e2e.unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if "VM_HTTP_PORT" not in os.environ:
-            raise e2e.unittest.SkipTest("the local test servers are not running")
+        e2e.require_servers()
         cls.http = os.environ["VM_HTTP_URL"]
 
     def run_case(self, name, items, *switches, options=None):
@@ -133,8 +132,7 @@ class StrictExitCodes(e2e.unittest.TestCase):
 class PrometheusFile(e2e.unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if "VM_HTTP_PORT" not in os.environ:
-            raise e2e.unittest.SkipTest("the local test servers are not running")
+        e2e.require_servers()
         cls.promtool = shutil.which("promtool")
         if cls.promtool is None:
             raise AssertionError("promtool is missing (Debian package prometheus)")
@@ -208,8 +206,7 @@ class PrometheusFile(e2e.unittest.TestCase):
 class Pushgateway(e2e.unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if "VM_HTTP_PORT" not in os.environ:
-            raise e2e.unittest.SkipTest("the local test servers are not running")
+        e2e.require_servers()
         gateway = shutil.which("prometheus-pushgateway")
         if gateway is None:
             raise AssertionError("prometheus-pushgateway is missing (its Debian package)")

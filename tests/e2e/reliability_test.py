@@ -16,8 +16,7 @@ import e2e_test as e2e
 class HostileServers(e2e.unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if "VM_HOSTILE_URL" not in os.environ:
-            raise e2e.unittest.SkipTest("the local test servers are not running")
+        e2e.require_servers("VM_HOSTILE_URL")
         cls.hostile = os.environ["VM_HOSTILE_URL"]
         cls.ftp = os.environ["VM_FTP_URL"]
 
@@ -103,8 +102,7 @@ class RunsThatEnd(e2e.unittest.TestCase):
                 self.assertLess(elapsed, 30)
 
     def test_the_end_of_the_session_writes_the_report_and_exits_with_four(self):
-        if "VM_STALL_URL" not in os.environ:
-            self.skipTest("the local test servers are not running")
+        e2e.require_servers("VM_STALL_URL")
         http = os.environ["VM_HTTP_URL"]
         stalled = os.environ["VM_STALL_URL"] + "/stall/1000"
         app = e2e.App("endsession")

@@ -45,20 +45,25 @@ void SizeWindow(HWND window, int width, int height) {
     SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
 }
 
-// The height the control's text takes when wrapped at the control's width, in its font.
-int WrappedTextHeight(HWND control) {
+// The box the control's text takes in its font, measured by DrawText with the format,
+// starting from the given box (its width bounds wrapped text).
+RECT MeasureText(HWND control, RECT box, UINT format) {
     char text[512] = {};
     GetWindowTextA(control, text, sizeof text);
-    RECT client = {};
-    GetClientRect(control, &client);
-    RECT needed = {0, 0, client.right, 0};
     HDC dc = GetDC(control);
     const HGDIOBJ font =
         SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
-    DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextA(dc, text, -1, &box, DT_CALCRECT | DT_NOPREFIX | format);
     SelectObject(dc, font);
     ReleaseDC(control, dc);
-    return needed.bottom;
+    return box;
+}
+
+// The height the control's text takes when wrapped at the control's width, in its font.
+int WrappedTextHeight(HWND control) {
+    RECT client = {};
+    GetClientRect(control, &client);
+    return MeasureText(control, {0, 0, client.right, 0}, DT_WORDBREAK).bottom;
 }
 
 // A point of the dialog's client area, given from its bottom right corner as a user sees
@@ -100,18 +105,7 @@ TEST(DialogGeometryTest, TheReportFileLabelHoldsItsWholeTextAtEverySize) {
 }
 
 // The width a control's text takes on one line, in the control's font.
-int TextWidth(HWND control) {
-    char text[512] = {};
-    GetWindowTextA(control, text, sizeof text);
-    RECT needed = {};
-    HDC dc = GetDC(control);
-    const HGDIOBJ font =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
-    DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, font);
-    ReleaseDC(control, dc);
-    return needed.right;
-}
+int TextWidth(HWND control) { return MeasureText(control, {}, DT_SINGLELINE).right; }
 
 TEST(DialogGeometryTest, CheckBoxTextsFitBesideTheirBoxes) {
     // The box and the gap before the text; a text wider than the rest is cut, and in
