@@ -29,7 +29,8 @@ public:
     virtual ~TestRunHost() = default;
     // The item at a storage index, or nullptr past the end.
     virtual DownloadItem* ItemAt(size_t storageIndex) = 0;
-    // Redraw every row.
+    // Items changed. The window shows them at its next timer step, once however many
+    // changes came, and not while it is hidden: this is called for every change.
     virtual void Refresh() = 0;
     // The run started or stopped: the shell updates its commands.
     virtual void OnRunStateChanged() = 0;

@@ -32,10 +32,8 @@ public:
     }
     void Refresh() override {
         window_.RecordGraphStep();
-        window_.RefreshList();
-        // The pane is redrawn with the rows: on a link that delivers in bursts that is once
-        // a burst, not at every step, and it costs the step little more than the rows do.
-        if (window_.IsRunning()) window_.UpdateGraph();
+        // Shown at the next timer step, with the pane (see DownloadListView::MarkChanged).
+        window_.list_.MarkChanged();
     }
     void OnRunStateChanged() override {
         if (window_.IsRunning()) window_.OnRunStarting();
@@ -217,6 +215,9 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (run_ != nullptr) run_->OnSampleTick();
             RecordGraphStep();
+            // The run's changes since the last step, once, and nothing while hidden. The
+            // pane is redrawn with the rows: it costs the step little more than they do.
+            if (list_.RefreshIfChanged() && IsRunning()) UpdateGraph();
             return 0;
         case WM_SELECTION_SETTLED:
             statusUpdatePending_ = false;
