@@ -82,6 +82,7 @@ public:
     // RefreshIfChanged, once, and only while the list is on the screen. A repaint per
     // change would cost the run more than its attempts.
     void MarkChanged() { changed_ = true; }
+    bool HasChanges() const { return changed_; }
     // The timer step: repaints the rows on screen when something changed since the last
     // step and the list is shown; true when it did. A hidden list keeps the change for
     // the step after it is shown.

@@ -215,9 +215,10 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (run_ != nullptr) run_->OnSampleTick();
             RecordGraphStep();
-            // The run's changes since the last step, once, and nothing while hidden. The
-            // pane is redrawn with the rows: it costs the step little more than they do.
-            if (list_.RefreshIfChanged() && IsRunning()) UpdateGraph();
+            // The run's changes since the last step, once; the rows not while hidden. The
+            // pane's chart goes with them: it costs the step little more than they do.
+            if (list_.HasChanges() && IsRunning()) UpdateGraph();
+            (void)list_.RefreshIfChanged();
             return 0;
         case WM_SELECTION_SETTLED:
             statusUpdatePending_ = false;
