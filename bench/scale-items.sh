@@ -63,7 +63,7 @@ follow() { # CONFIG SHOWN(0|1) TAG...
      </dev/null >/dev/null 2>&1) &
   local runner=$!
   while [ -z "$pid" ] && kill -0 "$runner" 2>/dev/null; do
-    pid=$(pgrep -f -n 'velocimark\.exe /config' || true)
+    pid=$(pgrep -f -n "velocimark\.exe /config $config" || true)
     sleep 0.05
   done
   local offset=0 size chunk

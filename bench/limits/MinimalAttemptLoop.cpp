@@ -24,10 +24,14 @@ DWORD gError = 0;
 HINTERNET gAnnounced = nullptr;
 
 void CALLBACK OnStatus(HINTERNET, DWORD_PTR, DWORD status, LPVOID info, DWORD length) {
-    if (status == INTERNET_STATUS_HANDLE_CREATED && info != nullptr &&
-        length >= sizeof(INTERNET_ASYNC_RESULT)) {
-        gAnnounced =
-            reinterpret_cast<HINTERNET>(static_cast<const INTERNET_ASYNC_RESULT*>(info)->dwResult);
+    // The new handle: a bare handle for HTTP requests under Wine, else an async result.
+    if (status == INTERNET_STATUS_HANDLE_CREATED && info != nullptr) {
+        if (length == sizeof(HINTERNET)) {
+            gAnnounced = *static_cast<const HINTERNET*>(info);
+        } else if (length >= sizeof(INTERNET_ASYNC_RESULT)) {
+            gAnnounced = reinterpret_cast<HINTERNET>(
+                static_cast<const INTERNET_ASYNC_RESULT*>(info)->dwResult);
+        }
         return;
     }
     if (status != INTERNET_STATUS_REQUEST_COMPLETE || info == nullptr ||
