@@ -32,7 +32,7 @@ enum class PostMode { Once, Insist };
 // the counts and moments the window reads, and what a completion hands over. The transfer
 // holds it, the registry while the transfer is live, a callback while it runs and a
 // worker while it reads: whoever lets go last frees it, so however late a callback runs
-// it never reaches freed memory, and destroying a transfer waits for nobody.
+// it never reaches freed memory, and destroying a transfer never waits for a callback.
 //
 // Threads: the fields marked "fixed" are set on the GUI thread before the attempt starts
 // and only read afterwards; the rest are atomic or behind a mutex, written by the GUI
