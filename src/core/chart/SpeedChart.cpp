@@ -9,9 +9,6 @@
 namespace vm {
 namespace {
 
-// From here on the running average counts towards the scale.
-constexpr double kAverageSettledSeconds = kPeakWindowMs / 1000.0;
-
 // printf into a string of the size it needs; a format the library rejects gives "".
 template <typename... Args>
 std::string Format(const char* format, Args... args) {
@@ -137,13 +134,10 @@ SpeedChart BuildSpeedChart(const std::vector<ChartSubject>& subjects, const Char
             }
             curve.second = InUnit(subject.trace->second, frame.unit, buckets);
             curve.average = InUnit(subject.trace->average, frame.unit, buckets);
+            // The running average counts where it has settled (its latest value): a
+            // server's head start lifts its first seconds well above the speed.
             smoothTop = Highest(curve.second, smoothTop);
-            // The running average of the first second is a burst over a fraction of it.
-            for (const ChartPoint& p : curve.average) {
-                if (p.x >= kAverageSettledSeconds || subject.trace->interval.back().x < 1) {
-                    smoothTop = std::max(smoothTop, p.y);
-                }
-            }
+            if (!curve.average.empty()) smoothTop = std::max(smoothTop, curve.average.back().y);
             spikeTop = Highest(curve.interval, spikeTop);
             span = std::max(span, subject.trace->interval.back().x);
         }

@@ -70,8 +70,10 @@ struct SpeedChart {
     double timeLimitSeconds = 0;
     bool hasSizeLimit = false;
     double sizeLimitSeconds = 0;
-    ValueAxis valueAxis;  // scaled to the smoothed lines, not to the 200 ms bursts
-    TimeAxis timeAxis;    // ends where the data (or the time limit) ends
+    // Scaled to the smoothed lines (the 1 s line, the steady and minimum speeds and where
+    // the running average settled), not to the 200 ms bursts.
+    ValueAxis valueAxis;
+    TimeAxis timeAxis;  // ends where the data (or the time limit) ends
     // Times (in seconds) at which the single curve's 200 ms line runs over the top of the
     // axis: drawn clipped, with a mark at the top edge.
     std::vector<double> clippedAt;

@@ -27,6 +27,8 @@ constexpr int kMinGraphHeight = 80;
 constexpr int kMaxGraphHeight = 4000;
 // The rows the list keeps when the window is small or the pane is dragged up.
 constexpr int kMinListRows = 3;
+// The splitter's top while there is none on the screen: above any point of the window.
+constexpr int kNoSplitter = -0x10000;
 constexpr char kPngExtension[] = "png";
 constexpr char kBmpExtension[] = "bmp";
 
@@ -73,6 +75,7 @@ void MainWindow::PlaceGraph(int top, int width, int height) {
     const int splitter = ScaleToDpi(kSplitterHeight, dpi_);
     if (height <= splitter) {
         ShowWindow(graph_.Handle(), SW_HIDE);
+        graphTop_ = kNoSplitter;  // nothing to drag while the graph gives way
         return;
     }
     SetWindowPos(graph_.Handle(), nullptr, 0, top + splitter, width, height - splitter,

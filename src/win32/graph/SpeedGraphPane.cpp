@@ -18,7 +18,7 @@ const char kPaneClass[] = "VelocimarkSpeedGraph";
 // How much of the text colour the grid and the faint 200 ms line take.
 constexpr int kGridPercent = 18;
 constexpr int kHighContrastGridPercent = 60;
-constexpr int kFaintPercent = 40;
+constexpr int kFaintPercent = 65;  // towards the background
 
 COLORREF Mix(COLORREF a, COLORREF b, int percentOfB) {
     auto channel = [&](int shift) {

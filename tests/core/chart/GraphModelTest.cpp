@@ -54,10 +54,7 @@ TEST(GraphAxis, BurstsDoNotSetTheScaleAndTheSmoothedLineFillsIt) {
     EXPECT_NEAR(1250, Highest(curve.interval), 1);
     EXPECT_LT(Highest(curve.second), 260);
     EXPECT_LT(chart.valueAxis.high, Highest(curve.interval));
-    // The running average settles after its first second, which is one burst.
-    double smoothTop = Highest(curve.second);
-    for (const ChartPoint& p : curve.average) smoothTop = std::max(smoothTop, p.x >= 1 ? p.y : 0);
-    EXPECT_GE(smoothTop, chart.valueAxis.high / 2);
+    EXPECT_GE(Highest(curve.second), chart.valueAxis.high / 2);
     EXPECT_GE(chart.valueAxis.high, Highest(curve.second) * 1.1);  // headroom
     ASSERT_FALSE(chart.clippedAt.empty());
     EXPECT_NEAR(0.2, chart.clippedAt[0], 1e-9);
