@@ -299,7 +299,7 @@ for dpi in 144 192; do
   lang=dpi
   mkdir -p "$dialogs"
   graph_config
-  width=$((900 * dpi / 96)) height=$((560 * dpi / 96))
+  width=$((840 * dpi / 96)) height=$((540 * dpi / 96))
   sed -i "s/^WinPos=.*/WinPos=$(hex 32 44 0 1 -1 -1 -1 -1 20 20 $((20 + width)) $((20 + height)) | sed 's/ $//')\r/" \
     "$app/velocimark.cfg"
   sed -i "s/^SpeedGraphHeight=.*/SpeedGraphHeight=220\r/" "$app/velocimark.cfg"
