@@ -94,11 +94,23 @@ int ProgramMain(const char* commandLine) {
     }
     LoadLanguageFile(files, ProgramPath());
     if (options.deleteRegKey) return 0;
+    // A start nobody sees ends at once when it cannot do what it was asked: a misspelt
+    // /config (2) outranks a switch without its value or an unknown one (3).
+    if (arguments.Find(switch_name::kHidden) >= 0) {
+        const ConfigSession session =
+            MakeConfigSession(files, ProgramPath(), CurrentDirectory(), options);
+        if (NamedConfigMissing(files, session, options)) {
+            return static_cast<int>(ExitCode::ConfigUnreadable);
+        }
+    }
     if (HiddenWithoutExport(arguments, options)) return static_cast<int>(ExitCode::NoExportToDo);
 
     MainWindow window(arguments, options);
-    // Without a window nothing runs and no report is written: say so to a calling script.
-    if (!window.Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480)) return 1;
+    // Without a window nothing runs and no report is written (Wine with no display and no
+    // null graphics driver): a code of its own tells a calling script why.
+    if (!window.Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480)) {
+        return static_cast<int>(ExitCode::WindowNotCreated);
+    }
     int show = SW_SHOW;
     if (options.hidden) {
         show = SW_HIDE;
