@@ -425,16 +425,25 @@ class FilesSurvive(unittest.TestCase):
         folder.write("runs.jsonl", b'{"format_version":1,"items":[{"url":"http://x/?a=b"}]}\n')
         folder.write("velocimark.cfg", config_text(folder.local_items(1)))
         before = snapshot(folder.dir)
+
+        def start_and_close_with_box(*args, allowed=()):
+            # On a loaded machine the close tool can close the window before the box that
+            # the window posts at its start is shown: one more try then.
+            for _ in range(3):
+                code, boxes = folder.start_and_close(*args)
+                self.assertEqual(code, 0)
+                self.assertUnchanged(before, snapshot(folder.dir), allowed)
+                if boxes:
+                    return boxes
+            return boxes
+
         for name in ("notes.txt", "runs.jsonl"):
             with self.subTest(config=name):
-                code, boxes = folder.start_and_close("/config", name)
-                self.assertEqual(code, 0)
+                boxes = start_and_close_with_box("/config", name)
                 self.assertEqual(len(boxes), 1, boxes)
                 self.assertIn("not a configuration", boxes[0])
-                self.assertUnchanged(before, snapshot(folder.dir))
         # A switch without its value is named; the start goes on without it.
-        code, boxes = folder.start_and_close("/sprom")
-        self.assertEqual(code, 0)
+        boxes = start_and_close_with_box("/sprom", allowed={"velocimark.cfg"})
         self.assertTrue(any("/sprom" in b for b in boxes), boxes)
         # An export run with one does not run.
         code, boxes = folder.run_visible("/sjson", "r.json", "/history")
