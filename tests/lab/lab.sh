@@ -8,24 +8,26 @@
 # Needs root (ip netns, tc) and the packages of scripts/install-deps.sh.
 #
 # Usage (the interface other scripts rely on):
-#   lab.sh start DIR [--rate RATE] [--burst SIZE] [--big] [--no-wine]
+#   lab.sh start DIR [--rate RATE] [--burst SIZE] [--latency TIME] [--big] [--no-wine]
 #       Makes the lab (restarting one already in DIR) and writes DIR/env. RATE in tc's
 #       syntax (default 40mbit; "none": no queue, loopback speed), SIZE the tbf burst
-#       (default 20kb). --big is start.sh's. Unless --no-wine, a Wine server for the
-#       lab's own prefix is started inside the namespace (see below).
+#       (default 20kb), TIME the longest a packet may wait in the queue, which sets its
+#       depth (default 300ms: a deep queue). --big is start.sh's. Unless --no-wine, a
+#       Wine server for the lab's own prefix is started inside the namespace (below).
 #   lab.sh run DIR COMMAND [ARGS...]
 #       Runs COMMAND inside the namespace with the lab servers' VM_* variables (their
 #       DIR/servers/env, which replaces those of servers outside) and WINEPREFIX set to
 #       the lab's prefix: "lab.sh run DIR wine velocimark.exe ...", "lab.sh run DIR curl
 #       ...". Exits with COMMAND's code.
-#   lab.sh rate DIR RATE [SIZE]
-#       Sets the link to another rate (and burst) while the lab runs.
+#   lab.sh rate DIR RATE [--burst SIZE] [--latency TIME]
+#       Sets the link to another rate, burst and queue depth while the lab runs (the
+#       burst and depth not given go back to their defaults).
 #   lab.sh stop DIR
 #       Stops the Wine server, the servers and anything else left in the namespace, and
 #       deletes it. Idempotent.
 #
 # DIR/env (source it; it exists only while the lab runs):
-#   VM_LAB_DIR, VM_LAB_NS (the namespace), VM_LAB_RATE, VM_LAB_BURST,
+#   VM_LAB_DIR, VM_LAB_NS (the namespace), VM_LAB_RATE, VM_LAB_BURST, VM_LAB_LATENCY,
 #   VM_LAB_WINEPREFIX (empty with --no-wine), VM_LAB_SERVERS_ENV (the servers' env file),
 #   VM_LAB_HTTP_URL, VM_LAB_HTTPS_URL, VM_LAB_FTP_URL (as seen inside the namespace).
 #
@@ -62,12 +64,28 @@ namespace_exists() { # NAME
   ip netns list 2>/dev/null | awk '{print $1}' | grep -qxF "$1"
 }
 
-set_link() { # NAMESPACE RATE BURST
+set_link() { # NAMESPACE RATE BURST LATENCY
   if [ "$2" = none ]; then
     ip netns exec "$1" tc qdisc del dev lo root 2>/dev/null || true
   else
-    ip netns exec "$1" tc qdisc replace dev lo root tbf rate "$2" burst "$3" latency 300ms
+    ip netns exec "$1" tc qdisc replace dev lo root tbf rate "$2" burst "$3" latency "$4"
   fi
+}
+
+# The link's settings from the options after DIR: sets rate, burst and latency.
+link_options() { # [--rate RATE] [--burst SIZE] [--latency TIME]; others are left in rest
+  rest=()
+  while [ $# -gt 0 ]; do
+    case $1 in
+      --rate) [ $# -ge 2 ] || usage; rate=$2; shift 2 ;;
+      --burst) [ $# -ge 2 ] || usage; burst=$2; shift 2 ;;
+      --latency) [ $# -ge 2 ] || usage; latency=$2; shift 2 ;;
+      *) rest+=("$1"); shift ;;
+    esac
+  done
+  [ "$rate" = none ] || check_size "$rate" RATE
+  check_size "$burst" SIZE
+  check_size "$latency" TIME
 }
 
 check_size() { # VALUE WHAT
@@ -105,20 +123,17 @@ cmd_stop() { # DIR
 }
 
 cmd_start() { # DIR [OPTIONS]
-  local dir rate=40mbit burst=20kb big=() wine=1
+  local dir rate=40mbit burst=20kb latency=300ms big=() wine=1 rest=()
   dir=$(absolute_dir "$1")
   shift
-  while [ $# -gt 0 ]; do
-    case $1 in
-      --rate) [ $# -ge 2 ] || usage; rate=$2; shift 2 ;;
-      --burst) [ $# -ge 2 ] || usage; burst=$2; shift 2 ;;
-      --big) big=(--big); shift ;;
-      --no-wine) wine=0; shift ;;
+  link_options "$@"
+  for option in ${rest[@]+"${rest[@]}"}; do
+    case $option in
+      --big) big=(--big) ;;
+      --no-wine) wine=0 ;;
       *) usage ;;
     esac
   done
-  [ "$rate" = none ] || check_size "$rate" RATE
-  check_size "$burst" SIZE
   [ "$(id -u)" = 0 ] || { echo "lab.sh: needs root (ip netns, tc)" >&2; exit 1; }
   for tool in ip tc; do
     command -v "$tool" >/dev/null || { echo "lab.sh: $tool is missing (iproute2)" >&2; exit 1; }
@@ -133,7 +148,7 @@ cmd_start() { # DIR [OPTIONS]
   # A tbf burst smaller than one packet stalls the link: loopback's 64 KB MTU is
   # brought down to Ethernet's first.
   ip netns exec "$ns" ip link set lo mtu 1500 up
-  set_link "$ns" "$rate" "$burst"
+  set_link "$ns" "$rate" "$burst" "$latency"
   ip netns exec "$ns" "$root/tests/servers/start.sh" "$dir/servers" "${big[@]}" >/dev/null
 
   if [ $wine = 1 ]; then
@@ -162,6 +177,7 @@ cmd_start() { # DIR [OPTIONS]
     line VM_LAB_NS "$ns"
     line VM_LAB_RATE "$rate"
     line VM_LAB_BURST "$burst"
+    line VM_LAB_LATENCY "$latency"
     line VM_LAB_WINEPREFIX "$prefix"
     line VM_LAB_SERVERS_ENV "$dir/servers/env"
     line VM_LAB_HTTP_URL "$VM_HTTP_URL"
@@ -186,15 +202,17 @@ cmd_run() { # DIR COMMAND...
   exec ip netns exec "$VM_LAB_NS" "$@"
 }
 
-cmd_rate() { # DIR RATE [BURST]
-  local dir=$1 rate=$2 burst=${3:-20kb}
+cmd_rate() { # DIR RATE [--burst SIZE] [--latency TIME]
+  local dir=$1 rate=$2 burst=20kb latency=300ms rest=()
+  shift 2
+  link_options "$@"
+  [ ${#rest[@]} -eq 0 ] || usage
   [ -f "$dir/env" ] || { echo "lab.sh: no lab running in $dir" >&2; exit 1; }
-  [ "$rate" = none ] || check_size "$rate" RATE
-  check_size "$burst" SIZE
   source "$dir/env"
-  set_link "$VM_LAB_NS" "$rate" "$burst"
+  set_link "$VM_LAB_NS" "$rate" "$burst" "$latency"
   sed -i -e "s/^export VM_LAB_RATE=.*/export VM_LAB_RATE=$rate/" \
-    -e "s/^export VM_LAB_BURST=.*/export VM_LAB_BURST=$burst/" "$dir/env"
+    -e "s/^export VM_LAB_BURST=.*/export VM_LAB_BURST=$burst/" \
+    -e "s/^export VM_LAB_LATENCY=.*/export VM_LAB_LATENCY=$latency/" "$dir/env"
 }
 
 [ $# -ge 2 ] || usage
@@ -203,7 +221,7 @@ shift
 case $command in
   start) cmd_start "$@" ;;
   run) cmd_run "$@" ;;
-  rate) [ $# -ge 2 ] && [ $# -le 3 ] || usage; cmd_rate "$@" ;;
+  rate) [ $# -ge 2 ] || usage; cmd_rate "$@" ;;
   stop) [ $# -eq 1 ] || usage; cmd_stop "$1" ;;
   *) usage ;;
 esac
