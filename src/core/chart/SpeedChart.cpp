@@ -46,10 +46,14 @@ std::string Figures(const ChartSubject& subject, ChartUnit unit) {
     for (int phase = 0; phase < kAttemptPhaseCount; ++phase) {
         phases[phase] = PhaseText(subject, phase);
     }
-    return Format(GetFormatString(IDS_GRAPH_FIGURES), average.c_str(), steady.c_str(), peak.c_str(),
-                  bytes.c_str(), phases[kAttemptNameResolved].c_str(),
-                  phases[kAttemptConnected].c_str(), phases[kAttemptRequestSent].c_str(),
-                  phases[kAttemptFirstByte].c_str());
+    std::string figures = Format(
+        GetFormatString(IDS_GRAPH_FIGURES), average.c_str(), steady.c_str(), peak.c_str(),
+        bytes.c_str(), phases[kAttemptNameResolved].c_str(), phases[kAttemptConnected].c_str(),
+        phases[kAttemptRequestSent].c_str(), phases[kAttemptFirstByte].c_str());
+    if (subject.connections > 1) {
+        figures += "   " + Format(GetFormatString(IDS_GRAPH_CONNECTIONS), subject.connections);
+    }
+    return figures;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "core/engine/TestRun.h"
 
 #include "core/base/UrlKind.h"
+#include "core/engine/ConnectionVerdict.h"
 #include "core/engine/ErrorText.h"
 #include "core/engine/SpeedRules.h"
 #include "core/engine/SpeedThreshold.h"
@@ -79,6 +80,9 @@ void TestRun::StartNextItem() {
         item->attemptTick = clock_.TickCount();
         attemptIndex_ = currentIndex_;
         measurements_.StartAttempt(currentIndex_, item->attemptTick);
+        ConnectionUse connections;
+        connections.requested = RequestedConnections(*item, settings_);
+        measurements_.SetConnections(currentIndex_, connections);
         SetStatus(*item, DownloadStatus::Connecting);
         host_.Refresh();
 

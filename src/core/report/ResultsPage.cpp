@@ -76,13 +76,25 @@ std::string Number(const char* format, double value) {
     return text;
 }
 
+// "4", and with a comparison "4 (per connection, 3.98x)"; empty when not known.
+std::string ConnectionsCell(const RunItemRecord& item, const Texts& text) {
+    if (item.connectionsUsed < 1) return std::string();
+    std::string cell = std::to_string(item.connectionsUsed);
+    if (item.hasVerdict) {
+        cell += " (" + text(item.perConnectionLimit ? IDS_LIMIT_PER_CONNECTION : IDS_LIMIT_PATH) +
+                ", " + Number("%.2f", item.connectionRatio) + "x)";
+    }
+    return cell;
+}
+
 void AppendTable(std::string& out, const RunRecord& run, const Texts& text) {
     const std::string unit = " (" + text(IDS_UNIT_KB_PER_SEC) + ")";
     out += "<table>\n<thead><tr>";
     for (const std::string& heading :
          {text(IDS_COLUMN_NAME), text(IDS_COLUMN_URL), text(IDS_COLUMN_STATUS),
           text(IDS_COLUMN_DOWNLOADED) + " (" + text(IDS_UNIT_KB) + ")", text(IDS_PAGE_SECONDS),
-          text(IDS_PAGE_AVERAGE) + unit, text(IDS_PAGE_STEADY) + unit}) {
+          text(IDS_PAGE_AVERAGE) + unit, text(IDS_PAGE_STEADY) + unit,
+          text(IDS_PAGE_CONNECTIONS)}) {
         Element(out, "th", heading);
     }
     out += "</tr></thead>\n<tbody>\n";
@@ -96,6 +108,7 @@ void AppendTable(std::string& out, const RunRecord& run, const Texts& text) {
         Element(out, "td", Number("%.1f", item.averageBytesPerSecond / 1024), "n");
         Element(out, "td", item.hasSteady ? Number("%.1f", item.steadyBytesPerSecond / 1024) : "",
                 "n");
+        Element(out, "td", ConnectionsCell(item, text), "n");
         out += "</tr>\n";
     }
     out += "</tbody>\n</table>\n";

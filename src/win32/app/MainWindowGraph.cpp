@@ -153,6 +153,7 @@ void MainWindow::UpdateGraph() {
             }
             subject.hasSteady = steadyKnown_;
             subject.steadyBytesPerSecond = steadyBytesPerSecond_;
+            if (measured->connections.used > 1) subject.connections = measured->connections.used;
         }
         // The attempt under way has its steps only on its transfer until it ends.
         const DownloadTransfer* transfer = run_ != nullptr ? run_->CurrentTransfer() : nullptr;
