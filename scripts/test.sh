@@ -33,7 +33,7 @@ tests/servers/trust-ca.sh
 # The link lab (tests/lab): a namespace whose loopback is a 40 Mbit/s link, its own servers
 # and Wine server inside; tests that need a real bottleneck find it through VM_LAB_DIR.
 if [ "$(id -u)" = 0 ]; then
-  tests/lab/lab.sh start "$lab"
+  tests/lab/lab.sh start "$lab" --big
   source "$lab/env"
 fi
 ctest --test-dir build/windows --output-on-failure -j "$(nproc)"

@@ -103,4 +103,40 @@ RangeAnswer JudgeRangeAnswer(uint32_t status, const std::string& contentRange, b
     return RangeAnswer::Matches;
 }
 
+uint32_t RangeAnswerError(RangeAnswer answer) {
+    switch (answer) {
+        case RangeAnswer::Matches:
+            return 0;
+        case RangeAnswer::Ignored:
+        case RangeAnswer::WrongStatus:
+            return kErrorRangeStatus;
+        case RangeAnswer::WrongRange:
+            return kErrorRangeBytes;
+        case RangeAnswer::WrongLength:
+            return kErrorRangeLength;
+    }
+    return kErrorRangeStatus;
+}
+
+ProbeAnswer JudgeProbeAnswer(uint32_t status, const std::string& contentRange, bool hasLength,
+                             uint64_t contentLength, const ByteRange& asked, uint64_t* fileLength,
+                             uint32_t* error) {
+    if (status != kStatusPartialContent) return ProbeAnswer::Whole;
+    ByteRange got;
+    uint64_t total = 0;
+    // A file shorter than the range asked for comes whole, up to its last byte.
+    if (!ParseContentRange(contentRange, &got, &total) || total == UINT64_MAX ||
+        got.first != asked.first ||
+        (got.count != asked.count && !(got.count < asked.count && got.Last() + 1 == total))) {
+        *error = kErrorRangeBytes;
+        return ProbeAnswer::Wrong;
+    }
+    if (hasLength && contentLength != got.count) {
+        *error = kErrorRangeLength;
+        return ProbeAnswer::Wrong;
+    }
+    *fileLength = total;
+    return ProbeAnswer::Taken;
+}
+
 }  // namespace vm

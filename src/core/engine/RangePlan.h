@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/platform/ProgramErrors.h"
+
 namespace vm {
 
 // Connections one download may use at once; 1 is a plain single request.
@@ -38,6 +40,17 @@ std::string RangeRequestHeader(const ByteRange& range);
 // given as UINT64_MAX). False when it is not one or LAST lies before FIRST.
 [[nodiscard]] bool ParseContentRange(const std::string& text, ByteRange* range, uint64_t* total);
 
+// The first request of a download on several connections asks for this much of the file:
+// its answer tells whether the server takes ranges and how long the file is, and the rest
+// is split among the connections.
+constexpr uint64_t kProbeRangeBytes = 256 * 1024;
+
+// The library's query of the Content-Range header (its value alone).
+constexpr uint32_t kHttpQueryContentRange = 53;
+
+// What a request for a range is: the first of a download (the probe) or one of its parts.
+enum class RangeRole { None, Probe, Part };
+
 // What the answer to a range request means for the download.
 enum class RangeAnswer {
     Matches,      // 206 with exactly the range asked for, of a file of the expected length
@@ -53,5 +66,17 @@ enum class RangeAnswer {
 RangeAnswer JudgeRangeAnswer(uint32_t status, const std::string& contentRange, bool hasLength,
                              uint64_t contentLength, const ByteRange& asked,
                              uint64_t expectedTotal);
+
+// The error a part's wrong answer fails the attempt with; 0 for Matches.
+uint32_t RangeAnswerError(RangeAnswer answer);
+
+// The probe's answer: the server took the range (206 for the bytes from the first asked,
+// up to the last asked or the end of a shorter file) and said the file's length; or it sent
+// the whole file (200 or any success but 206: read on one connection); or a 206 that does
+// not fit (fails with kErrorRangeBytes or kErrorRangeLength).
+enum class ProbeAnswer { Taken, Whole, Wrong };
+ProbeAnswer JudgeProbeAnswer(uint32_t status, const std::string& contentRange, bool hasLength,
+                             uint64_t contentLength, const ByteRange& asked, uint64_t* fileLength,
+                             uint32_t* error);
 
 }  // namespace vm

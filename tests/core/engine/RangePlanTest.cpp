@@ -106,5 +106,40 @@ TEST(RangePlan, AnswersToARangeRequest) {
     }
 }
 
+TEST(RangePlan, TheFirstRequestsAnswerSaysWhetherRangesAreTaken) {
+    const ByteRange asked{0, kProbeRangeBytes};
+    const struct {
+        uint32_t status;
+        const char* contentRange;
+        bool hasLength;
+        uint64_t length;
+        ProbeAnswer answer;
+        uint64_t fileLength;
+        uint32_t error;
+    } cases[] = {
+        {206, "bytes 0-262143/5242880", true, 262144, ProbeAnswer::Taken, 5242880, 0},
+        {206, "bytes 0-199999/200000", true, 200000, ProbeAnswer::Taken, 200000, 0},  // short file
+        {200, "", true, 5242880, ProbeAnswer::Whole, 0, 0},  // ranges ignored: one connection
+        {200, "", false, 0, ProbeAnswer::Whole, 0, 0},       // an empty or chunked file
+        {206, "bytes 0-262143/*", true, 262144, ProbeAnswer::Wrong, 0, kErrorRangeBytes},
+        {206, "bytes 1-262144/5242880", true, 262144, ProbeAnswer::Wrong, 0, kErrorRangeBytes},
+        {206, "bytes 0-99/5242880", true, 100, ProbeAnswer::Wrong, 0, kErrorRangeBytes},
+        {206, "bytes 0-262143/5242880", true, 131072, ProbeAnswer::Wrong, 0, kErrorRangeLength},
+    };
+    for (const auto& c : cases) {
+        uint64_t fileLength = 0;
+        uint32_t error = 0;
+        EXPECT_EQ(JudgeProbeAnswer(c.status, c.contentRange, c.hasLength, c.length, asked,
+                                   &fileLength, &error),
+                  c.answer)
+            << c.contentRange;
+        EXPECT_EQ(fileLength, c.fileLength) << c.contentRange;
+        EXPECT_EQ(error, c.error) << c.contentRange;
+    }
+    EXPECT_EQ(RangeAnswerError(RangeAnswer::Matches), 0u);
+    EXPECT_EQ(RangeAnswerError(RangeAnswer::Ignored), kErrorRangeStatus);
+    EXPECT_EQ(RangeAnswerError(RangeAnswer::WrongLength), kErrorRangeLength);
+}
+
 }  // namespace
 }  // namespace vm
