@@ -83,17 +83,20 @@ void TestRun::StartNextItem() {
         if (settings_.UseAutoStopSize != 0)
             transfer_->SetYieldAtBytes(AutoStopSizeBytes(settings_));
 
-        // A comparison measures the item with one connection first, then with its number.
+        // Only http(s) takes ranges: FTP and local items use one connection, and compare
+        // nothing. A comparison measures the item with one connection first, then with
+        // its number.
+        const SchemeClass scheme = SchemeOf(item->url);
+        const bool ranged = !IsLocalPath(item->url) &&
+                            (scheme == SchemeClass::Http || scheme == SchemeClass::Https);
         if (compareIndex_ != currentIndex_) {
             compareIndex_ = currentIndex_;
-            compareStage_ =
-                ComparesConnections(*item, settings_) ? CompareStage::Single : CompareStage::None;
+            compareStage_ = ranged && ComparesConnections(*item, settings_) ? CompareStage::Single
+                                                                            : CompareStage::None;
         }
         attemptConnections_ =
             compareStage_ == CompareStage::Single ? 1 : RequestedConnections(*item, settings_);
-        const SchemeClass scheme = SchemeOf(item->url);
-        if (attemptConnections_ > 1 && !IsLocalPath(item->url) &&
-            (scheme == SchemeClass::Http || scheme == SchemeClass::Https)) {
+        if (attemptConnections_ > 1 && ranged) {
             transfer_->SetRange(ByteRange{0, kProbeRangeBytes}, RangeRole::Probe);
         }
 
