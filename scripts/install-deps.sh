@@ -11,6 +11,7 @@ packages=(
   g++-mingw-w64-i686
   wine wine32:i386
   nginx-light vsftpd openssl ca-certificates curl python3
+  iproute2
   xvfb xauth imagemagick fonts-wine
   nsis python3-jsonschema
   prometheus prometheus-pushgateway

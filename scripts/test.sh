@@ -22,10 +22,18 @@ scripts/fuzz.sh 3
 export VM_BUILD_DIR="$root/build/windows"
 source cmake/wine-env.sh
 servers="$root/build/windows/servers"
-trap 'tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true' EXIT
+lab="$root/build/windows/lab"
+trap 'tests/lab/lab.sh stop "$lab" >/dev/null 2>&1 || true
+      tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true' EXIT
 vm_wine_server_start
 # Local servers for the transfer tests; their ports reach the tests through the environment.
 tests/servers/start.sh "$servers" --big
 source "$servers/env"
 tests/servers/trust-ca.sh
+# The link lab (tests/lab): a namespace whose loopback is a 40 Mbit/s link, its own servers
+# and Wine server inside; tests that need a real bottleneck find it through VM_LAB_DIR.
+if [ "$(id -u)" = 0 ]; then
+  tests/lab/lab.sh start "$lab" --big
+  source "$lab/env"
+fi
 ctest --test-dir build/windows --output-on-failure -j "$(nproc)"

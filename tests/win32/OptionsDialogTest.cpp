@@ -148,5 +148,18 @@ TEST(OptionsDialogTest, TheFilterPickedForTheReportFileSetsTheReportType) {
     EXPECT_EQ(path, live.AutoReportFilename);
 }
 
+TEST(OptionsDialogTest, ConnectionsPerDownloadEditShowsAndKeepsTheDefault) {
+    AppSettings live;
+    std::string shown;
+    WhenDialogOpens([&](HWND dialog) {
+        shown = ItemText(dialog, IDC_OPT_CONNECTIONS);
+        SetDlgItemTextA(dialog, IDC_OPT_CONNECTIONS, "4");
+        ClickButton(dialog, IDOK);
+    });
+    EXPECT_TRUE(EditAdvancedOptions(nullptr, &live));
+    EXPECT_EQ("1", shown);  // one connection unless set
+    EXPECT_EQ(4, live.DefaultConnections);
+}
+
 }  // namespace
 }  // namespace vm

@@ -85,6 +85,7 @@ ChartSubject GraphModel::Subject(const GraphRunView& run, const DownloadItem& it
         }
         subject.hasSteady = steadyKnown_;
         subject.steadyBytesPerSecond = steadyBytesPerSecond_;
+        if (measured->connections.used > 1) subject.connections = measured->connections.used;
     }
     // The attempt under way has its steps only on its transfer until it ends.
     if (run.running && run.hasTransfer && index == run.currentIndex) {

@@ -73,7 +73,8 @@ std::string JoinFigures(const std::vector<FigurePart>& parts) {
     std::string line;
     for (const FigurePart& part : parts) {
         if (!line.empty()) line += "   ";
-        line += part.label + " " + part.value;
+        line += part.label;
+        if (!part.value.empty()) line += " " + part.value;
     }
     return line;
 }
@@ -91,6 +92,9 @@ std::vector<FigurePart> SubjectFigures(const ChartSubject& subject, ChartUnit un
     for (int phase = 0; phase < kAttemptPhaseCount; ++phase) {
         parts.push_back({GetString(phaseLabels[phase]), PhaseText(subject, phase)});
     }
+    // "4 connections": a figure that is its own label.
+    if (subject.connections > 1)
+        parts.push_back({Format(GetFormatString(IDS_GRAPH_CONNECTIONS), subject.connections), ""});
     return parts;
 }
 

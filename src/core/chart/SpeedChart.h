@@ -27,6 +27,7 @@ struct ChartSubject {
     double minSpeedBytesPerSecond = 0;  // the minimum it is held to; 0: none
     bool hasPhase[kAttemptPhaseCount] = {};
     uint32_t phaseMs[kAttemptPhaseCount] = {};
+    int32_t connections = 1;  // used at once for the body
 };
 
 // One curve as drawn: both lines in the chart's unit, at most about two points per pixel.

@@ -8,11 +8,21 @@
 namespace vm {
 namespace {
 
-// A key the specified file does not have: written only when set, so files of a program
-// that never uses it stay exactly as specified; an unset value removes a stale key.
-void ExchangeOptionalInt(ProfileStore& store, const char* key, int32_t& value) {
-    if (store.IsLoading() || value != 0) {
-        store.ExchangeInt(key, value, 0);
+// A key the specified file does not have: written only when set (other than its default),
+// so files of a program that never uses it stay exactly as specified; an unset value
+// removes a stale key.
+void ExchangeOptionalInt(ProfileStore& store, const char* key, int32_t& value,
+                         int32_t byDefault = 0) {
+    if (store.IsLoading() || value != byDefault) {
+        store.ExchangeInt(key, value, byDefault);
+    } else {
+        (void)store.DeleteKey(key);
+    }
+}
+
+void ExchangeOptionalBool(ProfileStore& store, const char* key, int32_t& value, int32_t byDefault) {
+    if (store.IsLoading() || value != byDefault) {
+        store.ExchangeBool(key, value, byDefault);
     } else {
         (void)store.DeleteKey(key);
     }
@@ -32,11 +42,15 @@ void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
     for (const OptionSpec& option : Options()) {
         switch (option.type) {
             case OptionType::kBool:
-                store.ExchangeBool(option.key, s.*option.number, option.numberDefault);
+                if (option.writtenWhenSet) {
+                    ExchangeOptionalBool(store, option.key, s.*option.number, option.numberDefault);
+                } else {
+                    store.ExchangeBool(option.key, s.*option.number, option.numberDefault);
+                }
                 break;
             case OptionType::kInt:
                 if (option.writtenWhenSet) {
-                    ExchangeOptionalInt(store, option.key, s.*option.number);
+                    ExchangeOptionalInt(store, option.key, s.*option.number, option.numberDefault);
                 } else {
                     store.ExchangeInt(option.key, s.*option.number, option.numberDefault);
                 }
@@ -69,6 +83,8 @@ void ExchangeDownloadItem(DownloadItem& item, ProfileStore& store, int index) {
     store.ExchangeString(config_key::kDownloadName, item.name, "", kNameValueCapacity);
     store.ExchangeBool(config_key::kDisabled, item.disabled, 0);
     ExchangeOptionalInt(store, config_key::kMinSpeed, item.minSpeed);
+    ExchangeOptionalInt(store, config_key::kConnections, item.connections);
+    ExchangeOptionalBool(store, config_key::kCompareConnections, item.compareConnections, 0);
 }
 
 }  // namespace vm

@@ -32,7 +32,9 @@ struct DownloadItem {
     int32_t order = 0;
     std::string url;
     std::string name;
-    int32_t minSpeed = 0;  // KB/s; 0: DefaultMinSpeed applies
+    int32_t minSpeed = 0;            // KB/s; 0: DefaultMinSpeed applies
+    int32_t connections = 0;         // 1-16 at once; 0: DefaultConnections applies
+    int32_t compareConnections = 0;  // measured with one connection first; 0: the default
     uint64_t bytes = 0;
     FileTime startTime = 0;
     uint32_t startTick = 0;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/engine/ConnectionVerdict.h"
 #include "core/engine/PhaseStamps.h"
 #include "core/engine/SteadySpeed.h"
 #include "core/platform/Clock.h"
@@ -36,6 +37,11 @@ struct ItemMeasurements {
     bool hasPhase[kAttemptPhaseCount] = {};
     uint32_t phaseMs[kAttemptPhaseCount] = {};
     std::vector<SpeedSample> samples;
+    // How the attempt used its connections; with a comparison, the verdict of the item's
+    // single- and multi-connection attempts, kept with the last of them.
+    ConnectionUse connections;
+    bool hasVerdict = false;
+    ConnectionVerdict verdict;
 };
 
 // The side record of a test run, by storage index of the items. The test run fills it;
@@ -52,6 +58,11 @@ public:
                     uint32_t acceptedTick);
     void AddSample(size_t index, const SpeedSample& sample);
     void SetComplete(size_t index, bool complete) { At(index).complete = complete; }
+    void SetConnections(size_t index, const ConnectionUse& use) { At(index).connections = use; }
+    void SetVerdict(size_t index, const ConnectionVerdict& verdict) {
+        At(index).verdict = verdict;
+        At(index).hasVerdict = true;
+    }
 
     FileTime RunStart() const { return started_; }
     FileTime RunEnd() const { return ended_; }

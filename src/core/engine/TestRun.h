@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/engine/ConnectionGroup.h"
 #include "core/engine/DownloadItem.h"
 #include "core/engine/DownloadTransfer.h"
 #include "core/engine/RunMeasurements.h"
@@ -85,6 +86,18 @@ private:
     void ApplySizeRule(DownloadItem& item);
     // Ends the current item as it stands and starts the next.
     void StopAndAdvance();
+    // A rule (time, size, stable speed) ends the item: finished, then the comparison's
+    // second attempt or the next item.
+    void FinishByRule(DownloadItem& item);
+    void AdvanceAfterFinish(DownloadItem& item);
+    // Every connection of the attempt: the first request and the parts it led to.
+    void StopAttempt();
+    void StartParts(const DownloadItem& item);
+    bool AttemptFinished() const;
+    uint64_t AttemptBytes() const;
+    uint32_t AttemptDataTick() const;
+    // A connection of the attempt failed by the receive time-out (failedTransfer_ says which).
+    bool FailTimedOut();
     // The attempt failed with the transfer's error: record it, then retry or move on.
     void OnAttemptFailed(DownloadItem& item);
     void RecordFailure(DownloadItem& item);
@@ -101,6 +114,15 @@ private:
     RunState runState_ = RunState::Stopped;
     size_t currentIndex_ = 0;
     std::unique_ptr<DownloadTransfer> transfer_;
+    // A download on several connections: the parts beside transfer_ (the first request).
+    std::unique_ptr<ConnectionGroup> parts_;
+    // The transfer whose failure ends the attempt; nullptr: transfer_.
+    const DownloadTransfer* failedTransfer_ = nullptr;
+    int32_t attemptConnections_ = 1;
+    enum class CompareStage { None, Single, Multi };
+    CompareStage compareStage_ = CompareStage::None;
+    size_t compareIndex_ = SIZE_MAX;  // the item the stage is of
+    double singleBytesPerSecond_ = 0;
     size_t attemptIndex_ = 0;  // the item of the current transfer
     RunMeasurements measurements_;
     uint32_t stallTicks_ = 0;

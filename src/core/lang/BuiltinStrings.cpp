@@ -162,6 +162,13 @@ const BuiltinString kStrings[] = {
     {2227, "log scale"},
     {2300, "Finished (slow)"},
     {2301, "The Pushgateway did not take the metrics (HTTP status %d)."},
+    {2500, "%d connections"},
+    {2501, "The server answered a range request with another status than 206 Partial Content."},
+    {2502, "The server answered a range request with other bytes than were asked for."},
+    {2503, "The server sent another number of bytes than the range it announced."},
+    {2504, "Connections"},
+    {2505, "per connection"},
+    {2506, "path"},
 };
 
 }  // namespace

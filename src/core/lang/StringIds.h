@@ -131,6 +131,14 @@ enum StringId : uint32_t {
     IDS_GRAPH_TOO_SHORT = 2128,
     IDS_GRAPH_FAILED = 2129,
     IDS_GRAPH_CLIPPED = 2130,  // the legend of the marks where bursts pass the top
+    // Several connections per download (2500-2549).
+    IDS_GRAPH_CONNECTIONS = 2500,   // "%d connections", on the graph's figures line
+    IDS_RANGE_WRONG_STATUS = 2501,  // a range request not answered with 206
+    IDS_RANGE_WRONG_RANGE = 2502,   // a 206 for other bytes, or of a file of another length
+    IDS_RANGE_WRONG_LENGTH = 2503,  // a 206 whose length is not its range's
+    IDS_PAGE_CONNECTIONS = 2504,
+    IDS_LIMIT_PER_CONNECTION = 2505,  // the results page's verdict words
+    IDS_LIMIT_PATH = 2506,
 };
 
 }  // namespace vm

@@ -34,6 +34,10 @@ struct AppSettings {
     // The run history (JSON Lines); "" keeps none. A name without a backslash lies beside
     // the configuration file.
     std::string HistoryFile;
+    // Connections a download uses at once (1-16), and whether every item is measured with
+    // one connection first to tell a per-connection limit from the path's.
+    int32_t DefaultConnections = 1;
+    int32_t DefaultCompareConnections = 0;
 
     // Not stored: start-up sets it after the load.
     int32_t ConfirmDelete = 0;

@@ -81,6 +81,9 @@ constexpr OptionSpec kOptions[] = {
         .Json(8, "default_min_speed_bytes_per_s", JsonForm::kKBytesPerSecond),
     // "" keeps no history; a name without a backslash lies beside the configuration.
     Text("HistoryFile", &S::HistoryFile, "", kMaxReportFileName + 1).WrittenWhenSet(),
+    // Written only when other than a single connection, or while the comparison is on.
+    Int("DefaultConnections", &S::DefaultConnections, 1).WrittenWhenSet().Advanced(),
+    Bool("DefaultCompareConnections", &S::DefaultCompareConnections, 0).WrittenWhenSet(),
 };
 
 }  // namespace

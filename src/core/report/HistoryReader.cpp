@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/base/FileTimeCalendar.h"
+#include "core/engine/RangePlan.h"
 
 namespace vm {
 namespace {
@@ -84,6 +85,26 @@ bool ParseIsoUtcMs(const std::string& text, int64_t* unixMs) {
     return true;
 }
 
+namespace {
+
+void ReadConnections(const JsonValue& item, RunItemRecord* record) {
+    if (const JsonValue* connections = item.Find("connections")) {
+        const double used = connections->NumberOr("used", 0);
+        if (used >= 1 && used <= kMaxConnections)
+            record->connectionsUsed = static_cast<int32_t>(used);
+    }
+    const JsonValue* verdict = item.Find("connection_verdict");
+    if (verdict == nullptr || verdict->kind != JsonValue::Kind::Object) return;
+    const double ratio = verdict->NumberOr("ratio", -1);
+    const std::string limit = verdict->TextOr("limit", "");
+    if (!(ratio >= 0) || (limit != "per_connection" && limit != "path")) return;
+    record->hasVerdict = true;
+    record->connectionRatio = ratio;
+    record->perConnectionLimit = limit == "per_connection";
+}
+
+}  // namespace
+
 bool ReadRunRecord(const JsonValue& document, RunRecord* run) {
     const JsonValue* items = document.Find("items");
     if (document.kind != JsonValue::Kind::Object || items == nullptr ||
@@ -109,6 +130,7 @@ bool ReadRunRecord(const JsonValue& document, RunRecord* run) {
         const JsonValue* steady = item.Find("steady_bytes_per_s");
         record.hasSteady = steady != nullptr && steady->kind == JsonValue::Kind::Number;
         if (record.hasSteady) record.steadyBytesPerSecond = steady->number;
+        ReadConnections(item, &record);
         const JsonValue* samples = item.Find("samples");
         if (samples != nullptr && samples->kind == JsonValue::Kind::Array) {
             record.samples.reserve(samples->elements.size());

@@ -30,6 +30,10 @@ struct RunItemRecord {
     double averageBytesPerSecond = 0;
     double steadyBytesPerSecond = 0;
     bool hasSteady = false;
+    int32_t connectionsUsed = 0;  // 0: not known (not attempted, or an older document)
+    bool hasVerdict = false;      // one connection compared with several
+    double connectionRatio = 0;
+    bool perConnectionLimit = false;
     struct Sample {
         uint32_t ms;
         uint64_t bytes;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/base/JsonText.h"
+#include "core/engine/ConnectionVerdict.h"
 #include "core/engine/SpeedRules.h"
 #include "core/engine/SpeedThreshold.h"
 #include "core/engine/SteadySpeed.h"
@@ -20,6 +21,7 @@ namespace {
 
 // Speeds are written to a thousandth of a byte per second.
 constexpr int kSpeedDecimals = 3;
+constexpr int kRatioDecimals = 3;
 
 const char* const kPhaseKeys[kAttemptPhaseCount] = {"name_resolved", "connected", "request_sent",
                                                     "first_byte"};
@@ -142,6 +144,34 @@ void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m, bool withSamp
     json.EndArray();
 }
 
+// The connections asked for and used; used is 0 for an item the run did not reach. With a
+// comparison of one connection against several, which limit the download met.
+void PutConnections(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements* m,
+                    const AppSettings& settings) {
+    const bool attempted = m != nullptr && m->attempts > 0;
+    json.Key("connections");
+    json.BeginObject();
+    json.Key("requested");
+    json.Int(RequestedConnections(item, settings));
+    json.Key("used");
+    json.Int(attempted ? m->connections.used : 0);
+    json.Key("ranges_supported");
+    json.Bool(attempted && m->connections.rangesSupported);
+    json.EndObject();
+    if (!attempted || !m->hasVerdict) return;
+    json.Key("connection_verdict");
+    json.BeginObject();
+    json.Key("single_bytes_per_s");
+    json.Number(m->verdict.singleBytesPerSecond, kSpeedDecimals);
+    json.Key("multi_bytes_per_s");
+    json.Number(m->verdict.multiBytesPerSecond, kSpeedDecimals);
+    json.Key("ratio");
+    json.Number(m->verdict.ratio, kRatioDecimals);
+    json.Key("limit");
+    json.String(LimitWord(m->verdict));
+    json.EndObject();
+}
+
 void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements* m,
              const JsonReportSource& source, const CellContext& context, bool withSamples) {
     TextEncoding& encoding = *source.encoding;
@@ -191,6 +221,7 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
     }
     json.Key("below_min_speed");
     json.Bool(item.belowMinSpeed);
+    PutConnections(json, item, m, *source.settings);
     PutMeasurements(json, m, withSamples);
     json.EndObject();
 }

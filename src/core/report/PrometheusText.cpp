@@ -213,6 +213,13 @@ std::string PrometheusMetricsText(const std::vector<DownloadItem>& items,
     w.Family("download_slow", "1 when the item finished below its minimum speed.");
     for (const ItemSeries& s : series) w.Sample(s.labels, s.item->belowMinSpeed ? 1 : 0);
 
+    w.Family("download_connections",
+             "Connections the item's latest attempt used at once for the body.");
+    for (const ItemSeries& s : series) {
+        if (s.measurements != nullptr && s.measurements->attempts > 0)
+            w.Sample(s.labels, s.measurements->connections.used);
+    }
+
     if (source.measurements != nullptr) {
         w.Family("run_start_time_seconds", "When the run started, in seconds since 1970.");
         if (source.measurements->RunStart() >= kUnixEpoch) {

@@ -121,13 +121,25 @@ void UserCell(std::string& out, const std::string& text, bool url) {
 // One decimal with thousands grouped, as the charts' figures.
 std::string Grouped(double value) { return FormatGroupedNumber(value, 1); }
 
+// "4", and with a comparison "4 (per connection, 3.98x)"; "-" when not known.
+std::string ConnectionsCell(const RunItemRecord& item, const Texts& text) {
+    if (item.connectionsUsed < 1) return "-";
+    std::string cell = std::to_string(item.connectionsUsed);
+    if (item.hasVerdict) {
+        cell += " (" + text(item.perConnectionLimit ? IDS_LIMIT_PER_CONNECTION : IDS_LIMIT_PATH) +
+                ", " + FormatGroupedNumber(item.connectionRatio, 2) + "x)";
+    }
+    return cell;
+}
+
 void AppendTable(std::string& out, const std::vector<RunItemRecord>& items, const Texts& text) {
     const std::string unit = " (" + text(IDS_UNIT_KB_PER_SEC) + ")";
     // A column nobody has a value in is left out.
-    bool anyName = false, anySteady = false;
+    bool anyName = false, anySteady = false, anyConnections = false;
     for (const RunItemRecord& item : items) {
         anyName |= !item.name.empty();
         anySteady |= item.hasSteady;
+        anyConnections |= item.connectionsUsed > 0;
     }
     out += "<div class=\"scroll\">\n<table>\n<thead><tr>";
     if (anyName) Element(out, "th", text(IDS_COLUMN_NAME));
@@ -137,6 +149,7 @@ void AppendTable(std::string& out, const std::vector<RunItemRecord>& items, cons
         Element(out, "th", heading);
     }
     if (anySteady) Element(out, "th", text(IDS_PAGE_STEADY) + unit);
+    if (anyConnections) Element(out, "th", text(IDS_PAGE_CONNECTIONS));
     out += "</tr></thead>\n<tbody>\n";
     for (const RunItemRecord& item : items) {
         out += "<tr>";
@@ -150,6 +163,7 @@ void AppendTable(std::string& out, const std::vector<RunItemRecord>& items, cons
             Element(out, "td", item.hasSteady ? Grouped(item.steadyBytesPerSecond / 1024) : "-",
                     "n");
         }
+        if (anyConnections) Element(out, "td", ConnectionsCell(item, text), "n");
         out += "</tr>\n";
     }
     out += "</tbody>\n</table>\n</div>\n";

@@ -222,13 +222,14 @@ TEST(StartupOptions, CommandLineOverridesOptions) {
     ArgumentList list;
     list.Parse(
         "/AutoStopTime 5 /autostopstablevalue 2.75 /ShowGridLines 1 /FtpMode x "
-        "/AutoReport 1 /WinPos 00 /NumOfDownloads 9 /AutoReportFilename");
+        "/AutoReport 1 /WinPos 00 /NumOfDownloads 9 /DefaultConnections 4 /AutoReportFilename");
     ApplyCommandLineOverrides(settings, list);
     EXPECT_EQ(settings.AutoStopTime, 5);
     EXPECT_DOUBLE_EQ(settings.AutoStopStableValue, 2.75);
     EXPECT_EQ(settings.ShowGridLines, 1);
     EXPECT_EQ(settings.FtpMode, 0);  // atoi of a word
     EXPECT_EQ(settings.AutoReport, 1);
+    EXPECT_EQ(settings.DefaultConnections, 4);
     EXPECT_EQ(settings.AutoReportFilename, "");  // switch in the last position
     EXPECT_EQ(settings.ConnectTimeout, 20);      // absent: unchanged
     EXPECT_EQ(settings.ShowInfoTip, 1);

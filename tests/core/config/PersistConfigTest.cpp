@@ -625,5 +625,38 @@ TEST(PersistConfig, MinimumSpeedsAreWrittenOnlyWhenSetAndLoadBack) {
     EXPECT_EQ(b.File().find("MinSpeed"), std::string::npos);
 }
 
+TEST(PersistConfig, ConnectionKeysAreWrittenOnlyWhenSetAndLoadBack) {
+    Fixture a;
+    a.items.emplace_back("http://a/", "A", 0);
+    ASSERT_EQ(a.Save(), ConfigResult::kDone);
+    EXPECT_EQ(a.File().find("Connections"), std::string::npos);  // a single connection
+
+    a.settings.DefaultConnections = 4;
+    a.settings.DefaultCompareConnections = 1;
+    a.items[0].connections = 8;
+    a.items[0].compareConnections = 1;
+    ASSERT_EQ(a.Save(), ConfigResult::kDone);
+    const std::string saved = a.File();
+    EXPECT_NE(saved.find("DefaultConnections=4\r\nDefaultCompareConnections=1\r\n"),
+              std::string::npos);
+    EXPECT_NE(saved.find("Disabled=0\r\nConnections=8\r\nCompareConnections=1\r\n"),
+              std::string::npos);
+
+    Fixture b;
+    ASSERT_EQ(b.Load(saved), ConfigResult::kDone);
+    EXPECT_EQ(b.settings.DefaultConnections, 4);
+    EXPECT_EQ(b.settings.DefaultCompareConnections, 1);
+    ASSERT_EQ(b.items.size(), 1u);
+    EXPECT_EQ(b.items[0].connections, 8);
+    EXPECT_EQ(b.items[0].compareConnections, 1);
+
+    b.settings.DefaultConnections = 1;
+    b.settings.DefaultCompareConnections = 0;
+    b.items[0].connections = 0;
+    b.items[0].compareConnections = 0;
+    ASSERT_EQ(b.Save(), ConfigResult::kDone);
+    EXPECT_EQ(b.File().find("Connections"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vm

@@ -145,6 +145,12 @@ protected:
         }
         measurements.EndAttempt(0, 200, phases, true, 10150);
         measurements.SetComplete(0, true);
+        // Four connections, a quarter of the speed over one: a per-connection cap.
+        done.connections = 4;
+        measurements.SetConnections(0, ConnectionUse{4, 4, true});
+        ConnectionVerdict verdict;
+        ASSERT_TRUE(JudgeConnections(250000, 1000000, &verdict));
+        measurements.SetVerdict(0, verdict);
 
         DownloadItem& missing = Add("http://example.com/missing", "", DownloadStatus::Failed);
         missing.serverStatus = 404;

@@ -104,6 +104,7 @@ protected:
         for (uint32_t s = 1; s <= 6; ++s)
             measurements.AddSample(0, {s * 1000, s * 1000, s * 1000000, 1e6});
         measurements.EndAttempt(0, 200, phases, true, 10150);
+        measurements.SetConnections(0, ConnectionUse{4, 4, true});
 
         DownloadItem failed("ftp://u:pw@example.com/x", "caf\xE9 \"q\" \\", 1);
         failed.status = DownloadStatus::Failed;
@@ -151,6 +152,7 @@ TEST_F(PrometheusRun, SeriesOfARun) {
         ("velocimark_download_success" + failed + " 0\n"),
         ("velocimark_download_slow" + big + " 1\n"),
         ("velocimark_download_slow" + bigAgain + " 0\n"),
+        ("velocimark_download_connections" + big + " 4\n"),
         "velocimark_run_start_time_seconds 1796641200\n",
         "velocimark_run_end_time_seconds 1796641209\n",
     };
@@ -189,7 +191,7 @@ TEST_F(PrometheusRun, EveryLineFollowsTheFormatAndTheNamingRules) {
             EXPECT_EQ(m[1], current) << "a sample outside its family: " << line;
         }
     }
-    EXPECT_EQ(families.size(), 10u);
+    EXPECT_EQ(families.size(), 11u);
 }
 
 TEST_F(PrometheusRun, EmptyFamiliesAreLeftOut) {
