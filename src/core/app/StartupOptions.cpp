@@ -144,17 +144,25 @@ ConfigSession MakeConfigSession(FileSystem& fileSystem, const std::string& execu
     return session;
 }
 
-void ApplyCommandLineOverrides(AppSettings& settings, const ArgumentList& arguments) {
+void ApplyCommandLineOverrides(AppSettings& settings, const ArgumentList& arguments,
+                               ConfigSession* session) {
     if (arguments.Count() < 2) return;
     CommandLineProfileStore store(arguments);
     ExchangeAppSettings(settings, store);
+    if (session == nullptr) return;
+    for (const RefusedNumber& refused : store.RefusedNumbers()) {
+        if (session->refusedNumbers.size() < kMaxRefusedNumbersKept) {
+            session->refusedNumbers.push_back(refused);
+        }
+    }
+    session->refusedCount += store.RefusedCount();
 }
 
 ConfigResult LoadConfiguration(ConfigSession& session, ConfigParts& parts,
                                const ArgumentList& arguments) {
     const ConfigResult result = PersistConfig(session, parts, false);
     if (parts.settings != nullptr) {
-        ApplyCommandLineOverrides(*parts.settings, arguments);
+        ApplyCommandLineOverrides(*parts.settings, arguments, &session);
         parts.settings->ConfirmDelete = 1;
     }
     return result;

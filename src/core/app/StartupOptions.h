@@ -68,8 +68,10 @@ bool IsExportSwitch(const char* argument);
 bool HiddenWithoutExport(const ArgumentList& arguments, const StartupOptions& options);
 
 // The option override: with two or more arguments, every "/" + option key followed by a
-// value sets that option (an option switch in the last position sets 0 or "").
-void ApplyCommandLineOverrides(AppSettings& settings, const ArgumentList& arguments);
+// value sets that option (an option switch in the last position sets 0 or ""). The numbers
+// it refuses are added to the session's when one is given.
+void ApplyCommandLineOverrides(AppSettings& settings, const ArgumentList& arguments,
+                               ConfigSession* session = nullptr);
 
 // The main window's load at creation: the file, then the command-line overrides, then
 // ConfirmDelete = 1 (also under /nosaveload).

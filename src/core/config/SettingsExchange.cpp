@@ -8,13 +8,23 @@
 namespace vm {
 namespace {
 
-// A key the specified file does not have: written only when set, so files of a program
-// that never uses it stay exactly as specified; an unset value removes a stale key.
-void ExchangeOptionalInt(ProfileStore& store, const char* key, int32_t& value) {
-    if (store.IsLoading() || value != 0) {
-        store.ExchangeInt(key, value, 0);
+// Any number a user may type where a script reads it: only a plain decimal number is taken.
+void ExchangeNumber(ProfileStore& store, const OptionSpec& option, int32_t& value) {
+    if (option.plainNumber) {
+        store.ExchangePlainInt(option.key, value, option.numberDefault, option.low, option.high);
     } else {
-        (void)store.DeleteKey(key);
+        store.ExchangeInt(option.key, value, option.numberDefault);
+    }
+}
+
+// A key the specified file does not have: written only when it differs from its default,
+// so files of a program that never uses it stay exactly as specified; a value back at its
+// default removes a stale key.
+void ExchangeOptionalInt(ProfileStore& store, const OptionSpec& option, int32_t& value) {
+    if (store.IsLoading() || value != option.numberDefault) {
+        ExchangeNumber(store, option, value);
+    } else {
+        (void)store.DeleteKey(option.key);
     }
 }
 
@@ -36,9 +46,9 @@ void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
                 break;
             case OptionType::kInt:
                 if (option.writtenWhenSet) {
-                    ExchangeOptionalInt(store, option.key, s.*option.number);
+                    ExchangeOptionalInt(store, option, s.*option.number);
                 } else {
-                    store.ExchangeInt(option.key, s.*option.number, option.numberDefault);
+                    ExchangeNumber(store, option, s.*option.number);
                 }
                 break;
             case OptionType::kDouble:
@@ -68,7 +78,10 @@ void ExchangeDownloadItem(DownloadItem& item, ProfileStore& store, int index) {
     store.ExchangeString(config_key::kUrl, item.url, "", kUrlValueCapacity);
     store.ExchangeString(config_key::kDownloadName, item.name, "", kNameValueCapacity);
     store.ExchangeBool(config_key::kDisabled, item.disabled, 0);
-    ExchangeOptionalInt(store, config_key::kMinSpeed, item.minSpeed);
+    // KB/s; 0 = none, and a negative value counts as none.
+    constexpr OptionSpec kMinSpeedRow =
+        OptionSpec{config_key::kMinSpeed, OptionType::kInt}.PlainNumber(INT32_MIN, INT32_MAX);
+    ExchangeOptionalInt(store, kMinSpeedRow, item.minSpeed);
 }
 
 }  // namespace vm

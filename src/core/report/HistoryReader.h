@@ -24,6 +24,8 @@ struct RunItemRecord {
     double averageBytesPerSecond = 0;
     double steadyBytesPerSecond = 0;
     bool hasSteady = false;
+    bool belowMinSpeed = false;
+    double minSpeedBytesPerSecond = 0;  // 0: none applied
     struct Sample {
         uint32_t ms;
         uint64_t bytes;
@@ -46,6 +48,8 @@ struct TrendPoint {
     double steadyBytesPerSecond = 0;
     bool hasSteady = false;
     bool failed = false;
+    bool belowMinSpeed = false;
+    double minSpeedBytesPerSecond = 0;
 };
 
 // Every run's result for one URL, oldest first.

@@ -122,6 +122,13 @@ TEST(StartupOptions, MonitoringSwitches) {
     list.Parse("/sjson r.json /DefaultMinSpeed 750");
     ApplyCommandLineOverrides(settings, list);
     EXPECT_EQ(settings.DefaultMinSpeed, 750);
+    // A refused override keeps the file's value and is told through the session.
+    ConfigSession session;
+    list.Parse("/sjson r.json /DefaultMinSpeed 0x1E8480");
+    ApplyCommandLineOverrides(settings, list, &session);
+    EXPECT_EQ(settings.DefaultMinSpeed, 750);
+    ASSERT_EQ(session.refusedCount, 1u);
+    EXPECT_EQ(session.refusedNumbers[0].key, "DefaultMinSpeed");
 }
 
 TEST(StartupOptions, HistoryFile) {
