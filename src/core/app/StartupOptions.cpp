@@ -2,7 +2,9 @@
 
 #include "core/options/OptionTable.h"
 
+#include "core/app/WatchSchedule.h"
 #include "core/base/CompanionFileName.h"
+#include "core/base/NumberText.h"
 #include "core/config/CommandLineProfileStore.h"
 #include "core/config/SettingsExchange.h"
 #include "core/report/JsonExportSwitch.h"
@@ -26,6 +28,38 @@ std::string SwitchValue(const ArgumentList& arguments, const char* name, size_t 
     return Bounded(arguments.At(static_cast<size_t>(at) + 1), limit);
 }
 
+// A watch switch's value: a plain decimal number from 1 to the limit. false when the switch
+// is there and its value is not; *value stays 0 when the switch is absent.
+bool ReadWatchNumber(const ArgumentList& arguments, const char* name, uint32_t limit,
+                     uint32_t* value) {
+    const int at = arguments.Find(name);
+    if (at < 0) return true;
+    int32_t number = 0;
+    if (static_cast<size_t>(at) + 1 >= arguments.Count() ||
+        !ParsePlainDecimalInt(arguments.At(static_cast<size_t>(at) + 1), &number) || number < 1 ||
+        static_cast<uint32_t>(number) > limit) {
+        return false;
+    }
+    *value = static_cast<uint32_t>(number);
+    return true;
+}
+
+void ReadWatchOptions(const ArgumentList& arguments, StartupOptions* options) {
+    uint32_t minutes = 0;
+    uint32_t seconds = 0;
+    const bool read =
+        ReadWatchNumber(arguments, switch_name::kEvery, kMaxWatchMinutes, &minutes) &&
+        ReadWatchNumber(arguments, switch_name::kEverySeconds, kMaxWatchSeconds, &seconds) &&
+        ReadWatchNumber(arguments, switch_name::kRuns, kMaxWatchRuns, &options->runLimit);
+    if (!read) {
+        options->watchRefused = true;
+        return;
+    }
+    options->everySeconds = seconds > 0 ? seconds : minutes * 60;
+    // "/runs N" alone asks for N runs: one interval needs a watch to count them in.
+    if (options->everySeconds == 0) options->runLimit = 0;
+}
+
 }  // namespace
 
 StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
@@ -41,6 +75,7 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
     if (history >= 0 && static_cast<size_t>(history) + 1 < arguments.Count()) {
         options.historyFile = arguments.At(static_cast<size_t>(history) + 1);
     }
+    ReadWatchOptions(arguments, &options);
     if (arguments.Count() < 2) return options;
     int32_t type = 0;
     size_t fileIndex = 0;
@@ -65,8 +100,10 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
     options.metricsFile = SwitchValue(arguments, switch_name::kPrometheusFile, std::string::npos);
     options.pushUrl = SwitchValue(arguments, switch_name::kPush, kMaxPushUrlLength);
     options.strict = arguments.Find(switch_name::kStrict) >= 0;
-    // Metrics alone make an export run too: a monitoring system may want nothing else.
-    if (type == 0 && (!options.metricsFile.empty() || !options.pushUrl.empty())) {
+    // Metrics alone make an export run too: a monitoring system may want nothing else; and
+    // so does a watch, whose runs go into the history.
+    if (type == 0 &&
+        (!options.metricsFile.empty() || !options.pushUrl.empty() || options.everySeconds > 0)) {
         type = kMetricsOnlyExportType;
         options.exportMode = type;
         options.hidden = arguments.Find(switch_name::kHidden) >= 0;
@@ -75,6 +112,8 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
         options.exportFile = arguments.At(fileIndex);
         options.hidden = arguments.Find(switch_name::kHidden) >= 0;
     }
+    // A watch from the command line runs hidden: the window watches in the window.
+    if (options.everySeconds > 0) options.hidden = true;
     return options;
 }
 
@@ -87,6 +126,7 @@ bool IsKnownSwitch(const char* argument) {
         switch_name::kSaveLangFile, switch_name::kDeleteRegKey, switch_name::kNoSaveLoad,
         switch_name::kConfig,       switch_name::kHidden,       switch_name::kPrometheusFile,
         switch_name::kPush,         switch_name::kStrict,       switch_name::kHistory,
+        switch_name::kEvery,        switch_name::kEverySeconds, switch_name::kRuns,
     };
     for (const char* name : kProgramSwitches) {
         if (ArgumentEquals(argument, name)) return true;
@@ -109,6 +149,8 @@ bool IsExportSwitch(const char* argument) {
 }
 
 bool HiddenWithoutExport(const ArgumentList& arguments, const StartupOptions& options) {
+    // A watch that cannot say how often would run unseen for ever, or not at all.
+    if (options.watchRefused) return true;
     if (arguments.Find(switch_name::kHidden) < 0) return false;
     if (options.exportMode != 0 &&
         !ArgumentEquals(options.exportFile.c_str(), switch_name::kHidden)) {

@@ -22,7 +22,15 @@ constexpr const char kNoSaveLoad[] = "/nosaveload";
 constexpr const char kConfig[] = "/config";
 constexpr const char kHidden[] = "/hidden";
 constexpr const char kHistory[] = "/history";
+// Watching: the whole run again every MINUTES (or SECONDS, for tests and demonstrations),
+// hidden, until /runs N runs or the end of the session.
+constexpr const char kEvery[] = "/every";
+constexpr const char kEverySeconds[] = "/everyseconds";
+constexpr const char kRuns[] = "/runs";
 }  // namespace switch_name
+
+// Most runs "/runs" asks for.
+constexpr uint32_t kMaxWatchRuns = 1000000;
 
 // What the command line decides before the main window exists.
 struct StartupOptions {
@@ -33,11 +41,15 @@ struct StartupOptions {
     int32_t exportMode = 0;  // 0 = no export, else the report type 1..7, kJsonExportType,
                              // kChartExportType or kMetricsOnlyExportType
     std::string exportFile;
-    bool hidden = false;      // only with an export switch
-    std::string metricsFile;  // "/sprom FILE"
-    std::string pushUrl;      // "/push URL"
-    bool strict = false;      // "/strict"
-    std::string historyFile;  // "/history FILE": this session's run history
+    bool hidden = false;        // only with an export switch
+    std::string metricsFile;    // "/sprom FILE"
+    std::string pushUrl;        // "/push URL"
+    bool strict = false;        // "/strict"
+    std::string historyFile;    // "/history FILE": this session's run history
+    uint32_t everySeconds = 0;  // "/every MINUTES" x 60 or "/everyseconds SECONDS"; 0: once
+    uint32_t runLimit = 0;      // "/runs N"; 0: until the end of the session
+    bool watchRefused = false;  // a value of /every, /everyseconds or /runs was not a number
+                                // in its range: nothing is run (NoExportToDo)
 };
 
 // Reads the switches. Export detection looks at every argument but the last (which can

@@ -1,5 +1,7 @@
 #include "core/config/ProfileStore.h"
 
+#include <cstdio>
+
 #include "core/base/NumberText.h"
 
 namespace vm {
@@ -17,9 +19,19 @@ bool ProfileStore::TakePlainInt(const std::string& section, const char* key,
     }
     ++refusedCount_;
     if (refused_.size() < kMaxRefusedNumbersKept) {
-        refused_.push_back({section, key, text.substr(0, kMaxRefusedTextShown)});
+        refused_.push_back({section, key, text.substr(0, kMaxRefusedTextShown), low, high});
     }
     return false;
+}
+
+std::string DescribeRefusedNumber(const RefusedNumber& refused, const char* format) {
+    const std::string place = refused.section.empty()
+                                  ? "/" + refused.key + " " + refused.text
+                                  : "[" + refused.section + "] " + refused.key + "=" + refused.text;
+    char text[512];
+    std::snprintf(text, sizeof text, format, place.c_str(), static_cast<int>(refused.low),
+                  static_cast<int>(refused.high));
+    return text;
 }
 
 }  // namespace vm

@@ -16,7 +16,13 @@ struct RefusedNumber {
     std::string section;  // "" for the command line
     std::string key;
     std::string text;
+    int32_t low = 0;  // the range it had to be in
+    int32_t high = 0;
 };
+
+// "[Download3] MinSpeed=0x1E8480" (no section for the command line: "/MinSpeed 0x1E8480"),
+// put into the format (string IDS_NUMBER_REFUSED: the place, then low and high).
+std::string DescribeRefusedNumber(const RefusedNumber& refused, const char* format);
 
 // A named-value store that either loads values into their targets or saves them. Options,
 // the window placement, the column layout and the items all pass through one. Every

@@ -1,6 +1,7 @@
 #include "core/report/AlertRules.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 namespace vm {
@@ -184,6 +185,25 @@ std::vector<Alert> JudgeRunAlerts(const HistoryReader& history, const RunRecord&
         JudgeUrl(url, nameOf[url], results, rules, &alerts);
     }
     return alerts;
+}
+
+int32_t DropPercent(const Alert& alert) {
+    if (alert.baseline <= 0 || alert.value >= alert.baseline) return 0;
+    return static_cast<int32_t>(std::lround((1 - alert.value / alert.baseline) * 100));
+}
+
+void MarkSpeedDrops(const std::vector<Alert>& alerts, std::vector<DownloadItem>& items,
+                    TextEncoding& encoding) {
+    for (DownloadItem& item : items) {
+        if (item.deleted != 0 || item.status != DownloadStatus::Finished) continue;
+        const std::string url = encoding.SystemToUtf8(item.url);
+        for (const Alert& alert : alerts) {
+            if (alert.rule == AlertRule::kDrop && alert.state == AlertState::kFiring &&
+                alert.url == url) {
+                item.speedDownPercent = DropPercent(alert);
+            }
+        }
+    }
 }
 
 bool AnyAlertFiring(const std::vector<Alert>& alerts) {

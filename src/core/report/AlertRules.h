@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "core/engine/DownloadItem.h"
 #include "core/options/AppSettings.h"
+#include "core/platform/TextEncoding.h"
 #include "core/report/HistoryReader.h"
 
 namespace vm {
@@ -74,5 +76,13 @@ std::vector<Alert> JudgeRunAlerts(const HistoryReader& history, const RunRecord&
 
 // Whether any of the alerts is firing.
 bool AnyAlertFiring(const std::vector<Alert>& alerts);
+
+// How far a "drop" alert says the speed is down, in whole percent (42 for 58 against 100).
+int32_t DropPercent(const Alert& alert);
+
+// Sets speedDownPercent of every finished item whose URL (compared in UTF-8, as the alerts
+// hold it) has a firing "drop" alert, so that its status says so.
+void MarkSpeedDrops(const std::vector<Alert>& alerts, std::vector<DownloadItem>& items,
+                    TextEncoding& encoding);
 
 }  // namespace vm

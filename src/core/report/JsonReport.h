@@ -6,6 +6,7 @@
 #include "core/list/DownloadListView.h"  // with the option record
 #include "core/platform/FileSystem.h"
 #include "core/platform/TextEncoding.h"
+#include "core/report/AlertRules.h"
 #include "core/report/JsonExportSwitch.h"
 
 namespace vm {
@@ -19,6 +20,12 @@ struct JsonReportSource {
     const RunMeasurements* measurements = nullptr;  // none: only the items' own results
     TextEncoding* encoding = nullptr;               // the system code page to UTF-8
     std::string programVersion;
+    // The alerts judged against the run history: the "alerts" list, left out when no
+    // history was judged (nullptr).
+    const std::vector<Alert>* alerts = nullptr;
+    // What the run refused or doubted, as UTF-8 sentences: the "warnings" list, left out
+    // when empty.
+    std::vector<std::string> warnings;
 };
 
 // The status of an item as a stable word: "waiting", "connecting", "downloading",
