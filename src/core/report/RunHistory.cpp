@@ -1,6 +1,7 @@
 #include "core/report/RunHistory.h"
 
 #include "core/base/PathRules.h"
+#include "core/platform/FileSystem.h"
 
 namespace vm {
 
@@ -23,7 +24,14 @@ std::string HistoryLineToAppend(const std::string& compactDocument, bool fileEnd
 bool AppendRunToHistory(AppendFile& file, const std::string& compactDocument, uint32_t* error) {
     char last = '\n';
     const bool midLine = file.LastByte(&last) && last != '\n';
-    return file.Append(HistoryLineToAppend(compactDocument, midLine), error);
+    uint64_t before = 0;
+    if (!file.Size(&before)) {
+        *error = kErrorWriteFault;
+        return false;
+    }
+    if (file.Append(HistoryLineToAppend(compactDocument, midLine), error)) return true;
+    (void)file.CutBackTo(before);
+    return false;
 }
 
 }  // namespace vm

@@ -67,14 +67,16 @@ public:
     }
     bool PushMetrics(const std::string& url) override { return window_.PushRunMetrics(url); }
     bool RunInterrupted() override { return window_.sessionEnding_; }
+    bool AlertFiring() override { return window_.alertsJudged_ && AnyAlertFiring(window_.alerts_); }
     bool AppendHistory() override { return window_.AppendRunHistory(); }
     bool WriteResultsPage(const std::string& path, bool historyAppended) override {
         return window_.WriteResultsPageFile(path, historyAppended);
     }
     void OpenWithShell(const std::string& path) override { ShellOpen(window_.Handle(), path); }
     void Quit(int exitCode) override {
+        // A watch's exit code is that of its last run.
         window_.exitCode_ = exitCode;
-        PostQuitMessage(exitCode);
+        if (!window_.ScheduleNextRun()) PostQuitMessage(exitCode);
     }
     std::string ProgramFolder() override { return vm::ProgramFolder(); }
 
@@ -194,8 +196,12 @@ void MainWindow::OnCreate() {
     run_ = std::make_unique<TestRun>(*runHost_, settings_, clock_, errorTexts_, ProcessTransfers(),
                                      reinterpret_cast<uintptr_t>(hwnd));
     SetTimer(hwnd, kSampleTimerId, kSampleTimerMs, nullptr);
+    TakeRefusedNumbers();
     if (exportRequest_.type != 0) {
-        if (ExportMayStart()) run_->StartTest();
+        if (ExportMayStart()) {
+            watch_.Start(options_.everySeconds, options_.runLimit);
+            StartWatchedRun();
+        }
     } else if (loadResult_ == ConfigResult::kUnreadable ||
                loadResult_ == ConfigResult::kTruncated) {
         // Said once the window is on the screen, so the box has its owner in view.
@@ -215,6 +221,11 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_TIMER:
+            if (wParam == kWatchTimerId) {
+                KillTimer(Handle(), kWatchTimerId);
+                if (!IsRunning()) StartWatchedRun();
+                return 0;
+            }
             if (run_ != nullptr) run_->OnSampleTick();
             RecordGraphStep();
             return 0;
@@ -252,6 +263,9 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CONFIG_PROBLEM:
             ShowConfigProblem();
+            return 0;
+        case WM_NUMBERS_REFUSED:
+            ShowRefusedNumbers();
             return 0;
         case WM_ACTIVATEAPP:
             if (wParam) PostMessageA(Handle(), WM_FOCUS_LIST, 0, 0);
@@ -324,6 +338,8 @@ void MainWindow::OnDestroy() {
     if (shutDown_) return;
     shutDown_ = true;
     KillTimer(Handle(), kSampleTimerId);
+    KillTimer(Handle(), kWatchTimerId);
+    watch_.Stop();
     run_.reset();  // stops and destroys a running transfer without a report
     scratch_.RemoveOwn();
     SaveAtExit();
@@ -463,7 +479,7 @@ bool MainWindow::WriteJsonReportFile(const std::string& path) {
     if (!path.empty()) {
         BeginWaitCursor();
         const bool written =
-            WriteJsonResultsFile(list_, settings_, measurements, files_, path, &error);
+            WriteJsonResultsFile(list_, settings_, measurements, files_, path, &error, RunExtras());
         EndWaitCursor();
         if (written) return true;
     }

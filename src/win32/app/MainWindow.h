@@ -9,6 +9,7 @@
 #include "core/app/ExportTarget.h"
 #include "core/app/ScratchReports.h"
 #include "core/app/StartupOptions.h"
+#include "core/app/WatchSchedule.h"
 #include "core/base/ArgumentList.h"
 #include "core/chart/SpeedTrace.h"
 #include "core/config/PersistConfig.h"
@@ -17,7 +18,9 @@
 #include "core/lang/FallbackMessageTable.h"
 #include "core/list/DownloadListView.h"
 #include "core/options/AppSettings.h"
+#include "core/report/AlertRules.h"
 #include "core/report/RunReport.h"
+#include "win32/app/JsonResultsFile.h"
 #include "win32/app/MainWindowChrome.h"
 #include "win32/dialogs/FindDialog.h"
 #include "win32/graph/GraphImage.h"
@@ -36,8 +39,10 @@ constexpr UINT WM_SELECTION_SETTLED = WM_USER + 2;
 constexpr UINT WM_CLEAR_LIST = WM_USER + 21;
 constexpr UINT WM_RESYNC_LIST = WM_USER + 22;
 constexpr UINT WM_FOCUS_LIST = WM_USER + 28;
-constexpr UINT WM_CONFIG_PROBLEM = WM_USER + 50;  // says why the configuration was not taken
+constexpr UINT WM_CONFIG_PROBLEM = WM_USER + 50;   // says why the configuration was not taken
+constexpr UINT WM_NUMBERS_REFUSED = WM_USER + 51;  // says which numbers were not taken
 constexpr UINT_PTR kSampleTimerId = 1;
+constexpr UINT_PTR kWatchTimerId = 2;  // the next run of a watch is due
 constexpr UINT kSampleTimerMs = 200;
 
 // The program's only top-level window: menu, toolbar, the download list and the status
@@ -59,6 +64,8 @@ public:
     RunSpeedTraces& Traces() { return traces_; }
     // Redraws the pane from the traces and the selection.
     void UpdateGraph();
+    // The alerts of the latest run, when a history was judged.
+    const std::vector<Alert>& Alerts() const { return alerts_; }
     // Saves the pane's picture; written gets the file actually written (a bitmap beside
     // the name when PNG cannot be written). Returns 0 or the error code.
     uint32_t SaveGraphFile(const std::string& path, GraphImageFormat format,
@@ -203,6 +210,21 @@ private:
     bool shutDown_ = false;
     int exitCode_ = 0;
     bool sessionEnding_ = false;  // the end of the session is cutting the run short
+
+    // --- Watching links (MainWindowWatch.cpp): alerts, refused numbers, runs on a schedule ---
+    bool HistoryKept() const;
+    void JudgeAlerts(const std::string& historyPath);
+    JsonResultsExtras RunExtras() const;
+    void TakeRefusedNumbers();
+    void ShowRefusedNumbers();
+    void StartWatchedRun();
+    // After a run: the next one scheduled when a watch wants it; false when none is.
+    bool ScheduleNextRun();
+    std::vector<Alert> alerts_;
+    bool alertsJudged_ = false;
+    std::vector<std::string> warnings_;      // UTF-8, for the JSON document
+    std::vector<std::string> refusedTexts_;  // the same in the system code page
+    WatchSchedule watch_;
 };
 
 }  // namespace vm
