@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/app/Commands.h"
 #include "core/app/ExportTarget.h"
 #include "core/app/ScratchReports.h"
 #include "core/app/StartupOptions.h"
@@ -19,6 +20,7 @@
 #include "core/list/DownloadListView.h"
 #include "core/options/AppSettings.h"
 #include "core/report/AlertRules.h"
+#include "core/report/ReportFormat.h"
 #include "core/report/RunReport.h"
 #include "win32/app/JsonResultsFile.h"
 #include "win32/app/MainWindowChrome.h"
@@ -86,6 +88,7 @@ private:
     class ReportHost;
     class PlacementHost;
     class ColumnsHost;
+    struct CommandHandlers;  // the command table's handlers (MainWindowCommands.cpp)
 
     ConfigResult ExchangeConfiguration(bool save);
     void ShowConfigProblem();
@@ -117,12 +120,13 @@ private:
     void ShowSpeedHistory();
     bool IsProtectedOutput(const std::string& path) const;
     bool HistoryFailed(uint32_t message, const std::string& path, uint32_t error);
-    void ReportToScratch(int type, const std::string& path, bool selectedOnly,
+    void ReportToScratch(ReportType type, const std::string& path, bool selectedOnly,
                          int showCommand = SW_SHOW);
-    void ToggleOption(int32_t& option);
-    void DeleteAll();
 
-    // Commands that write the selected rows out (MainWindowCommands.cpp).
+    // Commands (MainWindowCommands.cpp): their states, a check mark's option, and those
+    // that write the selected rows out.
+    void ToggleChecked(const Command& command);
+    void DeleteAll();
     void SaveSelectedItems();
     void CopySelectedItems();
 
