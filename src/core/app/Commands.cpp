@@ -49,6 +49,7 @@ constexpr Command kCommands[] = {
     {ID_DONT_ADD_DISABLED, A::ToggleReportOption, R::Always, C::DontAddDisabled},
     {ID_ADD_HEADER_LINE, A::ToggleReportOption, R::Always, C::AddExportHeaderLine},
     {ID_KEEP_RUN_HISTORY, A::ToggleRunHistory, R::Always, C::KeepRunHistory},
+    {ID_RUN_EVERY, A::RunEvery, R::Always, C::None},
     // Help
     {ID_OPEN_HELP_FILE, A::OpenHelpFile, R::HelpFileExists, C::None},
     {ID_OPEN_WEB_PAGE, A::OpenWebPage, R::Always, C::None},
@@ -61,6 +62,11 @@ constexpr Command kCommands[] = {
     {ID_GRAPH_UNIT_LIST, A::ChooseGraphUnit, R::Always, C::None},
     {ID_GRAPH_UNIT_KB, A::ChooseGraphUnit, R::Always, C::None},
     {ID_GRAPH_UNIT_MBPS, A::ChooseGraphUnit, R::Always, C::None},
+    // The notification-area icon's menu (Run Now waits while a run is going).
+    {ID_TRAY_OPEN, A::OpenFromTray, R::Always, C::None},
+    {ID_TRAY_RUN_NOW, A::RunNow, R::Always, C::None},
+    {ID_TRAY_STOP_WATCHING, A::StopWatching, R::Always, C::None},
+    {ID_TRAY_EXIT, A::ExitFromTray, R::Always, C::None},
 };
 
 }  // namespace

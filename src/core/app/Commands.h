@@ -48,6 +48,12 @@ enum class CommandAction : uint8_t {
     CopyGraph,
     SaveGraph,
     ChooseGraphUnit,
+    // Watching links: the dialog, and the notification-area icon's menu.
+    RunEvery,
+    OpenFromTray,
+    RunNow,
+    StopWatching,
+    ExitFromTray,
     Count,
 };
 constexpr size_t kCommandActionCount = static_cast<size_t>(CommandAction::Count);

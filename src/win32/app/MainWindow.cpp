@@ -47,6 +47,10 @@ public:
         // report, and no viewer opened for nobody.
         if (window_.sessionEnding_ && window_.exportRequest_.type == 0) return;
         FinishRun(window_.exportRequest_, window_.settings_, window_.list_.Items(), *this);
+        if (window_.exportRequest_.type == 0) {
+            window_.ShowAlertBalloons();
+            window_.ScheduleNextRun();
+        }
     }
 
     // The automatic report and the export are the user's to keep, whatever their name.
@@ -202,10 +206,13 @@ void MainWindow::OnCreate() {
             watch_.Start(options_.everySeconds, options_.runLimit);
             StartWatchedRun();
         }
-    } else if (loadResult_ == ConfigResult::kUnreadable ||
-               loadResult_ == ConfigResult::kTruncated) {
-        // Said once the window is on the screen, so the box has its owner in view.
-        PostMessageA(hwnd, WM_CONFIG_PROBLEM, 0, 0);
+    } else {
+        if (loadResult_ == ConfigResult::kUnreadable || loadResult_ == ConfigResult::kTruncated) {
+            // Said once the window is on the screen, so the box has its owner in view.
+            PostMessageA(hwnd, WM_CONFIG_PROBLEM, 0, 0);
+        }
+        // A watch kept in the configuration starts with the window.
+        if (settings_.RunEveryMinutes > 0) ApplyRunEvery();
     }
 }
 
@@ -228,6 +235,7 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             if (run_ != nullptr) run_->OnSampleTick();
             RecordGraphStep();
+            UpdateNextRunText();
             return 0;
         case WM_SELECTION_SETTLED:
             statusUpdatePending_ = false;
@@ -267,10 +275,15 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NUMBERS_REFUSED:
             ShowRefusedNumbers();
             return 0;
+        case WM_TRAY_ICON:
+            if (lParam == WM_RBUTTONUP || lParam == WM_CONTEXTMENU) ShowTrayMenu();
+            if (lParam == WM_LBUTTONDBLCLK) OpenFromTray();
+            return 0;
         case WM_ACTIVATEAPP:
             if (wParam) PostMessageA(Handle(), WM_FOCUS_LIST, 0, 0);
             break;
         case WM_CLOSE:
+            if (CloseToTray()) return 0;
             if (!OnClose()) return 0;
             // Saved while the window still stands, so a failure can be said in its box.
             SaveAtExit();
@@ -340,6 +353,7 @@ void MainWindow::OnDestroy() {
     KillTimer(Handle(), kSampleTimerId);
     KillTimer(Handle(), kWatchTimerId);
     watch_.Stop();
+    RemoveTrayIcon();
     run_.reset();  // stops and destroys a running transfer without a report
     scratch_.RemoveOwn();
     SaveAtExit();

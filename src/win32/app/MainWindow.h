@@ -43,6 +43,7 @@ constexpr UINT WM_RESYNC_LIST = WM_USER + 22;
 constexpr UINT WM_FOCUS_LIST = WM_USER + 28;
 constexpr UINT WM_CONFIG_PROBLEM = WM_USER + 50;   // says why the configuration was not taken
 constexpr UINT WM_NUMBERS_REFUSED = WM_USER + 51;  // says which numbers were not taken
+constexpr UINT WM_TRAY_ICON = WM_USER + 52;        // the notification-area icon's mouse
 constexpr UINT_PTR kSampleTimerId = 1;
 constexpr UINT_PTR kWatchTimerId = 2;  // the next run of a watch is due
 constexpr UINT kSampleTimerMs = 200;
@@ -224,6 +225,23 @@ private:
     void StartWatchedRun();
     // After a run: the next one scheduled when a watch wants it; false when none is.
     bool ScheduleNextRun();
+    // The window's watch (MainWindowTray.cpp): the dialog, the notification-area icon and
+    // its menu, the balloons of alerts and the status bar's time to the next run.
+    void OpenRunEvery();
+    void ApplyRunEvery();
+    void OpenFromTray();
+    void StopWatching();
+    void ExitFromTray();
+    bool CloseToTray();
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void ShowTrayMenu();
+    void ShowAlertBalloons();
+    void UpdateNextRunText();
+    bool keepInTray_ = true;
+    bool inTray_ = false;  // the window is closed to the notification area
+    bool trayIcon_ = false;
+    bool exiting_ = false;  // Exit from the icon's menu: the close really closes
     std::vector<Alert> alerts_;
     bool alertsJudged_ = false;
     std::vector<std::string> warnings_;      // UTF-8, for the JSON document

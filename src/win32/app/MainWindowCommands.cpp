@@ -92,6 +92,11 @@ struct MainWindow::CommandHandlers {
         {A::CopyGraph, [](W w, C) { w.CopyGraph(); }},
         {A::SaveGraph, [](W w, C) { w.SaveGraph(); }},
         {A::ChooseGraphUnit, [](W w, C c) { w.ChooseGraphUnit(c.id); }},
+        {A::RunEvery, [](W w, C) { w.OpenRunEvery(); }},
+        {A::OpenFromTray, [](W w, C) { w.OpenFromTray(); }},
+        {A::RunNow, [](W w, C) { w.StartWatchedRun(); }},
+        {A::StopWatching, [](W w, C) { w.StopWatching(); }},
+        {A::ExitFromTray, [](W w, C) { w.ExitFromTray(); }},
     };
 
     // Every action bound once, at its own place.
