@@ -106,8 +106,8 @@ class MonitoringEdges(e2e.unittest.TestCase):
         with open(os.path.join(app.dir, "r.json"), encoding="utf-8") as f:
             doc = json.load(f)
         self.assertNotIn("default_min_speed_bytes_per_s", doc["options"])
-        self.assertEqual(len(doc["warnings"]), 1)
-        self.assertIn("DefaultMinSpeed=0x1E8480", doc["warnings"][0])
+        self.assertEqual([w["code"] for w in doc["warnings"]], ["number_refused"])
+        self.assertIn("DefaultMinSpeed=0x1E8480", doc["warnings"][0]["message"])
         self.assertIn(b"DefaultMinSpeed=0x1E8480", proc.stderr)
 
     def test_a_read_only_history_is_not_appended_to(self):

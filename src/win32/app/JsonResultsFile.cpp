@@ -1,6 +1,7 @@
 #include "win32/app/JsonResultsFile.h"
 
 #include "core/lang/FileVersionText.h"
+#include "core/report/HistoryReader.h"
 #include "core/report/JsonReport.h"
 #include "win32/lang/WinVersionResource.h"
 #include "win32/platform/WinTextEncoding.h"
@@ -38,7 +39,8 @@ std::string CompactJsonResults(DownloadListView& list, const AppSettings& settin
                                const RunMeasurements* measurements,
                                const JsonResultsExtras& extras) {
     WinTextEncoding encoding;
-    return CompactJsonReport(list, MakeSource(settings, measurements, encoding, extras));
+    return CompactJsonReport(list, MakeSource(settings, measurements, encoding, extras),
+                             kMaxHistoryLineBytes);
 }
 
 }  // namespace vm

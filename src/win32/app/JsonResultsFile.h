@@ -6,6 +6,7 @@
 #include "core/list/DownloadListView.h"  // with the option record
 #include "core/platform/FileSystem.h"
 #include "core/report/AlertRules.h"
+#include "core/report/JsonReport.h"
 
 namespace vm {
 
@@ -13,7 +14,7 @@ namespace vm {
 // judged) and the run's warnings (UTF-8).
 struct JsonResultsExtras {
     const std::vector<Alert>* alerts = nullptr;
-    std::vector<std::string> warnings;
+    std::vector<RunWarning> warnings;
 };
 
 // The JSON results of a run (the /sjson export), with the system code page's texts in
@@ -24,7 +25,8 @@ bool WriteJsonResultsFile(DownloadListView& list, const AppSettings& settings,
                           const std::string& path, uint32_t* error,
                           const JsonResultsExtras& extras = JsonResultsExtras());
 
-// The same document on one line, for the run history.
+// The same document on one line, for the run history: within the history's line bound
+// (samples left out when they would pass it), "" when the run does not fit at all.
 std::string CompactJsonResults(DownloadListView& list, const AppSettings& settings,
                                const RunMeasurements* measurements,
                                const JsonResultsExtras& extras = JsonResultsExtras());

@@ -47,7 +47,7 @@ void MainWindow::TakeRefusedNumbers() {
     for (const RefusedNumber& refused : session_.refusedNumbers) {
         refusedTexts_.push_back(
             DescribeRefusedNumber(refused, GetFormatString(IDS_NUMBER_REFUSED)));
-        warnings_.push_back(encoding.SystemToUtf8(refusedTexts_.back()));
+        warnings_.push_back({kNumberRefusedWarning, encoding.SystemToUtf8(refusedTexts_.back())});
     }
     if (exportRequest_.type == 0) {
         // Said once the window is on the screen, like a configuration that was not taken.
