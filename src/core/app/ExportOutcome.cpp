@@ -15,6 +15,7 @@ ExitCode ChooseExitCode(const ExportOutcome& outcome, bool strict) {
         {outcome.pushFailed, ExitCode::PushFailed},
         {strict && outcome.itemFailed, ExitCode::ItemFailed},
         {strict && outcome.itemSlow, ExitCode::ItemSlow},
+        {strict && outcome.alertFiring, ExitCode::AlertFiring},
     };
     for (const auto& entry : order) {
         if (entry.applies) return entry.code;

@@ -14,8 +14,9 @@ struct ExportOutcome {
     bool runInterrupted = false;
     bool historyNotWritten = false;
     bool pushFailed = false;
-    bool itemFailed = false;  // counts only under /strict; also when no item was tested
-    bool itemSlow = false;    // counts only under /strict
+    bool itemFailed = false;   // counts only under /strict; also when no item was tested
+    bool itemSlow = false;     // counts only under /strict
+    bool alertFiring = false;  // counts only under /strict
 };
 
 // The exit code of an export run: the first that applies in the order ExitCode.h gives;

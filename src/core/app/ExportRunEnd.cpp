@@ -21,6 +21,7 @@ void FinishRun(const ExportRequest& request, const AppSettings& settings,
     }
     if (!request.pushUrl.empty() && !host.PushMetrics(request.pushUrl)) outcome.pushFailed = true;
     JudgeRunItems(items, outcome);
+    outcome.alertFiring = host.AlertFiring();
     host.Quit(static_cast<int>(ChooseExitCode(outcome, request.strict)));
 }
 

@@ -2,7 +2,9 @@
 
 #include "core/options/OptionTable.h"
 
+#include "core/app/WatchSchedule.h"
 #include "core/base/CompanionFileName.h"
+#include "core/base/NumberText.h"
 #include "core/config/CommandLineProfileStore.h"
 #include "core/config/SettingsExchange.h"
 #include "core/platform/OutputPath.h"
@@ -34,9 +36,9 @@ constexpr ProgramSwitch kProgramSwitches[] = {
     {switch_name::kStrict, false},
     {switch_name::kHistory, true},
     // Watch mode's switches: known already, so that no other switch takes them as its value.
-    {"/every", true},
-    {"/runs", true},
-    {"/everyseconds", true},
+    {switch_name::kEvery, true},
+    {switch_name::kRuns, true},
+    {switch_name::kEverySeconds, true},
 };
 
 // Whether the argument is a switch this program knows: its own, an export switch or an
@@ -69,6 +71,38 @@ std::string SwitchValue(const ArgumentList& arguments, const char* name, std::st
     return std::string();
 }
 
+// A watch switch's value: a plain decimal number from 1 to the limit. false when the switch
+// is there and its value is not; *value stays 0 when the switch is absent.
+bool ReadWatchNumber(const ArgumentList& arguments, const char* name, uint32_t limit,
+                     uint32_t* value) {
+    const int at = arguments.Find(name);
+    if (at < 0) return true;
+    int32_t number = 0;
+    if (static_cast<size_t>(at) + 1 >= arguments.Count() ||
+        !ParsePlainDecimalInt(arguments.At(static_cast<size_t>(at) + 1), &number) || number < 1 ||
+        static_cast<uint32_t>(number) > limit) {
+        return false;
+    }
+    *value = static_cast<uint32_t>(number);
+    return true;
+}
+
+void ReadWatchOptions(const ArgumentList& arguments, StartupOptions* options) {
+    uint32_t minutes = 0;
+    uint32_t seconds = 0;
+    const bool read =
+        ReadWatchNumber(arguments, switch_name::kEvery, kMaxWatchMinutes, &minutes) &&
+        ReadWatchNumber(arguments, switch_name::kEverySeconds, kMaxWatchSeconds, &seconds) &&
+        ReadWatchNumber(arguments, switch_name::kRuns, kMaxWatchRuns, &options->runLimit);
+    if (!read) {
+        options->watchRefused = true;
+        return;
+    }
+    options->everySeconds = seconds > 0 ? seconds : minutes * 60;
+    // "/runs N" alone asks for N runs: one interval needs a watch to count them in.
+    if (options->everySeconds == 0) options->runLimit = 0;
+}
+
 }  // namespace
 
 StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
@@ -85,6 +119,7 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
         if (known.takesValue) (void)SwitchValue(arguments, known.name, &missing);
     }
     options.strict = arguments.Find(switch_name::kStrict) >= 0;
+    ReadWatchOptions(arguments, &options);
     int32_t type = 0;
     size_t fileIndex = 0;
     for (size_t i = 0; i < arguments.Count(); ++i) {
@@ -105,8 +140,10 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
         fileIndex = i + 1;
     }
     if (arguments.Count() < 2) return options;
-    // Metrics alone make an export run too: a monitoring system may want nothing else.
-    if (type == 0 && (!options.metricsFile.empty() || !options.pushUrl.empty())) {
+    // Metrics alone make an export run too: a monitoring system may want nothing else; and
+    // so does a watch, whose runs go into the history.
+    if (type == 0 &&
+        (!options.metricsFile.empty() || !options.pushUrl.empty() || options.everySeconds > 0)) {
         type = kMetricsOnlyExportType;
         options.exportMode = type;
         options.hidden = arguments.Find(switch_name::kHidden) >= 0;
@@ -115,6 +152,8 @@ StartupOptions ReadStartupOptions(const ArgumentList& arguments) {
         options.exportFile = arguments.At(fileIndex);
         options.hidden = arguments.Find(switch_name::kHidden) >= 0;
     }
+    // A watch from the command line runs hidden: the window watches in the window.
+    if (options.everySeconds > 0) options.hidden = true;
     return options;
 }
 
@@ -127,6 +166,8 @@ bool IsExportSwitch(const char* argument) {
 }
 
 bool HiddenWithoutExport(const ArgumentList& arguments, const StartupOptions& options) {
+    // A watch that cannot say how often would run unseen for ever, or not at all.
+    if (options.watchRefused) return true;
     if (arguments.Find(switch_name::kHidden) < 0) return false;
     // A switch without its value: the export it was part of cannot be done as asked.
     if (!options.switchWithoutValue.empty()) return true;
@@ -169,17 +210,25 @@ ConfigSession MakeConfigSession(FileSystem& fileSystem, const std::string& execu
     return session;
 }
 
-void ApplyCommandLineOverrides(AppSettings& settings, const ArgumentList& arguments) {
+void ApplyCommandLineOverrides(AppSettings& settings, const ArgumentList& arguments,
+                               ConfigSession* session) {
     if (arguments.Count() < 2) return;
     CommandLineProfileStore store(arguments);
     ExchangeAppSettings(settings, store);
+    if (session == nullptr) return;
+    for (const RefusedNumber& refused : store.RefusedNumbers()) {
+        if (session->refusedNumbers.size() < kMaxRefusedNumbersKept) {
+            session->refusedNumbers.push_back(refused);
+        }
+    }
+    session->refusedCount += store.RefusedCount();
 }
 
 ConfigResult LoadConfiguration(ConfigSession& session, ConfigParts& parts,
                                const ArgumentList& arguments) {
     const ConfigResult result = PersistConfig(session, parts, false);
     if (parts.settings != nullptr) {
-        ApplyCommandLineOverrides(*parts.settings, arguments);
+        ApplyCommandLineOverrides(*parts.settings, arguments, &session);
         parts.settings->ConfirmDelete = 1;
     }
     return result;

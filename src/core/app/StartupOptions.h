@@ -22,7 +22,15 @@ constexpr const char kNoSaveLoad[] = "/nosaveload";
 constexpr const char kConfig[] = "/config";
 constexpr const char kHidden[] = "/hidden";
 constexpr const char kHistory[] = "/history";
+// Watching: the whole run again every MINUTES (or SECONDS, for tests and demonstrations),
+// hidden, until /runs N runs or the end of the session.
+constexpr const char kEvery[] = "/every";
+constexpr const char kEverySeconds[] = "/everyseconds";
+constexpr const char kRuns[] = "/runs";
 }  // namespace switch_name
+
+// Most runs "/runs" asks for.
+constexpr uint32_t kMaxWatchRuns = 1000000;
 
 // What the command line decides before the main window exists.
 struct StartupOptions {
@@ -41,6 +49,10 @@ struct StartupOptions {
     // The first switch that takes a value but has none: it is last, or the next argument is
     // a switch the program knows. Empty when every such switch has its value.
     std::string switchWithoutValue;
+    uint32_t everySeconds = 0;  // "/every MINUTES" x 60 or "/everyseconds SECONDS"; 0: once
+    uint32_t runLimit = 0;      // "/runs N"; 0: until the end of the session
+    bool watchRefused = false;  // a value of /every, /everyseconds or /runs was not a number
+                                // in its range: nothing is run (NoExportToDo)
 };
 
 // Reads the switches. A switch that takes a value (/config, /history, /sprom, /push, the
@@ -78,8 +90,10 @@ bool NamedConfigMissing(FileSystem& fileSystem, const ConfigSession& session,
                         const StartupOptions& options);
 
 // The option override: with two or more arguments, every "/" + option key followed by a
-// value sets that option (an option switch in the last position sets 0 or "").
-void ApplyCommandLineOverrides(AppSettings& settings, const ArgumentList& arguments);
+// value sets that option (an option switch in the last position sets 0 or ""). The numbers
+// it refuses are added to the session's when one is given.
+void ApplyCommandLineOverrides(AppSettings& settings, const ArgumentList& arguments,
+                               ConfigSession* session = nullptr);
 
 // The main window's load at creation: the file, then the command-line overrides, then
 // ConfirmDelete = 1 (also under /nosaveload).

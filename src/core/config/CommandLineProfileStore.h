@@ -13,6 +13,8 @@ public:
         : ProfileStore(ProfileDirection::kLoad), arguments_(arguments) {}
 
     bool ExchangeInt(const char* key, int32_t& value, int32_t defaultValue) override;
+    bool ExchangePlainInt(const char* key, int32_t& value, int32_t defaultValue, int32_t low,
+                          int32_t high) override;
     bool ExchangeBinary(const char* key, uint8_t* bytes, size_t* count) override;
     bool ExchangeString(const char* key, std::string& value, const char* defaultText,
                         size_t capacity) override;

@@ -243,7 +243,11 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
             result = ConfigResult::kTruncated;
         }
     }
-    if (!save) return result;
+    if (!save) {
+        session.refusedNumbers = store.RefusedNumbers();
+        session.refusedCount = store.RefusedCount();
+        return result;
+    }
 
     // What the next start would refuse to load must not replace what it can.
     if (file.LineCount() > kMaxIniLines || file.SerializedSize() > session.maxFileBytes) {

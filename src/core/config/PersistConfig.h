@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/config/ColumnLayoutExchange.h"
+#include "core/config/ProfileStore.h"
 #include "core/config/WindowPlacement.h"
 #include "core/engine/DownloadItem.h"
 #include "core/options/AppSettings.h"
@@ -48,6 +49,10 @@ struct ConfigSession {
     // wrong with it.
     uint32_t error = 0;
     ConfigProblem problem = ConfigProblem::kNone;
+    // Numbers the last load refused (not plain decimal numbers, or out of their range):
+    // the file's, then the command line's; refusedCount counts them all.
+    std::vector<RefusedNumber> refusedNumbers;
+    size_t refusedCount = 0;
     // The file bound of loads and saves (tests lower it).
     size_t maxFileBytes = kMaxConfigFileBytes;
 };

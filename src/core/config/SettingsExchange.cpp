@@ -28,6 +28,26 @@ void ExchangeOptionalBool(ProfileStore& store, const char* key, int32_t& value, 
     }
 }
 
+// Any number a user may type where a script reads it: only a plain decimal number is taken.
+void ExchangeNumber(ProfileStore& store, const OptionSpec& option, int32_t& value) {
+    if (option.plainNumber) {
+        store.ExchangePlainInt(option.key, value, option.numberDefault, option.low, option.high);
+    } else {
+        store.ExchangeInt(option.key, value, option.numberDefault);
+    }
+}
+
+// A key the specified file does not have: written only when it differs from its default,
+// so files of a program that never uses it stay exactly as specified; a value back at its
+// default removes a stale key.
+void ExchangeOptionalInt(ProfileStore& store, const OptionSpec& option, int32_t& value) {
+    if (store.IsLoading() || value != option.numberDefault) {
+        ExchangeNumber(store, option, value);
+    } else {
+        (void)store.DeleteKey(option.key);
+    }
+}
+
 void ExchangeOptionalText(ProfileStore& store, const OptionSpec& option, std::string& value) {
     if (store.IsLoading() || !value.empty()) {
         store.ExchangeString(option.key, value, option.textDefault, option.bound);
@@ -50,9 +70,9 @@ void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
                 break;
             case OptionType::kInt:
                 if (option.writtenWhenSet) {
-                    ExchangeOptionalInt(store, option.key, s.*option.number, option.numberDefault);
+                    ExchangeOptionalInt(store, option, s.*option.number);
                 } else {
-                    store.ExchangeInt(option.key, s.*option.number, option.numberDefault);
+                    ExchangeNumber(store, option, s.*option.number);
                 }
                 break;
             case OptionType::kDouble:
@@ -82,7 +102,10 @@ void ExchangeDownloadItem(DownloadItem& item, ProfileStore& store, int index) {
     store.ExchangeString(config_key::kUrl, item.url, "", kUrlValueCapacity);
     store.ExchangeString(config_key::kDownloadName, item.name, "", kNameValueCapacity);
     store.ExchangeBool(config_key::kDisabled, item.disabled, 0);
-    ExchangeOptionalInt(store, config_key::kMinSpeed, item.minSpeed);
+    // KB/s; 0 = none, and a negative value counts as none.
+    constexpr OptionSpec kMinSpeedRow =
+        OptionSpec{config_key::kMinSpeed, OptionType::kInt}.PlainNumber(INT32_MIN, INT32_MAX);
+    ExchangeOptionalInt(store, kMinSpeedRow, item.minSpeed);
     ExchangeOptionalInt(store, config_key::kConnections, item.connections);
     ExchangeOptionalBool(store, config_key::kCompareConnections, item.compareConnections, 0);
 }

@@ -31,6 +31,7 @@ void DownloadItem::ResetResults() {
     for (double& sample : history) sample = 0;
     errorText.clear();
     belowMinSpeed = false;
+    speedDownPercent = 0;
     status = DownloadStatus::Waiting;
 }
 

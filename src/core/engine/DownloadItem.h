@@ -50,6 +50,9 @@ struct DownloadItem {
     double history[kSpeedHistorySize] = {};
     // Finished below its minimum speed; judged when the item's last attempt ends.
     bool belowMinSpeed = false;
+    // How far the speed of its URL has dropped below the usual ("drop" alert firing after
+    // the run), in percent; 0 = no drop.
+    int32_t speedDownPercent = 0;
 
     DownloadItem() = default;
     // A new item for a URL and a display name, both kept whole.

@@ -169,6 +169,22 @@ const BuiltinString kStrings[] = {
     {2504, "Connections"},
     {2505, "per connection"},
     {2506, "path"},
+    {2700, "Run the Test Every"},
+    {2701, "&Minutes from the start of one run to the next (1-1440, 0 = off):"},
+    {2702, "&Keep running in the notification area when the window is closed"},
+    {2703, "Next run in %d:%02d"},
+    {2704, "&Open"},
+    {2705, "&Run Now"},
+    {2706, "&Stop Watching"},
+    {2707, "E&xit"},
+    {2708, "Enter a whole number of minutes from 0 to 1440."},
+    {2710, "Finished (speed down %d%%)"},
+    {2711, "%s: speed down %d%% from the usual"},
+    {2712, "%s: failed %d times in a row"},
+    {2713, "%s: below its minimum speed %d times in a row"},
+    {2714, "%s: recovered"},
+    {2715, "Velocimark alert"},
+    {2720, "%s is not a plain decimal number from %d to %d; it was not taken."},
 };
 
 }  // namespace

@@ -139,6 +139,24 @@ enum StringId : uint32_t {
     IDS_PAGE_CONNECTIONS = 2504,
     IDS_LIMIT_PER_CONNECTION = 2505,  // the results page's verdict words
     IDS_LIMIT_PATH = 2506,
+
+    // Watching links: the Run the Test Every dialog, the notification area and alerts.
+    IDS_WATCH_TITLE = 2700,
+    IDS_WATCH_MINUTES = 2701,
+    IDS_WATCH_KEEP_IN_TRAY = 2702,
+    IDS_WATCH_NEXT_RUN = 2703,  // "Next run in %d:%02d"
+    IDS_TRAY_OPEN = 2704,
+    IDS_TRAY_RUN_NOW = 2705,
+    IDS_TRAY_STOP_WATCHING = 2706,
+    IDS_TRAY_EXIT = 2707,
+    IDS_WATCH_BAD_MINUTES = 2708,
+    IDS_STATUS_SPEED_DOWN = 2710,  // "Finished (speed down %d%%)"
+    IDS_ALERT_DROP = 2711,
+    IDS_ALERT_FAILURES = 2712,
+    IDS_ALERT_SLOW = 2713,
+    IDS_ALERT_RECOVERED = 2714,
+    IDS_ALERT_TITLE = 2715,
+    IDS_NUMBER_REFUSED = 2720,  // a number option that is not a plain decimal number
 };
 
 }  // namespace vm

@@ -1,5 +1,6 @@
 #include "core/options/OptionTable.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace vm {
@@ -78,12 +79,24 @@ constexpr OptionSpec kOptions[] = {
     Int("SpeedGraphHeight", &S::SpeedGraphHeight, 200),
     Int("DefaultMinSpeed", &S::DefaultMinSpeed, 0)
         .WrittenWhenSet()
+        .PlainNumber(INT32_MIN, INT32_MAX)
         .Json(8, "default_min_speed_bytes_per_s", JsonForm::kKBytesPerSecond),
     // "" keeps no history; a name without a backslash lies beside the configuration.
     Text("HistoryFile", &S::HistoryFile, "", kMaxReportFileName + 1).WrittenWhenSet(),
     // Written only when other than a single connection, or while the comparison is on.
     Int("DefaultConnections", &S::DefaultConnections, 1).WrittenWhenSet().Advanced(),
     Bool("DefaultCompareConnections", &S::DefaultCompareConnections, 0).WrittenWhenSet(),
+    // Watching links: a run every so many minutes, and the alert rules (0 turns one off).
+    Int("RunEveryMinutes", &S::RunEveryMinutes, 0).WrittenWhenSet().PlainNumber(0, 1440),
+    Int("AlertDropPercent", &S::AlertDropPercent, 30).WrittenWhenSet().PlainNumber(0, 100),
+    Int("AlertRecentRuns", &S::AlertRecentRuns, 2).WrittenWhenSet().PlainNumber(0, kMaxAlertRuns),
+    Int("AlertBaselineRuns", &S::AlertBaselineRuns, 10)
+        .WrittenWhenSet()
+        .PlainNumber(0, kMaxAlertRuns),
+    Int("AlertFailuresInRow", &S::AlertFailuresInRow, 3)
+        .WrittenWhenSet()
+        .PlainNumber(0, kMaxAlertRuns),
+    Int("AlertSlowInRow", &S::AlertSlowInRow, 3).WrittenWhenSet().PlainNumber(0, kMaxAlertRuns),
 };
 
 }  // namespace

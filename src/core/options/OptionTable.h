@@ -45,9 +45,15 @@ struct OptionSpec {
     const char* jsonName = nullptr;
     JsonForm json = JsonForm::kNone;
     int jsonOrder = 0;
-    // A key the specified file does not have: written only while non-zero (or non-empty),
-    // so the files of a user who never sets it stay exactly as they were.
+    // A key the specified file does not have: written only while it differs from its
+    // default (or is non-empty), so the files of a user who never sets it stay exactly as
+    // they were.
     bool writtenWhenSet = false;
+    // kInt: only a plain decimal number within [low, high] is taken; any other text
+    // ("0x1E8480", "2e6", "12abc") is refused and the value keeps its default.
+    bool plainNumber = false;
+    int32_t low = 0;
+    int32_t high = 0;
 
     constexpr OptionSpec Advanced(int32_t AppSettings::*switchField = nullptr) const {
         OptionSpec copy = *this;
@@ -58,6 +64,13 @@ struct OptionSpec {
     constexpr OptionSpec WrittenWhenSet() const {
         OptionSpec copy = *this;
         copy.writtenWhenSet = true;
+        return copy;
+    }
+    constexpr OptionSpec PlainNumber(int32_t lowest, int32_t highest) const {
+        OptionSpec copy = *this;
+        copy.plainNumber = true;
+        copy.low = lowest;
+        copy.high = highest;
         return copy;
     }
     constexpr OptionSpec Json(int order, const char* name, JsonForm form) const {

@@ -131,6 +131,10 @@ bool ReadRunRecord(const JsonValue& document, RunRecord* run) {
         record.hasSteady = steady != nullptr && steady->kind == JsonValue::Kind::Number;
         if (record.hasSteady) record.steadyBytesPerSecond = steady->number;
         ReadConnections(item, &record);
+        const JsonValue* below = item.Find("below_min_speed");
+        record.belowMinSpeed =
+            below != nullptr && below->kind == JsonValue::Kind::Bool && below->boolean;
+        record.minSpeedBytesPerSecond = item.NumberOr("min_speed_bytes_per_s", 0);
         const JsonValue* samples = item.Find("samples");
         if (samples != nullptr && samples->kind == JsonValue::Kind::Array) {
             record.samples.reserve(samples->elements.size());
@@ -222,6 +226,8 @@ void HistoryReader::AddRun(RunRecord&& run) {
             point.averageBytesPerSecond = failed ? 0 : item.averageBytesPerSecond;
             point.hasSteady = !failed && item.hasSteady;
             point.steadyBytesPerSecond = point.hasSteady ? item.steadyBytesPerSecond : 0;
+            point.belowMinSpeed = !failed && item.belowMinSpeed;
+            point.minSpeedBytesPerSecond = item.minSpeedBytesPerSecond;
             trend.points.push_back(point);
         }
     }

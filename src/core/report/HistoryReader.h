@@ -34,6 +34,8 @@ struct RunItemRecord {
     bool hasVerdict = false;      // one connection compared with several
     double connectionRatio = 0;
     bool perConnectionLimit = false;
+    bool belowMinSpeed = false;
+    double minSpeedBytesPerSecond = 0;  // 0: none applied
     struct Sample {
         uint32_t ms;
         uint64_t bytes;
@@ -56,6 +58,8 @@ struct TrendPoint {
     double steadyBytesPerSecond = 0;
     bool hasSteady = false;
     bool failed = false;
+    bool belowMinSpeed = false;
+    double minSpeedBytesPerSecond = 0;
 };
 
 // Every run's result for one URL, oldest first.

@@ -270,6 +270,31 @@ const char* StatusWord(const DownloadItem& item) {
 
 namespace {
 
+void PutAlerts(JsonBuilder& json, const std::vector<Alert>* alerts, bool lineBreaks) {
+    if (alerts == nullptr) return;
+    json.Key("alerts");
+    json.BeginArray();
+    for (const Alert& alert : *alerts) {
+        if (lineBreaks) json.LineBreak();
+        json.BeginObject();
+        json.Key("url");
+        json.String(alert.url);  // the alerts come from the document: UTF-8 already
+        json.Key("name");
+        json.String(alert.name);
+        json.Key("rule");
+        json.String(AlertRuleWord(alert.rule));
+        json.Key("state");
+        json.String(AlertStateWord(alert.state));
+        json.Key("value");
+        json.Number(alert.value, kSpeedDecimals);
+        json.Key("baseline");
+        json.Number(alert.baseline, kSpeedDecimals);
+        json.EndObject();
+    }
+    if (lineBreaks && !alerts->empty()) json.LineBreak();
+    json.EndArray();
+}
+
 // The document, handed to the sink piece by piece (one item at a time, so a long list is
 // never held whole); without line breaks it is a single line. The sink returns false to
 // end it early.
@@ -309,6 +334,7 @@ void BuildDocument(DownloadListView& list, const JsonReportSource& source, bool 
     }
     if (lineBreaks) json.LineBreak();
     json.EndArray();
+    PutAlerts(json, source.alerts, lineBreaks);
     json.EndObject();
     if (lineBreaks) json.LineBreak();
     (void)sink(json.Take());  // the last piece: nothing follows it either way

@@ -8,6 +8,7 @@
 #include "core/list/DownloadListView.h"  // with the option record
 #include "core/platform/FileSystem.h"
 #include "core/platform/TextEncoding.h"
+#include "core/report/AlertRules.h"
 #include "core/report/JsonExportSwitch.h"
 
 namespace vm {
@@ -24,6 +25,8 @@ struct RunWarning {
 
 // The warning of a run with no item to test (an empty list, every item disabled).
 constexpr const char kNothingTestedWarning[] = "nothing_tested";
+// The warning of a number option that is not a plain decimal number (and was not taken).
+constexpr const char kNumberRefusedWarning[] = "number_refused";
 
 // What the document says besides the list.
 struct JsonReportSource {
@@ -33,6 +36,9 @@ struct JsonReportSource {
     std::string programVersion;
     // Warnings of the run; the document adds nothing_tested itself when it applies.
     std::vector<RunWarning> warnings;
+    // The alerts judged against the run history: the "alerts" list, left out when no
+    // history was judged (nullptr).
+    const std::vector<Alert>* alerts = nullptr;
 };
 
 // The status of an item as a stable word: "waiting", "connecting", "downloading",

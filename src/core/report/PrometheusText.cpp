@@ -230,6 +230,18 @@ std::string PrometheusMetricsText(const std::vector<DownloadItem>& items,
             w.Sample("", UnixSeconds(source.measurements->RunEnd()));
         }
     }
+    if (source.alerts != nullptr) {
+        w.Family("alert", "1 while an alert rule fires for the URL, 0 in the run it recovered.");
+        std::unordered_map<std::string, int> seen;
+        for (const Alert& alert : *source.alerts) {
+            const std::string labels = Label("url", UrlForLabel(alert.url)) + "," +
+                                       Label("name", alert.name) + "," +
+                                       Label("rule", AlertRuleWord(alert.rule));
+            // Each series once, as the collectors want.
+            if (++seen[labels] > 1) continue;
+            w.Sample(labels, alert.state == AlertState::kFiring ? 1 : 0);
+        }
+    }
     return out;
 }
 

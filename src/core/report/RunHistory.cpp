@@ -4,6 +4,7 @@
 #include "core/report/HistoryReader.h"
 
 #include "core/base/PathRules.h"
+#include "core/platform/FileSystem.h"
 
 namespace vm {
 
@@ -31,7 +32,14 @@ bool AppendRunToHistory(AppendFile& file, const std::string& compactDocument, ui
     }
     char last = '\n';
     const bool midLine = file.LastByte(&last) && last != '\n';
-    return file.Append(HistoryLineToAppend(compactDocument, midLine), error);
+    uint64_t before = 0;
+    if (!file.Size(&before)) {
+        *error = kErrorWriteFault;
+        return false;
+    }
+    if (file.Append(HistoryLineToAppend(compactDocument, midLine), error)) return true;
+    (void)file.CutBackTo(before);
+    return false;
 }
 
 }  // namespace vm

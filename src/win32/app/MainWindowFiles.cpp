@@ -144,7 +144,7 @@ void MainWindow::SaveAtExit() {
     ExchangeConfiguration(true);
 }
 
-void MainWindow::ReportToScratch(int type, const std::string& wanted, bool selectedOnly,
+void MainWindow::ReportToScratch(ReportType type, const std::string& wanted, bool selectedOnly,
                                  int showCommand) {
     const std::string path = scratch_.PathFor(wanted);
     if (path.empty()) {

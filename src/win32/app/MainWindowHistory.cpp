@@ -18,8 +18,11 @@
 namespace vm {
 
 std::string MainWindow::HistoryPath() const {
-    return HistoryFilePath(options_.historyFile, settings_.HistoryFile, vm::ProgramFolder(),
-                           session_.path);
+    // A watch keeps a history even where none was asked for: its alerts are judged on it.
+    const bool watchDefault = watch_.Active() && settings_.HistoryFile.empty();
+    return HistoryFilePath(options_.historyFile,
+                           watchDefault ? kDefaultHistoryFile : settings_.HistoryFile,
+                           vm::ProgramFolder(), session_.path);
 }
 
 bool MainWindow::HistoryFailed(uint32_t message, const std::string& path, uint32_t error) {
@@ -35,8 +38,10 @@ bool MainWindow::HistoryFailed(uint32_t message, const std::string& path, uint32
 bool MainWindow::AppendRunHistory() {
     const RunMeasurements* measurements = run_ != nullptr ? &run_->Measurements() : nullptr;
     // The page of an export without a history still needs the run's document.
-    lastRunDocument_ = CompactJsonResults(list_, settings_, measurements);
-    if (options_.historyFile.empty() && settings_.HistoryFile.empty()) return true;
+    alerts_.clear();
+    alertsJudged_ = false;
+    lastRunDocument_ = CompactJsonResults(list_, settings_, measurements, RunExtras());
+    if (!HistoryKept()) return true;
     const std::string path = HistoryPath();  // "" for a name too long to place
     uint32_t error = ERROR_INVALID_NAME;
     // Lines appended to the configuration, the translation file or the program would damage
@@ -57,6 +62,7 @@ bool MainWindow::AppendRunHistory() {
                                                                : ERROR_ACCESS_DENIED;
     }
     BeginWaitCursor();
+    if (!path.empty() && !refused) JudgeAlerts(path);
     const bool appended =
         !path.empty() && !refused && AppendToHistoryFile(path, lastRunDocument_, &error);
     EndWaitCursor();

@@ -27,6 +27,12 @@ OVERLAPPED LockRange() {
 }  // namespace
 
 std::unique_ptr<WinAppendFile> WinAppendFile::Open(const std::string& path, uint32_t* error) {
+    // Root under Wine may append to a 0444 file: the attribute is the user's word.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        *error = ERROR_ACCESS_DENIED;
+        return nullptr;
+    }
     // FILE_APPEND_DATA without FILE_WRITE_DATA: the system places each write at the end.
     HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
@@ -57,7 +63,7 @@ std::unique_ptr<WinAppendFile> WinAppendFile::Open(const std::string& path, uint
         }
         Sleep(kLockPollMs);
     }
-    return std::unique_ptr<WinAppendFile>(new WinAppendFile(file));
+    return std::unique_ptr<WinAppendFile>(new WinAppendFile(file, path));
 }
 
 WinAppendFile::~WinAppendFile() {
@@ -98,6 +104,26 @@ bool WinAppendFile::Append(const std::string& data, uint32_t* error) {
         return false;
     }
     return true;
+}
+
+bool WinAppendFile::Size(uint64_t* size) {
+    LARGE_INTEGER length = {};
+    if (!GetFileSizeEx(file_, &length) || length.QuadPart < 0) return false;
+    *size = static_cast<uint64_t>(length.QuadPart);
+    return true;
+}
+
+bool WinAppendFile::CutBackTo(uint64_t size) {
+    // The append-only handle cannot set the end of the file: a second handle does, while
+    // our lock still keeps the other appenders out.
+    HANDLE writer = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (writer == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER at = {};
+    at.QuadPart = static_cast<LONGLONG>(size);
+    const bool cut = SetFilePointerEx(writer, at, nullptr, FILE_BEGIN) && SetEndOfFile(writer);
+    CloseHandle(writer);
+    return cut;
 }
 
 bool ReadFileInPieces(const std::string& path, uint64_t maxBytes,

@@ -21,16 +21,20 @@ public:
 
     // Opens and locks; nullptr with the error code when the file cannot be opened for
     // appending, is no file on a disk (a device or a pipe: ERROR_BAD_FILE_TYPE) or the lock
-    // cannot be had within the wait.
+    // cannot be had within the wait. A read-only file is refused (access denied) even where
+    // the system would let its owner append to it.
     static std::unique_ptr<WinAppendFile> Open(const std::string& path, uint32_t* error);
 
     bool LastByte(char* byte) override;
     bool Append(const std::string& data, uint32_t* error) override;
+    bool Size(uint64_t* size) override;
+    bool CutBackTo(uint64_t size) override;
 
 private:
-    explicit WinAppendFile(HANDLE file) : file_(file) {}
+    WinAppendFile(HANDLE file, const std::string& path) : file_(file), path_(path) {}
 
     HANDLE file_;
+    std::string path_;
 };
 
 // Longest wait for another process's append to finish.

@@ -32,6 +32,7 @@ TEST(ExitCodes, NumbersAreTheDocumentedOnes) {
         {ExitCode::RunInterrupted, 4},   {ExitCode::HistoryNotWritten, 5},
         {ExitCode::PushFailed, 6},       {ExitCode::WindowNotCreated, 7},
         {ExitCode::ItemFailed, 10},      {ExitCode::ItemSlow, 11},
+        {ExitCode::AlertFiring, 12},
     };
     for (const auto& row : table) EXPECT_EQ(static_cast<int>(row.code), row.number);
 }
@@ -53,6 +54,7 @@ TEST(ExitCodes, FirstThatAppliesWinsAndItemsCountOnlyWhenStrict) {
         {&ExportOutcome::pushFailed, ExitCode::PushFailed, ExitCode::PushFailed},
         {&ExportOutcome::itemFailed, ExitCode::ItemFailed, ExitCode::Success},
         {&ExportOutcome::itemSlow, ExitCode::ItemSlow, ExitCode::Success},
+        {&ExportOutcome::alertFiring, ExitCode::AlertFiring, ExitCode::Success},
     };
     const size_t count = sizeof order / sizeof order[0];
     for (size_t i = 0; i < count; ++i) {

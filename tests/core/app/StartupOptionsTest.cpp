@@ -4,6 +4,7 @@
 
 #include "core/app/StartupOptions.h"
 #include "core/config/CommandLineProfileStore.h"
+#include "core/report/JsonExportSwitch.h"
 #include "core/report/MonitorSwitches.h"
 #include "support/MemoryFileSystem.h"
 
@@ -40,7 +41,7 @@ TEST(StartupOptions, ExportSwitchDetection) {
         {"/sjson r.json /history /hidden", 8, "r.json", true, "/history"},
         {"/config /sjson r.json", 8, "r.json", false, "/config"},
         {"/sjson r.json /push /strict", 8, "r.json", false, "/push"},
-        {"/sjson r.json /every 5 /runs 2", 8, "r.json", false, ""},
+        {"/sjson r.json /every 5 /runs 2", 8, "r.json", true, ""},  // a watch runs hidden
         {"/sjson r.json /everyseconds", 8, "r.json", false, "/everyseconds"},
         // The JSON export takes part like the seven report types.
         {"/SJSON r.json /hidden", 8, "r.json", true, ""},
@@ -161,6 +162,13 @@ TEST(StartupOptions, MonitoringSwitches) {
     list.Parse("/sjson r.json /DefaultMinSpeed 750");
     ApplyCommandLineOverrides(settings, list);
     EXPECT_EQ(settings.DefaultMinSpeed, 750);
+    // A refused override keeps the file's value and is told through the session.
+    ConfigSession session;
+    list.Parse("/sjson r.json /DefaultMinSpeed 0x1E8480");
+    ApplyCommandLineOverrides(settings, list, &session);
+    EXPECT_EQ(settings.DefaultMinSpeed, 750);
+    ASSERT_EQ(session.refusedCount, 1u);
+    EXPECT_EQ(session.refusedNumbers[0].key, "DefaultMinSpeed");
 }
 
 TEST(StartupOptions, HistoryFile) {
@@ -300,6 +308,39 @@ TEST(StartupOptions, LoadConfigurationAppliesOverridesAfterTheFile) {
     EXPECT_EQ(fresh.FtpMode, 2);
     EXPECT_EQ(fresh.ConfirmDelete, 1);
     EXPECT_TRUE(none.empty());
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST(StartupOptions, WatchSwitchesRunHiddenAndRefuseValuesThatAreNotCounts) {
+    const struct {
+        const char* line;
+        uint32_t seconds, runs;
+        int32_t type;
+        bool refused;
+    } cases[] = {
+        {"/every 5 /runs 3 /sjson r.json", 300, 3, kJsonExportType, false},
+        {"/everyseconds 2", 2, 0, kMetricsOnlyExportType, false},  // history only
+        {"/every 1441", 0, 0, 0, true},
+        {"/every 0x10 /sjson r.json", 0, 0, kJsonExportType, true},
+        {"/every 5 /runs 2e3", 0, 0, 0, true},
+        {"/every", 0, 0, 0, true},
+        {"/runs 3 /sjson r.json", 0, 0, kJsonExportType, false},  // no watch: one run
+    };
+    for (const auto& c : cases) {
+        ArgumentList list;
+        list.Parse(c.line);
+        const StartupOptions options = ReadStartupOptions(list);
+        EXPECT_EQ(options.everySeconds, c.seconds) << c.line;
+        EXPECT_EQ(options.runLimit, c.runs) << c.line;
+        EXPECT_EQ(options.exportMode, c.type) << c.line;
+        EXPECT_EQ(options.hidden, c.seconds > 0) << c.line;
+        EXPECT_EQ(HiddenWithoutExport(list, options), c.refused) << c.line;
+    }
 }
 
 }  // namespace

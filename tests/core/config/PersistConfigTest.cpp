@@ -660,3 +660,59 @@ TEST(PersistConfig, ConnectionKeysAreWrittenOnlyWhenSetAndLoadBack) {
 
 }  // namespace
 }  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST(PersistConfig, NumberKeysTakeOnlyPlainDecimalNumbersAndSayWhichTheyRefused) {
+    const struct {
+        const char* text;
+        bool taken;
+    } cases[] = {{"2000000", true}, {" 42 ", true}, {"-5", true},          {"0x1E8480", false},
+                 {"abc", false},    {"2e6", false}, {"2000000abc", false}, {"99999999999", false},
+                 {"1.5", false},    {"+", false}};
+    for (const auto& c : cases) {
+        Fixture f;
+        f.Load(std::string("[General]\r\nDefaultMinSpeed=") + c.text +
+               "\r\n[Download0]\r\nURL=u\r\nMinSpeed=" + c.text + "\r\n");
+        const size_t refused = c.taken ? 0 : 2;
+        ASSERT_EQ(f.session.refusedCount, refused) << c.text;
+        ASSERT_EQ(f.items.size(), 1u);
+        if (c.taken) {
+            EXPECT_EQ(f.settings.DefaultMinSpeed, f.items[0].minSpeed) << c.text;
+            continue;
+        }
+        // Refused: the default, never the leading digits.
+        EXPECT_EQ(f.settings.DefaultMinSpeed, 0) << c.text;
+        EXPECT_EQ(f.items[0].minSpeed, 0) << c.text;
+        EXPECT_EQ(f.session.refusedNumbers[1].section, "Download0");
+        EXPECT_EQ(f.session.refusedNumbers[1].key, "MinSpeed");
+        EXPECT_EQ(f.session.refusedNumbers[1].text, c.text);
+    }
+    // A number past its range is refused too; the older keys keep their lenient reading.
+    Fixture range;
+    range.Load(
+        "[General]\r\nRunEveryMinutes=1441\r\nAlertDropPercent=-1\r\nAutoStopTime=12abc\r\n");
+    EXPECT_EQ(range.session.refusedCount, 2u);
+    EXPECT_EQ(range.settings.RunEveryMinutes, 0);
+    EXPECT_EQ(range.settings.AlertDropPercent, 30);
+    EXPECT_EQ(range.settings.AutoStopTime, 12);
+}
+
+TEST(PersistConfig, AlertKeysAreWrittenOnlyWhenTheyLeaveTheirDefaults) {
+    Fixture a;
+    ASSERT_EQ(a.Save(), ConfigResult::kDone);
+    EXPECT_EQ(a.File().find("Alert"), std::string::npos);
+    EXPECT_EQ(a.File().find("RunEvery"), std::string::npos);
+    a.settings.AlertDropPercent = 0;  // off is a value of its own
+    a.settings.RunEveryMinutes = 15;
+    ASSERT_EQ(a.Save(), ConfigResult::kDone);
+    Fixture b;
+    b.Load(a.File());
+    EXPECT_EQ(b.settings.AlertDropPercent, 0);
+    EXPECT_EQ(b.settings.AlertRecentRuns, 2);
+    EXPECT_EQ(b.settings.RunEveryMinutes, 15);
+}
+
+}  // namespace
+}  // namespace vm
