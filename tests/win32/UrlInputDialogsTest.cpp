@@ -40,7 +40,6 @@ protected:
         DeleteFileA(configPath_.c_str());
     }
 
-    void Command(UINT id) { SendMessageA(main_.Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
     DownloadListView& List() { return window_->List(); }
 
     void AddNames(std::initializer_list<const char*> names) {
@@ -96,7 +95,7 @@ TEST_F(UrlInputTest, ATypedListIsAddedAndSaved) {
             "http://a/x.zip   My test\r\nnot a url\r\n\"C:\\my files\\b.bin\" Local copy\r\n");
         ClickButton(dialog, IDOK);
     });
-    Command(ID_ADD_URLS_LIST);
+    main_.Command(ID_ADD_URLS_LIST);
     EXPECT_EQ(editGrowth, 80);
     EXPECT_GE(smallest.cx, kAddUrlsMinWidth);
     EXPECT_GE(smallest.cy, kAddUrlsMinHeight);
@@ -135,16 +134,16 @@ TEST_F(UrlInputTest, ADroppedFileIsReadAsAListFirstFileOnly) {
 TEST_F(UrlInputTest, MoveUpWithRowsThreeAndFiveSelectedKeepsTheSelection) {
     AddNames({"a", "b", "c", "d", "e", "f"});
     SelectRows({2, 4});
-    Command(ID_MOVE_UP);
+    main_.Command(ID_MOVE_UP);
     EXPECT_EQ(StorageNames(), (std::vector<std::string>{"a", "c", "b", "e", "d", "f"}));
     EXPECT_EQ(SelectedRows(), (std::vector<int>{1, 3}));
     EXPECT_EQ(List().ItemAt(1).order, 1);
-    Command(ID_MOVE_DOWN);
+    main_.Command(ID_MOVE_DOWN);
     EXPECT_EQ(StorageNames(), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
     EXPECT_EQ(SelectedRows(), (std::vector<int>{2, 4}));
 
     List().Sort(kColumnUrl, false);  // not in run order: moving does nothing
-    Command(ID_MOVE_UP);
+    main_.Command(ID_MOVE_UP);
     EXPECT_EQ(StorageNames(), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
 }
 
@@ -183,7 +182,7 @@ TEST_F(UrlInputTest, FocusComesBackToTheListWhenACommandIsDeclined) {
             ClickButton(dialog, c.answer);
             answered = true;
         });
-        Command(c.command);
+        main_.Command(c.command);
         EXPECT_TRUE(answered) << c.command;
         EXPECT_EQ(GetFocus(), list_) << c.command;
     }
@@ -196,22 +195,22 @@ TEST_F(UrlInputTest, DeleteAsksFirstAndDisableWorksDuringARun) {
     AddNames({"a", "b", "c"});
     SelectRows({1});
     WhenDialogOpens([](HWND box) { ClickButton(box, IDNO); });
-    Command(ID_DELETE_SELECTED);
+    main_.Command(ID_DELETE_SELECTED);
     EXPECT_EQ(List().ItemCount(), 3u);
     WhenDialogOpens([](HWND box) { ClickButton(box, IDYES); });
-    Command(ID_DELETE_SELECTED);
+    main_.Command(ID_DELETE_SELECTED);
     EXPECT_EQ(StorageNames(), (std::vector<std::string>{"a", "c"}));
     EXPECT_EQ(List().ItemAt(1).order, 1);
     EXPECT_EQ(GetFocus(), list_);
 
-    Command(ID_START_TEST);
+    main_.Command(ID_START_TEST);
     ASSERT_TRUE(window_->IsRunning());
     SelectRows({1});
-    Command(ID_DISABLE_SELECTED);
+    main_.Command(ID_DISABLE_SELECTED);
     EXPECT_EQ(List().ItemAt(1).disabled, 1);
-    Command(ID_ENABLE_SELECTED);
+    main_.Command(ID_ENABLE_SELECTED);
     EXPECT_EQ(List().ItemAt(1).disabled, 0);
-    Command(ID_STOP_TEST);
+    main_.Command(ID_STOP_TEST);
 }
 
 // ---- Column settings ----
@@ -245,7 +244,7 @@ TEST_F(UrlInputTest, ColumnWidthOrderAndDefault) {
         ClickButton(dialog, IDC_COLUMNS_MOVE_UP);
         ClickButton(dialog, IDOK);
     });
-    Command(ID_CHOOSE_COLUMNS);
+    main_.Command(ID_CHOOSE_COLUMNS);
     EXPECT_FALSE(upEnabledOnTop);
     EXPECT_EQ(shownWidth, "150");
     EXPECT_EQ(ListView_GetColumnWidth(list_, kColumnName), 55);
@@ -268,7 +267,7 @@ TEST_F(UrlInputTest, ColumnWidthOrderAndDefault) {
         shownWidth = ItemText(dialog, IDC_COLUMNS_WIDTH);
         ClickButton(dialog, IDOK);
     });
-    Command(ID_CHOOSE_COLUMNS);
+    main_.Command(ID_CHOOSE_COLUMNS);
     EXPECT_EQ(columns, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_EQ(shownWidth, "300");
     ListView_GetColumnOrderArray(list_, kDownloadColumnCount, order);
@@ -291,7 +290,7 @@ TEST_F(UrlInputTest, HidingAllColumnsButOneGivesOneColumnReports) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_COLUMNS_HIDE)));
         ClickButton(dialog, IDOK);
     });
-    Command(ID_CHOOSE_COLUMNS);
+    main_.Command(ID_CHOOSE_COLUMNS);
     for (int column = 1; column < kDownloadColumnCount; ++column) {
         EXPECT_EQ(ListView_GetColumnWidth(list_, column), 0) << column;
     }
@@ -317,10 +316,10 @@ void FindNextWith(HWND dialog, const char* text, bool matchCase, bool wholeWord)
 TEST_F(UrlInputTest, FindWrapsAndHonoursMatchCaseAndWholeWord) {
     AddNames({"alpha", "Beta", "gamma", "BETA two", "delta"});
     SelectRows({});
-    Command(ID_FIND);
+    main_.Command(ID_FIND);
     HWND dialog = ActiveFindDialog();
     ASSERT_NE(dialog, nullptr);
-    Command(ID_FIND);  // a second one is not opened
+    main_.Command(ID_FIND);  // a second one is not opened
     EXPECT_EQ(ActiveFindDialog(), dialog);
 
     FindNextWith(dialog, "beta", false, false);
@@ -341,7 +340,7 @@ TEST_F(UrlInputTest, FindWrapsAndHonoursMatchCaseAndWholeWord) {
     ClickButton(dialog, IDCANCEL);
     EXPECT_EQ(ActiveFindDialog(), nullptr);
     EXPECT_EQ(GetFocus(), list_);
-    Command(ID_FIND);
+    main_.Command(ID_FIND);
     dialog = ActiveFindDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(ItemText(dialog, kFindEdit), "beta");
