@@ -28,7 +28,7 @@ constexpr int kFindEdit = 0x480;
 constexpr int kFindWholeWord = 0x410;
 constexpr int kFindMatchCase = 0x411;
 
-class UrlInputTest : public ::testing::Test {
+class UrlInputDialogsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         DeleteFileA(configPath_.c_str());
@@ -75,7 +75,7 @@ protected:
     HWND list_ = nullptr;
 };
 
-TEST_F(UrlInputTest, ATypedListIsAddedAndSaved) {
+TEST_F(UrlInputDialogsTest, ATypedListIsAddedAndSaved) {
     AddNames({"old"});
     SIZE smallest = {};
     LONG editGrowth = 0;
@@ -111,7 +111,7 @@ TEST_F(UrlInputTest, ATypedListIsAddedAndSaved) {
     EXPECT_NE(saved.find("NumOfDownloads=3"), std::string::npos) << saved;
 }
 
-TEST_F(UrlInputTest, ADroppedFileIsReadAsAListFirstFileOnly) {
+TEST_F(UrlInputDialogsTest, ADroppedFileIsReadAsAListFirstFileOnly) {
     const std::string first = TempFilePath("vm_drop1.txt");
     const std::string second = TempFilePath("vm_drop2.txt");
     WriteFileText(first, "http://one/ One\rhttp://two/\n");
@@ -131,7 +131,7 @@ TEST_F(UrlInputTest, ADroppedFileIsReadAsAListFirstFileOnly) {
     DeleteFileA(second.c_str());
 }
 
-TEST_F(UrlInputTest, MoveUpWithRowsThreeAndFiveSelectedKeepsTheSelection) {
+TEST_F(UrlInputDialogsTest, MoveUpWithRowsThreeAndFiveSelectedKeepsTheSelection) {
     AddNames({"a", "b", "c", "d", "e", "f"});
     SelectRows({2, 4});
     main_.Command(ID_MOVE_UP);
@@ -160,7 +160,7 @@ std::string ChooserFilters(HWND chooser) {
     return filters;
 }
 
-TEST_F(UrlInputTest, FocusComesBackToTheListWhenACommandIsDeclined) {
+TEST_F(UrlInputDialogsTest, FocusComesBackToTheListWhenACommandIsDeclined) {
     struct Case {
         UINT command;
         int answer;  // the button that declines the chooser or the question
@@ -191,7 +191,7 @@ TEST_F(UrlInputTest, FocusComesBackToTheListWhenACommandIsDeclined) {
     EXPECT_EQ(addFileFilters, "All Files (*.*)|");
 }
 
-TEST_F(UrlInputTest, DeleteAsksFirstAndDisableWorksDuringARun) {
+TEST_F(UrlInputDialogsTest, DeleteAsksFirstAndDisableWorksDuringARun) {
     AddNames({"a", "b", "c"});
     SelectRows({1});
     WhenDialogOpens([](HWND box) { ClickButton(box, IDNO); });
@@ -232,7 +232,7 @@ void SelectColumnsRow(HWND dialog, int row) {
                           LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-TEST_F(UrlInputTest, ColumnWidthOrderAndDefault) {
+TEST_F(UrlInputDialogsTest, ColumnWidthOrderAndDefault) {
     bool upEnabledOnTop = true;
     std::string shownWidth;
     WhenDialogOpens([&](HWND dialog) {
@@ -278,7 +278,7 @@ TEST_F(UrlInputTest, ColumnWidthOrderAndDefault) {
     }
 }
 
-TEST_F(UrlInputTest, HidingAllColumnsButOneGivesOneColumnReports) {
+TEST_F(UrlInputDialogsTest, HidingAllColumnsButOneGivesOneColumnReports) {
     AddNames({"a", "b"});
     WhenDialogOpens([&](HWND dialog) {
         for (int row = 1; row < kDownloadColumnCount; ++row) {
@@ -313,7 +313,7 @@ void FindNextWith(HWND dialog, const char* text, bool matchCase, bool wholeWord)
     ClickButton(dialog, IDOK);
 }
 
-TEST_F(UrlInputTest, FindWrapsAndHonoursMatchCaseAndWholeWord) {
+TEST_F(UrlInputDialogsTest, FindWrapsAndHonoursMatchCaseAndWholeWord) {
     AddNames({"alpha", "Beta", "gamma", "BETA two", "delta"});
     SelectRows({});
     main_.Command(ID_FIND);
