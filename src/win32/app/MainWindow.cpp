@@ -141,6 +141,22 @@ private:
     DownloadListView& list_;
 };
 
+class MainWindow::ListHost : public ListCommandsHost {
+public:
+    explicit ListHost(MainWindow& window) : window_(window) {}
+    HWND Owner() const override { return window_.Handle(); }
+    bool IsRunning() const override { return window_.IsRunning(); }
+    void RefillList() override { window_.RefillList(); }
+    void RowsChanged() override {
+        window_.UpdateStatusText();
+        window_.UpdateCommandStates();
+    }
+    void SaveConfiguration() override { window_.ExchangeConfiguration(true); }
+
+private:
+    MainWindow& window_;
+};
+
 // --- The window ---
 
 MainWindow::MainWindow(const ArgumentList& arguments, const StartupOptions& options)
@@ -150,6 +166,8 @@ MainWindow::MainWindow(const ArgumentList& arguments, const StartupOptions& opti
       options_(options),
       list_(settings_, &timeText_),
       listControl_(list_),
+      listHost_(std::make_unique<ListHost>(*this)),
+      listCommands_(*listHost_, list_, listControl_, files_, settings_),
       runHost_(std::make_unique<RunHost>(*this)) {
     exportRequest_.type = options.exportMode;
     exportRequest_.fileName = options.exportFile;
@@ -183,7 +201,6 @@ void MainWindow::OnCreate() {
 
     listControl_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP, true);
     ApplyListStyles();
-    findMessage_ = RegisterWindowMessageA("commdlg_FindReplace");
     helpFilePath_ = CompanionFileName(ProgramPath(), ".chm");
     helpFileExists_ = files_.Exists(helpFilePath_);
     UpdateCommandStates();
@@ -204,10 +221,7 @@ void MainWindow::OnCreate() {
 }
 
 LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (findMessage_ != 0 && message == findMessage_) {
-        OnFindRequest(lParam);
-        return 0;
-    }
+    if (listCommands_.OnFindMessage(message, lParam)) return 0;
     switch (message) {
         case WM_TRANSFER_EVENT:
             if (run_ != nullptr) {
@@ -262,7 +276,7 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             SaveAtExit();
             break;
         case WM_DROPFILES:
-            OnDropFiles(wParam);
+            listCommands_.OnDropFiles(wParam);
             return 0;
         case WM_DRAWITEM: {
             const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

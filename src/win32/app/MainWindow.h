@@ -20,8 +20,8 @@
 #include "core/options/AppSettings.h"
 #include "core/report/ReportFormat.h"
 #include "core/report/RunReport.h"
+#include "win32/app/ListCommands.h"
 #include "win32/app/MainWindowChrome.h"
-#include "win32/dialogs/FindDialog.h"
 #include "win32/graph/GraphImage.h"
 #include "win32/graph/SpeedGraphPane.h"
 #include "win32/list/WinListView.h"
@@ -81,6 +81,7 @@ private:
     class ReportHost;
     class PlacementHost;
     class ColumnsHost;
+    class ListHost;
     struct CommandHandlers;  // the command table's handlers (MainWindowCommands.cpp)
 
     ConfigResult ExchangeConfiguration(bool save);
@@ -119,14 +120,14 @@ private:
     // Commands (MainWindowCommands.cpp): their states, a check mark's option, and those
     // that write the selected rows out.
     void ToggleChecked(const Command& command);
-    void DeleteAll();
     void SaveSelectedItems();
     void CopySelectedItems();
 
-    // Dialogs (MainWindowDialogs.cpp).
+    // Dialogs and the installer script (MainWindowDialogs.cpp).
     void OpenAdvancedOptions();
     void OpenProperties();
     void OpenAbout();
+    void CreateInstaller(int templateId);
 
     // --- The speed graph pane (MainWindowGraph.cpp) ---
     void CreateGraph();
@@ -147,22 +148,6 @@ private:
     uint32_t ReportGraphError(uint32_t error);
     bool OnSplitterMouse(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // Installer script generation.
-    void CreateInstaller(int templateId);
-
-    // --- URL input, find and column settings (MainWindowUrlInput.cpp) ---
-    void AddUrlsList();
-    void AddUrlsFromFile();
-    void AddFile();
-    void ReadUrlListFile(const std::string& path);
-    void OnDropFiles(WPARAM dropHandle);
-    void DeleteSelected();
-    void SetSelectedDisabled(bool disabled);
-    void MoveSelected(bool up);
-    void OpenFind();
-    void OnFindRequest(LPARAM lParam);
-    void ChooseColumns();
-
     const ArgumentList& arguments_;
     const StartupOptions& options_;
     AppSettings settings_;
@@ -174,6 +159,8 @@ private:
     DownloadListView list_;
     WinListView listControl_;
     MainWindowChrome chrome_;
+    std::unique_ptr<ListHost> listHost_;
+    ListCommands listCommands_;
     std::unique_ptr<RunHost> runHost_;
     std::unique_ptr<TestRun> run_;
     ConfigSession session_;
@@ -188,8 +175,6 @@ private:
     std::string lastRunDocument_;  // the run's compact JSON, as added to the history
     std::string helpFilePath_;
     bool helpFileExists_ = false;
-    UINT findMessage_ = 0;
-    FindDialog find_;
     SpeedGraphPane graph_;
     RunSpeedTraces traces_;
     HMENU graphMenu_ = nullptr;
