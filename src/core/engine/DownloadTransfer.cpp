@@ -235,6 +235,7 @@ void DownloadTransfer::FailOpen(uint32_t error, uint32_t fallback) {
     Post(EV_FAILED, error);
 }
 
+// Long because every WinINet status the transfer acts on has its case here, in one place.
 void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t result, uint32_t error) {
     if (phases_.Stamp(status, context_.clock.TickCount())) return;
     if (status == kStatusHandleClosing) {

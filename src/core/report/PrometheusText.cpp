@@ -161,6 +161,7 @@ double UnixSeconds(FileTime time) {
     return static_cast<double>(time - kUnixEpoch) / 1e7;
 }
 
+// Long because each metric family is written here, in the exposition's order.
 std::string PrometheusMetricsText(const std::vector<DownloadItem>& items,
                                   const MetricsSource& source) {
     const std::vector<ItemSeries> series = CollectSeries(items, source);

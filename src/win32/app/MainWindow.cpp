@@ -220,6 +220,7 @@ void MainWindow::OnCreate() {
     }
 }
 
+// Long because it is the one switch over the window's own messages; each case hands over.
 LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (listCommands_.OnFindMessage(message, lParam)) return 0;
     switch (message) {
