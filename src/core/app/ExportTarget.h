@@ -7,9 +7,9 @@
 namespace vm {
 
 enum class ExportTargetVerdict {
-    kAccepted,
-    kTooLong,      // the name or its full path passes the path bound: a cut one names another file
-    kProgramFile,  // the configuration, the translation file or the program itself
+    Accepted,
+    TooLong,      // the name or its full path passes the path bound: a cut one names another file
+    ProgramFile,  // the configuration, the translation file or the program itself
 };
 
 // The files that no output of the program may replace, by their full paths.

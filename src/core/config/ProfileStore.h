@@ -5,7 +5,7 @@
 
 namespace vm {
 
-enum class ProfileDirection { kLoad, kSave };
+enum class ProfileDirection { Load, Save };
 
 // A named-value store that either loads values into their targets or saves them. Options,
 // the window placement, the column layout and the items all pass through one. Every
@@ -15,7 +15,7 @@ public:
     explicit ProfileStore(ProfileDirection direction) : direction_(direction) {}
     virtual ~ProfileStore() = default;
 
-    bool IsLoading() const { return direction_ == ProfileDirection::kLoad; }
+    bool IsLoading() const { return direction_ == ProfileDirection::Load; }
 
     // Both behave as ExchangeInt.
     virtual bool ExchangeBool(const char* key, int32_t& value, int32_t defaultValue) {

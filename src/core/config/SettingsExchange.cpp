@@ -31,21 +31,21 @@ void ExchangeOptionalText(ProfileStore& store, const OptionSpec& option, std::st
 void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
     for (const OptionSpec& option : Options()) {
         switch (option.type) {
-            case OptionType::kBool:
+            case OptionType::Bool:
                 store.ExchangeBool(option.key, s.*option.number, option.numberDefault);
                 break;
-            case OptionType::kInt:
+            case OptionType::Int:
                 if (option.writtenWhenSet) {
                     ExchangeOptionalInt(store, option.key, s.*option.number);
                 } else {
                     store.ExchangeInt(option.key, s.*option.number, option.numberDefault);
                 }
                 break;
-            case OptionType::kDouble:
+            case OptionType::Double:
                 store.ExchangeDouble(option.key, static_cast<int>(option.bound), s.*option.decimal,
                                      option.decimalDefault);
                 break;
-            case OptionType::kText:
+            case OptionType::Text:
                 if (option.writtenWhenSet) {
                     ExchangeOptionalText(store, option, s.*option.text);
                 } else {

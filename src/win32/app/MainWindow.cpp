@@ -213,8 +213,7 @@ void MainWindow::OnCreate() {
     SetTimer(hwnd, kSampleTimerId, kSampleTimerMs, nullptr);
     if (exportRequest_.type != 0) {
         if (ExportMayStart()) run_->StartTest();
-    } else if (loadResult_ == ConfigResult::kUnreadable ||
-               loadResult_ == ConfigResult::kTruncated) {
+    } else if (loadResult_ == ConfigResult::Unreadable || loadResult_ == ConfigResult::Truncated) {
         // Said once the window is on the screen, so the box has its owner in view.
         PostMessageA(hwnd, WM_CONFIG_PROBLEM, 0, 0);
     }
@@ -319,7 +318,7 @@ ConfigResult MainWindow::ExchangeConfiguration(bool save) {
     ConfigParts parts{&settings_, &list_.Items(), &placement, &columns};
     if (!save) return LoadConfiguration(session_, parts, arguments_);
     const ConfigResult result = PersistConfig(session_, parts, true);
-    if (result == ConfigResult::kWriteFailed || result == ConfigResult::kTooLarge) {
+    if (result == ConfigResult::WriteFailed || result == ConfigResult::TooLarge) {
         SayConfigNotSaved();
     }
     return result;

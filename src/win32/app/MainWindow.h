@@ -169,7 +169,7 @@ private:
     std::string htmlScratchPath_;
     std::string textScratchPath_;
     ScratchReports scratch_{files_};
-    ConfigResult loadResult_ = ConfigResult::kDone;
+    ConfigResult loadResult_ = ConfigResult::Done;
     bool savedAtExit_ = false;
     std::string historyScratchPath_;
     std::string lastRunDocument_;  // the run's compact JSON, as added to the history

@@ -19,9 +19,9 @@ namespace {
 // Why the configuration was not taken or not written, in words.
 std::string ConfigProblemText(const ConfigSession& session) {
     switch (session.problem) {
-        case ConfigProblem::kNulByte:
+        case ConfigProblem::NulByte:
             return GetString(IDS_CONFIG_NUL_BYTE);
-        case ConfigProblem::kTooManyLines:
+        case ConfigProblem::TooManyLines:
             return GetString(IDS_CONFIG_TOO_MANY_LINES);
         default:
             break;
@@ -42,7 +42,7 @@ ProgramFiles MainWindow::OwnFiles() const {
 bool MainWindow::IsProgramFile(const std::string& path) {
     std::string resolved;
     if (CheckExportTarget(files_, path, vm::ProgramFolder(), CurrentDirectory(), OwnFiles(),
-                          &resolved) != ExportTargetVerdict::kProgramFile) {
+                          &resolved) != ExportTargetVerdict::ProgramFile) {
         return false;
     }
     if (!Unattended()) {
@@ -59,7 +59,7 @@ bool MainWindow::IsProgramFile(const std::string& path) {
 bool MainWindow::ExportMayStart() {
     char text[2048];
     ExitCode code = ExitCode::Success;
-    if (loadResult_ == ConfigResult::kUnreadable) {
+    if (loadResult_ == ConfigResult::Unreadable) {
         code = ExitCode::ConfigUnreadable;
         std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_UNREADABLE_EXPORT),
                       session_.path.c_str(), ConfigProblemText(session_).c_str());
@@ -68,25 +68,25 @@ bool MainWindow::ExportMayStart() {
         std::vector<std::string> names;
         if (exportRequest_.type != kMetricsOnlyExportType) names.push_back(exportRequest_.fileName);
         if (!exportRequest_.metricsFile.empty()) names.push_back(exportRequest_.metricsFile);
-        ExportTargetVerdict verdict = ExportTargetVerdict::kAccepted;
+        ExportTargetVerdict verdict = ExportTargetVerdict::Accepted;
         std::string refused;
         for (const std::string& name : names) {
             std::string path;
             verdict = CheckExportTarget(files_, name, vm::ProgramFolder(), CurrentDirectory(),
                                         OwnFiles(), &path);
             // The run history is the user's file too: no report may take its place.
-            if (verdict == ExportTargetVerdict::kAccepted && IsProtectedOutput(path)) {
-                verdict = ExportTargetVerdict::kProgramFile;
+            if (verdict == ExportTargetVerdict::Accepted && IsProtectedOutput(path)) {
+                verdict = ExportTargetVerdict::ProgramFile;
             }
-            if (verdict != ExportTargetVerdict::kAccepted) {
+            if (verdict != ExportTargetVerdict::Accepted) {
                 refused = name;
                 break;
             }
         }
-        if (verdict == ExportTargetVerdict::kAccepted) return true;
+        if (verdict == ExportTargetVerdict::Accepted) return true;
         code = ExitCode::ReportNotWritten;
         std::snprintf(text, sizeof text,
-                      GetFormatString(verdict == ExportTargetVerdict::kTooLong
+                      GetFormatString(verdict == ExportTargetVerdict::TooLong
                                           ? IDS_EXPORT_TARGET_TOO_LONG
                                           : IDS_EXPORT_TARGET_PROGRAM_FILE),
                       refused.c_str());
@@ -99,7 +99,7 @@ bool MainWindow::ExportMayStart() {
 
 void MainWindow::ShowConfigProblem() {
     char text[2048];
-    if (loadResult_ == ConfigResult::kTruncated) {
+    if (loadResult_ == ConfigResult::Truncated) {
         std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_TRUNCATED),
                       session_.path.c_str(), static_cast<int>(kMaxDownloadItems));
     } else {

@@ -43,13 +43,13 @@ bool MainWindow::AppendRunHistory() {
     // them: such a history is refused like a report onto them.
     std::string resolved;
     const ExportTargetVerdict verdict =
-        path.empty() ? ExportTargetVerdict::kAccepted
+        path.empty() ? ExportTargetVerdict::Accepted
                      : CheckExportTarget(files_, path, vm::ProgramFolder(), CurrentDirectory(),
                                          OwnFiles(), &resolved);
-    const bool refused = verdict != ExportTargetVerdict::kAccepted;
+    const bool refused = verdict != ExportTargetVerdict::Accepted;
     if (refused) {
-        error = verdict == ExportTargetVerdict::kTooLong ? ERROR_FILENAME_EXCED_RANGE
-                                                         : ERROR_ACCESS_DENIED;
+        error = verdict == ExportTargetVerdict::TooLong ? ERROR_FILENAME_EXCED_RANGE
+                                                        : ERROR_ACCESS_DENIED;
     }
     BeginWaitCursor();
     const bool appended =

@@ -41,22 +41,22 @@ TEST(ExportTarget, RefusesTheProgramsOwnFilesAndNamesTooLong) {
         std::string name;
         ExportTargetVerdict verdict;
     } kCases[] = {
-        {"report.txt", ExportTargetVerdict::kAccepted},
-        {"sub\\report.txt", ExportTargetVerdict::kAccepted},
-        {"velocimark.cfg", ExportTargetVerdict::kProgramFile},
-        {"VELOCIMARK.CFG", ExportTargetVerdict::kProgramFile},
-        {"C:\\Tools/./Velocimark.cfg", ExportTargetVerdict::kProgramFile},
+        {"report.txt", ExportTargetVerdict::Accepted},
+        {"sub\\report.txt", ExportTargetVerdict::Accepted},
+        {"velocimark.cfg", ExportTargetVerdict::ProgramFile},
+        {"VELOCIMARK.CFG", ExportTargetVerdict::ProgramFile},
+        {"C:\\Tools/./Velocimark.cfg", ExportTargetVerdict::ProgramFile},
         // Without a backslash a name goes beside the program, slashes and all.
-        {"C:/Tools/velocimark.cfg", ExportTargetVerdict::kAccepted},
-        {"C:\\Tools\\x\\..\\velocimark.cfg", ExportTargetVerdict::kProgramFile},
-        {"velocimark.lng", ExportTargetVerdict::kProgramFile},
-        {"C:\\tools\\velocimark.exe", ExportTargetVerdict::kProgramFile},
-        {"velocimark.cfg.txt", ExportTargetVerdict::kAccepted},
-        {"C:\\" + longName, ExportTargetVerdict::kTooLong},
-        {longName, ExportTargetVerdict::kTooLong},  // beside the program it passes the bound
+        {"C:/Tools/velocimark.cfg", ExportTargetVerdict::Accepted},
+        {"C:\\Tools\\x\\..\\velocimark.cfg", ExportTargetVerdict::ProgramFile},
+        {"velocimark.lng", ExportTargetVerdict::ProgramFile},
+        {"C:\\tools\\velocimark.exe", ExportTargetVerdict::ProgramFile},
+        {"velocimark.cfg.txt", ExportTargetVerdict::Accepted},
+        {"C:\\" + longName, ExportTargetVerdict::TooLong},
+        {longName, ExportTargetVerdict::TooLong},  // beside the program it passes the bound
         // Short as written, too long once the current directory is put in front.
-        {"..\\" + std::string(kMaxPath - 10, 'a') + "\\r.txt", ExportTargetVerdict::kAccepted},
-        {"x\\" + std::string(kMaxPath - 10, 'a') + "\\r.txt", ExportTargetVerdict::kTooLong},
+        {"..\\" + std::string(kMaxPath - 10, 'a') + "\\r.txt", ExportTargetVerdict::Accepted},
+        {"x\\" + std::string(kMaxPath - 10, 'a') + "\\r.txt", ExportTargetVerdict::TooLong},
     };
     for (const auto& c : kCases) {
         std::string path;
@@ -78,9 +78,9 @@ TEST(ExportTarget, TheSameFileUnderAnotherNameIsRefused) {
     const ProgramFiles own{"C:\\Tools\\velocimark.cfg", "", ""};
     std::string path;
     EXPECT_EQ(CheckExportTarget(files, "C:\\PROGRA~1\\VELOCI~1.CFG", kFolder, kCwd, own, &path),
-              ExportTargetVerdict::kProgramFile);
+              ExportTargetVerdict::ProgramFile);
     EXPECT_EQ(CheckExportTarget(files, "C:\\PROGRA~1\\OTHER~1.CFG", kFolder, kCwd, own, &path),
-              ExportTargetVerdict::kAccepted);
+              ExportTargetVerdict::Accepted);
 }
 
 }  // namespace
