@@ -79,6 +79,10 @@ ExportTargetVerdict CheckExportTarget(FileSystem& files, const std::string& name
                                       std::string* path) {
     *path = ResolveReportPath(programFolder, name);
     if (path->empty() || name.size() > kMaxPath) return ExportTargetVerdict::TooLong;
+    const OutputPathProblem problem = CheckOutputPath(*path);
+    if (problem == OutputPathProblem::Device || problem == OutputPathProblem::Stream) {
+        return ExportTargetVerdict::InvalidName;
+    }
     const std::string target = ComparablePath(*path, currentDirectory);
     if (target.size() > kMaxPath) return ExportTargetVerdict::TooLong;
     for (const std::string* file : {&own.configPath, &own.languagePath, &own.programPath}) {

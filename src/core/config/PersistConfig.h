@@ -27,9 +27,10 @@ constexpr const char kConfigFileSuffix[] = ".cfg";
 // What is wrong with a configuration file beyond what a platform error code says.
 enum class ConfigProblem {
     None,
-    NulByte,       // an 8-bit text file that holds a NUL byte
-    TooManyLines,  // more lines than a load takes
-    TooManyItems,  // more downloads than a load takes
+    NulByte,           // an 8-bit text file that holds a NUL byte
+    TooManyLines,      // more lines than a load takes
+    TooManyItems,      // more downloads than a load takes
+    NotConfiguration,  // text with neither a [section] line nor a key=value line
 };
 
 // Where and whether the configuration is read and written; built at start-up.

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/platform/Clock.h"
 
@@ -67,5 +68,9 @@ struct DownloadItem {
     // item with bytes takes at least 1 ms.
     void RecomputeSpeed(uint32_t nowTick);
 };
+
+// Whether a run of these items tests nothing: the list is empty, or every item is disabled
+// or marked for deletion.
+bool NoItemToTest(const std::vector<DownloadItem>& items);
 
 }  // namespace vm

@@ -83,6 +83,21 @@ const BuiltinString kStrings[] = {
     {2058,
      "There is no free name for the report beside:\r\n%s\r\n\r\n"
      "Files of these names that the program did not create are left as they are."},
+    {2059,
+     "The report file name names a device or a part (a stream) of another file, not a file "
+     "of its own:\r\n%s\r\n\r\nNothing was written."},
+    {2060,
+     "The file has neither a [section] line nor a key=value line: it is not a configuration "
+     "file, and the program will not write one over it."},
+    {2061,
+     "The switch %s has no value: it is the last argument, or the next one is a switch.\r\n\r\n"
+     "The program starts without it."},
+    {2062,
+     "The switch %s has no value: it is the last argument, or the next one is a switch.\r\n\r\n"
+     "The export run was not started."},
+    {2063,
+     "The Pushgateway address is longer than %d characters; a shortened one would be "
+     "another address.\r\n\r\nThe export run was not started."},
     {2100, "%s: average %s, steady %s, peak %s"},
     {2101, "not known yet"},
     {2102, "No download to show: select a row or start the test"},

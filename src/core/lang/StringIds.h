@@ -64,6 +64,11 @@ enum StringId : uint32_t {
     IDS_EXPORT_TARGET_TOO_LONG = 2056,      // "%s" file
     IDS_EXPORT_TARGET_PROGRAM_FILE = 2057,  // "%s" file
     IDS_SCRATCH_NAMES_TAKEN = 2058,         // "%s" file
+    IDS_EXPORT_TARGET_INVALID_NAME = 2059,  // "%s" file
+    IDS_CONFIG_NOT_A_CONFIGURATION = 2060,
+    IDS_SWITCH_WITHOUT_VALUE = 2061,         // "%s" switch; a start without an export
+    IDS_SWITCH_WITHOUT_VALUE_EXPORT = 2062,  // "%s" switch; an export run not started
+    IDS_PUSH_URL_TOO_LONG = 2063,            // "%d" characters
     // The run history and its results page.
     IDS_HISTORY_NOT_WRITTEN = 2200,
     IDS_HISTORY_NOT_READ = 2201,

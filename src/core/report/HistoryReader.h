@@ -9,9 +9,14 @@
 
 namespace vm {
 
-// Longest history line read; a longer one is skipped like a damaged one (a run of ten
-// items with an hour of samples each stays far below).
-constexpr size_t kMaxHistoryLineBytes = 16 * 1024 * 1024;
+// Longest history line written and read; a longer one is skipped like a damaged one. The
+// writer keeps every run below it: a run whose line would pass it is written with empty
+// samples lists (about 300 bytes an item: some 200,000 items fit), and a run that still
+// would is not added. Reading a line parses it whole, at about seven times its size in a
+// 32-bit process.
+constexpr size_t kMaxHistoryLineBytes = 64 * 1024 * 1024;
+// Largest history file read; reading a larger one fails with kErrorFileTooLarge.
+constexpr uint64_t kMaxHistoryFileBytes = uint64_t{1} << 30;
 
 // One item of a run as the page shows it.
 struct RunItemRecord {

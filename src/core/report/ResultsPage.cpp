@@ -6,6 +6,7 @@
 
 #include "core/chart/AxisTicks.h"
 #include "core/lang/StringTable.h"
+#include "core/platform/FileReplacement.h"
 #include "core/report/HtmlText.h"
 #include "core/report/PrometheusText.h"
 #include "core/report/ResultsCharts.h"
@@ -337,12 +338,9 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
 bool WriteResultsPage(const ResultsPageSource& source, FileSystem& files, const std::string& path,
                       uint32_t* error) {
     const std::string page = BuildResultsPage(source);
-    std::unique_ptr<OutputFile> file = files.CreateForWriting(path, error);
-    if (!file) return false;
-    file->Write(page);
-    if (file->Close()) return true;
-    *error = file->Error();
-    return false;
+    // Like every report: an older page stays whole until the new one is complete.
+    return WriteFileReplacing(
+        files, path, [&page](OutputFile& file) { return file.Write(page); }, error);
 }
 
 }  // namespace vm

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <cstdio>
+
 #include "core/app/ExportRunEnd.h"
 #include "core/base/CompanionFileName.h"
 #include "core/base/PathRules.h"
@@ -215,9 +217,12 @@ void MainWindow::OnCreate() {
     SetTimer(hwnd, kSampleTimerId, kSampleTimerMs, nullptr);
     if (exportRequest_.type != 0) {
         if (ExportMayStart()) run_->StartTest();
-    } else if (loadResult_ == ConfigResult::Unreadable || loadResult_ == ConfigResult::Truncated) {
+    } else {
         // Said once the window is on the screen, so the box has its owner in view.
-        PostMessageA(hwnd, WM_CONFIG_PROBLEM, 0, 0);
+        if (loadResult_ == ConfigResult::Unreadable || loadResult_ == ConfigResult::Truncated) {
+            PostMessageA(hwnd, WM_CONFIG_PROBLEM, 0, 0);
+        }
+        if (!options_.switchWithoutValue.empty()) PostMessageA(hwnd, WM_SWITCH_WITHOUT_VALUE, 0, 0);
     }
 }
 
@@ -269,6 +274,13 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CONFIG_PROBLEM:
             ShowConfigProblem();
             return 0;
+        case WM_SWITCH_WITHOUT_VALUE: {
+            char text[1024];
+            std::snprintf(text, sizeof text, GetFormatString(IDS_SWITCH_WITHOUT_VALUE),
+                          options_.switchWithoutValue.c_str());
+            MessageBoxA(Handle(), text, "Velocimark", MB_ICONWARNING);
+            return 0;
+        }
         case WM_ACTIVATEAPP:
             if (wParam) PostMessageA(Handle(), WM_FOCUS_LIST, 0, 0);
             break;

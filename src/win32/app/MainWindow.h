@@ -38,7 +38,8 @@ constexpr UINT WM_SELECTION_SETTLED = WM_USER + 2;
 constexpr UINT WM_CLEAR_LIST = WM_USER + 21;
 constexpr UINT WM_RESYNC_LIST = WM_USER + 22;
 constexpr UINT WM_FOCUS_LIST = WM_USER + 28;
-constexpr UINT WM_CONFIG_PROBLEM = WM_USER + 50;  // says why the configuration was not taken
+constexpr UINT WM_CONFIG_PROBLEM = WM_USER + 50;        // says why the configuration was not taken
+constexpr UINT WM_SWITCH_WITHOUT_VALUE = WM_USER + 51;  // names a switch that lacks its value
 constexpr UINT_PTR kSampleTimerId = 1;
 constexpr UINT kSampleTimerMs = 200;
 

@@ -46,10 +46,15 @@ bool MainWindow::AppendRunHistory() {
         path.empty() ? ExportTargetVerdict::Accepted
                      : CheckExportTarget(files_, path, vm::ProgramFolder(), CurrentDirectory(),
                                          OwnFiles(), &resolved);
-    const bool refused = verdict != ExportTargetVerdict::Accepted;
-    if (refused) {
-        error = verdict == ExportTargetVerdict::TooLong ? ERROR_FILENAME_EXCED_RANGE
-                                                        : ERROR_ACCESS_DENIED;
+    bool refused = verdict != ExportTargetVerdict::Accepted;
+    if (!refused && lastRunDocument_.empty()) {
+        // A line its own reader would skip is not written: the run does not fit the bound.
+        refused = true;
+        error = ERROR_FILE_TOO_LARGE;
+    } else if (refused) {
+        error = verdict == ExportTargetVerdict::TooLong       ? ERROR_FILENAME_EXCED_RANGE
+                : verdict == ExportTargetVerdict::InvalidName ? ERROR_INVALID_NAME
+                                                              : ERROR_ACCESS_DENIED;
     }
     BeginWaitCursor();
     const bool appended =

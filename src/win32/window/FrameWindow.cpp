@@ -16,7 +16,8 @@ FrameWindow::~FrameWindow() {
     }
 }
 
-bool FrameWindow::Create(const char* title, DWORD style, int x, int y, int width, int height) {
+bool FrameWindow::Create(const char* title, DWORD style, int x, int y, int width, int height,
+                         HWND parent) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc = {};
     wc.lpfnWndProc = StaticWindowProc;
@@ -28,7 +29,7 @@ bool FrameWindow::Create(const char* title, DWORD style, int x, int y, int width
     if (!GetClassInfoA(instance, className_.c_str(), &existing) && !RegisterClassA(&wc)) {
         return false;
     }
-    return CreateWindowExA(0, className_.c_str(), title, style, x, y, width, height, nullptr,
+    return CreateWindowExA(0, className_.c_str(), title, style, x, y, width, height, parent,
                            nullptr, instance, this) != nullptr;
 }
 
