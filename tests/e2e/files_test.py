@@ -14,7 +14,7 @@ import stat
 import subprocess
 import unittest
 
-import e2e_test as e2e
+import e2e_support as e2e
 
 RUN_TIMEOUT = 120
 

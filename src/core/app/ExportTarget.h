@@ -7,10 +7,10 @@
 namespace vm {
 
 enum class ExportTargetVerdict {
-    kAccepted,
-    kTooLong,      // the name or its full path passes the path bound: a cut one names another file
-    kProgramFile,  // the configuration, the translation file or the program itself
-    kInvalidName,  // a device ("COM1", "nul.txt") or a stream of a file ("a.cfg::$DATA")
+    Accepted,
+    TooLong,      // the name or its full path passes the path bound: a cut one names another file
+    ProgramFile,  // the configuration, the translation file or the program itself
+    InvalidName,  // a device ("COM1", "nul.txt") or a stream of a file ("a.cfg::$DATA")
 };
 
 // The files that no output of the program may replace, by their full paths.

@@ -186,8 +186,8 @@ bool NamedConfigMissing(FileSystem& fileSystem, const ConfigSession& session,
     if (options.configFile.empty() || options.noSaveLoad) return false;
     // A device ("nul.cfg") or a stream reads as an empty list, never as the file meant.
     const OutputPathProblem problem = CheckOutputPath(session.path);
-    if (problem == OutputPathProblem::kDevice || problem == OutputPathProblem::kStream) return true;
-    return problem == OutputPathProblem::kNone && !fileSystem.Exists(session.path);
+    if (problem == OutputPathProblem::Device || problem == OutputPathProblem::Stream) return true;
+    return problem == OutputPathProblem::None && !fileSystem.Exists(session.path);
 }
 
 std::string ResolvePath(const std::string& path, const std::string& directory) {

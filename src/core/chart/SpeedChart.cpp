@@ -112,6 +112,7 @@ std::string ChartSummary(const ChartSubject& subject, ChartUnit unit) {
                   steady.c_str(), peak.c_str());
 }
 
+// Long because it builds every line, scale and label of the chart in drawing order.
 SpeedChart BuildSpeedChart(const std::vector<ChartSubject>& subjects, const ChartFrame& frame) {
     SpeedChart chart;
     chart.unit = frame.unit;

@@ -10,7 +10,7 @@ namespace vm {
 class CommandLineProfileStore : public ProfileStore {
 public:
     explicit CommandLineProfileStore(const ArgumentList& arguments)
-        : ProfileStore(ProfileDirection::kLoad), arguments_(arguments) {}
+        : ProfileStore(ProfileDirection::Load), arguments_(arguments) {}
 
     bool ExchangeInt(const char* key, int32_t& value, int32_t defaultValue) override;
     bool ExchangePlainInt(const char* key, int32_t& value, int32_t defaultValue, int32_t low,

@@ -180,37 +180,37 @@ ConfigResult ReadConfigFile(ConfigSession& session, IniFile* file) {
     } else if (session.fileSystem->ReadWhole(session.path, session.maxFileBytes, &bytes, &error)) {
         error = 0;
     } else if (error == kErrorFileNotFound || error == kErrorPathNotFound) {
-        return ConfigResult::kMissing;
+        return ConfigResult::Missing;
     }
     if (error != 0) {
         session.error = error;
         session.saveBlocked = true;
-        return ConfigResult::kUnreadable;
+        return ConfigResult::Unreadable;
     }
     std::string text;
-    ProfileEncoding encoding = ProfileEncoding::kAnsi;
+    ProfileEncoding encoding = ProfileEncoding::Ansi;
     if (!DecodeProfileText(std::move(bytes), SystemCodePage(), &text, &encoding)) {
-        session.problem = ConfigProblem::kNulByte;
+        session.problem = ConfigProblem::NulByte;
     } else if (!LooksLikeConfiguration(text)) {
-        session.problem = ConfigProblem::kNotConfiguration;
+        session.problem = ConfigProblem::NotConfiguration;
     } else if (!file->Parse(std::move(text))) {
-        session.problem = ConfigProblem::kTooManyLines;
+        session.problem = ConfigProblem::TooManyLines;
     } else {
-        return ConfigResult::kDone;
+        return ConfigResult::Done;
     }
     session.error = kErrorInvalidData;
     session.saveBlocked = true;
-    return ConfigResult::kUnreadable;
+    return ConfigResult::Unreadable;
 }
 
 }  // namespace
 
 ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save) {
-    if (session.noSaveLoad || (save && session.saveBlocked)) return ConfigResult::kSkipped;
+    if (session.noSaveLoad || (save && session.saveBlocked)) return ConfigResult::Skipped;
     session.error = 0;
-    session.problem = ConfigProblem::kNone;
+    session.problem = ConfigProblem::None;
     IniFile file;
-    ConfigResult result = ConfigResult::kDone;
+    ConfigResult result = ConfigResult::Done;
     if (!save) result = ReadConfigFile(session, &file);
 
     if (save && parts.items != nullptr) {
@@ -223,11 +223,11 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
         // Refused before a document that large is built at all.
         if (itemBytes > session.maxFileBytes || SavedItemCount(*parts.items) > kMaxDownloadItems) {
             session.error = kErrorFileTooLarge;
-            return ConfigResult::kTooLarge;
+            return ConfigResult::TooLarge;
         }
         file.Reserve(itemBytes + 2048, parts.items->size() * 3 + 32);
     }
-    IniProfileStore store(file, save ? ProfileDirection::kSave : ProfileDirection::kLoad);
+    IniProfileStore store(file, save ? ProfileDirection::Save : ProfileDirection::Load);
     if (parts.settings != nullptr) ExchangeAppSettings(*parts.settings, store);
     if (parts.placement != nullptr && !session.hiddenExport) {
         ExchangePlacement(*parts.placement, store);
@@ -239,8 +239,8 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
         } else if (LoadItems(*parts.items, store, file) > kMaxDownloadItems) {
             // Items past the bound exist: a save would drop them.
             session.saveBlocked = true;
-            session.problem = ConfigProblem::kTooManyItems;
-            result = ConfigResult::kTruncated;
+            session.problem = ConfigProblem::TooManyItems;
+            result = ConfigResult::Truncated;
         }
     }
     if (!save) {
@@ -252,16 +252,16 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
     // What the next start would refuse to load must not replace what it can.
     if (file.LineCount() > kMaxIniLines || file.SerializedSize() > session.maxFileBytes) {
         session.error = kErrorFileTooLarge;
-        return ConfigResult::kTooLarge;
+        return ConfigResult::TooLarge;
     }
     uint32_t error = 0;
     const bool written = session.path.size() <= kMaxPath &&
                          WriteFileReplacing(
                              *session.fileSystem, session.path,
                              [&file](OutputFile& out) { return file.WriteTo(out); }, &error);
-    if (written) return ConfigResult::kDone;
+    if (written) return ConfigResult::Done;
     session.error = error != 0 ? error : kErrorFilenameTooLong;
-    return ConfigResult::kWriteFailed;
+    return ConfigResult::WriteFailed;
 }
 
 }  // namespace vm

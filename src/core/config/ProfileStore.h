@@ -6,7 +6,7 @@
 
 namespace vm {
 
-enum class ProfileDirection { kLoad, kSave };
+enum class ProfileDirection { Load, Save };
 
 // Refused numbers kept for the message (a list of 500,000 items could refuse them all).
 constexpr size_t kMaxRefusedNumbersKept = 20;
@@ -32,7 +32,7 @@ public:
     explicit ProfileStore(ProfileDirection direction) : direction_(direction) {}
     virtual ~ProfileStore() = default;
 
-    bool IsLoading() const { return direction_ == ProfileDirection::kLoad; }
+    bool IsLoading() const { return direction_ == ProfileDirection::Load; }
 
     // Both behave as ExchangeInt.
     virtual bool ExchangeBool(const char* key, int32_t& value, int32_t defaultValue) {

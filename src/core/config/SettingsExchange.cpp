@@ -61,25 +61,25 @@ void ExchangeOptionalText(ProfileStore& store, const OptionSpec& option, std::st
 void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
     for (const OptionSpec& option : Options()) {
         switch (option.type) {
-            case OptionType::kBool:
+            case OptionType::Bool:
                 if (option.writtenWhenSet) {
                     ExchangeOptionalBool(store, option.key, s.*option.number, option.numberDefault);
                 } else {
                     store.ExchangeBool(option.key, s.*option.number, option.numberDefault);
                 }
                 break;
-            case OptionType::kInt:
+            case OptionType::Int:
                 if (option.writtenWhenSet) {
                     ExchangeOptionalInt(store, option, s.*option.number);
                 } else {
                     ExchangeNumber(store, option, s.*option.number);
                 }
                 break;
-            case OptionType::kDouble:
+            case OptionType::Double:
                 store.ExchangeDouble(option.key, static_cast<int>(option.bound), s.*option.decimal,
                                      option.decimalDefault);
                 break;
-            case OptionType::kText:
+            case OptionType::Text:
                 if (option.writtenWhenSet) {
                     ExchangeOptionalText(store, option, s.*option.text);
                 } else {
@@ -104,7 +104,7 @@ void ExchangeDownloadItem(DownloadItem& item, ProfileStore& store, int index) {
     store.ExchangeBool(config_key::kDisabled, item.disabled, 0);
     // KB/s; 0 = none, and a negative value counts as none.
     constexpr OptionSpec kMinSpeedRow =
-        OptionSpec{config_key::kMinSpeed, OptionType::kInt}.PlainNumber(INT32_MIN, INT32_MAX);
+        OptionSpec{config_key::kMinSpeed, OptionType::Int}.PlainNumber(INT32_MIN, INT32_MAX);
     ExchangeOptionalInt(store, kMinSpeedRow, item.minSpeed);
     ExchangeOptionalInt(store, config_key::kConnections, item.connections);
     ExchangeOptionalBool(store, config_key::kCompareConnections, item.compareConnections, 0);

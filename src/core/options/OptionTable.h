@@ -7,18 +7,18 @@
 
 namespace vm {
 
-enum class OptionType : uint8_t { kBool, kInt, kDouble, kText };
+enum class OptionType : uint8_t { Bool, Int, Double, Text };
 
 // How the JSON options object shows an option: as the run applies it, not as stored.
 enum class JsonForm : uint8_t {
-    kNone,             // not in the object
-    kSeconds,          // a count of seconds; a negative one as 0
-    kRetryLimit,       // the retries the run allows, 0 while the retry switch is off
-    kSizeBytes,        // the size limit in bytes, its unit applied
-    kStableRule,       // {"value", "unit"}; left out when the unit is unknown
-    kIsPassiveFtp,     // true for passive mode
-    kIsOff,            // true while the flag is off ("include_disabled" of DontAddDisabled)
-    kKBytesPerSecond,  // KB/s as bytes per second; left out while 0 or below (none)
+    None,             // not in the object
+    Seconds,          // a count of seconds; a negative one as 0
+    RetryLimit,       // the retries the run allows, 0 while the retry switch is off
+    SizeBytes,        // the size limit in bytes, its unit applied
+    StableRule,       // {"value", "unit"}; left out when the unit is unknown
+    IsPassiveFtp,     // true for passive mode
+    IsOff,            // true while the flag is off ("include_disabled" of DontAddDisabled)
+    KBytesPerSecond,  // KB/s as bytes per second; left out while 0 or below (none)
 };
 
 // One option: where it lives in the record and every fact the file, the command line, the
@@ -43,7 +43,7 @@ struct OptionSpec {
     // Its name in the JSON options object; "group.name" nests it in object "group". The
     // object lists its members by jsonOrder, not by the file's order.
     const char* jsonName = nullptr;
-    JsonForm json = JsonForm::kNone;
+    JsonForm json = JsonForm::None;
     int jsonOrder = 0;
     // A key the specified file does not have: written only while it differs from its
     // default (or is non-empty), so the files of a user who never sets it stay exactly as

@@ -52,13 +52,13 @@ bool WriteFileReplacing(FileSystem& fileSystem, const std::string& path,
                         const std::function<bool(OutputFile&)>& write, uint32_t* error) {
     // A device, a stream of another file or a cut name is never the file that was asked for.
     switch (CheckOutputPath(path)) {
-        case OutputPathProblem::kNone:
+        case OutputPathProblem::None:
             break;
-        case OutputPathProblem::kTooLong:
+        case OutputPathProblem::TooLong:
             *error = kErrorFilenameTooLong;
             return false;
-        case OutputPathProblem::kDevice:
-        case OutputPathProblem::kStream:
+        case OutputPathProblem::Device:
+        case OutputPathProblem::Stream:
             *error = kErrorInvalidName;
             return false;
     }

@@ -25,25 +25,25 @@ bool IsDeviceName(const std::string& name) {
 }  // namespace
 
 OutputPathProblem CheckOutputPath(const std::string& path) {
-    if (path.empty() || path.size() > kMaxPath) return OutputPathProblem::kTooLong;
+    if (path.empty() || path.size() > kMaxPath) return OutputPathProblem::TooLong;
     // "\\.\" and "\\?\" reach devices, or pass by the rules below.
     if (path.size() >= 4 && IsSlash(path[0]) && IsSlash(path[1]) &&
         (path[2] == '.' || path[2] == '?') && IsSlash(path[3])) {
-        return OutputPathProblem::kDevice;
+        return OutputPathProblem::Device;
     }
     const bool drive = path.size() >= 2 && path[1] == ':' &&
                        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-    if (path.find(':', drive ? 2 : 0) != std::string::npos) return OutputPathProblem::kStream;
+    if (path.find(':', drive ? 2 : 0) != std::string::npos) return OutputPathProblem::Stream;
     size_t start = drive ? 2 : 0;
     while (start <= path.size()) {
         size_t end = start;
         while (end < path.size() && !IsSlash(path[end])) ++end;
         if (end > start && IsDeviceName(path.substr(start, end - start))) {
-            return OutputPathProblem::kDevice;
+            return OutputPathProblem::Device;
         }
         start = end + 1;
     }
-    return OutputPathProblem::kNone;
+    return OutputPathProblem::None;
 }
 
 }  // namespace vm

@@ -9,10 +9,10 @@ constexpr size_t kMaxPath = 259;
 
 // Why a path cannot name a file the program writes for the user.
 enum class OutputPathProblem {
-    kNone,
-    kTooLong,  // empty (a name too long to place) or past kMaxPath: a cut one is another file
-    kDevice,   // a device name in any part ("COM1", "nul.txt", "\\.\pipe\x"): no file at all
-    kStream,   // a ':' past the drive ("file:stream", "file::$DATA"): a part of another file
+    None,
+    TooLong,  // empty (a name too long to place) or past kMaxPath: a cut one is another file
+    Device,   // a device name in any part ("COM1", "nul.txt", "\\.\pipe\x"): no file at all
+    Stream,   // a ':' past the drive ("file:stream", "file::$DATA"): a part of another file
 };
 
 // The name rules every file the program writes for the user passes (reports, the page,

@@ -7,7 +7,7 @@
 namespace vm {
 namespace {
 
-constexpr AlertRule kAllRules[] = {AlertRule::kDrop, AlertRule::kFailures, AlertRule::kSlow};
+constexpr AlertRule kAllRules[] = {AlertRule::Drop, AlertRule::Failures, AlertRule::Slow};
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -84,28 +84,28 @@ AlertRules AlertRulesOf(const AppSettings& settings) {
 
 const char* AlertRuleWord(AlertRule rule) {
     switch (rule) {
-        case AlertRule::kDrop:
+        case AlertRule::Drop:
             return "drop";
-        case AlertRule::kFailures:
+        case AlertRule::Failures:
             return "failures";
-        case AlertRule::kSlow:
+        case AlertRule::Slow:
             return "slow";
     }
     return "";
 }
 
 const char* AlertStateWord(AlertState state) {
-    return state == AlertState::kFiring ? "firing" : "recovered";
+    return state == AlertState::Firing ? "firing" : "recovered";
 }
 
 RuleVerdict JudgeRule(AlertRule rule, const std::vector<UrlResult>& results,
                       const AlertRules& rules) {
     switch (rule) {
-        case AlertRule::kDrop:
+        case AlertRule::Drop:
             return JudgeDrop(results, rules);
-        case AlertRule::kFailures:
+        case AlertRule::Failures:
             return JudgeFailures(results, rules);
-        case AlertRule::kSlow:
+        case AlertRule::Slow:
             return JudgeSlow(results, rules);
     }
     return RuleVerdict();
@@ -123,7 +123,7 @@ void JudgeUrl(const std::string& url, const std::string& name,
         alert.url = url;
         alert.name = name;
         alert.rule = rule;
-        alert.state = now.holds ? AlertState::kFiring : AlertState::kRecovered;
+        alert.state = now.holds ? AlertState::Firing : AlertState::Recovered;
         alert.value = now.value;
         alert.baseline = now.baseline;
         alerts->push_back(std::move(alert));
@@ -198,7 +198,7 @@ void MarkSpeedDrops(const std::vector<Alert>& alerts, std::vector<DownloadItem>&
         if (item.deleted != 0 || item.status != DownloadStatus::Finished) continue;
         const std::string url = encoding.SystemToUtf8(item.url);
         for (const Alert& alert : alerts) {
-            if (alert.rule == AlertRule::kDrop && alert.state == AlertState::kFiring &&
+            if (alert.rule == AlertRule::Drop && alert.state == AlertState::Firing &&
                 alert.url == url) {
                 item.speedDownPercent = DropPercent(alert);
             }
@@ -208,7 +208,7 @@ void MarkSpeedDrops(const std::vector<Alert>& alerts, std::vector<DownloadItem>&
 
 bool AnyAlertFiring(const std::vector<Alert>& alerts) {
     for (const Alert& alert : alerts) {
-        if (alert.state == AlertState::kFiring) return true;
+        if (alert.state == AlertState::Firing) return true;
     }
     return false;
 }

@@ -20,8 +20,8 @@ struct AlertRules {
 };
 AlertRules AlertRulesOf(const AppSettings& settings);
 
-enum class AlertRule : uint8_t { kDrop, kFailures, kSlow };
-enum class AlertState : uint8_t { kFiring, kRecovered };
+enum class AlertRule : uint8_t { Drop, Failures, Slow };
+enum class AlertState : uint8_t { Firing, Recovered };
 
 // The words the JSON document and the metrics use: "drop", "failures", "slow"; "firing",
 // "recovered".
@@ -42,8 +42,8 @@ struct UrlResult {
 struct Alert {
     std::string url;
     std::string name;
-    AlertRule rule = AlertRule::kDrop;
-    AlertState state = AlertState::kFiring;
+    AlertRule rule = AlertRule::Drop;
+    AlertState state = AlertState::Firing;
     double value = 0;
     double baseline = 0;
 };

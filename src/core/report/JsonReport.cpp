@@ -39,7 +39,7 @@ void PutTime(JsonBuilder& json, const char* key, FileTime time) {
 
 void PutOption(JsonBuilder& json, const AppSettings& settings, const OptionSpec& option,
                const char* name) {
-    if (option.json == JsonForm::kStableRule) {
+    if (option.json == JsonForm::StableRule) {
         const int32_t unit = settings.AutoStopStableUnit;
         if (unit != kStableUnitPercent && unit != kStableUnitKBps) return;
         json.Key(name);
@@ -53,26 +53,26 @@ void PutOption(JsonBuilder& json, const AppSettings& settings, const OptionSpec&
     }
     json.Key(name);
     switch (option.json) {
-        case JsonForm::kSeconds:
+        case JsonForm::Seconds:
             json.UInt(NonNegativeSeconds(settings.*option.number));
             break;
-        case JsonForm::kRetryLimit:
+        case JsonForm::RetryLimit:
             json.UInt(RetryLimit(settings));
             break;
-        case JsonForm::kSizeBytes:
+        case JsonForm::SizeBytes:
             json.UInt(AutoStopSizeBytes(settings));
             break;
-        case JsonForm::kIsPassiveFtp:
+        case JsonForm::IsPassiveFtp:
             json.Bool(settings.*option.number == kFtpModePassive);
             break;
-        case JsonForm::kIsOff:
+        case JsonForm::IsOff:
             json.Bool(settings.*option.number == 0);
             break;
-        case JsonForm::kKBytesPerSecond:
+        case JsonForm::KBytesPerSecond:
             json.UInt(static_cast<uint64_t>(settings.*option.number) * 1024);
             break;
-        case JsonForm::kNone:
-        case JsonForm::kStableRule:
+        case JsonForm::None:
+        case JsonForm::StableRule:
             break;
     }
 }
@@ -82,7 +82,7 @@ void PutOption(JsonBuilder& json, const AppSettings& settings, const OptionSpec&
 void PutOptions(JsonBuilder& json, const AppSettings& settings) {
     std::vector<const OptionSpec*> shown;
     for (const OptionSpec& option : Options()) {
-        if (option.json != JsonForm::kNone) shown.push_back(&option);
+        if (option.json != JsonForm::None) shown.push_back(&option);
     }
     std::stable_sort(shown.begin(), shown.end(), [](const OptionSpec* a, const OptionSpec* b) {
         return a->jsonOrder < b->jsonOrder;
@@ -101,9 +101,9 @@ void PutOptions(JsonBuilder& json, const AppSettings& settings) {
             }
             group = itsGroup;
         }
-        if (option->json != JsonForm::kRetryLimit && !OptionSwitchedOn(settings, *option)) continue;
+        if (option->json != JsonForm::RetryLimit && !OptionSwitchedOn(settings, *option)) continue;
         // A speed threshold of 0 (or below) means none: the member is left out.
-        if (option->json == JsonForm::kKBytesPerSecond && settings.*option->number <= 0) continue;
+        if (option->json == JsonForm::KBytesPerSecond && settings.*option->number <= 0) continue;
         PutOption(json, settings, *option, dot != nullptr ? dot + 1 : option->jsonName);
     }
     if (!group.empty()) json.EndObject();

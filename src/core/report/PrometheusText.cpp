@@ -161,6 +161,7 @@ double UnixSeconds(FileTime time) {
     return static_cast<double>(time - kUnixEpoch) / 1e7;
 }
 
+// Long because each metric family is written here, in the exposition's order.
 std::string PrometheusMetricsText(const std::vector<DownloadItem>& items,
                                   const MetricsSource& source) {
     const std::vector<ItemSeries> series = CollectSeries(items, source);
@@ -239,7 +240,7 @@ std::string PrometheusMetricsText(const std::vector<DownloadItem>& items,
                                        Label("rule", AlertRuleWord(alert.rule));
             // Each series once, as the collectors want.
             if (++seen[labels] > 1) continue;
-            w.Sample(labels, alert.state == AlertState::kFiring ? 1 : 0);
+            w.Sample(labels, alert.state == AlertState::Firing ? 1 : 0);
         }
     }
     return out;

@@ -428,6 +428,7 @@ void AppendComparisonChart(std::string& out, const std::vector<const RunItemReco
     Legend(out, legend);
 }
 
+// Long because the chart is drawn in one pass, back to front: axes, bands, lines, points.
 void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts& texts) {
     std::vector<double> speeds;
     size_t failures = 0;

@@ -222,6 +222,7 @@ std::vector<const UrlTrend*> ChooseTrends(const HistoryReader& history, const Ru
 
 }  // namespace
 
+// Long as the page is: it writes the document top to bottom, in the order a reader sees it.
 std::string BuildResultsPage(const ResultsPageSource& source) {
     const HistoryReader& history = *source.history;
     const Texts text(*source.encoding);

@@ -148,6 +148,22 @@ private:
     DownloadListView& list_;
 };
 
+class MainWindow::ListHost : public ListCommandsHost {
+public:
+    explicit ListHost(MainWindow& window) : window_(window) {}
+    HWND Owner() const override { return window_.Handle(); }
+    bool IsRunning() const override { return window_.IsRunning(); }
+    void RefillList() override { window_.RefillList(); }
+    void RowsChanged() override {
+        window_.UpdateStatusText();
+        window_.UpdateCommandStates();
+    }
+    void SaveConfiguration() override { window_.ExchangeConfiguration(true); }
+
+private:
+    MainWindow& window_;
+};
+
 // --- The window ---
 
 MainWindow::MainWindow(const ArgumentList& arguments, const StartupOptions& options)
@@ -157,6 +173,8 @@ MainWindow::MainWindow(const ArgumentList& arguments, const StartupOptions& opti
       options_(options),
       list_(settings_, &timeText_),
       listControl_(list_),
+      listHost_(std::make_unique<ListHost>(*this)),
+      listCommands_(*listHost_, list_, listControl_, files_, settings_),
       runHost_(std::make_unique<RunHost>(*this)) {
     exportRequest_.type = options.exportMode;
     exportRequest_.fileName = options.exportFile;
@@ -191,7 +209,6 @@ void MainWindow::OnCreate() {
 
     listControl_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP, true);
     ApplyListStyles();
-    findMessage_ = RegisterWindowMessageA("commdlg_FindReplace");
     helpFilePath_ = CompanionFileName(ProgramPath(), ".chm");
     helpFileExists_ = files_.Exists(helpFilePath_);
     UpdateCommandStates();
@@ -210,7 +227,7 @@ void MainWindow::OnCreate() {
         }
     } else {
         // Said once the window is on the screen, so the box has its owner in view.
-        if (loadResult_ == ConfigResult::kUnreadable || loadResult_ == ConfigResult::kTruncated) {
+        if (loadResult_ == ConfigResult::Unreadable || loadResult_ == ConfigResult::Truncated) {
             PostMessageA(hwnd, WM_CONFIG_PROBLEM, 0, 0);
         }
         if (!options_.switchWithoutValue.empty()) PostMessageA(hwnd, WM_SWITCH_WITHOUT_VALUE, 0, 0);
@@ -219,11 +236,9 @@ void MainWindow::OnCreate() {
     }
 }
 
+// Long because it is the one switch over the window's own messages; each case hands over.
 LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (findMessage_ != 0 && message == findMessage_) {
-        OnFindRequest(lParam);
-        return 0;
-    }
+    if (listCommands_.OnFindMessage(message, lParam)) return 0;
     switch (message) {
         case WM_TRANSFER_EVENT:
             if (run_ != nullptr) {
@@ -303,7 +318,7 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             SaveAtExit();
             break;
         case WM_DROPFILES:
-            OnDropFiles(wParam);
+            listCommands_.OnDropFiles(wParam);
             return 0;
         case WM_DRAWITEM: {
             const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -351,7 +366,7 @@ ConfigResult MainWindow::ExchangeConfiguration(bool save) {
     ConfigParts parts{&settings_, &list_.Items(), &placement, &columns};
     if (!save) return LoadConfiguration(session_, parts, arguments_);
     const ConfigResult result = PersistConfig(session_, parts, true);
-    if (result == ConfigResult::kWriteFailed || result == ConfigResult::kTooLarge) {
+    if (result == ConfigResult::WriteFailed || result == ConfigResult::TooLarge) {
         SayConfigNotSaved();
     }
     return result;

@@ -23,8 +23,8 @@
 #include "core/report/ReportFormat.h"
 #include "core/report/RunReport.h"
 #include "win32/app/JsonResultsFile.h"
+#include "win32/app/ListCommands.h"
 #include "win32/app/MainWindowChrome.h"
-#include "win32/dialogs/FindDialog.h"
 #include "win32/graph/GraphImage.h"
 #include "win32/graph/SpeedGraphPane.h"
 #include "win32/list/WinListView.h"
@@ -90,6 +90,7 @@ private:
     class ReportHost;
     class PlacementHost;
     class ColumnsHost;
+    class ListHost;
     struct CommandHandlers;  // the command table's handlers (MainWindowCommands.cpp)
 
     ConfigResult ExchangeConfiguration(bool save);
@@ -128,14 +129,14 @@ private:
     // Commands (MainWindowCommands.cpp): their states, a check mark's option, and those
     // that write the selected rows out.
     void ToggleChecked(const Command& command);
-    void DeleteAll();
     void SaveSelectedItems();
     void CopySelectedItems();
 
-    // Dialogs (MainWindowDialogs.cpp).
+    // Dialogs and the installer script (MainWindowDialogs.cpp).
     void OpenAdvancedOptions();
     void OpenProperties();
     void OpenAbout();
+    void CreateInstaller(int templateId);
 
     // --- The speed graph pane (MainWindowGraph.cpp) ---
     void CreateGraph();
@@ -163,22 +164,6 @@ private:
     uint32_t ReportGraphError(uint32_t error);
     bool OnSplitterMouse(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // Installer script generation.
-    void CreateInstaller(int templateId);
-
-    // --- URL input, find and column settings (MainWindowUrlInput.cpp) ---
-    void AddUrlsList();
-    void AddUrlsFromFile();
-    void AddFile();
-    void ReadUrlListFile(const std::string& path);
-    void OnDropFiles(WPARAM dropHandle);
-    void DeleteSelected();
-    void SetSelectedDisabled(bool disabled);
-    void MoveSelected(bool up);
-    void OpenFind();
-    void OnFindRequest(LPARAM lParam);
-    void ChooseColumns();
-
     const ArgumentList& arguments_;
     const StartupOptions& options_;
     AppSettings settings_;
@@ -190,6 +175,8 @@ private:
     DownloadListView list_;
     WinListView listControl_;
     MainWindowChrome chrome_;
+    std::unique_ptr<ListHost> listHost_;
+    ListCommands listCommands_;
     std::unique_ptr<RunHost> runHost_;
     std::unique_ptr<TestRun> run_;
     ConfigSession session_;
@@ -198,14 +185,12 @@ private:
     std::string htmlScratchPath_;
     std::string textScratchPath_;
     ScratchReports scratch_{files_};
-    ConfigResult loadResult_ = ConfigResult::kDone;
+    ConfigResult loadResult_ = ConfigResult::Done;
     bool savedAtExit_ = false;
     std::string historyScratchPath_;
     std::string lastRunDocument_;  // the run's compact JSON, as added to the history
     std::string helpFilePath_;
     bool helpFileExists_ = false;
-    UINT findMessage_ = 0;
-    FindDialog find_;
     SpeedGraphPane graph_;
     GraphModel graphModel_;
     int dpi_ = 96;  // of the screen the window is on

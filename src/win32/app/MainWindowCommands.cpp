@@ -44,17 +44,17 @@ struct MainWindow::CommandHandlers {
          [](W w, C) {
              if (w.run_ != nullptr) w.run_->MoveToNextDownload();
          }},
-        {A::DisableSelected, [](W w, C) { w.SetSelectedDisabled(true); }},
-        {A::EnableSelected, [](W w, C) { w.SetSelectedDisabled(false); }},
-        {A::DeleteSelected, [](W w, C) { w.DeleteSelected(); }},
-        {A::DeleteAll, [](W w, C) { w.DeleteAll(); }},
+        {A::DisableSelected, [](W w, C) { w.listCommands_.SetSelectedDisabled(true); }},
+        {A::EnableSelected, [](W w, C) { w.listCommands_.SetSelectedDisabled(false); }},
+        {A::DeleteSelected, [](W w, C) { w.listCommands_.DeleteSelected(); }},
+        {A::DeleteAll, [](W w, C) { w.listCommands_.DeleteAll(); }},
         {A::SaveSelected, [](W w, C) { w.SaveSelectedItems(); }},
         {A::CopySelected, [](W w, C) { w.CopySelectedItems(); }},
-        {A::AddUrlsList, [](W w, C) { w.AddUrlsList(); }},
-        {A::AddUrlsFromFile, [](W w, C) { w.AddUrlsFromFile(); }},
-        {A::AddFile, [](W w, C) { w.AddFile(); }},
-        {A::Find, [](W w, C) { w.OpenFind(); }},
-        {A::ChooseColumns, [](W w, C) { w.ChooseColumns(); }},
+        {A::AddUrlsList, [](W w, C) { w.listCommands_.AddUrlsList(); }},
+        {A::AddUrlsFromFile, [](W w, C) { w.listCommands_.AddUrlsFromFile(); }},
+        {A::AddFile, [](W w, C) { w.listCommands_.AddFile(); }},
+        {A::Find, [](W w, C) { w.listCommands_.OpenFind(); }},
+        {A::ChooseColumns, [](W w, C) { w.listCommands_.ChooseColumns(); }},
         {A::Exit, [](W w, C) { SendMessageA(w.Handle(), WM_CLOSE, 0, 0); }},
         {A::SelectAll, [](W w, C) { w.list_.SelectAll(); }},
         {A::DeselectAll, [](W w, C) { w.list_.DeselectAll(); }},
@@ -79,8 +79,8 @@ struct MainWindow::CommandHandlers {
         {A::TextReportAll,
          [](W w, C) { w.ReportToScratch(kReportText, w.textScratchPath_, false, SW_SHOWNORMAL); }},
         {A::AutoSizeColumns, [](W w, C) { w.listControl_.AutoSizeColumns(); }},
-        {A::MoveUp, [](W w, C) { w.MoveSelected(true); }},
-        {A::MoveDown, [](W w, C) { w.MoveSelected(false); }},
+        {A::MoveUp, [](W w, C) { w.listCommands_.MoveSelected(true); }},
+        {A::MoveDown, [](W w, C) { w.listCommands_.MoveSelected(false); }},
         {A::CreateInstaller, [](W w, C) { w.CreateInstaller(IDR_INSTALLER_MACHINE); }},
         {A::CreateUserInstaller, [](W w, C) { w.CreateInstaller(IDR_INSTALLER_USER); }},
         {A::OpenHelpFile, [](W w, C) { ShellOpen(w.Handle(), w.helpFilePath_, SW_SHOWNORMAL); }},
@@ -157,15 +157,6 @@ void MainWindow::UpdateCommandStates(HMENU popup) {
         }
     }
     if (checks) DrawMenuBar(Handle());
-}
-
-void MainWindow::DeleteAll() {
-    if (IsRunning() || list_.ItemCount() == 0) return;
-    if (AskYesNo(Handle(), GetString(IDS_ASK_DELETE_ALL)) == IDYES) {
-        list_.DeleteAllItems();
-        RefillList();
-    }
-    SetFocus(listControl_.Handle());
 }
 
 void MainWindow::SaveSelectedItems() {

@@ -48,18 +48,18 @@ bool MainWindow::AppendRunHistory() {
     // them: such a history is refused like a report onto them.
     std::string resolved;
     const ExportTargetVerdict verdict =
-        path.empty() ? ExportTargetVerdict::kAccepted
+        path.empty() ? ExportTargetVerdict::Accepted
                      : CheckExportTarget(files_, path, vm::ProgramFolder(), CurrentDirectory(),
                                          OwnFiles(), &resolved);
-    bool refused = verdict != ExportTargetVerdict::kAccepted;
+    bool refused = verdict != ExportTargetVerdict::Accepted;
     if (!refused && lastRunDocument_.empty()) {
         // A line its own reader would skip is not written: the run does not fit the bound.
         refused = true;
         error = ERROR_FILE_TOO_LARGE;
     } else if (refused) {
-        error = verdict == ExportTargetVerdict::kTooLong       ? ERROR_FILENAME_EXCED_RANGE
-                : verdict == ExportTargetVerdict::kInvalidName ? ERROR_INVALID_NAME
-                                                               : ERROR_ACCESS_DENIED;
+        error = verdict == ExportTargetVerdict::TooLong       ? ERROR_FILENAME_EXCED_RANGE
+                : verdict == ExportTargetVerdict::InvalidName ? ERROR_INVALID_NAME
+                                                              : ERROR_ACCESS_DENIED;
     }
     BeginWaitCursor();
     if (!path.empty() && !refused) JudgeAlerts(path);

@@ -29,17 +29,17 @@ NOTIFYICONDATAA TrayData(HWND window) {
 std::string AlertLine(const Alert& alert) {
     const std::string& who = alert.name.empty() ? alert.url : alert.name;
     char text[512];
-    if (alert.state == AlertState::kRecovered) {
+    if (alert.state == AlertState::Recovered) {
         std::snprintf(text, sizeof text, GetFormatString(IDS_ALERT_RECOVERED), who.c_str());
-    } else if (alert.rule == AlertRule::kDrop) {
+    } else if (alert.rule == AlertRule::Drop) {
         std::snprintf(text, sizeof text, GetFormatString(IDS_ALERT_DROP), who.c_str(),
                       static_cast<int>(DropPercent(alert)));
     } else {
         const uint32_t format =
-            alert.rule == AlertRule::kFailures ? IDS_ALERT_FAILURES : IDS_ALERT_SLOW;
+            alert.rule == AlertRule::Failures ? IDS_ALERT_FAILURES : IDS_ALERT_SLOW;
         std::snprintf(
             text, sizeof text, GetFormatString(format), who.c_str(),
-            static_cast<int>(alert.rule == AlertRule::kFailures ? alert.value : alert.baseline));
+            static_cast<int>(alert.rule == AlertRule::Failures ? alert.value : alert.baseline));
     }
     return text;
 }

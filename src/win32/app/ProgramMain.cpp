@@ -81,6 +81,7 @@ int RunMessageLoop(MainWindow& window, HACCEL accelerators) {
 
 }  // namespace
 
+// Long because start-up is one sequence of steps in their order, each with its early exit.
 int ProgramMain(const char* commandLine) {
     if (!InitCommonControlClasses()) {
         MessageBoxA(nullptr, "Error: Cannot load the common control classes.", "Error",

@@ -45,6 +45,7 @@ PropertiesDialog::PropertiesDialog(const DownloadItem& item, CellContext context
 
 void PropertiesDialog::OnCreateRow(size_t) {}
 
+// Long because each row copies its prototype controls' styles, font and place in turn.
 void PropertiesDialog::CreateRows() {
     HWND dialog = Handle();
     HWND captionPrototype = Item(IDC_PROPERTY_CAPTION);

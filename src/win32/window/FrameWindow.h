@@ -5,9 +5,10 @@
 
 namespace vm {
 
-// A top-level window bound to its object. The one window procedure finds the object for
-// the handle and calls its WindowProc; a derived class handles its own messages there and
-// passes the others to Dispatch, which routes the common ones to the virtual handlers.
+// A top-level window bound to its object. The one window procedure finds the object in the
+// window's GWLP_USERDATA slot (set at WM_CREATE) and calls its WindowProc; a derived class handles
+// its own messages there and passes the others to Dispatch, which routes the common ones to the
+// virtual handlers.
 class FrameWindow {
 public:
     FrameWindow(const char* className, HICON icon);

@@ -291,7 +291,7 @@ TEST(StartupOptions, LoadConfigurationAppliesOverridesAfterTheFile) {
     ConfigParts parts;
     parts.settings = &settings;
     parts.items = &items;
-    EXPECT_EQ(LoadConfiguration(session, parts, list), ConfigResult::kDone);
+    EXPECT_EQ(LoadConfiguration(session, parts, list), ConfigResult::Done);
     EXPECT_EQ(settings.AutoStopTime, 5);  // the command line wins over the file
     EXPECT_EQ(settings.FtpMode, 1);
     EXPECT_EQ(settings.ConfirmDelete, 1);
@@ -303,7 +303,7 @@ TEST(StartupOptions, LoadConfigurationAppliesOverridesAfterTheFile) {
     std::vector<DownloadItem> none;
     parts.settings = &fresh;
     parts.items = &none;
-    EXPECT_EQ(LoadConfiguration(session, parts, list), ConfigResult::kSkipped);
+    EXPECT_EQ(LoadConfiguration(session, parts, list), ConfigResult::Skipped);
     EXPECT_EQ(fresh.AutoStopTime, 7);
     EXPECT_EQ(fresh.FtpMode, 2);
     EXPECT_EQ(fresh.ConfirmDelete, 1);

@@ -93,7 +93,7 @@ TEST(AlertRulesTest, DropKeepsFiringWhileTheStepLastsWithItsMedians) {
     ASSERT_TRUE(ParseJson(line.data(), line.size(), &document) && ReadRunRecord(document, &run));
     const std::vector<Alert> alerts = JudgeRunAlerts(reader, run, AlertRules());
     ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].state, AlertState::kFiring);
+    EXPECT_EQ(alerts[0].state, AlertState::Firing);
     EXPECT_DOUBLE_EQ(alerts[0].value, 50 * kMB);
     EXPECT_DOUBLE_EQ(alerts[0].baseline, 100 * kMB);  // 9 fast runs and one slow
 }
