@@ -51,6 +51,8 @@ void TestRun::StartTest() {
     StartNextItem();
 }
 
+// Long because choosing the next item, setting up its attempt (one connection or several)
+// and the loop over attempts refused at once belong together.
 void TestRun::StartNextItem() {
     // An attempt refused at once is recorded here and the run goes on in this loop rather
     // than through its posted event, which a full queue may refuse, or by recursion, one
