@@ -23,6 +23,8 @@ struct ChartSubject {
     double minSpeedBytesPerSecond = 0;  // the minimum it is held to; 0: none
     bool hasPhase[kAttemptPhaseCount] = {};
     uint32_t phaseMs[kAttemptPhaseCount] = {};
+    // How far its speed can be trusted, in words (ConfidenceFigures); "" while unknown.
+    std::string confidence;
 };
 
 // One curve as drawn: both lines in the chart's unit, at most about two points per pixel.

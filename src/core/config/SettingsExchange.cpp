@@ -10,9 +10,10 @@ namespace {
 
 // A key the specified file does not have: written only when set, so files of a program
 // that never uses it stay exactly as specified; an unset value removes a stale key.
-void ExchangeOptionalInt(ProfileStore& store, const char* key, int32_t& value) {
-    if (store.IsLoading() || value != 0) {
-        store.ExchangeInt(key, value, 0);
+void ExchangeOptionalInt(ProfileStore& store, const char* key, int32_t& value,
+                         int32_t byDefault = 0) {
+    if (store.IsLoading() || value != byDefault) {
+        store.ExchangeInt(key, value, byDefault);
     } else {
         (void)store.DeleteKey(key);
     }
@@ -36,7 +37,7 @@ void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
                 break;
             case OptionType::kInt:
                 if (option.writtenWhenSet) {
-                    ExchangeOptionalInt(store, option.key, s.*option.number);
+                    ExchangeOptionalInt(store, option.key, s.*option.number, option.numberDefault);
                 } else {
                     store.ExchangeInt(option.key, s.*option.number, option.numberDefault);
                 }
@@ -69,6 +70,7 @@ void ExchangeDownloadItem(DownloadItem& item, ProfileStore& store, int index) {
     store.ExchangeString(config_key::kDownloadName, item.name, "", kNameValueCapacity);
     store.ExchangeBool(config_key::kDisabled, item.disabled, 0);
     ExchangeOptionalInt(store, config_key::kMinSpeed, item.minSpeed);
+    ExchangeOptionalInt(store, config_key::kRepeat, item.repeat);
 }
 
 }  // namespace vm

@@ -94,6 +94,12 @@ FileTime DownloadTransfer::AcceptedTime() const {
 uint32_t DownloadTransfer::DataTick() const {
     return job_ ? job_->dataTick.load() : dataTick_.load();
 }
+uint64_t DownloadTransfer::AcceptedMicro() const {
+    return job_ ? job_->acceptedMicro.load() : acceptedMicro_.load();
+}
+uint64_t DownloadTransfer::DataMicro() const {
+    return job_ ? job_->dataMicro.load() : dataMicro_.load();
+}
 
 void DownloadTransfer::SetPhase(TransferPhase to) {
     const TransferPhase from = phase_.exchange(to);
@@ -236,7 +242,7 @@ void DownloadTransfer::FailOpen(uint32_t error, uint32_t fallback) {
 }
 
 void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t result, uint32_t error) {
-    if (phases_.Stamp(status, context_.clock.TickCount())) return;
+    if (phases_.Stamp(status, context_.clock.TickCount(), context_.clock.MicroCount())) return;
     if (status == kStatusHandleClosing) {
         Post(EV_HANDLE_CLOSING);
         return;
@@ -352,7 +358,9 @@ void DownloadTransfer::OnOpenComplete() {
     }
     acceptedTime_.store(context_.clock.SystemTimeUtc());
     acceptedTick_.store(context_.clock.TickCount());
+    acceptedMicro_.store(context_.clock.MicroCount());
     dataTick_.store(acceptedTick_.load());
+    dataMicro_.store(acceptedMicro_.load());
     progressTick_ = acceptedTick_.load();
     Post(EV_RESPONSE_ACCEPTED);
     slot_->buffer.resize(kMaxArrivedRead);
@@ -494,6 +502,7 @@ bool DownloadTransfer::CountBlock(uint32_t count) {
     bytesRead_ += count;
     const uint32_t now = context_.clock.TickCount();
     dataTick_.store(now);
+    dataMicro_.store(context_.clock.MicroCount());
     if (before <= yieldAtBytes_ && bytesRead_ >= yieldAtBytes_)  // a limit of 0 included
         yieldNow_ = true;
     // A post per read would cost the window a message per MiB on a fast link; the size
@@ -521,6 +530,7 @@ void DownloadTransfer::EndOfData() {
 
 void DownloadTransfer::Finish() {
     dataTick_.store(context_.clock.TickCount());
+    dataMicro_.store(context_.clock.MicroCount());
     Post(EV_FINISHED);
     EndAs(TransferEnd::Finished);
 }

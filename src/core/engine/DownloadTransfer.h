@@ -91,6 +91,9 @@ public:
     uint32_t AcceptedTick() const;
     FileTime AcceptedTime() const;
     uint32_t DataTick() const;
+    // The same moments on the microsecond clock.
+    uint64_t AcceptedMicro() const;
+    uint64_t DataMicro() const;
     // Reading gives the message loop a turn as soon as this many bytes are counted, so a
     // size limit is applied at once on a fast link; reading then goes on unless stopped.
     // A read on a worker (a local file, an FTP download) ends there by itself; set it
@@ -168,6 +171,8 @@ private:
     std::atomic<uint32_t> acceptedTick_{0};
     std::atomic<FileTime> acceptedTime_{0};
     std::atomic<uint32_t> dataTick_{0};
+    std::atomic<uint64_t> acceptedMicro_{0};
+    std::atomic<uint64_t> dataMicro_{0};
     PhaseStamps phases_;
 
     TransferEnd end_ = TransferEnd::None;

@@ -45,6 +45,7 @@ void FtpReadJob::End(uint32_t failure, bool cutAtLimit) {
     }
     // The data ended now; the close below may take a while.
     const uint32_t endTick = clock != nullptr ? clock->TickCount() : 0;
+    const uint64_t endMicro = clock != nullptr ? clock->MicroCount() : 0;
     // Closed here and now: the close reads the server's last reply into this thread's
     // keeping, and it is over (the cache copy removed too) before the window hears of the
     // end, after which the run and the process may end.
@@ -66,7 +67,10 @@ void FtpReadJob::End(uint32_t failure, bool cutAtLimit) {
     if (failure != 0) {
         Post(EV_FAILED, failure);
     } else {
-        if (clock != nullptr) dataTick.store(endTick);
+        if (clock != nullptr) {
+            dataTick.store(endTick);
+            dataMicro.store(endMicro);
+        }
         wholeBody.store(declaredLength != 0 && bytes >= declaredLength);
         finished.store(true);
         Post(EV_FINISHED);

@@ -23,7 +23,9 @@ void ReadJob::StampAccepted() {
     if (clock == nullptr) return;
     acceptedTime.store(clock->SystemTimeUtc());
     acceptedTick.store(clock->TickCount());
+    acceptedMicro.store(clock->MicroCount());
     dataTick.store(acceptedTick.load());
+    dataMicro.store(acceptedMicro.load());
     progressTick_ = acceptedTick.load();
 }
 
@@ -32,6 +34,7 @@ bool ReadJob::CountBlock(uint32_t count) {
     if (clock != nullptr) {
         const uint32_t now = clock->TickCount();
         dataTick.store(now);
+        dataMicro.store(clock->MicroCount());
         if ((flags & kTransferPostProgress) != 0 && now - progressTick_ >= kProgressPostMs) {
             progressTick_ = now;
             Post(EV_PROGRESS);

@@ -50,6 +50,9 @@ struct ReadJob {
     std::atomic<uint32_t> acceptedTick{0};
     std::atomic<FileTime> acceptedTime{0};
     std::atomic<uint32_t> dataTick{0};
+    // The same two moments on the microsecond clock, which durations and speeds use.
+    std::atomic<uint64_t> acceptedMicro{0};
+    std::atomic<uint64_t> dataMicro{0};
 
     // Posts an event; the end of the attempt is tried again while the queue is full.
     void Post(uint32_t code, uint32_t errorCode = 0);

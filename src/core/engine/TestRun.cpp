@@ -2,6 +2,7 @@
 
 #include "core/base/UrlKind.h"
 #include "core/engine/ErrorText.h"
+#include "core/engine/RepeatRules.h"
 #include "core/engine/SpeedRules.h"
 #include "core/engine/SpeedThreshold.h"
 #include "core/engine/TransferEvent.h"
@@ -78,7 +79,7 @@ void TestRun::StartNextItem() {
 
         item->attemptTick = clock_.TickCount();
         attemptIndex_ = currentIndex_;
-        measurements_.StartAttempt(currentIndex_, item->attemptTick);
+        measurements_.StartAttempt(currentIndex_, item->attemptTick, clock_.MicroCount());
         SetStatus(*item, DownloadStatus::Connecting);
         host_.Refresh();
 
@@ -102,9 +103,9 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
             SetStatus(*item, DownloadStatus::Finished);
             measurements_.SetComplete(currentIndex_, transfer_->WholeBodySeen());
             item->bytes = transfer_->BytesRead();
-            item->RecomputeSpeed(transfer_->DataTick());
+            item->RecomputeSpeed(transfer_->DataTick(), transfer_->DataMicro());
             host_.Refresh();
-            ++currentIndex_;
+            AdvanceItem();
             StartNextItem();
             break;
         case EV_FAILED:
@@ -115,9 +116,11 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
             // The moment the transfer accepted the response, not when we got to the event.
             item->startTime = transfer_->AcceptedTime();
             item->startTick = transfer_->AcceptedTick();
+            item->startMicro = transfer_->AcceptedMicro();
             if (item->startTime == 0) {
                 item->startTime = clock_.SystemTimeUtc();
                 item->startTick = clock_.TickCount();
+                item->startMicro = clock_.MicroCount();
             }
             host_.Refresh();
             break;
@@ -152,7 +155,7 @@ void TestRun::RecordFailure(DownloadItem& item) {
 void TestRun::KeepCountedBytes(DownloadItem& item) {
     if (transfer_ && item.HasStarted() && transfer_->BytesRead() > item.bytes) {
         item.bytes = transfer_->BytesRead();
-        item.RecomputeSpeed(transfer_->DataTick());
+        item.RecomputeSpeed(transfer_->DataTick(), transfer_->DataMicro());
     }
 }
 
@@ -163,8 +166,26 @@ void TestRun::ChooseNextAttempt() {
         item->ResetResults();
         item->retries = retries + 1;
     } else {
-        ++currentIndex_;
+        AdvanceItem();
     }
+}
+
+void TestRun::AdvanceItem(bool repeatsGoOn) {
+    if (!EndMeasurement(repeatsGoOn)) ++currentIndex_;
+}
+
+bool TestRun::EndMeasurement(bool repeatsGoOn) {
+    DownloadItem* item = host_.ItemAt(currentIndex_);
+    if (item == nullptr) return false;
+    measurements_.AddRepeat(currentIndex_, RepeatOf(*item, measurements_.ForItem(currentIndex_)));
+    const size_t done = measurements_.ForItem(currentIndex_)->repeats.size();
+    if (repeatsGoOn && done < static_cast<size_t>(EffectiveRepeat(*item, settings_))) {
+        item->ResetResults();  // the next measurement starts afresh, with its own retries
+        return true;
+    }
+    ShowRepeatOutcome(*item, measurements_.ForItem(currentIndex_)->repeats);
+    host_.Refresh();
+    return false;
 }
 
 void TestRun::RetryOrAdvance() {
@@ -179,6 +200,14 @@ void TestRun::StopTest() {
     if (item != nullptr) {
         KeepCountedBytes(*item);
         SetStatus(*item, DownloadStatus::Finished);
+        // A measurement stopped before its data began says nothing of the speed: after
+        // earlier ones the item shows those.
+        const ItemMeasurements* m = measurements_.ForItem(currentIndex_);
+        if (m != nullptr && !m->repeats.empty() && !item->HasStarted()) {
+            ShowRepeatOutcome(*item, m->repeats);
+        } else {
+            (void)EndMeasurement(false);
+        }
     }
     EndRun();
     host_.Refresh();
@@ -200,20 +229,22 @@ void TestRun::MoveToNextDownload() {
     if (item == nullptr || !transfer_ || startPending_) return;
     KeepCountedBytes(*item);
     SetStatus(*item, DownloadStatus::Finished);
-    StopAndAdvance();
+    // Moving on means the next item, not the next measurement of this one.
+    StopAndAdvance(false);
 }
 
-void TestRun::StopAndAdvance() {
+void TestRun::StopAndAdvance(bool repeatsGoOn) {
     transfer_->StopTransfer();
     host_.Refresh();
-    ++currentIndex_;
+    AdvanceItem(repeatsGoOn);
     StartNextItem();
 }
 
 void TestRun::CloseAttempt() {
     if (transfer_) {
         measurements_.EndAttempt(attemptIndex_, transfer_->HttpStatus(), transfer_->Phases(),
-                                 transfer_->AcceptedTime() != 0, transfer_->AcceptedTick());
+                                 transfer_->AcceptedTime() != 0, transfer_->AcceptedTick(),
+                                 transfer_->AcceptedMicro());
         // Judged once the attempt is over, so that its last samples count.
         if (DownloadItem* item = host_.ItemAt(attemptIndex_)) {
             JudgeItemSpeed(*item, measurements_.ForItem(attemptIndex_), settings_);
@@ -226,8 +257,14 @@ void TestRun::RecordSample(const DownloadItem& item) {
     if (!transfer_ || !item.HasStarted()) return;
     SpeedSample sample;
     sample.ms = item.duration;
+    sample.us = item.durationUs;
     const uint32_t dataMs = transfer_->DataTick() - item.startTick;
     sample.dataMs = dataMs < sample.ms ? dataMs : sample.ms;
+    const uint64_t dataMicro = transfer_->DataMicro();
+    const uint64_t dataUs = item.startMicro != 0 && dataMicro > item.startMicro
+                                ? dataMicro - item.startMicro
+                                : uint64_t{sample.dataMs} * 1000;
+    sample.dataUs = dataUs < sample.us ? dataUs : sample.us;
     sample.bytes = transfer_->BytesRead();
     sample.averageBytesPerSecond = item.speedKBps * 1024;
     measurements_.AddSample(currentIndex_, sample);
@@ -261,14 +298,14 @@ void TestRun::OnSampleTick() {
         stallTicks_ = 0;
         host_.Refresh();
     } else if (++stallTicks_ >= kStallTicksPerRedraw) {
-        if (item != nullptr) item->RecomputeSpeed(clock_.TickCount());
+        if (item != nullptr) item->RecomputeSpeed(clock_.TickCount(), clock_.MicroCount());
         stallTicks_ = 0;
         host_.Refresh();
     }
     if (++sampleTicks_ >= kTicksPerSample) {
         sampleTicks_ = 0;
         if (item != nullptr) {
-            item->RecomputeSpeed(clock_.TickCount());
+            item->RecomputeSpeed(clock_.TickCount(), clock_.MicroCount());
             ShiftHistory(*item);
             RecordSample(*item);
         }
@@ -298,8 +335,10 @@ void TestRun::CheckAutoStop() {
     }
     if (settings_.UseAutoStopTime != 0) {
         item->bytes = transfer_->BytesRead();
-        item->RecomputeSpeed(now);
-        if (static_cast<uint64_t>(item->duration) >= SecondsToMs(settings_.AutoStopTime)) {
+        item->RecomputeSpeed(now, clock_.MicroCount());
+        // The limit counts on the tick, like the time-outs.
+        const uint32_t elapsed = item->HasStarted() ? now - item->startTick : 0;
+        if (static_cast<uint64_t>(elapsed) >= SecondsToMs(settings_.AutoStopTime)) {
             SetStatus(*item, DownloadStatus::Finished);
             StopAndAdvance();
             return;
@@ -318,7 +357,11 @@ void TestRun::TakeProgress(DownloadItem& item) {
     if (!transfer_) return;
     progressSeen_ = true;
     item.bytes = transfer_->BytesRead();
-    item.RecomputeSpeed(item.startTime != 0 ? transfer_->DataTick() : clock_.TickCount());
+    if (item.startTime != 0) {
+        item.RecomputeSpeed(transfer_->DataTick(), transfer_->DataMicro());
+    } else {
+        item.RecomputeSpeed(clock_.TickCount(), clock_.MicroCount());
+    }
 }
 
 void TestRun::ApplySizeRule(DownloadItem& item) {

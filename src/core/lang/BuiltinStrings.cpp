@@ -134,6 +134,13 @@ const BuiltinString kStrings[] = {
     {2225, "Items not drawn:"},
     {2300, "Finished (slow)"},
     {2301, "The Pushgateway did not take the metrics (HTTP status %d)."},
+    {2400, "low"},
+    {2401, "medium"},
+    {2402, "high"},
+    {2403, "confidence %s, %d repeats, median %s \xB1%s%%"},
+    {2404, "confidence %s, steady %s \xB1%s%%"},
+    {2405, "confidence %s"},
+    {2406, "Confidence"},
 };
 
 }  // namespace

@@ -112,6 +112,14 @@ enum StringId : uint32_t {
     IDS_GRAPH_BMP_FILES = 2116,
     IDS_GRAPH_SPEED = 2117,
     IDS_GRAPH_MIN_SPEED = 2118,  // the legend of an item's minimum speed line
+    // How far a speed can be trusted (the graph's figures line, the results page).
+    IDS_CONFIDENCE_LOW = 2400,  // + the confidence: low, medium, high
+    IDS_CONFIDENCE_MEDIUM = 2401,
+    IDS_CONFIDENCE_HIGH = 2402,
+    IDS_CONFIDENCE_REPEATS = 2403,
+    IDS_CONFIDENCE_STEADY = 2404,
+    IDS_CONFIDENCE_ONLY = 2405,
+    IDS_PAGE_CONFIDENCE = 2406,
 };
 
 }  // namespace vm

@@ -79,6 +79,7 @@ constexpr OptionSpec kOptions[] = {
     Int("DefaultMinSpeed", &S::DefaultMinSpeed, 0)
         .WrittenWhenSet()
         .Json(8, "default_min_speed_bytes_per_s", JsonForm::kKBytesPerSecond),
+    Int("DefaultRepeat", &S::DefaultRepeat, 1).Advanced().WrittenWhenSet(),
     // "" keeps no history; a name without a backslash lies beside the configuration.
     Text("HistoryFile", &S::HistoryFile, "", kMaxReportFileName + 1).WrittenWhenSet(),
 };

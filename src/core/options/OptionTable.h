@@ -45,8 +45,8 @@ struct OptionSpec {
     const char* jsonName = nullptr;
     JsonForm json = JsonForm::kNone;
     int jsonOrder = 0;
-    // A key the specified file does not have: written only while non-zero (or non-empty),
-    // so the files of a user who never sets it stay exactly as they were.
+    // A key the specified file does not have: written only while it differs from its
+    // default, so the files of a user who never sets it stay exactly as they were.
     bool writtenWhenSet = false;
 
     constexpr OptionSpec Advanced(int32_t AppSettings::*switchField = nullptr) const {

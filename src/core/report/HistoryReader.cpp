@@ -77,6 +77,13 @@ bool ReadRunRecord(const JsonValue& document, RunRecord* run) {
         const JsonValue* steady = item.Find("steady_bytes_per_s");
         record.hasSteady = steady != nullptr && steady->kind == JsonValue::Kind::Number;
         if (record.hasSteady) record.steadyBytesPerSecond = steady->number;
+        record.confidence = item.TextOr("confidence", "");
+        const JsonValue* stats = item.Find("speed_stats");
+        if (stats != nullptr && stats->kind == JsonValue::Kind::Object) {
+            record.repeats = NonNegative(stats->NumberOr("n", 0));
+            record.medianBytesPerSecond = stats->NumberOr("median", 0);
+            record.cv = stats->NumberOr("cv", 0);
+        }
         const JsonValue* samples = item.Find("samples");
         if (samples != nullptr && samples->kind == JsonValue::Kind::Array) {
             record.samples.reserve(samples->elements.size());

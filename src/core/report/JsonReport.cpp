@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/base/JsonText.h"
+#include "core/engine/RepeatRules.h"
 #include "core/engine/SpeedRules.h"
 #include "core/engine/SpeedThreshold.h"
 #include "core/engine/SteadySpeed.h"
@@ -117,6 +118,14 @@ void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m) {
         json.UInt(m->phaseMs[phase]);
     }
     json.EndObject();
+    json.Key("phases_us");
+    json.BeginObject();
+    for (int phase = 0; m != nullptr && phase < kAttemptPhaseCount; ++phase) {
+        if (!m->hasPhase[phase]) continue;
+        json.Key(kPhaseKeys[phase]);
+        json.UInt(m->phaseUs[phase]);
+    }
+    json.EndObject();
     double steady = 0;
     if (m != nullptr && SteadySpeed(m->samples, &steady)) {
         json.Key("steady_bytes_per_s");
@@ -131,6 +140,10 @@ void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m) {
             json.UInt(s.ms);
             json.Key("data_ms");
             json.UInt(s.dataMs);
+            json.Key("us");
+            json.UInt(s.us);
+            json.Key("data_us");
+            json.UInt(s.dataUs);
             json.Key("bytes");
             json.UInt(s.bytes);
             json.Key("average_bytes_per_s");
@@ -139,6 +152,56 @@ void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m) {
         }
     }
     json.EndArray();
+}
+
+// The item's measurements in a row, their spread and how far its speed can be trusted.
+void PutRepeats(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements* m) {
+    SpeedStats spread;
+    Confidence confidence = Confidence::kLow;
+    if (ItemConfidence(item, m, &spread, &confidence)) {
+        json.Key("confidence");
+        json.String(ConfidenceWord(confidence));
+    }
+    if (m == nullptr || m->repeats.empty()) return;
+    json.Key("repeats");
+    json.BeginArray();
+    for (const RepeatResult& r : m->repeats) {
+        json.BeginObject();
+        json.Key("status");
+        json.String(StatusWord(r.status));
+        json.Key("bytes");
+        json.UInt(r.bytes);
+        json.Key("duration_us");
+        json.UInt(r.durationUs);
+        json.Key("average_bytes_per_s");
+        json.Number(r.averageBytesPerSecond, kSpeedDecimals);
+        if (r.hasSteady) {
+            json.Key("steady_bytes_per_s");
+            json.Number(r.steadyBytesPerSecond, kSpeedDecimals);
+        }
+        if (r.status != DownloadStatus::Finished && r.errorCode != 0) {
+            json.Key("error_code");
+            json.UInt(r.errorCode);
+        }
+        json.EndObject();
+    }
+    json.EndArray();
+    const SpeedStats stats = RepeatSpeedStats(m->repeats);
+    json.Key("speed_stats");
+    json.BeginObject();
+    const std::pair<const char*, double> members[] = {
+        {"median", stats.median}, {"p10", stats.p10}, {"p90", stats.p90},
+        {"min", stats.min},       {"max", stats.max},
+    };
+    json.Key("n");
+    json.UInt(stats.n);
+    for (const auto& [key, value] : members) {
+        json.Key(key);
+        json.Number(value, kSpeedDecimals);
+    }
+    json.Key("cv");
+    json.Number(stats.cv, 6);
+    json.EndObject();
 }
 
 void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements* m,
@@ -181,6 +244,8 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
     if (item.HasStarted()) PutTime(json, "start_time", item.startTime);
     json.Key("duration_ms");
     json.UInt(item.duration);
+    json.Key("duration_us");
+    json.UInt(item.durationUs);
     json.Key("average_bytes_per_s");
     json.Number(item.speedKBps * 1024, kSpeedDecimals);
     const int32_t minSpeed = EffectiveMinSpeed(item, *source.settings);
@@ -190,6 +255,7 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
     }
     json.Key("below_min_speed");
     json.Bool(item.belowMinSpeed);
+    PutRepeats(json, item, m);
     PutMeasurements(json, m);
     json.EndObject();
 }
@@ -198,7 +264,11 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
 
 const char* StatusWord(const DownloadItem& item) {
     if (item.disabled != 0) return "disabled";
-    switch (item.status) {
+    return StatusWord(item.status);
+}
+
+const char* StatusWord(DownloadStatus status) {
+    switch (status) {
         case DownloadStatus::Waiting:
             return "waiting";
         case DownloadStatus::Connecting:

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "core/chart/ChartUnit.h"
+#include "core/lang/StringIds.h"
 #include "core/lang/StringTable.h"
 #include "core/report/HtmlText.h"
 #include "core/report/ResultsCharts.h"
@@ -55,6 +57,7 @@ class Texts {
 public:
     explicit Texts(TextEncoding& encoding) : encoding_(encoding) {}
     std::string operator()(uint32_t id) const { return encoding_.SystemToUtf8(GetString(id)); }
+    std::string Utf8(const std::string& system) const { return encoding_.SystemToUtf8(system); }
 
 private:
     TextEncoding& encoding_;
@@ -76,13 +79,32 @@ std::string Number(const char* format, double value) {
     return text;
 }
 
+// "high", or with repeated measurements "high, 5 repeats, median 2,048.0 KB/Sec ±0.4%";
+// empty for an item without a confidence (it did not finish, or an older run).
+std::string ConfidenceCell(const RunItemRecord& item, const Texts& text) {
+    static const char* const kWords[] = {"low", "medium", "high"};
+    for (uint32_t level = 0; level < 3; ++level) {
+        if (item.confidence != kWords[level]) continue;
+        if (item.repeats < 2) return text(IDS_CONFIDENCE_LOW + level);
+        const char* word = GetString(IDS_CONFIDENCE_LOW + level);
+        char line[256];
+        const std::string median = FormatChartSpeed(item.medianBytesPerSecond, ChartUnit::KBps);
+        const std::string spread = Number("%.1f", item.cv * 100);
+        std::snprintf(line, sizeof line, GetFormatString(IDS_CONFIDENCE_REPEATS), word,
+                      static_cast<int>(item.repeats), median.c_str(), spread.c_str());
+        // The format comes from the string table in the system code page.
+        return text.Utf8(line);
+    }
+    return std::string();
+}
+
 void AppendTable(std::string& out, const RunRecord& run, const Texts& text) {
     const std::string unit = " (" + text(IDS_UNIT_KB_PER_SEC) + ")";
     out += "<table>\n<thead><tr>";
     for (const std::string& heading :
          {text(IDS_COLUMN_NAME), text(IDS_COLUMN_URL), text(IDS_COLUMN_STATUS),
           text(IDS_COLUMN_DOWNLOADED) + " (" + text(IDS_UNIT_KB) + ")", text(IDS_PAGE_SECONDS),
-          text(IDS_PAGE_AVERAGE) + unit, text(IDS_PAGE_STEADY) + unit}) {
+          text(IDS_PAGE_AVERAGE) + unit, text(IDS_PAGE_STEADY) + unit, text(IDS_PAGE_CONFIDENCE)}) {
         Element(out, "th", heading);
     }
     out += "</tr></thead>\n<tbody>\n";
@@ -96,6 +118,7 @@ void AppendTable(std::string& out, const RunRecord& run, const Texts& text) {
         Element(out, "td", Number("%.1f", item.averageBytesPerSecond / 1024), "n");
         Element(out, "td", item.hasSteady ? Number("%.1f", item.steadyBytesPerSecond / 1024) : "",
                 "n");
+        Element(out, "td", ConfidenceCell(item, text));
         out += "</tr>\n";
     }
     out += "</tbody>\n</table>\n";

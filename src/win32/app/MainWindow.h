@@ -10,6 +10,7 @@
 #include "core/app/ScratchReports.h"
 #include "core/app/StartupOptions.h"
 #include "core/base/ArgumentList.h"
+#include "core/chart/SpeedChart.h"
 #include "core/chart/SpeedTrace.h"
 #include "core/config/PersistConfig.h"
 #include "core/config/WindowPlacement.h"
@@ -135,6 +136,9 @@ private:
     void OnRunStarting();
     void RecordGraphStep();
     void GraphSubjects(std::vector<size_t>* indexes) const;
+    // Each subject's confidence in words, the subjects being those of the indexes.
+    void AddConfidence(const std::vector<size_t>& indexes, const RunMeasurements* measurements,
+                       ChartUnit unit, std::vector<ChartSubject>* subjects) const;
     void OnGraphSelectionChanged();
     bool ShowGraphMenu(WPARAM wParam, LPARAM lParam);
     void CopyGraph();

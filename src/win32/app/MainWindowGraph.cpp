@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/base/FilterList.h"
+#include "core/chart/ConfidenceText.h"
 #include "core/chart/SeriesPalette.h"
 #include "core/chart/SpeedChart.h"
 #include "core/engine/SpeedRules.h"
@@ -120,6 +121,19 @@ void MainWindow::GraphSubjects(std::vector<size_t>* indexes) const {
     }
 }
 
+void MainWindow::AddConfidence(const std::vector<size_t>& indexes,
+                               const RunMeasurements* measurements, ChartUnit unit,
+                               std::vector<ChartSubject>* subjects) const {
+    size_t next = 0;
+    for (size_t index : indexes) {
+        if (index >= list_.Items().size()) continue;
+        if (next >= subjects->size()) break;
+        const ItemMeasurements* measured =
+            measurements != nullptr ? measurements->ForItem(index) : nullptr;
+        (*subjects)[next++].confidence = ConfidenceFigures(list_.Items()[index], measured, unit);
+    }
+}
+
 void MainWindow::UpdateGraph() {
     if (!GraphShown()) return;
     std::vector<size_t> indexes;
@@ -175,6 +189,7 @@ void MainWindow::UpdateGraph() {
     frame.unit = graphUnitCommand_ == ID_GRAPH_UNIT_KB     ? ChartUnit::KBps
                  : graphUnitCommand_ == ID_GRAPH_UNIT_MBPS ? ChartUnit::Mbps
                                                            : UnitForSortCode(list_.SortCode());
+    AddConfidence(indexes, measurements, frame.unit, &subjects);
     frame.plotWidth = graph_.PlotWidth();
     frame.hasTimeLimit = settings_.UseAutoStopTime != 0;
     frame.timeLimitSeconds = settings_.AutoStopTime;
