@@ -119,9 +119,10 @@ TEST(StartupOptions, MonitoringSwitches) {
 
     AppSettings settings;
     ArgumentList list;
-    list.Parse("/sjson r.json /DefaultMinSpeed 750");
+    list.Parse("/sjson r.json /DefaultMinSpeed 750 /DefaultRepeat 5");
     ApplyCommandLineOverrides(settings, list);
     EXPECT_EQ(settings.DefaultMinSpeed, 750);
+    EXPECT_EQ(settings.DefaultRepeat, 5);
 }
 
 TEST(StartupOptions, HistoryFile) {
