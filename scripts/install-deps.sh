@@ -12,7 +12,7 @@ packages=(
   wine wine32:i386
   nginx-light vsftpd openssl ca-certificates curl python3
   xvfb xauth imagemagick fonts-wine
-  nsis python3-jsonschema
+  nsis python3-jsonschema jq
   prometheus prometheus-pushgateway
   chromium
 )
