@@ -31,8 +31,8 @@ SpeedStats RepeatSpeedStats(const std::vector<RepeatResult>& repeats);
 void ShowRepeatOutcome(DownloadItem& item, const std::vector<RepeatResult>& repeats);
 
 // The confidence of a finished item and the spread it was judged on: over the
-// measurements' speeds when there are two or more, else over the intervals its steady
-// speed kept (none: low). False for an item that did not finish.
+// measurements' speeds when there are two or more, else over the intervals of its steady
+// part, outliers included (no steady speed: low). False for an item that did not finish.
 bool ItemConfidence(const DownloadItem& item, const ItemMeasurements* measurements,
                     SpeedStats* stats, Confidence* confidence);
 

@@ -40,7 +40,7 @@ bool SteadySpeed(const std::vector<SpeedSample>& samples, double* bytesPerSecond
 }
 
 bool SteadySpeed(const std::vector<SpeedSample>& samples, double* bytesPerSecond,
-                 std::vector<double>* keptRates) {
+                 std::vector<double>* intervalRates) {
     std::vector<Point> points;
     points.reserve(samples.size() + 1);
     points.push_back({0, 0});
@@ -77,17 +77,19 @@ bool SteadySpeed(const std::vector<SpeedSample>& samples, double* bytesPerSecond
     };
     uint64_t bytes = 0;
     uint64_t us = 0;
-    std::vector<double> kept;
+    uint32_t kept = 0;
+    std::vector<double> all;
     for (size_t k = warm + 1; k <= last; ++k) {
         const double rate = Rate(points[k - 1], points[k]);
+        all.push_back(rate);
         if (outlier(rate)) continue;
         bytes += points[k].bytes - points[k - 1].bytes;
         us += points[k].us - points[k - 1].us;
-        kept.push_back(rate);
+        ++kept;
     }
-    if (kept.size() < kSteadyMinIntervals || us < uint64_t{kSteadyMinMs} * 1000) return false;
+    if (kept < kSteadyMinIntervals || us < uint64_t{kSteadyMinMs} * 1000) return false;
     *bytesPerSecond = static_cast<double>(bytes) * 1e6 / static_cast<double>(us);
-    if (keptRates != nullptr) *keptRates = std::move(kept);
+    if (intervalRates != nullptr) *intervalRates = std::move(all);
     return true;
 }
 

@@ -53,9 +53,10 @@ constexpr uint32_t kSteadyMinMs = 3000;
 // bytes over their time.
 bool SteadySpeed(const std::vector<SpeedSample>& samples, double* bytesPerSecond);
 
-// The same, with the rates (bytes per second) of the intervals it kept: how steady the
-// steady speed was.
+// The same, with the rates (bytes per second) of every interval after the warm-up: how
+// steady the link was. The outliers the speed leaves out are in it, since on a jumpy link
+// the jumps are what the fences cut.
 bool SteadySpeed(const std::vector<SpeedSample>& samples, double* bytesPerSecond,
-                 std::vector<double>* keptRates);
+                 std::vector<double>* intervalRates);
 
 }  // namespace vm
