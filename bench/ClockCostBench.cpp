@@ -33,7 +33,8 @@ public:
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return static_cast<double>(to.QuadPart - from.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
 }
 
 // One timer step's clock reads and the work around them; returns a checksum.
@@ -71,7 +72,8 @@ double TimeSteps(vm::Clock& clock, uint64_t* checksum) {
     std::atomic<uint64_t> dataMicro{0};
     LARGE_INTEGER before, after;
     QueryPerformanceCounter(&before);
-    for (int i = 0; i < kStepsPerRound; ++i) *checksum += Step(clock, item, samples, dataTick, dataMicro);
+    for (int i = 0; i < kStepsPerRound; ++i)
+        *checksum += Step(clock, item, samples, dataTick, dataMicro);
     QueryPerformanceCounter(&after);
     return Seconds(before, after) / kStepsPerRound;
 }
@@ -104,10 +106,10 @@ int main(int argc, char** argv) {
     }
     const double tickRead = ReadCost(now, false, &checksum);
     const double microRead = ReadCost(now, true, &checksum);
-    std::printf("step_today_us=%.3f step_micro_us=%.3f ratio=%.3f tick_read_ns=%.1f "
-                "micro_read_ns=%.1f blocks_per_step=%d checksum=%llu\n",
-                Median(today) * 1e6, Median(micro) * 1e6, Median(micro) / Median(today),
-                tickRead * 1e9, microRead * 1e9, kBlocksPerStep,
-                static_cast<unsigned long long>(checksum % 1000));
+    std::printf(
+        "step_today_us=%.3f step_micro_us=%.3f ratio=%.3f tick_read_ns=%.1f "
+        "micro_read_ns=%.1f blocks_per_step=%d checksum=%llu\n",
+        Median(today) * 1e6, Median(micro) * 1e6, Median(micro) / Median(today), tickRead * 1e9,
+        microRead * 1e9, kBlocksPerStep, static_cast<unsigned long long>(checksum % 1000));
     return 0;
 }
