@@ -13,7 +13,8 @@ enum class ExitCode : int {
     NoExportToDo = 3,       // a hidden start without an export to do (missing name, bad switch)
     RunInterrupted = 4,     // the desktop session ended the run; the report holds what was done
     HistoryNotWritten = 5,  // the run history file could not be appended to
-    PushFailed = 6,         // the Pushgateway did not take the metrics
+    PushFailed = 6,         // the Pushgateway did not take the metrics (or its address was refused)
+    WindowNotCreated = 7,   // the program could not make its window (no display): nothing ran
     ItemFailed = 10,        // /strict: an enabled item did not finish
     ItemSlow = 11,          // /strict: an item finished below its minimum speed
 };

@@ -23,6 +23,7 @@ ExitCode ChooseExitCode(const ExportOutcome& outcome, bool strict) {
 }
 
 void JudgeRunItems(const std::vector<DownloadItem>& items, ExportOutcome& outcome) {
+    if (NoItemToTest(items)) outcome.itemFailed = true;
     for (const DownloadItem& item : items) {
         if (item.deleted != 0 || item.disabled != 0) continue;
         if (item.status != DownloadStatus::Finished) outcome.itemFailed = true;

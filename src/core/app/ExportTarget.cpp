@@ -79,6 +79,10 @@ ExportTargetVerdict CheckExportTarget(FileSystem& files, const std::string& name
                                       std::string* path) {
     *path = ResolveReportPath(programFolder, name);
     if (path->empty() || name.size() > kMaxPath) return ExportTargetVerdict::kTooLong;
+    const OutputPathProblem problem = CheckOutputPath(*path);
+    if (problem == OutputPathProblem::kDevice || problem == OutputPathProblem::kStream) {
+        return ExportTargetVerdict::kInvalidName;
+    }
     const std::string target = ComparablePath(*path, currentDirectory);
     if (target.size() > kMaxPath) return ExportTargetVerdict::kTooLong;
     for (const std::string* file : {&own.configPath, &own.languagePath, &own.programPath}) {

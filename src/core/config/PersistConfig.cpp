@@ -125,6 +125,51 @@ int64_t LoadItems(std::vector<DownloadItem>& items, ProfileStore& store, const I
     return held;
 }
 
+// Whether a key=value line can be one: the key is a name (letters, digits, blanks and
+// "_.-$"), not a fragment of JSON or prose such as `{"url":"http://x/?a` or "Note: a".
+bool IsKeyLine(std::string_view line) {
+    const size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return false;
+    bool named = false;
+    for (char c : line.substr(0, equals)) {
+        const bool alnum =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!alnum && c != ' ' && c != '\t' && c != '_' && c != '.' && c != '-' && c != '$') {
+            return false;
+        }
+        named = named || alnum;
+    }
+    return named;
+}
+
+// A file with text but neither a [section] line nor a key=value line is something else
+// the user keeps under that name (a run history, notes): it must never be saved over.
+bool LooksLikeConfiguration(std::string_view text) {
+    bool blank = true;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+            line.remove_prefix(1);
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+        if (line.substr(0, 3) == "\xEF\xBB\xBF") {  // a UTF-8 byte order mark
+            line.remove_prefix(3);
+            while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+                line.remove_prefix(1);
+            }
+        }
+        if (line.empty()) continue;
+        blank = false;
+        if ((line.front() == '[' && line.find(']') != std::string_view::npos) || IsKeyLine(line)) {
+            return true;
+        }
+    }
+    return blank;
+}
+
 // Reads the file into the document; the answer says what the load found.
 ConfigResult ReadConfigFile(ConfigSession& session, IniFile* file) {
     std::string bytes;
@@ -146,6 +191,8 @@ ConfigResult ReadConfigFile(ConfigSession& session, IniFile* file) {
     ProfileEncoding encoding = ProfileEncoding::kAnsi;
     if (!DecodeProfileText(std::move(bytes), SystemCodePage(), &text, &encoding)) {
         session.problem = ConfigProblem::kNulByte;
+    } else if (!LooksLikeConfiguration(text)) {
+        session.problem = ConfigProblem::kNotConfiguration;
     } else if (!file->Parse(std::move(text))) {
         session.problem = ConfigProblem::kTooManyLines;
     } else {

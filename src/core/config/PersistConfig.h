@@ -27,9 +27,10 @@ constexpr const char kConfigFileSuffix[] = ".cfg";
 // What is wrong with a configuration file beyond what a platform error code says.
 enum class ConfigProblem {
     kNone,
-    kNulByte,       // an 8-bit text file that holds a NUL byte
-    kTooManyLines,  // more lines than a load takes
-    kTooManyItems,  // more downloads than a load takes
+    kNulByte,           // an 8-bit text file that holds a NUL byte
+    kTooManyLines,      // more lines than a load takes
+    kTooManyItems,      // more downloads than a load takes
+    kNotConfiguration,  // text with neither a [section] line nor a key=value line
 };
 
 // Where and whether the configuration is read and written; built at start-up.

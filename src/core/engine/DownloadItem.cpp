@@ -60,4 +60,11 @@ void DownloadItem::RecomputeSpeed(uint32_t nowTick, uint64_t nowMicro) {
     speedKbitps = b / 1000 * 8 / seconds;
 }
 
+bool NoItemToTest(const std::vector<DownloadItem>& items) {
+    for (const DownloadItem& item : items) {
+        if (item.deleted == 0 && item.disabled == 0) return false;
+    }
+    return true;
+}
+
 }  // namespace vm

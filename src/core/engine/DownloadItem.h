@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/platform/Clock.h"
 
@@ -74,5 +75,9 @@ struct DownloadItem {
     // a microsecond, never 0 KB/s.
     void RecomputeSpeed(uint32_t nowTick, uint64_t nowMicro = 0);
 };
+
+// Whether a run of these items tests nothing: the list is empty, or every item is disabled
+// or marked for deletion.
+bool NoItemToTest(const std::vector<DownloadItem>& items);
 
 }  // namespace vm

@@ -9,9 +9,14 @@
 
 namespace vm {
 
-// Longest history line read; a longer one is skipped like a damaged one (a run of ten
-// items with an hour of samples each stays far below).
-constexpr size_t kMaxHistoryLineBytes = 16 * 1024 * 1024;
+// Longest history line written and read; a longer one is skipped like a damaged one. The
+// writer keeps every run below it: a run whose line would pass it is written with empty
+// samples lists (about 300 bytes an item: some 200,000 items fit), and a run that still
+// would is not added. Reading a line parses it whole, at about seven times its size in a
+// 32-bit process.
+constexpr size_t kMaxHistoryLineBytes = 64 * 1024 * 1024;
+// Largest history file read; reading a larger one fails with kErrorFileTooLarge.
+constexpr uint64_t kMaxHistoryFileBytes = uint64_t{1} << 30;
 
 // One item of a run as the page shows it.
 struct RunItemRecord {
@@ -21,6 +26,7 @@ struct RunItemRecord {
     std::string statusText;  // as the list showed it
     uint64_t bytes = 0;
     uint64_t durationMs = 0;
+    uint64_t order = 0;  // the place in the run, from 1; 0: not known
     double averageBytesPerSecond = 0;
     double steadyBytesPerSecond = 0;
     bool hasSteady = false;
@@ -65,7 +71,8 @@ struct UrlTrend {
 // speed; any other (a run stopped before the item, a disabled item) is not a result.
 bool IsFailedStatusWord(const std::string& status);
 
-// A run's document to its record; false when the text is not a run document.
+// A run's document to its record; false when the text is not a run document, or when a
+// number in it is out of any sane range (negative, not finite, above 10^15).
 [[nodiscard]] bool ReadRunRecord(const JsonValue& document, RunRecord* run);
 
 // "2026-12-07T11:32:32.123Z" to milliseconds since 1970; false for any other text.

@@ -109,7 +109,8 @@ void PutOptions(JsonBuilder& json, const AppSettings& settings) {
     json.EndObject();
 }
 
-void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m) {
+// withSamples false leaves the samples list empty (a run too large for its history line).
+void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m, bool withSamples) {
     json.Key("phases_ms");
     json.BeginObject();
     for (int phase = 0; m != nullptr && phase < kAttemptPhaseCount; ++phase) {
@@ -133,7 +134,7 @@ void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m) {
     }
     json.Key("samples");
     json.BeginArray();
-    if (m != nullptr) {
+    if (m != nullptr && withSamples) {
         for (const SpeedSample& s : m->samples) {
             json.BeginObject();
             json.Key("ms");
@@ -205,7 +206,7 @@ void PutRepeats(JsonBuilder& json, const DownloadItem& item, const ItemMeasureme
 }
 
 void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements* m,
-             const JsonReportSource& source, const CellContext& context) {
+             const JsonReportSource& source, const CellContext& context, bool withSamples) {
     TextEncoding& encoding = *source.encoding;
     CellBuffer buffer;
     json.BeginObject();
@@ -256,8 +257,29 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
     json.Key("below_min_speed");
     json.Bool(item.belowMinSpeed);
     PutRepeats(json, item, m);
-    PutMeasurements(json, m);
+    PutMeasurements(json, m, withSamples);
     json.EndObject();
+}
+
+// "warnings": a list of {"code", "message"} objects, left out when there is none.
+void PutWarnings(JsonBuilder& json, DownloadListView& list, const JsonReportSource& source) {
+    std::vector<RunWarning> warnings = source.warnings;
+    if (NoItemToTest(list.Items())) {
+        warnings.push_back({kNothingTestedWarning,
+                            "No item was tested: the list is empty or every item is disabled."});
+    }
+    if (warnings.empty()) return;
+    json.Key("warnings");
+    json.BeginArray();
+    for (const RunWarning& warning : warnings) {
+        json.BeginObject();
+        json.Key("code");
+        json.String(warning.code);
+        json.Key("message");
+        json.String(source.encoding->SystemToUtf8(warning.message));
+        json.EndObject();
+    }
+    json.EndArray();
 }
 
 }  // namespace
@@ -288,10 +310,11 @@ const char* StatusWord(DownloadStatus status) {
 namespace {
 
 // The document, handed to the sink piece by piece (one item at a time, so a long list is
-// never held whole); without line breaks it is a single line.
+// never held whole); without line breaks it is a single line. The sink returns false to
+// end it early.
 template <typename Sink>
 void BuildDocument(DownloadListView& list, const JsonReportSource& source, bool lineBreaks,
-                   Sink&& sink) {
+                   bool withSamples, Sink&& sink) {
     const AppSettings& settings = *source.settings;
     const RunMeasurements* measurements = source.measurements;
 
@@ -308,6 +331,7 @@ void BuildDocument(DownloadListView& list, const JsonReportSource& source, bool 
         PutTime(json, "run_end", measurements->RunEnd());
     }
     PutOptions(json, settings);
+    PutWarnings(json, list, source);
     json.Key("items");
     json.BeginArray();
     const CellContext context = list.CellTextContext();
@@ -318,14 +342,15 @@ void BuildDocument(DownloadListView& list, const JsonReportSource& source, bool 
         if (!list.ItemInReport(item)) continue;
         if (lineBreaks) json.LineBreak();
         PutItem(json, item, measurements != nullptr ? measurements->ForItem(index) : nullptr,
-                source, context);
-        sink(json.Take());
+                source, context, withSamples);
+        // A sink that can take no more ends the document early (a failed write, a bound).
+        if (!sink(json.Take())) return;
     }
     if (lineBreaks) json.LineBreak();
     json.EndArray();
     json.EndObject();
     if (lineBreaks) json.LineBreak();
-    sink(json.Take());
+    (void)sink(json.Take());  // the last piece: nothing follows it either way
 }
 
 }  // namespace
@@ -334,8 +359,9 @@ bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source, Fil
                      const std::string& fileName, uint32_t* error) {
     auto writeAll = [&](OutputFile& file) -> bool {
         bool written = true;
-        BuildDocument(list, source, true, [&](const std::string& piece) {
-            if (written) written = file.Write(piece);
+        BuildDocument(list, source, true, true, [&](const std::string& piece) {
+            written = file.Write(piece);
+            return written;
         });
         return written;
     };
@@ -343,10 +369,19 @@ bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source, Fil
     return WriteFileReplacing(files, fileName, writeAll, error);
 }
 
-std::string CompactJsonReport(DownloadListView& list, const JsonReportSource& source) {
-    std::string document;
-    BuildDocument(list, source, false, [&](const std::string& piece) { document += piece; });
-    return document;
+std::string CompactJsonReport(DownloadListView& list, const JsonReportSource& source,
+                              size_t maxBytes) {
+    for (const bool withSamples : {true, false}) {
+        std::string document;
+        bool fits = true;
+        BuildDocument(list, source, false, withSamples, [&](const std::string& piece) {
+            fits = document.size() + piece.size() <= maxBytes;
+            if (fits) document += piece;
+            return fits;
+        });
+        if (fits) return document;
+    }
+    return std::string();
 }
 
 }  // namespace vm

@@ -1,6 +1,8 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/engine/RunMeasurements.h"
 #include "core/list/DownloadListView.h"  // with the option record
@@ -13,12 +15,24 @@ namespace vm {
 // Raised when the document's fields change in a way a reader must know of.
 constexpr int kJsonFormatVersion = 1;
 
+// Something a script should know about the run beyond its items: a stable code (a word
+// such as "nothing_tested") and a sentence. The document's "warnings" list holds them.
+struct RunWarning {
+    std::string code;
+    std::string message;
+};
+
+// The warning of a run with no item to test (an empty list, every item disabled).
+constexpr const char kNothingTestedWarning[] = "nothing_tested";
+
 // What the document says besides the list.
 struct JsonReportSource {
     const AppSettings* settings = nullptr;
     const RunMeasurements* measurements = nullptr;  // none: only the items' own results
     TextEncoding* encoding = nullptr;               // the system code page to UTF-8
     std::string programVersion;
+    // Warnings of the run; the document adds nothing_tested itself when it applies.
+    std::vector<RunWarning> warnings;
 };
 
 // The status of an item as a stable word: "waiting", "connecting", "downloading",
@@ -35,7 +49,10 @@ const char* StatusWord(DownloadStatus status);
                                    FileSystem& files, const std::string& fileName, uint32_t* error);
 
 // The same document on one line (the run history keeps one run per line); no text in it
-// can hold a line break, since the builder escapes every control character.
-std::string CompactJsonReport(DownloadListView& list, const JsonReportSource& source);
+// can hold a line break, since the builder escapes every control character. A document
+// that would pass maxBytes is made with empty samples lists (the steady speeds stay);
+// "" when even that passes it.
+std::string CompactJsonReport(DownloadListView& list, const JsonReportSource& source,
+                              size_t maxBytes = SIZE_MAX);
 
 }  // namespace vm

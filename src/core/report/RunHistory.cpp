@@ -1,5 +1,8 @@
 #include "core/report/RunHistory.h"
 
+#include "core/platform/FileSystem.h"
+#include "core/report/HistoryReader.h"
+
 #include "core/base/PathRules.h"
 
 namespace vm {
@@ -21,6 +24,11 @@ std::string HistoryLineToAppend(const std::string& compactDocument, bool fileEnd
 }
 
 bool AppendRunToHistory(AppendFile& file, const std::string& compactDocument, uint32_t* error) {
+    // A line its own reader would skip, or no run at all, is not added.
+    if (compactDocument.empty() || compactDocument.size() > kMaxHistoryLineBytes) {
+        *error = kErrorFileTooLarge;
+        return false;
+    }
     char last = '\n';
     const bool midLine = file.LastByte(&last) && last != '\n';
     return file.Append(HistoryLineToAppend(compactDocument, midLine), error);

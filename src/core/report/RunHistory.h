@@ -23,7 +23,8 @@ std::string HistoryFilePath(const std::string& commandLineName, const std::strin
 std::string HistoryLineToAppend(const std::string& compactDocument, bool fileEndsMidLine);
 
 // Appends the run in one write through a file whose lock is held. False with the error
-// code when it could not be written.
+// code when it could not be written; a document over kMaxHistoryLineBytes (or none) is
+// refused with kErrorFileTooLarge, since the reader would skip it.
 [[nodiscard]] bool AppendRunToHistory(AppendFile& file, const std::string& compactDocument,
                                       uint32_t* error);
 

@@ -1,6 +1,7 @@
 #include "win32/app/JsonResultsFile.h"
 
 #include "core/lang/FileVersionText.h"
+#include "core/report/HistoryReader.h"
 #include "core/report/JsonReport.h"
 #include "win32/lang/WinVersionResource.h"
 #include "win32/platform/WinTextEncoding.h"
@@ -33,7 +34,8 @@ bool WriteJsonResultsFile(DownloadListView& list, const AppSettings& settings,
 std::string CompactJsonResults(DownloadListView& list, const AppSettings& settings,
                                const RunMeasurements* measurements) {
     WinTextEncoding encoding;
-    return CompactJsonReport(list, MakeSource(settings, measurements, encoding));
+    return CompactJsonReport(list, MakeSource(settings, measurements, encoding),
+                             kMaxHistoryLineBytes);
 }
 
 }  // namespace vm

@@ -15,7 +15,8 @@ bool WriteJsonResultsFile(DownloadListView& list, const AppSettings& settings,
                           const RunMeasurements* measurements, FileSystem& files,
                           const std::string& path, uint32_t* error);
 
-// The same document on one line, for the run history.
+// The same document on one line, for the run history: within the history's line bound
+// (samples left out when they would pass it), "" when the run does not fit at all.
 std::string CompactJsonResults(DownloadListView& list, const AppSettings& settings,
                                const RunMeasurements* measurements);
 

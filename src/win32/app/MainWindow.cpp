@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <cstdio>
+
 #include "core/app/ExportRunEnd.h"
 #include "core/base/CompanionFileName.h"
 #include "core/base/PathRules.h"
@@ -16,6 +18,7 @@
 #include "resource.h"
 #include "win32/app/JsonResultsFile.h"
 #include "win32/engine/ProcessTransfers.h"
+#include "win32/platform/WindowDpi.h"
 #include "win32/window/ShellUtil.h"
 
 namespace vm {
@@ -31,7 +34,7 @@ public:
         return index < items.size() ? &items[index] : nullptr;
     }
     void Refresh() override {
-        window_.RecordGraphStep();
+        window_.SampleGraph();
         window_.RefreshList();
         // The pane is redrawn with the rows: on a link that delivers in bursts that is once
         // a burst, not at every step, and it costs the step little more than the rows do.
@@ -167,7 +170,8 @@ MainWindow::~MainWindow() {
 
 void MainWindow::OnCreate() {
     HWND hwnd = Handle();
-    chrome_.Create(hwnd);
+    dpi_ = WindowDpi(hwnd);
+    chrome_.Create(hwnd, dpi_);
     SetToolbar(chrome_.toolbar);
     listControl_.Create(hwnd, IDC_LISTVIEW);
     listControl_.SetStatusBar(chrome_.statusBar);
@@ -196,10 +200,12 @@ void MainWindow::OnCreate() {
     SetTimer(hwnd, kSampleTimerId, kSampleTimerMs, nullptr);
     if (exportRequest_.type != 0) {
         if (ExportMayStart()) run_->StartTest();
-    } else if (loadResult_ == ConfigResult::kUnreadable ||
-               loadResult_ == ConfigResult::kTruncated) {
+    } else {
         // Said once the window is on the screen, so the box has its owner in view.
-        PostMessageA(hwnd, WM_CONFIG_PROBLEM, 0, 0);
+        if (loadResult_ == ConfigResult::kUnreadable || loadResult_ == ConfigResult::kTruncated) {
+            PostMessageA(hwnd, WM_CONFIG_PROBLEM, 0, 0);
+        }
+        if (!options_.switchWithoutValue.empty()) PostMessageA(hwnd, WM_SWITCH_WITHOUT_VALUE, 0, 0);
     }
 }
 
@@ -216,7 +222,7 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (run_ != nullptr) run_->OnSampleTick();
-            RecordGraphStep();
+            SampleGraph();
             return 0;
         case WM_SELECTION_SETTLED:
             statusUpdatePending_ = false;
@@ -253,6 +259,13 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CONFIG_PROBLEM:
             ShowConfigProblem();
             return 0;
+        case WM_SWITCH_WITHOUT_VALUE: {
+            char text[1024];
+            std::snprintf(text, sizeof text, GetFormatString(IDS_SWITCH_WITHOUT_VALUE),
+                          options_.switchWithoutValue.c_str());
+            MessageBoxA(Handle(), text, "Velocimark", MB_ICONWARNING);
+            return 0;
+        }
         case WM_ACTIVATEAPP:
             if (wParam) PostMessageA(Handle(), WM_FOCUS_LIST, 0, 0);
             break;
@@ -272,6 +285,12 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
+        case WM_GETMINMAXINFO:
+            OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+            return 0;
+        case WM_DPICHANGED_MESSAGE:
+            OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_CONTEXTMENU:
             if (ShowGraphMenu(wParam, lParam)) return 0;
             if (reinterpret_cast<HWND>(wParam) == listControl_.Handle() && chrome_.contextMenu) {

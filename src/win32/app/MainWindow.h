@@ -10,8 +10,7 @@
 #include "core/app/ScratchReports.h"
 #include "core/app/StartupOptions.h"
 #include "core/base/ArgumentList.h"
-#include "core/chart/SpeedChart.h"
-#include "core/chart/SpeedTrace.h"
+#include "core/chart/GraphModel.h"
 #include "core/config/PersistConfig.h"
 #include "core/config/WindowPlacement.h"
 #include "core/engine/TestRun.h"
@@ -37,7 +36,8 @@ constexpr UINT WM_SELECTION_SETTLED = WM_USER + 2;
 constexpr UINT WM_CLEAR_LIST = WM_USER + 21;
 constexpr UINT WM_RESYNC_LIST = WM_USER + 22;
 constexpr UINT WM_FOCUS_LIST = WM_USER + 28;
-constexpr UINT WM_CONFIG_PROBLEM = WM_USER + 50;  // says why the configuration was not taken
+constexpr UINT WM_CONFIG_PROBLEM = WM_USER + 50;        // says why the configuration was not taken
+constexpr UINT WM_SWITCH_WITHOUT_VALUE = WM_USER + 51;  // names a switch that lacks its value
 constexpr UINT_PTR kSampleTimerId = 1;
 constexpr UINT kSampleTimerMs = 200;
 
@@ -57,7 +57,7 @@ public:
     AppSettings& Settings() { return settings_; }
     // The speed graph pane and the traces it draws from (tests and benchmarks look in).
     SpeedGraphPane& Graph() { return graph_; }
-    RunSpeedTraces& Traces() { return traces_; }
+    RunSpeedTraces& Traces() { return graphModel_.Traces(); }
     // Redraws the pane from the traces and the selection.
     void UpdateGraph();
     // Saves the pane's picture; written gets the file actually written (a bitmap beside
@@ -131,14 +131,18 @@ private:
     bool GraphShown() const;
     // Pixels the pane and its splitter take of the height under the toolbar.
     int GraphSpace(int available) const;
+    // The list's header and three rows: what it keeps when the window or the graph grows.
+    int MinListHeight() const;
+    // --- The window at its screen's DPI (MainWindowDpi.cpp) ---
+    void OnGetMinMaxInfo(MINMAXINFO* info) const;
+    void OnDpiChanged(int dpi, const RECT* suggested);
     void PlaceGraph(int top, int width, int height);
     void ToggleSpeedGraph();
     void OnRunStarting();
-    void RecordGraphStep();
-    void GraphSubjects(std::vector<size_t>* indexes) const;
-    // Each subject's confidence in words, the subjects being those of the indexes.
-    void AddConfidence(const std::vector<size_t>& indexes, const RunMeasurements* measurements,
-                       ChartUnit unit, std::vector<ChartSubject>* subjects) const;
+    // What the graph sees of the run now.
+    GraphRunView GraphRun() const;
+    // Gives the graph its sample of the download under test.
+    void SampleGraph();
     void OnGraphSelectionChanged();
     bool ShowGraphMenu(WPARAM wParam, LPARAM lParam);
     void CopyGraph();
@@ -191,18 +195,14 @@ private:
     UINT findMessage_ = 0;
     FindDialog find_;
     SpeedGraphPane graph_;
-    RunSpeedTraces traces_;
+    GraphModel graphModel_;
+    int dpi_ = 96;  // of the screen the window is on
     HMENU graphMenu_ = nullptr;
-    int graphTop_ = 0;  // the splitter's top edge
-    bool graphFollowsRun_ = true;
+    int graphTop_ = 0;           // the splitter's top edge
     UINT graphUnitCommand_ = 0;  // the pane's choice of units; 0: as the list
     bool graphErrorsQuiet_ = false;
     bool splitterDrag_ = false;
     int splitterGrab_ = 0;
-    size_t steadyIndex_ = SIZE_MAX;
-    size_t steadySamples_ = 0;
-    bool steadyKnown_ = false;
-    double steadyBytesPerSecond_ = 0;
     bool statusUpdatePending_ = false;
     bool shutDown_ = false;
     int exitCode_ = 0;

@@ -23,6 +23,8 @@ std::string ConfigProblemText(const ConfigSession& session) {
             return GetString(IDS_CONFIG_NUL_BYTE);
         case ConfigProblem::kTooManyLines:
             return GetString(IDS_CONFIG_TOO_MANY_LINES);
+        case ConfigProblem::kNotConfiguration:
+            return GetString(IDS_CONFIG_NOT_A_CONFIGURATION);
         default:
             break;
     }
@@ -59,10 +61,20 @@ bool MainWindow::IsProgramFile(const std::string& path) {
 bool MainWindow::ExportMayStart() {
     char text[2048];
     ExitCode code = ExitCode::Success;
+    // A misspelt /config would run an empty list and report success for ever.
+    if (NamedConfigMissing(files_, session_, options_)) {
+        session_.error = ERROR_FILE_NOT_FOUND;
+        session_.problem = ConfigProblem::kNone;
+        loadResult_ = ConfigResult::kUnreadable;
+    }
     if (loadResult_ == ConfigResult::kUnreadable) {
         code = ExitCode::ConfigUnreadable;
         std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_UNREADABLE_EXPORT),
                       session_.path.c_str(), ConfigProblemText(session_).c_str());
+    } else if (!options_.switchWithoutValue.empty()) {
+        code = ExitCode::NoExportToDo;
+        std::snprintf(text, sizeof text, GetFormatString(IDS_SWITCH_WITHOUT_VALUE_EXPORT),
+                      options_.switchWithoutValue.c_str());
     } else {
         // The report and the metrics file are checked alike; a metrics-only run has no report.
         std::vector<std::string> names;
@@ -83,13 +95,21 @@ bool MainWindow::ExportMayStart() {
                 break;
             }
         }
-        if (verdict == ExportTargetVerdict::kAccepted) return true;
-        code = ExitCode::ReportNotWritten;
-        std::snprintf(text, sizeof text,
-                      GetFormatString(verdict == ExportTargetVerdict::kTooLong
-                                          ? IDS_EXPORT_TARGET_TOO_LONG
-                                          : IDS_EXPORT_TARGET_PROGRAM_FILE),
-                      refused.c_str());
+        if (verdict != ExportTargetVerdict::kAccepted) {
+            code = ExitCode::ReportNotWritten;
+            const uint32_t message =
+                verdict == ExportTargetVerdict::kTooLong       ? IDS_EXPORT_TARGET_TOO_LONG
+                : verdict == ExportTargetVerdict::kInvalidName ? IDS_EXPORT_TARGET_INVALID_NAME
+                                                               : IDS_EXPORT_TARGET_PROGRAM_FILE;
+            std::snprintf(text, sizeof text, GetFormatString(message), refused.c_str());
+        } else if (exportRequest_.pushUrl.size() > kMaxPushUrlLength) {
+            // A cut address would push somewhere else.
+            code = ExitCode::PushFailed;
+            std::snprintf(text, sizeof text, GetFormatString(IDS_PUSH_URL_TOO_LONG),
+                          static_cast<int>(kMaxPushUrlLength));
+        } else {
+            return true;
+        }
     }
     if (!Unattended()) MessageBoxA(Handle(), text, "Error", MB_ICONWARNING);
     exitCode_ = static_cast<int>(code);

@@ -46,10 +46,15 @@ bool MainWindow::AppendRunHistory() {
         path.empty() ? ExportTargetVerdict::kAccepted
                      : CheckExportTarget(files_, path, vm::ProgramFolder(), CurrentDirectory(),
                                          OwnFiles(), &resolved);
-    const bool refused = verdict != ExportTargetVerdict::kAccepted;
-    if (refused) {
-        error = verdict == ExportTargetVerdict::kTooLong ? ERROR_FILENAME_EXCED_RANGE
-                                                         : ERROR_ACCESS_DENIED;
+    bool refused = verdict != ExportTargetVerdict::kAccepted;
+    if (!refused && lastRunDocument_.empty()) {
+        // A line its own reader would skip is not written: the run does not fit the bound.
+        refused = true;
+        error = ERROR_FILE_TOO_LARGE;
+    } else if (refused) {
+        error = verdict == ExportTargetVerdict::kTooLong       ? ERROR_FILENAME_EXCED_RANGE
+                : verdict == ExportTargetVerdict::kInvalidName ? ERROR_INVALID_NAME
+                                                               : ERROR_ACCESS_DENIED;
     }
     BeginWaitCursor();
     const bool appended =
@@ -104,10 +109,14 @@ bool MainWindow::WriteResultsPageFile(const std::string& path, bool historyAppen
 }
 
 void MainWindow::ShowSpeedHistory() {
-    std::string history = HistoryPath();
-    // With the history off, an earlier one in the usual place is still worth a look.
-    if (history.empty())
-        history = HistoryFilePath("", kDefaultHistoryFile, vm::ProgramFolder(), session_.path);
+    // With the history off there is nothing to show and no page to write: offer to keep one.
+    if (options_.historyFile.empty() && settings_.HistoryFile.empty()) {
+        if (AskYesNo(Handle(), GetString(IDS_HISTORY_OFF_ASK)) != IDYES) return;
+        settings_.HistoryFile = kDefaultHistoryFile;
+        UpdateCommandStates();
+    }
+    const std::string history = HistoryPath();
+    if (history.empty()) return;  // a name too long to place: said when a run appends
     HistoryReader reader;
     uint32_t error = 0;
     BeginWaitCursor();

@@ -35,6 +35,12 @@ std::unique_ptr<WinAppendFile> WinAppendFile::Open(const std::string& path, uint
         *error = LastErrorOr(ERROR_ACCESS_DENIED);
         return nullptr;
     }
+    // A device or a pipe takes the lines and keeps none (Z:\dev\null, a FIFO): no history.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        *error = ERROR_BAD_FILE_TYPE;
+        return nullptr;
+    }
     // A polled try rather than a blocking lock: a writer that hangs must not hang us.
     for (DWORD waited = 0;; waited += kLockPollMs) {
         OVERLAPPED range = LockRange();
@@ -94,7 +100,7 @@ bool WinAppendFile::Append(const std::string& data, uint32_t* error) {
     return true;
 }
 
-bool ReadFileInPieces(const std::string& path,
+bool ReadFileInPieces(const std::string& path, uint64_t maxBytes,
                       const std::function<void(const char*, size_t)>& reader, uint32_t* error) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -102,8 +108,20 @@ bool ReadFileInPieces(const std::string& path,
         *error = LastErrorOr(ERROR_FILE_NOT_FOUND);
         return false;
     }
+    LARGE_INTEGER size;
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        *error = ERROR_BAD_FILE_TYPE;
+        return false;
+    }
+    if (!GetFileSizeEx(file, &size) || static_cast<uint64_t>(size.QuadPart) > maxBytes) {
+        CloseHandle(file);
+        *error = ERROR_FILE_TOO_LARGE;
+        return false;
+    }
     std::vector<char> piece(kReadPieceBytes);
     bool ok = true;
+    uint64_t total = 0;
     while (true) {
         DWORD read = 0;
         if (!ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &read, nullptr)) {
@@ -112,6 +130,13 @@ bool ReadFileInPieces(const std::string& path,
             break;
         }
         if (read == 0) break;
+        // A file that grows past the bound while it is read is cut there, as if torn.
+        total += read;
+        if (total > maxBytes) {
+            *error = ERROR_FILE_TOO_LARGE;
+            ok = false;
+            break;
+        }
         reader(piece.data(), read);
     }
     CloseHandle(file);

@@ -32,7 +32,8 @@ FrameWindow::FrameWindow(const char* className, HICON icon) : className_(classNa
 
 FrameWindow::~FrameWindow() { FrameMap().Remove(this); }
 
-bool FrameWindow::Create(const char* title, DWORD style, int x, int y, int width, int height) {
+bool FrameWindow::Create(const char* title, DWORD style, int x, int y, int width, int height,
+                         HWND parent) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc = {};
     wc.lpfnWndProc = StaticWindowProc;
@@ -44,7 +45,7 @@ bool FrameWindow::Create(const char* title, DWORD style, int x, int y, int width
     if (!GetClassInfoA(instance, className_.c_str(), &existing) && !RegisterClassA(&wc)) {
         return false;
     }
-    return CreateWindowExA(0, className_.c_str(), title, style, x, y, width, height, nullptr,
+    return CreateWindowExA(0, className_.c_str(), title, style, x, y, width, height, parent,
                            nullptr, instance, this) != nullptr;
 }
 

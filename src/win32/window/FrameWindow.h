@@ -18,7 +18,9 @@ public:
 
     // Registers the class and creates the window with this object as its creation
     // parameter.
-    bool Create(const char* title, DWORD style, int x, int y, int width, int height);
+    // parent HWND_MESSAGE makes a message-only window, which needs no display.
+    bool Create(const char* title, DWORD style, int x, int y, int width, int height,
+                HWND parent = nullptr);
 
     HWND Handle() const { return hwnd_; }
     bool IsCreated() const { return created_; }

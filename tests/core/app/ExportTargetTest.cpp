@@ -4,6 +4,7 @@
 
 #include "core/app/ExportTarget.h"
 #include "core/base/PathRules.h"
+#include "core/platform/FileReplacement.h"
 #include "support/MemoryFileSystem.h"
 
 namespace vm {
@@ -46,8 +47,9 @@ TEST(ExportTarget, RefusesTheProgramsOwnFilesAndNamesTooLong) {
         {"velocimark.cfg", ExportTargetVerdict::kProgramFile},
         {"VELOCIMARK.CFG", ExportTargetVerdict::kProgramFile},
         {"C:\\Tools/./Velocimark.cfg", ExportTargetVerdict::kProgramFile},
-        // Without a backslash a name goes beside the program, slashes and all.
-        {"C:/Tools/velocimark.cfg", ExportTargetVerdict::kAccepted},
+        // Without a backslash a name goes beside the program, slashes and all: its ':'
+        // then names a stream.
+        {"C:/Tools/velocimark.cfg", ExportTargetVerdict::kInvalidName},
         {"C:\\Tools\\x\\..\\velocimark.cfg", ExportTargetVerdict::kProgramFile},
         {"velocimark.lng", ExportTargetVerdict::kProgramFile},
         {"C:\\tools\\velocimark.exe", ExportTargetVerdict::kProgramFile},
@@ -63,6 +65,58 @@ TEST(ExportTarget, RefusesTheProgramsOwnFilesAndNamesTooLong) {
         EXPECT_EQ(CheckExportTarget(files, c.name, kFolder, kCwd, own, &path), c.verdict) << c.name;
         EXPECT_EQ(path.empty(), c.name.size() > kMaxPath) << c.name;
     }
+}
+
+// One table for every file the program writes for the user: the pre-run check of a target
+// and the writer itself refuse the same names, and the writer then creates nothing.
+TEST(ExportTarget, DevicesStreamsAndLongNamesAreNeverWritten) {
+    const struct {
+        const char* name;
+        OutputPathProblem problem;
+    } kCases[] = {
+        {"C:\\Tools\\report.txt", OutputPathProblem::kNone},
+        {"C:\\Tools\\console\\r.txt", OutputPathProblem::kNone},
+        {"C:\\Tools\\COM10", OutputPathProblem::kNone},
+        {"C:\\Tools\\nullify.txt", OutputPathProblem::kNone},
+        {"C:\\Tools\\COM1", OutputPathProblem::kDevice},
+        {"C:\\Tools\\nul.cfg", OutputPathProblem::kDevice},
+        {"C:\\Tools\\Lpt9 .html", OutputPathProblem::kDevice},
+        {"C:\\Tools\\aux.", OutputPathProblem::kDevice},
+        {"C:\\Tools\\con.d\\r.txt", OutputPathProblem::kDevice},  // as Windows reads it
+        {"C:\\Tools\\CONOUT$", OutputPathProblem::kDevice},
+        {"C:\\Tools\\prn\\r.txt", OutputPathProblem::kDevice},
+        {"\\\\.\\pipe\\x", OutputPathProblem::kDevice},
+        {"//?/C:/Tools/r.txt", OutputPathProblem::kDevice},
+        {"C:\\Tools\\velocimark.cfg::$DATA", OutputPathProblem::kStream},
+        {"C:\\Tools\\velocimark.cfg:stream", OutputPathProblem::kStream},
+        {"C:\\Tools\\r.txt:", OutputPathProblem::kStream},
+        {"::x", OutputPathProblem::kStream},
+        {"", OutputPathProblem::kTooLong},
+    };
+    const ProgramFiles own{"C:\\Tools\\velocimark.cfg", "", ""};
+    for (const auto& c : kCases) {
+        EXPECT_EQ(CheckOutputPath(c.name), c.problem) << c.name;
+        test::MemoryFileSystem files;
+        uint32_t error = 0;
+        const bool written = WriteFileReplacing(
+            files, c.name, [](OutputFile& out) { return out.Write("x"); }, &error);
+        EXPECT_EQ(written, c.problem == OutputPathProblem::kNone) << c.name;
+        EXPECT_EQ(files.files.size(), written ? 1u : 0u) << c.name;
+        if (c.problem == OutputPathProblem::kDevice || c.problem == OutputPathProblem::kStream) {
+            EXPECT_EQ(error, kErrorInvalidName) << c.name;
+            std::string path;
+            EXPECT_EQ(CheckExportTarget(files, c.name, kFolder, kCwd, own, &path),
+                      ExportTargetVerdict::kInvalidName)
+                << c.name;
+        }
+    }
+    const std::string overlong = "C:\\" + std::string(kMaxPath, 'r');
+    EXPECT_EQ(CheckOutputPath(overlong), OutputPathProblem::kTooLong);
+    // Beside the program, a bare device name is refused like a path to one.
+    std::string path;
+    test::MemoryFileSystem files;
+    EXPECT_EQ(CheckExportTarget(files, "COM1", kFolder, kCwd, own, &path),
+              ExportTargetVerdict::kInvalidName);
 }
 
 // The platform knows files that no spelling shows the same (short names, links).

@@ -22,40 +22,50 @@ TEST(StartupOptions, ExportSwitchDetection) {
         int32_t type;
         const char* file;
         bool hidden;
+        const char* withoutValue;
     } cases[] = {
-        {"/stext a.txt /sxml b.xml", 6, "b.xml", false},
-        {"/stext a.txt /sxml", 1, "a.txt", false},  // the last argument is never a switch
-        {"/hidden /SCOMMA r.csv", 7, "r.csv", true},
-        {"/shtml r.html /hidden", 4, "r.html", true},
-        {"/hidden", 0, "", false},  // /hidden alone: a normal start
-        {"/hidden x", 0, "", false},
-        {"/stext", 0, "", false},
-        {"\"/sverhtml\" \"my r.html\"", 5, "my r.html", false},
-        {"/stab t /stabular u", 3, "u", false},
-        {"/stext /hidden", 1, "/hidden", true},
+        {"/stext a.txt /sxml b.xml", 6, "b.xml", false, ""},
+        {"/stext a.txt /sxml", 1, "a.txt", false, "/sxml"},
+        {"/hidden /SCOMMA r.csv", 7, "r.csv", true, ""},
+        {"/shtml r.html /hidden", 4, "r.html", true, ""},
+        {"/hidden", 0, "", false, ""},  // /hidden alone: a normal start
+        {"/hidden x", 0, "", false, ""},
+        {"/stext", 0, "", false, "/stext"},
+        {"\"/sverhtml\" \"my r.html\"", 5, "my r.html", false, ""},
+        {"/stab t /stabular u", 3, "u", false, ""},
+        // A known switch is never a value; a name that only starts with "/" is one.
+        {"/stext /hidden", 0, "", false, "/stext"},
+        {"/sjson /AutoStopTime 5", 0, "", false, "/sjson"},
+        {"/sjson /tmp/r.json", 8, "/tmp/r.json", false, ""},
+        {"/sjson r.json /history /hidden", 8, "r.json", true, "/history"},
+        {"/config /sjson r.json", 8, "r.json", false, "/config"},
+        {"/sjson r.json /push /strict", 8, "r.json", false, "/push"},
+        {"/sjson r.json /every 5 /runs 2", 8, "r.json", false, ""},
+        {"/sjson r.json /everyseconds", 8, "r.json", false, "/everyseconds"},
         // The JSON export takes part like the seven report types.
-        {"/SJSON r.json /hidden", 8, "r.json", true},
-        {"/sjson r.json /stext r.txt", 1, "r.txt", false},
-        {"/stext r.txt /sjson r.json", 8, "r.json", false},
-        {"x /sjson", 0, "", false},
+        {"/SJSON r.json /hidden", 8, "r.json", true, ""},
+        {"/sjson r.json /stext r.txt", 1, "r.txt", false, ""},
+        {"/stext r.txt /sjson r.json", 8, "r.json", false, ""},
+        {"x /sjson", 0, "", false, "/sjson"},
         // So does the results page.
-        {"/schart p.html /hidden", 9, "p.html", true},
-        {"/sjson r.json /SCHART p.html", 9, "p.html", false},
-        {"/history h.jsonl /schart p.html", 9, "p.html", false},
-        {"/history h.jsonl", 0, "", false},  // a history alone is no export
+        {"/schart p.html /hidden", 9, "p.html", true, ""},
+        {"/sjson r.json /SCHART p.html", 9, "p.html", false, ""},
+        {"/history h.jsonl /schart p.html", 9, "p.html", false, ""},
+        {"/history h.jsonl", 0, "", false, ""},  // a history alone is no export
     };
     for (const Case& c : cases) {
         const StartupOptions options = Read(c.line);
         EXPECT_EQ(options.exportMode, c.type) << c.line;
         EXPECT_EQ(options.exportFile, c.file) << c.line;
         EXPECT_EQ(options.hidden, c.hidden) << c.line;
+        EXPECT_EQ(options.switchWithoutValue, c.withoutValue) << c.line;
     }
     // Kept whole, so that the export refuses it instead of writing to a cut name.
     EXPECT_EQ(Read(("/stext " + std::string(400, 'r')).c_str()).exportFile.size(), 400u);
     EXPECT_EQ(Read(("/config " + std::string(300, 'c')).c_str()).configFile.size(), 300u);
 }
 
-// A hidden start that has nothing to export would wait unseen for ever.
+// A hidden start that cannot do what it was asked would wait unseen for ever.
 TEST(StartupOptions, HiddenStartsWithoutAnExportAreRefused) {
     struct Case {
         const char* line;
@@ -73,6 +83,11 @@ TEST(StartupOptions, HiddenStartsWithoutAnExportAreRefused) {
         {"/stext /HIDDEN", true},
         {"/hidden /stext r.txt", false},
         {"/sjson r.json /hidden", false},
+        {"/hidden /sprom", true},
+        {"/hidden /push", true},
+        {"/sprom /hidden", true},
+        {"/sjson r.json /history /hidden", true},
+        {"/sjson r.json /hidden /config", true},
         {"/sjsn out.json", false},  // visible starts ignore unknown switches
         {"/stext", false},
         {"", false},
@@ -81,6 +96,30 @@ TEST(StartupOptions, HiddenStartsWithoutAnExportAreRefused) {
         ArgumentList list;
         list.Parse(c.line);
         EXPECT_EQ(HiddenWithoutExport(list, ReadStartupOptions(list)), c.refused) << c.line;
+    }
+}
+
+// A misspelt /config must not run an empty list unseen; devices read as empty files.
+TEST(StartupOptions, NamedConfigMissing) {
+    test::MemoryFileSystem fs;
+    fs.files["C:\\Work\\there.cfg"] = "[General]\r\n";
+    const struct {
+        const char* line;
+        bool missing;
+    } cases[] = {
+        {"/config there.cfg /sjson r.json", false},
+        {"/config typo.cfg /sjson r.json", true},
+        {"/config C:\\nofolder\\there.cfg", true},
+        {"/config nul.cfg", true},
+        {"/config there.cfg:x", true},
+        {"/config typo.cfg /nosaveload", false},
+        {"/sjson r.json", false},  // the file beside the program: a first start
+    };
+    for (const auto& c : cases) {
+        const StartupOptions options = Read(c.line);
+        const ConfigSession session =
+            MakeConfigSession(fs, "C:\\Tools\\v.exe", "C:\\Work", options);
+        EXPECT_EQ(NamedConfigMissing(fs, session, options), c.missing) << c.line;
     }
 }
 
@@ -114,8 +153,8 @@ TEST(StartupOptions, MonitoringSwitches) {
         EXPECT_EQ(o.hidden, c.hidden) << c.line;
     }
     EXPECT_EQ(Read(("/sprom " + std::string(400, 'm')).c_str()).metricsFile.size(), 400u);
-    EXPECT_EQ(Read(("/push http://" + std::string(4000, 'h')).c_str()).pushUrl.size(),
-              kMaxPushUrlLength);
+    // Kept whole: the export refuses an address over kMaxPushUrlLength instead of cutting it.
+    EXPECT_EQ(Read(("/push http://" + std::string(4000, 'h')).c_str()).pushUrl.size(), 4007u);
 
     AppSettings settings;
     ArgumentList list;

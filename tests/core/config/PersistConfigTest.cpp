@@ -365,6 +365,35 @@ TEST(PersistConfig, UnreadableFileIsNeverOverwritten) {
     }
 }
 
+// A file with text but no line a configuration has is the user's something else (a run
+// history, notes): it is not taken, and never saved over.
+TEST(PersistConfig, FilesThatAreNoConfigurationAreNeverReplaced) {
+    const struct {
+        std::string text;
+        bool configuration;
+    } kCases[] = {
+        {"{\"format_version\":1,\"items\":[{\"url\":\"http://x/?a=b\"}]}\n", false},
+        {"Meeting notes\r\nTODO: ask a=b\r\n", false},
+        {"; only a comment\r\n", false},
+        {"=value\r\n", false},
+        {"AutoStopTime=5\r\n", true},  // a hand-written file without [General]
+        {"\xEF\xBB\xBF [Download0]\r\n", true},
+        {"notes\r\nDownload Name = x\r\n", true},
+        {" \r\n\t\r\n", true},  // blank: nothing to lose, a first start
+    };
+    for (const auto& c : kCases) {
+        Fixture f;
+        f.fs.files[kPath] = c.text;
+        const ConfigResult loaded = PersistConfig(f.session, f.parts, false);
+        EXPECT_EQ(loaded == ConfigResult::kDone, c.configuration) << c.text;
+        EXPECT_EQ(f.Save() == ConfigResult::kSkipped, !c.configuration) << c.text;
+        if (c.configuration) continue;
+        EXPECT_EQ(loaded, ConfigResult::kUnreadable) << c.text;
+        EXPECT_EQ(f.session.problem, ConfigProblem::kNotConfiguration) << c.text;
+        EXPECT_EQ(f.File(), c.text);
+    }
+}
+
 TEST(PersistConfig, Utf16FileLoadsAndIsSavedBackAsEightBitText) {
     test::FakeDoubleByteCodePage codePage;
     // As Notepad saves "Unicode": UTF-16LE with its byte order mark.

@@ -235,6 +235,76 @@ TEST_F(JsonReportTest, TheHistoryLineIsTheSameDocumentOnOneLine) {
     EXPECT_EQ(line, withoutBreaks);
 }
 
+// Over the history's bound the line loses its samples first (steady speeds stay); a run
+// that still passes it gives no line at all, never one its reader would skip.
+TEST_F(JsonReportTest, TheHistoryLineKeepsWithinItsBound) {
+    JsonReportSource source;
+    source.settings = &settings;
+    source.measurements = &measurements;
+    source.encoding = &encoding;
+    const std::string full = CompactJsonReport(list, source);
+    const std::string lean = CompactJsonReport(list, source, full.size() - 1);
+    ASSERT_FALSE(lean.empty());
+    EXPECT_LT(lean.size(), full.size());
+    EXPECT_EQ(lean.find("\"data_ms\""), std::string::npos);
+    EXPECT_NE(lean.find("\"steady_bytes_per_s\""), std::string::npos);
+    EXPECT_EQ(CompactJsonReport(list, source, full.size()), full);
+    EXPECT_EQ(CompactJsonReport(list, source, lean.size() - 1), "");
+}
+
+// The writer and the reader share one bound: a run of 100,000 items with samples, which
+// passes it whole, is written without them and read back with every item.
+TEST(HistoryLine, ABigRunIsWrittenAndReadBack) {
+    test::TestList big;
+    test::Latin1Encoding encoding;
+    RunMeasurements measurements;
+    constexpr size_t kItems = 100'000;
+    measurements.StartRun(test::UtcTime(2026, 12, 7, 11, 0, 0), kItems);
+    for (size_t i = 0; i < kItems; ++i) {
+        DownloadItem& item = big.Add("http://127.0.0.1/f" + std::to_string(i), "");
+        item.status = DownloadStatus::Finished;
+        measurements.StartAttempt(i, 0);
+        for (uint32_t s = 1; s <= 8; ++s) measurements.AddSample(i, {s * 1000, s * 1000, s, 1});
+        measurements.EndAttempt(i, 200, PhaseStamps(), true, 1);
+    }
+    big.list.Reload();
+    JsonReportSource source;
+    source.settings = &big.settings;
+    source.measurements = &measurements;
+    source.encoding = &encoding;
+    const std::string line = CompactJsonReport(big.list, source, kMaxHistoryLineBytes);
+    ASSERT_FALSE(line.empty());
+    EXPECT_LE(line.size(), kMaxHistoryLineBytes);
+    HistoryReader reader;
+    reader.Feed(line.data(), line.size());
+    reader.Feed("\n", 1);
+    reader.Finish();
+    EXPECT_EQ(reader.DamagedLines(), 0u);
+    ASSERT_EQ(reader.RunCount(), 1u);
+    EXPECT_EQ(reader.Latest().items.size(), kItems);
+    EXPECT_EQ(reader.Trends().size(), kItems);
+}
+
+// A run that tested nothing says so to a script; the warnings list has room for others.
+TEST_F(JsonReportTest, WarningsListWhatTheRunDidNotDo) {
+    JsonReportSource source;
+    source.settings = &settings;
+    source.encoding = &encoding;
+    source.warnings.push_back({"bad_number", "/runs x"});
+    for (DownloadItem& item : list.Items()) item.disabled = 1;
+    JsonValue document;
+    const std::string line = CompactJsonReport(list, source);
+    ASSERT_TRUE(ParseJson(line.data(), line.size(), &document));
+    const JsonValue* warnings = document.Find("warnings");
+    ASSERT_NE(warnings, nullptr);
+    ASSERT_EQ(warnings->elements.size(), 2u);
+    EXPECT_EQ(warnings->elements[0].TextOr("code", ""), "bad_number");
+    EXPECT_EQ(warnings->elements[1].TextOr("code", ""), kNothingTestedWarning);
+    list.Items()[0].disabled = 0;
+    source.warnings.clear();
+    EXPECT_EQ(CompactJsonReport(list, source).find("\"warnings\""), std::string::npos);
+}
+
 TEST_F(JsonReportTest, FileErrorsAreReported) {
     JsonReportSource source;
     source.settings = &settings;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/FileSystem.h"
 #include "core/report/HistoryReader.h"
 #include "core/report/RunHistory.h"
 
@@ -73,6 +74,10 @@ TEST(RunHistory, EachRunIsOneWriteOfOneLine) {
     ASSERT_TRUE(AppendRunToHistory(file, "{\"a\":1}", &error));
     ASSERT_TRUE(AppendRunToHistory(file, "{\"a\":2}", &error));
     EXPECT_EQ(file.writes, (std::vector<std::string>{"{\"a\":1}\n", "{\"a\":2}\n"}));
+    // No run (one too large for its line) writes nothing its reader would skip.
+    EXPECT_FALSE(AppendRunToHistory(file, "", &error));
+    EXPECT_EQ(error, kErrorFileTooLarge);
+    EXPECT_EQ(file.writes.size(), 2u);
 }
 
 TEST(RunHistory, ALineTornByACrashStaysAloneAndTheNextRunIsWhole) {
