@@ -166,6 +166,7 @@ SpeedChart BuildSpeedChart(const std::vector<ChartSubject>& subjects, const Char
         }
         chart.summary = ChartSummary(subject, frame.unit);
         chart.figures = JoinFigures(SubjectFigures(subject, frame.unit));
+        if (!subject.confidence.empty()) chart.figures += "   " + subject.confidence;
     } else if (count > 1) {
         std::string items;
         for (size_t i = 0; i < count; ++i) {

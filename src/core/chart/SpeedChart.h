@@ -28,6 +28,8 @@ struct ChartSubject {
     bool hasPhase[kAttemptPhaseCount] = {};
     uint32_t phaseMs[kAttemptPhaseCount] = {};
     int32_t connections = 1;  // used at once for the body
+    // How far its speed can be trusted, in words (ConfidenceFigures); "" while unknown.
+    std::string confidence;
 };
 
 // One curve as drawn: both lines in the chart's unit, at most about two points per pixel.

@@ -40,6 +40,14 @@ uint32_t ConnectionGroup::LatestDataTick(uint32_t tick, uint32_t since) const {
     return tick;
 }
 
+uint64_t ConnectionGroup::LatestDataMicro(uint64_t micro) const {
+    for (const auto& part : parts_) {
+        const uint64_t partMicro = part->DataMicro();
+        if (part->AcceptedTime() != 0 && partMicro > micro) micro = partMicro;
+    }
+    return micro;
+}
+
 bool ConnectionGroup::AllFinished() const {
     for (const auto& part : parts_) {
         if (!part->Finished()) return false;

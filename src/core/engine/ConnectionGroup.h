@@ -36,6 +36,8 @@ public:
     uint64_t BytesRead() const;
     // The latest data tick of the parts and `tick`, counted from `since` (ticks wrap).
     uint32_t LatestDataTick(uint32_t tick, uint32_t since) const;
+    // The latest microsecond data stamp of the parts that began, or micro when later.
+    uint64_t LatestDataMicro(uint64_t micro) const;
     bool AllFinished() const;
     bool AllWhole() const;
     void StopAll();

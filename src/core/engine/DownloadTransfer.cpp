@@ -377,6 +377,7 @@ bool DownloadTransfer::CountBlock(uint32_t count) {
     const uint64_t total = before + count;
     const uint32_t now = context_.clock.TickCount();
     record_->dataTick.store(now);
+    record_->dataMicro.store(context_.clock.MicroCount());
     if (before <= yieldAtBytes_ && total >= yieldAtBytes_)  // a limit of 0 included
         yieldNow_ = true;
     // A post per read would cost the window a message per MiB on a fast link; the size
@@ -403,7 +404,7 @@ void DownloadTransfer::EndOfData() {
 }
 
 void DownloadTransfer::Finish() {
-    record_->Finish(context_.clock.TickCount(), !LengthUndeclared());
+    record_->Finish(context_.clock.TickCount(), context_.clock.MicroCount(), !LengthUndeclared());
 }
 
 bool DownloadTransfer::FailTimedOut() {

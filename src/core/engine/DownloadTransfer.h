@@ -103,6 +103,9 @@ public:
     uint32_t AcceptedTick() const { return record_->acceptedTick.load(); }
     FileTime AcceptedTime() const { return record_->acceptedTime.load(); }
     uint32_t DataTick() const { return record_->dataTick.load(); }
+    // The same moments on the microsecond clock.
+    uint64_t AcceptedMicro() const { return record_->acceptedMicro.load(); }
+    uint64_t DataMicro() const { return record_->dataMicro.load(); }
     // Reading gives the message loop a turn as soon as this many bytes are counted, so a
     // size limit is applied at once on a fast link; reading then goes on unless stopped.
     // A read on a worker (a local file, an FTP download) ends there by itself; set it

@@ -3,6 +3,7 @@
 #include "core/base/UrlKind.h"
 #include "core/engine/ConnectionVerdict.h"
 #include "core/engine/ErrorText.h"
+#include "core/engine/RepeatRules.h"
 #include "core/engine/SpeedRules.h"
 #include "core/engine/SpeedThreshold.h"
 #include "core/engine/TransferEvent.h"
@@ -104,7 +105,7 @@ void TestRun::StartNextItem() {
 
         item->attemptTick = clock_.TickCount();
         attemptIndex_ = currentIndex_;
-        measurements_.StartAttempt(currentIndex_, item->attemptTick);
+        measurements_.StartAttempt(currentIndex_, item->attemptTick, clock_.MicroCount());
         ConnectionUse connections;
         connections.requested = RequestedConnections(*item, settings_);
         measurements_.SetConnections(currentIndex_, connections);
@@ -139,7 +140,7 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
             measurements_.SetComplete(
                 currentIndex_, transfer_->WholeBodySeen() && (!parts_ || parts_->AllWhole()));
             item->bytes = AttemptBytes();
-            item->RecomputeSpeed(AttemptDataTick());
+            item->RecomputeSpeed(AttemptDataTick(), AttemptDataMicro());
             host_.Refresh();
             AdvanceAfterFinish(*item);
             break;
@@ -154,9 +155,11 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
             // The moment the transfer accepted the response, not when we got to the event.
             item->startTime = transfer_->AcceptedTime();
             item->startTick = transfer_->AcceptedTick();
+            item->startMicro = transfer_->AcceptedMicro();
             if (item->startTime == 0) {
                 item->startTime = clock_.SystemTimeUtc();
                 item->startTick = clock_.TickCount();
+                item->startMicro = clock_.MicroCount();
             }
             if (transfer_->RangesTaken()) StartParts(*item);
             host_.Refresh();
@@ -193,7 +196,7 @@ void TestRun::RecordFailure(DownloadItem& item) {
 void TestRun::KeepCountedBytes(DownloadItem& item) {
     if (transfer_ && item.HasStarted() && AttemptBytes() > item.bytes) {
         item.bytes = AttemptBytes();
-        item.RecomputeSpeed(AttemptDataTick());
+        item.RecomputeSpeed(AttemptDataTick(), AttemptDataMicro());
     }
 }
 
@@ -204,8 +207,26 @@ void TestRun::ChooseNextAttempt() {
         item->ResetResults();
         item->retries = retries + 1;
     } else {
-        ++currentIndex_;
+        AdvanceItem();
     }
+}
+
+void TestRun::AdvanceItem(bool repeatsGoOn) {
+    if (!EndMeasurement(repeatsGoOn)) ++currentIndex_;
+}
+
+bool TestRun::EndMeasurement(bool repeatsGoOn) {
+    DownloadItem* item = host_.ItemAt(currentIndex_);
+    if (item == nullptr) return false;
+    measurements_.AddRepeat(currentIndex_, RepeatOf(*item, measurements_.ForItem(currentIndex_)));
+    const size_t done = measurements_.ForItem(currentIndex_)->repeats.size();
+    if (repeatsGoOn && done < static_cast<size_t>(EffectiveRepeat(*item, settings_))) {
+        item->ResetResults();  // the next measurement starts afresh, with its own retries
+        return true;
+    }
+    ShowRepeatOutcome(*item, measurements_.ForItem(currentIndex_)->repeats);
+    host_.Refresh();
+    return false;
 }
 
 void TestRun::RetryOrAdvance() {
@@ -220,6 +241,14 @@ void TestRun::StopTest() {
     if (item != nullptr) {
         KeepCountedBytes(*item);
         SetStatus(*item, DownloadStatus::Finished);
+        // A measurement stopped before its data began says nothing of the speed: after
+        // earlier ones the item shows those.
+        const ItemMeasurements* m = measurements_.ForItem(currentIndex_);
+        if (m != nullptr && !m->repeats.empty() && !item->HasStarted()) {
+            ShowRepeatOutcome(*item, m->repeats);
+        } else {
+            (void)EndMeasurement(false);
+        }
     }
     EndRun();
     host_.Refresh();
@@ -241,13 +270,14 @@ void TestRun::MoveToNextDownload() {
     if (item == nullptr || !transfer_ || startPending_) return;
     KeepCountedBytes(*item);
     SetStatus(*item, DownloadStatus::Finished);
-    StopAndAdvance();
+    // Moving on means the next item, not the next measurement of this one.
+    StopAndAdvance(false);
 }
 
-void TestRun::StopAndAdvance() {
+void TestRun::StopAndAdvance(bool repeatsGoOn) {
     StopAttempt();
     host_.Refresh();
-    ++currentIndex_;
+    AdvanceItem(repeatsGoOn);
     StartNextItem();
 }
 
@@ -283,7 +313,7 @@ void TestRun::AdvanceAfterFinish(DownloadItem& item) {
         }
         compareStage_ = CompareStage::None;
     }
-    ++currentIndex_;
+    AdvanceItem();
     StartNextItem();
 }
 
@@ -320,6 +350,12 @@ uint64_t TestRun::AttemptBytes() const {
     return transfer_->BytesRead() + (parts_ ? parts_->BytesRead() : 0);
 }
 
+uint64_t TestRun::AttemptDataMicro() const {
+    uint64_t micro = transfer_->DataMicro();
+    if (parts_) micro = parts_->LatestDataMicro(micro);
+    return micro;
+}
+
 uint32_t TestRun::AttemptDataTick() const {
     if (!parts_) return transfer_->DataTick();
     return parts_->LatestDataTick(transfer_->DataTick(), transfer_->AcceptedTick());
@@ -337,7 +373,8 @@ void TestRun::CloseAttempt() {
     if (transfer_) {
         if (parts_) parts_->StopAll();
         measurements_.EndAttempt(attemptIndex_, transfer_->HttpStatus(), transfer_->Phases(),
-                                 transfer_->AcceptedTime() != 0, transfer_->AcceptedTick());
+                                 transfer_->AcceptedTime() != 0, transfer_->AcceptedTick(),
+                                 transfer_->AcceptedMicro());
         // Judged once the attempt is over, so that its last samples count.
         if (DownloadItem* item = host_.ItemAt(attemptIndex_)) {
             JudgeItemSpeed(*item, measurements_.ForItem(attemptIndex_), settings_);
@@ -350,8 +387,14 @@ void TestRun::RecordSample(const DownloadItem& item) {
     if (!transfer_ || !item.HasStarted()) return;
     SpeedSample sample;
     sample.ms = item.duration;
+    sample.us = item.durationUs;
     const uint32_t dataMs = AttemptDataTick() - item.startTick;
     sample.dataMs = dataMs < sample.ms ? dataMs : sample.ms;
+    const uint64_t dataMicro = AttemptDataMicro();
+    const uint64_t dataUs = item.startMicro != 0 && dataMicro > item.startMicro
+                                ? dataMicro - item.startMicro
+                                : uint64_t{sample.dataMs} * 1000;
+    sample.dataUs = dataUs < sample.us ? dataUs : sample.us;
     sample.bytes = AttemptBytes();
     sample.averageBytesPerSecond = item.speedKBps * 1024;
     measurements_.AddSample(currentIndex_, sample);
@@ -386,14 +429,14 @@ void TestRun::OnSampleTick() {
         stallTicks_ = 0;
         host_.Refresh();
     } else if (++stallTicks_ >= kStallTicksPerRedraw) {
-        if (item != nullptr) item->RecomputeSpeed(clock_.TickCount());
+        if (item != nullptr) item->RecomputeSpeed(clock_.TickCount(), clock_.MicroCount());
         stallTicks_ = 0;
         host_.Refresh();
     }
     if (++sampleTicks_ >= kTicksPerSample) {
         sampleTicks_ = 0;
         if (item != nullptr) {
-            item->RecomputeSpeed(clock_.TickCount());
+            item->RecomputeSpeed(clock_.TickCount(), clock_.MicroCount());
             ShiftHistory(*item);
             RecordSample(*item);
         }
@@ -422,8 +465,10 @@ void TestRun::CheckAutoStop() {
     }
     if (settings_.UseAutoStopTime != 0) {
         item->bytes = AttemptBytes();
-        item->RecomputeSpeed(now);
-        if (static_cast<uint64_t>(item->duration) >= SecondsToMs(settings_.AutoStopTime)) {
+        item->RecomputeSpeed(now, clock_.MicroCount());
+        // The limit counts on the tick, like the time-outs.
+        const uint32_t elapsed = item->HasStarted() ? now - item->startTick : 0;
+        if (static_cast<uint64_t>(elapsed) >= SecondsToMs(settings_.AutoStopTime)) {
             FinishByRule(*item);
             return;
         }
@@ -440,7 +485,11 @@ void TestRun::TakeProgress(DownloadItem& item) {
     if (!transfer_) return;
     progressSeen_ = true;
     item.bytes = AttemptBytes();
-    item.RecomputeSpeed(item.startTime != 0 ? AttemptDataTick() : clock_.TickCount());
+    if (item.startTime != 0) {
+        item.RecomputeSpeed(AttemptDataTick(), AttemptDataMicro());
+    } else {
+        item.RecomputeSpeed(clock_.TickCount(), clock_.MicroCount());
+    }
 }
 
 void TestRun::ApplySizeRule(DownloadItem& item) {

@@ -84,8 +84,14 @@ private:
     // reads the count itself.
     void TakeProgress(DownloadItem& item);
     void ApplySizeRule(DownloadItem& item);
-    // Ends the current item as it stands and starts the next.
-    void StopAndAdvance();
+    // Ends the current item's measurement as it stands and starts the next one.
+    void StopAndAdvance(bool repeatsGoOn = true);
+    // The current item ended a measurement: the next attempt is its next measurement (an
+    // item measured several times in a row) or the next item.
+    void AdvanceItem(bool repeatsGoOn = true);
+    // Keeps the measurement just ended; true when the item is to be measured again (its
+    // results reset for that), false when it is done and shows the outcome of them all.
+    bool EndMeasurement(bool repeatsGoOn);
     // A rule (time, size, stable speed) ends the item: finished, then the comparison's
     // second attempt or the next item.
     void FinishByRule(DownloadItem& item);
@@ -96,6 +102,7 @@ private:
     bool AttemptFinished() const;
     uint64_t AttemptBytes() const;
     uint32_t AttemptDataTick() const;
+    uint64_t AttemptDataMicro() const;  // the latest data of any connection; 0: none yet
     // A connection of the attempt failed by the receive time-out (failedTransfer_ says which).
     bool FailTimedOut();
     // The attempt failed with the transfer's error: record it, then retry or move on.

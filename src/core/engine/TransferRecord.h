@@ -69,8 +69,10 @@ public:
     void Fail(uint32_t error, PostMode mode = PostMode::Once);
     // The same, the server's reply left as it was kept.
     void EndFailed(uint32_t error, PostMode mode = PostMode::Once);
-    // Finished: stamps the data's end and posts EV_FINISHED, unless it had already ended.
-    void Finish(uint32_t dataEndTick, bool wholeBody, PostMode mode = PostMode::Once);
+    // Finished: stamps the data's end (on both clocks) and posts EV_FINISHED, unless it had
+    // already ended.
+    void Finish(uint32_t dataEndTick, uint64_t dataEndMicro, bool wholeBody,
+                PostMode mode = PostMode::Once);
     void Trace(const char* what, const char* from, const char* to);
     // A fresh start (Init): back to no phase and no end, untraced.
     void Reset();
@@ -113,6 +115,9 @@ public:
     std::atomic<uint32_t> acceptedTick{0};
     std::atomic<FileTime> acceptedTime{0};
     std::atomic<uint32_t> dataTick{0};
+    // The same two moments on the microsecond clock, which durations and speeds use.
+    std::atomic<uint64_t> acceptedMicro{0};
+    std::atomic<uint64_t> dataMicro{0};
     // The transfer has gone: a worker no longer insists on posting its end.
     std::atomic<bool> abandoned{false};
 

@@ -131,6 +131,15 @@ enum StringId : uint32_t {
     IDS_GRAPH_TOO_SHORT = 2128,
     IDS_GRAPH_FAILED = 2129,
     IDS_GRAPH_CLIPPED = 2130,  // the legend of the marks where bursts pass the top
+    // How far a speed can be trusted (the graph's figures line, the results page).
+    IDS_CONFIDENCE_LOW = 2400,  // + the confidence: low, medium, high
+    IDS_CONFIDENCE_MEDIUM = 2401,
+    IDS_CONFIDENCE_HIGH = 2402,
+    IDS_CONFIDENCE_REPEATS = 2403,
+    IDS_CONFIDENCE_STEADY = 2404,
+    IDS_CONFIDENCE_ONLY = 2405,
+    IDS_PAGE_CONFIDENCE = 2406,
+
     // Several connections per download (2500-2549).
     IDS_GRAPH_CONNECTIONS = 2500,   // "%d connections", on the graph's figures line
     IDS_RANGE_WRONG_STATUS = 2501,  // a range request not answered with 206

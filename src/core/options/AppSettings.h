@@ -33,6 +33,8 @@ struct AppSettings {
     int32_t AutoReportOpenInViewer = 1;
     // KB/s an item without a MinSpeed of its own must reach; 0 = none.
     int32_t DefaultMinSpeed = 0;
+    // Measurements in a row of an item without a Repeat of its own; 1 = once.
+    int32_t DefaultRepeat = 1;
     // The run history (JSON Lines); "" keeps none. A name without a backslash lies beside
     // the configuration file.
     std::string HistoryFile;

@@ -16,6 +16,7 @@ constexpr const char kDisabled[] = "Disabled";
 constexpr const char kMinSpeed[] = "MinSpeed";
 constexpr const char kConnections[] = "Connections";
 constexpr const char kCompareConnections[] = "CompareConnections";
+constexpr const char kRepeat[] = "Repeat";
 }  // namespace config_key
 
 // "Download%d": one section per item, numbered from 0.

@@ -80,7 +80,8 @@ constexpr OptionSpec kOptions[] = {
     Int("DefaultMinSpeed", &S::DefaultMinSpeed, 0)
         .WrittenWhenSet()
         .PlainNumber(INT32_MIN, INT32_MAX)
-        .Json(8, "default_min_speed_bytes_per_s", JsonForm::kKBytesPerSecond),
+        .Json(8, "default_min_speed_bytes_per_s", JsonForm::KBytesPerSecond),
+    Int("DefaultRepeat", &S::DefaultRepeat, 1).Advanced().WrittenWhenSet(),
     // "" keeps no history; a name without a backslash lies beside the configuration.
     Text("HistoryFile", &S::HistoryFile, "", kMaxReportFileName + 1).WrittenWhenSet(),
     // Written only when other than a single connection, or while the comparison is on.

@@ -135,6 +135,13 @@ bool ReadRunRecord(const JsonValue& document, RunRecord* run) {
         record.belowMinSpeed =
             below != nullptr && below->kind == JsonValue::Kind::Bool && below->boolean;
         record.minSpeedBytesPerSecond = item.NumberOr("min_speed_bytes_per_s", 0);
+        record.confidence = item.TextOr("confidence", "");
+        const JsonValue* stats = item.Find("speed_stats");
+        if (stats != nullptr && stats->kind == JsonValue::Kind::Object) {
+            record.repeats = NonNegative(stats->NumberOr("n", 0));
+            record.medianBytesPerSecond = stats->NumberOr("median", 0);
+            record.cv = stats->NumberOr("cv", 0);
+        }
         const JsonValue* samples = item.Find("samples");
         if (samples != nullptr && samples->kind == JsonValue::Kind::Array) {
             record.samples.reserve(samples->elements.size());

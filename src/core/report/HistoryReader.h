@@ -36,6 +36,11 @@ struct RunItemRecord {
     bool perConnectionLimit = false;
     bool belowMinSpeed = false;
     double minSpeedBytesPerSecond = 0;  // 0: none applied
+    std::string confidence;  // "low", "medium", "high"; "" when the run gave none
+    // The spread of the item's repeated measurements; repeats 0 when it had none.
+    uint64_t repeats = 0;
+    double medianBytesPerSecond = 0;
+    double cv = 0;
     struct Sample {
         uint32_t ms;
         uint64_t bytes;

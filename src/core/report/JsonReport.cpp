@@ -8,6 +8,7 @@
 
 #include "core/base/JsonText.h"
 #include "core/engine/ConnectionVerdict.h"
+#include "core/engine/RepeatRules.h"
 #include "core/engine/SpeedRules.h"
 #include "core/engine/SpeedThreshold.h"
 #include "core/engine/SteadySpeed.h"
@@ -120,6 +121,14 @@ void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m, bool withSamp
         json.UInt(m->phaseMs[phase]);
     }
     json.EndObject();
+    json.Key("phases_us");
+    json.BeginObject();
+    for (int phase = 0; m != nullptr && phase < kAttemptPhaseCount; ++phase) {
+        if (!m->hasPhase[phase]) continue;
+        json.Key(kPhaseKeys[phase]);
+        json.UInt(m->phaseUs[phase]);
+    }
+    json.EndObject();
     double steady = 0;
     if (m != nullptr && SteadySpeed(m->samples, &steady)) {
         json.Key("steady_bytes_per_s");
@@ -134,6 +143,10 @@ void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m, bool withSamp
             json.UInt(s.ms);
             json.Key("data_ms");
             json.UInt(s.dataMs);
+            json.Key("us");
+            json.UInt(s.us);
+            json.Key("data_us");
+            json.UInt(s.dataUs);
             json.Key("bytes");
             json.UInt(s.bytes);
             json.Key("average_bytes_per_s");
@@ -169,6 +182,56 @@ void PutConnections(JsonBuilder& json, const DownloadItem& item, const ItemMeasu
     json.Number(m->verdict.ratio, kRatioDecimals);
     json.Key("limit");
     json.String(LimitWord(m->verdict));
+    json.EndObject();
+}
+
+// The item's measurements in a row, their spread and how far its speed can be trusted.
+void PutRepeats(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements* m) {
+    SpeedStats spread;
+    Confidence confidence = Confidence::Low;
+    if (ItemConfidence(item, m, &spread, &confidence)) {
+        json.Key("confidence");
+        json.String(ConfidenceWord(confidence));
+    }
+    if (m == nullptr || m->repeats.empty()) return;
+    json.Key("repeats");
+    json.BeginArray();
+    for (const RepeatResult& r : m->repeats) {
+        json.BeginObject();
+        json.Key("status");
+        json.String(StatusWord(r.status));
+        json.Key("bytes");
+        json.UInt(r.bytes);
+        json.Key("duration_us");
+        json.UInt(r.durationUs);
+        json.Key("average_bytes_per_s");
+        json.Number(r.averageBytesPerSecond, kSpeedDecimals);
+        if (r.hasSteady) {
+            json.Key("steady_bytes_per_s");
+            json.Number(r.steadyBytesPerSecond, kSpeedDecimals);
+        }
+        if (r.status != DownloadStatus::Finished && r.errorCode != 0) {
+            json.Key("error_code");
+            json.UInt(r.errorCode);
+        }
+        json.EndObject();
+    }
+    json.EndArray();
+    const SpeedStats stats = RepeatSpeedStats(m->repeats);
+    json.Key("speed_stats");
+    json.BeginObject();
+    const std::pair<const char*, double> members[] = {
+        {"median", stats.median}, {"p10", stats.p10}, {"p90", stats.p90},
+        {"min", stats.min},       {"max", stats.max},
+    };
+    json.Key("n");
+    json.UInt(stats.n);
+    for (const auto& [key, value] : members) {
+        json.Key(key);
+        json.Number(value, kSpeedDecimals);
+    }
+    json.Key("cv");
+    json.Number(stats.cv, 6);
     json.EndObject();
 }
 
@@ -212,6 +275,8 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
     if (item.HasStarted()) PutTime(json, "start_time", item.startTime);
     json.Key("duration_ms");
     json.UInt(item.duration);
+    json.Key("duration_us");
+    json.UInt(item.durationUs);
     json.Key("average_bytes_per_s");
     json.Number(item.speedKBps * 1024, kSpeedDecimals);
     const int32_t minSpeed = EffectiveMinSpeed(item, *source.settings);
@@ -222,6 +287,7 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
     json.Key("below_min_speed");
     json.Bool(item.belowMinSpeed);
     PutConnections(json, item, m, *source.settings);
+    PutRepeats(json, item, m);
     PutMeasurements(json, m, withSamples);
     json.EndObject();
 }
@@ -251,7 +317,11 @@ void PutWarnings(JsonBuilder& json, DownloadListView& list, const JsonReportSour
 
 const char* StatusWord(const DownloadItem& item) {
     if (item.disabled != 0) return "disabled";
-    switch (item.status) {
+    return StatusWord(item.status);
+}
+
+const char* StatusWord(DownloadStatus status) {
+    switch (status) {
         case DownloadStatus::Waiting:
             return "waiting";
         case DownloadStatus::Connecting:

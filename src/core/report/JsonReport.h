@@ -44,6 +44,8 @@ struct JsonReportSource {
 // The status of an item as a stable word: "waiting", "connecting", "downloading",
 // "finished", "failed", "connect_timeout", or "disabled" for a disabled item.
 const char* StatusWord(const DownloadItem& item);
+// The same word of a status alone.
+const char* StatusWord(DownloadStatus status);
 
 // Writes the JSON document of a run: every row in display order that ItemInReport takes
 // (disabled items as DontAddDisabled says), as UTF-8 without a byte order mark; the file

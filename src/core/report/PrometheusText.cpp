@@ -4,6 +4,7 @@
 
 #include "core/base/JsonText.h"
 #include "core/base/Utf8Text.h"
+#include "core/engine/RepeatRules.h"
 #include "core/engine/SpeedThreshold.h"
 #include "core/platform/FileReplacement.h"
 
@@ -97,6 +98,33 @@ std::vector<ItemSeries> CollectSeries(const std::vector<DownloadItem>& items,
         series.push_back(std::move(s));
     }
     return series;
+}
+
+// How far each finished item's speed can be trusted, and the spread of its repeats.
+void PutSpread(MetricsWriter& w, const std::vector<ItemSeries>& series) {
+    w.Family("download_confidence",
+             "How far the speed can be trusted: 0 low, 1 medium, 2 high (finished items).");
+    for (const ItemSeries& s : series) {
+        SpeedStats stats;
+        Confidence confidence = Confidence::Low;
+        if (ItemConfidence(*s.item, s.measurements, &stats, &confidence)) {
+            w.Sample(s.labels, static_cast<double>(confidence));
+        }
+    }
+    const auto repeated = [](const ItemSeries& s) {
+        return s.measurements != nullptr && s.measurements->repeats.size() >= 2 &&
+               RepeatSpeedStats(s.measurements->repeats).n > 0;
+    };
+    w.Family("download_speed_p10_bytes_per_second",
+             "10th percentile of the speeds of the item's repeated measurements.");
+    for (const ItemSeries& s : series) {
+        if (repeated(s)) w.Sample(s.labels, RepeatSpeedStats(s.measurements->repeats).p10);
+    }
+    w.Family("download_speed_p90_bytes_per_second",
+             "90th percentile of the speeds of the item's repeated measurements.");
+    for (const ItemSeries& s : series) {
+        if (repeated(s)) w.Sample(s.labels, RepeatSpeedStats(s.measurements->repeats).p90);
+    }
 }
 
 }  // namespace
@@ -213,6 +241,7 @@ std::string PrometheusMetricsText(const std::vector<DownloadItem>& items,
 
     w.Family("download_slow", "1 when the item finished below its minimum speed.");
     for (const ItemSeries& s : series) w.Sample(s.labels, s.item->belowMinSpeed ? 1 : 0);
+    PutSpread(w, series);
 
     w.Family("download_connections",
              "Connections the item's latest attempt used at once for the body.");

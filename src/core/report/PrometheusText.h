@@ -43,8 +43,10 @@ double UnixSeconds(FileTime time);
 // The metrics of a run in the text exposition format (version 0.0.4): per enabled item
 // (labels url and name; a repeated pair gets an occurrence label) the bytes, the
 // duration, the average and steady speeds, the minimum speed, the phase times, success
-// and slow gauges, the connections used; then the run's start and end times; then per alert (labels
-// url, name, rule) 1 while it fires and 0 in the run it recovered. Families without a sample are
+// and slow gauges, the connections used, the confidence and, for repeated measurements,
+// their 10th and 90th percentile speeds; then the run's start and end times; then per alert
+// (labels url, name, rule) 1 while it fires and 0 in the run it recovered. Families without
+// a sample are
 // left out. Storage order of the items.
 std::string PrometheusMetricsText(const std::vector<DownloadItem>& items,
                                   const MetricsSource& source);

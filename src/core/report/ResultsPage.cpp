@@ -5,6 +5,8 @@
 #include <unordered_set>
 
 #include "core/chart/AxisTicks.h"
+#include "core/chart/ChartUnit.h"
+#include "core/lang/StringIds.h"
 #include "core/lang/StringTable.h"
 #include "core/platform/FileReplacement.h"
 #include "core/report/HtmlText.h"
@@ -66,6 +68,7 @@ class Texts {
 public:
     explicit Texts(TextEncoding& encoding) : encoding_(encoding) {}
     std::string operator()(uint32_t id) const { return encoding_.SystemToUtf8(GetString(id)); }
+    std::string Utf8(const std::string& system) const { return encoding_.SystemToUtf8(system); }
 
 private:
     TextEncoding& encoding_;
@@ -132,6 +135,26 @@ std::string ConnectionsCell(const RunItemRecord& item, const Texts& text) {
     return cell;
 }
 
+// "high", or with repeated measurements "high, 5 repeats, median 2,048.0 KB/Sec ±0.4%";
+// empty for an item without a confidence (it did not finish, or an older run).
+std::string ConfidenceCell(const RunItemRecord& item, const Texts& text) {
+    static const char* const kWords[] = {"low", "medium", "high"};
+    for (uint32_t level = 0; level < 3; ++level) {
+        if (item.confidence != kWords[level]) continue;
+        if (item.repeats < 2) return text(IDS_CONFIDENCE_LOW + level);
+        const std::string median = FormatChartSpeed(item.medianBytesPerSecond, ChartUnit::KBps);
+        char spread[32];
+        std::snprintf(spread, sizeof spread, "%.1f", item.cv * 100);
+        char line[256];
+        std::snprintf(line, sizeof line, GetFormatString(IDS_CONFIDENCE_REPEATS),
+                      GetString(IDS_CONFIDENCE_LOW + level), static_cast<int>(item.repeats),
+                      median.c_str(), spread);
+        // The format and its words come from the string table in the system code page.
+        return text.Utf8(line);
+    }
+    return std::string();
+}
+
 void AppendTable(std::string& out, const std::vector<RunItemRecord>& items, const Texts& text) {
     const std::string unit = " (" + text(IDS_UNIT_KB_PER_SEC) + ")";
     // A column nobody has a value in is left out.
@@ -150,6 +173,7 @@ void AppendTable(std::string& out, const std::vector<RunItemRecord>& items, cons
     }
     if (anySteady) Element(out, "th", text(IDS_PAGE_STEADY) + unit);
     if (anyConnections) Element(out, "th", text(IDS_PAGE_CONNECTIONS));
+    Element(out, "th", text(IDS_PAGE_CONFIDENCE));
     out += "</tr></thead>\n<tbody>\n";
     for (const RunItemRecord& item : items) {
         out += "<tr>";
@@ -164,6 +188,7 @@ void AppendTable(std::string& out, const std::vector<RunItemRecord>& items, cons
                     "n");
         }
         if (anyConnections) Element(out, "td", ConnectionsCell(item, text), "n");
+        Element(out, "td", ConfidenceCell(item, text));
         out += "</tr>\n";
     }
     out += "</tbody>\n</table>\n</div>\n";

@@ -31,6 +31,7 @@ constexpr OptionControl kControls[] = {
     {"AutoReportType", IDC_OPT_REPORT_TYPE, ControlKind::List},
     {"AutoReportOpenInViewer", IDC_OPT_OPEN_REPORT, ControlKind::Check},
     {"DefaultConnections", IDC_OPT_CONNECTIONS, ControlKind::Number},
+    {"DefaultRepeat", IDC_OPT_REPEAT, ControlKind::Number},
 };
 
 void ExchangeControl(HWND dialog, const OptionControl& control, bool toControls,

@@ -159,7 +159,7 @@ TEST(StartupOptions, MonitoringSwitches) {
 
     AppSettings settings;
     ArgumentList list;
-    list.Parse("/sjson r.json /DefaultMinSpeed 750");
+    list.Parse("/sjson r.json /DefaultMinSpeed 750 /DefaultRepeat 5");
     ApplyCommandLineOverrides(settings, list);
     EXPECT_EQ(settings.DefaultMinSpeed, 750);
     // A refused override keeps the file's value and is told through the session.
@@ -169,6 +169,7 @@ TEST(StartupOptions, MonitoringSwitches) {
     EXPECT_EQ(settings.DefaultMinSpeed, 750);
     ASSERT_EQ(session.refusedCount, 1u);
     EXPECT_EQ(session.refusedNumbers[0].key, "DefaultMinSpeed");
+    EXPECT_EQ(settings.DefaultRepeat, 5);
 }
 
 TEST(StartupOptions, HistoryFile) {

@@ -597,32 +597,40 @@ TEST(PersistConfig, RealFileRoundTrip) {
     EXPECT_EQ(loaded.Load(), ConfigResult::Missing);
 }
 
-TEST(PersistConfig, MinimumSpeedsAreWrittenOnlyWhenSetAndLoadBack) {
+TEST(PersistConfig, MinimumSpeedsAndRepeatsAreWrittenOnlyWhenSetAndLoadBack) {
     Fixture a;
     a.settings.DefaultMinSpeed = 300;
+    a.settings.DefaultRepeat = 5;
     a.items.emplace_back("http://a/", "A", 0);
     a.items.emplace_back("http://b/", "B", 1);
     a.items[1].minSpeed = 1500;
+    a.items[1].repeat = 3;
     ASSERT_EQ(a.Save(), ConfigResult::Done);
     const std::string saved = a.File();
-    EXPECT_NE(saved.find("SpeedGraphHeight=200\r\nDefaultMinSpeed=300\r\nWinPos="),
+    EXPECT_NE(saved.find("SpeedGraphHeight=200\r\nDefaultMinSpeed=300\r\nDefaultRepeat=5\r\n"),
               std::string::npos);
     EXPECT_NE(saved.find("[Download0]\r\nURL=http://a/\r\nDownloadName=A\r\nDisabled=0\r\n["),
               std::string::npos);
-    EXPECT_NE(saved.find("Disabled=0\r\nMinSpeed=1500\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("Disabled=0\r\nMinSpeed=1500\r\nRepeat=3\r\n"), std::string::npos);
 
     Fixture b;
     ASSERT_EQ(b.Load(saved), ConfigResult::Done);
     EXPECT_EQ(b.settings.DefaultMinSpeed, 300);
+    EXPECT_EQ(b.settings.DefaultRepeat, 5);
     ASSERT_EQ(b.items.size(), 2u);
     EXPECT_EQ(b.items[0].minSpeed, 0);
     EXPECT_EQ(b.items[1].minSpeed, 1500);
+    EXPECT_EQ(b.items[0].repeat, 0);
+    EXPECT_EQ(b.items[1].repeat, 3);
 
-    // Cleared again: the keys leave the file instead of staying behind with old values.
+    // Back to their defaults: the keys leave the file instead of staying behind.
     b.settings.DefaultMinSpeed = 0;
+    b.settings.DefaultRepeat = 1;
     b.items[1].minSpeed = 0;
+    b.items[1].repeat = 0;
     ASSERT_EQ(b.Save(), ConfigResult::Done);
     EXPECT_EQ(b.File().find("MinSpeed"), std::string::npos);
+    EXPECT_EQ(b.File().find("Repeat"), std::string::npos);
 }
 
 TEST(PersistConfig, ConnectionKeysAreWrittenOnlyWhenSetAndLoadBack) {

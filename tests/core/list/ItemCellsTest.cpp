@@ -170,23 +170,39 @@ TEST_F(ItemCellsTest, RecomputeSpeedBeforeStartKeepsZeroDuration) {
     EXPECT_EQ(item.speedKbitps, 0);
 }
 
-// A small file read from the cache can finish within one tick of the clock: finished, it
-// counts one millisecond rather than a speed of 0; while it runs, 0 ms means no speed yet.
-TEST_F(ItemCellsTest, FinishedWithinOneTickCountsOneMillisecond) {
-    DownloadItem item("u", "", 0);
-    item.startTime = test::UtcTime(2021, 1, 1, 0, 0, 0);
-    item.startTick = 7000;
-    item.bytes = 5 * 1024 * 1024;
-    item.status = DownloadStatus::Downloading;
-    item.RecomputeSpeed(7000);
-    EXPECT_EQ(item.speedKBps, 0);
-    item.status = DownloadStatus::Finished;
-    item.RecomputeSpeed(7000);
-    EXPECT_EQ(item.duration, 1u);
-    EXPECT_DOUBLE_EQ(item.speedKBps, 5 * 1024 / 0.001);
-    item.bytes = 0;  // nothing arrived: nothing to speak of
-    item.RecomputeSpeed(7000);
-    EXPECT_EQ(item.speedKBps, 0);
+// Speeds are bytes over the microsecond duration; the millisecond duration is its whole
+// milliseconds (the Duration cell rounds that as before). A finished download whose data
+// came between two readings of the clock counts one microsecond, never 0 KB/s.
+TEST_F(ItemCellsTest, RecomputeSpeedFromMicroseconds) {
+    struct Case {
+        uint64_t us;
+        uint64_t bytes;
+        DownloadStatus status;
+        uint32_t ms;
+        double kbps;
+        const char* cell;
+    };
+    const Case cases[] = {
+        {1500, 65536, DownloadStatus::Finished, 1, 64 / 0.0015, "00:00:00"},
+        {4321987, 5242880, DownloadStatus::Finished, 4321, 5120 / 4.321987, "00:00:04"},
+        {3499999, 1024, DownloadStatus::Downloading, 3499, 1 / 3.499999, "00:00:03"},
+        {999, 1024, DownloadStatus::Finished, 0, 1 / 0.000999, "00:00:00"},
+        {0, 5242880, DownloadStatus::Finished, 0, 5120 / 0.000001, "00:00:00"},
+        {0, 5242880, DownloadStatus::Downloading, 0, 0, "00:00:00"},
+        {0, 0, DownloadStatus::Finished, 0, 0, "00:00:00"},
+    };
+    for (const Case& c : cases) {
+        DownloadItem item("u", "", 0);
+        item.startTime = test::UtcTime(2021, 1, 1, 0, 0, 0);
+        item.startTick = 7000;
+        item.startMicro = 123456789;
+        item.bytes = c.bytes;
+        item.status = c.status;
+        item.RecomputeSpeed(7000, item.startMicro + c.us);  // the tick did not move at all
+        EXPECT_EQ(item.duration, c.ms) << c.us;
+        EXPECT_DOUBLE_EQ(item.speedKBps, c.kbps) << c.us;
+        EXPECT_EQ(Cell(item, kColumnDuration), c.cell) << c.us;
+    }
 }
 
 TEST_F(ItemCellsTest, ResetResultsKeepsIdentity) {

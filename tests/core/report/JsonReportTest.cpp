@@ -141,7 +141,8 @@ protected:
         phases.Stamp(kStatusConnectedToServer, 10090);  // a redirect's: the first one counts
         phases.Stamp(kStatusRequestSent, 10011);
         for (uint32_t s = 1; s <= 6; ++s) {
-            measurements.AddSample(0, {s * 1000, s * 1000 - 7, s * 1000000, 1e6 - s});
+            measurements.AddSample(0, {s * 1000, s * 1000 - 7, s * 1000000, 1e6 - s,
+                                       s * 1000000ULL + 123, (s * 1000 - 7) * 1000ULL + 456});
         }
         measurements.EndAttempt(0, 200, phases, true, 10150);
         measurements.SetComplete(0, true);
@@ -165,6 +166,17 @@ protected:
         refused.SetErrorText("The attempt to connect to the server failed.  ");
         measurements.StartAttempt(2, 30000);
         measurements.EndAttempt(2, 0, PhaseStamps(), false, 0);
+        // Measured twice (Repeat=2): once through, then refused.
+        RepeatResult through;
+        through.status = DownloadStatus::Finished;
+        through.bytes = 2000000;
+        through.durationUs = 2000500;
+        through.averageBytesPerSecond = 999750.062;
+        RepeatResult failed;
+        failed.status = DownloadStatus::Failed;
+        failed.errorCode = 12029;
+        measurements.AddRepeat(2, through);
+        measurements.AddRepeat(2, failed);
 
         Add("ftp://example.com/off", "off", DownloadStatus::Waiting).disabled = 1;
         Add("http://example.com/?q=\"x\"&b=\\\x7f", "caf\xE9 \"q\" \\ \x01\t",

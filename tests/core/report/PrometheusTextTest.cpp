@@ -191,7 +191,7 @@ TEST_F(PrometheusRun, EveryLineFollowsTheFormatAndTheNamingRules) {
             EXPECT_EQ(m[1], current) << "a sample outside its family: " << line;
         }
     }
-    EXPECT_EQ(families.size(), 11u);
+    EXPECT_EQ(families.size(), 12u);
 }
 
 TEST_F(PrometheusRun, EmptyFamiliesAreLeftOut) {
