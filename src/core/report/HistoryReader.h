@@ -36,7 +36,7 @@ struct RunItemRecord {
     bool perConnectionLimit = false;
     bool belowMinSpeed = false;
     double minSpeedBytesPerSecond = 0;  // 0: none applied
-    std::string confidence;  // "low", "medium", "high"; "" when the run gave none
+    std::string confidence;             // "low", "medium", "high"; "" when the run gave none
     // The spread of the item's repeated measurements; repeats 0 when it had none.
     uint64_t repeats = 0;
     double medianBytesPerSecond = 0;

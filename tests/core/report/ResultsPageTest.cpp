@@ -137,7 +137,8 @@ TEST(ResultsPage, ConnectionsAndTheirVerdictInTheTable) {
     EXPECT_NE(page.find("<th>Connections</th>"), std::string::npos);
     EXPECT_NE(page.find("<td class=\"n\">4 (per connection, 3.98x)</td>"), std::string::npos);
     EXPECT_NE(page.find("<td class=\"n\">1</td>"), std::string::npos);
-    EXPECT_NE(page.find("<td class=\"n\">-</td><td></td></tr>"), std::string::npos);  // an older run: no connections, no confidence
+    EXPECT_NE(page.find("<td class=\"n\">-</td><td></td></tr>"),
+              std::string::npos);  // an older run: no connections, no confidence
 }
 
 TEST(ResultsPage, NotesForDamagedLinesATornLastLineAndNoHistory) {
