@@ -207,8 +207,8 @@ def range_short_answer(head):
         name, _, value = line.partition(b":")
         if name.strip().lower() != b"range":
             continue
-        unit, _, spec = value.strip().partition(b"=")
-        first, _, last = spec.partition(b"-")
+        unit, _, wanted = value.strip().partition(b"=")
+        first, _, last = wanted.partition(b"-")
         if unit != b"bytes" or not first.isdigit():
             break
         first = int(first)
