@@ -37,6 +37,18 @@ std::vector<ChartPoint> InUnit(const std::vector<ChartPoint>& points, ChartUnit 
     return result;
 }
 
+// The summary and the figures end with the latency under load, where it was measured.
+std::string WithLatency(std::string text, const ChartSubject& subject) {
+    if (subject.latencyText.empty()) return text;
+    return text + "; " + subject.latencyText;
+}
+
+// The figures line ends with the path the download took, where it is known.
+std::string WithPathFigures(std::string figures, const ChartSubject& subject) {
+    if (!subject.pathFigures.empty()) figures += "   " + subject.pathFigures;
+    return WithLatency(figures, subject);
+}
+
 std::string Figures(const ChartSubject& subject, ChartUnit unit) {
     const std::string average = FormatChartSpeed(subject.averageBytesPerSecond, unit);
     const std::string steady = SteadyText(subject, unit);
@@ -106,8 +118,8 @@ SpeedChart BuildSpeedChart(const std::vector<ChartSubject>& subjects, const Char
             chart.hasSizeLimit = true;
             chart.sizeLimitSeconds = subject.trace->sizeLimitSeconds;
         }
-        chart.summary = ChartSummary(subject, frame.unit);
-        chart.figures = Figures(subject, frame.unit);
+        chart.summary = WithLatency(ChartSummary(subject, frame.unit), subject);
+        chart.figures = WithPathFigures(Figures(subject, frame.unit), subject);
     } else if (count > 1) {
         std::string items;
         for (size_t i = 0; i < count; ++i) {

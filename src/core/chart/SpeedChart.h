@@ -23,6 +23,8 @@ struct ChartSubject {
     double minSpeedBytesPerSecond = 0;  // the minimum it is held to; 0: none
     bool hasPhase[kAttemptPhaseCount] = {};
     uint32_t phaseMs[kAttemptPhaseCount] = {};
+    std::string pathFigures;  // "from 127.0.0.1, HTTP/1.1, cache HIT"; "" when not known
+    std::string latencyText;  // "latency 2.1 ms idle, 31.4 ms loaded..."; "" when not probed
 };
 
 // One curve as drawn: both lines in the chart's unit, at most about two points per pixel.

@@ -69,6 +69,7 @@ void ExchangeDownloadItem(DownloadItem& item, ProfileStore& store, int index) {
     store.ExchangeString(config_key::kDownloadName, item.name, "", kNameValueCapacity);
     store.ExchangeBool(config_key::kDisabled, item.disabled, 0);
     ExchangeOptionalInt(store, config_key::kMinSpeed, item.minSpeed);
+    ExchangeOptionalInt(store, config_key::kLatencyProbe, item.latencyProbe);
 }
 
 }  // namespace vm

@@ -31,7 +31,8 @@ struct DownloadItem {
     int32_t order = 0;
     std::string url;
     std::string name;
-    int32_t minSpeed = 0;  // KB/s; 0: DefaultMinSpeed applies
+    int32_t minSpeed = 0;      // KB/s; 0: DefaultMinSpeed applies
+    int32_t latencyProbe = 0;  // 1: measure latency idle and under load; 0: as DefaultLatencyProbe
     uint64_t bytes = 0;
     FileTime startTime = 0;
     uint32_t startTick = 0;

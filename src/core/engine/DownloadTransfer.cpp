@@ -144,6 +144,7 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
         return false;
     }
     scheme_ = SchemeOf(url);
+    path_.SetOrigin(&context_.addresses, UrlOrigin(url));
     uint32_t flags = kOpenFlagsDefault;
     if (scheme_ == SchemeClass::Https) flags = kOpenFlagsHttps;
     if (scheme_ == SchemeClass::Ftp && passiveFtp_) flags = kOpenFlagsPassiveFtp;
@@ -235,7 +236,9 @@ void DownloadTransfer::FailOpen(uint32_t error, uint32_t fallback) {
     Post(EV_FAILED, error);
 }
 
-void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t result, uint32_t error) {
+void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t result, uint32_t error,
+                                std::string_view info) {
+    if (status == kStatusConnectedToServer) path_.OnConnected(info);
     if (phases_.Stamp(status, context_.clock.TickCount())) return;
     if (status == kStatusHandleClosing) {
         Post(EV_HANDLE_CLOSING);
@@ -338,6 +341,9 @@ void DownloadTransfer::OnOpenComplete() {
     uint32_t status = 0;
     if (!context_.net.QueryInfoNumber(request, kHttpQueryStatusCode, &status)) status = 0;
     httpStatus_ = static_cast<int32_t>(status);
+    if (scheme_ == SchemeClass::Http || scheme_ == SchemeClass::Https)
+        path_.CaptureResponse(context_.net, request, scheme_ == SchemeClass::Https);
+    path_.UseKnownAddress();
     if ((scheme_ == SchemeClass::Http || scheme_ == SchemeClass::Https) &&
         !AcceptHttpResponse(request)) {
         return;

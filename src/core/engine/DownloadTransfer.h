@@ -8,6 +8,7 @@
 #include "core/base/UrlKind.h"
 #include "core/engine/FileReadJob.h"
 #include "core/engine/FtpReadJob.h"
+#include "core/engine/PathCapture.h"
 #include "core/engine/PhaseStamps.h"
 #include "core/engine/ReadSlot.h"
 #include "core/engine/TransferContext.h"
@@ -70,7 +71,8 @@ public:
     bool FailTimedOut();
 
     // The status callback's work, on a library thread (through the registry).
-    void OnStatus(InternetHandle handle, uint32_t status, uintptr_t result, uint32_t error);
+    void OnStatus(InternetHandle handle, uint32_t status, uintptr_t result, uint32_t error,
+                  std::string_view info = {});
 
     uint32_t Serial() const { return serial_; }
     uint32_t Error() const;
@@ -101,6 +103,8 @@ public:
     TransferEnd End() const { return end_; }
     // When the library reported resolving, connecting and sending (stamped as they happen).
     const PhaseStamps& Phases() const { return phases_; }
+    // Which server answered and how, as far as known yet.
+    PathIdentity Identity() const { return path_.Identity(); }
 
     std::atomic<int> callbacksRunning{0};
 
@@ -169,6 +173,7 @@ private:
     std::atomic<FileTime> acceptedTime_{0};
     std::atomic<uint32_t> dataTick_{0};
     PhaseStamps phases_;
+    PathCapture path_;
 
     TransferEnd end_ = TransferEnd::None;
     bool lengthUndeclared_ = false;

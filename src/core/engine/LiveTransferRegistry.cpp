@@ -60,7 +60,7 @@ size_t LiveTransferRegistry::RetiredCount() const {
 }
 
 void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle, uint32_t status,
-                                          uintptr_t result, uint32_t error) {
+                                          uintptr_t result, uint32_t error, std::string_view info) {
     DownloadTransfer* transfer = nullptr;
     InternetHandle orphan = 0;
     std::shared_ptr<ReadSlot> released;
@@ -95,7 +95,7 @@ void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle
         }
     }
     if (transfer != nullptr) {
-        transfer->OnStatus(handle, status, result, error);
+        transfer->OnStatus(handle, status, result, error, info);
         transfer->callbacksRunning.fetch_sub(1);
     }
     if (orphan != 0) net_.CloseHandle(orphan);

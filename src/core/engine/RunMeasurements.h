@@ -1,8 +1,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
+#include "core/engine/LatencyProbeJob.h"
+#include "core/engine/PathIdentity.h"
 #include "core/engine/PhaseStamps.h"
 #include "core/engine/SteadySpeed.h"
 #include "core/platform/Clock.h"
@@ -36,6 +39,8 @@ struct ItemMeasurements {
     bool hasPhase[kAttemptPhaseCount] = {};
     uint32_t phaseMs[kAttemptPhaseCount] = {};
     std::vector<SpeedSample> samples;
+    PathIdentity server;  // which server answered the latest attempt, and how
+    LatencyResult latency;
 };
 
 // The side record of a test run, by storage index of the items. The test run fills it;
@@ -52,6 +57,8 @@ public:
                     uint32_t acceptedTick);
     void AddSample(size_t index, const SpeedSample& sample);
     void SetComplete(size_t index, bool complete) { At(index).complete = complete; }
+    void SetServer(size_t index, PathIdentity server) { At(index).server = std::move(server); }
+    void SetLatency(size_t index, LatencyResult latency) { At(index).latency = std::move(latency); }
 
     FileTime RunStart() const { return started_; }
     FileTime RunEnd() const { return ended_; }

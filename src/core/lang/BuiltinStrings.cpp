@@ -134,6 +134,20 @@ const BuiltinString kStrings[] = {
     {2225, "Items not drawn:"},
     {2300, "Finished (slow)"},
     {2301, "The Pushgateway did not take the metrics (HTTP status %d)."},
+    {2600, "Server address"},
+    {2601, "Cache"},
+    {2602, "from %s"},
+    {2603, "cache %s"},
+    {2604, "not known"},
+    {2605, "age %s s"},
+    {2606, "Another server or cache status than the run before"},
+    {2620, "latency"},
+    {2621, "%s ms idle"},
+    {2622, "%s ms loaded"},
+    {2623, "(+%s ms)"},
+    {2624, "%s RPM"},
+    {2625, "%s probes failed"},
+    {2626, "no idle time"},
 };
 
 }  // namespace

@@ -34,6 +34,9 @@ struct AppSettings {
     // The run history (JSON Lines); "" keeps none. A name without a backslash lies beside
     // the configuration file.
     std::string HistoryFile;
+    // 1: every http(s) item measures its latency idle and under load (LatencyProbe=1 turns
+    // it on for one item).
+    int32_t DefaultLatencyProbe = 0;
 
     // Not stored: start-up sets it after the load.
     int32_t ConfirmDelete = 0;

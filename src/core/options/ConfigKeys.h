@@ -14,6 +14,7 @@ constexpr const char kUrl[] = "URL";
 constexpr const char kDownloadName[] = "DownloadName";
 constexpr const char kDisabled[] = "Disabled";
 constexpr const char kMinSpeed[] = "MinSpeed";
+constexpr const char kLatencyProbe[] = "LatencyProbe";
 }  // namespace config_key
 
 // "Download%d": one section per item, numbered from 0.

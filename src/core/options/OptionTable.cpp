@@ -81,6 +81,8 @@ constexpr OptionSpec kOptions[] = {
         .Json(8, "default_min_speed_bytes_per_s", JsonForm::kKBytesPerSecond),
     // "" keeps no history; a name without a backslash lies beside the configuration.
     Text("HistoryFile", &S::HistoryFile, "", kMaxReportFileName + 1).WrittenWhenSet(),
+    // Latency probes for items without LatencyProbe=1 of their own.
+    Bool("DefaultLatencyProbe", &S::DefaultLatencyProbe, 0).Advanced().WrittenWhenSet(),
 };
 
 }  // namespace

@@ -353,6 +353,25 @@ void AppendComparisonChart(std::string& out, const std::vector<const RunItemReco
     Legend(out, {{"average", texts.average}, {"steady", texts.steady}});
 }
 
+namespace {
+
+// A run that another server or cache status answered: said in its title, and marked with
+// a ring (a failure, which has no speed, with a ring on the bottom edge).
+std::string PathChangeNote(const TrendPoint& p, const ChartTexts& texts) {
+    return p.pathChanged ? " - " + texts.pathChanged : std::string();
+}
+
+void AppendPathChangeMark(std::string& out, const PlotArea& area, const TrendPoint& p, double x) {
+    if (!p.pathChanged) return;
+    out += "<circle class=\"changed\"";
+    Attr(out, "cx", x);
+    Attr(out, "cy", p.failed ? area.top + area.height : area.Y(ToKb(p.averageBytesPerSecond)));
+    Attr(out, "r", 8);
+    out += "/>";
+}
+
+}  // namespace
+
 void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts& texts) {
     std::vector<double> speeds;
     size_t failures = 0;
@@ -408,12 +427,15 @@ void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts&
         out += "<g class=\"run";
         if (p.failed) out += " failed";
         if (latest) out += " latest";
+        if (p.pathChanged) out += " changed";
         out += "\"><title>";
         AppendHtmlText(out,
                        DateText(p.timeUnixMs, DatePart::Minutes) + " " +
                            (p.failed ? texts.failed
-                                     : Kb(ToKb(p.averageBytesPerSecond)) + " " + texts.speedUnit));
+                                     : Kb(ToKb(p.averageBytesPerSecond)) + " " + texts.speedUnit) +
+                           PathChangeNote(p, texts));
         out += "</title>";
+        AppendPathChangeMark(out, area, p, x);
         if (p.failed) {
             // A cross on the bottom edge: a failure has no speed.
             const double y = area.top + area.height;
@@ -448,6 +470,11 @@ void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts&
         legend.push_back({"maximum", texts.maximum + " " + Kb(stats.maximum)});
     }
     legend.push_back({"failed", texts.failed + " " + std::to_string(failures)});
+    const size_t changes =
+        static_cast<size_t>(std::count_if(trend.points.begin(), trend.points.end(),
+                                          [](const TrendPoint& p) { return p.pathChanged; }));
+    if (changes > 0)
+        legend.push_back({"changed", texts.pathChanged + " " + std::to_string(changes)});
     legend.push_back({"runs", texts.runs + " " + std::to_string(trend.points.size())});
     if (drawn.size() < trend.points.size())
         legend.push_back({"runs", texts.pointsShown + " " + std::to_string(drawn.size())});

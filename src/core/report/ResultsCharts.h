@@ -26,6 +26,7 @@ struct ChartTexts {
     std::string latest;
     std::string runs;
     std::string pointsShown;
+    std::string pathChanged;  // a run answered by another server or cache status
 };
 
 // The speed of every sample interval of an item in KB/s, at the interval's end in seconds.

@@ -40,7 +40,8 @@ const char kStyle[] =
     "stroke:var(--stat);stroke-width:1.2;stroke-dasharray:6 3}\n"
     "g.run circle{fill:var(--avg)}g.run.latest circle{fill:var(--bg);stroke:var(--avg);"
     "stroke-width:3}g.run.failed path{stroke:var(--fail);stroke-width:2}"
-    "g.run.latest.failed path{stroke-width:4}\n"
+    "g.run.latest.failed path{stroke-width:4}"
+    "g.run circle.changed{fill:none;stroke:var(--stat);stroke-width:1.5}\n"
     ".legend{color:var(--muted);font-size:12px;margin:.2em 0}.key{display:inline-block;"
     "width:1.4em;height:0;border-top:2px solid var(--avg);vertical-align:middle;margin:0 .3em 0 "
     ".6em}"
@@ -48,13 +49,26 @@ const char kStyle[] =
     ".key.latest{width:.6em;height:.6em;border:2px solid var(--avg);border-radius:50%}"
     ".key.minimum,.key.maximum{border-top:2px dotted var(--stat)}.key.median{border-top:2px dashed "
     "var(--stat)}"
-    ".key.failed{border-top:2px solid var(--fail)}.key.runs{display:none}\n"
+    ".key.failed{border-top:2px solid var(--fail)}.key.runs{display:none}"
+    ".key.changed{width:.6em;height:.6em;border:1.5px solid var(--stat);border-radius:50%}\n"
     ".note{color:var(--fail)}\n";
 
 class Texts {
 public:
     explicit Texts(TextEncoding& encoding) : encoding_(encoding) {}
     std::string operator()(uint32_t id) const { return encoding_.SystemToUtf8(GetString(id)); }
+    // A text with one "%s" (checked by the string table) filled with a number.
+    std::string WithNumber(uint32_t id, double value, int decimals) const {
+        char number[32];
+        std::snprintf(number, sizeof number, "%.*f", decimals, value);
+        const char* format = GetFormatString(id);
+        const int length = std::snprintf(nullptr, 0, format, number);
+        if (length <= 0) return number;
+        std::string line(static_cast<size_t>(length) + 1, '\0');
+        std::snprintf(&line[0], line.size(), format, number);
+        line.resize(static_cast<size_t>(length));
+        return encoding_.SystemToUtf8(line);
+    }
 
 private:
     TextEncoding& encoding_;
@@ -141,6 +155,22 @@ std::vector<const UrlTrend*> ChooseTrends(const HistoryReader& history, const Ru
     return chosen;
 }
 
+// Under an item's chart: its latency idle and under load, when it was probed.
+void AppendLatencyNote(std::string& out, const RunItemRecord& item, const Texts& text) {
+    if (item.idleProbes == 0 && item.loadedProbes == 0) return;
+    std::string note = text(IDS_LATENCY_CAPTION);
+    if (item.idleProbes > 0) note += " " + text.WithNumber(IDS_LATENCY_IDLE, item.idleMedianMs, 1);
+    if (item.loadedProbes > 0) {
+        note += (item.idleProbes > 0 ? ", " : " ") +
+                text.WithNumber(IDS_LATENCY_LOADED, item.loadedMedianMs, 1);
+        if (item.idleProbes > 0)
+            note += " " +
+                    text.WithNumber(IDS_LATENCY_ADDED, item.loadedMedianMs - item.idleMedianMs, 1);
+        note += ", " + text.WithNumber(IDS_LATENCY_RPM, static_cast<double>(item.rpm), 0);
+    }
+    Element(out, "p", note, "latency");
+}
+
 }  // namespace
 
 std::string BuildResultsPage(const ResultsPageSource& source) {
@@ -158,6 +188,7 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
     chart.latest = text(IDS_PAGE_LATEST);
     chart.runs = text(IDS_PAGE_RUNS);
     chart.pointsShown = text(IDS_PAGE_POINTS_SHOWN);
+    chart.pathChanged = text(IDS_PATH_CHANGED);
 
     std::string out;
     out.reserve(256 * 1024);
@@ -216,6 +247,7 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
             OpenFigure(out, item.name.empty() ? item.url : item.name, item.url);
             if (item.samples.empty()) Element(out, "p", text(IDS_PAGE_NO_SAMPLES));
             AppendItemSpeedChart(out, item, chart);
+            AppendLatencyNote(out, item, text);
             out += "</figure>\n";
         }
         if (finished.size() > kMaxItemCharts) {

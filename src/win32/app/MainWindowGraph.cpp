@@ -9,6 +9,8 @@
 #include "core/engine/SpeedThreshold.h"
 #include "core/engine/SteadySpeed.h"
 #include "core/lang/StringTable.h"
+#include "core/list/LatencyText.h"
+#include "core/list/PathTexts.h"
 #include "resource.h"
 #include "win32/app/MainWindow.h"
 #include "win32/graph/GraphImage.h"
@@ -153,6 +155,8 @@ void MainWindow::UpdateGraph() {
             }
             subject.hasSteady = steadyKnown_;
             subject.steadyBytesPerSecond = steadyBytesPerSecond_;
+            subject.pathFigures = PathFigures(measured->server);
+            subject.latencyText = LatencyText(measured->latency);
         }
         // The attempt under way has its steps only on its transfer until it ends.
         const DownloadTransfer* transfer = run_ != nullptr ? run_->CurrentTransfer() : nullptr;
@@ -168,6 +172,8 @@ void MainWindow::UpdateGraph() {
                 subject.hasPhase[kAttemptFirstByte] = true;
                 subject.phaseMs[kAttemptFirstByte] = transfer->AcceptedTick() - item.attemptTick;
             }
+            subject.pathFigures = PathFigures(transfer->Identity());
+            subject.latencyText = LatencyText(run_->CurrentLatency());
         }
         subjects.push_back(std::move(subject));
     }

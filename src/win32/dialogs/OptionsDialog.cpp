@@ -30,6 +30,7 @@ constexpr OptionControl kControls[] = {
     {"AutoReportFilename", IDC_OPT_REPORT_BROWSE, ControlKind::kButton},
     {"AutoReportType", IDC_OPT_REPORT_TYPE, ControlKind::kList},
     {"AutoReportOpenInViewer", IDC_OPT_OPEN_REPORT, ControlKind::kCheck},
+    {"DefaultLatencyProbe", IDC_OPT_LATENCY_PROBE, ControlKind::kCheck},
 };
 
 void ExchangeControl(HWND dialog, const OptionControl& control, bool toControls,

@@ -145,6 +145,14 @@ protected:
         }
         measurements.EndAttempt(0, 200, phases, true, 10150);
         measurements.SetComplete(0, true);
+        PathIdentity server;
+        server.address = "::1";
+        server.family = AddressFamily::Ipv6;
+        server.httpVersion = "HTTP/1.1";
+        server.tlsProtocol = "TLS 1.2";
+        server.tlsCipher = "AES 256";
+        server.headers = {{"server", "nginx"}, {"x-cache", "HIT \xE9"}};
+        measurements.SetServer(0, server);
 
         DownloadItem& missing = Add("http://example.com/missing", "", DownloadStatus::Failed);
         missing.serverStatus = 404;
