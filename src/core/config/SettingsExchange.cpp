@@ -32,7 +32,11 @@ void ExchangeAppSettings(AppSettings& s, ProfileStore& store) {
     for (const OptionSpec& option : Options()) {
         switch (option.type) {
             case OptionType::kBool:
-                store.ExchangeBool(option.key, s.*option.number, option.numberDefault);
+                if (option.writtenWhenSet) {
+                    ExchangeOptionalInt(store, option.key, s.*option.number);
+                } else {
+                    store.ExchangeBool(option.key, s.*option.number, option.numberDefault);
+                }
                 break;
             case OptionType::kInt:
                 if (option.writtenWhenSet) {

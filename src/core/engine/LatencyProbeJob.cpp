@@ -37,11 +37,24 @@ LatencyResult LatencyProbeJob::Result() const {
 
 void LatencyProbeJob::Run() {
     bool usable = true;
-    uint64_t largest = 0;  // the largest probe so far: what the next one is expected to cost
-    for (uint32_t i = 0; i < kIdleProbes && usable && !stopped.load(); ++i) {
-        const ProbeOutcome outcome = prober.Probe(url);
+    uint64_t largest = 0;    // the largest probe so far: what the next one is expected to cost
+    uint64_t announced = 0;  // what the download will move, when the server said
+    for (uint32_t i = 0; i < kWarmUpProbes + kIdleProbes && usable && !stopped.load(); ++i) {
+        if (announced != 0) {
+            // The idle probes too stay within the share of what the download will move.
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!budget_.Allows(announced, largest)) break;
+        }
+        ProbeOutcome outcome = prober.Probe(url);
+        if (announced == 0) announced = outcome.contentLength;
         usable = !outcome.unusable;
         largest = outcome.bytes > largest ? outcome.bytes : largest;
+        if (i < kWarmUpProbes && outcome.ok) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            result_.probeBytes += outcome.bytes;
+            budget_.Spend(outcome.bytes);
+            continue;
+        }
         Record(outcome, false);
     }
     // The download starts now whatever the idle probes gave.

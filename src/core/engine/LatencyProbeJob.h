@@ -12,6 +12,9 @@
 namespace vm {
 
 constexpr uint32_t kIdleProbes = 5;
+// The first request of an attempt also pays for setting up the session and looking up the
+// name: it is made first and not counted as an idle time (its bytes and failure are).
+constexpr uint32_t kWarmUpProbes = 1;
 constexpr uint32_t kLoadedProbeIntervalMs = 200;
 // A download's probes are waited for this long when it ends; a probe still out after that
 // finishes on its own (the record outlives it).
@@ -31,7 +34,9 @@ struct LatencyResult {
 [[nodiscard]] bool LoadedProbeDue(bool downloading, uint32_t sinceLastMs, uint64_t downloadBytes,
                                   const ProbeBudget& budget, uint64_t expectedProbeBytes);
 
-// The probes of one http(s) attempt on a worker thread: kIdleProbes before the download
+// The probes of one http(s) attempt on a worker thread: a warm-up and kIdleProbes before
+// the download (as many as fit the budget of the length the server announces; all when it
+// announces none)
 // (the window opens the download once EV_PROBES_IDLE_DONE arrives), then one every
 // kLoadedProbeIntervalMs while it runs, within the byte budget. The window tells the
 // download's state and bytes through the atomics; the record lives until both sides are

@@ -28,9 +28,11 @@ LatencySummary SummarizeLatency(const std::vector<double>& ms) {
 double TrimmedMean(std::vector<double> values, double trimShare) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
-    const auto cut = static_cast<size_t>(std::floor(static_cast<double>(values.size()) * trimShare));
+    const auto cut =
+        static_cast<size_t>(std::floor(static_cast<double>(values.size()) * trimShare));
     const size_t kept = values.size() - std::min(cut, values.size() - 1);
-    return std::accumulate(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(kept), 0.0) /
+    return std::accumulate(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(kept),
+                           0.0) /
            static_cast<double>(kept);
 }
 

@@ -50,6 +50,7 @@ std::vector<HeaderLine> SplitHeaderLines(std::string_view block) {
         if (line.empty()) break;  // the end of the headers
         if (IsBlank(line[0])) {
             // An obsolete folded continuation of the header before it.
+            while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
             if (!lines.empty()) {
                 lines.back().value += ' ';
                 lines.back().value.append(line.data(), line.size());
@@ -75,10 +76,20 @@ const std::string* PathIdentity::Header(std::string_view name) const {
 }
 
 const std::vector<const char*>& CapturedHeaderNames() {
-    static const std::vector<const char*> names = {
-        "server",      "via",          "age",       "x-cache",       "x-cache-hits",
-        "x-cache-status", "cf-cache-status", "cf-ray", "x-served-by", "x-amz-cf-pop",
-        "x-amz-cf-id", "content-type", "etag",      "last-modified"};
+    static const std::vector<const char*> names = {"server",
+                                                   "via",
+                                                   "age",
+                                                   "x-cache",
+                                                   "x-cache-hits",
+                                                   "x-cache-status",
+                                                   "cf-cache-status",
+                                                   "cf-ray",
+                                                   "x-served-by",
+                                                   "x-amz-cf-pop",
+                                                   "x-amz-cf-id",
+                                                   "content-type",
+                                                   "etag",
+                                                   "last-modified"};
     return names;
 }
 
@@ -244,7 +255,7 @@ std::string TlsCipherName(uint32_t algorithm, uint32_t strengthBits) {
         const char* text;
         uint32_t bits;  // the algorithm's own strength, when it has only one
     };
-    static const Name kNames[] = {{0x660E, "AES", 128}, {0x660F, "AES", 192}, {0x6610, "AES", 256},
+    static const Name kNames[] = {{0x660E, "AES", 128}, {0x660F, "AES", 192},  {0x6610, "AES", 256},
                                   {0x6611, "AES", 0},   {0x6603, "3DES", 168}, {0x6601, "DES", 56},
                                   {0x6602, "RC2", 0},   {0x6801, "RC4", 0}};
     for (const Name& name : kNames) {

@@ -32,8 +32,7 @@ struct PathIdentity {
     std::vector<std::pair<std::string, std::string>> headers;
 
     bool Known() const {
-        return !address.empty() || !httpVersion.empty() || !tlsProtocol.empty() ||
-               !headers.empty();
+        return !address.empty() || !httpVersion.empty() || !tlsProtocol.empty() || !headers.empty();
     }
     // The value of a captured header; nullptr when the response had none.
     const std::string* Header(std::string_view name) const;

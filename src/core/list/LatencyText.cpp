@@ -36,8 +36,8 @@ std::string LatencyText(const LatencyResult& latency) {
     if (loaded.n > 0) {
         text += ", " + WithText(IDS_LATENCY_LOADED, Ms(loaded.median));
         if (idle.n > 0) text += " " + WithText(IDS_LATENCY_ADDED, Ms(loaded.median - idle.median));
-        text += ", " + WithText(IDS_LATENCY_RPM,
-                                 std::to_string(RoundTripsPerMinute(latency.loadedMs)));
+        text +=
+            ", " + WithText(IDS_LATENCY_RPM, std::to_string(RoundTripsPerMinute(latency.loadedMs)));
     }
     if (latency.failed > 0)
         text += ", " + WithText(IDS_LATENCY_FAILED, std::to_string(latency.failed));

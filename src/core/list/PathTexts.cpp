@@ -47,7 +47,8 @@ std::string CacheText(const PathIdentity& identity) {
 std::string PathFigures(const PathIdentity& identity) {
     const std::string cache = CacheStatus(identity);
     return Joined({identity.address.empty() ? "" : WithText(IDS_PATH_FROM, identity.address),
-                   identity.httpVersion, cache.empty() ? "" : WithText(IDS_PATH_CACHE_STATUS, cache)});
+                   identity.httpVersion,
+                   cache.empty() ? "" : WithText(IDS_PATH_CACHE_STATUS, cache)});
 }
 
 }  // namespace vm

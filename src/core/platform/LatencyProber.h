@@ -15,6 +15,9 @@ struct ProbeOutcome {
     // The server refused HEAD and ignored a one-byte range: probing this URL would cost a
     // whole body, so no more probes are made.
     bool unusable = false;
+    // The length the server announced for the URL's body (a HEAD's Content-Length); 0 when
+    // it announced none.
+    uint64_t contentLength = 0;
 };
 
 // Small requests to a URL's server, each on a new connection, timed with the finest clock

@@ -1,5 +1,6 @@
 #include "win32/engine/WinLatencyProber.h"
 
+#include <cstdlib>
 #include <string>
 
 #include "core/platform/InternetLibrary.h"
@@ -102,8 +103,8 @@ uint64_t HeaderBytes(HINTERNET request) {
 // bytes it moved.
 bool TimedRequest(HINTERNET connect, const UrlParts& parts, const char* method,
                   const std::string& headers, ProbeOutcome* outcome, DWORD* status) {
-    Handle request(HttpOpenRequestA(connect, method, parts.path.c_str(), nullptr, nullptr,
-                                    nullptr, parts.secure ? kSecureProbeFlags : kProbeFlags, 0));
+    Handle request(HttpOpenRequestA(connect, method, parts.path.c_str(), nullptr, nullptr, nullptr,
+                                    parts.secure ? kSecureProbeFlags : kProbeFlags, 0));
     if (request.get() == nullptr) return false;
     DWORD timeout = kProbeTimeoutMs;
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
@@ -121,6 +122,12 @@ bool TimedRequest(HINTERNET connect, const UrlParts& parts, const char* method,
     outcome->ms = CounterMs(end - start);
     outcome->bytes += HeaderBytes(request.get());
     *status = StatusOf(request.get());
+    char length[32] = {};
+    DWORD lengthSize = sizeof length - 1;
+    if (*status == HTTP_STATUS_OK &&
+        HttpQueryInfoA(request.get(), HTTP_QUERY_CONTENT_LENGTH, length, &lengthSize, nullptr)) {
+        outcome->contentLength = std::strtoull(length, nullptr, 10);
+    }
     if (std::string(method) == "GET") {
         char byte = 0;
         DWORD read = 0;

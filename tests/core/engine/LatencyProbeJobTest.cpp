@@ -25,14 +25,14 @@ public:
         outcome.ok = !refuseAll;
         outcome.unusable = unusable;
         outcome.bytes = 600;
-        outcome.ms = probes > kIdleProbes ? 40 : 2;
+        outcome.ms = probes > kWarmUpProbes + kIdleProbes ? 40 : 2;
         Sleep(static_cast<uint32_t>(outcome.ms));
         return outcome;
     }
     // The window opens the download once the idle probes are done.
     void Sleep(uint32_t ms) override {
         tick += ms;
-        if (probes < kIdleProbes) return;
+        if (probes < kWarmUpProbes + kIdleProbes) return;
         job->downloading.store(true);
         job->downloadBytes.store(job->downloadBytes.load() + bytesPerMs * ms);
         if (tick >= runMs) job->stopped.store(true);
@@ -66,8 +66,9 @@ TEST(LatencyProbeJob, IdleThenLoadedProbesWithinTheBudget) {
     // every 200 ms gives fewer (the probe's own 40 ms included).
     EXPECT_GE(result.loadedMs.size(), 30u);
     EXPECT_LE(result.loadedMs.size(), 50u);
-    EXPECT_LE(static_cast<double>(result.probeBytes),
-              kProbeByteShare * static_cast<double>(run.job.downloadBytes.load() + result.probeBytes));
+    EXPECT_LE(
+        static_cast<double>(result.probeBytes),
+        kProbeByteShare * static_cast<double>(run.job.downloadBytes.load() + result.probeBytes));
 }
 
 TEST(LatencyProbeJob, ProbesAreSkippedRatherThanExceedTheBudget) {
@@ -76,7 +77,7 @@ TEST(LatencyProbeJob, ProbesAreSkippedRatherThanExceedTheBudget) {
     const LatencyResult result = run.Run();
     // Beyond the idle ones (which go before any byte), none fitted.
     EXPECT_EQ(result.loadedMs.size(), 0u);
-    EXPECT_EQ(result.probeBytes, kIdleProbes * 600u);
+    EXPECT_EQ(result.probeBytes, (kWarmUpProbes + kIdleProbes) * 600u);
 }
 
 TEST(LatencyProbeJob, FailuresAreCountedAndAnUnusableUrlStopsProbing) {
@@ -90,6 +91,38 @@ TEST(LatencyProbeJob, FailuresAreCountedAndAnUnusableUrlStopsProbing) {
     whole.prober.unusable = true;
     (void)whole.Run();
     EXPECT_EQ(whole.prober.probes, 1u);
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+// A server that announces a small body gets fewer idle probes: they too stay within 5%.
+TEST(LatencyProbeJob, IdleProbesFitTheAnnouncedLength) {
+    class Announcing : public LatencyProber {
+    public:
+        uint32_t probes = 0;
+        LatencyProbeJob* job = nullptr;
+        ProbeOutcome Probe(const std::string&) override {
+            ++probes;
+            ProbeOutcome outcome;
+            outcome.ok = true;
+            outcome.bytes = 500;
+            outcome.contentLength = 40000;  // 5% of 42,000 moved: 2,100 bytes, four probes
+            return outcome;
+        }
+        void Sleep(uint32_t) override { job->stopped.store(true); }
+        uint32_t TickCount() override { return 0; }
+    } prober;
+    test::FakeClock clock;
+    test::ScriptedInternet poster{clock};
+    LatencyProbeJob job{prober, poster};
+    prober.job = &job;
+    job.Run();
+    EXPECT_EQ(prober.probes, 4u);
+    EXPECT_EQ(job.Result().idleMs.size(), 3u);
 }
 
 }  // namespace

@@ -39,12 +39,12 @@ TEST(LatencyStats, TrimmedMeanAndRoundTripsPerMinute) {
 
 TEST(LatencyStats, ProbesStayWithinFivePercentOfTheBytesMoved) {
     ProbeBudget budget;
-    EXPECT_FALSE(budget.Allows(0, 500));        // nothing moved yet
-    EXPECT_TRUE(budget.Allows(9500, 500));      // exactly 5% of 10,000
+    EXPECT_FALSE(budget.Allows(0, 500));    // nothing moved yet
+    EXPECT_TRUE(budget.Allows(9500, 500));  // exactly 5% of 10,000
     EXPECT_FALSE(budget.Allows(9499, 500));
     budget.Spend(500);
-    EXPECT_FALSE(budget.Allows(9500, 500));     // 1,000 of 10,500
-    EXPECT_TRUE(budget.Allows(19000, 500));     // 1,000 of 20,000
+    EXPECT_FALSE(budget.Allows(9500, 500));  // 1,000 of 10,500
+    EXPECT_TRUE(budget.Allows(19000, 500));  // 1,000 of 20,000
     EXPECT_EQ(budget.Spent(), 500u);
 }
 

@@ -153,6 +153,13 @@ protected:
         server.tlsCipher = "AES 256";
         server.headers = {{"server", "nginx"}, {"x-cache", "HIT \xE9"}};
         measurements.SetServer(0, server);
+        LatencyResult latency;
+        latency.measured = true;
+        latency.idleMs = {0.25, 0.5, 2};
+        latency.loadedMs = {30, 31.5, 90};
+        latency.failed = 1;
+        latency.probeBytes = 4200;
+        measurements.SetLatency(0, latency);
 
         DownloadItem& missing = Add("http://example.com/missing", "", DownloadStatus::Failed);
         missing.serverStatus = 404;

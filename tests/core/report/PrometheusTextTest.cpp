@@ -110,6 +110,11 @@ protected:
         server.httpVersion = "HTTP/1.1";
         server.headers = {{"x-cache", "hit from \"edge\""}};
         measurements.SetServer(0, server);
+        LatencyResult latency;
+        latency.measured = true;
+        latency.idleMs = {1, 2, 3};
+        latency.loadedMs = {20, 30, 40, 50};
+        measurements.SetLatency(0, latency);
 
         DownloadItem failed("ftp://u:pw@example.com/x", "caf\xE9 \"q\" \\", 1);
         failed.status = DownloadStatus::Failed;
@@ -157,6 +162,9 @@ TEST_F(PrometheusRun, SeriesOfARun) {
         ("velocimark_download_success" + failed + " 0\n"),
         ("velocimark_download_slow" + big + " 1\n"),
         ("velocimark_download_slow" + bigAgain + " 0\n"),
+        ("velocimark_download_latency_seconds{url=\"http://example.com/big.bin\",name=\"Big\","
+         "state=\"loaded\",quantile=\"0.9\"} 0.047\n"),
+        ("velocimark_download_rpm" + big + " 1714\n"),
         ("velocimark_download_info{url=\"http://example.com/big.bin\",name=\"Big\","
          "address=\"127.0.0.1\",http_version=\"HTTP/1.1\",cache=\"HIT\"} 1\n"),
         "velocimark_run_start_time_seconds 1796641200\n",
@@ -197,7 +205,7 @@ TEST_F(PrometheusRun, EveryLineFollowsTheFormatAndTheNamingRules) {
             EXPECT_EQ(m[1], current) << "a sample outside its family: " << line;
         }
     }
-    EXPECT_EQ(families.size(), 10u);
+    EXPECT_EQ(families.size(), 13u);
 }
 
 TEST_F(PrometheusRun, EmptyFamiliesAreLeftOut) {
