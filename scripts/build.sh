@@ -4,6 +4,7 @@
 # Usage: scripts/build.sh [native|windows|all|fuzz|bench|bench-windows] [target...]
 #   native         build/native: the tests, with the sanitizers (default: native and windows)
 #   windows        build/windows: the program and its tests, cross-built with mingw-w64
+#   tsan           build/tsan: the tests, with ThreadSanitizer (core_tests --gtest_filter=...)
 #   fuzz           build/fuzz: the libFuzzer targets, with clang (scripts/fuzz.sh)
 #   bench          build/bench: the native benchmarks, optimised (bench/*.sh)
 #   bench-windows  build/bench-windows: the Windows benchmarks, optimised (bench/*.sh)
@@ -45,6 +46,9 @@ case $which in
     build windows -DCMAKE_BUILD_TYPE=Release "${windows[@]}"
     ;;
   native) ;;
+  tsan)
+    build tsan -DCMAKE_BUILD_TYPE=Debug -DVM_TSAN=ON
+    ;;
   fuzz)
     CC=clang CXX=clang++ build fuzz -DCMAKE_BUILD_TYPE=Debug -DVM_FUZZ=ON -DVM_TESTS=OFF
     ;;

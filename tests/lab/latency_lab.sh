@@ -45,9 +45,22 @@ curl_peer() { # OUT: idle times, then loaded times during a curl download
   wait "$download" || true
 }
 
+# curl's probes beside the program's own download too: the same load, the same moments.
+program_with_curl() { # NAME.json OUT
+  : >"$2"
+  program 1 "$1" &
+  local run=$!
+  sleep 1.5  # past the idle probes and the start
+  while kill -0 "$run" 2>/dev/null; do
+    echo "loaded $(curl_probe)" >>"$2"
+    sleep 0.2
+  done
+  wait "$run"
+}
+
 for depth in 300ms 5ms; do
   "$here/lab.sh" rate "$lab_dir" 40mbit --latency "$depth"
-  program 1 "probe-$depth.json"
+  program_with_curl "probe-$depth.json" "$work/beside-$depth.txt"
   curl_peer "$work/curl-$depth.txt"
 done
 # The speed with and without probes, in turns (one run each is at the mercy of the machine).
@@ -56,15 +69,16 @@ for round in 1 2 3; do
   program 0 "speed-plain-$round.json"
 done
 
-python3 - "$work" <<'PY'
+status=0
+python3 - "$work" <<'PY' || status=$?
 import json, statistics, sys
 work = sys.argv[1]
 def item(name):
     with open(f"{work}/{name}.json", encoding="utf-8") as f:
         return json.load(f)["items"][0]
-def curl(depth):
+def curl(depth, kind="curl"):
     times = {"idle": [], "loaded": []}
-    for line in open(f"{work}/curl-{depth}.txt"):
+    for line in open(f"{work}/{kind}-{depth}.txt"):
         state, seconds = line.split()
         times[state].append(float(seconds) * 1000)
     return {k: statistics.median(v) for k, v in times.items() if v}
@@ -82,7 +96,8 @@ for depth in ("300ms", "5ms"):
     print(f"queue {depth}: program idle {idle.get('median', 0):.1f} ms (n {idle['n']}), "
           f"loaded {loaded.get('median', 0):.1f} ms p90 {loaded.get('p90', 0):.1f} (n {loaded['n']}), "
           f"added {added[depth]:.1f} ms, rpm {lat.get('rpm')}, failed {lat['failed']}; "
-          f"curl idle {peer.get('idle', 0):.1f} ms, loaded {peer.get('loaded', 0):.1f} ms; "
+          f"curl idle {peer.get('idle', 0):.1f} ms, loaded {peer.get('loaded', 0):.1f} ms, "
+          f"beside the program's download {curl(depth, 'beside').get('loaded', 0):.1f} ms; "
           f"probe bytes {lat['probe_bytes']} of {it['bytes']} "
           f"({100.0 * lat['probe_bytes'] / max(1, it['bytes'] + lat['probe_bytes']):.2f}%)")
     check(lat["probe_bytes"] <= 0.05 * (it["bytes"] + lat["probe_bytes"]), "probe bytes within 5%")
@@ -102,3 +117,4 @@ print("speeds with probes:", [round(s) for s in speeds["probe"]],
 check(abs(ratio - 1) <= 0.03, f"median speed with probes / without: {ratio:.3f}")
 sys.exit(0 if ok else 1)
 PY
+exit "$status"

@@ -1,11 +1,7 @@
 #include "core/engine/DownloadTransfer.h"
 
-#include <chrono>
-#include <thread>
-
 #include "core/engine/DownloadItem.h"
 #include "core/engine/HttpResponseCheck.h"
-#include "core/engine/ServerReply.h"
 #include "core/engine/TransferEvent.h"
 #include "core/platform/FileSystem.h"
 
@@ -28,112 +24,41 @@ bool ParseContentLength(const std::string& text, uint64_t* value) {
 }
 
 DownloadTransfer::DownloadTransfer(TransferContext& context)
-    : context_(context), slot_(std::make_shared<ReadSlot>()) {
-    serial_ = context_.registry.Register(this);
+    : context_(context), record_(std::make_shared<TransferRecord>(context)) {
+    (void)context_.registry.Register(record_);
     context_.AcquireRoot();
 }
 
 DownloadTransfer::~DownloadTransfer() {
-    context_.registry.Unregister(serial_, phase_.load() == TransferPhase::PendingOpen);
+    record_->abandoned.store(true);
+    context_.registry.Unregister(record_->serial, record_->Phase() == TransferPhase::PendingOpen);
     StopTransfer();
     context_.ReleaseRoot();
-    for (uint32_t i = 0; i < kCallbackWaitSleeps && callbacksRunning.load() > 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    // A callback that was completing the open while we stopped may have stored a handle.
-    const InternetHandle late = request_.exchange(0);
-    if (late != 0) context_.net.CloseHandle(late);
     if (worker_ != 0) context_.files.ReleaseThread(worker_);
+    // A callback or worker still running holds the record; the last one frees it, and a
+    // handle an open delivered after the stop is closed then.
 }
 
 void DownloadTransfer::Init(uintptr_t window, uint32_t message, uint32_t flags) {
-    window_ = window;
-    message_ = message;
-    flags_ = flags;
+    record_->window = window;
+    record_->message = message;
+    record_->flags = flags;
+    record_->scheme = SchemeClass::Other;
     headers_.clear();
-    scheme_ = SchemeClass::Other;
-    request_.store(0);
     // A fresh start, not a change: Init comes before the attempt does anything.
-    phase_.store(TransferPhase::None);
-    error_.store(0);
-    available_.store(0);
-    end_ = TransferEnd::None;
-    lengthUndeclared_ = false;
-    contentLength_ = bytesRead_ = 0;
+    record_->Reset();
     httpStatus_ = 0;
-    awaiting_ = Awaiting::Nothing;  // fresh start
+    awaiting_ = Awaiting::Nothing;
     emptyPendingReads_ = 0;
 }
 
-uint32_t DownloadTransfer::Error() const { return job_ ? job_->error.load() : error_.load(); }
-std::string DownloadTransfer::ServerReply() const {
-    if (ftpJob_) {
-        std::string reply = ftpJob_->ServerReply();
-        if (!reply.empty()) return reply;
-    }
-    std::lock_guard<std::mutex> lock(replyMutex_);
-    return serverReply_;
-}
-TransferPhase DownloadTransfer::Phase() const { return ftpJob_ ? ftpJob_->Phase() : phase_.load(); }
-uint64_t DownloadTransfer::BytesRead() const { return job_ ? job_->bytesRead.load() : bytesRead_; }
-uint64_t DownloadTransfer::ContentLength() const {
-    return job_ ? job_->contentLength.load() : contentLength_;
-}
-bool DownloadTransfer::Finished() const {
-    return job_ ? job_->finished.load() : end_ == TransferEnd::Finished;
-}
-bool DownloadTransfer::WholeBodySeen() const {
-    return Finished() && (job_ ? job_->wholeBody.load() : !lengthUndeclared_);
-}
-uint32_t DownloadTransfer::AcceptedTick() const {
-    return job_ ? job_->acceptedTick.load() : acceptedTick_.load();
-}
-FileTime DownloadTransfer::AcceptedTime() const {
-    return job_ ? job_->acceptedTime.load() : acceptedTime_.load();
-}
-uint32_t DownloadTransfer::DataTick() const {
-    return job_ ? job_->dataTick.load() : dataTick_.load();
-}
-
-void DownloadTransfer::SetPhase(TransferPhase to) {
-    const TransferPhase from = phase_.exchange(to);
-    CheckChange(IsLegalChange(from, to), "phase", NameOf(from), NameOf(to));
-    Trace("phase", NameOf(from), NameOf(to));
-}
+PathIdentity DownloadTransfer::Identity() const { return record_->path.Identity(); }
 
 void DownloadTransfer::SetAwaiting(Awaiting to) {
     const Awaiting from = awaiting_;
     CheckChange(IsLegalChange(from, to), "awaiting", NameOf(from), NameOf(to));
     awaiting_ = to;
-    Trace("awaiting", NameOf(from), NameOf(to));
-}
-
-void DownloadTransfer::EndAs(TransferEnd to) {
-    const TransferEnd from = end_;
-    CheckChange(IsLegalChange(from, to), "end", NameOf(from), NameOf(to));
-    if (from != TransferEnd::None) return;  // the first end is kept
-    end_ = to;
-    Trace("end", NameOf(from), NameOf(to));
-}
-
-void DownloadTransfer::Trace(const char* what, const char* from, const char* to) {
-    if (!context_.traceChanges) return;
-    char line[kMaxTraceLine];
-    FormatChange(line, "transfer", serial_, what, from, to);
-    context_.net.DebugOutput(line);
-}
-
-void DownloadTransfer::Post(uint32_t code, uint32_t error) {
-    if ((flags_ & kTransferPostEvents) == 0) return;
-    if (error != 0) error_.store(error);
-    context_.net.PostEvent(window_, message_, code, serial_);
-}
-
-void DownloadTransfer::Fail(uint32_t error) {
-    if (error == kErrorExtendedError)
-        KeepServerReply(&error);  // kept for the thread that failed: this one
-    EndAs(TransferEnd::Failed);
-    Post(EV_FAILED, error);
+    record_->Trace("awaiting", NameOf(from), NameOf(to));
 }
 
 bool DownloadTransfer::OpenUrl(const std::string& url) {
@@ -143,11 +68,12 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
         Fail(kErrorInternetInvalidUrl);
         return false;
     }
-    scheme_ = SchemeOf(url);
-    path_.SetOrigin(&context_.addresses, UrlOrigin(url));
+    const SchemeClass scheme = SchemeOf(url);
+    record_->scheme = scheme;
+    record_->path.SetOrigin(&context_.addresses, UrlOrigin(url));
     uint32_t flags = kOpenFlagsDefault;
-    if (scheme_ == SchemeClass::Https) flags = kOpenFlagsHttps;
-    if (scheme_ == SchemeClass::Ftp && passiveFtp_) flags = kOpenFlagsPassiveFtp;
+    if (scheme == SchemeClass::Https) flags = kOpenFlagsHttps;
+    if (scheme == SchemeClass::Ftp && passiveFtp_) flags = kOpenFlagsPassiveFtp;
 
     const InternetHandle root = context_.Root();
     if (root == 0) {
@@ -156,13 +82,13 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
     }
     SetPhase(TransferPhase::PendingOpen);
     const InternetHandle handle =
-        context_.net.OpenUrl(root, url.c_str(), headers_.c_str(), flags, serial_);
+        context_.net.OpenUrl(root, url.c_str(), headers_.c_str(), flags, record_->serial);
     if (handle != 0) {
         // Completed at once: no completion callback follows, so continue ourselves.
-        (void)context_.registry.TakeAnnounced(serial_);
+        (void)context_.registry.TakeAnnounced(record_->serial);
         SetPhase(TransferPhase::None);
-        request_.store(handle);
-        Post(EV_OPEN_COMPLETE);
+        record_->request.store(handle);
+        record_->Post(EV_OPEN_COMPLETE);
         return true;
     }
     const uint32_t error = context_.net.LastError();
@@ -172,30 +98,21 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
     return false;
 }
 
-void DownloadTransfer::AdoptJob(ReadJob* job) {
-    job_ = job;
-    job->window = window_;
-    job->message = message_;
-    job->flags = flags_;
-    job->serial = serial_;
-    job->clock = &context_.clock;
-    job->stopAtBytes = yieldAtBytes_;
-}
-
 bool DownloadTransfer::StartFileRead(const std::string& path) {
     // A cut path would measure some other file.
     if (path.size() > kMaxLocalPath) {
         Fail(kErrorFilenameTooLong);
         return false;
     }
-    fileJob_ = std::make_shared<FileReadJob>(context_.net, context_.files);
-    AdoptJob(fileJob_.get());
+    fileJob_ = std::make_shared<FileReadJob>(record_, context_.files);
+    fileJob_->stopAtBytes = yieldAtBytes_;
     fileJob_->path = path;
     auto* argument = new std::shared_ptr<FileReadJob>(fileJob_);
     if (!context_.files.StartThread(&RunFileReadJob, argument, &worker_)) {
         delete argument;
         worker_ = 0;
-        job_->error.store(kErrorNotEnoughMemory);
+        record_->error.store(kErrorNotEnoughMemory);
+        (void)record_->EndAs(TransferEnd::Failed);  // the caller reports it: no event
         return false;
     }
     return true;
@@ -203,108 +120,21 @@ bool DownloadTransfer::StartFileRead(const std::string& path) {
 
 bool DownloadTransfer::StartFtpRead() {
     // The request goes to the worker, which closes it when it ends.
-    ftpJob_ = std::make_shared<FtpReadJob>(context_.net, request_.exchange(0));
-    AdoptJob(ftpJob_.get());
-    if (!lengthUndeclared_) ftpJob_->declaredLength = contentLength_;
-    job_->StampAccepted();
-    Post(EV_RESPONSE_ACCEPTED);
-    ftpCompletions_.store(ftpJob_.get());
+    ftpJob_ = std::make_shared<FtpReadJob>(record_, record_->request.exchange(0));
+    ftpJob_->stopAtBytes = yieldAtBytes_;
+    if (!record_->lengthUndeclared.load()) ftpJob_->declaredLength = record_->contentLength.load();
+    ftpJob_->StampAccepted();
+    record_->Post(EV_RESPONSE_ACCEPTED);
+    record_->SetWorkerCalls(ftpJob_);
     auto* argument = new std::shared_ptr<FtpReadJob>(ftpJob_);
     if (!context_.files.StartThread(&RunFtpReadJob, argument, &worker_)) {
         delete argument;
         worker_ = 0;
         context_.net.CloseHandle(ftpJob_->request);
-        EndAs(TransferEnd::Failed);
-        job_->Post(EV_FAILED, kErrorNotEnoughMemory);
+        record_->EndFailed(kErrorNotEnoughMemory);
         return false;
     }
     return true;
-}
-
-void DownloadTransfer::KeepServerReply(uint32_t* error) {
-    std::string reply = TakeServerReply(context_.net, error);
-    if (reply.empty()) return;
-    std::lock_guard<std::mutex> lock(replyMutex_);
-    serverReply_ = std::move(reply);
-}
-
-void DownloadTransfer::FailOpen(uint32_t error, uint32_t fallback) {
-    KeepServerReply(&error);
-    if (error == 0) error = fallback;
-    const InternetHandle announced = context_.registry.TakeAnnounced(serial_);
-    if (announced != 0) context_.net.CloseHandle(announced);
-    Post(EV_FAILED, error);
-}
-
-void DownloadTransfer::OnStatus(InternetHandle, uint32_t status, uintptr_t result, uint32_t error,
-                                std::string_view info) {
-    if (status == kStatusConnectedToServer) path_.OnConnected(info);
-    if (phases_.Stamp(status, context_.clock.TickCount())) return;
-    if (status == kStatusHandleClosing) {
-        Post(EV_HANDLE_CLOSING);
-        return;
-    }
-    if (status == kStatusConnectionClosed) {
-        // Wine never completes an FTP open whose connection or login the server refused:
-        // the session's connection closing while the open waits is the only sign of it.
-        TransferPhase open = TransferPhase::PendingOpen;
-        if (scheme_ == SchemeClass::Ftp &&
-            phase_.compare_exchange_strong(open, TransferPhase::None)) {
-            Trace("phase", NameOf(TransferPhase::PendingOpen), NameOf(TransferPhase::None));
-            FailOpen(0, kErrorCannotConnect);  // the library's own code, if it kept one
-        }
-        return;
-    }
-    if (status != kStatusRequestComplete) return;
-    if (FtpReadJob* job = ftpCompletions_.load()) {
-        job->OnCompletion(result, error);
-        return;
-    }
-    switch (phase_.load()) {
-        case TransferPhase::PendingOpen: {
-            // Only one report ends the open, should a closing connection race it.
-            TransferPhase open = TransferPhase::PendingOpen;
-            if (!phase_.compare_exchange_strong(open, TransferPhase::None)) break;
-            Trace("phase", NameOf(TransferPhase::PendingOpen), NameOf(TransferPhase::None));
-            if (error != 0 || result == 0) {
-                FailOpen(error, kErrorInternetInternal);
-            } else {
-                (void)context_.registry.TakeAnnounced(serial_);  // delivered: ours now
-                request_.store(result);
-                Post(EV_OPEN_COMPLETE);
-            }
-            break;
-        }
-        // A query or read that waited succeeded when its result is nonzero, whatever the
-        // error field holds: the library gives HTTP queries 1 and FTP queries the file
-        // handle as their result, and the byte count in the error field.
-        case TransferPhase::PendingData:
-            if (result != 0 || error == 0) {
-                available_.store(error != 0 ? error : slot_->queryCount);
-                SetPhase(TransferPhase::None);
-                Post(EV_DATA_AVAILABLE);
-            } else {
-                Post(EV_FAILED, error);
-            }
-            break;
-        case TransferPhase::PendingRead:
-        case TransferPhase::PendingArrival:
-            if (result != 0 || error == 0) {
-                uint32_t count = 0;
-                if (phase_.load() == TransferPhase::PendingRead) {
-                    count = slot_->readCount;
-                    if (count == 0 && error <= readSize_) count = error;
-                }
-                completedCount_.store(count);
-                SetPhase(TransferPhase::None);
-                Post(EV_READ_COMPLETE);
-            } else {
-                Post(EV_FAILED, error);
-            }
-            break;
-        case TransferPhase::None:
-            break;
-    }
 }
 
 void DownloadTransfer::HandleInternalEvent(uint32_t code) {
@@ -316,7 +146,7 @@ void DownloadTransfer::HandleInternalEvent(uint32_t code) {
             OnDataAvailable();
             break;
         case EV_READ_CONTINUE:
-            if (Reading() && awaiting_ == Awaiting::Nothing && phase_.load() == TransferPhase::None)
+            if (Reading() && awaiting_ == Awaiting::Nothing && Phase() == TransferPhase::None)
                 ReadLoop();
             break;
         case EV_READ_COMPLETE:
@@ -328,23 +158,24 @@ void DownloadTransfer::HandleInternalEvent(uint32_t code) {
 }
 
 void DownloadTransfer::OnOpenComplete() {
-    const InternetHandle request = request_.load();
-    if (end_ != TransferEnd::None || request == 0) return;
-    lengthUndeclared_ = true;
+    const InternetHandle request = record_->request.load();
+    if (!Reading() || request == 0) return;
+    record_->lengthUndeclared.store(true);
     std::string lengthText;
     uint64_t length = 0;
     if (context_.net.QueryInfoText(request, kHttpQueryContentLength, &lengthText) &&
         ParseContentLength(lengthText, &length) && length != 0) {
-        lengthUndeclared_ = false;
-        contentLength_ = length;
+        record_->lengthUndeclared.store(false);
+        record_->contentLength.store(length);
     }
     uint32_t status = 0;
     if (!context_.net.QueryInfoNumber(request, kHttpQueryStatusCode, &status)) status = 0;
     httpStatus_ = static_cast<int32_t>(status);
-    if (scheme_ == SchemeClass::Http || scheme_ == SchemeClass::Https)
-        path_.CaptureResponse(context_.net, request, scheme_ == SchemeClass::Https);
-    path_.UseKnownAddress();
-    if ((scheme_ == SchemeClass::Http || scheme_ == SchemeClass::Https) &&
+    const SchemeClass scheme = record_->scheme;
+    if (scheme == SchemeClass::Http || scheme == SchemeClass::Https)
+        record_->path.CaptureResponse(context_.net, request, scheme == SchemeClass::Https);
+    record_->path.UseKnownAddress();
+    if ((scheme == SchemeClass::Http || scheme == SchemeClass::Https) &&
         !AcceptHttpResponse(request)) {
         return;
     }
@@ -352,16 +183,14 @@ void DownloadTransfer::OnOpenComplete() {
         Fail(0);
         return;
     }
-    if (scheme_ == SchemeClass::Ftp) {
+    if (scheme == SchemeClass::Ftp) {
         (void)StartFtpRead();
         return;
     }
-    acceptedTime_.store(context_.clock.SystemTimeUtc());
-    acceptedTick_.store(context_.clock.TickCount());
-    dataTick_.store(acceptedTick_.load());
-    progressTick_ = acceptedTick_.load();
-    Post(EV_RESPONSE_ACCEPTED);
-    slot_->buffer.resize(kMaxArrivedRead);
+    record_->StampAccepted();
+    progressTick_ = record_->acceptedTick.load();
+    record_->Post(EV_RESPONSE_ACCEPTED);
+    record_->slot->buffer.resize(kMaxArrivedRead);
     ReadLoop();
 }
 
@@ -385,7 +214,7 @@ bool DownloadTransfer::AcceptHttpResponse(InternetHandle request) {
 void DownloadTransfer::OnDataAvailable() {
     if (!Reading() || awaiting_ != Awaiting::Data) return;
     SetAwaiting(Awaiting::Nothing);
-    const uint32_t available = available_.load();
+    const uint32_t available = record_->available.load();
     if (available == 0) {
         EndOfData();
     } else if (ReadExactly(available) == Step::Continue) {
@@ -400,7 +229,8 @@ void DownloadTransfer::ReadLoop() {
             yieldNow_ = false;
             // Reading resumes once the timer, the user's commands and the repainting that
             // are waiting have had their turn; a plain posted message would go before them.
-            context_.net.PostEventAfterInput(window_, message_, EV_READ_CONTINUE, serial_);
+            context_.net.PostEventAfterInput(record_->window, record_->message, EV_READ_CONTINUE,
+                                             record_->serial);
             return;
         }
         if (ReadArrived() != Step::Continue) return;
@@ -408,12 +238,13 @@ void DownloadTransfer::ReadLoop() {
 }
 
 DownloadTransfer::Step DownloadTransfer::ReadArrived() {
-    readSize_ = kMaxArrivedRead;
-    slot_->readCount = 0;
+    ReadSlot& slot = *record_->slot;
+    record_->readSize.store(kMaxArrivedRead);
+    slot.readCount = 0;
     SetPhase(TransferPhase::PendingArrival);
-    const bool ok = context_.net.ReadArrived(request_.load(), slot_->buffer.data(), kMaxArrivedRead,
-                                             &slot_->readCount);
-    if (ok && slot_->readCount == 0) {
+    const bool ok = context_.net.ReadArrived(record_->request.load(), slot.buffer.data(),
+                                             kMaxArrivedRead, &slot.readCount);
+    if (ok && slot.readCount == 0) {
         SetPhase(TransferPhase::None);
         return QueryAndRead();  // nothing has arrived: has the data ended, or when comes more?
     }
@@ -421,9 +252,10 @@ DownloadTransfer::Step DownloadTransfer::ReadArrived() {
 }
 
 DownloadTransfer::Step DownloadTransfer::QueryAndRead() {
-    slot_->queryCount = 0;
+    ReadSlot& slot = *record_->slot;
+    slot.queryCount = 0;
     SetPhase(TransferPhase::PendingData);
-    if (!context_.net.QueryDataAvailable(request_.load(), &slot_->queryCount)) {
+    if (!context_.net.QueryDataAvailable(record_->request.load(), &slot.queryCount)) {
         const uint32_t error = context_.net.LastError();
         if (error != kErrorIoPending) {
             SetPhase(TransferPhase::None);
@@ -435,8 +267,8 @@ DownloadTransfer::Step DownloadTransfer::QueryAndRead() {
         return Step::Wait;
     }
     SetPhase(TransferPhase::None);
-    const uint32_t available = slot_->queryCount;
-    available_.store(available);
+    const uint32_t available = slot.queryCount;
+    record_->available.store(available);
     if (available == 0) {
         EndOfData();
         return Step::Stop;
@@ -446,12 +278,13 @@ DownloadTransfer::Step DownloadTransfer::QueryAndRead() {
 
 DownloadTransfer::Step DownloadTransfer::ReadExactly(uint32_t available) {
     const uint32_t size = available < kMaxReadBlock ? available : kMaxReadBlock;
-    readSize_ = size;
-    slot_->readCount = 0;
+    ReadSlot& slot = *record_->slot;
+    record_->readSize.store(size);
+    slot.readCount = 0;
     SetPhase(TransferPhase::PendingRead);
     const bool ok =
-        context_.net.ReadFile(request_.load(), slot_->buffer.data(), size, &slot_->readCount);
-    if (ok && slot_->readCount == 0) {
+        context_.net.ReadFile(record_->request.load(), slot.buffer.data(), size, &slot.readCount);
+    if (ok && slot.readCount == 0) {
         // Nothing although data was announced: the data has ended.
         SetPhase(TransferPhase::None);
         EndOfData();
@@ -472,14 +305,14 @@ DownloadTransfer::Step DownloadTransfer::AfterRead(bool ok, Awaiting pending) {
         return Step::Stop;
     }
     SetPhase(TransferPhase::None);
-    return CountBlock(slot_->readCount) ? Step::Continue : Step::Stop;
+    return CountBlock(record_->slot->readCount) ? Step::Continue : Step::Stop;
 }
 
 void DownloadTransfer::OnReadComplete() {
     const Awaiting awaited = awaiting_;
     if (!Reading() || (awaited != Awaiting::Read && awaited != Awaiting::Arrival)) return;
     SetAwaiting(Awaiting::Nothing);
-    const uint32_t count = completedCount_.load();
+    const uint32_t count = record_->completedCount.load();
     if (count == 0) {
         // A wait for arrivals ends without a count: read what came. Wine also completes a
         // waiting read with no count now and then although data came: let the query tell
@@ -496,20 +329,20 @@ void DownloadTransfer::OnReadComplete() {
 
 bool DownloadTransfer::CountBlock(uint32_t count) {
     emptyPendingReads_ = 0;
-    const uint64_t before = bytesRead_;
-    bytesRead_ += count;
+    const uint64_t before = record_->bytesRead.fetch_add(count);
+    const uint64_t total = before + count;
     const uint32_t now = context_.clock.TickCount();
-    dataTick_.store(now);
-    if (before <= yieldAtBytes_ && bytesRead_ >= yieldAtBytes_)  // a limit of 0 included
+    record_->dataTick.store(now);
+    if (before <= yieldAtBytes_ && total >= yieldAtBytes_)  // a limit of 0 included
         yieldNow_ = true;
     // A post per read would cost the window a message per MiB on a fast link; the size
     // limit is told at once.
-    if ((flags_ & kTransferPostProgress) != 0 &&
+    if ((record_->flags & kTransferPostProgress) != 0 &&
         (yieldNow_ || now - progressTick_ >= kProgressPostMs)) {
         progressTick_ = now;
-        Post(EV_PROGRESS);
+        record_->Post(EV_PROGRESS);
     }
-    if (!lengthUndeclared_ && bytesRead_ >= contentLength_) {
+    if (!LengthUndeclared() && total >= ContentLength()) {
         Finish();
         return false;
     }
@@ -517,7 +350,7 @@ bool DownloadTransfer::CountBlock(uint32_t count) {
 }
 
 void DownloadTransfer::EndOfData() {
-    if (!lengthUndeclared_ && bytesRead_ < contentLength_) {
+    if (!LengthUndeclared() && BytesRead() < ContentLength()) {
         // The connection ended before the declared length: a truncated download.
         Fail(kErrorConnectionAborted);
         return;
@@ -526,42 +359,32 @@ void DownloadTransfer::EndOfData() {
 }
 
 void DownloadTransfer::Finish() {
-    dataTick_.store(context_.clock.TickCount());
-    Post(EV_FINISHED);
-    EndAs(TransferEnd::Finished);
+    record_->Finish(context_.clock.TickCount(), !LengthUndeclared());
 }
 
 bool DownloadTransfer::FailTimedOut() {
-    // A local read has no time-out; an FTP worker that has ended has posted how.
-    if (!Reading() || fileJob_ || (ftpJob_ && ftpJob_->ended.load())) return false;
-    EndAs(TransferEnd::Failed);
-    if (job_) {
-        job_->error.store(kErrorInternetTimeout);
-    } else {
-        error_.store(kErrorInternetTimeout);
-    }
+    // A local read has no time-out; a worker that has ended the attempt has posted how.
+    if (fileJob_ || !record_->EndAs(TransferEnd::Failed)) return false;
+    record_->error.store(kErrorInternetTimeout);
     StopTransfer();
     return true;
 }
 
 void DownloadTransfer::StopTransfer() {
-    EndAs(TransferEnd::Stopped);
-    if (fileJob_) {
-        fileJob_->stopped.store(true);
-        if (worker_ != 0 && fileJob_->fileOpen.load() && !fileJob_->ended.load()) {
-            context_.files.WaitThread(worker_, kWorkerStopWaitMs);
-        }
+    (void)record_->EndAs(TransferEnd::Stopped);
+    if (fileJob_ && worker_ != 0 && fileJob_->fileOpen.load() && !fileJob_->workerDone.load()) {
+        context_.files.WaitThread(worker_, kWorkerStopWaitMs);
     }
     // The FTP worker may be inside a call that waits for the server: it is not waited for
     // here; it closes its handle once the call returns.
-    if (ftpJob_ && ftpJob_->Stop()) context_.registry.Retire(ftpJob_->request, ftpJob_->slot);
-    const InternetHandle request = request_.exchange(0);
+    if (ftpJob_ && ftpJob_->Stop()) context_.registry.Retire(ftpJob_->request, record_->slot);
+    const InternetHandle request = record_->request.exchange(0);
     if (request != 0) {
-        const TransferPhase phase = phase_.load();
+        const TransferPhase phase = Phase();
         if (phase == TransferPhase::PendingData || phase == TransferPhase::PendingRead ||
             phase == TransferPhase::PendingArrival) {
             // The library may still write into the slot until the handle has closed.
-            context_.registry.Retire(request, slot_);
+            context_.registry.Retire(request, record_->slot);
         }
         context_.net.CloseHandle(request);
     }

@@ -11,14 +11,14 @@ void FileReadJob::Run() {
     FileRef file = 0;
     uint32_t openError = 0;
     if (!files.OpenUnbuffered(path.c_str(), &file, &openError)) {
-        Post(EV_FAILED, openError);
-        ended.store(true);
+        record->EndFailed(openError, PostMode::Insist);
+        workerDone.store(true);
         return;
     }
     fileOpen.store(true);
     StampAccepted();
-    Post(EV_RESPONSE_ACCEPTED);
-    contentLength.store(files.FileSize(file));
+    record->Post(EV_RESPONSE_ACCEPTED, 0, PostMode::Insist);
+    record->contentLength.store(files.FileSize(file));
 
     std::vector<unsigned char> storage(kFileBlockSize + kSectorAlignment, 0);
     const uintptr_t base = reinterpret_cast<uintptr_t>(storage.data());
@@ -28,7 +28,7 @@ void FileReadJob::Run() {
     for (;;) {
         uint32_t count = 0;
         if (!files.ReadBlock(file, block, kFileBlockSize, &count)) break;
-        if (stopped.load()) break;
+        if (Stopped()) break;
         if (count == 0) {
             atEnd = true;
             break;
@@ -39,10 +39,10 @@ void FileReadJob::Run() {
     // still start on it could hand that read a recycled handle.
     files.CloseFile(file);
     fileOpen.store(false);
-    wholeBody.store(atEnd || bytesRead.load() >= contentLength.load());
-    Post(EV_FINISHED);
-    finished.store(true);
-    ended.store(true);
+    // A read error ends the file as read so far; a stopped attempt keeps its end.
+    const bool whole = atEnd || record->bytesRead.load() >= record->contentLength.load();
+    record->Finish(record->dataTick.load(), whole, PostMode::Insist);
+    workerDone.store(true);
 }
 
 void RunFileReadJob(void* argument) {

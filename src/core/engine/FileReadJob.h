@@ -16,7 +16,8 @@ constexpr size_t kSectorAlignment = 4096;
 // The local-file test's worker: reads the file in blocks past the file cache and posts
 // the events of a download. It owns the file.
 struct FileReadJob : ReadJob {
-    FileReadJob(InternetLibrary& poster, LocalFileApi& files) : ReadJob(poster), files(files) {}
+    FileReadJob(std::shared_ptr<TransferRecord> record, LocalFileApi& files)
+        : ReadJob(std::move(record)), files(files) {}
 
     LocalFileApi& files;
     std::string path;

@@ -1,17 +1,18 @@
 #include "core/engine/FtpReadJob.h"
 
 #include "core/engine/ServerReply.h"
+#include "core/engine/TransferContext.h"
 #include "core/engine/TransferEvent.h"
 
 namespace vm {
 
 void FtpReadJob::Run() {
-    slot->buffer.resize(kMaxFtpRead);
+    record->slot->buffer.resize(kMaxFtpRead);
     uint32_t failure = 0;
     bool dataEnded = false;
     bool limitReached = false;
     uint32_t emptyReads = 0;
-    while (!dataEnded && !limitReached && failure == 0 && !stopped.load()) {
+    while (!dataEnded && !limitReached && failure == 0 && !Stopped()) {
         uint32_t available = 0;
         if (!Query(&available, &failure)) break;
         if (available == 0) {
@@ -31,7 +32,7 @@ void FtpReadJob::Run() {
             emptyReads = 0;
             available -= count < available ? count : available;
             limitReached = CountBlock(count);
-            if (declaredLength != 0 && bytesRead.load() >= declaredLength) dataEnded = true;
+            if (declaredLength != 0 && record->bytesRead.load() >= declaredLength) dataEnded = true;
             if (limitReached || dataEnded) break;
         }
     }
@@ -39,39 +40,36 @@ void FtpReadJob::Run() {
 }
 
 void FtpReadJob::End(uint32_t failure, bool cutAtLimit) {
-    if (failure == kErrorExtendedError) {
-        // The library keeps the server's reply for the thread that failed: this one.
-        KeepReply(TakeServerReply(poster, &failure));
-    }
+    InternetLibrary& net = record->context.net;
+    // The library keeps the server's reply for the thread that failed (this one), and
+    // the close below replaces it.
+    if (failure == kErrorExtendedError) record->KeepServerReply(&failure);
     // The data ended now; the close below may take a while.
-    const uint32_t endTick = clock != nullptr ? clock->TickCount() : 0;
+    const uint32_t endTick = record->context.clock.TickCount();
     // Closed here and now: the close reads the server's last reply into this thread's
     // keeping, and it is over (the cache copy removed too) before the window hears of the
     // end, after which the run and the process may end.
-    poster.CloseHandleHere(request);
-    if (stopped.load()) {
-        ended.store(true);
+    net.CloseHandleHere(request);
+    if (Stopped()) {
+        workerDone.store(true);
         return;
     }
-    const uint64_t bytes = bytesRead.load();
+    const uint64_t bytes = record->bytesRead.load();
     if (failure == 0 && !cutAtLimit) {
         if (declaredLength != 0 && bytes < declaredLength) {
             failure = kErrorConnectionAborted;  // ended before the declared length: truncated
-        } else if (std::string refusal = TakeFailedTransferReply(poster); !refusal.empty()) {
+        } else if (std::string refusal = TakeFailedTransferReply(net); !refusal.empty()) {
             // The data connection ended, but the server says the transfer failed.
-            KeepReply(std::move(refusal));
+            record->KeepServerReply(std::move(refusal));
             failure = kErrorExtendedError;
         }
     }
     if (failure != 0) {
-        Post(EV_FAILED, failure);
+        record->EndFailed(failure, PostMode::Insist);
     } else {
-        if (clock != nullptr) dataTick.store(endTick);
-        wholeBody.store(declaredLength != 0 && bytes >= declaredLength);
-        finished.store(true);
-        Post(EV_FINISHED);
+        record->Finish(endTick, declaredLength != 0 && bytes >= declaredLength, PostMode::Insist);
     }
-    ended.store(true);
+    workerDone.store(true);
 }
 
 template <typename Call>
@@ -82,7 +80,7 @@ bool FtpReadJob::CallLibrary(TransferPhase phase, Call call, uint32_t* carried, 
         EndCall();
         return true;
     }
-    const uint32_t error = poster.LastError();
+    const uint32_t error = record->context.net.LastError();
     if (error != kErrorIoPending) {
         EndCall();
         *failure = error != 0 ? error : kErrorInternetInternal;
@@ -92,43 +90,47 @@ bool FtpReadJob::CallLibrary(TransferPhase phase, Call call, uint32_t* carried, 
 }
 
 bool FtpReadJob::Query(uint32_t* available, uint32_t* failure) {
-    slot->queryCount = 0;
+    ReadSlot& slot = *record->slot;
+    slot.queryCount = 0;
     uint32_t carried = 0;
-    const auto query = [this] { return poster.QueryDataAvailable(request, &slot->queryCount); };
+    const auto query = [this, &slot] {
+        return record->context.net.QueryDataAvailable(request, &slot.queryCount);
+    };
     if (!CallLibrary(TransferPhase::PendingData, query, &carried, failure)) return false;
     // A waiting query brings its count in the completion's error field.
-    *available = carried != 0 ? carried : slot->queryCount;
+    *available = carried != 0 ? carried : slot.queryCount;
     return true;
 }
 
 bool FtpReadJob::Read(uint32_t size, uint32_t* count, uint32_t* failure) {
-    slot->readCount = 0;
+    ReadSlot& slot = *record->slot;
+    slot.readCount = 0;
     uint32_t carried = 0;
-    const auto read = [this, size] {
-        return poster.ReadFile(request, slot->buffer.data(), size, &slot->readCount);
+    const auto read = [this, &slot, size] {
+        return record->context.net.ReadFile(request, slot.buffer.data(), size, &slot.readCount);
     };
     if (!CallLibrary(TransferPhase::PendingRead, read, &carried, failure)) return false;
     // Wine may leave a waiting read's count only in the completion's error field.
-    *count = slot->readCount != 0 ? slot->readCount : (carried <= size ? carried : 0);
+    *count = slot.readCount != 0 ? slot.readCount : (carried <= size ? carried : 0);
     return true;
 }
 
 bool FtpReadJob::BeginCall(TransferPhase phase) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (stopped.load()) return false;
-    phase_ = phase;
+    if (Stopped()) return false;
+    record->SetPhase(phase);
     completed_ = false;
     return true;
 }
 
 void FtpReadJob::EndCall() {
     std::lock_guard<std::mutex> lock(mutex_);
-    phase_ = TransferPhase::None;
+    record->SetPhase(TransferPhase::None);
 }
 
 bool FtpReadJob::AwaitCompletion(uint32_t* count, uint32_t* failure) {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return completed_ || stopped.load(); });
+    changed_.wait(lock, [this] { return completed_ || stopSeen_; });
     if (!completed_) return false;  // stopped: the call stays under way until the close
     // A waiting call succeeded when its result is nonzero, whatever the error field holds:
     // Wine gives an FTP query the file handle as its result and the count as the error.
@@ -142,8 +144,9 @@ bool FtpReadJob::AwaitCompletion(uint32_t* count, uint32_t* failure) {
 
 void FtpReadJob::OnCompletion(uintptr_t result, uint32_t errorCode) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (phase_ == TransferPhase::None || completed_) return;  // no call waits for it
-    phase_ = TransferPhase::None;
+    const TransferPhase pending = record->Phase();
+    if (pending == TransferPhase::None || completed_) return;  // no call waits for it
+    record->SetPhase(TransferPhase::None);
     completed_ = true;
     result_ = result;
     resultError_ = errorCode;
@@ -152,24 +155,10 @@ void FtpReadJob::OnCompletion(uintptr_t result, uint32_t errorCode) {
 
 bool FtpReadJob::Stop() {
     std::lock_guard<std::mutex> lock(mutex_);
-    const bool first = !stopped.exchange(true);
+    const bool first = !stopSeen_;
+    stopSeen_ = true;
     changed_.notify_all();
-    return first && phase_ != TransferPhase::None;
-}
-
-TransferPhase FtpReadJob::Phase() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return phase_;
-}
-
-void FtpReadJob::KeepReply(std::string reply) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    serverReply_ = std::move(reply);
-}
-
-std::string FtpReadJob::ServerReply() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return serverReply_;
+    return first && record->Phase() != TransferPhase::None;
 }
 
 void RunFtpReadJob(void* argument) {

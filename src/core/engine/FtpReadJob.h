@@ -6,7 +6,6 @@
 #include <string>
 
 #include "core/engine/ReadJob.h"
-#include "core/engine/ReadSlot.h"
 #include "core/engine/TransferState.h"
 
 namespace vm {
@@ -22,31 +21,29 @@ constexpr uint32_t kMaxEmptyFtpReads = 2;
 // exactly what it announced, until the data ends. The library's FTP query waits on the
 // calling thread until a byte arrives, and its reads wait there for their whole block, so
 // neither may run on the GUI thread; here they cost no thread hand-off per batch, and the
-// window reads the counts on its own time. The worker owns the request handle from its
-// start and closes it when it ends; a server that says at the end that the transfer
-// failed ("426 ...") fails the download, although its data connection ended as usual.
+// window reads the counts on its own time. Its calls' phases are the attempt's, and the
+// library's completions come to it through the record while it reads. The worker owns
+// the request handle from its start and closes it when it ends; a server that says at the end that
+// the transfer failed ("426 ...") fails the download, although its data connection ended as usual.
 struct FtpReadJob : ReadJob {
-    FtpReadJob(InternetLibrary& net, InternetHandle request)
-        : ReadJob(net), request(request), slot(std::make_shared<ReadSlot>()) {}
+    FtpReadJob(std::shared_ptr<TransferRecord> record, InternetHandle request)
+        : ReadJob(std::move(record)), request(request) {}
 
     const InternetHandle request;
-    // What a waiting query or read writes into, kept past the worker when it stops.
-    const std::shared_ptr<ReadSlot> slot;
     // The announced length (0: none); the data ending before it is a failure.
     uint64_t declaredLength = 0;
 
     void Run();
     // On a library thread: a query or read that went pending has completed.
     void OnCompletion(uintptr_t result, uint32_t errorCode);
-    // On the GUI thread. True, on the first stop only, when a library call is under way,
-    // whose slot the library may still write into until the handle has closed.
+    // On the GUI thread, once the attempt has ended. True, on the first stop only, when a
+    // library call is under way, whose slot the library may still write into until the
+    // handle has closed.
     [[nodiscard]] bool Stop();
-    // What the worker waits for now (None: nothing, or it is between calls).
-    TransferPhase Phase() const;
-    std::string ServerReply() const;
 
 private:
-    // Marks a call as under way; false once stopped, so no call starts after the stop.
+    // Marks a call as under way (the attempt's phase); false once the attempt has ended,
+    // so no call starts after a stop.
     bool BeginCall(TransferPhase phase);
     void EndCall();
     // A call answered ERROR_IO_PENDING: waits for its completion or the stop; false when
@@ -59,18 +56,17 @@ private:
     bool CallLibrary(TransferPhase phase, Call call, uint32_t* carried, uint32_t* failure);
     bool Query(uint32_t* available, uint32_t* failure);
     bool Read(uint32_t size, uint32_t* count, uint32_t* failure);
-    // Closes the handle and reports how the read ended, unless it was stopped. A read cut
-    // at the size limit is not judged by the server's last reply.
+    // Closes the handle and ends the attempt, unless it was stopped. A read cut at the
+    // size limit is not judged by the server's last reply.
     void End(uint32_t failure, bool cutAtLimit);
-    void KeepReply(std::string reply);
 
-    mutable std::mutex mutex_;
+    // Guards the phase's changes around a call and the completion's hand-over.
+    std::mutex mutex_;
     std::condition_variable changed_;
-    TransferPhase phase_ = TransferPhase::None;
     bool completed_ = false;
+    bool stopSeen_ = false;
     uintptr_t result_ = 0;
     uint32_t resultError_ = 0;
-    std::string serverReply_;
 };
 
 // The thread body: argument is a heap-allocated std::shared_ptr<FtpReadJob>, which the

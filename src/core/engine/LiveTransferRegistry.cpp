@@ -1,16 +1,17 @@
 #include "core/engine/LiveTransferRegistry.h"
 
-#include "core/engine/DownloadTransfer.h"
+#include "core/engine/TransferRecord.h"
 
 namespace vm {
 
-uint32_t LiveTransferRegistry::Register(DownloadTransfer* transfer) {
+uint32_t LiveTransferRegistry::Register(std::shared_ptr<TransferRecord> record) {
     std::lock_guard<std::mutex> lock(mutex_);
     do {
         ++lastSerial_;  // 0 means "none"; after a wrap, serials still in use are skipped
     } while (lastSerial_ == 0 || live_.count(lastSerial_) != 0 ||
              abandonedOpens_.count(lastSerial_) != 0);
-    live_[lastSerial_] = transfer;
+    record->serial = lastSerial_;
+    live_[lastSerial_] = std::move(record);
     return lastSerial_;
 }
 
@@ -61,7 +62,7 @@ size_t LiveTransferRegistry::RetiredCount() const {
 
 void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle, uint32_t status,
                                           uintptr_t result, uint32_t error, std::string_view info) {
-    DownloadTransfer* transfer = nullptr;
+    std::shared_ptr<TransferRecord> record;  // held until the callback is done with it
     InternetHandle orphan = 0;
     std::shared_ptr<ReadSlot> released;
     {
@@ -73,8 +74,7 @@ void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle
             return;
         }
         if (it != live_.end()) {
-            transfer = it->second;
-            transfer->callbacksRunning.fetch_add(1);
+            record = it->second;
         } else if (status == kStatusRequestComplete && abandonedOpens_.erase(serial) != 0) {
             auto announced = announced_.find(serial);
             if (error == 0 && result != 0) {
@@ -94,10 +94,7 @@ void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle
             }
         }
     }
-    if (transfer != nullptr) {
-        transfer->OnStatus(handle, status, result, error, info);
-        transfer->callbacksRunning.fetch_sub(1);
-    }
+    if (record) record->OnStatus(handle, status, result, error, info);
     if (orphan != 0) net_.CloseHandle(orphan);
 }
 

@@ -12,19 +12,21 @@
 
 namespace vm {
 
-class DownloadTransfer;
+class TransferRecord;
 
-// The transfers that exist, by serial number. Library threads reach a transfer only
-// through DispatchStatus, which counts the callback as running while it works; a
-// transfer unregisters before it is torn down and then waits for running callbacks, so
-// no callback ever reaches a destroyed transfer. Serials are never reused, so an event
-// of a destroyed transfer cannot reach a new one created at the same address.
+// The transfers that exist, by serial number, each by the record of what its callbacks
+// may touch. Library threads reach a transfer only through DispatchStatus, which holds
+// the record for as long as the callback runs: a transfer destroyed meanwhile only
+// unregisters, and the record goes with the callback's last use, so no callback ever
+// reaches freed memory and no destruction waits for one. Serials are never reused, so
+// an event of a destroyed transfer cannot reach a new one created at the same address.
+// Used from the GUI thread and library threads alike.
 class LiveTransferRegistry {
 public:
     explicit LiveTransferRegistry(InternetLibrary& net) : net_(net) {}
 
-    // Registers the transfer and returns its serial (1, 2, 3 ...).
-    uint32_t Register(DownloadTransfer* transfer);
+    // Registers the transfer's record, gives it its serial (1, 2, 3 ...) and returns it.
+    uint32_t Register(std::shared_ptr<TransferRecord> record);
     // After this no callback starts on the transfer. With openPending, the open still on
     // its way is closed when it completes: the handle it delivers, or, when it fails, the
     // handle the library announced for it.
@@ -51,7 +53,7 @@ private:
     InternetLibrary& net_;
     mutable std::mutex mutex_;
     uint32_t lastSerial_ = 0;
-    std::unordered_map<uint32_t, DownloadTransfer*> live_;
+    std::unordered_map<uint32_t, std::shared_ptr<TransferRecord>> live_;
     std::unordered_set<uint32_t> abandonedOpens_;
     std::unordered_map<uint32_t, InternetHandle> announced_;
     std::vector<std::pair<InternetHandle, std::shared_ptr<ReadSlot>>> retired_;

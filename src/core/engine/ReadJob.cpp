@@ -1,41 +1,22 @@
 #include "core/engine/ReadJob.h"
 
-#include <chrono>
-#include <thread>
-
+#include "core/engine/TransferContext.h"
 #include "core/engine/TransferEvent.h"
 
 namespace vm {
 
-void ReadJob::Post(uint32_t code, uint32_t errorCode) {
-    if ((flags & kTransferPostEvents) == 0) return;
-    if (errorCode != 0) error.store(errorCode);
-    if (poster.PostEvent(window, message, code, serial) || code == EV_PROGRESS) return;
-    // A full message queue must not swallow the end of the attempt: try again while the
-    // receiver drains it. A lost progress event is harmless, the next one carries the count.
-    for (uint32_t i = 0; i < kPostRetries && !stopped.load(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(kPostRetryMs));
-        if (poster.PostEvent(window, message, code, serial)) return;
-    }
-}
-
 void ReadJob::StampAccepted() {
-    if (clock == nullptr) return;
-    acceptedTime.store(clock->SystemTimeUtc());
-    acceptedTick.store(clock->TickCount());
-    dataTick.store(acceptedTick.load());
-    progressTick_ = acceptedTick.load();
+    record->StampAccepted();
+    progressTick_ = record->acceptedTick.load();
 }
 
 bool ReadJob::CountBlock(uint32_t count) {
-    const uint64_t total = bytesRead.fetch_add(count) + count;
-    if (clock != nullptr) {
-        const uint32_t now = clock->TickCount();
-        dataTick.store(now);
-        if ((flags & kTransferPostProgress) != 0 && now - progressTick_ >= kProgressPostMs) {
-            progressTick_ = now;
-            Post(EV_PROGRESS);
-        }
+    const uint64_t total = record->bytesRead.fetch_add(count) + count;
+    const uint32_t now = record->context.clock.TickCount();
+    record->dataTick.store(now);
+    if ((record->flags & kTransferPostProgress) != 0 && now - progressTick_ >= kProgressPostMs) {
+        progressTick_ = now;
+        record->Post(EV_PROGRESS);  // a lost one is harmless: the next carries the count
     }
     return total >= stopAtBytes;
 }

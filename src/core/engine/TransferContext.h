@@ -12,7 +12,9 @@ namespace vm {
 
 // What transfers share: the platform, the registry of live transfers and the one root
 // handle, which lives while any transfer uses it. The program has one of these; tests
-// make their own around fakes. Everything but the registry is used on the GUI thread.
+// make their own around fakes. It outlives every transfer and record. The root and its
+// count are the GUI thread's; the library, the clock and the trace flag are used on
+// library threads (callbacks) and workers (reads) too, and the registry by all of them.
 class TransferContext {
 public:
     TransferContext(InternetLibrary& net, LocalFileApi& files, Clock& clock)

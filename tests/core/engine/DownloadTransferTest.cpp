@@ -539,6 +539,26 @@ TEST_F(DownloadTransferTest, APendingReadKeepsItsBufferUntilTheHandleCloses) {
     EXPECT_EQ(h.net.QueuedEvents(), 0u);  // a stopped worker posts nothing
 }
 
+// A stop while an http(s) read waits keeps its buffer for the library, which writes into
+// it when the read completes, until the handle reports that it is closing.
+TEST_F(DownloadTransferTest, AStoppedHttpsReadKeepsItsBufferUntilTheHandleCloses) {
+    ScriptedResponse& r = h.net.Respond("https://a/p");
+    r.contentLength = "100000";
+    r.bodyBytes = 100000;
+    r.arrivalChunk = 0;  // nothing has arrived: the query announces, the read waits
+    r.readPending = true;
+    auto t = Run("https://a/p");
+    ASSERT_EQ(h.net.pendingCalls.load(), 1u);
+    const InternetHandle req = h.net.LastRequest();
+    t->StopTransfer();
+    t.reset();
+    EXPECT_TRUE(h.net.WasClosed(req));
+    EXPECT_EQ(h.context.registry.RetiredCount(), 1u);
+    h.net.CompletePendingRead();
+    h.context.registry.DispatchStatus(1, req, kStatusHandleClosing, 0, 0);
+    EXPECT_EQ(h.context.registry.RetiredCount(), 0u);
+}
+
 TEST_F(DownloadTransferTest, HandleClosingIsReported) {
     h.net.Respond("http://a/x");
     auto t = Make();

@@ -21,7 +21,7 @@ public:
     FileReadJob* job = nullptr;
     std::vector<std::pair<uint32_t, uint64_t>> posts;
     bool PostEvent(uintptr_t window, uint32_t message, uint32_t code, uint32_t serial) override {
-        posts.emplace_back(code, job->bytesRead.load());
+        posts.emplace_back(code, job->record->bytesRead.load());
         return ScriptedInternet::PostEvent(window, message, code, serial);
     }
 };
@@ -45,19 +45,20 @@ protected:
     test::FakeClock clock;
     CountingPoster poster{clock};
     SteppingFiles files{clock};
+    TransferContext context{poster, files, clock};
 
     std::vector<std::pair<uint32_t, uint64_t>> RunJob(const std::string& path,
                                                       uint64_t stopAtBytes = UINT64_MAX) {
-        FileReadJob job(poster, files);
+        auto record = std::make_shared<TransferRecord>(context);
+        record->flags = kTransferPostEvents | kTransferPostProgress;
+        FileReadJob job(record, files);
         poster.job = &job;
-        job.flags = kTransferPostEvents | kTransferPostProgress;
-        job.clock = &clock;
         job.path = path;
         job.stopAtBytes = stopAtBytes;
         job.Run();
-        EXPECT_TRUE(job.ended.load());
-        lastError = job.error.load();
-        lastWholeBody = job.wholeBody.load();
+        EXPECT_TRUE(job.workerDone.load());
+        lastError = record->error.load();
+        lastWholeBody = record->End() == TransferEnd::Finished && record->wholeBody.load();
         return poster.posts;
     }
     uint32_t lastError = 0;
@@ -92,17 +93,6 @@ TEST_F(FileReadJobTest, ProgressIsPostedByTimeNotPerBlock) {
     }
     EXPECT_EQ(files.Closes(1), 1);
     EXPECT_EQ(files.lastBufferAddress % kSectorAlignment, 0u);
-}
-
-TEST_F(FileReadJobTest, WithoutAClockNoProgressIsPosted) {
-    files.sizes["C:\\f"] = 200000;
-    files.stepMs = 500;
-    FileReadJob job(poster, files);
-    poster.job = &job;
-    job.flags = kTransferPostEvents | kTransferPostProgress;
-    job.path = "C:\\f";
-    job.Run();
-    EXPECT_EQ(poster.posts, (Posts{{EV_RESPONSE_ACCEPTED, 0}, {EV_FINISHED, 200000}}));
 }
 
 // The size limit ends the read in the worker, at the first block that reaches it; a read
@@ -205,7 +195,7 @@ TEST_F(LocalTransferTest, StopEndsTheWorkerWithoutCountingTheLastBlock) {
     opener.join();
     EXPECT_TRUE(h.files.WaitForWorkersEnded());
     EXPECT_EQ(t->BytesRead(), counted);
-    EXPECT_TRUE(t->Finished());
+    EXPECT_EQ(t->End(), TransferEnd::Stopped);  // the stop came first and is kept
     EXPECT_EQ(h.files.Closes(1), 1);
     t.reset();
     EXPECT_EQ(h.files.Releases(1), 1);

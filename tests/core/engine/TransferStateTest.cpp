@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/engine/TransferState.h"
@@ -143,6 +145,62 @@ TEST(TransferState, ChangesAreTracedByName) {
         "transfer 1 end None -> Failed",
     };
     EXPECT_EQ(h.net.debugLines, expected);
+}
+
+// A failure on any thread ends the attempt's machine as failed, and the trace says so, once:
+// a local file that cannot be opened and an FTP read that fails (their workers), and an
+// http query whose waiting completion fails (a library thread). Stopping it afterwards
+// keeps the failure.
+TEST(TransferState, AFailureOnAnyThreadEndsTheMachineAndTheTraceShowsIt) {
+    test::TransferHarness h;
+    h.context.traceChanges = true;
+    test::ScriptedResponse& ftp = h.net.Respond("ftp://a/f");
+    ftp.status.reset();
+    ftp.bodyBytes = 100000;
+    ftp.readError = kErrorConnectionAborted;
+    test::ScriptedResponse& http = h.net.Respond("http://a/q");
+    http.bodyBytes = 100000;
+    http.arrivalChunk = 0;
+    http.queryPending = true;
+    for (const char* target : {"C:\\missing", "ftp://a/f", "http://a/q"}) {
+        h.net.debugLines.clear();
+        auto t = std::make_unique<DownloadTransfer>(h.context);
+        t->Init(1, WM_TRANSFER_EVENT, kTransferPostEvents);
+        const std::string where = target;
+        if (where[0] == 'C') {
+            ASSERT_TRUE(t->StartFileRead(where));
+        } else {
+            ASSERT_TRUE(t->OpenUrl(where));
+            h.CompleteOpen(t->Serial());
+        }
+        bool failed = false;
+        for (int turn = 0; turn < 3 && !failed; ++turn) {
+            ASSERT_TRUE(h.files.WaitForWorkersEnded());
+            test::PostedEvent e;
+            while (h.net.PopEvent(&e)) {
+                if (e.code >= kFirstInternalEvent) t->HandleInternalEvent(e.code);
+                failed = failed || e.code == EV_FAILED;
+            }
+            if (!failed && t->Phase() == TransferPhase::PendingData) {
+                std::thread library([&] {
+                    h.context.registry.DispatchStatus(t->Serial(), h.net.LastRequest(),
+                                                      kStatusRequestComplete, 0,
+                                                      kErrorConnectionAborted);
+                });
+                library.join();
+            }
+        }
+        EXPECT_TRUE(failed) << target;
+        t->StopTransfer();
+        EXPECT_EQ(t->End(), TransferEnd::Failed) << target;
+        std::vector<std::string> ends;
+        for (const std::string& line : h.net.debugLines) {
+            if (line.find(" end ") != std::string::npos) ends.push_back(line);
+        }
+        const std::string failure =
+            "transfer " + std::to_string(t->Serial()) + " end None -> Failed";
+        EXPECT_EQ(ends, std::vector<std::string>{failure}) << target;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -272,7 +273,16 @@ public:
         ++afterInputPosts;
         return PostEvent(window, message, code, serial);
     }
+    // When set, a post waits until it answers true, as a library thread descheduled inside
+    // its callback would; heldPosts counts the posts that got there.
+    std::function<bool()> holdPostsUntil;
+    std::atomic<int> heldPosts{0};
+
     bool PostEvent(uintptr_t window, uint32_t message, uint32_t code, uint32_t serial) override {
+        if (holdPostsUntil) {
+            ++heldPosts;
+            while (!holdPostsUntil()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         std::lock_guard<std::mutex> lock(eventsMutex_);
         if (refusePosts > 0) {
             --refusePosts;
@@ -281,7 +291,10 @@ public:
         events_.push_back({window, message, code, serial});
         return true;
     }
-    void DebugOutput(const char* text) override { debugLines.push_back(text); }
+    void DebugOutput(const char* text) override {
+        std::lock_guard<std::mutex> lock(eventsMutex_);  // workers trace too
+        debugLines.push_back(text);
+    }
 
     // What the library keeps as the last error and server reply (one for all threads here).
     std::optional<std::pair<uint32_t, std::string>> lastResponse;
