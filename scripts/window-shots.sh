@@ -15,7 +15,12 @@
 #   graph-running.png       during a run: the download under test, its limits and figures;
 #   graph-compare.png       after the run with both rows selected: two curves and a legend;
 #   graph-rtl.png           during a run with a right-to-left translation: time runs leftwards;
-#   graph-translated.png    after a run with a translation, the pane's context menu open.
+#   graph-translated.png    after a run with a translation, the pane's context menu open;
+# and at 144 and 192 DPI (a 150% and a 200% screen), the main window during a run and the
+# dialogs:
+#   dpiN/running.png        the list, toolbar, graph and status bar during a run;
+#   dpiN/narrow.png         the window at its minimum size: the graph gives way to the list;
+#   dpiN/NAME.png           addurls-open, addurls-min, options-open, properties, about, columns.
 # Needs the Windows build (scripts/build.sh windows).
 # Usage: scripts/window-shots.sh [OUTPUT_FOLDER] (default build/shots); VM_SHOT_DISPLAY
 # picks the X display number (default 93); VM_SHOT_EXE another program file to shoot
@@ -39,7 +44,8 @@ i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -Werror scripts/tools/wi
 export VM_BUILD_DIR="$root/build/windows" VM_WINEPREFIX="$work/wineprefix-display" VM_WINE_DISPLAY=1
 source cmake/wine-env.sh
 
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+# Large enough for the 200% window; the 96-DPI shots are cut to 1024 x 768 as before.
+Xvfb "$display" -screen 0 1800x1200x24 >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY="$display"
 servers="$work/servers"
@@ -53,6 +59,8 @@ sleep 1
 # A display already in use (another tree's shots) would be shared, and closed under us.
 kill -0 "$xvfb_pid" 2>/dev/null || { echo "display $display is taken: set VM_SHOT_DISPLAY" >&2; exit 1; }
 vm_wine_prefix_ready
+
+shot() { import -window root -crop 1024x768+0+0 +repage "$1"; }
 
 hex() { # little-endian 16- or 32-bit values: hex BITS VALUE...
   local bits=$1; shift
@@ -82,15 +90,15 @@ winpos=$(hex 32 44 0 1 -1 -1 -1 -1 60 40 900 560 | sed 's/ $//')
   </dev/null >/dev/null 2>&1) &
 run_pid=$!
 sleep 5
-import -window root "$out/restart-columns.png"
+shot "$out/restart-columns.png"
 wine explorer /desktop=velocimark "$work/window_tool.exe" maximize </dev/null >/dev/null 2>&1
 sleep 2
-import -window root "$out/maximized.png"
+shot "$out/maximized.png"
 wine explorer /desktop=velocimark "$work/window_tool.exe" restore </dev/null >/dev/null 2>&1
 sleep 1
 wine explorer /desktop=velocimark "$work/window_tool.exe" size 700 450 </dev/null >/dev/null 2>&1
 sleep 2
-import -window root "$out/resized.png"
+shot "$out/resized.png"
 wine explorer /desktop=velocimark "$work/window_tool.exe" close </dev/null >/dev/null 2>&1
 wait "$run_pid" || true
 
@@ -227,12 +235,12 @@ graph_config
 start_app
 tool command 40036 >/dev/null   # Start Downloads Test
 sleep 6
-import -window root "$out/graph-running.png"
+shot "$out/graph-running.png"
 echo "running: $(tool graphtext)"
 sleep 14
 tool command 40007 >/dev/null   # Select All
 sleep 1
-import -window root "$out/graph-compare.png"
+shot "$out/graph-compare.png"
 echo "compare: $(tool graphtext)"
 stop_app
 
@@ -241,7 +249,7 @@ printf '[general]\r\nrtl=1\r\n' >"$app/velocimark_lng.ini"
 start_app
 tool command 40036 >/dev/null
 sleep 7
-import -window root "$out/graph-rtl.png"
+shot "$out/graph-rtl.png"
 stop_app
 
 graph_config
@@ -252,26 +260,77 @@ rtl=0
 411=KB/s
 2100=%s: Mittel %s, stabil %s, Spitze %s
 2101=noch unbekannt
-2106=Mittel %s   Stabil %s   Spitze %s   Bytes %s   Aufgeloest %s   Verbunden %s   Gesendet %s   Erstes Byte %s
 2110=Zeitlimit
-2112=stabil
-2113=Mittel
-2117=Tempo
+2112=Stabiles Tempo
+2113=Laufendes Mittel
+2117=200-ms-Tempo
+2119=1-s-Tempo
+2120=Mittel
+2121=Stabil
+2122=Spitze
+2124=Aufgeloest
+2125=Verbunden
+2126=Gesendet
+2127=Erstes Byte
 [menu_102]
-40080=Tempo-&Grafik
+40080=Tempo-G&rafik
 [menu_3110]
 3101=Grafik &kopieren
 3102=Grafik &speichern unter...
-40080=Tempo-&Grafik
+40080=Tempo-G&rafik
 LANG
 start_app
 tool command 40036 >/dev/null
 sleep 19
 tool graphmenu >/dev/null
 sleep 1
-import -window root "$out/graph-translated.png"
+shot "$out/graph-translated.png"
 echo "translated: $(tool graphtext)"
 stop_app
 rm -f "$app/velocimark_lng.ini"
+
+# High DPI: Wine takes the screen's DPI from the registry when its server starts.
+ln -sfn "$app" "$WINEPREFIX/drive_c/vmshots"
+for dpi in 144 192; do
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w
+  dialogs="$out/dpi$dpi"
+  lang=dpi
+  mkdir -p "$dialogs"
+  graph_config
+  width=$((840 * dpi / 96)) height=$((540 * dpi / 96))
+  sed -i "s/^WinPos=.*/WinPos=$(hex 32 44 0 1 -1 -1 -1 -1 20 20 $((20 + width)) $((20 + height)) | sed 's/ $//')\r/" \
+    "$app/velocimark.cfg"
+  sed -i "s/^SpeedGraphHeight=.*/SpeedGraphHeight=220\r/" "$app/velocimark.cfg"
+  (cd "$app" && exec wine explorer /desktop=velocimark,1800x1200 velocimark.exe /config velocimark.cfg \
+    </dev/null >/dev/null 2>&1) &
+  run_pid=$!
+  sleep 5
+  tool command 40036 >/dev/null   # Start Downloads Test
+  sleep 7
+  import -window root -crop "$((width + 60))x$((height + 60))+0+0" +repage "$dialogs/running.png"
+  echo "dpi $dpi running: $(tool graphtext)"
+  tool command 40037 >/dev/null   # Stop
+  sleep 1
+  tool size 300 200 >/dev/null    # below the minimum: the window keeps it
+  sleep 2
+  import -window root -crop "$((width + 60))x$((height + 60))+0+0" +repage "$dialogs/narrow.png"
+  tool size "$width" "$height" >/dev/null
+  tool first-row >/dev/null
+  dialog_shots 40024 addurls resizable
+  dialog_shots 40046 options
+  dialog_shots 40009 properties
+  dialog_shots 40003 about
+  dialog_shots 40011 columns
+  tool close >/dev/null
+  for _ in $(seq 20); do kill -0 "$run_pid" 2>/dev/null || break; sleep 1; done
+  kill -0 "$run_pid" 2>/dev/null && { echo "dpi $dpi: the program did not close" >&2; wineserver -k || true; }
+  wait "$run_pid" || true
+  for f in "$dialogs"/dpi-*.png; do [ -e "$f" ] && mv "$f" "$dialogs/${f##*/dpi-}"; done
+done
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+rm -f "$WINEPREFIX/drive_c/vmshots"
 echo "Screenshots: $out/restart-columns.png $out/maximized.png $out/resized.png"
 echo "  $out/graph-running.png $out/graph-compare.png $out/graph-rtl.png $out/graph-translated.png"
+echo "  $out/dpi144/*.png $out/dpi192/*.png"

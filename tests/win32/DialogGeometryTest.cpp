@@ -129,8 +129,8 @@ TEST(DialogGeometryTest, CheckBoxTextsFitBesideTheirBoxes) {
 }
 
 TEST(DialogGeometryTest, AddUrlsTextsStayWholeAtTheMinimumSize) {
-    int cutAtStart = -1, cutAtMinimum = -1;
-    SIZE opened = {}, smallest = {};  // window sizes
+    int cutAtStart = -1, cutAtMinimum = -1, editLines = 0;
+    SIZE opened = {}, smallest = {}, minimum = {};  // window sizes
     ProbeAddUrls([&](HWND dialog) {
         auto cutTexts = [&] {
             int cut = 0;
@@ -154,11 +154,25 @@ TEST(DialogGeometryTest, AddUrlsTextsStayWholeAtTheMinimumSize) {
         GetWindowRect(dialog, &window);
         smallest = {window.right - window.left, window.bottom - window.top};
         cutAtMinimum = cutTexts();
+        minimum = DialogUnitsWindowSize(dialog, kAddUrlsMinWidthDlu, kAddUrlsMinHeightDlu);
+        // Whole lines of the edit's own font in its text area at this size.
+        HWND edit = GetDlgItem(dialog, IDC_ADD_URLS_EDIT);
+        RECT area = {};
+        SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+        HDC dc = GetDC(edit);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(edit, WM_GETFONT, 0, 0)));
+        TEXTMETRICA metrics = {};
+        GetTextMetricsA(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(edit, dc);
+        editLines = metrics.tmHeight > 0 ? (area.bottom - area.top) / metrics.tmHeight : 0;
     });
     EXPECT_EQ(0, cutAtStart);
     EXPECT_EQ(0, cutAtMinimum);
-    EXPECT_LT(smallest.cx, opened.cx + 1);      // no wider than needed
-    EXPECT_EQ(kAddUrlsMinHeight, smallest.cy);  // the edit gives way
+    EXPECT_LT(smallest.cx, opened.cx + 1);  // no wider than needed
+    EXPECT_EQ(minimum.cy, smallest.cy);     // the edit gives way, down to its minimum
+    EXPECT_GE(editLines, 3);
 }
 
 TEST(DialogGeometryTest, TheGripSizesLikeAFrameCorner) {

@@ -78,7 +78,7 @@ protected:
 
 TEST_F(UrlInputTest, ATypedListIsAddedAndSaved) {
     AddNames({"old"});
-    SIZE smallest = {};
+    SIZE smallest = {}, minimum = {};
     LONG editGrowth = 0;
     WhenDialogOpens([&](HWND dialog) {
         EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_ADD_URLS_EDIT));
@@ -91,6 +91,7 @@ TEST_F(UrlInputTest, ATypedListIsAddedAndSaved) {
         SetWindowPos(dialog, nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER);
         GetWindowRect(dialog, &window);
         smallest = {window.right - window.left, window.bottom - window.top};
+        minimum = DialogUnitsWindowSize(dialog, kAddUrlsMinWidthDlu, kAddUrlsMinHeightDlu);
         SetDlgItemTextA(
             dialog, IDC_ADD_URLS_EDIT,
             "http://a/x.zip   My test\r\nnot a url\r\n\"C:\\my files\\b.bin\" Local copy\r\n");
@@ -98,8 +99,8 @@ TEST_F(UrlInputTest, ATypedListIsAddedAndSaved) {
     });
     Command(ID_ADD_URLS_LIST);
     EXPECT_EQ(editGrowth, 80);
-    EXPECT_GE(smallest.cx, kAddUrlsMinWidth);
-    EXPECT_GE(smallest.cy, kAddUrlsMinHeight);
+    EXPECT_GE(smallest.cx, minimum.cx);
+    EXPECT_GE(smallest.cy, minimum.cy);
     ASSERT_EQ(List().ItemCount(), 3u);
     EXPECT_EQ(List().ItemAt(1).name, "My test");
     EXPECT_EQ(List().ItemAt(2).url, "C:\\my files\\b.bin");

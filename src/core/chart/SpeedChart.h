@@ -16,7 +16,11 @@ namespace vm {
 struct ChartSubject {
     std::string name;                   // the display name, or the URL when there is none
     const SpeedTrace* trace = nullptr;  // nullptr: never downloaded in this run
-    double averageBytesPerSecond = 0;   // the item's own average, as the list shows it
+    bool started = false;
+    bool finished = false;  // came to its end
+    bool failed = false;    // failed or timed out
+    uint32_t durationMs = 0;
+    double averageBytesPerSecond = 0;  // the item's own average, as the list shows it
     uint64_t bytes = 0;
     bool hasSteady = false;
     double steadyBytesPerSecond = 0;
@@ -30,10 +34,19 @@ struct ChartSubject {
 // One curve as drawn: both lines in the chart's unit, at most about two points per pixel.
 struct ChartCurve {
     std::string name;
-    size_t colorPosition = 0;  // in the series palette
-    std::vector<ChartPoint> interval;
+    size_t colorPosition = 0;          // in the series palette
+    std::vector<ChartPoint> interval;  // every 200 ms step: bursty, drawn faint
+    std::vector<ChartPoint> second;    // over the last second
     std::vector<ChartPoint> average;
+    // Enough steps for a curve; a download that ended within a step or two has none.
+    bool drawn = false;
 };
+
+// Steps after the origin a curve needs before it says anything.
+constexpr size_t kMinDrawnSteps = 2;
+
+// Room above the highest smoothed value, so the line never runs along the top edge.
+constexpr double kValueHeadroom = 1.15;
 
 // Where the graph is drawn and what else it marks.
 struct ChartFrame {
@@ -59,8 +72,15 @@ struct SpeedChart {
     double timeLimitSeconds = 0;
     bool hasSizeLimit = false;
     double sizeLimitSeconds = 0;
+    // Scaled to the smoothed lines (the 1 s line, the steady and minimum speeds and where
+    // the running average settled), not to the 200 ms bursts.
     ValueAxis valueAxis;
-    TimeAxis timeAxis;
+    TimeAxis timeAxis;  // ends where the data (or the time limit) ends
+    // Times (in seconds) at which the single curve's 200 ms line runs over the top of the
+    // axis: drawn clipped, with a mark at the top edge.
+    std::vector<double> clippedAt;
+    // What the plot says instead of curves ("" while there are curves to draw).
+    std::string message;
     std::string valueCaption;  // "KB/Sec"
     std::string timeCaption;   // "s" or "m:ss"
     // The pane's window text: what it shows in one line, for screen readers and tests.
@@ -69,12 +89,26 @@ struct SpeedChart {
     std::string figures;
 };
 
+// One entry of the line of figures: "Average" and "2,048.0 KB/Sec".
+struct FigurePart {
+    std::string label;
+    std::string value;
+};
+
+// The line of figures from its parts, in their order ("Average 2,048.0 KB/Sec   Peak ...").
+std::string JoinFigures(const std::vector<FigurePart>& parts);
+
+// The figures of one download: average, steady and peak speed, bytes and phase times; a
+// speed not measured yet is "-".
+std::vector<FigurePart> SubjectFigures(const ChartSubject& subject, ChartUnit unit);
+
 // The chart of one download (one subject) or the curves of several side by side (up to
 // kMaxComparedSeries; more are left out), each from its own start. No subject gives an
 // empty chart that says so.
 SpeedChart BuildSpeedChart(const std::vector<ChartSubject>& subjects, const ChartFrame& frame);
 
-// "Mirror 2: average 2,048.0 KB/Sec, steady 2,047.1 KB/Sec, peak 2,310.4 KB/Sec".
+// "Mirror 2: average 2,048.0 KB/Sec, steady 2,047.1 KB/Sec, peak 2,310.4 KB/Sec"; for a
+// download without a curve, why there is none.
 std::string ChartSummary(const ChartSubject& subject, ChartUnit unit);
 
 // The highest one-second speed of a subject; its average when no whole second was seen.

@@ -1,6 +1,38 @@
 #include "core/chart/SpeedTrace.h"
 
+#include <algorithm>
+
 namespace vm {
+namespace {
+
+// The rate since the latest remembered step a whole second back (or the oldest one), then
+// remembers this step.
+double SecondRate(SpeedTrace& trace, uint32_t ms, uint64_t bytes) {
+    size_t from = 0;
+    for (size_t i = 0; i < trace.recentCount; ++i) {
+        if (ms - trace.recentMs[i] >= kPeakWindowMs) from = i;
+    }
+    // In the first second the window reaches back before the start, where nothing came.
+    const uint32_t span = std::max(ms - trace.recentMs[from], kPeakWindowMs);
+    const uint64_t base = trace.recentBytes[from];
+    const double rate = bytes > base ? static_cast<double>(bytes - base) * 1000.0 / span : 0.0;
+    // Steps older than the one the rate started from are no longer needed.
+    size_t keep = trace.recentCount - from;
+    if (keep >= kSecondWindowSteps) {
+        keep = kSecondWindowSteps - 1;
+        from = trace.recentCount - keep;
+    }
+    for (size_t i = 0; i < keep; ++i) {
+        trace.recentMs[i] = trace.recentMs[from + i];
+        trace.recentBytes[i] = trace.recentBytes[from + i];
+    }
+    trace.recentMs[keep] = ms;
+    trace.recentBytes[keep] = bytes;
+    trace.recentCount = keep + 1;
+    return rate;
+}
+
+}  // namespace
 
 SpeedTrace& RunSpeedTraces::MutableItem(size_t index) {
     // Items added while a run goes on get their trace when they are reached.
@@ -18,6 +50,8 @@ void RunSpeedTraces::Record(size_t index, FileTime startTime, uint32_t ms, uint6
         // The curve starts at the origin: nothing has arrived when the download begins.
         trace.interval.push_back({0, 0});
         trace.average.push_back({0, 0});
+        trace.second.push_back({0, 0});
+        trace.recentCount = 1;  // the origin: nothing at 0 ms
     }
     const double seconds = ms / 1000.0;
     if (sizeLimitBytes != 0 && !trace.sizeLimitReached && bytes >= sizeLimitBytes) {
@@ -33,6 +67,7 @@ void RunSpeedTraces::Record(size_t index, FileTime startTime, uint32_t ms, uint6
     const double average = static_cast<double>(bytes) * 1000.0 / ms;
     trace.interval.push_back({seconds, rate});
     trace.average.push_back({seconds, average});
+    trace.second.push_back({seconds, SecondRate(trace, ms, bytes)});
     if (ms - trace.peakWindowMs >= kPeakWindowMs) {
         const uint64_t windowBytes =
             bytes > trace.peakWindowBytes ? bytes - trace.peakWindowBytes : 0;
@@ -44,6 +79,7 @@ void RunSpeedTraces::Record(size_t index, FileTime startTime, uint32_t ms, uint6
     }
     CompactSeries(trace.interval, kMaxTracePoints);
     CompactSeries(trace.average, kMaxTracePoints);
+    CompactSeries(trace.second, kMaxTracePoints);
     trace.lastMs = ms;
     trace.lastBytes = bytes;
 }

@@ -16,6 +16,10 @@ constexpr uint32_t kPeakWindowMs = 1000;
 // nothing and would dwarf the curve.
 constexpr uint32_t kMinTraceStepMs = 100;
 
+// Steps the one-second line looks back over: steps are at least kMinTraceStepMs apart, so
+// a second holds fewer than this.
+constexpr size_t kSecondWindowSteps = 16;
+
 // Points a trace keeps of each curve before it compacts them; an hour at five samples a
 // second stays within it at a quarter of a point per second or better.
 constexpr size_t kMaxTracePoints = 4096;
@@ -26,6 +30,13 @@ struct SpeedTrace {
     FileTime startTime = 0;            // of the attempt the points belong to
     std::vector<ChartPoint> interval;  // the rate since the step before
     std::vector<ChartPoint> average;   // the running average
+    // The rate over the last second: what a person reads as the speed, without the 200 ms
+    // bursts of a throttled server.
+    std::vector<ChartPoint> second;
+    // The steps of the last second (ms, bytes), oldest first, for the one-second line.
+    uint32_t recentMs[kSecondWindowSteps] = {};
+    uint64_t recentBytes[kSecondWindowSteps] = {};
+    size_t recentCount = 0;
     uint32_t lastMs = 0;
     uint64_t lastBytes = 0;
     // The highest rate over a whole second: a 200 ms step can catch a burst of a throttled

@@ -91,6 +91,8 @@ enum StringId : uint32_t {
     IDS_PAGE_POINTS_SHOWN = 2223,
     IDS_PAGE_NO_RUN = 2224,
     IDS_PAGE_ITEMS_NOT_DRAWN = 2225,
+    IDS_HISTORY_OFF_ASK = 2226,  // View > Speed History while no history is kept
+    IDS_PAGE_LOG_SCALE = 2227,
     IDS_ADD_FILE_FILTER = 2000,  // "All Files": Add File's filter while 701 has no text
     // The speed graph pane.
     IDS_GRAPH_SUMMARY = 2100,
@@ -99,7 +101,6 @@ enum StringId : uint32_t {
     IDS_GRAPH_NO_SAMPLES = 2103,
     IDS_GRAPH_COMPARE = 2104,
     IDS_GRAPH_COMPARE_ITEM = 2105,
-    IDS_GRAPH_FIGURES = 2106,
     IDS_GRAPH_MS = 2107,
     IDS_GRAPH_SECONDS = 2108,
     IDS_GRAPH_MINUTES_SECONDS = 2109,
@@ -112,6 +113,19 @@ enum StringId : uint32_t {
     IDS_GRAPH_BMP_FILES = 2116,
     IDS_GRAPH_SPEED = 2117,
     IDS_GRAPH_MIN_SPEED = 2118,  // the legend of an item's minimum speed line
+    IDS_GRAPH_SECOND = 2119,     // the legend of the one-second line
+    // The labels of the line of figures under the graph.
+    IDS_GRAPH_FIG_AVERAGE = 2120,
+    IDS_GRAPH_FIG_STEADY = 2121,
+    IDS_GRAPH_FIG_PEAK = 2122,
+    IDS_GRAPH_FIG_BYTES = 2123,
+    IDS_GRAPH_FIG_RESOLVED = 2124,
+    IDS_GRAPH_FIG_CONNECTED = 2125,
+    IDS_GRAPH_FIG_SENT = 2126,
+    IDS_GRAPH_FIG_FIRST_BYTE = 2127,
+    IDS_GRAPH_TOO_SHORT = 2128,
+    IDS_GRAPH_FAILED = 2129,
+    IDS_GRAPH_CLIPPED = 2130,  // the legend of the marks where bursts pass the top
     // Which server answered (the Properties rows, the graph's figures, the results page).
     IDS_PATH_SERVER_ADDRESS = 2600,
     IDS_PATH_CACHE = 2601,

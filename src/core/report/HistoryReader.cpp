@@ -1,5 +1,6 @@
 #include "core/report/HistoryReader.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "core/base/FileTimeCalendar.h"
@@ -63,6 +64,35 @@ bool ChangedFrom(std::string* last, const std::string& now) {
     return changed;
 }
 
+// No byte count, time or speed a run can measure comes near this: a larger, negative or
+// not finite number means the line was damaged, and drawing it would give absurd axes.
+constexpr double kMaxSaneNumber = 1e15;
+
+bool Sane(double value) { return std::isfinite(value) && value >= 0 && value <= kMaxSaneNumber; }
+
+// Every number of an item (and of its samples) that the page draws is sane, where present.
+bool ItemNumbersSane(const JsonValue& item) {
+    for (const char* key :
+         {"bytes", "duration_ms", "average_bytes_per_s", "steady_bytes_per_s", "order"}) {
+        const JsonValue* value = item.Find(key);
+        if (value != nullptr && value->kind == JsonValue::Kind::Number && !Sane(value->number)) {
+            return false;
+        }
+    }
+    const JsonValue* samples = item.Find("samples");
+    if (samples == nullptr || samples->kind != JsonValue::Kind::Array) return true;
+    for (const JsonValue& sample : samples->elements) {
+        for (const char* key : {"ms", "bytes"}) {
+            const JsonValue* value = sample.Find(key);
+            if (value != nullptr && value->kind == JsonValue::Kind::Number &&
+                !Sane(value->number)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool IsFailedStatusWord(const std::string& status) {
@@ -105,6 +135,7 @@ bool ReadRunRecord(const JsonValue& document, RunRecord* run) {
     run->items.reserve(items->elements.size());
     for (const JsonValue& item : items->elements) {
         if (item.kind != JsonValue::Kind::Object) continue;
+        if (!ItemNumbersSane(item)) return false;
         RunItemRecord record;
         record.url = item.TextOr("url", "");
         record.name = item.TextOr("name", "");
@@ -112,6 +143,7 @@ bool ReadRunRecord(const JsonValue& document, RunRecord* run) {
         record.statusText = item.TextOr("status_text", "");
         record.bytes = NonNegative(item.NumberOr("bytes", 0));
         record.durationMs = NonNegative(item.NumberOr("duration_ms", 0));
+        record.order = NonNegative(item.NumberOr("order", 0));
         record.averageBytesPerSecond = item.NumberOr("average_bytes_per_s", 0);
         const JsonValue* steady = item.Find("steady_bytes_per_s");
         record.hasSteady = steady != nullptr && steady->kind == JsonValue::Kind::Number;

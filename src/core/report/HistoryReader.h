@@ -21,6 +21,7 @@ struct RunItemRecord {
     std::string statusText;  // as the list showed it
     uint64_t bytes = 0;
     uint64_t durationMs = 0;
+    uint64_t order = 0;  // the place in the run, from 1; 0: not known
     double averageBytesPerSecond = 0;
     double steadyBytesPerSecond = 0;
     bool hasSteady = false;
@@ -73,7 +74,8 @@ struct UrlTrend {
 // speed; any other (a run stopped before the item, a disabled item) is not a result.
 bool IsFailedStatusWord(const std::string& status);
 
-// A run's document to its record; false when the text is not a run document.
+// A run's document to its record; false when the text is not a run document, or when a
+// number in it is out of any sane range (negative, not finite, above 10^15).
 [[nodiscard]] bool ReadRunRecord(const JsonValue& document, RunRecord* run);
 
 // "2026-12-07T11:32:32.123Z" to milliseconds since 1970; false for any other text.

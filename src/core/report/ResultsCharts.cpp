@@ -23,20 +23,15 @@ constexpr double kMarginTop = 24;
 constexpr double kMarginBottom = 40;
 constexpr double kBarRowHeight = 22;
 constexpr double kBarLabelWidth = 200;
+constexpr double kBarValueRoom = 80;
 constexpr int kAxisTickCount = 5;
 constexpr int kTimeTickCount = 8;
 constexpr int64_t kMsPerMinute = 60 * 1000;
 constexpr int64_t kMsPerDay = 24 * 60 * kMsPerMinute;
 constexpr int64_t kUnixEpochFileTimeMs = 11644473600000LL;
 
-std::string Format(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
 std::string Kb(double kbPerSecond) {
-    return Format(kbPerSecond >= 100 ? "%.0f" : "%.1f", kbPerSecond);
+    return FormatGroupedNumber(kbPerSecond, kbPerSecond >= 100 ? 0 : 1);
 }
 
 double ToKb(double bytesPerSecond) {
@@ -80,15 +75,14 @@ void Text(std::string& out, double x, double y, const char* anchor, const std::s
     out += "</text>\n";
 }
 
-// A bar from the plot's left edge to the value.
-void Bar(std::string& out, const char* cls, const PlotArea& area, double y, double value,
-         double height) {
+// A bar from left to right (at least a hairline, so a tiny value still shows).
+void BarTo(std::string& out, const char* cls, double left, double y, double right, double height) {
     out += "<rect class=\"";
     out += cls;
     out += '"';
-    Attr(out, "x", area.left);
+    Attr(out, "x", left);
     Attr(out, "y", y);
-    Attr(out, "width", area.X(value) - area.left);
+    Attr(out, "width", std::max(right - left, 1.0));
     Attr(out, "height", height);
     out += "/>\n";
 }
@@ -171,11 +165,21 @@ void DateAxis(std::string& out, const PlotArea& area) {
                                      365 * kMsPerDay};
     const int64_t from = static_cast<int64_t>(area.xMin);
     const int64_t to = static_cast<int64_t>(area.xMax);
-    int64_t step = kSteps[std::size(kSteps) - 1];
+    int64_t step = 0;
     for (const int64_t candidate : kSteps) {
         if ((to - from) / candidate <= 6) {
             step = candidate;
             break;
+        }
+    }
+    // Past the table, whole years on 1, 2, 5 times a power of ten: centuries of history
+    // (a damaged clock) still get a handful of ticks.
+    for (int64_t years = 1; step == 0; years *= 10) {
+        for (const int64_t factor : {1, 2, 5}) {
+            if ((to - from) / (factor * years * 365 * kMsPerDay) < kMaxChartTicks) {
+                step = factor * years * 365 * kMsPerDay;
+                break;
+            }
         }
     }
     const DatePart part = step < kMsPerMinute ? DatePart::Seconds
@@ -216,6 +220,16 @@ void Legend(std::string& out, const std::vector<std::pair<const char*, std::stri
     out += "</p>\n";
 }
 
+// Figures on a line of their own under a chart, apart from the legend's keys.
+void Stats(std::string& out, const std::vector<std::string>& parts) {
+    out += "<p class=\"stats\">";
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) out += " \xc2\xb7 ";  // a middle dot between them
+        AppendHtmlText(out, parts[i]);
+    }
+    out += "</p>\n";
+}
+
 // Long names are cut (on a character's boundary) so that they stay left of the bars.
 std::string ShortLabel(const std::string& label) {
     constexpr size_t kMaxLabelBytes = 30;
@@ -226,22 +240,6 @@ std::string ShortLabel(const std::string& label) {
 }
 
 }  // namespace
-
-std::vector<SpeedPoint> IntervalSpeeds(const std::vector<RunItemRecord::Sample>& samples) {
-    std::vector<SpeedPoint> speeds;
-    speeds.reserve(samples.size());
-    uint32_t lastMs = 0;
-    uint64_t lastBytes = 0;
-    for (const RunItemRecord::Sample& s : samples) {
-        // A sample that goes back in time or in bytes is not an interval.
-        if (s.ms <= lastMs || s.bytes < lastBytes) continue;
-        const double kb = static_cast<double>(s.bytes - lastBytes) / 1024.0;
-        speeds.push_back({s.ms / 1000.0, kb * 1000.0 / (s.ms - lastMs)});
-        lastMs = s.ms;
-        lastBytes = s.bytes;
-    }
-    return speeds;
-}
 
 std::vector<size_t> SelectTrendPoints(const std::vector<TrendPoint>& points, size_t maxPoints) {
     std::vector<size_t> kept;
@@ -277,80 +275,157 @@ std::vector<size_t> SelectTrendPoints(const std::vector<TrendPoint>& points, siz
     return kept;
 }
 
-void AppendItemSpeedChart(std::string& out, const RunItemRecord& item, const ChartTexts& texts) {
-    const std::vector<SpeedPoint> speeds = IntervalSpeeds(item.samples);
-    std::vector<ChartPoint> line;
-    line.reserve(speeds.size() + 1);
-    double top = std::max(ToKb(item.averageBytesPerSecond), ToKb(item.steadyBytesPerSecond));
-    line.push_back({0, speeds.empty() ? 0 : speeds.front().kbPerSecond});
-    for (const SpeedPoint& p : speeds) {
-        line.push_back({p.seconds, p.kbPerSecond});
-        top = std::max(top, p.kbPerSecond);
+std::vector<ChartPoint> ItemSpeedSteps(const RunItemRecord& item) {
+    std::vector<ChartPoint> steps;
+    uint32_t lastMs = 0;
+    uint64_t lastBytes = 0;
+    auto step = [&](uint32_t ms, uint64_t bytes) {
+        const double kb = static_cast<double>(bytes - lastBytes) / 1024.0;
+        const double rate = kb * 1000.0 / (ms - lastMs);
+        steps.push_back({lastMs / 1000.0, rate});
+        steps.push_back({ms / 1000.0, rate});
+        lastMs = ms;
+        lastBytes = bytes;
+    };
+    for (const RunItemRecord::Sample& s : item.samples) {
+        // A sample that goes back in time or in bytes is not an interval.
+        if (s.ms <= lastMs || s.bytes < lastBytes) continue;
+        step(s.ms, s.bytes);
     }
+    // The bytes that came after the last sample, up to the end of the download.
+    if (!steps.empty() && item.durationMs > lastMs && item.bytes > lastBytes &&
+        item.durationMs <= UINT32_MAX) {
+        step(static_cast<uint32_t>(item.durationMs), item.bytes);
+    }
+    return steps;
+}
+
+void AppendItemSpeedChart(std::string& out, const RunItemRecord& item, const ChartTexts& texts) {
+    const std::vector<ChartPoint> steps = ItemSpeedSteps(item);
+    if (steps.empty()) return;  // nothing to draw: the caller says so
+    double top = std::max(ToKb(item.averageBytesPerSecond), ToKb(item.steadyBytesPerSecond));
+    for (const ChartPoint& p : steps) top = std::max(top, p.y);
+    const double end = steps.back().x;
     const ValueAxis values = SpeedAxis(top);
-    const TimeAxis times = MakeTimeAxis(speeds.empty() ? 1 : speeds.back().seconds, kTimeTickCount);
-    const PlotArea area = ChartArea(0, times.high, values.high);
+    const TimeAxis times = MakeTimeAxis(end, kTimeTickCount);
+    // The time axis ends where the download ended.
+    const PlotArea area = ChartArea(0, end, values.high);
     OpenSvg(out, "item", kChartHeight, item.name.empty() ? item.url : item.name);
     DrawValueAxis(out, area, values, texts.speedUnit);
-    for (const AxisTick& tick : times.ticks)
+    for (const AxisTick& tick : times.ticks) {
+        if (tick.value > end + 1e-9) break;
         Text(out, area.X(tick.value), area.top + area.height + 16, "middle", tick.label);
+    }
     Text(out, area.left + area.width, kChartHeight - 4, "end", texts.seconds, "unit");
     std::vector<PlotPoint> drawn;
-    for (const ChartPoint& p : DownsampleMinMax(line, kMaxSamplePoints / 2))
+    for (const ChartPoint& p : DownsampleMinMax(steps, kMaxSamplePoints / 2))
         drawn.push_back({p.x, p.y});
     Path(out, "speed", SvgLinePath(area, drawn));
     HorizontalLine(out, area, ToKb(item.averageBytesPerSecond), "average");
     if (item.hasSteady) HorizontalLine(out, area, ToKb(item.steadyBytesPerSecond), "steady");
     out += "</svg>\n";
-    std::vector<std::pair<const char*, std::string>> legend = {
-        {"speed", texts.speedUnit},
-        {"average", texts.average + " " + Kb(ToKb(item.averageBytesPerSecond))}};
-    if (item.hasSteady)
-        legend.push_back({"steady", texts.steady + " " + Kb(ToKb(item.steadyBytesPerSecond))});
+    std::vector<std::pair<const char*, std::string>> legend = {{"speed", texts.speed},
+                                                               {"average", texts.average}};
+    std::vector<std::string> stats = {texts.average + " " + Kb(ToKb(item.averageBytesPerSecond)) +
+                                      " " + texts.speedUnit};
+    if (item.hasSteady) {
+        legend.push_back({"steady", texts.steady});
+        stats.push_back(texts.steady + " " + Kb(ToKb(item.steadyBytesPerSecond)) + " " +
+                        texts.speedUnit);
+    }
     Legend(out, legend);
+    Stats(out, stats);
+}
+
+double BarScale::Share(double value) const {
+    if (!std::isfinite(value) || value <= low) return 0;
+    if (value >= high) return 1;
+    if (logarithmic) return std::log10(value / low) / std::log10(high / low);
+    return (value - low) / (high - low);
+}
+
+BarScale ChooseBarScale(const std::vector<double>& values) {
+    double smallest = 0, largest = 0;
+    for (const double v : values) {
+        if (!std::isfinite(v) || v <= 0) continue;
+        smallest = smallest == 0 ? v : std::min(smallest, v);
+        largest = std::max(largest, v);
+    }
+    BarScale scale;
+    if (smallest > 0 && largest / smallest > kLogScaleRatio) {
+        scale.logarithmic = true;
+        const int first = static_cast<int>(std::floor(std::log10(smallest)));
+        const int last = static_cast<int>(std::ceil(std::log10(largest)));
+        const int every = (last - first + kMaxChartTicks - 1) / kMaxChartTicks;  // decades
+        scale.low = std::pow(10.0, first);
+        scale.high = std::pow(10.0, last);
+        for (int decade = first; decade <= last; decade += std::max(every, 1)) {
+            const double value = std::pow(10.0, decade);
+            scale.ticks.push_back({value, FormatGroupedNumber(value, decade < 0 ? -decade : 0)});
+        }
+        return scale;
+    }
+    const ValueAxis axis = SpeedAxis(largest);
+    scale.high = axis.high;
+    scale.ticks = axis.ticks;
+    return scale;
 }
 
 void AppendComparisonChart(std::string& out, const std::vector<const RunItemRecord*>& items,
                            const ChartTexts& texts) {
-    double top = 0;
-    for (const RunItemRecord* item : items)
-        top = std::max({top, ToKb(item->averageBytesPerSecond), ToKb(item->steadyBytesPerSecond)});
-    const ValueAxis values = SpeedAxis(top);
+    std::vector<double> values;
+    bool anySteady = false;
+    for (const RunItemRecord* item : items) {
+        if (IsFailedStatusWord(item->status)) continue;
+        values.push_back(ToKb(item->averageBytesPerSecond));
+        if (item->hasSteady) values.push_back(ToKb(item->steadyBytesPerSecond));
+        anySteady |= item->hasSteady;
+    }
+    const BarScale scale = ChooseBarScale(values);
     const double height =
         kMarginTop + kBarRowHeight * static_cast<double>(items.size()) + kMarginBottom;
     PlotArea area;
     area.left = kBarLabelWidth;
     area.top = kMarginTop;
-    area.width = kChartWidth - kBarLabelWidth - kMarginRight;
+    // Room on the right for the value printed past the longest bar.
+    area.width = kChartWidth - kBarLabelWidth - kBarValueRoom;
     area.height = kBarRowHeight * static_cast<double>(items.size());
-    area.xMin = 0;
-    area.xMax = values.high;
+    auto x = [&](double value) { return area.left + area.width * scale.Share(value); };
     OpenSvg(out, "comparison", height, texts.average);
-    for (const AxisTick& tick : values.ticks) {
+    for (const AxisTick& tick : scale.ticks) {
         out += "<path class=\"grid\" d=\"M";
-        AppendSvgNumber(out, area.X(tick.value));
+        AppendSvgNumber(out, x(tick.value));
         out += ' ';
         AppendSvgNumber(out, area.top);
         out += " V";
         AppendSvgNumber(out, area.top + area.height);
         out += "\"/>\n";
-        Text(out, area.X(tick.value), area.top + area.height + 16, "middle", tick.label);
+        Text(out, x(tick.value), area.top + area.height + 16, "middle", tick.label);
     }
-    Text(out, area.left + area.width, height - 4, "end", texts.speedUnit, "unit");
+    Text(out, kChartWidth - 4, height - 4, "end",
+         scale.logarithmic ? texts.speedUnit + " (" + texts.logScale + ")" : texts.speedUnit,
+         "unit");
     for (size_t i = 0; i < items.size(); ++i) {
         const RunItemRecord& item = *items[i];
         const double y = area.top + kBarRowHeight * static_cast<double>(i);
         const std::string shown = ShortLabel(item.name.empty() ? item.url : item.name);
-        Text(out, area.left - 6, y + 15, "end", shown);
+        Text(out, area.left - 6, y + 15, "end", shown, "user");
         if (IsFailedStatusWord(item.status)) {
             Text(out, area.left + 4, y + 15, "start", texts.failed, "failed");
             continue;
         }
-        Bar(out, "average", area, y + 3, ToKb(item.averageBytesPerSecond), 9);
-        if (item.hasSteady) Bar(out, "steady", area, y + 13, ToKb(item.steadyBytesPerSecond), 5);
+        const double average = ToKb(item.averageBytesPerSecond);
+        BarTo(out, "average", area.left, y + 3, x(average), 9);
+        if (item.hasSteady) {
+            BarTo(out, "steady", area.left, y + 13, x(ToKb(item.steadyBytesPerSecond)), 5);
+        }
+        // The value at the bar's end: a log scale is hard to read off.
+        Text(out, x(average) + 4, y + 12, "start", Kb(average), "value");
     }
     out += "</svg>\n";
-    Legend(out, {{"average", texts.average}, {"steady", texts.steady}});
+    std::vector<std::pair<const char*, std::string>> legend = {{"bar average", texts.average}};
+    if (anySteady) legend.push_back({"bar steady", texts.steady});
+    Legend(out, legend);
 }
 
 namespace {
@@ -462,23 +537,35 @@ void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts&
         out += "</g>\n";
     }
     out += "</svg>\n";
-    std::vector<std::pair<const char*, std::string>> legend = {
-        {"average", texts.average}, {"steady", texts.steady}, {"latest", texts.latest}};
+    bool anySteady = false;
+    for (const TrendPoint& p : trend.points) anySteady |= p.hasSteady;
+    std::vector<std::pair<const char*, std::string>> legend = {{"average", texts.average}};
+    if (anySteady) legend.push_back({"steady", texts.steady});
+    legend.push_back({"latest", texts.latest});
     if (stats.count > 0) {
-        legend.push_back({"minimum", texts.minimum + " " + Kb(stats.minimum)});
-        legend.push_back({"median", texts.median + " " + Kb(stats.median)});
-        legend.push_back({"maximum", texts.maximum + " " + Kb(stats.maximum)});
+        legend.push_back({"minimum", texts.minimum});
+        legend.push_back({"median", texts.median});
+        legend.push_back({"maximum", texts.maximum});
     }
-    legend.push_back({"failed", texts.failed + " " + std::to_string(failures)});
+    if (failures > 0) legend.push_back({"failed", texts.failed});
     const size_t changes =
         static_cast<size_t>(std::count_if(trend.points.begin(), trend.points.end(),
                                           [](const TrendPoint& p) { return p.pathChanged; }));
-    if (changes > 0)
-        legend.push_back({"changed", texts.pathChanged + " " + std::to_string(changes)});
-    legend.push_back({"runs", texts.runs + " " + std::to_string(trend.points.size())});
-    if (drawn.size() < trend.points.size())
-        legend.push_back({"runs", texts.pointsShown + " " + std::to_string(drawn.size())});
+    if (changes > 0) legend.push_back({"changed", texts.pathChanged});
     Legend(out, legend);
+    std::vector<std::string> figures;
+    if (stats.count > 0) {
+        figures.push_back(texts.minimum + " " + Kb(stats.minimum) + " " + texts.speedUnit);
+        figures.push_back(texts.median + " " + Kb(stats.median) + " " + texts.speedUnit);
+        figures.push_back(texts.maximum + " " + Kb(stats.maximum) + " " + texts.speedUnit);
+    }
+    figures.push_back(texts.runs + " " + FormatGroupedNumber(trend.points.size(), 0));
+    if (failures > 0) figures.push_back(texts.failed + " " + FormatGroupedNumber(failures, 0));
+    if (changes > 0) figures.push_back(texts.pathChanged + " " + FormatGroupedNumber(changes, 0));
+    if (drawn.size() < trend.points.size()) {
+        figures.push_back(texts.pointsShown + " " + FormatGroupedNumber(drawn.size(), 0));
+    }
+    Stats(out, figures);
 }
 
 }  // namespace vm

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "core/chart/AxisTicks.h"
 #include "core/lang/StringTable.h"
 #include "core/report/HtmlText.h"
+#include "core/report/PrometheusText.h"
 #include "core/report/ResultsCharts.h"
 
 namespace vm {
@@ -21,15 +23,21 @@ const char kStyle[] =
     "--steady:#a34700;--fail:#b00020;--stat:#1b5e20;--row:#f0f0f0}"
     "figure{break-inside:avoid}body{margin:0}}\n"
     "body{font:14px/1.4 system-ui,-apple-system,\"Segoe UI\",sans-serif;color:var(--fg);"
-    "background:var(--bg);margin:1.5em auto;max-width:60em;padding:0 1em}\n"
+    "background:var(--bg);margin:1.5em auto;max-width:80em;padding:0 1em}\n"
     "h1{font-size:1.5em}h2{font-size:1.2em;margin-top:1.6em}\n"
     "table{border-collapse:collapse;width:100%}th,td{padding:.3em .5em;text-align:left;"
     "border-bottom:1px solid "
-    "var(--grid);vertical-align:top}td.u{overflow-wrap:anywhere}td.n{text-align:right;"
+    "var(--grid);vertical-align:top}td.n{text-align:right;"
     "white-space:nowrap}tr:nth-child(even) td{background:var(--row)}\n"
+    // Wide content scrolls sideways in its own box: the page itself never does.
+    ".scroll{overflow-x:auto;max-width:100%}.scroll table{min-width:36em}"
+    ".scroll svg.chart{min-width:40em;max-width:60em}td.u{white-space:nowrap}\n"
+    // Names and URLs come from anywhere: each keeps its own direction.
+    "bdi,svg text.user{unicode-bidi:isolate}\n"
+    ".stats{font-size:13px;margin:.2em 0 1em}\n"
     "figure{margin:1em 0}figcaption{font-weight:600;overflow-wrap:anywhere}"
     "figcaption small{font-weight:400;color:var(--muted)}\n"
-    "svg.chart{width:100%;height:auto;display:block}svg text{fill:var(--muted);font-size:11px}"
+    "svg.chart{width:100%;height:auto;display:block}svg text{fill:var(--muted);font-size:12px}"
     "svg text.unit{font-style:italic}svg text.failed{fill:var(--fail)}\n"
     ".grid{stroke:var(--grid);stroke-width:1;fill:none}.speed,.trend-average{fill:none;"
     "stroke:var(--avg);stroke-width:1.5}.trend-steady{fill:none;stroke:var(--steady);"
@@ -49,7 +57,9 @@ const char kStyle[] =
     ".key.latest{width:.6em;height:.6em;border:2px solid var(--avg);border-radius:50%}"
     ".key.minimum,.key.maximum{border-top:2px dotted var(--stat)}.key.median{border-top:2px dashed "
     "var(--stat)}"
-    ".key.failed{border-top:2px solid var(--fail)}.key.runs{display:none}"
+    ".key.failed{border-top:2px solid var(--fail)}"
+    ".key.bar{height:.7em;width:.7em;border:0}.key.bar.average{background:var(--avg)}"
+    ".key.bar.steady{background:var(--steady)}"
     ".key.changed{width:.6em;height:.6em;border:1.5px solid var(--stat);border-radius:50%}\n"
     ".note{color:var(--fail)}\n";
 
@@ -84,46 +94,100 @@ void Element(std::string& out, const char* tag, const std::string& text,
     out += ">";
 }
 
-std::string Number(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
+// URLs longer than this show their start and end around an ellipsis.
+constexpr size_t kMaxShownUrlBytes = 48;
+constexpr size_t kShownUrlTailBytes = 16;
+
+bool Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+std::string ShortenedUrl(const std::string& url) {
+    if (url.size() <= kMaxShownUrlBytes) return url;
+    size_t head = kMaxShownUrlBytes - kShownUrlTailBytes - 1;
+    while (head > 0 && Continuation(url[head])) --head;
+    size_t tail = url.size() - kShownUrlTailBytes;
+    while (tail < url.size() && Continuation(url[tail])) ++tail;
+    return url.substr(0, head) + "\xe2\x80\xa6" + url.substr(tail);
 }
 
-void AppendTable(std::string& out, const RunRecord& run, const Texts& text) {
+// A text the user (or a server, or the history) supplied, isolated from its neighbours'
+// direction: a right-to-left override in a name stops at its end.
+void UserText(std::string& out, const std::string& text) {
+    out += "<bdi>";
+    AppendHtmlText(out, text);
+    out += "</bdi>";
+}
+
+// A table cell of user text; a long URL shows its start and end with the whole in a title.
+void UserCell(std::string& out, const std::string& text, bool url) {
+    out += "<td class=\"u\"";
+    const std::string shown = url ? ShortenedUrl(text) : text;
+    if (shown != text) {
+        out += " title=\"";
+        AppendHtmlText(out, text);
+        out += '"';
+    }
+    out += '>';
+    UserText(out, shown);
+    out += "</td>";
+}
+
+// One decimal with thousands grouped, as the charts' figures.
+std::string Grouped(double value) { return FormatGroupedNumber(value, 1); }
+
+void AppendTable(std::string& out, const std::vector<RunItemRecord>& items, const Texts& text) {
     const std::string unit = " (" + text(IDS_UNIT_KB_PER_SEC) + ")";
-    out += "<table>\n<thead><tr>";
-    for (const std::string& heading :
-         {text(IDS_COLUMN_NAME), text(IDS_COLUMN_URL), text(IDS_COLUMN_STATUS),
-          text(IDS_COLUMN_DOWNLOADED) + " (" + text(IDS_UNIT_KB) + ")", text(IDS_PAGE_SECONDS),
-          text(IDS_PAGE_AVERAGE) + unit, text(IDS_PAGE_STEADY) + unit}) {
+    // A column nobody has a value in is left out.
+    bool anyName = false, anySteady = false;
+    for (const RunItemRecord& item : items) {
+        anyName |= !item.name.empty();
+        anySteady |= item.hasSteady;
+    }
+    out += "<div class=\"scroll\">\n<table>\n<thead><tr>";
+    if (anyName) Element(out, "th", text(IDS_COLUMN_NAME));
+    for (const std::string& heading : {text(IDS_COLUMN_URL), text(IDS_COLUMN_STATUS),
+                                       text(IDS_COLUMN_DOWNLOADED) + " (" + text(IDS_UNIT_KB) + ")",
+                                       text(IDS_PAGE_SECONDS), text(IDS_PAGE_AVERAGE) + unit}) {
         Element(out, "th", heading);
     }
+    if (anySteady) Element(out, "th", text(IDS_PAGE_STEADY) + unit);
     out += "</tr></thead>\n<tbody>\n";
-    for (const RunItemRecord& item : run.items) {
+    for (const RunItemRecord& item : items) {
         out += "<tr>";
-        Element(out, "td", item.name, "u");
-        Element(out, "td", item.url, "u");
-        Element(out, "td", item.statusText.empty() ? item.status : item.statusText);
-        Element(out, "td", Number("%.1f", static_cast<double>(item.bytes) / 1024), "n");
-        Element(out, "td", Number("%.1f", static_cast<double>(item.durationMs) / 1000), "n");
-        Element(out, "td", Number("%.1f", item.averageBytesPerSecond / 1024), "n");
-        Element(out, "td", item.hasSteady ? Number("%.1f", item.steadyBytesPerSecond / 1024) : "",
-                "n");
+        if (anyName) UserCell(out, item.name, false);
+        UserCell(out, item.url, true);
+        UserCell(out, item.statusText.empty() ? item.status : item.statusText, false);
+        Element(out, "td", Grouped(static_cast<double>(item.bytes) / 1024), "n");
+        Element(out, "td", Grouped(static_cast<double>(item.durationMs) / 1000), "n");
+        Element(out, "td", Grouped(item.averageBytesPerSecond / 1024), "n");
+        if (anySteady) {
+            Element(out, "td", item.hasSteady ? Grouped(item.steadyBytesPerSecond / 1024) : "-",
+                    "n");
+        }
         out += "</tr>\n";
     }
-    out += "</tbody>\n</table>\n";
+    out += "</tbody>\n</table>\n</div>\n";
 }
 
 void OpenFigure(std::string& out, const std::string& title, const std::string& detail) {
     out += "<figure>\n<figcaption>";
-    AppendHtmlText(out, title);
+    UserText(out, title);
     if (!detail.empty() && detail != title) {
         out += " <small>";
-        AppendHtmlText(out, detail);
+        UserText(out, detail);
         out += "</small>";
     }
     out += "</figcaption>\n";
+}
+
+// The run as the page shows it: the items in the order they were downloaded, and no
+// password in any URL (the page is made to be passed on, like the metrics).
+RunRecord PageRun(const RunRecord& source) {
+    RunRecord run = source;
+    std::stable_sort(
+        run.items.begin(), run.items.end(),
+        [](const RunItemRecord& a, const RunItemRecord& b) { return a.order < b.order; });
+    for (RunItemRecord& item : run.items) item.url = UrlForLabel(item.url);
+    return run;
 }
 
 // The URLs the trends are drawn for: the latest run's in its order, then the others
@@ -135,7 +199,7 @@ std::vector<const UrlTrend*> ChooseTrends(const HistoryReader& history, const Ru
     for (const RunItemRecord& item : run.items) {
         if (chosen.size() >= kMaxTrendCharts) break;
         for (const UrlTrend& trend : history.Trends()) {
-            if (trend.url == item.url && taken.insert(item.url).second) {
+            if (UrlForLabel(trend.url) == item.url && taken.insert(trend.url).second) {
                 chosen.push_back(&trend);
                 break;
             }
@@ -188,6 +252,8 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
     chart.latest = text(IDS_PAGE_LATEST);
     chart.runs = text(IDS_PAGE_RUNS);
     chart.pointsShown = text(IDS_PAGE_POINTS_SHOWN);
+    chart.speed = text(IDS_PAGE_SPEED);
+    chart.logScale = text(IDS_PAGE_LOG_SCALE);
     chart.pathChanged = text(IDS_PATH_CHANGED);
 
     std::string out;
@@ -223,7 +289,7 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
         out += "\n</body>\n</html>\n";
         return out;
     }
-    const RunRecord& run = source.run != nullptr ? *source.run : history.Latest();
+    const RunRecord& run = PageRun(source.run != nullptr ? *source.run : history.Latest());
     if (!run.runStart.empty()) {
         Element(out, "p", text(IDS_PAGE_RUN_START) + " " + run.runStart.substr(0, 19));
         out += '\n';
@@ -231,7 +297,7 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
 
     Element(out, "h2", text(IDS_PAGE_RESULTS));
     out += '\n';
-    AppendTable(out, run, text);
+    AppendTable(out, run.items, text);
 
     std::vector<const RunItemRecord*> finished;
     std::vector<const RunItemRecord*> compared;
@@ -245,8 +311,13 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
         for (size_t i = 0; i < finished.size() && i < kMaxItemCharts; ++i) {
             const RunItemRecord& item = *finished[i];
             OpenFigure(out, item.name.empty() ? item.url : item.name, item.url);
-            if (item.samples.empty()) Element(out, "p", text(IDS_PAGE_NO_SAMPLES));
-            AppendItemSpeedChart(out, item, chart);
+            if (ItemSpeedSteps(item).empty()) {
+                Element(out, "p", text(IDS_PAGE_NO_SAMPLES));  // and no empty chart
+            } else {
+                out += "<div class=\"scroll\">\n";
+                AppendItemSpeedChart(out, item, chart);
+                out += "</div>\n";
+            }
             AppendLatencyNote(out, item, text);
             out += "</figure>\n";
         }
@@ -261,8 +332,9 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
         Element(out, "h2", text(IDS_PAGE_COMPARISON));
         out += "\n<figure>\n";
         if (compared.size() > kMaxItemCharts) compared.resize(kMaxItemCharts);
+        out += "<div class=\"scroll\">\n";
         AppendComparisonChart(out, compared, chart);
-        out += "</figure>\n";
+        out += "</div>\n</figure>\n";
     }
 
     const std::vector<const UrlTrend*> trends = ChooseTrends(history, run);
@@ -270,22 +342,17 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
         Element(out, "h2", text(IDS_PAGE_TRENDS));
         out += '\n';
         for (const UrlTrend* trend : trends) {
-            OpenFigure(out, trend->name.empty() ? trend->url : trend->name, trend->url);
+            UrlTrend shown = *trend;
+            shown.url = UrlForLabel(trend->url);
+            OpenFigure(out, shown.name.empty() ? shown.url : shown.name, shown.url);
+            out += "<div class=\"scroll\">\n";
             // Appends from processes that ran at once can land out of time order.
-            if (std::is_sorted(trend->points.begin(), trend->points.end(),
-                               [](const TrendPoint& a, const TrendPoint& b) {
-                                   return a.timeUnixMs < b.timeUnixMs;
-                               })) {
-                AppendTrendChart(out, *trend, chart);
-            } else {
-                UrlTrend sorted = *trend;
-                std::stable_sort(sorted.points.begin(), sorted.points.end(),
-                                 [](const TrendPoint& a, const TrendPoint& b) {
-                                     return a.timeUnixMs < b.timeUnixMs;
-                                 });
-                AppendTrendChart(out, sorted, chart);
-            }
-            out += "</figure>\n";
+            std::stable_sort(shown.points.begin(), shown.points.end(),
+                             [](const TrendPoint& a, const TrendPoint& b) {
+                                 return a.timeUnixMs < b.timeUnixMs;
+                             });
+            AppendTrendChart(out, shown, chart);
+            out += "</div>\n</figure>\n";
         }
         if (history.Trends().size() > trends.size()) {
             Element(out, "p",

@@ -16,6 +16,7 @@
 #include "resource.h"
 #include "win32/app/JsonResultsFile.h"
 #include "win32/engine/ProcessTransfers.h"
+#include "win32/platform/WindowDpi.h"
 #include "win32/window/ShellUtil.h"
 
 namespace vm {
@@ -31,7 +32,7 @@ public:
         return index < items.size() ? &items[index] : nullptr;
     }
     void Refresh() override {
-        window_.RecordGraphStep();
+        window_.SampleGraph();
         window_.RefreshList();
         // The pane is redrawn with the rows: on a link that delivers in bursts that is once
         // a burst, not at every step, and it costs the step little more than the rows do.
@@ -167,7 +168,8 @@ MainWindow::~MainWindow() {
 
 void MainWindow::OnCreate() {
     HWND hwnd = Handle();
-    chrome_.Create(hwnd);
+    dpi_ = WindowDpi(hwnd);
+    chrome_.Create(hwnd, dpi_);
     SetToolbar(chrome_.toolbar);
     listControl_.Create(hwnd, IDC_LISTVIEW);
     listControl_.SetStatusBar(chrome_.statusBar);
@@ -216,7 +218,7 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (run_ != nullptr) run_->OnSampleTick();
-            RecordGraphStep();
+            SampleGraph();
             return 0;
         case WM_SELECTION_SETTLED:
             statusUpdatePending_ = false;
@@ -272,6 +274,12 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
+        case WM_GETMINMAXINFO:
+            OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+            return 0;
+        case WM_DPICHANGED_MESSAGE:
+            OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_CONTEXTMENU:
             if (ShowGraphMenu(wParam, lParam)) return 0;
             if (reinterpret_cast<HWND>(wParam) == listControl_.Handle() && chrome_.contextMenu) {

@@ -10,7 +10,7 @@
 #include "core/app/ScratchReports.h"
 #include "core/app/StartupOptions.h"
 #include "core/base/ArgumentList.h"
-#include "core/chart/SpeedTrace.h"
+#include "core/chart/GraphModel.h"
 #include "core/config/PersistConfig.h"
 #include "core/config/WindowPlacement.h"
 #include "core/engine/TestRun.h"
@@ -56,7 +56,7 @@ public:
     AppSettings& Settings() { return settings_; }
     // The speed graph pane and the traces it draws from (tests and benchmarks look in).
     SpeedGraphPane& Graph() { return graph_; }
-    RunSpeedTraces& Traces() { return traces_; }
+    RunSpeedTraces& Traces() { return graphModel_.Traces(); }
     // Redraws the pane from the traces and the selection.
     void UpdateGraph();
     // Saves the pane's picture; written gets the file actually written (a bitmap beside
@@ -130,11 +130,18 @@ private:
     bool GraphShown() const;
     // Pixels the pane and its splitter take of the height under the toolbar.
     int GraphSpace(int available) const;
+    // The list's header and three rows: what it keeps when the window or the graph grows.
+    int MinListHeight() const;
+    // --- The window at its screen's DPI (MainWindowDpi.cpp) ---
+    void OnGetMinMaxInfo(MINMAXINFO* info) const;
+    void OnDpiChanged(int dpi, const RECT* suggested);
     void PlaceGraph(int top, int width, int height);
     void ToggleSpeedGraph();
     void OnRunStarting();
-    void RecordGraphStep();
-    void GraphSubjects(std::vector<size_t>* indexes) const;
+    // What the graph sees of the run now.
+    GraphRunView GraphRun() const;
+    // Gives the graph its sample of the download under test.
+    void SampleGraph();
     void OnGraphSelectionChanged();
     bool ShowGraphMenu(WPARAM wParam, LPARAM lParam);
     void CopyGraph();
@@ -187,18 +194,14 @@ private:
     UINT findMessage_ = 0;
     FindDialog find_;
     SpeedGraphPane graph_;
-    RunSpeedTraces traces_;
+    GraphModel graphModel_;
+    int dpi_ = 96;  // of the screen the window is on
     HMENU graphMenu_ = nullptr;
-    int graphTop_ = 0;  // the splitter's top edge
-    bool graphFollowsRun_ = true;
+    int graphTop_ = 0;           // the splitter's top edge
     UINT graphUnitCommand_ = 0;  // the pane's choice of units; 0: as the list
     bool graphErrorsQuiet_ = false;
     bool splitterDrag_ = false;
     int splitterGrab_ = 0;
-    size_t steadyIndex_ = SIZE_MAX;
-    size_t steadySamples_ = 0;
-    bool steadyKnown_ = false;
-    double steadyBytesPerSecond_ = 0;
     bool statusUpdatePending_ = false;
     bool shutDown_ = false;
     int exitCode_ = 0;

@@ -8,6 +8,7 @@
 #include "core/lang/StringTable.h"
 #include "resource.h"
 #include "win32/lang/MenuLoading.h"
+#include "win32/platform/WindowDpi.h"
 #include "win32/window/MakeFont.h"
 
 namespace vm {
@@ -17,6 +18,9 @@ const char kStatusLinkCaption[] = "Velocimark - measure your download speed";
 namespace {
 
 constexpr int kToolbarImageCount = 17;
+constexpr int kStatusLinkFontHeight = 14;  // at 96 DPI
+// The status bar's parts' right edges at 96 DPI.
+constexpr int kStatusPartEdges[2] = {300, 1024};
 
 struct ToolbarButton {
     int image;  // -1: separator
@@ -50,7 +54,7 @@ const ToolbarButton kToolbarButtons[] = {
 
 }  // namespace
 
-bool MainWindowChrome::Create(HWND owner) {
+bool MainWindowChrome::Create(HWND owner, int dpi) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     menuBar = LoadTranslatedMenu(IDR_MAINMENU);
     if (menuBar != nullptr) SetMenu(owner, menuBar);
@@ -73,23 +77,37 @@ bool MainWindowChrome::Create(HWND owner) {
         0, owner, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)), instance, nullptr);
     if (toolbar != nullptr) {
         SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+        SendMessageA(toolbar, TB_ADDBUTTONSA, count, reinterpret_cast<LPARAM>(buttons));
+    }
+    contextMenu = LoadTranslatedMenu(IDR_CONTEXTMENU);
+    SetDpi(dpi);
+    return statusBar != nullptr && toolbar != nullptr;
+}
+
+void MainWindowChrome::SetDpi(int dpi) {
+    if (toolbar != nullptr) {
         // The images sit on a mask colour of their own, so the enabled and the greyed
         // buttons look right whatever the system's colours are.
-        toolbarImages = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, kToolbarImageCount, 1);
-        HBITMAP bitmap = static_cast<HBITMAP>(
-            LoadImageA(instance, MAKEINTRESOURCEA(IDB_TOOLBAR), IMAGE_BITMAP, 0, 0, 0));
-        if (bitmap != nullptr) {
-            ImageList_AddMasked(toolbarImages, bitmap, kImageMaskColor);
-            DeleteObject(bitmap);
-        }
-        SendMessageA(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages));
-        SendMessageA(toolbar, TB_ADDBUTTONSA, count, reinterpret_cast<LPARAM>(buttons));
+        HIMAGELIST images =
+            CreateScaledImageList(IDB_TOOLBAR, kToolbarImageCount, kImageMaskColor, dpi);
+        const int size = ImageSizeForDpi(dpi);
+        SendMessageA(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
+        SendMessageA(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+        if (toolbarImages != nullptr) ImageList_Destroy(toolbarImages);
+        toolbarImages = images;
         SendMessageA(toolbar, TB_AUTOSIZE, 0, 0);
     }
-
-    contextMenu = LoadTranslatedMenu(IDR_CONTEXTMENU);
-    statusFont = MakeFont("Arial", 14, false);
-    return statusBar != nullptr && toolbar != nullptr;
+    if (statusFont != nullptr) DeleteObject(statusFont);
+    statusFont = MakeFont("Arial", ScaleToDpi(kStatusLinkFontHeight, dpi), false);
+    if (statusBar != nullptr) {
+        HFONT font = CreateMessageFont(dpi);
+        if (font != nullptr) {
+            SendMessageA(statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+            if (statusBarFont != nullptr) DeleteObject(statusBarFont);
+            statusBarFont = font;
+        }
+    }
+    dpi_ = dpi;
 }
 
 void MainWindowChrome::Destroy() {
@@ -97,8 +115,10 @@ void MainWindowChrome::Destroy() {
     if (toolbarImages != nullptr) ImageList_Destroy(toolbarImages);
     toolbarImages = nullptr;
     if (statusFont != nullptr) DeleteObject(statusFont);
+    if (statusBarFont != nullptr) DeleteObject(statusBarFont);
     contextMenu = nullptr;
     statusFont = nullptr;
+    statusBarFont = nullptr;
 }
 
 void MainWindowChrome::SetStatusText(int rows, int selected) {
@@ -113,7 +133,7 @@ void MainWindowChrome::SetStatusText(int rows, int selected) {
 }
 
 void MainWindowChrome::SetStatusParts() {
-    int edges[2] = {300, 1024};
+    int edges[2] = {ScaleToDpi(kStatusPartEdges[0], dpi_), ScaleToDpi(kStatusPartEdges[1], dpi_)};
     SendMessageA(statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
     SendMessageA(statusBar, SB_SETTEXTA, 1 | SBT_OWNERDRAW, 0);
 }

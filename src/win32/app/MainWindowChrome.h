@@ -11,15 +11,18 @@ struct MainWindowChrome {
     HMENU contextMenu = nullptr;
     HWND toolbar = nullptr;
     HWND statusBar = nullptr;
-    HFONT statusFont = nullptr;
+    HFONT statusFont = nullptr;     // the link's
+    HFONT statusBarFont = nullptr;  // the bar's own, at the window's DPI
     HIMAGELIST toolbarImages = nullptr;
 
-    bool Create(HWND owner);
+    bool Create(HWND owner, int dpi);
     void Destroy();
+    // Images and fonts for the window's DPI.
+    void SetDpi(int dpi);
 
     // Status bar part 0: "%d item(s)" and, with a selection, ", %d Selected".
     void SetStatusText(int rows, int selected);
-    // Two parts, right edges at 300 and 1024; part 1 is drawn by the owner (the link).
+    // Two parts, right edges at 300 and 1024 (at 96 DPI); part 1 is drawn by the owner (the link).
     void SetStatusParts();
     void DrawStatusLink(const DRAWITEMSTRUCT& draw);
     // The tooltip of a toolbar button: its main-menu text (at most 79 characters).
@@ -27,6 +30,8 @@ struct MainWindowChrome {
     // Heights of the bars, for the layout.
     int ToolbarHeight() const;
     int StatusBarHeight() const;
+
+    int dpi_ = 96;
 };
 
 // The colour that stands for "transparent" in the toolbar and header images.

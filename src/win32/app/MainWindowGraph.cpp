@@ -1,16 +1,16 @@
 // The main window's speed graph: the pane below the list, the splitter above it, what it
 // shows and its commands.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
 
+#include "core/base/DpiScale.h"
 #include "core/base/FilterList.h"
+#include "core/chart/GraphSplit.h"
 #include "core/chart/SeriesPalette.h"
 #include "core/chart/SpeedChart.h"
-#include "core/engine/SpeedRules.h"
-#include "core/engine/SpeedThreshold.h"
-#include "core/engine/SteadySpeed.h"
 #include "core/lang/StringTable.h"
-#include "core/list/LatencyText.h"
-#include "core/list/PathTexts.h"
 #include "resource.h"
 #include "win32/app/MainWindow.h"
 #include "win32/graph/GraphImage.h"
@@ -21,18 +21,16 @@
 namespace vm {
 namespace {
 
+// At 96 DPI; the graph's stored height is in these units too.
 constexpr int kSplitterHeight = 5;
 constexpr int kMinGraphHeight = 80;
 constexpr int kMaxGraphHeight = 4000;
-// The list keeps at least this much when the window is small or the pane is dragged up.
-constexpr int kMinListHeight = 60;
+// The rows the list keeps when the window is small or the pane is dragged up.
+constexpr int kMinListRows = 3;
+// The splitter's top while there is none on the screen: above any point of the window.
+constexpr int kNoSplitter = -0x10000;
 constexpr char kPngExtension[] = "png";
 constexpr char kBmpExtension[] = "bmp";
-
-// The item's name as the list shows it, or its URL.
-std::string SubjectName(const DownloadItem& item) {
-    return item.name.empty() ? item.url : item.name;
-}
 
 }  // namespace
 
@@ -57,20 +55,32 @@ bool MainWindow::GraphShown() const {
     return graph_.Handle() != nullptr && settings_.ShowSpeedGraph != 0;
 }
 
+int MainWindow::MinListHeight() const {
+    // The list view's own estimate of its header and rows, plus a scroll bar and its edges.
+    const LRESULT size = SendMessageA(listControl_.Handle(), LVM_APPROXIMATEVIEWRECT, kMinListRows,
+                                      MAKELPARAM(-1, -1));
+    return HIWORD(size) + GetSystemMetrics(SM_CYHSCROLL) + 2 * GetSystemMetrics(SM_CYEDGE);
+}
+
 int MainWindow::GraphSpace(int available) const {
     if (!GraphShown()) return 0;
-    const int height = std::min(settings_.SpeedGraphHeight, available - kMinListHeight);
-    return std::max(height, std::min(kMinGraphHeight, available)) + kSplitterHeight;
+    // The graph gives way before the list does.
+    return SplitForGraph(available, ScaleToDpi(settings_.SpeedGraphHeight, dpi_), MinListHeight(),
+                         ScaleToDpi(kMinGraphHeight, dpi_), ScaleToDpi(kSplitterHeight, dpi_))
+        .graphSpace;
 }
 
 void MainWindow::PlaceGraph(int top, int width, int height) {
     if (graph_.Handle() == nullptr) return;
-    if (height <= kSplitterHeight) {
+    const int splitter = ScaleToDpi(kSplitterHeight, dpi_);
+    if (height <= splitter) {
         ShowWindow(graph_.Handle(), SW_HIDE);
+        graphTop_ = kNoSplitter;  // nothing to drag while the graph gives way
         return;
     }
-    SetWindowPos(graph_.Handle(), nullptr, 0, top + kSplitterHeight, width,
-                 height - kSplitterHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(graph_.Handle(), nullptr, 0, top + splitter, width, height - splitter,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (GraphShown() && !IsWindowVisible(graph_.Handle())) ShowWindow(graph_.Handle(), SW_SHOWNA);
     graphTop_ = top;
 }
 
@@ -84,99 +94,37 @@ void MainWindow::ToggleSpeedGraph() {
     UpdateCommandStates();
 }
 
-void MainWindow::OnRunStarting() {
-    traces_.Clear();
-    steadyIndex_ = SIZE_MAX;
-    graphFollowsRun_ = true;
-}
+void MainWindow::OnRunStarting() { graphModel_.OnRunStarting(); }
 
-void MainWindow::RecordGraphStep() {
-    if (run_ == nullptr || !run_->IsRunning()) return;
-    const size_t index = run_->CurrentIndex();
-    if (index >= list_.Items().size()) return;
-    const DownloadItem& item = list_.Items()[index];
-    if (!item.HasStarted()) return;
-    uint32_t ms = item.duration;
-    uint64_t bytes = item.bytes;
+GraphRunView MainWindow::GraphRun() const {
+    GraphRunView view;
+    if (run_ == nullptr) return view;
+    view.running = run_->IsRunning();
+    view.currentIndex = run_->CurrentIndex();
+    view.measurements = &run_->Measurements();
     const DownloadTransfer* transfer = run_->CurrentTransfer();
-    if (item.status == DownloadStatus::Downloading) {
-        // Between the list's own updates the transfer has counted more.
-        ms = clock_.TickCount() - item.startTick;
-        if (transfer != nullptr) bytes = std::max(bytes, transfer->BytesRead());
+    if (transfer != nullptr) {
+        view.hasTransfer = true;
+        view.transferBytes = transfer->BytesRead();
+        for (int phase = 0; phase < kLibraryPhaseCount; ++phase) {
+            view.hasPhaseTick[phase] = transfer->Phases().Get(phase, &view.phaseTick[phase]);
+        }
+        if (transfer->AcceptedTime() != 0) {
+            view.hasPhaseTick[kAttemptFirstByte] = true;
+            view.phaseTick[kAttemptFirstByte] = transfer->AcceptedTick();
+        }
+        view.transferServer = transfer->Identity();
+        view.transferLatency = run_->CurrentLatency();
     }
-    const uint64_t sizeLimit = settings_.UseAutoStopSize ? AutoStopSizeBytes(settings_) : 0;
-    traces_.Record(index, item.startTime, ms, bytes, sizeLimit);
+    return view;
 }
 
-void MainWindow::GraphSubjects(std::vector<size_t>* indexes) const {
-    indexes->clear();
-    const bool running = run_ != nullptr && run_->IsRunning();
-    if (running && graphFollowsRun_) {
-        indexes->push_back(run_->CurrentIndex());
-        return;
-    }
-    for (int64_t row = list_.NextSelectedRow(kAllRows);
-         row >= 0 && indexes->size() < kMaxComparedSeries; row = list_.NextSelectedRow(row)) {
-        size_t index = 0;
-        if (list_.ItemOfRow(static_cast<size_t>(row), &index)) indexes->push_back(index);
-    }
+void MainWindow::SampleGraph() {
+    graphModel_.Sample(GraphRun(), list_.Items(), settings_, clock_.TickCount());
 }
 
 void MainWindow::UpdateGraph() {
     if (!GraphShown()) return;
-    std::vector<size_t> indexes;
-    GraphSubjects(&indexes);
-    const RunMeasurements* measurements = run_ != nullptr ? &run_->Measurements() : nullptr;
-    std::vector<ChartSubject> subjects;
-    for (size_t index : indexes) {
-        if (index >= list_.Items().size()) continue;
-        const DownloadItem& item = list_.Items()[index];
-        ChartSubject subject;
-        subject.name = SubjectName(item);
-        subject.trace = traces_.ForItem(index);
-        if (subject.trace != nullptr && subject.trace->startTime != item.startTime) {
-            subject.trace = nullptr;  // a trace of an earlier attempt or run
-        }
-        subject.averageBytesPerSecond = item.speedKBps * 1024;
-        subject.minSpeedBytesPerSecond = 1024.0 * EffectiveMinSpeed(item, settings_);
-        subject.bytes = item.bytes;
-        const ItemMeasurements* measured =
-            measurements != nullptr ? measurements->ForItem(index) : nullptr;
-        if (measured != nullptr && subject.trace != nullptr) {
-            for (int phase = 0; phase < kAttemptPhaseCount; ++phase) {
-                subject.hasPhase[phase] = measured->hasPhase[phase];
-                subject.phaseMs[phase] = measured->phaseMs[phase];
-            }
-            // The steady speed is worked out again only when a new sample came.
-            if (index != steadyIndex_ || measured->samples.size() != steadySamples_) {
-                steadyIndex_ = index;
-                steadySamples_ = measured->samples.size();
-                steadyKnown_ = SteadySpeed(measured->samples, &steadyBytesPerSecond_);
-            }
-            subject.hasSteady = steadyKnown_;
-            subject.steadyBytesPerSecond = steadyBytesPerSecond_;
-            subject.pathFigures = PathFigures(measured->server);
-            subject.latencyText = LatencyText(measured->latency);
-        }
-        // The attempt under way has its steps only on its transfer until it ends.
-        const DownloadTransfer* transfer = run_ != nullptr ? run_->CurrentTransfer() : nullptr;
-        if (transfer != nullptr && run_->IsRunning() && index == run_->CurrentIndex()) {
-            for (int phase = 0; phase < kLibraryPhaseCount; ++phase) {
-                uint32_t tick = 0;
-                if (transfer->Phases().Get(phase, &tick)) {
-                    subject.hasPhase[phase] = true;
-                    subject.phaseMs[phase] = tick - item.attemptTick;
-                }
-            }
-            if (transfer->AcceptedTime() != 0) {
-                subject.hasPhase[kAttemptFirstByte] = true;
-                subject.phaseMs[kAttemptFirstByte] = transfer->AcceptedTick() - item.attemptTick;
-            }
-            subject.pathFigures = PathFigures(transfer->Identity());
-            subject.latencyText = LatencyText(run_->CurrentLatency());
-        }
-        subjects.push_back(std::move(subject));
-    }
     ChartFrame frame;
     frame.unit = graphUnitCommand_ == ID_GRAPH_UNIT_KB     ? ChartUnit::KBps
                  : graphUnitCommand_ == ID_GRAPH_UNIT_MBPS ? ChartUnit::Mbps
@@ -184,19 +132,13 @@ void MainWindow::UpdateGraph() {
     frame.plotWidth = graph_.PlotWidth();
     frame.hasTimeLimit = settings_.UseAutoStopTime != 0;
     frame.timeLimitSeconds = settings_.AutoStopTime;
-    graph_.SetChart(BuildSpeedChart(subjects, frame));
+    const std::vector<size_t> selected = GraphModel::SelectedIndexes(list_, kMaxComparedSeries);
+    graph_.SetChart(graphModel_.Chart(GraphRun(), list_.Items(), selected, settings_, frame));
 }
 
 void MainWindow::OnGraphSelectionChanged() {
     // A row the user picks during a run takes the pane from the download under test.
-    if (run_ != nullptr && run_->IsRunning() && list_.SelectedCount() > 0) {
-        size_t index = 0;
-        const int64_t row = list_.NextSelectedRow(kAllRows);
-        const bool current = list_.SelectedCount() == 1 && row >= 0 &&
-                             list_.ItemOfRow(static_cast<size_t>(row), &index) &&
-                             index == run_->CurrentIndex();
-        graphFollowsRun_ = current;
-    }
+    graphModel_.OnSelectionChanged(GraphRun(), GraphModel::SelectedIndexes(list_, 2));
     UpdateGraph();
 }
 
@@ -274,7 +216,8 @@ uint32_t MainWindow::ReportGraphError(uint32_t error) {
 bool MainWindow::OnSplitterMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!GraphShown()) return false;
     const int y = static_cast<short>(HIWORD(lParam));
-    const bool overSplitter = y >= graphTop_ && y < graphTop_ + kSplitterHeight;
+    const int splitter = ScaleToDpi(kSplitterHeight, dpi_);
+    const bool overSplitter = y >= graphTop_ && y < graphTop_ + splitter;
     switch (message) {
         case WM_SETCURSOR: {
             if (reinterpret_cast<HWND>(wParam) != Handle() || LOWORD(lParam) != HTCLIENT) {
@@ -283,7 +226,7 @@ bool MainWindow::OnSplitterMouse(UINT message, WPARAM wParam, LPARAM lParam) {
             POINT point;
             GetCursorPos(&point);
             ScreenToClient(Handle(), &point);
-            if (point.y < graphTop_ || point.y >= graphTop_ + kSplitterHeight) return false;
+            if (point.y < graphTop_ || point.y >= graphTop_ + splitter) return false;
             SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32645)));  // IDC_SIZENS
             return true;
         }
@@ -300,10 +243,12 @@ bool MainWindow::OnSplitterMouse(UINT message, WPARAM wParam, LPARAM lParam) {
                 GetClientRect(Handle(), &client);
                 const int bottom = client.bottom - chrome_.StatusBarHeight();
                 const int top = chrome_.ToolbarHeight();
-                const int splitterTop = std::max(
-                    top + kMinListHeight, std::min(y - splitterGrab_, bottom - kMinGraphHeight));
+                const int minGraph = ScaleToDpi(kMinGraphHeight, dpi_);
+                const int splitterTop =
+                    std::max(top + MinListHeight(), std::min(y - splitterGrab_, bottom - minGraph));
+                // Kept in 96-DPI units, like every stored size.
                 settings_.SpeedGraphHeight =
-                    std::max(kMinGraphHeight, bottom - splitterTop - kSplitterHeight);
+                    std::max(kMinGraphHeight, ScaleFromDpi(bottom - splitterTop - splitter, dpi_));
                 OnSize();
                 UpdateGraph();
             }

@@ -104,10 +104,14 @@ bool MainWindow::WriteResultsPageFile(const std::string& path, bool historyAppen
 }
 
 void MainWindow::ShowSpeedHistory() {
-    std::string history = HistoryPath();
-    // With the history off, an earlier one in the usual place is still worth a look.
-    if (history.empty())
-        history = HistoryFilePath("", kDefaultHistoryFile, vm::ProgramFolder(), session_.path);
+    // With the history off there is nothing to show and no page to write: offer to keep one.
+    if (options_.historyFile.empty() && settings_.HistoryFile.empty()) {
+        if (AskYesNo(Handle(), GetString(IDS_HISTORY_OFF_ASK)) != IDYES) return;
+        settings_.HistoryFile = kDefaultHistoryFile;
+        UpdateCommandStates();
+    }
+    const std::string history = HistoryPath();
+    if (history.empty()) return;  // a name too long to place: said when a run appends
     HistoryReader reader;
     uint32_t error = 0;
     BeginWaitCursor();

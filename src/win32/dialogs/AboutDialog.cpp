@@ -5,6 +5,7 @@
 #include "core/lang/LanguageFile.h"
 #include "core/report/ReportFormat.h"
 #include "resource.h"
+#include "win32/platform/WindowDpi.h"
 #include "win32/window/FrameWindow.h"
 #include "win32/window/MakeFont.h"
 #include "win32/window/ShellUtil.h"
@@ -14,7 +15,7 @@ namespace {
 
 constexpr COLORREF kLinkColor = RGB(0, 0, 192);
 constexpr char kLinkFontFace[] = "MS Sans Serif";
-constexpr int kLinkFontHeight = 10;
+constexpr int kLinkFontHeight = 10;  // at 96 DPI
 
 }  // namespace
 
@@ -55,7 +56,7 @@ void AboutDialog::OnInit() {
     SetWindowTextA(dialog, kProductName);
     SetDlgItemTextA(dialog, IDC_ABOUT_PRODUCT, productText_.c_str());
     SetDlgItemTextA(dialog, IDC_ABOUT_LINK, linkText_.c_str());
-    linkFont_ = MakeFont(kLinkFontFace, kLinkFontHeight, true);
+    linkFont_ = MakeFont(kLinkFontFace, ScaleToDpi(kLinkFontHeight, WindowDpi(dialog)), true);
     SendDlgItemMessageA(dialog, IDC_ABOUT_LINK, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_),
                         FALSE);
     if (TranslatorIsLink()) {

@@ -11,10 +11,13 @@ INT_PTR AddUrlsDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             Arrange();
             return 0;
-        case WM_GETMINMAXINFO:
+        case WM_GETMINMAXINFO: {
             // The instruction texts keep their template width; only the edit gives way.
-            SetMinimumTrackSize(lParam, kAddUrlsMinWidth, kAddUrlsMinHeight, layout_, true, false);
+            const SIZE minimum =
+                DialogUnitsWindowSize(Handle(), kAddUrlsMinWidthDlu, kAddUrlsMinHeightDlu);
+            SetMinimumTrackSize(lParam, minimum.cx, minimum.cy, layout_, true, false);
             return 0;
+        }
         case WM_NCHITTEST:
             if (layout_.AnswerGripHitTest(lParam)) return TRUE;
             break;

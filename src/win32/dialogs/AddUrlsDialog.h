@@ -8,10 +8,11 @@
 
 namespace vm {
 
-// Smallest size the Add Download URLs dialog can be dragged to, in pixels; it is never
-// made narrower than it opens, whatever the font makes of its template.
-constexpr int kAddUrlsMinWidth = 300;
-constexpr int kAddUrlsMinHeight = 250;
+// Smallest client area the Add Download URLs dialog can be dragged to, in dialog units
+// (about 300 x 250 pixels at 96 DPI): the edit keeps about seven lines at any DPI. It is
+// never made narrower than it opens, whatever the font makes of its template.
+constexpr int kAddUrlsMinWidthDlu = 200;
+constexpr int kAddUrlsMinHeightDlu = 138;
 
 // Add Download URLs: the user types a URL list; OK hands over the whole text. The edit
 // field grows with the dialog, OK and Cancel stay in the lower right corner.

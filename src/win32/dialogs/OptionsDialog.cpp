@@ -149,10 +149,13 @@ INT_PTR OptionsDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT:
             layout_.PaintGrip();
             break;
-        case WM_GETMINMAXINFO:
+        case WM_GETMINMAXINFO: {
             // Only the report group widens; nothing moves down, so no less than opened.
-            SetMinimumTrackSize(lParam, kOptionsMinWidth, kOptionsMinHeight, layout_, true, true);
+            const SIZE minimum =
+                DialogUnitsWindowSize(Handle(), kOptionsMinWidthDlu, kOptionsMinHeightDlu);
+            SetMinimumTrackSize(lParam, minimum.cx, minimum.cy, layout_, true, true);
             break;
+        }
         case WM_NCHITTEST:
             if (layout_.AnswerGripHitTest(lParam)) return TRUE;
             break;

@@ -25,9 +25,10 @@ struct OptionControls {
 };
 OptionControls OptionsDialogControls();
 
-// Minimum size of the Advanced Options dialog, in pixels.
-constexpr int kOptionsMinWidth = 440;
-constexpr int kOptionsMinHeight = 370;
+// Minimum client area of the Advanced Options dialog, in dialog units (about 440 x 370
+// pixels at 96 DPI).
+constexpr int kOptionsMinWidthDlu = 290;
+constexpr int kOptionsMinHeightDlu = 210;
 
 // The Advanced Options dialog (template 111). It edits a working copy of the options; the
 // opener copies the edited block back only when the dialog ends with OK.

@@ -1,27 +1,24 @@
 #include "win32/graph/SpeedGraphPane.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "core/chart/SeriesPalette.h"
 #include "core/lang/LanguageFile.h"
 #include "core/lang/StringTable.h"
+#include "win32/platform/WindowDpi.h"
 
 namespace vm {
 namespace {
 
 const char kPaneClass[] = "VelocimarkSpeedGraph";
-constexpr int kPad = 6;
-constexpr int kTickLength = 4;
-constexpr int kLegendSwatch = 18;
-constexpr size_t kMaxLegendName = 40;
-
-// The single curve's lines take the first three colours of the palette.
-constexpr size_t kIntervalColor = 0;
-constexpr size_t kAverageColor = 1;
-constexpr size_t kSteadyColor = 2;
-constexpr size_t kMinSpeedColor = 3;
+// How much of the text colour the grid and the faint 200 ms line take.
+constexpr int kGridPercent = 18;
+constexpr int kHighContrastGridPercent = 60;
+constexpr int kFaintPercent = 65;  // towards the background
 
 COLORREF Mix(COLORREF a, COLORREF b, int percentOfB) {
     auto channel = [&](int shift) {
@@ -30,28 +27,6 @@ COLORREF Mix(COLORREF a, COLORREF b, int percentOfB) {
     };
     return channel(0) | channel(8) | channel(16);
 }
-
-// Seconds and values to pixels; with a right-to-left layout time runs from the right.
-struct Mapper {
-    RECT plot{};
-    bool rtl = false;
-    double timeHigh = 1;
-    double valueLow = 0;
-    double valueHigh = 1;
-
-    int X(double seconds) const {
-        const double share = timeHigh > 0 ? seconds / timeHigh : 0;
-        const int offset = static_cast<int>(std::lround((plot.right - plot.left) * share));
-        return rtl ? plot.right - offset : plot.left + offset;
-    }
-    int Y(double value) const {
-        const double span = valueHigh - valueLow;
-        const double share = span > 0 ? (value - valueLow) / span : 0;
-        // Far outliers stay just outside the plot instead of overflowing GDI's coordinates.
-        const double clamped = std::max(-0.1, std::min(1.1, share));
-        return plot.bottom - static_cast<int>(std::lround((plot.bottom - plot.top) * clamped));
-    }
-};
 
 class GdiPen {
 public:
@@ -70,15 +45,22 @@ private:
     HGDIOBJ old_;
 };
 
-int TextWidth(HDC dc, const std::string& text) {
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    return size.cx;
-}
+class DcMeasure : public TextMeasure {
+public:
+    explicit DcMeasure(HDC dc) : dc_(dc) {}
+    int Width(const std::string& text) const override {
+        SIZE size{};
+        GetTextExtentPoint32A(dc_, text.c_str(), static_cast<int>(text.size()), &size);
+        return size.cx;
+    }
 
-void Text(HDC dc, int x, int y, const std::string& text, UINT align, bool rtl) {
+private:
+    HDC dc_;
+};
+
+void Text(HDC dc, const PlacedText& placed, UINT align, bool rtl) {
     SetTextAlign(dc, align | (rtl ? TA_RTLREADING : 0));
-    TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+    TextOutA(dc, placed.x, placed.y, placed.text.c_str(), static_cast<int>(placed.text.size()));
 }
 
 void Line(HDC dc, int x1, int y1, int x2, int y2) {
@@ -86,19 +68,48 @@ void Line(HDC dc, int x1, int y1, int x2, int y2) {
     LineTo(dc, x2, y2);
 }
 
-void DrawCurve(HDC dc, const Mapper& map, const std::vector<ChartPoint>& points, int width,
-               COLORREF color) {
+// A GDI pen style and width for a series line. Wide GDI pens draw only solid, so the
+// dashed lines stay thin and keep their dashes.
+void PenFor(SeriesLine line, const GraphMetrics& m, int* style, int* width) {
+    *style = PS_SOLID;
+    *width = m.thinPen;
+    switch (line) {
+        case SeriesLine::Thick:
+            *width = m.thickPen;
+            break;
+        case SeriesLine::Dashed:
+            *style = PS_DASH;
+            *width = 1;
+            break;
+        case SeriesLine::DashDot:
+            *style = PS_DASHDOT;
+            *width = 1;
+            break;
+        default:
+            break;
+    }
+}
+
+void DrawCurve(HDC dc, const GraphLayout& layout, const std::vector<ChartPoint>& points, int style,
+               int width, COLORREF color) {
     if (points.size() < 2) return;
     std::vector<POINT> pixels;
     pixels.reserve(points.size());
-    for (const ChartPoint& p : points) pixels.push_back({map.X(p.x), map.Y(p.y)});
-    GdiPen pen(dc, PS_SOLID, width, color);
+    for (const ChartPoint& p : points) pixels.push_back({layout.X(p.x), layout.Y(p.y)});
+    GdiPen pen(dc, style, width, color);
     Polyline(dc, pixels.data(), static_cast<int>(pixels.size()));
 }
 
-std::string Shortened(const std::string& name) {
-    if (name.size() <= kMaxLegendName) return name;
-    return name.substr(0, kMaxLegendName - 3) + "...";
+// A small filled triangle pointing up with its tip at (x, top): a burst went higher.
+void ClipMark(HDC dc, int x, int top, int size, COLORREF color) {
+    const POINT corners[] = {
+        {x, top}, {x - size, top + size + size / 2}, {x + size, top + size + size / 2}};
+    HBRUSH brush = CreateSolidBrush(color);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    GdiPen pen(dc, PS_SOLID, 1, color);
+    Polygon(dc, corners, 3);
+    SelectObject(dc, oldBrush);
+    DeleteObject(brush);
 }
 
 bool HighContrast() {
@@ -135,6 +146,7 @@ bool SpeedGraphPane::Create(HWND parent, int id) {
     hwnd_ = CreateWindowExA(0, kPaneClass, "", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
     if (hwnd_ == nullptr) return false;
+    dpi_ = WindowDpi(hwnd_);
     // A mirrored parent passes its layout on; the pane mirrors its drawing itself instead,
     // so that the picture it copies or saves is the one on the screen.
     const LONG exStyle = GetWindowLongA(hwnd_, GWL_EXSTYLE);
@@ -188,9 +200,15 @@ void SpeedGraphPane::SetChart(SpeedChart chart) {
 size_t SpeedGraphPane::PlotWidth() const {
     RECT rect{};
     if (hwnd_ != nullptr) GetClientRect(hwnd_, &rect);
-    // The labels take about this much; the exact plot is laid out when drawn.
-    const int width = rect.right - rect.left - 90;
-    return width > 40 ? static_cast<size_t>(width) : 40;
+    // The exact plot is laid out when drawn.
+    return static_cast<size_t>(
+        EstimatedPlotWidth(rect.right - rect.left, GraphMetrics::ForDpi(dpi_, 0)));
+}
+
+void SpeedGraphPane::SetDpi(int dpi) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    if (hwnd_ != nullptr && IsWindowVisible(hwnd_)) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void SpeedGraphPane::Paint() {
@@ -260,189 +278,157 @@ void SpeedGraphPane::Render(HDC dc, const RECT& rect) const {
     const bool rtl = LanguageIsRightToLeft();
     const COLORREF background = GetSysColor(COLOR_WINDOW);
     const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
-    const COLORREF grid = Mix(background, text, HighContrast() ? 60 : 18);
+    const COLORREF grid =
+        Mix(background, text, HighContrast() ? kHighContrastGridPercent : kGridPercent);
     HBRUSH fill = CreateSolidBrush(background);
     FillRect(dc, &rect, fill);
-    DeleteObject(fill);
-    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    HFONT font = CreateMessageFont(dpi_);
+    HGDIOBJ oldFont = SelectObject(
+        dc, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, text);
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
-    const int lineHeight = metrics.tmHeight;
-
-    // The separator from the list above.
+    TEXTMETRICA textMetrics{};
+    GetTextMetricsA(dc, &textMetrics);
+    const GraphMetrics m = GraphMetrics::ForDpi(dpi_, textMetrics.tmHeight);
+    const GraphLayout layout =
+        LayOutGraph(chart_, {rect.left, rect.top, rect.right, rect.bottom}, m, DcMeasure(dc), rtl);
     {
-        GdiPen pen(dc, PS_SOLID, 1, GetSysColor(COLOR_3DSHADOW));
+        GdiPen pen(dc, PS_SOLID, 1, GetSysColor(COLOR_3DSHADOW));  // the separator from the list
         Line(dc, rect.left, rect.top, rect.right, rect.top);
     }
-
-    int labelWidth = 0;
-    for (const AxisTick& tick : chart_.valueAxis.ticks) {
-        labelWidth = std::max(labelWidth, TextWidth(dc, tick.label));
+    if (layout.drawable) {
+        DrawFrame(dc, layout, m, grid, text);
+        DrawSeries(dc, layout, m, background, text);
+        DrawLegend(dc, layout, m, fill, grid, background, text);
+        // DrawText places the text itself: an alignment left from the labels would move it.
+        SetTextAlign(dc, TA_LEFT | TA_TOP);
+        if (layout.showMessage) {
+            RECT middle = {layout.plot.left, layout.plot.top, layout.plot.right,
+                           layout.plot.bottom};
+            DrawTextA(dc, chart_.message.c_str(), -1, &middle,
+                      DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+        }
     }
-    labelWidth = std::max(labelWidth, TextWidth(dc, chart_.valueCaption) / 2);
-    std::string lastTime = chart_.timeAxis.ticks.empty() ? "" : chart_.timeAxis.ticks.back().label;
-    lastTime += " " + chart_.timeCaption;
-    const int endRoom = TextWidth(dc, lastTime) / 2 + kPad;
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
+    RECT figures = {layout.figures.left, layout.figures.top, layout.figures.right,
+                    layout.figures.bottom};
+    DrawTextA(dc, chart_.figures.c_str(), -1, &figures,
+              (rtl ? DT_RIGHT : DT_LEFT) | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+    if (font != nullptr) DeleteObject(font);
+    DeleteObject(fill);
+}
 
-    Mapper map;
-    map.rtl = rtl;
-    map.timeHigh = chart_.timeAxis.high;
-    map.valueLow = chart_.valueAxis.low;
-    map.valueHigh = chart_.valueAxis.high;
-    const int labelSide = kPad + labelWidth + kPad;
-    map.plot.left = rect.left + (rtl ? endRoom : labelSide);
-    map.plot.right = rect.right - (rtl ? labelSide : endRoom);
-    map.plot.top = rect.top + kPad + lineHeight + kPad / 2;
-    const int figuresTop = rect.bottom - kPad - lineHeight;
-    map.plot.bottom = figuresTop - kPad - lineHeight - kTickLength;
-    if (map.plot.right - map.plot.left < 10 || map.plot.bottom - map.plot.top < 10) {
-        SelectObject(dc, oldFont);
-        return;  // too small to draw anything readable
-    }
-
-    // Value grid, labels and the unit above them.
-    const int labelX = rtl ? map.plot.right + kPad : map.plot.left - kPad;
-    const UINT labelAlign = rtl ? TA_LEFT : TA_RIGHT;
+void SpeedGraphPane::DrawFrame(HDC dc, const GraphLayout& layout, const GraphMetrics& m,
+                               COLORREF grid, COLORREF text) const {
+    const PixelRect& plot = layout.plot;
+    const bool rtl = layout.rtl;
     {
         GdiPen pen(dc, PS_SOLID, 1, grid);
-        for (const AxisTick& tick : chart_.valueAxis.ticks) {
-            const int y = map.Y(tick.value);
-            Line(dc, map.plot.left, y, map.plot.right, y);
+        for (const PlacedText& label : layout.valueLabels) {
+            const int y = label.y + m.lineHeight / 2;
+            Line(dc, plot.left, y, plot.right, y);
         }
     }
-    for (const AxisTick& tick : chart_.valueAxis.ticks) {
-        Text(dc, labelX, map.Y(tick.value) - lineHeight / 2, tick.label, labelAlign | TA_TOP, rtl);
+    for (const PlacedText& label : layout.valueLabels) {
+        Text(dc, label, (rtl ? TA_LEFT : TA_RIGHT) | TA_TOP, rtl);
     }
-    // The unit over the labels, from the window's edge: it may be wider than they are.
-    Text(dc, rtl ? rect.right - kPad : rect.left + kPad, rect.top + kPad / 2, chart_.valueCaption,
-         (rtl ? TA_RIGHT : TA_LEFT) | TA_TOP, rtl);
-
-    // Time ticks and labels; the unit follows the last label.
-    {
-        GdiPen pen(dc, PS_SOLID, 1, text);
-        for (size_t i = 0; i < chart_.timeAxis.ticks.size(); ++i) {
-            const AxisTick& tick = chart_.timeAxis.ticks[i];
-            const int x = map.X(tick.value);
-            Line(dc, x, map.plot.bottom, x, map.plot.bottom + kTickLength);
-            const bool last = i + 1 == chart_.timeAxis.ticks.size();
-            Text(dc, x, map.plot.bottom + kTickLength, last ? lastTime : tick.label,
-                 TA_CENTER | TA_TOP, rtl);
-        }
-        // The axes: time along the bottom, speed on the side time starts from.
-        const int originX = rtl ? map.plot.right : map.plot.left;
-        Line(dc, map.plot.left, map.plot.bottom, map.plot.right + 1, map.plot.bottom);
-        Line(dc, originX, map.plot.top, originX, map.plot.bottom);
+    Text(dc, layout.valueCaption, (rtl ? TA_RIGHT : TA_LEFT) | TA_TOP, rtl);
+    GdiPen pen(dc, PS_SOLID, m.thinPen, text);
+    for (const PlacedText& label : layout.timeLabels) {
+        Line(dc, label.x, plot.bottom, label.x, plot.bottom + m.tickLength);
+        Text(dc, label, TA_CENTER | TA_TOP, rtl);
     }
-
-    // The auto-stop limits where they end the download.
-    const struct {
-        bool shown;
-        double seconds;
-        int textId;
-    } limits[] = {{chart_.hasTimeLimit, chart_.timeLimitSeconds, IDS_GRAPH_TIME_LIMIT},
-                  {chart_.hasSizeLimit, chart_.sizeLimitSeconds, IDS_GRAPH_SIZE_LIMIT}};
-    int limitRow = 0;
-    for (const auto& limit : limits) {
-        if (!limit.shown) continue;
-        const int x = map.X(limit.seconds);
+    // The axes: time along the bottom, speed on the side time starts from.
+    const int originX = rtl ? plot.right : plot.left;
+    Line(dc, plot.left, plot.bottom, plot.right + 1, plot.bottom);
+    Line(dc, originX, plot.top, originX, plot.bottom);
+    for (size_t i = 0; i < layout.limitX.size(); ++i) {
         {
-            GdiPen pen(dc, PS_DOT, 1, text);
-            Line(dc, x, map.plot.top, x, map.plot.bottom);
+            GdiPen dotted(dc, PS_DOT, 1, text);
+            Line(dc, layout.limitX[i], plot.top, layout.limitX[i], plot.bottom);
         }
-        // Along the foot of the line, clear of the legend at the top.
-        Text(dc, rtl ? x + 3 : x - 3, map.plot.bottom - (limitRow + 1) * lineHeight - 2,
-             GetString(limit.textId), (rtl ? TA_LEFT : TA_RIGHT) | TA_TOP, rtl);
-        ++limitRow;
+        Text(dc, layout.limitLabels[i], (rtl ? TA_LEFT : TA_RIGHT) | TA_TOP, rtl);
     }
+}
 
-    // The curves.
-    HRGN clip =
-        CreateRectRgn(map.plot.left, map.plot.top - 2, map.plot.right + 1, map.plot.bottom + 1);
+void SpeedGraphPane::DrawSeries(HDC dc, const GraphLayout& layout, const GraphMetrics& m,
+                                COLORREF background, COLORREF text) const {
+    auto color = [&](size_t position) { return SeriesColorOn(position, background, text); };
+    const PixelRect& plot = layout.plot;
+    int style = 0, width = 0;
+    // Nothing leaves the plot: a burst above the scale ends at its top edge.
+    HRGN clip = CreateRectRgn(plot.left, plot.top, plot.right + 1, plot.bottom + 1);
     SelectClipRgn(dc, clip);
     if (!chart_.compare) {
         if (chart_.hasSteady) {
-            GdiPen pen(dc, PS_DASH, 1, SeriesColorOn(kSteadyColor, background, text));
-            const int y = map.Y(chart_.steady);
-            Line(dc, map.plot.left, y, map.plot.right, y);
+            PenFor(SeriesLine::Dashed, m, &style, &width);
+            GdiPen pen(dc, style, width, color(kSteadyColor));
+            const int y = layout.Y(chart_.steady);
+            Line(dc, plot.left, y, plot.right, y);
         }
         if (chart_.hasMinSpeed) {
-            GdiPen pen(dc, PS_DASHDOT, 1, SeriesColorOn(kMinSpeedColor, background, text));
-            const int y = map.Y(chart_.minSpeed);
-            Line(dc, map.plot.left, y, map.plot.right, y);
+            PenFor(SeriesLine::DashDot, m, &style, &width);
+            GdiPen pen(dc, style, width, color(kMinSpeedColor));
+            const int y = layout.Y(chart_.minSpeed);
+            Line(dc, plot.left, y, plot.right, y);
         }
         for (const ChartCurve& curve : chart_.curves) {
-            DrawCurve(dc, map, curve.interval, 1, SeriesColorOn(kIntervalColor, background, text));
-            DrawCurve(dc, map, curve.average, 2, SeriesColorOn(kAverageColor, background, text));
+            const COLORREF faint = Mix(color(kIntervalColor), background, kFaintPercent);
+            DrawCurve(dc, layout, curve.interval, PS_SOLID, m.thinPen, faint);
+            DrawCurve(dc, layout, curve.second, PS_SOLID, m.thinPen, color(kSecondColor));
+            DrawCurve(dc, layout, curve.average, PS_SOLID, m.thickPen, color(kAverageColor));
         }
     } else {
         for (const ChartCurve& curve : chart_.curves) {
-            const COLORREF color = SeriesColorOn(curve.colorPosition, background, text);
-            DrawCurve(dc, map, curve.interval, 1, color);
-            DrawCurve(dc, map, curve.average, 2, color);
+            DrawCurve(dc, layout, curve.second, PS_SOLID, m.thinPen, color(curve.colorPosition));
+            DrawCurve(dc, layout, curve.average, PS_SOLID, m.thickPen, color(curve.colorPosition));
         }
     }
     SelectClipRgn(dc, nullptr);
     DeleteObject(clip);
-
-    // The legend in the top corner away from the speed labels.
-    struct Entry {
-        std::string name;
-        COLORREF color;
-        int width;
-    };
-    std::vector<Entry> legend;
-    if (chart_.compare) {
-        for (const ChartCurve& curve : chart_.curves) {
-            legend.push_back(
-                {Shortened(curve.name), SeriesColorOn(curve.colorPosition, background, text), 1});
-        }
-    } else if (!chart_.curves.empty()) {
-        legend.push_back(
-            {GetString(IDS_GRAPH_SPEED), SeriesColorOn(kIntervalColor, background, text), 1});
-        legend.push_back(
-            {GetString(IDS_GRAPH_AVERAGE), SeriesColorOn(kAverageColor, background, text), 2});
-        if (chart_.hasSteady) {
-            legend.push_back(
-                {GetString(IDS_GRAPH_STEADY), SeriesColorOn(kSteadyColor, background, text), 1});
-        }
-        if (chart_.hasMinSpeed) {
-            legend.push_back({GetString(IDS_GRAPH_MIN_SPEED),
-                              SeriesColorOn(kMinSpeedColor, background, text), 1});
-        }
+    int lastMark = INT_MIN;
+    for (double seconds : chart_.clippedAt) {
+        const int x = layout.X(seconds);
+        if (std::abs(x - lastMark) < 2 * m.markSize) continue;  // one mark per burst
+        ClipMark(dc, x, plot.top, m.markSize, color(kIntervalColor));
+        lastMark = x;
     }
-    int legendWidth = 0;
-    for (const Entry& entry : legend)
-        legendWidth = std::max(legendWidth, TextWidth(dc, entry.name));
-    const int legendSpan = kLegendSwatch + 4 + legendWidth;
-    const int legendX = rtl ? map.plot.left + kPad : map.plot.right - kPad - legendSpan;
-    for (size_t i = 0; i < legend.size(); ++i) {
-        const int y = map.plot.top + static_cast<int>(i) * lineHeight;
-        if (y + lineHeight > map.plot.bottom) break;
-        const int swatchLeft = rtl ? legendX + legendSpan - kLegendSwatch : legendX;
-        {
-            GdiPen pen(dc, PS_SOLID, legend[i].width + 1, legend[i].color);
-            Line(dc, swatchLeft, y + lineHeight / 2, swatchLeft + kLegendSwatch,
-                 y + lineHeight / 2);
+}
+
+void SpeedGraphPane::DrawLegend(HDC dc, const GraphLayout& layout, const GraphMetrics& m,
+                                HBRUSH fill, COLORREF border, COLORREF background,
+                                COLORREF text) const {
+    if (layout.legend.empty()) return;
+    auto color = [&](size_t position) { return SeriesColorOn(position, background, text); };
+    const PixelRect& box = layout.legendBox;
+    const RECT boxRect = {box.left, box.top, box.right, box.bottom};
+    FillRect(dc, &boxRect, fill);  // opaque: the curves behind it do not show through
+    {
+        GdiPen pen(dc, PS_SOLID, 1, border);
+        HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+        Rectangle(dc, box.left, box.top, box.right, box.bottom);
+        SelectObject(dc, oldBrush);
+    }
+    const bool rtl = layout.rtl;
+    for (size_t i = 0; i < layout.legend.size(); ++i) {
+        const LegendEntry& entry = layout.legend[i];
+        const int y = box.top + m.pad / 2 + static_cast<int>(i) * layout.legendRowHeight;
+        const int middle = y + layout.legendRowHeight / 2;
+        const int swatchLeft = rtl ? box.right - m.pad - m.swatch : box.left + m.pad;
+        COLORREF lineColor = color(entry.colorPosition);
+        if (entry.line == SeriesLine::Faint) lineColor = Mix(lineColor, background, kFaintPercent);
+        if (entry.line == SeriesLine::ClipMark) {
+            ClipMark(dc, swatchLeft + m.swatch / 2, middle - m.markSize, m.markSize, lineColor);
+        } else {
+            int style = 0, width = 0;
+            PenFor(entry.line, m, &style, &width);
+            GdiPen pen(dc, style, width, lineColor);
+            Line(dc, swatchLeft, middle, swatchLeft + m.swatch, middle);
         }
-        const int textX = rtl ? swatchLeft - 4 : swatchLeft + kLegendSwatch + 4;
-        Text(dc, textX, y, legend[i].name, (rtl ? TA_RIGHT : TA_LEFT) | TA_TOP, rtl);
+        const int textX = rtl ? swatchLeft - m.pad : swatchLeft + m.swatch + m.pad;
+        Text(dc, {textX, y, entry.text}, (rtl ? TA_RIGHT : TA_LEFT) | TA_TOP, rtl);
     }
-
-    // DrawText places the text itself: an alignment left from the labels would move it.
-    SetTextAlign(dc, TA_LEFT | TA_TOP);
-    if (chart_.curves.empty() || chart_.curves[0].interval.empty()) {
-        // Nothing to draw yet: say so in the plot.
-        RECT middle = map.plot;
-        DrawTextA(dc, chart_.summary.c_str(), -1, &middle,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
-    }
-
-    RECT figures = {rect.left + kPad, figuresTop, rect.right - kPad, rect.bottom};
-    DrawTextA(dc, chart_.figures.c_str(), -1, &figures,
-              (rtl ? DT_RIGHT : DT_LEFT) | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
 }
 
 }  // namespace vm

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "core/chart/GraphLayout.h"
 #include "core/chart/SpeedChart.h"
 
 namespace vm {
@@ -24,6 +25,9 @@ public:
     const SpeedChart& Chart() const { return chart_; }
     // Pixels across the time axis at the pane's current size.
     size_t PlotWidth() const;
+    // The DPI the pane draws at (its monitor's); the window passes a change on.
+    void SetDpi(int dpi);
+    int Dpi() const { return dpi_; }
 
     // The graph as the pane shows it, in a 24-bit bitmap of the given size (the pane's own
     // size for 0 × 0); nullptr when GDI has no memory for it.
@@ -35,9 +39,16 @@ private:
     static LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
+    void DrawFrame(HDC dc, const GraphLayout& layout, const GraphMetrics& m, COLORREF grid,
+                   COLORREF text) const;
+    void DrawSeries(HDC dc, const GraphLayout& layout, const GraphMetrics& m, COLORREF background,
+                    COLORREF text) const;
+    void DrawLegend(HDC dc, const GraphLayout& layout, const GraphMetrics& m, HBRUSH fill,
+                    COLORREF border, COLORREF background, COLORREF text) const;
 
     HWND hwnd_ = nullptr;
     SpeedChart chart_;
+    int dpi_ = 96;
     // The back buffer, kept between paints while the size stays.
     HDC bufferDc_ = nullptr;
     HBITMAP buffer_ = nullptr;

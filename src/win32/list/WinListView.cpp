@@ -7,17 +7,15 @@
 #include "core/list/DownloadColumns.h"
 #include "core/list/ItemCells.h"
 #include "resource.h"
+#include "win32/platform/WindowDpi.h"
 
 namespace vm {
 namespace {
 
-HBITMAP LoadBitmap16(int id) {
-    return static_cast<HBITMAP>(
-        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 16, 16, 0));
-}
-
 // The header arrows are drawn on this colour, which stands for "transparent".
 constexpr COLORREF kArrowMaskColor = RGB(255, 0, 255);
+// And the status images on this one.
+constexpr COLORREF kStatusMaskColor = RGB(0, 128, 128);
 
 }  // namespace
 
@@ -34,40 +32,51 @@ bool WinListView::Create(HWND parent, int controlId) {
         400, 200, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
         GetModuleHandleA(nullptr), nullptr);
     if (hwnd_ == nullptr) return false;
+    dpi_ = WindowDpi(hwnd_);
 
     for (int column = 0; column < kDownloadColumnCount; ++column) {
         const ColumnSpec& columnSpec = DownloadColumnSpec(column);
         LVCOLUMNA lvc = {};
         lvc.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_FMT;
         lvc.fmt = LVCFMT_LEFT;
-        lvc.cx = columnSpec.defaultWidth;
+        lvc.cx = ScaleToDpi(columnSpec.defaultWidth, dpi_);
         lvc.pszText = const_cast<char*>(GetString(columnSpec.titleId));
         SendMessageA(hwnd_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&lvc));
     }
 
-    smallImages_ = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 1, 1);
-    HBITMAP status = static_cast<HBITMAP>(LoadImageA(
-        GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_STATUSIMAGES), IMAGE_BITMAP, 0, 0, 0));
-    if (status != nullptr) {
-        ImageList_AddMasked(smallImages_, status, RGB(0, 128, 128));
-        DeleteObject(status);
-    }
-    SendMessageA(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallImages_));
+    CreateImages();
+    model_.AttachControl(this);
+    return true;
+}
 
-    headerImages_ = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 1);
-    for (int id : {IDB_SORT_UP, IDB_SORT_DOWN}) {
-        HBITMAP arrow = LoadBitmap16(id);
-        if (arrow != nullptr) {
-            ImageList_AddMasked(headerImages_, arrow, kArrowMaskColor);
-            DeleteObject(arrow);
-        }
-    }
+void WinListView::CreateImages() {
+    if (smallImages_ != nullptr) ImageList_Destroy(smallImages_);
+    if (headerImages_ != nullptr) ImageList_Destroy(headerImages_);
+    smallImages_ = CreateScaledImageList(IDB_STATUSIMAGES, 1, kStatusMaskColor, dpi_);
+    SendMessageA(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallImages_));
+    headerImages_ = CreateScaledImageList(IDB_SORT_UP, 2, kArrowMaskColor, dpi_);
+    AddScaledBitmap(headerImages_, IDB_SORT_DOWN, kArrowMaskColor);
     HWND header = reinterpret_cast<HWND>(SendMessageA(hwnd_, LVM_GETHEADER, 0, 0));
     if (header != nullptr) {
         SendMessageA(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(headerImages_));
     }
-    model_.AttachControl(this);
-    return true;
+}
+
+void WinListView::SetDpi(int dpi) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    // The widths the model keeps are in 96-DPI units: read them at the old DPI, set them
+    // at the new one.
+    int widths[kDownloadColumnCount] = {};
+    for (int column = 0; column < kDownloadColumnCount; ++column) {
+        int position = 0;
+        if (!GetColumn(column, &widths[column], &position)) widths[column] = -1;
+    }
+    dpi_ = dpi;
+    for (int column = 0; column < kDownloadColumnCount; ++column) {
+        if (widths[column] < 0) continue;
+        SendMessageA(hwnd_, LVM_SETCOLUMNWIDTH, column, ScaleToDpi(widths[column], dpi_));
+    }
+    CreateImages();
 }
 
 bool WinListView::OnNotify(const NMHDR& header, LRESULT* result) {
@@ -189,7 +198,7 @@ bool WinListView::GetColumn(int column, int* width, int* position) const {
     LVCOLUMNA lvc = {};
     lvc.mask = LVCF_WIDTH | LVCF_ORDER;
     if (!SendMessageA(hwnd_, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&lvc))) return false;
-    *width = lvc.cx;
+    *width = ScaleFromDpi(lvc.cx, dpi_);  // the model keeps 96-DPI units
     *position = lvc.iOrder;
     return true;
 }
@@ -197,7 +206,7 @@ bool WinListView::GetColumn(int column, int* width, int* position) const {
 void WinListView::SetColumn(int column, int width, int position, bool setWidth) {
     LVCOLUMNA lvc = {};
     lvc.mask = LVCF_ORDER | (setWidth ? LVCF_WIDTH : 0);
-    lvc.cx = width;
+    lvc.cx = ScaleToDpi(width, dpi_);
     lvc.iOrder = position;
     SendMessageA(hwnd_, LVM_SETCOLUMNA, column, reinterpret_cast<LPARAM>(&lvc));
 }

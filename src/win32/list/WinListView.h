@@ -24,6 +24,9 @@ public:
     bool OnNotify(const NMHDR& header, LRESULT* result);
 
     void SetExtendedStyle(DWORD bits, bool on);
+    // The window moved to a screen of another DPI: columns and images follow.
+    void SetDpi(int dpi);
+    int Dpi() const { return dpi_; }
     void AutoSizeColumns();
     // Sends the header's column order once more: after a layout, Wine's list view can draw
     // the cells of a restored order under the wrong headers until it is told again.
@@ -45,6 +48,7 @@ public:
 
 private:
     void FillDisplayInfo(NMLVDISPINFOA& info);
+    void CreateImages();
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
 
     DownloadListView& model_;
@@ -52,6 +56,7 @@ private:
     HWND statusBar_ = nullptr;
     HIMAGELIST smallImages_ = nullptr;
     HIMAGELIST headerImages_ = nullptr;
+    int dpi_ = 96;
     CellBuffer cellBuffer_;
 };
 

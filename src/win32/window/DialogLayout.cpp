@@ -86,6 +86,14 @@ void DialogLayout::PaintGrip() {
     EndPaint(dialog_, &paint);
 }
 
+SIZE DialogUnitsWindowSize(HWND dialog, int widthDlu, int heightDlu) {
+    RECT rect = {0, 0, widthDlu, heightDlu};
+    MapDialogRect(dialog, &rect);
+    AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)));
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
 void SetMinimumTrackSize(LPARAM minMaxInfo, int width, int height) {
     auto* info = reinterpret_cast<MINMAXINFO*>(minMaxInfo);
     info->ptMinTrackSize.x = width;

@@ -53,6 +53,10 @@ private:
     SIZE opened_ = {};
 };
 
+// The window size of a dialog whose client area is the given dialog units: the same share
+// of the dialog's font at any DPI.
+SIZE DialogUnitsWindowSize(HWND dialog, int widthDlu, int heightDlu);
+
 // Keeps a dialog from being made smaller than the given size (from WM_GETMINMAXINFO).
 void SetMinimumTrackSize(LPARAM minMaxInfo, int width, int height);
 // The same, never below the opened size where the flag asks for it: a dialog whose texts

@@ -32,6 +32,8 @@ ChartSubject Subject(const std::string& name, const SpeedTrace* trace, double av
     ChartSubject subject;
     subject.name = name;
     subject.trace = trace;
+    subject.started = trace != nullptr;
+    subject.finished = trace != nullptr;
     subject.averageBytesPerSecond = average;
     return subject;
 }
@@ -160,9 +162,11 @@ TEST(SpeedChart, DownloadsWithoutSamplesAndNothingSelected) {
     EXPECT_TRUE(waiting.curves[0].interval.empty());
     EXPECT_FALSE(waiting.hasSteady);
     EXPECT_EQ(
-        "Average 0.0 KB/Sec   Steady not known yet   Peak 0.0 KB/Sec   Bytes 0   "
+        "Average -   Steady -   Peak -   Bytes 0   "
         "Name resolved -   Connected -   Request sent -   First byte -",
         waiting.figures);
+    EXPECT_EQ(waiting.summary, waiting.message);
+    EXPECT_FALSE(waiting.hasMinSpeed);
     // A time limit far beyond what was drawn is not marked.
     ChartFrame frame;
     frame.hasTimeLimit = true;
@@ -192,8 +196,8 @@ TEST(SpeedChart, CompareModeColoursLegendAndLimit) {
         EXPECT_EQ("Mirror " + std::to_string(i + 1), many.curves[i].name);
         colours.insert(SeriesColor(many.curves[i].colorPosition));
         // Each curve keeps its own time: from its own start to its own end.
-        EXPECT_DOUBLE_EQ(0, many.curves[i].interval.front().x);
-        EXPECT_DOUBLE_EQ(3.0 + i, many.curves[i].interval.back().x);
+        EXPECT_DOUBLE_EQ(0, many.curves[i].second.front().x);
+        EXPECT_DOUBLE_EQ(3.0 + i, many.curves[i].second.back().x);
     }
     EXPECT_EQ(kMaxComparedSeries, colours.size());
     EXPECT_GE(many.timeAxis.high, 10.0);

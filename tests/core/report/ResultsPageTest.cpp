@@ -145,15 +145,42 @@ TEST(ResultsPage, ItsTextsComeFromTheTranslationFileInUtf8) {
     EXPECT_NE(page.find("<h2>Results</h2>"), std::string::npos);  // untranslated: built in
 }
 
-TEST(ResultsCharts, IntervalSpeeds) {
-    const std::vector<RunItemRecord::Sample> samples = {
-        {1000, 10240}, {2000, 30720}, {2000, 40000}, {1500, 50000}, {2500, 30000}, {4000, 61440}};
-    const std::vector<SpeedPoint> speeds = IntervalSpeeds(samples);
-    ASSERT_EQ(speeds.size(), 3u);  // repeated, earlier and shrinking samples are no interval
-    EXPECT_DOUBLE_EQ(speeds[0].kbPerSecond, 10);
-    EXPECT_DOUBLE_EQ(speeds[1].kbPerSecond, 20);
-    EXPECT_DOUBLE_EQ(speeds[2].seconds, 4);
-    EXPECT_DOUBLE_EQ(speeds[2].kbPerSecond, 15);
+// Every interval from t=0 to the download's end; odd samples are no interval.
+TEST(ResultsCharts, ItemSpeedStepsCoverTheWholeDownload) {
+    RunItemRecord item;
+    item.samples = {{1000, 10240}, {2000, 30720}, {2000, 40000},
+                    {1500, 50000}, {2500, 30000}, {4000, 61440}};
+    item.durationMs = 4500;
+    item.bytes = 66560;  // 5 KB after the last sample
+    const std::vector<ChartPoint> steps = ItemSpeedSteps(item);
+    const std::vector<ChartPoint> expected = {{0, 10}, {1, 10}, {1, 20}, {2, 20},
+                                              {2, 15}, {4, 15}, {4, 10}, {4.5, 10}};
+    ASSERT_EQ(expected.size(), steps.size());
+    for (size_t i = 0; i < steps.size(); ++i) {
+        EXPECT_DOUBLE_EQ(expected[i].x, steps[i].x) << i;
+        EXPECT_DOUBLE_EQ(expected[i].y, steps[i].y) << i;
+    }
+    item.samples.clear();
+    EXPECT_TRUE(ItemSpeedSteps(item).empty());
+}
+
+// Bars spanning more than 20x go on whole decades; the axis never holds more than a dozen.
+TEST(ResultsCharts, BarScaleTurnsLogarithmicPast20x) {
+    const BarScale mirrors = ChooseBarScale({1278, 289, 1100});
+    EXPECT_FALSE(mirrors.logarithmic);
+    EXPECT_DOUBLE_EQ(0, mirrors.Share(0));
+    EXPECT_NEAR(1278 / mirrors.high, mirrors.Share(1278), 1e-12);
+    EXPECT_FALSE(ChooseBarScale({100, 2000}).logarithmic);  // exactly 20x
+    const BarScale loopback = ChooseBarScale({1278, 289, 300000, 1024000, 0});
+    ASSERT_TRUE(loopback.logarithmic);
+    EXPECT_DOUBLE_EQ(100, loopback.low);
+    EXPECT_DOUBLE_EQ(1e7, loopback.high);
+    ASSERT_EQ(6u, loopback.ticks.size());
+    EXPECT_EQ("1,000,000", loopback.ticks[4].label);
+    // The slow mirror's bar is a visible share of the width, not a sliver.
+    EXPECT_GT(loopback.Share(289), 0.05);
+    EXPECT_LT(loopback.Share(289), loopback.Share(1278));
+    EXPECT_LE(ChooseBarScale({1e-3, 1e14}).ticks.size(), static_cast<size_t>(kMaxChartTicks));
 }
 
 TEST(ResultsCharts, TrendSelectionKeepsPeaksFailuresAndTheLatestRun) {
@@ -199,6 +226,60 @@ TEST(ResultsPage, StaysSmallWhateverTheHistorysLength) {
     EXPECT_LT(page.size(), 2u * 1024 * 1024);
     EXPECT_EQ(Count(page, "<svg class=\"chart trend\""), kMaxTrendCharts);
     EXPECT_NE(page.find("not shown: 190"), std::string::npos);
+}
+
+TEST(ResultsPage, ReadsOnAnyScreenAndKeepsWhatMustNotTravel) {
+    std::string first = Item("ftp://user:secret@h/f.bin",
+                             "\xe2\x80\xae"
+                             "evil",
+                             "finished", 10240 * 1024, 3);
+    std::string second = Item("http://a/very/long/path/to/a/file/on/a/mirror/100mb.bin", "",
+                              "finished", 300 * 1024, 0);
+    first.insert(1, "\"order\":2,");
+    second.insert(1, "\"order\":1,");
+    // Steady values on neither: the column goes.
+    for (std::string* item : {&first, &second}) {
+        const size_t at = item->find(",\"steady_bytes_per_s\"");
+        item->erase(at, item->find(",\"samples\"") - at);
+    }
+    const std::string page = Page(Read(RunLine(1, {first, second})));
+    EXPECT_EQ(std::string::npos, page.find("secret"));
+    EXPECT_NE(std::string::npos, page.find("ftp://user@h/f.bin"));
+    // The right-to-left override stays inside its own isolate.
+    EXPECT_NE(std::string::npos, page.find("<bdi>\xe2\x80\xae"
+                                           "evil</bdi>"));
+    EXPECT_EQ(std::string::npos, page.find("Steady (KB/Sec)"));
+    // Run order, not list order; the long URL shortened with the whole in its title.
+    EXPECT_LT(page.find("mirror"), page.find("ftp://user@h"));
+    EXPECT_NE(std::string::npos,
+              page.find("title=\"http://a/very/long/path/to/a/file/on/a/mirror/100mb.bin\""));
+    // No samples: a sentence and no empty chart; the comparison is on a log scale.
+    EXPECT_NE(std::string::npos, page.find("No samples were taken."));
+    EXPECT_EQ(1u, Count(page, "<svg class=\"chart item\""));
+    EXPECT_NE(std::string::npos, page.find("(log scale)"));
+    EXPECT_NE(std::string::npos, page.find(">10,240</text>"));  // each bar's value
+    EXPECT_NE(std::string::npos, page.find(">300</text>"));
+    // The table, one item chart, the comparison and two trends, each in its scroll box.
+    EXPECT_EQ(Count(page, "<div class=\"scroll\">"), 5u);
+}
+
+TEST(ResultsPage, AbsurdNumbersAreDamageAndAnySpanGetsAFewTicks) {
+    std::string bad = Item("http://a/", "a", "finished", 1000, 2);
+    bad.replace(bad.find("\"bytes\":100"), 11, "\"bytes\":1e308");
+    const std::string page =
+        Page(Read(RunLine(1, {bad}) + RunLine(2, {Item("http://a/", "a", "finished", 1000, 2)})));
+    EXPECT_NE(std::string::npos, page.find("could not be read and were skipped: 1"));
+    // Runs dated 1601 and 9999: the date axis still has a handful of ticks.
+    std::string span = RunLine(1, {Item("http://a/", "a", "finished", 1000, 2)});
+    std::string late = span;
+    span.replace(span.find("2026-12-01"), 10, "1601-01-02");
+    late.replace(late.find("2026-12-01"), 10, "9999-12-30");
+    const std::string wide = Page(Read(span + late));
+    const size_t trend = wide.find("<svg class=\"chart trend\"");
+    ASSERT_NE(std::string::npos, trend);
+    const std::string chart = wide.substr(trend, wide.find("</svg>", trend) - trend);
+    EXPECT_LE(Count(chart, "<path class=\"grid\""), 5u + kMaxChartTicks);
+    EXPECT_LT(wide.size(), 64u * 1024);
 }
 
 }  // namespace
