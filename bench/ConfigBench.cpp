@@ -46,7 +46,7 @@ Figures Measure(const std::string& path, int itemCount) {
         save.settings = &settings;
         save.items = &items;
         Clock::time_point start = Clock::now();
-        if (vm::PersistConfig(session, save, true) != vm::ConfigResult::kDone) std::abort();
+        if (vm::PersistConfig(session, save, true) != vm::ConfigResult::Done) std::abort();
         f.save = Seconds(start);
 
         vm::AppSettings loadedSettings;
@@ -55,7 +55,7 @@ Figures Measure(const std::string& path, int itemCount) {
         load.settings = &loadedSettings;
         load.items = &loaded;
         start = Clock::now();
-        if (vm::PersistConfig(session, load, false) != vm::ConfigResult::kDone) std::abort();
+        if (vm::PersistConfig(session, load, false) != vm::ConfigResult::Done) std::abort();
         f.load = Seconds(start);
         if (loaded.size() != items.size() || loaded.back().url != items.back().url) std::abort();
 

@@ -6,11 +6,20 @@
 # the same run is the peer. Goal: memory at the end within 10 MB of memory at 1,000.
 # Two items on nginx mark the moments (their requests land in its access log): one after
 # the first 1,000 refused items (after 1,000 retries in the retry run) and one at the end.
+#
+# "per-item" measures instead whether the cost per item stays constant (bench/scale-items.sh):
+# refused items with and without one successful download among the first 1,000, and
+# a list of 404 answers, hidden and shown, against a bare WinINet loop in the same run.
 # Needs the Windows build (scripts/build.sh windows). Not part of the test command.
 # Usage: bench/scale-run.sh [ITEMS [RETRIES]]
+#        bench/scale-run.sh per-item [REFUSED-ITEMS [ANSWERED-ITEMS]]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
+if [ "${1:-}" = per-item ]; then
+  shift
+  exec bench/scale-items.sh "$@"
+fi
 items=${1:-250000}
 retries=${2:-20000}
 mark=1000

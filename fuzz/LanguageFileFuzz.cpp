@@ -54,12 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vm::ResetStringCacheForTesting();
 
     const vm::LanguageSaveResult first = vm::SaveLanguageFile(fs, kLng, "1.27", nullptr);
-    if (first != vm::LanguageSaveResult::kDone) {
+    if (first != vm::LanguageSaveResult::Done) {
         if (fs.files[kLng] != bytes) std::abort();  // a file not replaced is left as it was
         return 0;
     }
     const std::string once = fs.files[kLng];
-    if (vm::SaveLanguageFile(fs, kLng, "1.27", nullptr) != vm::LanguageSaveResult::kDone ||
+    if (vm::SaveLanguageFile(fs, kLng, "1.27", nullptr) != vm::LanguageSaveResult::Done ||
         fs.files[kLng] != once || fs.files.size() != 1) {
         std::abort();
     }

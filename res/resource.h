@@ -52,6 +52,17 @@
 #define ID_ADD_HEADER_LINE 40068
 #define ID_KEEP_RUN_HISTORY 40081
 #define ID_SPEED_HISTORY 40082
+// Watching links: Options > Run the Test Every..., its dialog and the notification-area menu.
+#define ID_RUN_EVERY 40083
+#define ID_TRAY_OPEN 40084
+#define ID_TRAY_RUN_NOW 40085
+#define ID_TRAY_STOP_WATCHING 40086
+#define ID_TRAY_EXIT 40087
+#define IDD_RUN_EVERY 116
+#define IDC_RUN_EVERY_MINUTES 1101
+#define IDC_RUN_EVERY_TRAY 1102
+#define IDC_RUN_EVERY_LABEL 1103
+#define IDR_TRAYMENU 3111
 #define ID_SPEED_GRAPH 40080
 
 // The speed graph pane: its window, its context menu and that menu's commands.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Source rules: the core stays portable, folders include only the layers below them, no
-# unbounded string routine is used anywhere, and every C++ file is formatted.
+# unbounded string routine is used anywhere, docs/DEVELOPING.md names every folder and fuzz
+# target, long functions say why, and every C++ file is formatted.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 status=0
@@ -23,6 +24,21 @@ fi
 if ! layers=$(python3 scripts/check-layers.py src); then
   echo "Includes against the layer table (scripts/check-layers.py):"
   echo "$layers"
+  status=1
+fi
+
+# The engineers' document keeps up with the tree: every src folder in its layout diagram,
+# every fuzz target in its list.
+if ! docs=$(python3 scripts/check-docs.py .); then
+  echo "docs/DEVELOPING.md is behind the tree (scripts/check-docs.py):"
+  echo "$docs"
+  status=1
+fi
+
+# A function over 60 lines says why in the comment above it.
+if ! long=$(python3 scripts/function-lengths.py --limit 60 src); then
+  echo "Functions over 60 lines without a comment above saying why they are long:"
+  echo "$long"
   status=1
 fi
 

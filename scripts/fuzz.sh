@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a while.
 # Usage: scripts/fuzz.sh [seconds per target]   (default 300; scripts/test.sh runs 3)
-# VM_FUZZ_TARGETS="A B" picks targets (default: all).
+# VM_FUZZ_TARGETS="A B" picks targets (default: all, the files fuzz/NameFuzz.cpp).
 # Findings are written to build/fuzz/findings; the corpus grows in build/fuzz/corpus.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -13,7 +13,8 @@ build="$root/build/fuzz"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 mkdir -p "$build/findings"
-for target in ${VM_FUZZ_TARGETS:-IniFileFuzz ArgumentListFuzz HexDecodeFuzz LanguageFileFuzz ReportWriterFuzz UrlListFuzz PrometheusLabelFuzz HistoryReaderFuzz}; do
+all=$(cd "$root/fuzz" && ls -- *Fuzz.cpp | sed 's/\.cpp$//')
+for target in ${VM_FUZZ_TARGETS:-$all}; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   seeds="$root/fuzz/seeds/$target"

@@ -13,7 +13,7 @@ packages=(
   nginx-light vsftpd openssl ca-certificates curl python3
   iproute2
   xvfb xauth imagemagick fonts-wine
-  nsis python3-jsonschema
+  nsis python3-jsonschema jq
   prometheus prometheus-pushgateway
   chromium
 )

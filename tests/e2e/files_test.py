@@ -7,18 +7,24 @@ that folder before and after: nothing may change unless the case asked for it, a
 refusal must give its documented exit code. The items are local files, so no server is
 needed. Run against an older build with --exe to see which cases it fails.
 """
+import json
 import os
 import shutil
 import stat
 import subprocess
 import unittest
 
-import e2e_test as e2e
+import e2e_support as e2e
 
 RUN_TIMEOUT = 120
 
 REPORT_NOT_WRITTEN = 1  # ExitCode::ReportNotWritten
 CONFIG_UNREADABLE = 2   # ExitCode::ConfigUnreadable
+NO_EXPORT_TO_DO = 3     # ExitCode::NoExportToDo
+HISTORY_NOT_WRITTEN = 5  # ExitCode::HistoryNotWritten
+PUSH_FAILED = 6         # ExitCode::PushFailed
+ITEM_FAILED = 10        # ExitCode::ItemFailed
+HOSTILE_TIMEOUT = 60    # a case that waits this long is a hang
 
 
 def snapshot(folder):
@@ -32,6 +38,8 @@ def snapshot(folder):
                 continue
             if os.path.islink(path):
                 files[rel] = ("link", os.readlink(path))
+            elif stat.S_ISFIFO(os.lstat(path).st_mode):
+                files[rel] = ("fifo",)  # opening it would wait for a writer
             else:
                 with open(path, "rb") as f:
                     files[rel] = (f.read(), bool(os.stat(path).st_mode & stat.S_IWUSR))
@@ -82,6 +90,18 @@ class Folder:
                               stderr=subprocess.DEVNULL, timeout=RUN_TIMEOUT)
         return proc.returncode
 
+    def run_limited(self, *args):
+        """An export run that must end by itself within HOSTILE_TIMEOUT; its exit code."""
+        proc = subprocess.Popen(["wine", "velocimark.exe", *args], cwd=self.dir, env=e2e.wine_env(),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        try:
+            return proc.wait(timeout=HOSTILE_TIMEOUT)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+            raise
+
     def run_visible(self, *args):
         """A visible run that ends by itself; its boxes are answered. Returns (exit, boxes)."""
         proc = subprocess.Popen(["wine", "velocimark.exe", *args], cwd=self.dir, env=e2e.wine_env(),
@@ -123,8 +143,8 @@ class FilesSurvive(unittest.TestCase):
         for name in sorted(set(before) | set(after)):
             if name in allowed:
                 continue
-            self.assertIn(name, after, f"{name} was removed")
-            self.assertIn(name, before, f"{name} was created")
+            self.assertTrue(name in after, f"{name} was removed")
+            self.assertTrue(name in before, f"{name} was created")
             self.assertEqual(before[name], after[name], f"{name} changed")
 
     # --- Export runs: refused targets and configurations -----------------------------
@@ -330,6 +350,106 @@ class FilesSurvive(unittest.TestCase):
         self.assertEqual((code, boxes), (0, []))
         self.assertTrue(os.path.exists(folder.path(near[len(folder.win) + 1:])))
 
+
+    # --- Hostile command lines: one table, every user file compared ---------------------
+
+    def test_hostile_command_lines(self):
+        """Each line with the exit code it must give and the files it may create; every
+        other file's bytes (and read-only bit) must be as before, and no case may hang."""
+        folder = Folder("hostile")
+        good = config_text(folder.local_items(1))
+        folder.write("velocimark.cfg", good)
+        folder.write("off.cfg", config_text(folder.local_items(2)).replace(b"Disabled=0",
+                                                                         b"Disabled=1"))
+        folder.write("page.html", b"<p>yesterday's page</p>")
+        os.chmod(folder.path("page.html"), 0o444)
+        folder.write("runs.jsonl", b'{"format_version":1,"items":[]}\n')
+        os.mkfifo(folder.path("h.fifo"))
+        long_push = "http://127.0.0.1:9/" + "p" * 2100
+        cases = [
+            # The page goes through the one writer like every export.
+            (["/schart", "COM1"], REPORT_NOT_WRITTEN, set()),
+            (["/schart", "page.html"], REPORT_NOT_WRITTEN, set()),
+            # Streams of the configuration, as every output switch.
+            (["/stab", "velocimark.cfg::$DATA"], REPORT_NOT_WRITTEN, set()),
+            (["/stab", "velocimark.cfg:stream"], REPORT_NOT_WRITTEN, set()),
+            (["/sprom", "velocimark.cfg:m"], REPORT_NOT_WRITTEN, set()),
+            (["/schart", "velocimark.cfg:p"], REPORT_NOT_WRITTEN, set()),
+            (["/sjson", "r.json", "/history", "velocimark.cfg:h"], HISTORY_NOT_WRITTEN,
+             {"r.json"}),
+            # A switch without its value: no file named after the next switch, no wait.
+            (["/sprom"], NO_EXPORT_TO_DO, set()),
+            (["/push"], NO_EXPORT_TO_DO, set()),
+            (["/sjson", "r.json", "/history"], NO_EXPORT_TO_DO, set()),
+            (["/sprom", "/strict"], NO_EXPORT_TO_DO, set()),
+            (["/sjson", "r.json", "/sprom"], NO_EXPORT_TO_DO, set()),
+            # A /config that is not there runs nothing.
+            (["/config", "typo.cfg", "/sjson", "r.json", "/strict"], CONFIG_UNREADABLE, set()),
+            (["/config", "no folder\\c.cfg", "/sjson", "r.json"], CONFIG_UNREADABLE, set()),
+            (["/config", "nul.cfg", "/sjson", "r.json"], CONFIG_UNREADABLE, set()),
+            (["/config", "typo.cfg"], CONFIG_UNREADABLE, set()),
+            # A run history is no configuration.
+            (["/config", "runs.jsonl", "/sjson", "r.json"], CONFIG_UNREADABLE, set()),
+            # Nothing tested is no success under /strict.
+            (["/config", "off.cfg", "/sjson", "r.json", "/strict"], ITEM_FAILED, {"r.json"}),
+            # A Pushgateway address past its bound is refused, not cut.
+            (["/sjson", "r.json", "/push", long_push], PUSH_FAILED, set()),
+            # Histories that never end: a device and a pipe nobody writes.
+            (["/history", "Z:\\dev\\zero", "/schart", "p.html"], HISTORY_NOT_WRITTEN,
+             {"p.html"}),
+            (["/history", "h.fifo", "/schart", "p.html"], HISTORY_NOT_WRITTEN, {"p.html"}),
+        ]
+        before = snapshot(folder.dir)
+        for args, expected, created in cases:
+            with self.subTest(args=" ".join(args)[:80]):
+                try:
+                    code = folder.run_limited(*args, "/hidden")
+                except subprocess.TimeoutExpired:
+                    self.fail("no end within %d s" % HOSTILE_TIMEOUT)
+                after = snapshot(folder.dir)
+                self.assertEqual(code, expected)
+                self.assertUnchanged(before, after, allowed=created)
+                for name in created:
+                    self.assertIn(name, after)
+                    os.remove(folder.path(name))
+        doc = None
+        folder.run_limited("/config", "off.cfg", "/sjson", "r.json", "/strict", "/hidden")
+        with open(folder.path("r.json"), encoding="utf-8") as f:
+            doc = json.load(f)
+        self.assertEqual([w["code"] for w in doc["warnings"]], ["nothing_tested"])
+
+    def test_visible_starts_say_what_they_refuse(self):
+        folder = Folder("hostile-visible")
+        notes = b"Meeting notes\r\nTODO: ask a=b\r\n"
+        folder.write("notes.txt", notes)
+        folder.write("runs.jsonl", b'{"format_version":1,"items":[{"url":"http://x/?a=b"}]}\n')
+        folder.write("velocimark.cfg", config_text(folder.local_items(1)))
+        before = snapshot(folder.dir)
+
+        def start_and_close_with_box(*args, allowed=()):
+            # On a loaded machine the close tool can close the window before the box that
+            # the window posts at its start is shown: one more try then.
+            for _ in range(3):
+                code, boxes = folder.start_and_close(*args)
+                self.assertEqual(code, 0)
+                self.assertUnchanged(before, snapshot(folder.dir), allowed)
+                if boxes:
+                    return boxes
+            return boxes
+
+        for name in ("notes.txt", "runs.jsonl"):
+            with self.subTest(config=name):
+                boxes = start_and_close_with_box("/config", name)
+                self.assertEqual(len(boxes), 1, boxes)
+                self.assertIn("not a configuration", boxes[0])
+        # A switch without its value is named; the start goes on without it.
+        boxes = start_and_close_with_box("/sprom", allowed={"velocimark.cfg"})
+        self.assertTrue(any("/sprom" in b for b in boxes), boxes)
+        # An export run with one does not run.
+        code, boxes = folder.run_visible("/sjson", "r.json", "/history")
+        self.assertEqual(code, NO_EXPORT_TO_DO)
+        self.assertTrue(any("/history" in b for b in boxes), boxes)
+        self.assertFalse(os.path.exists(folder.path("r.json")))
 
 
 if __name__ == "__main__":

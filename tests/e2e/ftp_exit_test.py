@@ -7,18 +7,16 @@ server spinning on one core for good. Each case runs a whole FTP download as an 
 run and then looks at the prefix's cache folder and at the CPU time of the prefix's Wine
 server. Runs alone (RUN_SERIAL): other programs in the prefix would keep its server busy.
 """
-import argparse
 import glob
 import os
 import shutil
 import subprocess
-import sys
 import time
 import unittest
 
-from e2e_test import require_servers, wine_env
+import e2e_support as e2e
+from e2e_support import require_servers, wine_env
 
-ARGS = None
 RUN_TIMEOUT = 300
 # How long after the end of a run the server is watched, and the share of one core it may
 # use meanwhile: an idle server uses almost none, a spinning one all it can get.
@@ -88,7 +86,7 @@ class FtpExportLeavesNothingBehind(unittest.TestCase):
     def run_export(self, folder):
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
-        shutil.copy(ARGS.exe, os.path.join(folder, "velocimark.exe"))
+        shutil.copy(e2e.ARGS.exe, os.path.join(folder, "velocimark.exe"))
         with open(os.path.join(folder, "velocimark.cfg"), "w", newline="") as f:
             f.write("[General]\r\nUseAutoStopTime=0\r\nNumOfDownloads=1\r\n"
                     f"[Download0]\r\nURL={self.url}\r\nDownloadName=\r\nDisabled=0\r\n")
@@ -107,7 +105,7 @@ class FtpExportLeavesNothingBehind(unittest.TestCase):
                         "of this prefix left it spinning")
         for run in range(self.runs):
             before = cache_files()
-            code, report = self.run_export(os.path.join(ARGS.work, f"run{run}"))
+            code, report = self.run_export(os.path.join(e2e.ARGS.work, f"run{run}"))
             left = sorted(cache_files() - before)
             for path in left:  # the copies of a failing build must not fill the disk
                 os.remove(path)
@@ -125,17 +123,5 @@ class FtpExportLeavesNothingBehind(unittest.TestCase):
                     return  # it spins for good: later runs would tell nothing
 
 
-def main():
-    global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--work", required=True)
-    ARGS, rest = parser.parse_known_args()
-    ARGS.exe = os.path.abspath(ARGS.exe)
-    ARGS.work = os.path.abspath(ARGS.work)
-    os.makedirs(ARGS.work, exist_ok=True)
-    unittest.main(argv=[sys.argv[0], "-v", *rest])
-
-
 if __name__ == "__main__":
-    main()
+    e2e.main()

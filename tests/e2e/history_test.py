@@ -15,7 +15,7 @@ import subprocess
 import sys
 import tempfile
 
-import e2e_test as e2e
+import e2e_support as e2e
 import json_test
 
 CHROMIUM = shutil.which("chromium")

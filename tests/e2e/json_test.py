@@ -11,7 +11,7 @@ import sys
 
 import jsonschema
 
-import e2e_test as e2e
+import e2e_support as e2e
 
 SCHEMA_PATH = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "schema",
                            "velocimark-results.schema.json")

@@ -16,7 +16,7 @@ import sys
 import time
 import urllib.request
 
-import e2e_test as e2e
+import e2e_support as e2e
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SAMPLE = re.compile(r'^([a-zA-Z_:][a-zA-Z0-9_:]*)(\{(.*)\})? (\S+)$')

@@ -17,7 +17,7 @@ import subprocess
 import sys
 import tempfile
 
-import e2e_test as e2e
+import e2e_support as e2e
 from history_test import CHROMIUM, CHROMIUM_FLAGS
 
 RLO_NAME = "\u202eevil mirror"

@@ -6,7 +6,7 @@ Runs like e2e_test.py (same arguments, same servers)."""
 import os
 import re
 
-import e2e_test as e2e
+import e2e_support as e2e
 import json_test
 
 

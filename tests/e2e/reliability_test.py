@@ -10,7 +10,7 @@ import os
 import subprocess
 import time
 
-import e2e_test as e2e
+import e2e_support as e2e
 
 
 class HostileServers(e2e.unittest.TestCase):

@@ -100,6 +100,8 @@ location = /redirect { return 302 /1m.bin; }
 # SSI drops the length, so nginx has to send these in chunks.
 location /chunked/ { alias $dir/data/; ssi on; ssi_types application/octet-stream; }
 location /slow/ { alias $dir/data/; limit_rate $slow_rate; }
+# A server that does not take ranges: no Accept-Ranges, and a range request gets the whole file.
+location /noranges/ { alias $dir/data/; max_ranges 0; }
 # Any rate per request: /rate/2m/NAME serves NAME at limit_rate 2m.
 location ~ ^/rate/([0-9]+[kKmM]?)/(.+)\$ { alias $dir/data/\$2; limit_rate \$1; }
 # A cache's verdict in the headers, and a header far over any bound we keep.

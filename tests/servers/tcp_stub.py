@@ -27,6 +27,10 @@
              /chunked-cut     chunked, announces 10,000 bytes, sends 100 and closes
              /chunked-bad     chunked with a chunk size that is not hexadecimal
              /chunked-ok      chunked, 10,000 bytes and the terminator (the good twin)
+             /range-short     a file of 1,000,000 bytes that takes ranges, but answers a
+                              range request with a 206 for the bytes asked and half of
+                              them in Content-Length and body; without one, the whole
+                              file (200, Accept-Ranges: bytes)
   ftpcut   a passive-mode FTP server that logs anyone in; a RETR of any file sends
            100,000 bytes on the data connection, closes it, and then replies, by the
            file's name: "ok..." 226 (the good twin), anything else "426 Connection
@@ -194,9 +198,37 @@ HOSTILE_ANSWERS = {
 }
 
 
+RANGE_FILE_LENGTH = 1000000
+
+
+def range_short_answer(head):
+    # A range request gets half the bytes it asked for, under a Content-Range that says all.
+    for line in head.split(b"\r\n")[1:]:
+        name, _, value = line.partition(b":")
+        if name.strip().lower() != b"range":
+            continue
+        unit, _, spec = value.strip().partition(b"=")
+        first, _, last = spec.partition(b"-")
+        if unit != b"bytes" or not first.isdigit():
+            break
+        first = int(first)
+        last = min(int(last), RANGE_FILE_LENGTH - 1) if last.isdigit() else RANGE_FILE_LENGTH - 1
+        if first > last:
+            break
+        count = (last - first + 1) // 2
+        return (b"HTTP/1.1 206 Partial Content\r\nContent-Range: bytes %d-%d/%d\r\n"
+                b"Content-Length: %d\r\nConnection: close\r\n\r\n"
+                % (first, last, RANGE_FILE_LENGTH, count)) + pattern(first + count)[first:]
+    return (b"HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nContent-Length: %d\r\n"
+            b"Connection: close\r\n\r\n" % RANGE_FILE_LENGTH) + pattern(RANGE_FILE_LENGTH)
+
+
 def serve_hostile(conn):
-    path = request_path(read_request_head(conn)).split("?", 1)[0]
+    head = read_request_head(conn)
+    path = request_path(head).split("?", 1)[0]
     answer = HOSTILE_ANSWERS.get(path)
+    if path == "/range-short":
+        answer = range_short_answer(head)
     if answer is None:
         answer = b"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"
     conn.sendall(answer)

@@ -65,7 +65,6 @@ TEST(DialogFrameworkTest, OkCommitsTheControlsAndCancelKeepsTheObject) {
     EXPECT_EQ(0, fields.checked);
     EXPECT_EQ(2, fields.unit);
     EXPECT_DOUBLE_EQ(2.3, fields.decimal);
-    EXPECT_EQ(kExchangeTemplate, LastModalTemplateId());
 
     Fields kept;
     ExchangeDialog cancelled(&kept);
@@ -98,16 +97,6 @@ TEST(DialogFrameworkTest, EditChangesUpdateControlsAndUnknownComboDataKeepsSelec
     EXPECT_EQ(0, fields.unit);
     EXPECT_EQ(afterInit + 1, afterEdit);
     EXPECT_EQ(afterEdit, afterCombo);
-}
-
-TEST(DialogFrameworkTest, FreedSlotsAreReused) {
-    for (int i = 0; i < 20; ++i) {
-        Fields fields;
-        ExchangeDialog dialog(&fields);
-        WhenDialogOpens([](HWND hwnd) { ClickButton(hwnd, IDCANCEL); });
-        dialog.DoModal(nullptr);
-    }
-    EXPECT_EQ(8u, DialogBase::MapCapacity());
 }
 
 class ResizeDialog : public CommandDialog {

@@ -140,7 +140,7 @@ TEST(SavedLanguageFile, HoldsEveryMenuAndDialogAndKeepsTranslations) {
     DeleteFileA(path.c_str());
     WinFileSystem files;
     ResourceLanguageTexts resources(GetModuleHandleA(nullptr));
-    ASSERT_EQ(LanguageSaveResult::kDone, SaveLanguageFile(files, path, "1.27", &resources));
+    ASSERT_EQ(LanguageSaveResult::Done, SaveLanguageFile(files, path, "1.27", &resources));
     const std::string saved = ReadFileText(path);
     const size_t positions[] = {
         saved.find("\r\n[menu_102]\r\n70001=&File\r\n40036=&Start Downloads Test\r\n"),
@@ -161,7 +161,7 @@ TEST(SavedLanguageFile, HoldsEveryMenuAndDialogAndKeepsTranslations) {
     edited.replace(edited.find("=&Start Downloads Test"), 22, "=&Los");
     edited.replace(edited.find("Version=1.27"), 12, "Version=0.1");
     WriteFileText(path, edited);
-    ASSERT_EQ(LanguageSaveResult::kDone, SaveLanguageFile(files, path, "1.27", &resources));
+    ASSERT_EQ(LanguageSaveResult::Done, SaveLanguageFile(files, path, "1.27", &resources));
     edited.replace(edited.find("Version=0.1"), 11, "Version=1.27");
     EXPECT_EQ(edited, ReadFileText(path));
     DeleteFileA(path.c_str());

@@ -74,15 +74,6 @@ protected:
         click.iSubItem = column;
         SendMessageA(window_->Handle(), WM_NOTIFY, IDC_LISTVIEW, reinterpret_cast<LPARAM>(&click));
     }
-    bool MenuEnabled(UINT id) {
-        const UINT state = GetMenuState(GetMenu(window_->Handle()), id, MF_BYCOMMAND);
-        return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
-    }
-    bool ButtonEnabled(UINT id) {
-        HWND toolbar = GetDlgItem(window_->Handle(), IDC_TOOLBAR);
-        return SendMessageA(toolbar, TB_ISBUTTONENABLED, id, 0) != 0;
-    }
-    void Command(UINT id) { SendMessageA(window_->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
     // The report the writer makes of the selection, for comparison.
     std::string SelectedReport(int type) {
@@ -104,7 +95,7 @@ TEST_F(MainWindowCommandsTest, CopyPutsTheTabReportOfTheSelectedRowsOnTheClipboa
     window_->Settings().AddExportHeaderLine = 1;
     SelectOnly({0, 2});
     const int scratchBefore = CountTempFiles("cp*.tmp");
-    Command(ID_COPY_SELECTED);
+    main_.Command(ID_COPY_SELECTED);
 
     ASSERT_TRUE(OpenClipboard(nullptr));
     HANDLE data = GetClipboardData(CF_TEXT);
@@ -156,7 +147,7 @@ TEST_F(MainWindowCommandsTest, SaveSelectedWritesTheChosenFormatAndRemembersIt) 
         ClickButton(dialog, IDOK);
         WhenDialogOpens([](HWND left) { ClickButton(left, IDCANCEL); });  // should not run
     });
-    Command(ID_SAVE_SELECTED);
+    main_.Command(ID_SAVE_SELECTED);
 
     EXPECT_EQ(title, GetString(IDS_SELECT_SAVE_FILE));
     EXPECT_EQ(filters.substr(0, filters.find('|')), "Text File (*.txt)");
@@ -170,11 +161,11 @@ TEST_F(MainWindowCommandsTest, SaveSelectedWritesTheChosenFormatAndRemembersIt) 
 
 TEST_F(MainWindowCommandsTest, CommandStatesFollowSelectionSortAndRun) {
     SelectOnly({0});
-    EXPECT_TRUE(MenuEnabled(ID_PROPERTIES));
+    EXPECT_TRUE(main_.MenuEnabled(ID_PROPERTIES));
     SelectOnly({0, 1});
-    EXPECT_FALSE(MenuEnabled(ID_PROPERTIES));
-    EXPECT_FALSE(ButtonEnabled(ID_PROPERTIES));
-    EXPECT_TRUE(ButtonEnabled(ID_COPY_SELECTED));
+    EXPECT_FALSE(main_.MenuEnabled(ID_PROPERTIES));
+    EXPECT_FALSE(main_.ButtonEnabled(ID_PROPERTIES));
+    EXPECT_TRUE(main_.ButtonEnabled(ID_COPY_SELECTED));
 
     const struct {
         const char* step;
@@ -188,16 +179,16 @@ TEST_F(MainWindowCommandsTest, CommandStatesFollowSelectionSortAndRun) {
     };
     for (const auto& step : steps) {
         if (step.startRun) {
-            Command(ID_START_TEST);
+            main_.Command(ID_START_TEST);
         } else {
             ClickColumn(kDownloadOrderColumn);
         }
-        EXPECT_EQ(MenuEnabled(ID_MOVE_UP), step.movable) << step.step;
-        EXPECT_EQ(MenuEnabled(ID_MOVE_DOWN), step.movable) << step.step;
-        EXPECT_EQ(ButtonEnabled(ID_MOVE_UP), step.movable) << step.step;
+        EXPECT_EQ(main_.MenuEnabled(ID_MOVE_UP), step.movable) << step.step;
+        EXPECT_EQ(main_.MenuEnabled(ID_MOVE_DOWN), step.movable) << step.step;
+        EXPECT_EQ(main_.ButtonEnabled(ID_MOVE_UP), step.movable) << step.step;
     }
-    Command(ID_STOP_TEST);
-    EXPECT_TRUE(MenuEnabled(ID_MOVE_UP));
+    main_.Command(ID_STOP_TEST);
+    EXPECT_TRUE(main_.MenuEnabled(ID_MOVE_UP));
 }
 
 TEST_F(MainWindowCommandsTest, KeepRunHistoryTogglesTheHistoryFileAndItsCheck) {
@@ -207,13 +198,13 @@ TEST_F(MainWindowCommandsTest, KeepRunHistoryTogglesTheHistoryFileAndItsCheck) {
     };
     EXPECT_EQ(window_->Settings().HistoryFile, "");
     EXPECT_FALSE(checked());
-    Command(ID_KEEP_RUN_HISTORY);
+    main_.Command(ID_KEEP_RUN_HISTORY);
     EXPECT_EQ(window_->Settings().HistoryFile, "velocimark_history.jsonl");
     EXPECT_TRUE(checked());
-    Command(ID_KEEP_RUN_HISTORY);
+    main_.Command(ID_KEEP_RUN_HISTORY);
     EXPECT_EQ(window_->Settings().HistoryFile, "");
     EXPECT_FALSE(checked());
-    EXPECT_TRUE(MenuEnabled(ID_SPEED_HISTORY));
+    EXPECT_TRUE(main_.MenuEnabled(ID_SPEED_HISTORY));
 }
 
 TEST_F(MainWindowCommandsTest, EndOfSessionSavesTheListAndLeavesAWindowThatStillTakesCommands) {
@@ -233,12 +224,12 @@ TEST_F(MainWindowCommandsTest, EndOfSessionSavesTheListAndLeavesAWindowThatStill
     DeleteFileA(config.c_str());
 
     SendMessageA(window_->Handle(), WM_QUERYENDSESSION, 0, 0);
-    Command(ID_START_TEST);
-    Command(ID_MOVE_TO_NEXT);
+    main_.Command(ID_START_TEST);
+    main_.Command(ID_MOVE_TO_NEXT);
     EXPECT_FALSE(window_->IsRunning());
     SendMessageA(window_->Handle(), WM_CLEAR_LIST, 0, 0);
     EXPECT_EQ(window_->List().ItemCount(), 0u);
-    EXPECT_FALSE(MenuEnabled(ID_START_TEST));
+    EXPECT_FALSE(main_.MenuEnabled(ID_START_TEST));
 }
 
 }  // namespace

@@ -42,16 +42,6 @@ protected:
         return text;
     }
 
-    bool MenuEnabled(UINT id) {
-        const UINT state = GetMenuState(GetMenu(window_->Handle()), id, MF_BYCOMMAND);
-        return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
-    }
-    bool ButtonEnabled(UINT id) {
-        HWND toolbar = GetDlgItem(window_->Handle(), IDC_TOOLBAR);
-        return SendMessageA(toolbar, TB_ISBUTTONENABLED, id, 0) != 0;
-    }
-    void Command(UINT id) { SendMessageA(window_->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-
     TestMainWindow main_;
     MainWindow* window_ = nullptr;
 };
@@ -60,36 +50,36 @@ TEST_F(MainWindowTest, StatusBarCountsRowsAndSettledSelection) {
     EXPECT_EQ(StatusText(), "0 item(s)");
     AddItems(3);
     EXPECT_EQ(StatusText(), "3 item(s)");
-    Command(ID_SELECT_ALL);
+    main_.Command(ID_SELECT_ALL);
     Pump();  // the selection change is reported once it settles
     EXPECT_EQ(StatusText(), "3 item(s), 3 Selected");
-    Command(ID_DESELECT_ALL);
+    main_.Command(ID_DESELECT_ALL);
     Pump();
     EXPECT_EQ(StatusText(), "3 item(s)");
 }
 
 TEST_F(MainWindowTest, CommandsFollowTheListAndTheRun) {
-    EXPECT_FALSE(MenuEnabled(ID_START_TEST));
-    EXPECT_FALSE(ButtonEnabled(ID_START_TEST));
-    EXPECT_FALSE(MenuEnabled(ID_STOP_TEST));
-    EXPECT_TRUE(MenuEnabled(ID_ADD_FILE));  // always available
+    EXPECT_FALSE(main_.MenuEnabled(ID_START_TEST));
+    EXPECT_FALSE(main_.ButtonEnabled(ID_START_TEST));
+    EXPECT_FALSE(main_.MenuEnabled(ID_STOP_TEST));
+    EXPECT_TRUE(main_.MenuEnabled(ID_ADD_FILE));  // always available
 
     AddItems(2);
-    EXPECT_TRUE(MenuEnabled(ID_START_TEST));
-    EXPECT_TRUE(ButtonEnabled(ID_START_TEST));
-    EXPECT_FALSE(MenuEnabled(ID_PROPERTIES));  // nothing selected
-    EXPECT_FALSE(MenuEnabled(ID_MOVE_UP));     // sorted by URL, not by order
+    EXPECT_TRUE(main_.MenuEnabled(ID_START_TEST));
+    EXPECT_TRUE(main_.ButtonEnabled(ID_START_TEST));
+    EXPECT_FALSE(main_.MenuEnabled(ID_PROPERTIES));  // nothing selected
+    EXPECT_FALSE(main_.MenuEnabled(ID_MOVE_UP));     // sorted by URL, not by order
 
-    Command(ID_START_TEST);
+    main_.Command(ID_START_TEST);
     EXPECT_TRUE(window_->IsRunning());
-    EXPECT_FALSE(MenuEnabled(ID_START_TEST));
-    EXPECT_TRUE(MenuEnabled(ID_STOP_TEST));
-    EXPECT_TRUE(ButtonEnabled(ID_MOVE_TO_NEXT));
-    EXPECT_FALSE(MenuEnabled(ID_ADD_URLS_LIST));
+    EXPECT_FALSE(main_.MenuEnabled(ID_START_TEST));
+    EXPECT_TRUE(main_.MenuEnabled(ID_STOP_TEST));
+    EXPECT_TRUE(main_.ButtonEnabled(ID_MOVE_TO_NEXT));
+    EXPECT_FALSE(main_.MenuEnabled(ID_ADD_URLS_LIST));
 
-    Command(ID_STOP_TEST);
+    main_.Command(ID_STOP_TEST);
     EXPECT_FALSE(window_->IsRunning());
-    EXPECT_TRUE(MenuEnabled(ID_START_TEST));
+    EXPECT_TRUE(main_.MenuEnabled(ID_START_TEST));
     EXPECT_EQ(window_->List().ItemAt(0).status, DownloadStatus::Finished);
     EXPECT_EQ(window_->List().ItemAt(1).status, DownloadStatus::Waiting);
 }
@@ -97,7 +87,7 @@ TEST_F(MainWindowTest, CommandsFollowTheListAndTheRun) {
 TEST_F(MainWindowTest, OptionTogglesAreCheckedInTheMenu) {
     HMENU menu = GetMenu(window_->Handle());
     const bool before = GetMenuState(menu, ID_SHOW_TIME_IN_GMT, MF_BYCOMMAND) & MF_CHECKED;
-    Command(ID_SHOW_TIME_IN_GMT);
+    main_.Command(ID_SHOW_TIME_IN_GMT);
     EXPECT_EQ(window_->Settings().ShowTimeInGMT != 0, !before);
     EXPECT_EQ((GetMenuState(menu, ID_SHOW_TIME_IN_GMT, MF_BYCOMMAND) & MF_CHECKED) != 0, !before);
 }

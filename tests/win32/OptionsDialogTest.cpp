@@ -76,20 +76,20 @@ TEST(OptionsDialogTest, EveryControlShowsAnAdvancedOptionOfItsTypeAndEachHasOne)
         ASSERT_NE(nullptr, option);
         EXPECT_TRUE(option->advanced);
         switch (control.kind) {
-            case ControlKind::kCheck:
-                EXPECT_EQ(OptionType::kBool, option->type);
+            case ControlKind::Check:
+                EXPECT_EQ(OptionType::Bool, option->type);
                 break;
-            case ControlKind::kNumber:
-            case ControlKind::kList:
-                EXPECT_EQ(OptionType::kInt, option->type);
+            case ControlKind::Number:
+            case ControlKind::List:
+                EXPECT_EQ(OptionType::Int, option->type);
                 break;
-            case ControlKind::kDecimal:
-                EXPECT_EQ(OptionType::kDouble, option->type);
+            case ControlKind::Decimal:
+                EXPECT_EQ(OptionType::Double, option->type);
                 break;
-            case ControlKind::kText:
-                EXPECT_EQ(OptionType::kText, option->type);
+            case ControlKind::Text:
+                EXPECT_EQ(OptionType::Text, option->type);
                 break;
-            case ControlKind::kButton:
+            case ControlKind::Button:
                 break;
         }
     }
@@ -97,7 +97,7 @@ TEST(OptionsDialogTest, EveryControlShowsAnAdvancedOptionOfItsTypeAndEachHasOne)
         if (!option.advanced) continue;
         bool shown = false;
         for (const OptionControl& control : OptionsDialogControls()) {
-            shown |= control.kind != ControlKind::kButton && std::string(control.key) == option.key;
+            shown |= control.kind != ControlKind::Button && std::string(control.key) == option.key;
         }
         EXPECT_TRUE(shown) << option.key;
     }
@@ -146,6 +146,19 @@ TEST(OptionsDialogTest, TheFilterPickedForTheReportFileSetsTheReportType) {
     EXPECT_EQ("XML File", typeShown);
     EXPECT_EQ(6, live.AutoReportType);
     EXPECT_EQ(path, live.AutoReportFilename);
+}
+
+TEST(OptionsDialogTest, ConnectionsPerDownloadEditShowsAndKeepsTheDefault) {
+    AppSettings live;
+    std::string shown;
+    WhenDialogOpens([&](HWND dialog) {
+        shown = ItemText(dialog, IDC_OPT_CONNECTIONS);
+        SetDlgItemTextA(dialog, IDC_OPT_CONNECTIONS, "4");
+        ClickButton(dialog, IDOK);
+    });
+    EXPECT_TRUE(EditAdvancedOptions(nullptr, &live));
+    EXPECT_EQ("1", shown);  // one connection unless set
+    EXPECT_EQ(4, live.DefaultConnections);
 }
 
 }  // namespace

@@ -21,6 +21,11 @@ public:
     MainWindow& Window() { return *window_; }
     HWND Handle() const { return window_->Handle(); }
 
+    // A command as the menu, the toolbar or a key sends it, and its state there.
+    void Command(UINT id);
+    bool MenuEnabled(UINT id) const;
+    bool ButtonEnabled(UINT id) const;
+
 private:
     ArgumentList arguments_;
     StartupOptions options_;

@@ -28,7 +28,7 @@ constexpr int kFindEdit = 0x480;
 constexpr int kFindWholeWord = 0x410;
 constexpr int kFindMatchCase = 0x411;
 
-class UrlInputTest : public ::testing::Test {
+class UrlInputDialogsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         DeleteFileA(configPath_.c_str());
@@ -40,7 +40,6 @@ protected:
         DeleteFileA(configPath_.c_str());
     }
 
-    void Command(UINT id) { SendMessageA(main_.Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
     DownloadListView& List() { return window_->List(); }
 
     void AddNames(std::initializer_list<const char*> names) {
@@ -76,7 +75,7 @@ protected:
     HWND list_ = nullptr;
 };
 
-TEST_F(UrlInputTest, ATypedListIsAddedAndSaved) {
+TEST_F(UrlInputDialogsTest, ATypedListIsAddedAndSaved) {
     AddNames({"old"});
     SIZE smallest = {}, minimum = {};
     LONG editGrowth = 0;
@@ -97,7 +96,7 @@ TEST_F(UrlInputTest, ATypedListIsAddedAndSaved) {
             "http://a/x.zip   My test\r\nnot a url\r\n\"C:\\my files\\b.bin\" Local copy\r\n");
         ClickButton(dialog, IDOK);
     });
-    Command(ID_ADD_URLS_LIST);
+    main_.Command(ID_ADD_URLS_LIST);
     EXPECT_EQ(editGrowth, 80);
     EXPECT_GE(smallest.cx, minimum.cx);
     EXPECT_GE(smallest.cy, minimum.cy);
@@ -113,7 +112,7 @@ TEST_F(UrlInputTest, ATypedListIsAddedAndSaved) {
     EXPECT_NE(saved.find("NumOfDownloads=3"), std::string::npos) << saved;
 }
 
-TEST_F(UrlInputTest, ADroppedFileIsReadAsAListFirstFileOnly) {
+TEST_F(UrlInputDialogsTest, ADroppedFileIsReadAsAListFirstFileOnly) {
     const std::string first = TempFilePath("vm_drop1.txt");
     const std::string second = TempFilePath("vm_drop2.txt");
     WriteFileText(first, "http://one/ One\rhttp://two/\n");
@@ -133,19 +132,19 @@ TEST_F(UrlInputTest, ADroppedFileIsReadAsAListFirstFileOnly) {
     DeleteFileA(second.c_str());
 }
 
-TEST_F(UrlInputTest, MoveUpWithRowsThreeAndFiveSelectedKeepsTheSelection) {
+TEST_F(UrlInputDialogsTest, MoveUpWithRowsThreeAndFiveSelectedKeepsTheSelection) {
     AddNames({"a", "b", "c", "d", "e", "f"});
     SelectRows({2, 4});
-    Command(ID_MOVE_UP);
+    main_.Command(ID_MOVE_UP);
     EXPECT_EQ(StorageNames(), (std::vector<std::string>{"a", "c", "b", "e", "d", "f"}));
     EXPECT_EQ(SelectedRows(), (std::vector<int>{1, 3}));
     EXPECT_EQ(List().ItemAt(1).order, 1);
-    Command(ID_MOVE_DOWN);
+    main_.Command(ID_MOVE_DOWN);
     EXPECT_EQ(StorageNames(), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
     EXPECT_EQ(SelectedRows(), (std::vector<int>{2, 4}));
 
     List().Sort(kColumnUrl, false);  // not in run order: moving does nothing
-    Command(ID_MOVE_UP);
+    main_.Command(ID_MOVE_UP);
     EXPECT_EQ(StorageNames(), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
 }
 
@@ -162,7 +161,7 @@ std::string ChooserFilters(HWND chooser) {
     return filters;
 }
 
-TEST_F(UrlInputTest, FocusComesBackToTheListWhenACommandIsDeclined) {
+TEST_F(UrlInputDialogsTest, FocusComesBackToTheListWhenACommandIsDeclined) {
     struct Case {
         UINT command;
         int answer;  // the button that declines the chooser or the question
@@ -184,7 +183,7 @@ TEST_F(UrlInputTest, FocusComesBackToTheListWhenACommandIsDeclined) {
             ClickButton(dialog, c.answer);
             answered = true;
         });
-        Command(c.command);
+        main_.Command(c.command);
         EXPECT_TRUE(answered) << c.command;
         EXPECT_EQ(GetFocus(), list_) << c.command;
     }
@@ -193,26 +192,26 @@ TEST_F(UrlInputTest, FocusComesBackToTheListWhenACommandIsDeclined) {
     EXPECT_EQ(addFileFilters, "All Files (*.*)|");
 }
 
-TEST_F(UrlInputTest, DeleteAsksFirstAndDisableWorksDuringARun) {
+TEST_F(UrlInputDialogsTest, DeleteAsksFirstAndDisableWorksDuringARun) {
     AddNames({"a", "b", "c"});
     SelectRows({1});
     WhenDialogOpens([](HWND box) { ClickButton(box, IDNO); });
-    Command(ID_DELETE_SELECTED);
+    main_.Command(ID_DELETE_SELECTED);
     EXPECT_EQ(List().ItemCount(), 3u);
     WhenDialogOpens([](HWND box) { ClickButton(box, IDYES); });
-    Command(ID_DELETE_SELECTED);
+    main_.Command(ID_DELETE_SELECTED);
     EXPECT_EQ(StorageNames(), (std::vector<std::string>{"a", "c"}));
     EXPECT_EQ(List().ItemAt(1).order, 1);
     EXPECT_EQ(GetFocus(), list_);
 
-    Command(ID_START_TEST);
+    main_.Command(ID_START_TEST);
     ASSERT_TRUE(window_->IsRunning());
     SelectRows({1});
-    Command(ID_DISABLE_SELECTED);
+    main_.Command(ID_DISABLE_SELECTED);
     EXPECT_EQ(List().ItemAt(1).disabled, 1);
-    Command(ID_ENABLE_SELECTED);
+    main_.Command(ID_ENABLE_SELECTED);
     EXPECT_EQ(List().ItemAt(1).disabled, 0);
-    Command(ID_STOP_TEST);
+    main_.Command(ID_STOP_TEST);
 }
 
 // ---- Column settings ----
@@ -234,7 +233,7 @@ void SelectColumnsRow(HWND dialog, int row) {
                           LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-TEST_F(UrlInputTest, ColumnWidthOrderAndDefault) {
+TEST_F(UrlInputDialogsTest, ColumnWidthOrderAndDefault) {
     bool upEnabledOnTop = true;
     std::string shownWidth;
     WhenDialogOpens([&](HWND dialog) {
@@ -246,7 +245,7 @@ TEST_F(UrlInputTest, ColumnWidthOrderAndDefault) {
         ClickButton(dialog, IDC_COLUMNS_MOVE_UP);
         ClickButton(dialog, IDOK);
     });
-    Command(ID_CHOOSE_COLUMNS);
+    main_.Command(ID_CHOOSE_COLUMNS);
     EXPECT_FALSE(upEnabledOnTop);
     EXPECT_EQ(shownWidth, "150");
     EXPECT_EQ(ListView_GetColumnWidth(list_, kColumnName), 55);
@@ -269,7 +268,7 @@ TEST_F(UrlInputTest, ColumnWidthOrderAndDefault) {
         shownWidth = ItemText(dialog, IDC_COLUMNS_WIDTH);
         ClickButton(dialog, IDOK);
     });
-    Command(ID_CHOOSE_COLUMNS);
+    main_.Command(ID_CHOOSE_COLUMNS);
     EXPECT_EQ(columns, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_EQ(shownWidth, "300");
     ListView_GetColumnOrderArray(list_, kDownloadColumnCount, order);
@@ -280,7 +279,7 @@ TEST_F(UrlInputTest, ColumnWidthOrderAndDefault) {
     }
 }
 
-TEST_F(UrlInputTest, HidingAllColumnsButOneGivesOneColumnReports) {
+TEST_F(UrlInputDialogsTest, HidingAllColumnsButOneGivesOneColumnReports) {
     AddNames({"a", "b"});
     WhenDialogOpens([&](HWND dialog) {
         for (int row = 1; row < kDownloadColumnCount; ++row) {
@@ -292,7 +291,7 @@ TEST_F(UrlInputTest, HidingAllColumnsButOneGivesOneColumnReports) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_COLUMNS_HIDE)));
         ClickButton(dialog, IDOK);
     });
-    Command(ID_CHOOSE_COLUMNS);
+    main_.Command(ID_CHOOSE_COLUMNS);
     for (int column = 1; column < kDownloadColumnCount; ++column) {
         EXPECT_EQ(ListView_GetColumnWidth(list_, column), 0) << column;
     }
@@ -315,13 +314,13 @@ void FindNextWith(HWND dialog, const char* text, bool matchCase, bool wholeWord)
     ClickButton(dialog, IDOK);
 }
 
-TEST_F(UrlInputTest, FindWrapsAndHonoursMatchCaseAndWholeWord) {
+TEST_F(UrlInputDialogsTest, FindWrapsAndHonoursMatchCaseAndWholeWord) {
     AddNames({"alpha", "Beta", "gamma", "BETA two", "delta"});
     SelectRows({});
-    Command(ID_FIND);
+    main_.Command(ID_FIND);
     HWND dialog = ActiveFindDialog();
     ASSERT_NE(dialog, nullptr);
-    Command(ID_FIND);  // a second one is not opened
+    main_.Command(ID_FIND);  // a second one is not opened
     EXPECT_EQ(ActiveFindDialog(), dialog);
 
     FindNextWith(dialog, "beta", false, false);
@@ -342,7 +341,7 @@ TEST_F(UrlInputTest, FindWrapsAndHonoursMatchCaseAndWholeWord) {
     ClickButton(dialog, IDCANCEL);
     EXPECT_EQ(ActiveFindDialog(), nullptr);
     EXPECT_EQ(GetFocus(), list_);
-    Command(ID_FIND);
+    main_.Command(ID_FIND);
     dialog = ActiveFindDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(ItemText(dialog, kFindEdit), "beta");

@@ -24,7 +24,7 @@ LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 // A hidden parent window for the control.
-class ListViewFixture : public ::testing::Test {
+class WinListViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX init = {sizeof init, ICC_LISTVIEW_CLASSES};
@@ -72,7 +72,7 @@ protected:
     HWND parent_ = nullptr;
 };
 
-TEST_F(ListViewFixture, NineColumnsWithTranslatedTitlesAndDefaultWidths) {
+TEST_F(WinListViewTest, NineColumnsWithTranslatedTitlesAndDefaultWidths) {
     HWND header = reinterpret_cast<HWND>(SendMessageA(control_.Handle(), LVM_GETHEADER, 0, 0));
     EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 9);
     const int widths[9] = {300, 150, 100, 100, 100, 100, 120, 110, 110};
@@ -84,7 +84,7 @@ TEST_F(ListViewFixture, NineColumnsWithTranslatedTitlesAndDefaultWidths) {
     }
 }
 
-TEST_F(ListViewFixture, RowsAreVirtualAndFollowTheSort) {
+TEST_F(WinListViewTest, RowsAreVirtualAndFollowTheSort) {
     AddItems(100000);
     EXPECT_EQ(SendMessageA(control_.Handle(), LVM_GETITEMCOUNT, 0, 0), 100000);
     list_.Sort(kColumnOrder | kSortDescending, false);
@@ -98,7 +98,7 @@ TEST_F(ListViewFixture, RowsAreVirtualAndFollowTheSort) {
     EXPECT_EQ(CellOnScreen(0, 2), "Disabled");
 }
 
-TEST_F(ListViewFixture, SelectionLivesInTheControl) {
+TEST_F(WinListViewTest, SelectionLivesInTheControl) {
     AddItems(10);
     list_.SelectAll();
     EXPECT_EQ(control_.SelectedCount(), 10u);
@@ -110,7 +110,7 @@ TEST_F(ListViewFixture, SelectionLivesInTheControl) {
     EXPECT_EQ(list_.NextSelectedRow(-1), 3);
 }
 
-TEST_F(ListViewFixture, LayoutIsReadBackFromTheControl) {
+TEST_F(WinListViewTest, LayoutIsReadBackFromTheControl) {
     control_.SetColumn(1, 0, 1, true);  // hide Name
     control_.SetColumn(2, 222, 2, true);
     const std::vector<uint8_t> bytes = list_.LayoutBytes();

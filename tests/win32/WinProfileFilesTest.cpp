@@ -47,7 +47,7 @@ TEST(WinProfileFiles, NotepadUnicodeConfigurationLoadsAndIsSavedAsEightBitText) 
     WriteFileText(path, test::Utf16File(u"[General]\r\nAutoStopTime=9\r\nShowGridLines=1\r\n"
                                         u"NumOfDownloads=1\r\n[Download0]\r\nURL=http://a/x\r\n"
                                         u"DownloadName=Caf\u00E9\r\n"));
-    ASSERT_EQ(config.Load(), ConfigResult::kDone);
+    ASSERT_EQ(config.Load(), ConfigResult::Done);
     EXPECT_EQ(config.settings.AutoStopTime, 9);
     EXPECT_EQ(config.settings.ShowGridLines, 1);
     ASSERT_EQ(config.items.size(), 1u);
@@ -55,7 +55,7 @@ TEST(WinProfileFiles, NotepadUnicodeConfigurationLoadsAndIsSavedAsEightBitText) 
     const std::string name = SystemCodePage().FromUtf16(u"Caf\u00E9");
     EXPECT_EQ(config.items[0].name, name);
 
-    ASSERT_EQ(config.Save(), ConfigResult::kDone);
+    ASSERT_EQ(config.Save(), ConfigResult::Done);
     const std::string saved = ReadFileText(path);
     EXPECT_EQ(saved.rfind("[General]\r\nShowGridLines=1\r\n", 0), 0u);
     EXPECT_NE(saved.find("AutoStopTime=9\r\n"), std::string::npos);
@@ -78,7 +78,7 @@ TEST(WinProfileFiles, UnicodeTranslationFileIsReadAndSavedInUnicode) {
     ASSERT_TRUE(file.ReadString(1008, &value));
     EXPECT_EQ(value, "Zustand");
 
-    ASSERT_EQ(SaveLanguageFile(fs, path, "1.27", nullptr), LanguageSaveResult::kDone);
+    ASSERT_EQ(SaveLanguageFile(fs, path, "1.27", nullptr), LanguageSaveResult::Done);
     const std::string saved = ReadFileText(path);
     EXPECT_EQ(saved.rfind(test::Utf16File(text), 0), 0u);  // U+0416 kept, though no ANSI text
     wchar_t read[64] = {};

@@ -15,6 +15,7 @@ ExitCode ChooseExitCode(const ExportOutcome& outcome, bool strict) {
         {outcome.pushFailed, ExitCode::PushFailed},
         {strict && outcome.itemFailed, ExitCode::ItemFailed},
         {strict && outcome.itemSlow, ExitCode::ItemSlow},
+        {strict && outcome.alertFiring, ExitCode::AlertFiring},
     };
     for (const auto& entry : order) {
         if (entry.applies) return entry.code;
@@ -23,6 +24,7 @@ ExitCode ChooseExitCode(const ExportOutcome& outcome, bool strict) {
 }
 
 void JudgeRunItems(const std::vector<DownloadItem>& items, ExportOutcome& outcome) {
+    if (NoItemToTest(items)) outcome.itemFailed = true;
     for (const DownloadItem& item : items) {
         if (item.deleted != 0 || item.disabled != 0) continue;
         if (item.status != DownloadStatus::Finished) outcome.itemFailed = true;

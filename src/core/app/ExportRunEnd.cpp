@@ -10,10 +10,10 @@ void FinishRun(const ExportRequest& request, const AppSettings& settings,
     // among the trends; a history that cannot be written keeps no output from being written.
     const bool historyAppended = host.AppendHistory();
     const ExportWrite report = FinishRunReport(request, settings, host, historyAppended);
-    if (report == ExportWrite::kNoExport) return;
+    if (report == ExportWrite::NoExport) return;
     ExportOutcome outcome;
     outcome.historyNotWritten = !historyAppended;
-    outcome.reportNotWritten = report == ExportWrite::kNotWritten;
+    outcome.reportNotWritten = report == ExportWrite::NotWritten;
     outcome.runInterrupted = host.RunInterrupted();
     if (!request.metricsFile.empty()) {
         const std::string path = ResolveReportPath(host.ProgramFolder(), request.metricsFile);
@@ -21,6 +21,7 @@ void FinishRun(const ExportRequest& request, const AppSettings& settings,
     }
     if (!request.pushUrl.empty() && !host.PushMetrics(request.pushUrl)) outcome.pushFailed = true;
     JudgeRunItems(items, outcome);
+    outcome.alertFiring = host.AlertFiring();
     host.Quit(static_cast<int>(ChooseExitCode(outcome, request.strict)));
 }
 

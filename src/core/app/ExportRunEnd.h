@@ -17,6 +17,8 @@ public:
     // Whether the end of the desktop session cut the run short (its report then holds the
     // items as they stand).
     virtual bool RunInterrupted() { return false; }
+    // Whether an alert rule fires after this run (judged when the history was added to).
+    virtual bool AlertFiring() { return false; }
 };
 
 // The last step of a run: the run history, the report (FinishRunReport), then for an

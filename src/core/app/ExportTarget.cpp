@@ -78,16 +78,20 @@ ExportTargetVerdict CheckExportTarget(FileSystem& files, const std::string& name
                                       const std::string& currentDirectory, const ProgramFiles& own,
                                       std::string* path) {
     *path = ResolveReportPath(programFolder, name);
-    if (path->empty() || name.size() > kMaxPath) return ExportTargetVerdict::kTooLong;
+    if (path->empty() || name.size() > kMaxPath) return ExportTargetVerdict::TooLong;
+    const OutputPathProblem problem = CheckOutputPath(*path);
+    if (problem == OutputPathProblem::Device || problem == OutputPathProblem::Stream) {
+        return ExportTargetVerdict::InvalidName;
+    }
     const std::string target = ComparablePath(*path, currentDirectory);
-    if (target.size() > kMaxPath) return ExportTargetVerdict::kTooLong;
+    if (target.size() > kMaxPath) return ExportTargetVerdict::TooLong;
     for (const std::string* file : {&own.configPath, &own.languagePath, &own.programPath}) {
         if (file->empty()) continue;
         if (ComparablePath(*file, currentDirectory) == target || files.SameFile(*file, *path)) {
-            return ExportTargetVerdict::kProgramFile;
+            return ExportTargetVerdict::ProgramFile;
         }
     }
-    return ExportTargetVerdict::kAccepted;
+    return ExportTargetVerdict::Accepted;
 }
 
 }  // namespace vm

@@ -7,9 +7,10 @@
 namespace vm {
 
 enum class ExportTargetVerdict {
-    kAccepted,
-    kTooLong,      // the name or its full path passes the path bound: a cut one names another file
-    kProgramFile,  // the configuration, the translation file or the program itself
+    Accepted,
+    TooLong,      // the name or its full path passes the path bound: a cut one names another file
+    ProgramFile,  // the configuration, the translation file or the program itself
+    InvalidName,  // a device ("COM1", "nul.txt") or a stream of a file ("a.cfg::$DATA")
 };
 
 // The files that no output of the program may replace, by their full paths.
@@ -27,7 +28,8 @@ std::string ComparablePath(const std::string& path, const std::string& currentDi
 // Decides whether a report file named on the command line may be written, before anything
 // is. The name is resolved as an export run resolves it (ResolveReportPath: beside the
 // program unless it holds a backslash) into *path. The same file under another spelling
-// (letter case, "..", slashes, a short name or a link) counts as the same file. Export
+// (letter case, "..", slashes, a short name or a link) counts as the same file. A name
+// that no writer of the program opens (CheckOutputPath) is refused here already. Export
 // runs and every other command-line output file use it.
 [[nodiscard]] ExportTargetVerdict CheckExportTarget(FileSystem& files, const std::string& name,
                                                     const std::string& programFolder,

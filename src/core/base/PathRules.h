@@ -1,10 +1,9 @@
 #pragma once
 #include <string>
 
-namespace vm {
+#include "core/platform/OutputPath.h"  // kMaxPath
 
-// Longest path the program builds (MAX_PATH without the NUL).
-constexpr size_t kMaxPath = 259;
+namespace vm {
 
 // The path up to its last backslash (no trailing backslash); unchanged without one.
 std::string FolderOf(const std::string& path);

@@ -79,6 +79,8 @@ int EstimatedPlotWidth(int paneWidth, const GraphMetrics& metrics) {
     return std::max(width, 40);
 }
 
+// Long because the pane is laid out in one pass, each part placed after those it makes room
+// for: the plot and its labels, the unit, the limit lines, the legend.
 GraphLayout LayOutGraph(const SpeedChart& chart, const PixelRect& area, const GraphMetrics& m,
                         const TextMeasure& measure, bool rtl) {
     GraphLayout layout;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/chart/ConfidenceText.h"
 #include "core/chart/SeriesPalette.h"
 #include "core/engine/SpeedRules.h"
 #include "core/engine/SpeedThreshold.h"
@@ -89,6 +90,7 @@ ChartSubject GraphModel::Subject(const GraphRunView& run, const DownloadItem& it
         subject.steadyBytesPerSecond = steadyBytesPerSecond_;
         subject.pathFigures = PathFigures(measured->server);
         subject.latencyText = LatencyText(measured->latency);
+        if (measured->connections.used > 1) subject.connections = measured->connections.used;
     }
     // The attempt under way has its steps only on its transfer until it ends.
     if (run.running && run.hasTransfer && index == run.currentIndex) {
@@ -108,7 +110,12 @@ SpeedChart GraphModel::Chart(const GraphRunView& run, const std::vector<Download
                              const ChartFrame& frame) {
     std::vector<ChartSubject> subjects;
     for (size_t index : SubjectIndexes(run, selected)) {
-        if (index < items.size()) subjects.push_back(Subject(run, items[index], index, settings));
+        if (index >= items.size()) continue;
+        ChartSubject subject = Subject(run, items[index], index, settings);
+        const ItemMeasurements* measured =
+            run.measurements != nullptr ? run.measurements->ForItem(index) : nullptr;
+        subject.confidence = ConfidenceFigures(items[index], measured, frame.unit);
+        subjects.push_back(std::move(subject));
     }
     return BuildSpeedChart(subjects, frame);
 }

@@ -85,7 +85,8 @@ std::string JoinFigures(const std::vector<FigurePart>& parts) {
     std::string line;
     for (const FigurePart& part : parts) {
         if (!line.empty()) line += "   ";
-        line += part.label + " " + part.value;
+        line += part.label;
+        if (!part.value.empty()) line += " " + part.value;
     }
     return line;
 }
@@ -103,6 +104,9 @@ std::vector<FigurePart> SubjectFigures(const ChartSubject& subject, ChartUnit un
     for (int phase = 0; phase < kAttemptPhaseCount; ++phase) {
         parts.push_back({GetString(phaseLabels[phase]), PhaseText(subject, phase)});
     }
+    // "4 connections": a figure that is its own label.
+    if (subject.connections > 1)
+        parts.push_back({Format(GetFormatString(IDS_GRAPH_CONNECTIONS), subject.connections), ""});
     return parts;
 }
 
@@ -120,6 +124,7 @@ std::string ChartSummary(const ChartSubject& subject, ChartUnit unit) {
                   steady.c_str(), peak.c_str());
 }
 
+// Long because it builds every line, scale and label of the chart in drawing order.
 SpeedChart BuildSpeedChart(const std::vector<ChartSubject>& subjects, const ChartFrame& frame) {
     SpeedChart chart;
     chart.unit = frame.unit;
@@ -172,7 +177,9 @@ SpeedChart BuildSpeedChart(const std::vector<ChartSubject>& subjects, const Char
             chart.message = NoCurveText(subject);
         }
         chart.summary = WithLatency(ChartSummary(subject, frame.unit), subject);
-        chart.figures = WithPathFigures(JoinFigures(SubjectFigures(subject, frame.unit)), subject);
+        chart.figures = JoinFigures(SubjectFigures(subject, frame.unit));
+        if (!subject.confidence.empty()) chart.figures += "   " + subject.confidence;
+        chart.figures = WithPathFigures(chart.figures, subject);
     } else if (count > 1) {
         std::string items;
         for (size_t i = 0; i < count; ++i) {

@@ -29,6 +29,9 @@ struct ChartSubject {
     uint32_t phaseMs[kAttemptPhaseCount] = {};
     std::string pathFigures;  // "from 127.0.0.1, HTTP/1.1, cache HIT"; "" when not known
     std::string latencyText;  // "latency 2.1 ms idle, 31.4 ms loaded..."; "" when not probed
+    int32_t connections = 1;  // used at once for the body
+    // How far its speed can be trusted, in words (ConfidenceFigures); "" while unknown.
+    std::string confidence;
 };
 
 // One curve as drawn: both lines in the chart's unit, at most about two points per pixel.

@@ -18,6 +18,16 @@ bool CommandLineProfileStore::ExchangeInt(const char* key, int32_t& value, int32
     return true;
 }
 
+bool CommandLineProfileStore::ExchangePlainInt(const char* key, int32_t& value, int32_t,
+                                               int32_t low, int32_t high) {
+    // A refused override leaves the value the file gave.
+    // A switch in the last position sets 0, as for every number option.
+    const char* text = FindValue(key);
+    if (text != nullptr && text[0] == '\0') value = 0;
+    if (text != nullptr && text[0] != '\0') (void)TakePlainInt("", key, text, low, high, &value);
+    return true;
+}
+
 bool CommandLineProfileStore::ExchangeUInt16(const char* key, uint16_t& value, uint16_t) {
     if (const char* text = FindValue(key)) value = static_cast<uint16_t>(ParseDecimalInt(text));
     return true;

@@ -10,9 +10,11 @@ namespace vm {
 class CommandLineProfileStore : public ProfileStore {
 public:
     explicit CommandLineProfileStore(const ArgumentList& arguments)
-        : ProfileStore(ProfileDirection::kLoad), arguments_(arguments) {}
+        : ProfileStore(ProfileDirection::Load), arguments_(arguments) {}
 
     bool ExchangeInt(const char* key, int32_t& value, int32_t defaultValue) override;
+    bool ExchangePlainInt(const char* key, int32_t& value, int32_t defaultValue, int32_t low,
+                          int32_t high) override;
     bool ExchangeBinary(const char* key, uint8_t* bytes, size_t* count) override;
     bool ExchangeString(const char* key, std::string& value, const char* defaultText,
                         size_t capacity) override;

@@ -36,6 +36,17 @@ bool IniProfileStore::ExchangeInt(const char* key, int32_t& value, int32_t defau
     return true;
 }
 
+bool IniProfileStore::ExchangePlainInt(const char* key, int32_t& value, int32_t defaultValue,
+                                       int32_t low, int32_t high) {
+    if (!IsLoading()) return ExchangeInt(key, value, defaultValue);
+    std::string_view text;
+    value = defaultValue;
+    // An empty value is no value, as for every other key.
+    if (!file_.Find(section_, key, &text) || text.empty()) return true;
+    (void)TakePlainInt(section_, key, std::string(text), low, high, &value);
+    return true;
+}
+
 bool IniProfileStore::ExchangeUInt16(const char* key, uint16_t& value, uint16_t defaultValue) {
     if (IsLoading()) {
         value = static_cast<uint16_t>(ReadInt(key, defaultValue));

@@ -21,6 +21,8 @@ public:
         : ProfileStore(direction), file_(file) {}
 
     bool ExchangeInt(const char* key, int32_t& value, int32_t defaultValue) override;
+    bool ExchangePlainInt(const char* key, int32_t& value, int32_t defaultValue, int32_t low,
+                          int32_t high) override;
     bool ExchangeBinary(const char* key, uint8_t* bytes, size_t* count) override;
     bool ExchangeString(const char* key, std::string& value, const char* defaultText,
                         size_t capacity) override;

@@ -125,6 +125,51 @@ int64_t LoadItems(std::vector<DownloadItem>& items, ProfileStore& store, const I
     return held;
 }
 
+// Whether a key=value line can be one: the key is a name (letters, digits, blanks and
+// "_.-$"), not a fragment of JSON or prose such as `{"url":"http://x/?a` or "Note: a".
+bool IsKeyLine(std::string_view line) {
+    const size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return false;
+    bool named = false;
+    for (char c : line.substr(0, equals)) {
+        const bool alnum =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!alnum && c != ' ' && c != '\t' && c != '_' && c != '.' && c != '-' && c != '$') {
+            return false;
+        }
+        named = named || alnum;
+    }
+    return named;
+}
+
+// A file with text but neither a [section] line nor a key=value line is something else
+// the user keeps under that name (a run history, notes): it must never be saved over.
+bool LooksLikeConfiguration(std::string_view text) {
+    bool blank = true;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+            line.remove_prefix(1);
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+        if (line.substr(0, 3) == "\xEF\xBB\xBF") {  // a UTF-8 byte order mark
+            line.remove_prefix(3);
+            while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+                line.remove_prefix(1);
+            }
+        }
+        if (line.empty()) continue;
+        blank = false;
+        if ((line.front() == '[' && line.find(']') != std::string_view::npos) || IsKeyLine(line)) {
+            return true;
+        }
+    }
+    return blank;
+}
+
 // Reads the file into the document; the answer says what the load found.
 ConfigResult ReadConfigFile(ConfigSession& session, IniFile* file) {
     std::string bytes;
@@ -135,35 +180,37 @@ ConfigResult ReadConfigFile(ConfigSession& session, IniFile* file) {
     } else if (session.fileSystem->ReadWhole(session.path, session.maxFileBytes, &bytes, &error)) {
         error = 0;
     } else if (error == kErrorFileNotFound || error == kErrorPathNotFound) {
-        return ConfigResult::kMissing;
+        return ConfigResult::Missing;
     }
     if (error != 0) {
         session.error = error;
         session.saveBlocked = true;
-        return ConfigResult::kUnreadable;
+        return ConfigResult::Unreadable;
     }
     std::string text;
-    ProfileEncoding encoding = ProfileEncoding::kAnsi;
+    ProfileEncoding encoding = ProfileEncoding::Ansi;
     if (!DecodeProfileText(std::move(bytes), SystemCodePage(), &text, &encoding)) {
-        session.problem = ConfigProblem::kNulByte;
+        session.problem = ConfigProblem::NulByte;
+    } else if (!LooksLikeConfiguration(text)) {
+        session.problem = ConfigProblem::NotConfiguration;
     } else if (!file->Parse(std::move(text))) {
-        session.problem = ConfigProblem::kTooManyLines;
+        session.problem = ConfigProblem::TooManyLines;
     } else {
-        return ConfigResult::kDone;
+        return ConfigResult::Done;
     }
     session.error = kErrorInvalidData;
     session.saveBlocked = true;
-    return ConfigResult::kUnreadable;
+    return ConfigResult::Unreadable;
 }
 
 }  // namespace
 
 ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save) {
-    if (session.noSaveLoad || (save && session.saveBlocked)) return ConfigResult::kSkipped;
+    if (session.noSaveLoad || (save && session.saveBlocked)) return ConfigResult::Skipped;
     session.error = 0;
-    session.problem = ConfigProblem::kNone;
+    session.problem = ConfigProblem::None;
     IniFile file;
-    ConfigResult result = ConfigResult::kDone;
+    ConfigResult result = ConfigResult::Done;
     if (!save) result = ReadConfigFile(session, &file);
 
     if (save && parts.items != nullptr) {
@@ -176,11 +223,11 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
         // Refused before a document that large is built at all.
         if (itemBytes > session.maxFileBytes || SavedItemCount(*parts.items) > kMaxDownloadItems) {
             session.error = kErrorFileTooLarge;
-            return ConfigResult::kTooLarge;
+            return ConfigResult::TooLarge;
         }
         file.Reserve(itemBytes + 2048, parts.items->size() * 3 + 32);
     }
-    IniProfileStore store(file, save ? ProfileDirection::kSave : ProfileDirection::kLoad);
+    IniProfileStore store(file, save ? ProfileDirection::Save : ProfileDirection::Load);
     if (parts.settings != nullptr) ExchangeAppSettings(*parts.settings, store);
     if (parts.placement != nullptr && !session.hiddenExport) {
         ExchangePlacement(*parts.placement, store);
@@ -192,25 +239,29 @@ ConfigResult PersistConfig(ConfigSession& session, ConfigParts& parts, bool save
         } else if (LoadItems(*parts.items, store, file) > kMaxDownloadItems) {
             // Items past the bound exist: a save would drop them.
             session.saveBlocked = true;
-            session.problem = ConfigProblem::kTooManyItems;
-            result = ConfigResult::kTruncated;
+            session.problem = ConfigProblem::TooManyItems;
+            result = ConfigResult::Truncated;
         }
     }
-    if (!save) return result;
+    if (!save) {
+        session.refusedNumbers = store.RefusedNumbers();
+        session.refusedCount = store.RefusedCount();
+        return result;
+    }
 
     // What the next start would refuse to load must not replace what it can.
     if (file.LineCount() > kMaxIniLines || file.SerializedSize() > session.maxFileBytes) {
         session.error = kErrorFileTooLarge;
-        return ConfigResult::kTooLarge;
+        return ConfigResult::TooLarge;
     }
     uint32_t error = 0;
     const bool written = session.path.size() <= kMaxPath &&
                          WriteFileReplacing(
                              *session.fileSystem, session.path,
                              [&file](OutputFile& out) { return file.WriteTo(out); }, &error);
-    if (written) return ConfigResult::kDone;
+    if (written) return ConfigResult::Done;
     session.error = error != 0 ? error : kErrorFilenameTooLong;
-    return ConfigResult::kWriteFailed;
+    return ConfigResult::WriteFailed;
 }
 
 }  // namespace vm

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/config/ColumnLayoutExchange.h"
+#include "core/config/ProfileStore.h"
 #include "core/config/WindowPlacement.h"
 #include "core/engine/DownloadItem.h"
 #include "core/options/AppSettings.h"
@@ -26,10 +27,11 @@ constexpr const char kConfigFileSuffix[] = ".cfg";
 
 // What is wrong with a configuration file beyond what a platform error code says.
 enum class ConfigProblem {
-    kNone,
-    kNulByte,       // an 8-bit text file that holds a NUL byte
-    kTooManyLines,  // more lines than a load takes
-    kTooManyItems,  // more downloads than a load takes
+    None,
+    NulByte,           // an 8-bit text file that holds a NUL byte
+    TooManyLines,      // more lines than a load takes
+    TooManyItems,      // more downloads than a load takes
+    NotConfiguration,  // text with neither a [section] line nor a key=value line
 };
 
 // Where and whether the configuration is read and written; built at start-up.
@@ -46,7 +48,11 @@ struct ConfigSession {
     // and for a file that is there but is no configuration the program takes, what is
     // wrong with it.
     uint32_t error = 0;
-    ConfigProblem problem = ConfigProblem::kNone;
+    ConfigProblem problem = ConfigProblem::None;
+    // Numbers the last load refused (not plain decimal numbers, or out of their range):
+    // the file's, then the command line's; refusedCount counts them all.
+    std::vector<RefusedNumber> refusedNumbers;
+    size_t refusedCount = 0;
     // The file bound of loads and saves (tests lower it).
     size_t maxFileBytes = kMaxConfigFileBytes;
 };
@@ -60,13 +66,13 @@ struct ConfigParts {
 };
 
 enum class ConfigResult {
-    kDone,
-    kSkipped,      // /nosaveload, or a save after a load that blocked saving
-    kMissing,      // load: no file; defaults and an empty list
-    kUnreadable,   // load: the file exists but was not taken; defaults, saving blocked
-    kTruncated,    // load: items past kMaxDownloadItems exist; that many loaded, saving blocked
-    kWriteFailed,  // save: the file could not be created or written; the old one is kept
-    kTooLarge,     // save: the file would pass a load bound; the old one is kept
+    Done,
+    Skipped,      // /nosaveload, or a save after a load that blocked saving
+    Missing,      // load: no file; defaults and an empty list
+    Unreadable,   // load: the file exists but was not taken; defaults, saving blocked
+    Truncated,    // load: items past kMaxDownloadItems exist; that many loaded, saving blocked
+    WriteFailed,  // save: the file could not be created or written; the old one is kept
+    TooLarge,     // save: the file would pass a load bound; the old one is kept
 };
 
 // The whole load or save of the configuration file. The file is read once and written

@@ -18,7 +18,8 @@ constexpr size_t kNameValueCapacity = static_cast<size_t>(-1);
 // Used for the file and for the command-line override.
 void ExchangeAppSettings(AppSettings& settings, ProfileStore& store);
 
-// "Download" + index: URL, DownloadName and Disabled, and MinSpeed when set.
+// "Download" + index: URL, DownloadName and Disabled, and MinSpeed, Connections,
+// CompareConnections and Repeat when set.
 void ExchangeDownloadItem(DownloadItem& item, ProfileStore& store, int index);
 
 std::string DownloadSectionName(int index);

@@ -31,14 +31,14 @@ void CopyAdvancedOptions(const AppSettings& from, AppSettings* to) {
     for (const OptionSpec& option : Options()) {
         if (!option.advanced) continue;
         switch (option.type) {
-            case OptionType::kBool:
-            case OptionType::kInt:
+            case OptionType::Bool:
+            case OptionType::Int:
                 to->*option.number = from.*option.number;
                 break;
-            case OptionType::kDouble:
+            case OptionType::Double:
                 to->*option.decimal = from.*option.decimal;
                 break;
-            case OptionType::kText:
+            case OptionType::Text:
                 to->*option.text = (from.*option.text).substr(0, option.bound - 1);
                 break;
         }

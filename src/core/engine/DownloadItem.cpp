@@ -24,6 +24,8 @@ void DownloadItem::ResetResults() {
     attemptTick = 0;
     retries = 0;
     duration = 0;
+    startMicro = 0;
+    durationUs = 0;
     errorCode = 0;
     serverStatus = 0;
     speedKBps = 0;
@@ -31,15 +33,24 @@ void DownloadItem::ResetResults() {
     for (double& sample : history) sample = 0;
     errorText.clear();
     belowMinSpeed = false;
+    speedDownPercent = 0;
     status = DownloadStatus::Waiting;
 }
 
-void DownloadItem::RecomputeSpeed(uint32_t nowTick) {
-    if (HasStarted()) duration = nowTick - startTick;  // unsigned: right across a wrap
-    // Data that all arrived within one tick of the clock (a small file from the cache)
-    // still took time: a finished download counts one millisecond, never 0 KB/s.
-    if (duration == 0 && bytes > 0 && status == DownloadStatus::Finished) duration = 1;
-    const double seconds = duration / 1000.0;
+void DownloadItem::RecomputeSpeed(uint32_t nowTick, uint64_t nowMicro) {
+    if (HasStarted()) {
+        if (startMicro != 0 && nowMicro != 0) {
+            durationUs = nowMicro > startMicro ? nowMicro - startMicro : 0;
+            duration = static_cast<uint32_t>(durationUs / 1000);
+        } else {
+            duration = nowTick - startTick;  // unsigned: right across a wrap
+            durationUs = uint64_t{duration} * 1000;
+        }
+    }
+    // Data that all arrived between two readings of the clock still took time: a finished
+    // download counts one microsecond, never 0 KB/s.
+    if (durationUs == 0 && bytes > 0 && status == DownloadStatus::Finished) durationUs = 1;
+    const double seconds = static_cast<double>(durationUs) / 1e6;
     if (seconds == 0) {
         speedKBps = 0;
         speedKbitps = 0;
@@ -48,6 +59,13 @@ void DownloadItem::RecomputeSpeed(uint32_t nowTick) {
     const double b = static_cast<double>(bytes);
     speedKBps = b / 1024 / seconds;
     speedKbitps = b / 1000 * 8 / seconds;
+}
+
+bool NoItemToTest(const std::vector<DownloadItem>& items) {
+    for (const DownloadItem& item : items) {
+        if (item.deleted == 0 && item.disabled == 0) return false;
+    }
+    return true;
 }
 
 }  // namespace vm

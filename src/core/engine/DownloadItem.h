@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/platform/Clock.h"
 
@@ -31,7 +32,10 @@ struct DownloadItem {
     int32_t order = 0;
     std::string url;
     std::string name;
-    int32_t minSpeed = 0;      // KB/s; 0: DefaultMinSpeed applies
+    int32_t minSpeed = 0;            // KB/s; 0: DefaultMinSpeed applies
+    int32_t connections = 0;         // 1-16 at once; 0: DefaultConnections applies
+    int32_t compareConnections = 0;  // measured with one connection first; 0: the default
+    int32_t repeat = 0;              // measurements in a row; 0: DefaultRepeat applies
     int32_t latencyProbe = 0;  // 1: measure latency idle and under load; 0: as DefaultLatencyProbe
     uint64_t bytes = 0;
     FileTime startTime = 0;
@@ -39,6 +43,10 @@ struct DownloadItem {
     uint32_t attemptTick = 0;
     uint32_t retries = 0;
     uint32_t duration = 0;
+    // The start and the duration on the microsecond clock; speeds are bytes over
+    // durationUs. startMicro 0: the start was not stamped on it, durations come from ticks.
+    uint64_t startMicro = 0;
+    uint64_t durationUs = 0;
     DownloadStatus status = DownloadStatus::Waiting;
     uint32_t errorCode = 0;
     int32_t serverStatus = 0;
@@ -48,6 +56,9 @@ struct DownloadItem {
     double history[kSpeedHistorySize] = {};
     // Finished below its minimum speed; judged when the item's last attempt ends.
     bool belowMinSpeed = false;
+    // How far the speed of its URL has dropped below the usual ("drop" alert firing after
+    // the run), in percent; 0 = no drop.
+    int32_t speedDownPercent = 0;
 
     DownloadItem() = default;
     // A new item for a URL and a display name, both kept whole.
@@ -64,9 +75,15 @@ struct DownloadItem {
 
     void ResetResults();
 
-    // Updates duration (when started) and both average speeds at the given tick. A finished
-    // item with bytes takes at least 1 ms.
-    void RecomputeSpeed(uint32_t nowTick);
+    // Updates the durations (when started) and both average speeds at the given moment: on
+    // the microsecond clock when the start was stamped on it (duration is then durationUs
+    // in whole milliseconds), else from the ticks. A finished item with bytes took at least
+    // a microsecond, never 0 KB/s.
+    void RecomputeSpeed(uint32_t nowTick, uint64_t nowMicro = 0);
 };
+
+// Whether a run of these items tests nothing: the list is empty, or every item is disabled
+// or marked for deletion.
+bool NoItemToTest(const std::vector<DownloadItem>& items);
 
 }  // namespace vm

@@ -50,6 +50,18 @@ void DownloadTransfer::Init(uintptr_t window, uint32_t message, uint32_t flags) 
     httpStatus_ = 0;
     awaiting_ = Awaiting::Nothing;
     emptyPendingReads_ = 0;
+    rangeRole_ = RangeRole::None;
+    rangesTaken_ = false;
+    fileLength_ = UINT64_MAX;
+}
+
+void DownloadTransfer::SetRange(const ByteRange& range, RangeRole role, uint64_t fileLength) {
+    range_ = range;
+    rangeRole_ = role;
+    fileLength_ = fileLength;
+    if (role == RangeRole::None) return;
+    if (!headers_.empty()) headers_ += "\r\n";
+    headers_ += RangeRequestHeader(range);
 }
 
 PathIdentity DownloadTransfer::Identity() const { return record_->path.Identity(); }
@@ -183,6 +195,11 @@ void DownloadTransfer::OnOpenComplete() {
         Fail(0);
         return;
     }
+    if (rangeRole_ != RangeRole::None &&
+        (scheme == SchemeClass::Http || scheme == SchemeClass::Https) &&
+        !CheckRangeAnswer(request, status)) {
+        return;
+    }
     if (scheme == SchemeClass::Ftp) {
         (void)StartFtpRead();
         return;
@@ -192,6 +209,39 @@ void DownloadTransfer::OnOpenComplete() {
     record_->Post(EV_RESPONSE_ACCEPTED);
     record_->slot->buffer.resize(kMaxArrivedRead);
     ReadLoop();
+}
+
+bool DownloadTransfer::CheckRangeAnswer(InternetHandle request, uint32_t status) {
+    std::string contentRange;
+    if (!context_.net.QueryInfoText(request, kHttpQueryContentRange, &contentRange))
+        contentRange.clear();
+    const bool hasLength = !record_->lengthUndeclared.load();
+    const uint64_t length = record_->contentLength.load();
+    uint32_t error = 0;
+    if (rangeRole_ == RangeRole::Probe) {
+        // Any other success is the whole file: it is read here, on this one connection.
+        switch (JudgeProbeAnswer(status, contentRange, hasLength, length, range_, &fileLength_,
+                                 &error)) {
+            case ProbeAnswer::Taken:
+                rangesTaken_ = true;
+                return true;
+            case ProbeAnswer::Whole:
+                return true;
+            case ProbeAnswer::Wrong:
+                break;
+        }
+    } else {
+        error = RangeAnswerError(
+            JudgeRangeAnswer(status, contentRange, hasLength, length, range_, fileLength_));
+        if (error == 0) {
+            // A part ends at its range's last byte, whatever the server says after it.
+            record_->lengthUndeclared.store(false);
+            record_->contentLength.store(range_.count);
+            return true;
+        }
+    }
+    Fail(error);
+    return false;
 }
 
 bool DownloadTransfer::AcceptHttpResponse(InternetHandle request) {
@@ -333,6 +383,7 @@ bool DownloadTransfer::CountBlock(uint32_t count) {
     const uint64_t total = before + count;
     const uint32_t now = context_.clock.TickCount();
     record_->dataTick.store(now);
+    record_->dataMicro.store(context_.clock.MicroCount());
     if (before <= yieldAtBytes_ && total >= yieldAtBytes_)  // a limit of 0 included
         yieldNow_ = true;
     // A post per read would cost the window a message per MiB on a fast link; the size
@@ -359,7 +410,7 @@ void DownloadTransfer::EndOfData() {
 }
 
 void DownloadTransfer::Finish() {
-    record_->Finish(context_.clock.TickCount(), !LengthUndeclared());
+    record_->Finish(context_.clock.TickCount(), context_.clock.MicroCount(), !LengthUndeclared());
 }
 
 bool DownloadTransfer::FailTimedOut() {

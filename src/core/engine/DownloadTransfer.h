@@ -8,6 +8,7 @@
 #include "core/engine/FtpReadJob.h"
 #include "core/engine/PathCapture.h"
 #include "core/engine/PhaseStamps.h"
+#include "core/engine/RangePlan.h"
 #include "core/engine/ReadSlot.h"
 #include "core/engine/TransferContext.h"
 #include "core/engine/TransferRecord.h"
@@ -60,6 +61,13 @@ public:
     void Init(uintptr_t window, uint32_t message, uint32_t flags);
     void SetHeaders(const std::string& text) { headers_ = text; }
     void SetPassiveFtp(bool passive) { passiveFtp_ = passive; }
+    // Asks for a range of the file instead of all of it (after Init and SetHeaders, before
+    // OpenUrl): the probe of a download on several connections, or one of its parts, which
+    // must get exactly its range of a file of fileLength bytes.
+    void SetRange(const ByteRange& range, RangeRole role, uint64_t fileLength = UINT64_MAX);
+    // The probe's answer: the server took the range, and the file's whole length.
+    bool RangesTaken() const { return rangesTaken_; }
+    uint64_t FileLength() const { return fileLength_; }
 
     // True when the open is under way. An open refused at once posts EV_FAILED.
     bool OpenUrl(const std::string& url);
@@ -96,6 +104,9 @@ public:
     uint32_t AcceptedTick() const { return record_->acceptedTick.load(); }
     FileTime AcceptedTime() const { return record_->acceptedTime.load(); }
     uint32_t DataTick() const { return record_->dataTick.load(); }
+    // The same moments on the microsecond clock.
+    uint64_t AcceptedMicro() const { return record_->acceptedMicro.load(); }
+    uint64_t DataMicro() const { return record_->dataMicro.load(); }
     // Reading gives the message loop a turn as soon as this many bytes are counted, so a
     // size limit is applied at once on a fast link; reading then goes on unless stopped.
     // A read on a worker (a local file, an FTP download) ends there by itself; set it
@@ -121,6 +132,8 @@ private:
     // The response of an http(s) open is one: a status line with a status the library
     // did not have to follow; false when the attempt failed over it.
     bool AcceptHttpResponse(InternetHandle request);
+    // The answer to a range request as its role wants it; false when the attempt failed.
+    bool CheckRangeAnswer(InternetHandle request, uint32_t status);
     bool Reading() const { return record_->Reading(); }
     // Hands the opened FTP download to its worker; false when no worker could start.
     bool StartFtpRead();
@@ -145,6 +158,10 @@ private:
     bool yieldNow_ = false;
     uint32_t progressTick_ = 0;  // when progress was last posted
     int32_t httpStatus_ = 0;
+    ByteRange range_;
+    RangeRole rangeRole_ = RangeRole::None;
+    bool rangesTaken_ = false;
+    uint64_t fileLength_ = UINT64_MAX;
 
     // A read on a worker: a local file, or an FTP download once it was opened.
     std::shared_ptr<FileReadJob> fileJob_;

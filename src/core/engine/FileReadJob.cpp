@@ -41,7 +41,7 @@ void FileReadJob::Run() {
     fileOpen.store(false);
     // A read error ends the file as read so far; a stopped attempt keeps its end.
     const bool whole = atEnd || record->bytesRead.load() >= record->contentLength.load();
-    record->Finish(record->dataTick.load(), whole, PostMode::Insist);
+    record->Finish(record->dataTick.load(), record->dataMicro.load(), whole, PostMode::Insist);
     workerDone.store(true);
 }
 

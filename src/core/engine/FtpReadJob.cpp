@@ -46,6 +46,7 @@ void FtpReadJob::End(uint32_t failure, bool cutAtLimit) {
     if (failure == kErrorExtendedError) record->KeepServerReply(&failure);
     // The data ended now; the close below may take a while.
     const uint32_t endTick = record->context.clock.TickCount();
+    const uint64_t endMicro = record->context.clock.MicroCount();
     // Closed here and now: the close reads the server's last reply into this thread's
     // keeping, and it is over (the cache copy removed too) before the window hears of the
     // end, after which the run and the process may end.
@@ -67,7 +68,8 @@ void FtpReadJob::End(uint32_t failure, bool cutAtLimit) {
     if (failure != 0) {
         record->EndFailed(failure, PostMode::Insist);
     } else {
-        record->Finish(endTick, declaredLength != 0 && bytes >= declaredLength, PostMode::Insist);
+        record->Finish(endTick, endMicro, declaredLength != 0 && bytes >= declaredLength,
+                       PostMode::Insist);
     }
     workerDone.store(true);
 }

@@ -23,15 +23,24 @@ enum LibraryPhase : int {
 // move the steps of the first connection.
 class PhaseStamps {
 public:
-    // Stamps the step a status reports; false (nothing stamped) for other statuses.
-    bool Stamp(uint32_t status, uint32_t tick) {
+    // Stamps the step a status reports, on both clocks; false (nothing stamped) for other
+    // statuses.
+    bool Stamp(uint32_t status, uint32_t tick, uint64_t micro = 0) {
         const int phase = PhaseOfStatus(status);
         if (phase < 0) return false;
         const uint32_t bit = 1u << phase;
         if ((seen_.load() & bit) == 0) {
             ticks_[phase].store(tick);
+            micros_[phase].store(micro);
             seen_.fetch_or(bit);
         }
+        return true;
+    }
+    // The microsecond stamp of a step; false when the library has not reported it.
+    bool GetMicro(int phase, uint64_t* micro) const {
+        if (phase < 0 || phase >= kLibraryPhaseCount) return false;
+        if ((seen_.load() & (1u << phase)) == 0) return false;
+        *micro = micros_[phase].load();
         return true;
     }
     // The tick of a step; false when the library has not reported it.
@@ -57,6 +66,7 @@ public:
 
 private:
     std::atomic<uint32_t> ticks_[kLibraryPhaseCount] = {};
+    std::atomic<uint64_t> micros_[kLibraryPhaseCount] = {};
     std::atomic<uint32_t> seen_{0};
 };
 

@@ -1,5 +1,6 @@
 #include "core/engine/SpeedThreshold.h"
 
+#include "core/engine/RepeatRules.h"
 #include "core/engine/SteadySpeed.h"
 
 namespace vm {
@@ -10,6 +11,14 @@ int32_t EffectiveMinSpeed(const DownloadItem& item, const AppSettings& settings)
 }
 
 double JudgedSpeed(const DownloadItem& item, const ItemMeasurements* measurements, bool* steady) {
+    // Measured several times: the median measurement.
+    if (measurements != nullptr && measurements->repeats.size() >= 2) {
+        const SpeedStats stats = RepeatSpeedStats(measurements->repeats);
+        if (stats.n > 0) {
+            if (steady != nullptr) *steady = false;
+            return stats.median;
+        }
+    }
     double bytesPerSecond = 0;
     const bool haveSteady =
         measurements != nullptr && SteadySpeed(measurements->samples, &bytesPerSecond);

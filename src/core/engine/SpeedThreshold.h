@@ -11,8 +11,10 @@ namespace vm {
 // DefaultMinSpeed; 0 when neither is set. A negative value counts as none.
 int32_t EffectiveMinSpeed(const DownloadItem& item, const AppSettings& settings);
 
-// The speed an item is judged by, in bytes per second: the steady-state speed of its
-// samples when they give one, else the item's average. *steady tells which (may be null).
+// The speed an item is judged by, in bytes per second: the median of its measurements
+// when it was measured several times, else the steady-state speed of its samples when they
+// give one, else the item's average. *steady tells whether it is a steady speed (may be
+// null).
 double JudgedSpeed(const DownloadItem& item, const ItemMeasurements* measurements,
                    bool* steady = nullptr);
 

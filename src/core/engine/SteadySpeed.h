@@ -12,6 +12,8 @@ struct SpeedSample {
     uint32_t dataMs = 0;               // when the last of the counted bytes had arrived
     uint64_t bytes = 0;                // bytes counted by then
     double averageBytesPerSecond = 0;  // the running average the stable-speed rule compares
+    uint64_t us = 0;                   // ms and dataMs on the microsecond clock
+    uint64_t dataUs = 0;
 };
 
 // The warm-up is at least this long: TCP's slow start and a server's head start (nginx
@@ -50,5 +52,11 @@ constexpr uint32_t kSteadyMinMs = 3000;
 // speed is the average of the remaining interval rates, weighted by their length: their
 // bytes over their time.
 bool SteadySpeed(const std::vector<SpeedSample>& samples, double* bytesPerSecond);
+
+// The same, with the rates (bytes per second) of every interval after the warm-up: how
+// steady the link was. The outliers the speed leaves out are in it, since on a jumpy link
+// the jumps are what the fences cut.
+bool SteadySpeed(const std::vector<SpeedSample>& samples, double* bytesPerSecond,
+                 std::vector<double>* intervalRates);
 
 }  // namespace vm

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/engine/ConnectionGroup.h"
 #include "core/engine/DownloadItem.h"
 #include "core/engine/DownloadTransfer.h"
 #include "core/engine/LatencyProbeJob.h"
@@ -30,7 +31,8 @@ public:
     virtual ~TestRunHost() = default;
     // The item at a storage index, or nullptr past the end.
     virtual DownloadItem* ItemAt(size_t storageIndex) = 0;
-    // Redraw every row.
+    // Items changed. The window shows them at its next timer step, once however many
+    // changes came, and not while it is hidden: this is called for every change.
     virtual void Refresh() = 0;
     // The run started or stopped: the shell updates its commands.
     virtual void OnRunStateChanged() = 0;
@@ -85,8 +87,27 @@ private:
     // reads the count itself.
     void TakeProgress(DownloadItem& item);
     void ApplySizeRule(DownloadItem& item);
-    // Ends the current item as it stands and starts the next.
-    void StopAndAdvance();
+    // Ends the current item's measurement as it stands and starts the next one.
+    void StopAndAdvance(bool repeatsGoOn = true);
+    // The current item ended a measurement: the next attempt is its next measurement (an
+    // item measured several times in a row) or the next item.
+    void AdvanceItem(bool repeatsGoOn = true);
+    // Keeps the measurement just ended; true when the item is to be measured again (its
+    // results reset for that), false when it is done and shows the outcome of them all.
+    bool EndMeasurement(bool repeatsGoOn);
+    // A rule (time, size, stable speed) ends the item: finished, then the comparison's
+    // second attempt or the next item.
+    void FinishByRule(DownloadItem& item);
+    void AdvanceAfterFinish(DownloadItem& item);
+    // Every connection of the attempt: the first request and the parts it led to.
+    void StopAttempt();
+    void StartParts(const DownloadItem& item);
+    bool AttemptFinished() const;
+    uint64_t AttemptBytes() const;
+    uint32_t AttemptDataTick() const;
+    uint64_t AttemptDataMicro() const;  // the latest data of any connection; 0: none yet
+    // A connection of the attempt failed by the receive time-out (failedTransfer_ says which).
+    bool FailTimedOut();
     // The attempt failed with the transfer's error: record it, then retry or move on.
     void OnAttemptFailed(DownloadItem& item);
     void RecordFailure(DownloadItem& item);
@@ -110,6 +131,15 @@ private:
     RunState runState_ = RunState::Stopped;
     size_t currentIndex_ = 0;
     std::unique_ptr<DownloadTransfer> transfer_;
+    // A download on several connections: the parts beside transfer_ (the first request).
+    std::unique_ptr<ConnectionGroup> parts_;
+    // The transfer whose failure ends the attempt; nullptr: transfer_.
+    const DownloadTransfer* failedTransfer_ = nullptr;
+    int32_t attemptConnections_ = 1;
+    enum class CompareStage { None, Single, Multi };
+    CompareStage compareStage_ = CompareStage::None;
+    size_t compareIndex_ = SIZE_MAX;  // the item the stage is of
+    double singleBytesPerSecond_ = 0;
     size_t attemptIndex_ = 0;  // the item of the current transfer
     RunMeasurements measurements_;
     uint32_t stallTicks_ = 0;

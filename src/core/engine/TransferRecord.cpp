@@ -65,8 +65,10 @@ void TransferRecord::EndFailed(uint32_t failure, PostMode mode) {
     if (EndAs(TransferEnd::Failed)) Post(EV_FAILED, failure, mode);
 }
 
-void TransferRecord::Finish(uint32_t dataEndTick, bool whole, PostMode mode) {
+void TransferRecord::Finish(uint32_t dataEndTick, uint64_t dataEndMicro, bool whole,
+                            PostMode mode) {
     dataTick.store(dataEndTick);
+    dataMicro.store(dataEndMicro);
     wholeBody.store(whole);
     if (EndAs(TransferEnd::Finished)) Post(EV_FINISHED, 0, mode);
 }
@@ -97,6 +99,9 @@ void TransferRecord::StampAccepted() {
     const uint32_t now = context.clock.TickCount();
     acceptedTick.store(now);
     dataTick.store(now);
+    const uint64_t micro = context.clock.MicroCount();
+    acceptedMicro.store(micro);
+    dataMicro.store(micro);
 }
 
 void TransferRecord::KeepServerReply(uint32_t* failure) {
@@ -122,7 +127,7 @@ void TransferRecord::SetWorkerCalls(const std::shared_ptr<FtpReadJob>& job) {
 void TransferRecord::OnStatus(InternetHandle, uint32_t status, uintptr_t result, uint32_t failure,
                               std::string_view info) {
     if (status == kStatusConnectedToServer) path.OnConnected(info);
-    if (phases.Stamp(status, context.clock.TickCount())) return;
+    if (phases.Stamp(status, context.clock.TickCount(), context.clock.MicroCount())) return;
     if (status == kStatusHandleClosing) {
         Post(EV_HANDLE_CLOSING);
         return;

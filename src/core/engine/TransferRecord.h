@@ -34,7 +34,7 @@ enum class PostMode { Once, Insist };
 // the counts and moments the window reads, and what a completion hands over. The transfer
 // holds it, the registry while the transfer is live, a callback while it runs and a
 // worker while it reads: whoever lets go last frees it, so however late a callback runs
-// it never reaches freed memory, and destroying a transfer waits for nobody.
+// it never reaches freed memory, and destroying a transfer never waits for a callback.
 //
 // Threads: the fields marked "fixed" are set on the GUI thread before the attempt starts
 // and only read afterwards; the rest are atomic or behind a mutex, written by the GUI
@@ -71,8 +71,10 @@ public:
     void Fail(uint32_t error, PostMode mode = PostMode::Once);
     // The same, the server's reply left as it was kept.
     void EndFailed(uint32_t error, PostMode mode = PostMode::Once);
-    // Finished: stamps the data's end and posts EV_FINISHED, unless it had already ended.
-    void Finish(uint32_t dataEndTick, bool wholeBody, PostMode mode = PostMode::Once);
+    // Finished: stamps the data's end (on both clocks) and posts EV_FINISHED, unless it had
+    // already ended.
+    void Finish(uint32_t dataEndTick, uint64_t dataEndMicro, bool wholeBody,
+                PostMode mode = PostMode::Once);
     void Trace(const char* what, const char* from, const char* to);
     // A fresh start (Init): back to no phase and no end, untraced.
     void Reset();
@@ -120,6 +122,9 @@ public:
     std::atomic<uint32_t> acceptedTick{0};
     std::atomic<FileTime> acceptedTime{0};
     std::atomic<uint32_t> dataTick{0};
+    // The same two moments on the microsecond clock, which durations and speeds use.
+    std::atomic<uint64_t> acceptedMicro{0};
+    std::atomic<uint64_t> dataMicro{0};
     // The transfer has gone: a worker no longer insists on posting its end.
     std::atomic<bool> abandoned{false};
 

@@ -182,7 +182,7 @@ void IniFile::ParseLine(std::string_view raw, uint32_t blanksBefore) {
     }
     const std::string_view name = Trim(line.substr(0, equals));
     const std::string_view value = Trim(line.substr(equals + 1));
-    entry.kind = LineKind::kKey;
+    entry.kind = LineKind::Key;
     entry.name = Span{base, static_cast<uint32_t>(name.size())};
     entry.value = Span{static_cast<uint32_t>(value.data() - text_.data()),
                        static_cast<uint32_t>(value.size())};
@@ -226,7 +226,7 @@ void IniFile::IndexKey(uint32_t section, uint32_t line) {
     } else if (s.keyCount > kLinearKeyLimit) {
         s.keysIndexed = true;
         for (uint32_t i = s.first; i != kNone; i = lines_[i].next) {
-            if (lines_[i].kind != LineKind::kOther) InsertKey(section, i);
+            if (lines_[i].kind != LineKind::Other) InsertKey(section, i);
         }
     }
 }
@@ -279,11 +279,11 @@ uint32_t IniFile::FindKey(uint32_t section, std::string_view key) const {
     uint32_t from = s.first;
     if (s.keysIndexed) {
         const uint32_t index = FindIndexedKey(section, key, NameHash(section, key));
-        if (index == kNone || lines_[index].kind == LineKind::kKey) return index;
+        if (index == kNone || lines_[index].kind == LineKind::Key) return index;
         from = lines_[index].next;  // removed: a later key of the name now comes first
     }
     for (uint32_t i = from; i != kNone; i = lines_[i].next) {
-        if (lines_[i].kind == LineKind::kKey && IniEqualNoCase(Text(lines_[i].name), key)) return i;
+        if (lines_[i].kind == LineKind::Key && IniEqualNoCase(Text(lines_[i].name), key)) return i;
     }
     return kNone;
 }
@@ -319,7 +319,7 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
     }
     Line line;
     line.edited = true;
-    line.kind = LineKind::kKey;
+    line.kind = LineKind::Key;
     line.section = s;
     line.name = Append(keyName);
     line.value = Append(stored);
@@ -332,7 +332,7 @@ bool IniFile::Remove(std::string_view section, std::string_view key) {
     if (s == kNone) return false;
     const uint32_t k = FindKey(s, key);
     if (k == kNone) return false;
-    lines_[k].kind = LineKind::kRemoved;
+    lines_[k].kind = LineKind::Removed;
     return true;
 }
 
@@ -362,7 +362,7 @@ void IniFile::Emit(Sink&& sink) const {
         for (uint32_t i = section.first; i != kNone; i = lines_[i].next) {
             const Line& line = lines_[i];
             blankLines(line.blanksBefore);
-            if (line.kind == LineKind::kRemoved) continue;
+            if (line.kind == LineKind::Removed) continue;
             if (!line.edited) {
                 sink(Text(line.raw));
             } else {

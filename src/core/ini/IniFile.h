@@ -71,7 +71,7 @@ private:
         uint32_t offset = 0;
         uint32_t length = 0;
     };
-    enum class LineKind : uint8_t { kKey, kOther, kRemoved };
+    enum class LineKind : uint8_t { Key, Other, Removed };
     struct Line {
         Span name;  // the whole line for kOther
         Span value;
@@ -79,7 +79,7 @@ private:
         uint32_t next = kNone;
         uint32_t section = 0;
         uint32_t blanksBefore = 0;  // blank lines read before it
-        LineKind kind = LineKind::kOther;
+        LineKind kind = LineKind::Other;
         bool edited = false;
     };
     struct Section {

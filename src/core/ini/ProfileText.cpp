@@ -8,8 +8,8 @@ namespace {
 char16_t UnitAt(std::string_view bytes, size_t i, ProfileEncoding encoding) {
     const auto first = static_cast<unsigned char>(bytes[i]);
     const auto second = static_cast<unsigned char>(bytes[i + 1]);
-    return encoding == ProfileEncoding::kUtf16Le ? static_cast<char16_t>(first | second << 8)
-                                                 : static_cast<char16_t>(first << 8 | second);
+    return encoding == ProfileEncoding::Utf16Le ? static_cast<char16_t>(first | second << 8)
+                                                : static_cast<char16_t>(first << 8 | second);
 }
 
 std::u16string Utf16Units(std::string_view bytes, ProfileEncoding encoding) {
@@ -42,15 +42,15 @@ void AppendUtf8(std::string& out, uint32_t code) {
 
 ProfileEncoding DetectProfileEncoding(std::string_view bytes) {
     const std::string_view mark = bytes.substr(0, 2);
-    if (mark == "\xFF\xFE") return ProfileEncoding::kUtf16Le;
-    if (mark == "\xFE\xFF") return ProfileEncoding::kUtf16Be;
-    return ProfileEncoding::kAnsi;
+    if (mark == "\xFF\xFE") return ProfileEncoding::Utf16Le;
+    if (mark == "\xFE\xFF") return ProfileEncoding::Utf16Be;
+    return ProfileEncoding::Ansi;
 }
 
 bool DecodeProfileText(std::string bytes, const CodePage& codePage, std::string* text,
                        ProfileEncoding* encoding) {
     *encoding = DetectProfileEncoding(bytes);
-    if (*encoding == ProfileEncoding::kAnsi) {
+    if (*encoding == ProfileEncoding::Ansi) {
         if (bytes.find('\0') != std::string::npos) return false;
         *text = std::move(bytes);
         return true;
@@ -125,7 +125,7 @@ std::string Utf8ToUtf16Bytes(std::string_view text, ProfileEncoding encoding) {
     const std::u16string units = Utf8ToUtf16(text);
     std::string bytes;
     bytes.reserve(2 + units.size() * 2);
-    const bool little = encoding != ProfileEncoding::kUtf16Be;
+    const bool little = encoding != ProfileEncoding::Utf16Be;
     auto put = [&bytes, little](char16_t unit) {
         const char low = static_cast<char>(unit & 0xFF);
         const char high = static_cast<char>(unit >> 8);

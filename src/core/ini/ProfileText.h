@@ -8,9 +8,9 @@ namespace vm {
 
 // How a profile file's text is stored.
 enum class ProfileEncoding {
-    kAnsi,     // 8-bit text in the system code page (what the program writes)
-    kUtf16Le,  // byte order mark FF FE, as Notepad saves "Unicode"
-    kUtf16Be,  // byte order mark FE FF
+    Ansi,     // 8-bit text in the system code page (what the program writes)
+    Utf16Le,  // byte order mark FF FE, as Notepad saves "Unicode"
+    Utf16Be,  // byte order mark FE FF
 };
 
 // A profile file's bytes as the platform's profile functions read them: UTF-16 (a byte

@@ -49,7 +49,7 @@ bool LanguageFile::Load(FileSystem& fileSystem, const std::string& path) {
     uint32_t error = 0;
     if (!fileSystem.ReadWhole(path, kMaxLanguageFileBytes, &bytes, &error)) return false;
     std::string text;
-    ProfileEncoding encoding = ProfileEncoding::kAnsi;
+    ProfileEncoding encoding = ProfileEncoding::Ansi;
     if (!DecodeProfileText(std::move(bytes), SystemCodePage(), &text, &encoding) ||
         !file_.Parse(std::move(text))) {
         file_ = IniFile();
@@ -129,24 +129,24 @@ LanguageSaveResult SaveLanguageFile(FileSystem& fileSystem, const std::string& p
     IniFile file;
     std::string bytes;
     uint32_t error = 0;
-    ProfileEncoding encoding = ProfileEncoding::kAnsi;
+    ProfileEncoding encoding = ProfileEncoding::Ansi;
     if (fileSystem.ReadWhole(path, kMaxLanguageFileBytes, &bytes, &error)) {
         // A UTF-16 file is edited as UTF-8, which holds every character it can hold, so
         // the lines left alone are written back unchanged.
         encoding = DetectProfileEncoding(bytes);
-        std::string text = encoding == ProfileEncoding::kAnsi ? std::move(bytes)
-                                                              : Utf16BytesToUtf8(bytes, encoding);
-        if (encoding == ProfileEncoding::kAnsi && text.find('\0') != std::string::npos) {
-            return LanguageSaveResult::kNotReplaced;
+        std::string text = encoding == ProfileEncoding::Ansi ? std::move(bytes)
+                                                             : Utf16BytesToUtf8(bytes, encoding);
+        if (encoding == ProfileEncoding::Ansi && text.find('\0') != std::string::npos) {
+            return LanguageSaveResult::NotReplaced;
         }
-        if (!file.Parse(std::move(text))) return LanguageSaveResult::kNotReplaced;
+        if (!file.Parse(std::move(text))) return LanguageSaveResult::NotReplaced;
     } else if (error != kErrorFileNotFound) {
-        return LanguageSaveResult::kNotReplaced;
+        return LanguageSaveResult::NotReplaced;
     }
 
     using namespace language_key;
     LanguageFileWriter writer(file,
-                              encoding == ProfileEncoding::kAnsi ? nullptr : &SystemCodePage());
+                              encoding == ProfileEncoding::Ansi ? nullptr : &SystemCodePage());
     writer.SetSection(kGeneralSection);
     writer.WriteIfAbsent(kTranslatorName, "");
     writer.WriteIfAbsent(kTranslatorUrl, "");
@@ -164,11 +164,11 @@ LanguageSaveResult SaveLanguageFile(FileSystem& fileSystem, const std::string& p
     }
 
     const auto write = [&file, encoding](OutputFile& out) {
-        if (encoding == ProfileEncoding::kAnsi) return file.WriteTo(out);
+        if (encoding == ProfileEncoding::Ansi) return file.WriteTo(out);
         return out.Write(Utf8ToUtf16Bytes(file.Serialize(), encoding));
     };
-    return WriteFileReplacing(fileSystem, path, write, &error) ? LanguageSaveResult::kDone
-                                                               : LanguageSaveResult::kWriteFailed;
+    return WriteFileReplacing(fileSystem, path, write, &error) ? LanguageSaveResult::Done
+                                                               : LanguageSaveResult::WriteFailed;
 }
 
 }  // namespace vm

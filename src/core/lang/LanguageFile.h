@@ -104,9 +104,9 @@ public:
 };
 
 enum class LanguageSaveResult {
-    kDone,
-    kNotReplaced,  // the file exists but could not be read: left as it was
-    kWriteFailed,
+    Done,
+    NotReplaced,  // the file exists but could not be read: left as it was
+    WriteFailed,
 };
 
 // "/savelangfile": keeps every non-empty value already in the file and adds the missing

@@ -64,6 +64,11 @@ enum StringId : uint32_t {
     IDS_EXPORT_TARGET_TOO_LONG = 2056,      // "%s" file
     IDS_EXPORT_TARGET_PROGRAM_FILE = 2057,  // "%s" file
     IDS_SCRATCH_NAMES_TAKEN = 2058,         // "%s" file
+    IDS_EXPORT_TARGET_INVALID_NAME = 2059,  // "%s" file
+    IDS_CONFIG_NOT_A_CONFIGURATION = 2060,
+    IDS_SWITCH_WITHOUT_VALUE = 2061,         // "%s" switch; a start without an export
+    IDS_SWITCH_WITHOUT_VALUE_EXPORT = 2062,  // "%s" switch; an export run not started
+    IDS_PUSH_URL_TOO_LONG = 2063,            // "%d" characters
     // The run history and its results page.
     IDS_HISTORY_NOT_WRITTEN = 2200,
     IDS_HISTORY_NOT_READ = 2201,
@@ -126,6 +131,24 @@ enum StringId : uint32_t {
     IDS_GRAPH_TOO_SHORT = 2128,
     IDS_GRAPH_FAILED = 2129,
     IDS_GRAPH_CLIPPED = 2130,  // the legend of the marks where bursts pass the top
+    // How far a speed can be trusted (the graph's figures line, the results page).
+    IDS_CONFIDENCE_LOW = 2400,  // + the confidence: low, medium, high
+    IDS_CONFIDENCE_MEDIUM = 2401,
+    IDS_CONFIDENCE_HIGH = 2402,
+    IDS_CONFIDENCE_REPEATS = 2403,
+    IDS_CONFIDENCE_STEADY = 2404,
+    IDS_CONFIDENCE_ONLY = 2405,
+    IDS_PAGE_CONFIDENCE = 2406,
+
+    // Several connections per download (2500-2549).
+    IDS_GRAPH_CONNECTIONS = 2500,   // "%d connections", on the graph's figures line
+    IDS_RANGE_WRONG_STATUS = 2501,  // a range request not answered with 206
+    IDS_RANGE_WRONG_RANGE = 2502,   // a 206 for other bytes, or of a file of another length
+    IDS_RANGE_WRONG_LENGTH = 2503,  // a 206 whose length is not its range's
+    IDS_PAGE_CONNECTIONS = 2504,
+    IDS_LIMIT_PER_CONNECTION = 2505,  // the results page's verdict words
+    IDS_LIMIT_PATH = 2506,
+
     // Which server answered (the Properties rows, the graph's figures, the results page).
     IDS_PATH_SERVER_ADDRESS = 2600,
     IDS_PATH_CACHE = 2601,
@@ -142,6 +165,23 @@ enum StringId : uint32_t {
     IDS_LATENCY_RPM = 2624,     // "%s" round trips per minute
     IDS_LATENCY_FAILED = 2625,  // "%s" probes
     IDS_LATENCY_NONE = 2626,
+    // Watching links: the Run the Test Every dialog, the notification area and alerts.
+    IDS_WATCH_TITLE = 2700,
+    IDS_WATCH_MINUTES = 2701,
+    IDS_WATCH_KEEP_IN_TRAY = 2702,
+    IDS_WATCH_NEXT_RUN = 2703,  // "Next run in %d:%02d"
+    IDS_TRAY_OPEN = 2704,
+    IDS_TRAY_RUN_NOW = 2705,
+    IDS_TRAY_STOP_WATCHING = 2706,
+    IDS_TRAY_EXIT = 2707,
+    IDS_WATCH_BAD_MINUTES = 2708,
+    IDS_STATUS_SPEED_DOWN = 2710,  // "Finished (speed down %d%%)"
+    IDS_ALERT_DROP = 2711,
+    IDS_ALERT_FAILURES = 2712,
+    IDS_ALERT_SLOW = 2713,
+    IDS_ALERT_RECOVERED = 2714,
+    IDS_ALERT_TITLE = 2715,
+    IDS_NUMBER_REFUSED = 2720,  // a number option that is not a plain decimal number
 };
 
 }  // namespace vm

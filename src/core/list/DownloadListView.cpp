@@ -180,6 +180,13 @@ void DownloadListView::Refresh() {
     if (control_ != nullptr) control_->RedrawVisibleRows();
 }
 
+bool DownloadListView::RefreshIfChanged() {
+    if (!changed_ || control_ == nullptr || !control_->IsShown()) return false;
+    changed_ = false;
+    control_->RedrawVisibleRows();
+    return true;
+}
+
 CellContext DownloadListView::CellTextContext() const {
     return CellContext{timeText_, settings_.ShowTimeInGMT != 0};
 }

@@ -77,6 +77,16 @@ public:
     void Reload();
     // Shows changed item data: repaints the rows on screen, keeping their order.
     void Refresh();
+    // A test run's changes, which may come many times a timer step (a list of refused
+    // items ends one a millisecond): noted here and shown by the next timer step's
+    // RefreshIfChanged, once, and only while the list is on the screen. A repaint per
+    // change would cost the run more than its attempts.
+    void MarkChanged() { changed_ = true; }
+    bool HasChanges() const { return changed_; }
+    // The timer step: repaints the rows on screen when something changed since the last
+    // step and the list is shown; true when it did. A hidden list keeps the change for
+    // the step after it is shown.
+    bool RefreshIfChanged();
 
     // What the control paints: the text of one cell and the image of one row.
     const char* RowCellText(size_t row, int column, CellBuffer& buffer) const;
@@ -146,6 +156,7 @@ private:
     std::vector<int> visibleOrder_;
     int32_t sortCode_ = kDefaultSortCode;
     int32_t appliedSortCode_ = kDefaultSortCode;
+    bool changed_ = false;  // a run's change not yet shown
 };
 
 }  // namespace vm

@@ -17,6 +17,11 @@ int CompareValues(const T& a, const T& b) {
 
 const char* StatusText(const DownloadItem& item, CellBuffer& buffer) {
     if (item.disabled) return GetString(IDS_STATUS_DISABLED);
+    if (item.status == DownloadStatus::Finished && item.speedDownPercent > 0) {
+        std::snprintf(buffer.data(), buffer.size(), GetFormatString(IDS_STATUS_SPEED_DOWN),
+                      static_cast<int>(item.speedDownPercent));
+        return buffer.data();
+    }
     if (item.status == DownloadStatus::Finished && item.belowMinSpeed) {
         return GetString(IDS_STATUS_FINISHED_SLOW);
     }

@@ -21,6 +21,9 @@ public:
     virtual void SetRowCount(size_t count) = 0;
     // Repaints the rows on screen with fresh texts and images.
     virtual void RedrawVisibleRows() = 0;
+    // The control is on the screen: false in a window that was never shown (a hidden
+    // export run) or is minimised, where nobody sees a repaint.
+    virtual bool IsShown() const { return true; }
 
     // Selection and focus, as the user left them.
     virtual size_t SelectedCount() const = 0;

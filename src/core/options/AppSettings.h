@@ -6,6 +6,8 @@ namespace vm {
 
 // Longest AutoReportFilename kept (a path of 260 bytes with its NUL).
 constexpr size_t kMaxReportFileName = 259;
+// Most runs an alert rule looks back over.
+constexpr int32_t kMaxAlertRuns = 1000;
 
 // The one option record. The engine reads it afresh whenever it needs an option, so an
 // edit applies to a running test at once. Names are the configuration keys; each stored
@@ -31,9 +33,24 @@ struct AppSettings {
     int32_t AutoReportOpenInViewer = 1;
     // KB/s an item without a MinSpeed of its own must reach; 0 = none.
     int32_t DefaultMinSpeed = 0;
+    // Measurements in a row of an item without a Repeat of its own; 1 = once.
+    int32_t DefaultRepeat = 1;
     // The run history (JSON Lines); "" keeps none. A name without a backslash lies beside
     // the configuration file.
     std::string HistoryFile;
+    // Connections a download uses at once (1-16), and whether every item is measured with
+    // one connection first to tell a per-connection limit from the path's.
+    int32_t DefaultConnections = 1;
+    int32_t DefaultCompareConnections = 0;
+
+    // Watching: the whole test again every so many minutes (0 = off, 1-1440), and the
+    // alert rules judged against each URL's history after a run (0 turns a rule off).
+    int32_t RunEveryMinutes = 0;
+    int32_t AlertDropPercent = 30;
+    int32_t AlertRecentRuns = 2;
+    int32_t AlertBaselineRuns = 10;
+    int32_t AlertFailuresInRow = 3;
+    int32_t AlertSlowInRow = 3;
     // 1: every http(s) item measures its latency idle and under load (LatencyProbe=1 turns
     // it on for one item).
     int32_t DefaultLatencyProbe = 0;

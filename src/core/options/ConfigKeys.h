@@ -14,6 +14,9 @@ constexpr const char kUrl[] = "URL";
 constexpr const char kDownloadName[] = "DownloadName";
 constexpr const char kDisabled[] = "Disabled";
 constexpr const char kMinSpeed[] = "MinSpeed";
+constexpr const char kConnections[] = "Connections";
+constexpr const char kCompareConnections[] = "CompareConnections";
+constexpr const char kRepeat[] = "Repeat";
 constexpr const char kLatencyProbe[] = "LatencyProbe";
 }  // namespace config_key
 

@@ -7,18 +7,18 @@
 
 namespace vm {
 
-enum class OptionType : uint8_t { kBool, kInt, kDouble, kText };
+enum class OptionType : uint8_t { Bool, Int, Double, Text };
 
 // How the JSON options object shows an option: as the run applies it, not as stored.
 enum class JsonForm : uint8_t {
-    kNone,             // not in the object
-    kSeconds,          // a count of seconds; a negative one as 0
-    kRetryLimit,       // the retries the run allows, 0 while the retry switch is off
-    kSizeBytes,        // the size limit in bytes, its unit applied
-    kStableRule,       // {"value", "unit"}; left out when the unit is unknown
-    kIsPassiveFtp,     // true for passive mode
-    kIsOff,            // true while the flag is off ("include_disabled" of DontAddDisabled)
-    kKBytesPerSecond,  // KB/s as bytes per second; left out while 0 or below (none)
+    None,             // not in the object
+    Seconds,          // a count of seconds; a negative one as 0
+    RetryLimit,       // the retries the run allows, 0 while the retry switch is off
+    SizeBytes,        // the size limit in bytes, its unit applied
+    StableRule,       // {"value", "unit"}; left out when the unit is unknown
+    IsPassiveFtp,     // true for passive mode
+    IsOff,            // true while the flag is off ("include_disabled" of DontAddDisabled)
+    KBytesPerSecond,  // KB/s as bytes per second; left out while 0 or below (none)
 };
 
 // One option: where it lives in the record and every fact the file, the command line, the
@@ -43,11 +43,17 @@ struct OptionSpec {
     // Its name in the JSON options object; "group.name" nests it in object "group". The
     // object lists its members by jsonOrder, not by the file's order.
     const char* jsonName = nullptr;
-    JsonForm json = JsonForm::kNone;
+    JsonForm json = JsonForm::None;
     int jsonOrder = 0;
-    // A key the specified file does not have: written only while non-zero (or non-empty),
-    // so the files of a user who never sets it stay exactly as they were.
+    // A key the specified file does not have: written only while it differs from its
+    // default (or is non-empty), so the files of a user who never sets it stay exactly as
+    // they were.
     bool writtenWhenSet = false;
+    // kInt: only a plain decimal number within [low, high] is taken; any other text
+    // ("0x1E8480", "2e6", "12abc") is refused and the value keeps its default.
+    bool plainNumber = false;
+    int32_t low = 0;
+    int32_t high = 0;
 
     constexpr OptionSpec Advanced(int32_t AppSettings::*switchField = nullptr) const {
         OptionSpec copy = *this;
@@ -58,6 +64,13 @@ struct OptionSpec {
     constexpr OptionSpec WrittenWhenSet() const {
         OptionSpec copy = *this;
         copy.writtenWhenSet = true;
+        return copy;
+    }
+    constexpr OptionSpec PlainNumber(int32_t lowest, int32_t highest) const {
+        OptionSpec copy = *this;
+        copy.plainNumber = true;
+        copy.low = lowest;
+        copy.high = highest;
         return copy;
     }
     constexpr OptionSpec Json(int order, const char* name, JsonForm form) const {

@@ -15,6 +15,10 @@ public:
     // Puts data at the end of the file with a single write; false with the platform's
     // error code when the write failed or fell short.
     [[nodiscard]] virtual bool Append(const std::string& data, uint32_t* error) = 0;
+    // The file's length; false when it cannot be told.
+    [[nodiscard]] virtual bool Size(uint64_t* size) = 0;
+    // Cuts the file back to size (after an append that failed part-way); false when not.
+    [[nodiscard]] virtual bool CutBackTo(uint64_t size) = 0;
 };
 
 }  // namespace vm

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "core/platform/OutputPath.h"
+
 namespace vm {
 namespace {
 
@@ -48,6 +50,18 @@ bool FileSystem::MoveOver(const std::string& source, const std::string& target, 
 
 bool WriteFileReplacing(FileSystem& fileSystem, const std::string& path,
                         const std::function<bool(OutputFile&)>& write, uint32_t* error) {
+    // A device, a stream of another file or a cut name is never the file that was asked for.
+    switch (CheckOutputPath(path)) {
+        case OutputPathProblem::None:
+            break;
+        case OutputPathProblem::TooLong:
+            *error = kErrorFilenameTooLong;
+            return false;
+        case OutputPathProblem::Device:
+        case OutputPathProblem::Stream:
+            *error = kErrorInvalidName;
+            return false;
+    }
     std::string target;
     if (!fileSystem.ReplacementTarget(path, &target, error)) return false;
     std::string temporary;

@@ -9,7 +9,9 @@ namespace vm {
 // Appended to the target's name for the temporary file that a replacing write fills.
 constexpr const char kReplacementSuffix[] = ".new";
 
-// Writes a file whole or not at all: write() fills a temporary file beside the target
+// The one way the program writes a file for the user. A path that CheckOutputPath refuses
+// (a device, a stream, a name past the bound) is not opened at all. Otherwise the file is
+// written whole or not at all: write() fills a temporary file beside the target
 // (the first of path + ".new", ".new1" ... that does not exist, or a short name in the
 // same folder when those would pass the path bound), which takes the target's place only
 // when every byte was written and flushed. A read-only target is not replaced; a target

@@ -5,6 +5,7 @@
 
 #include "core/base/FileTimeCalendar.h"
 #include "core/engine/PathIdentity.h"
+#include "core/engine/RangePlan.h"
 
 namespace vm {
 namespace {
@@ -123,6 +124,26 @@ bool ParseIsoUtcMs(const std::string& text, int64_t* unixMs) {
     return true;
 }
 
+namespace {
+
+void ReadConnections(const JsonValue& item, RunItemRecord* record) {
+    if (const JsonValue* connections = item.Find("connections")) {
+        const double used = connections->NumberOr("used", 0);
+        if (used >= 1 && used <= kMaxConnections)
+            record->connectionsUsed = static_cast<int32_t>(used);
+    }
+    const JsonValue* verdict = item.Find("connection_verdict");
+    if (verdict == nullptr || verdict->kind != JsonValue::Kind::Object) return;
+    const double ratio = verdict->NumberOr("ratio", -1);
+    const std::string limit = verdict->TextOr("limit", "");
+    if (!(ratio >= 0) || (limit != "per_connection" && limit != "path")) return;
+    record->hasVerdict = true;
+    record->connectionRatio = ratio;
+    record->perConnectionLimit = limit == "per_connection";
+}
+
+}  // namespace
+
 bool ReadRunRecord(const JsonValue& document, RunRecord* run) {
     const JsonValue* items = document.Find("items");
     if (document.kind != JsonValue::Kind::Object || items == nullptr ||
@@ -148,6 +169,18 @@ bool ReadRunRecord(const JsonValue& document, RunRecord* run) {
         const JsonValue* steady = item.Find("steady_bytes_per_s");
         record.hasSteady = steady != nullptr && steady->kind == JsonValue::Kind::Number;
         if (record.hasSteady) record.steadyBytesPerSecond = steady->number;
+        ReadConnections(item, &record);
+        const JsonValue* below = item.Find("below_min_speed");
+        record.belowMinSpeed =
+            below != nullptr && below->kind == JsonValue::Kind::Bool && below->boolean;
+        record.minSpeedBytesPerSecond = item.NumberOr("min_speed_bytes_per_s", 0);
+        record.confidence = item.TextOr("confidence", "");
+        const JsonValue* stats = item.Find("speed_stats");
+        if (stats != nullptr && stats->kind == JsonValue::Kind::Object) {
+            record.repeats = NonNegative(stats->NumberOr("n", 0));
+            record.medianBytesPerSecond = stats->NumberOr("median", 0);
+            record.cv = stats->NumberOr("cv", 0);
+        }
         const JsonValue* samples = item.Find("samples");
         if (samples != nullptr && samples->kind == JsonValue::Kind::Array) {
             record.samples.reserve(samples->elements.size());
@@ -244,6 +277,8 @@ void HistoryReader::AddRun(RunRecord&& run) {
             const bool addressChanged = ChangedFrom(&trend.lastAddress, item.serverAddress);
             const bool cacheChanged = ChangedFrom(&trend.lastCache, item.cacheStatus);
             point.pathChanged = addressChanged || cacheChanged;
+            point.belowMinSpeed = !failed && item.belowMinSpeed;
+            point.minSpeedBytesPerSecond = item.minSpeedBytesPerSecond;
             trend.points.push_back(point);
         }
     }

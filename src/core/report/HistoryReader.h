@@ -9,9 +9,14 @@
 
 namespace vm {
 
-// Longest history line read; a longer one is skipped like a damaged one (a run of ten
-// items with an hour of samples each stays far below).
-constexpr size_t kMaxHistoryLineBytes = 16 * 1024 * 1024;
+// Longest history line written and read; a longer one is skipped like a damaged one. The
+// writer keeps every run below it: a run whose line would pass it is written with empty
+// samples lists (about 300 bytes an item: some 200,000 items fit), and a run that still
+// would is not added. Reading a line parses it whole, at about seven times its size in a
+// 32-bit process.
+constexpr size_t kMaxHistoryLineBytes = 64 * 1024 * 1024;
+// Largest history file read; reading a larger one fails with kErrorFileTooLarge.
+constexpr uint64_t kMaxHistoryFileBytes = uint64_t{1} << 30;
 
 // One item of a run as the page shows it.
 struct RunItemRecord {
@@ -25,6 +30,17 @@ struct RunItemRecord {
     double averageBytesPerSecond = 0;
     double steadyBytesPerSecond = 0;
     bool hasSteady = false;
+    int32_t connectionsUsed = 0;  // 0: not known (not attempted, or an older document)
+    bool hasVerdict = false;      // one connection compared with several
+    double connectionRatio = 0;
+    bool perConnectionLimit = false;
+    bool belowMinSpeed = false;
+    double minSpeedBytesPerSecond = 0;  // 0: none applied
+    std::string confidence;             // "low", "medium", "high"; "" when the run gave none
+    // The spread of the item's repeated measurements; repeats 0 when it had none.
+    uint64_t repeats = 0;
+    double medianBytesPerSecond = 0;
+    double cv = 0;
     struct Sample {
         uint32_t ms;
         uint64_t bytes;
@@ -58,6 +74,8 @@ struct TrendPoint {
     // The server's address or the cache's status differs from the last run before it
     // that knew them.
     bool pathChanged = false;
+    bool belowMinSpeed = false;
+    double minSpeedBytesPerSecond = 0;
 };
 
 // Every run's result for one URL, oldest first.

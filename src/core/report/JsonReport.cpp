@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "core/base/JsonText.h"
+#include "core/engine/ConnectionVerdict.h"
 #include "core/engine/LatencyStats.h"
 #include "core/engine/PathIdentity.h"
+#include "core/engine/RepeatRules.h"
 #include "core/engine/SpeedRules.h"
 #include "core/engine/SpeedThreshold.h"
 #include "core/engine/SteadySpeed.h"
@@ -23,6 +25,7 @@ namespace {
 // Speeds are written to a thousandth of a byte per second, probe times to a microsecond.
 constexpr int kSpeedDecimals = 3;
 constexpr int kLatencyDecimals = 3;
+constexpr int kRatioDecimals = 3;
 
 const char* const kPhaseKeys[kAttemptPhaseCount] = {"name_resolved", "connected", "request_sent",
                                                     "first_byte"};
@@ -40,7 +43,7 @@ void PutTime(JsonBuilder& json, const char* key, FileTime time) {
 
 void PutOption(JsonBuilder& json, const AppSettings& settings, const OptionSpec& option,
                const char* name) {
-    if (option.json == JsonForm::kStableRule) {
+    if (option.json == JsonForm::StableRule) {
         const int32_t unit = settings.AutoStopStableUnit;
         if (unit != kStableUnitPercent && unit != kStableUnitKBps) return;
         json.Key(name);
@@ -54,26 +57,26 @@ void PutOption(JsonBuilder& json, const AppSettings& settings, const OptionSpec&
     }
     json.Key(name);
     switch (option.json) {
-        case JsonForm::kSeconds:
+        case JsonForm::Seconds:
             json.UInt(NonNegativeSeconds(settings.*option.number));
             break;
-        case JsonForm::kRetryLimit:
+        case JsonForm::RetryLimit:
             json.UInt(RetryLimit(settings));
             break;
-        case JsonForm::kSizeBytes:
+        case JsonForm::SizeBytes:
             json.UInt(AutoStopSizeBytes(settings));
             break;
-        case JsonForm::kIsPassiveFtp:
+        case JsonForm::IsPassiveFtp:
             json.Bool(settings.*option.number == kFtpModePassive);
             break;
-        case JsonForm::kIsOff:
+        case JsonForm::IsOff:
             json.Bool(settings.*option.number == 0);
             break;
-        case JsonForm::kKBytesPerSecond:
+        case JsonForm::KBytesPerSecond:
             json.UInt(static_cast<uint64_t>(settings.*option.number) * 1024);
             break;
-        case JsonForm::kNone:
-        case JsonForm::kStableRule:
+        case JsonForm::None:
+        case JsonForm::StableRule:
             break;
     }
 }
@@ -83,7 +86,7 @@ void PutOption(JsonBuilder& json, const AppSettings& settings, const OptionSpec&
 void PutOptions(JsonBuilder& json, const AppSettings& settings) {
     std::vector<const OptionSpec*> shown;
     for (const OptionSpec& option : Options()) {
-        if (option.json != JsonForm::kNone) shown.push_back(&option);
+        if (option.json != JsonForm::None) shown.push_back(&option);
     }
     std::stable_sort(shown.begin(), shown.end(), [](const OptionSpec* a, const OptionSpec* b) {
         return a->jsonOrder < b->jsonOrder;
@@ -102,22 +105,31 @@ void PutOptions(JsonBuilder& json, const AppSettings& settings) {
             }
             group = itsGroup;
         }
-        if (option->json != JsonForm::kRetryLimit && !OptionSwitchedOn(settings, *option)) continue;
+        if (option->json != JsonForm::RetryLimit && !OptionSwitchedOn(settings, *option)) continue;
         // A speed threshold of 0 (or below) means none: the member is left out.
-        if (option->json == JsonForm::kKBytesPerSecond && settings.*option->number <= 0) continue;
+        if (option->json == JsonForm::KBytesPerSecond && settings.*option->number <= 0) continue;
         PutOption(json, settings, *option, dot != nullptr ? dot + 1 : option->jsonName);
     }
     if (!group.empty()) json.EndObject();
     json.EndObject();
 }
 
-void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m) {
+// withSamples false leaves the samples list empty (a run too large for its history line).
+void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m, bool withSamples) {
     json.Key("phases_ms");
     json.BeginObject();
     for (int phase = 0; m != nullptr && phase < kAttemptPhaseCount; ++phase) {
         if (!m->hasPhase[phase]) continue;
         json.Key(kPhaseKeys[phase]);
         json.UInt(m->phaseMs[phase]);
+    }
+    json.EndObject();
+    json.Key("phases_us");
+    json.BeginObject();
+    for (int phase = 0; m != nullptr && phase < kAttemptPhaseCount; ++phase) {
+        if (!m->hasPhase[phase]) continue;
+        json.Key(kPhaseKeys[phase]);
+        json.UInt(m->phaseUs[phase]);
     }
     json.EndObject();
     double steady = 0;
@@ -127,13 +139,17 @@ void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m) {
     }
     json.Key("samples");
     json.BeginArray();
-    if (m != nullptr) {
+    if (m != nullptr && withSamples) {
         for (const SpeedSample& s : m->samples) {
             json.BeginObject();
             json.Key("ms");
             json.UInt(s.ms);
             json.Key("data_ms");
             json.UInt(s.dataMs);
+            json.Key("us");
+            json.UInt(s.us);
+            json.Key("data_us");
+            json.UInt(s.dataUs);
             json.Key("bytes");
             json.UInt(s.bytes);
             json.Key("average_bytes_per_s");
@@ -206,8 +222,86 @@ void PutLatency(JsonBuilder& json, const LatencyResult& latency) {
     json.EndObject();
 }
 
+// The connections asked for and used; used is 0 for an item the run did not reach. With a
+// comparison of one connection against several, which limit the download met.
+void PutConnections(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements* m,
+                    const AppSettings& settings) {
+    const bool attempted = m != nullptr && m->attempts > 0;
+    json.Key("connections");
+    json.BeginObject();
+    json.Key("requested");
+    json.Int(RequestedConnections(item, settings));
+    json.Key("used");
+    json.Int(attempted ? m->connections.used : 0);
+    json.Key("ranges_supported");
+    json.Bool(attempted && m->connections.rangesSupported);
+    json.EndObject();
+    if (!attempted || !m->hasVerdict) return;
+    json.Key("connection_verdict");
+    json.BeginObject();
+    json.Key("single_bytes_per_s");
+    json.Number(m->verdict.singleBytesPerSecond, kSpeedDecimals);
+    json.Key("multi_bytes_per_s");
+    json.Number(m->verdict.multiBytesPerSecond, kSpeedDecimals);
+    json.Key("ratio");
+    json.Number(m->verdict.ratio, kRatioDecimals);
+    json.Key("limit");
+    json.String(LimitWord(m->verdict));
+    json.EndObject();
+}
+
+// The item's measurements in a row, their spread and how far its speed can be trusted.
+void PutRepeats(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements* m) {
+    SpeedStats spread;
+    Confidence confidence = Confidence::Low;
+    if (ItemConfidence(item, m, &spread, &confidence)) {
+        json.Key("confidence");
+        json.String(ConfidenceWord(confidence));
+    }
+    if (m == nullptr || m->repeats.empty()) return;
+    json.Key("repeats");
+    json.BeginArray();
+    for (const RepeatResult& r : m->repeats) {
+        json.BeginObject();
+        json.Key("status");
+        json.String(StatusWord(r.status));
+        json.Key("bytes");
+        json.UInt(r.bytes);
+        json.Key("duration_us");
+        json.UInt(r.durationUs);
+        json.Key("average_bytes_per_s");
+        json.Number(r.averageBytesPerSecond, kSpeedDecimals);
+        if (r.hasSteady) {
+            json.Key("steady_bytes_per_s");
+            json.Number(r.steadyBytesPerSecond, kSpeedDecimals);
+        }
+        if (r.status != DownloadStatus::Finished && r.errorCode != 0) {
+            json.Key("error_code");
+            json.UInt(r.errorCode);
+        }
+        json.EndObject();
+    }
+    json.EndArray();
+    const SpeedStats stats = RepeatSpeedStats(m->repeats);
+    json.Key("speed_stats");
+    json.BeginObject();
+    const std::pair<const char*, double> members[] = {
+        {"median", stats.median}, {"p10", stats.p10}, {"p90", stats.p90},
+        {"min", stats.min},       {"max", stats.max},
+    };
+    json.Key("n");
+    json.UInt(stats.n);
+    for (const auto& [key, value] : members) {
+        json.Key(key);
+        json.Number(value, kSpeedDecimals);
+    }
+    json.Key("cv");
+    json.Number(stats.cv, 6);
+    json.EndObject();
+}
+
 void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements* m,
-             const JsonReportSource& source, const CellContext& context) {
+             const JsonReportSource& source, const CellContext& context, bool withSamples) {
     TextEncoding& encoding = *source.encoding;
     CellBuffer buffer;
     json.BeginObject();
@@ -246,6 +340,8 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
     if (item.HasStarted()) PutTime(json, "start_time", item.startTime);
     json.Key("duration_ms");
     json.UInt(item.duration);
+    json.Key("duration_us");
+    json.UInt(item.durationUs);
     json.Key("average_bytes_per_s");
     json.Number(item.speedKBps * 1024, kSpeedDecimals);
     const int32_t minSpeed = EffectiveMinSpeed(item, *source.settings);
@@ -255,17 +351,44 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
     }
     json.Key("below_min_speed");
     json.Bool(item.belowMinSpeed);
-    PutMeasurements(json, m);
+    PutConnections(json, item, m, *source.settings);
+    PutRepeats(json, item, m);
+    PutMeasurements(json, m, withSamples);
     if (m != nullptr) PutServer(json, m->server, encoding);
     if (m != nullptr) PutLatency(json, m->latency);
     json.EndObject();
+}
+
+// "warnings": a list of {"code", "message"} objects, left out when there is none.
+void PutWarnings(JsonBuilder& json, DownloadListView& list, const JsonReportSource& source) {
+    std::vector<RunWarning> warnings = source.warnings;
+    if (NoItemToTest(list.Items())) {
+        warnings.push_back({kNothingTestedWarning,
+                            "No item was tested: the list is empty or every item is disabled."});
+    }
+    if (warnings.empty()) return;
+    json.Key("warnings");
+    json.BeginArray();
+    for (const RunWarning& warning : warnings) {
+        json.BeginObject();
+        json.Key("code");
+        json.String(warning.code);
+        json.Key("message");
+        json.String(source.encoding->SystemToUtf8(warning.message));
+        json.EndObject();
+    }
+    json.EndArray();
 }
 
 }  // namespace
 
 const char* StatusWord(const DownloadItem& item) {
     if (item.disabled != 0) return "disabled";
-    switch (item.status) {
+    return StatusWord(item.status);
+}
+
+const char* StatusWord(DownloadStatus status) {
+    switch (status) {
         case DownloadStatus::Waiting:
             return "waiting";
         case DownloadStatus::Connecting:
@@ -284,11 +407,37 @@ const char* StatusWord(const DownloadItem& item) {
 
 namespace {
 
+void PutAlerts(JsonBuilder& json, const std::vector<Alert>* alerts, bool lineBreaks) {
+    if (alerts == nullptr) return;
+    json.Key("alerts");
+    json.BeginArray();
+    for (const Alert& alert : *alerts) {
+        if (lineBreaks) json.LineBreak();
+        json.BeginObject();
+        json.Key("url");
+        json.String(alert.url);  // the alerts come from the document: UTF-8 already
+        json.Key("name");
+        json.String(alert.name);
+        json.Key("rule");
+        json.String(AlertRuleWord(alert.rule));
+        json.Key("state");
+        json.String(AlertStateWord(alert.state));
+        json.Key("value");
+        json.Number(alert.value, kSpeedDecimals);
+        json.Key("baseline");
+        json.Number(alert.baseline, kSpeedDecimals);
+        json.EndObject();
+    }
+    if (lineBreaks && !alerts->empty()) json.LineBreak();
+    json.EndArray();
+}
+
 // The document, handed to the sink piece by piece (one item at a time, so a long list is
-// never held whole); without line breaks it is a single line.
+// never held whole); without line breaks it is a single line. The sink returns false to
+// end it early.
 template <typename Sink>
 void BuildDocument(DownloadListView& list, const JsonReportSource& source, bool lineBreaks,
-                   Sink&& sink) {
+                   bool withSamples, Sink&& sink) {
     const AppSettings& settings = *source.settings;
     const RunMeasurements* measurements = source.measurements;
 
@@ -305,6 +454,7 @@ void BuildDocument(DownloadListView& list, const JsonReportSource& source, bool 
         PutTime(json, "run_end", measurements->RunEnd());
     }
     PutOptions(json, settings);
+    PutWarnings(json, list, source);
     json.Key("items");
     json.BeginArray();
     const CellContext context = list.CellTextContext();
@@ -315,14 +465,16 @@ void BuildDocument(DownloadListView& list, const JsonReportSource& source, bool 
         if (!list.ItemInReport(item)) continue;
         if (lineBreaks) json.LineBreak();
         PutItem(json, item, measurements != nullptr ? measurements->ForItem(index) : nullptr,
-                source, context);
-        sink(json.Take());
+                source, context, withSamples);
+        // A sink that can take no more ends the document early (a failed write, a bound).
+        if (!sink(json.Take())) return;
     }
     if (lineBreaks) json.LineBreak();
     json.EndArray();
+    PutAlerts(json, source.alerts, lineBreaks);
     json.EndObject();
     if (lineBreaks) json.LineBreak();
-    sink(json.Take());
+    (void)sink(json.Take());  // the last piece: nothing follows it either way
 }
 
 }  // namespace
@@ -331,8 +483,9 @@ bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source, Fil
                      const std::string& fileName, uint32_t* error) {
     auto writeAll = [&](OutputFile& file) -> bool {
         bool written = true;
-        BuildDocument(list, source, true, [&](const std::string& piece) {
-            if (written) written = file.Write(piece);
+        BuildDocument(list, source, true, true, [&](const std::string& piece) {
+            written = file.Write(piece);
+            return written;
         });
         return written;
     };
@@ -340,10 +493,19 @@ bool WriteJsonReport(DownloadListView& list, const JsonReportSource& source, Fil
     return WriteFileReplacing(files, fileName, writeAll, error);
 }
 
-std::string CompactJsonReport(DownloadListView& list, const JsonReportSource& source) {
-    std::string document;
-    BuildDocument(list, source, false, [&](const std::string& piece) { document += piece; });
-    return document;
+std::string CompactJsonReport(DownloadListView& list, const JsonReportSource& source,
+                              size_t maxBytes) {
+    for (const bool withSamples : {true, false}) {
+        std::string document;
+        bool fits = true;
+        BuildDocument(list, source, false, withSamples, [&](const std::string& piece) {
+            fits = document.size() + piece.size() <= maxBytes;
+            if (fits) document += piece;
+            return fits;
+        });
+        if (fits) return document;
+    }
+    return std::string();
 }
 
 }  // namespace vm

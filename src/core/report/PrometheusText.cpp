@@ -7,6 +7,7 @@
 #include "core/base/Utf8Text.h"
 #include "core/engine/LatencyStats.h"
 #include "core/engine/PathIdentity.h"
+#include "core/engine/RepeatRules.h"
 #include "core/engine/SpeedThreshold.h"
 #include "core/platform/FileReplacement.h"
 
@@ -102,6 +103,33 @@ std::vector<ItemSeries> CollectSeries(const std::vector<DownloadItem>& items,
     return series;
 }
 
+// How far each finished item's speed can be trusted, and the spread of its repeats.
+void PutSpread(MetricsWriter& w, const std::vector<ItemSeries>& series) {
+    w.Family("download_confidence",
+             "How far the speed can be trusted: 0 low, 1 medium, 2 high (finished items).");
+    for (const ItemSeries& s : series) {
+        SpeedStats stats;
+        Confidence confidence = Confidence::Low;
+        if (ItemConfidence(*s.item, s.measurements, &stats, &confidence)) {
+            w.Sample(s.labels, static_cast<double>(confidence));
+        }
+    }
+    const auto repeated = [](const ItemSeries& s) {
+        return s.measurements != nullptr && s.measurements->repeats.size() >= 2 &&
+               RepeatSpeedStats(s.measurements->repeats).n > 0;
+    };
+    w.Family("download_speed_p10_bytes_per_second",
+             "10th percentile of the speeds of the item's repeated measurements.");
+    for (const ItemSeries& s : series) {
+        if (repeated(s)) w.Sample(s.labels, RepeatSpeedStats(s.measurements->repeats).p10);
+    }
+    w.Family("download_speed_p90_bytes_per_second",
+             "90th percentile of the speeds of the item's repeated measurements.");
+    for (const ItemSeries& s : series) {
+        if (repeated(s)) w.Sample(s.labels, RepeatSpeedStats(s.measurements->repeats).p90);
+    }
+}
+
 }  // namespace
 
 std::string EscapeLabelValue(std::string_view utf8) {
@@ -164,6 +192,7 @@ double UnixSeconds(FileTime time) {
     return static_cast<double>(time - kUnixEpoch) / 1e7;
 }
 
+// Long because each metric family is written here, in the exposition's order.
 std::string PrometheusMetricsText(const std::vector<DownloadItem>& items,
                                   const MetricsSource& source) {
     const std::vector<ItemSeries> series = CollectSeries(items, source);
@@ -215,6 +244,14 @@ std::string PrometheusMetricsText(const std::vector<DownloadItem>& items,
 
     w.Family("download_slow", "1 when the item finished below its minimum speed.");
     for (const ItemSeries& s : series) w.Sample(s.labels, s.item->belowMinSpeed ? 1 : 0);
+    PutSpread(w, series);
+
+    w.Family("download_connections",
+             "Connections the item's latest attempt used at once for the body.");
+    for (const ItemSeries& s : series) {
+        if (s.measurements != nullptr && s.measurements->attempts > 0)
+            w.Sample(s.labels, s.measurements->connections.used);
+    }
 
     w.Family("download_info",
              "Which server answered the item's latest attempt: address, protocol, cache status.");
@@ -255,6 +292,18 @@ std::string PrometheusMetricsText(const std::vector<DownloadItem>& items,
         w.Family("run_end_time_seconds", "When the run ended, in seconds since 1970.");
         if (source.measurements->RunEnd() >= kUnixEpoch) {
             w.Sample("", UnixSeconds(source.measurements->RunEnd()));
+        }
+    }
+    if (source.alerts != nullptr) {
+        w.Family("alert", "1 while an alert rule fires for the URL, 0 in the run it recovered.");
+        std::unordered_map<std::string, int> seen;
+        for (const Alert& alert : *source.alerts) {
+            const std::string labels = Label("url", UrlForLabel(alert.url)) + "," +
+                                       Label("name", alert.name) + "," +
+                                       Label("rule", AlertRuleWord(alert.rule));
+            // Each series once, as the collectors want.
+            if (++seen[labels] > 1) continue;
+            w.Sample(labels, alert.state == AlertState::Firing ? 1 : 0);
         }
     }
     return out;

@@ -9,6 +9,7 @@
 #include "core/options/AppSettings.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/TextEncoding.h"
+#include "core/report/AlertRules.h"
 
 namespace vm {
 
@@ -20,6 +21,7 @@ struct MetricsSource {
     const AppSettings* settings = nullptr;
     const RunMeasurements* measurements = nullptr;  // none: no phases, steady speed or run times
     TextEncoding* encoding = nullptr;               // the system code page to UTF-8
+    const std::vector<Alert>* alerts = nullptr;     // judged against the history; none: none
 };
 
 // A label value as the text exposition format wants it between its quotes: backslash,
@@ -41,7 +43,10 @@ double UnixSeconds(FileTime time);
 // The metrics of a run in the text exposition format (version 0.0.4): per enabled item
 // (labels url and name; a repeated pair gets an occurrence label) the bytes, the
 // duration, the average and steady speeds, the minimum speed, the phase times, success
-// and slow gauges; then the run's start and end times. Families without a sample are
+// and slow gauges, the connections used, the confidence and, for repeated measurements,
+// their 10th and 90th percentile speeds; then the run's start and end times; then per alert
+// (labels url, name, rule) 1 while it fires and 0 in the run it recovered. Families without
+// a sample are
 // left out. Storage order of the items.
 std::string PrometheusMetricsText(const std::vector<DownloadItem>& items,
                                   const MetricsSource& source);

@@ -370,6 +370,7 @@ const char* ReportWriter::HtmlCellContent(const char* text, const CellStyle& sty
     return styled_.data();
 }
 
+// Long because the HTML head and the table's header row are written in document order.
 void ReportWriter::PutHtmlHeader(int type) {
     sink_.Put("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2 Final//EN\">\r\n");
     const char* title = GetString(IDS_REPORT_TITLE);

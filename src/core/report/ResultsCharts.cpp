@@ -447,6 +447,7 @@ void AppendPathChangeMark(std::string& out, const PlotArea& area, const TrendPoi
 
 }  // namespace
 
+// Long because the chart is drawn in one pass, back to front: axes, bands, lines, points.
 void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts& texts) {
     std::vector<double> speeds;
     size_t failures = 0;

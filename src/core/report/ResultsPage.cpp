@@ -5,7 +5,10 @@
 #include <unordered_set>
 
 #include "core/chart/AxisTicks.h"
+#include "core/chart/ChartUnit.h"
+#include "core/lang/StringIds.h"
 #include "core/lang/StringTable.h"
+#include "core/platform/FileReplacement.h"
 #include "core/report/HtmlText.h"
 #include "core/report/PrometheusText.h"
 #include "core/report/ResultsCharts.h"
@@ -79,6 +82,7 @@ public:
         line.resize(static_cast<size_t>(length));
         return encoding_.SystemToUtf8(line);
     }
+    std::string Utf8(const std::string& system) const { return encoding_.SystemToUtf8(system); }
 
 private:
     TextEncoding& encoding_;
@@ -134,13 +138,45 @@ void UserCell(std::string& out, const std::string& text, bool url) {
 // One decimal with thousands grouped, as the charts' figures.
 std::string Grouped(double value) { return FormatGroupedNumber(value, 1); }
 
+// "4", and with a comparison "4 (per connection, 3.98x)"; "-" when not known.
+std::string ConnectionsCell(const RunItemRecord& item, const Texts& text) {
+    if (item.connectionsUsed < 1) return "-";
+    std::string cell = std::to_string(item.connectionsUsed);
+    if (item.hasVerdict) {
+        cell += " (" + text(item.perConnectionLimit ? IDS_LIMIT_PER_CONNECTION : IDS_LIMIT_PATH) +
+                ", " + FormatGroupedNumber(item.connectionRatio, 2) + "x)";
+    }
+    return cell;
+}
+
+// "high", or with repeated measurements "high, 5 repeats, median 2,048.0 KB/Sec ±0.4%";
+// empty for an item without a confidence (it did not finish, or an older run).
+std::string ConfidenceCell(const RunItemRecord& item, const Texts& text) {
+    static const char* const kWords[] = {"low", "medium", "high"};
+    for (uint32_t level = 0; level < 3; ++level) {
+        if (item.confidence != kWords[level]) continue;
+        if (item.repeats < 2) return text(IDS_CONFIDENCE_LOW + level);
+        const std::string median = FormatChartSpeed(item.medianBytesPerSecond, ChartUnit::KBps);
+        char spread[32];
+        std::snprintf(spread, sizeof spread, "%.1f", item.cv * 100);
+        char line[256];
+        std::snprintf(line, sizeof line, GetFormatString(IDS_CONFIDENCE_REPEATS),
+                      GetString(IDS_CONFIDENCE_LOW + level), static_cast<int>(item.repeats),
+                      median.c_str(), spread);
+        // The format and its words come from the string table in the system code page.
+        return text.Utf8(line);
+    }
+    return std::string();
+}
+
 void AppendTable(std::string& out, const std::vector<RunItemRecord>& items, const Texts& text) {
     const std::string unit = " (" + text(IDS_UNIT_KB_PER_SEC) + ")";
     // A column nobody has a value in is left out.
-    bool anyName = false, anySteady = false;
+    bool anyName = false, anySteady = false, anyConnections = false;
     for (const RunItemRecord& item : items) {
         anyName |= !item.name.empty();
         anySteady |= item.hasSteady;
+        anyConnections |= item.connectionsUsed > 0;
     }
     out += "<div class=\"scroll\">\n<table>\n<thead><tr>";
     if (anyName) Element(out, "th", text(IDS_COLUMN_NAME));
@@ -150,6 +186,8 @@ void AppendTable(std::string& out, const std::vector<RunItemRecord>& items, cons
         Element(out, "th", heading);
     }
     if (anySteady) Element(out, "th", text(IDS_PAGE_STEADY) + unit);
+    if (anyConnections) Element(out, "th", text(IDS_PAGE_CONNECTIONS));
+    Element(out, "th", text(IDS_PAGE_CONFIDENCE));
     out += "</tr></thead>\n<tbody>\n";
     for (const RunItemRecord& item : items) {
         out += "<tr>";
@@ -163,6 +201,8 @@ void AppendTable(std::string& out, const std::vector<RunItemRecord>& items, cons
             Element(out, "td", item.hasSteady ? Grouped(item.steadyBytesPerSecond / 1024) : "-",
                     "n");
         }
+        if (anyConnections) Element(out, "td", ConnectionsCell(item, text), "n");
+        Element(out, "td", ConfidenceCell(item, text));
         out += "</tr>\n";
     }
     out += "</tbody>\n</table>\n</div>\n";
@@ -237,6 +277,7 @@ void AppendLatencyNote(std::string& out, const RunItemRecord& item, const Texts&
 
 }  // namespace
 
+// Long as the page is: it writes the document top to bottom, in the order a reader sees it.
 std::string BuildResultsPage(const ResultsPageSource& source) {
     const HistoryReader& history = *source.history;
     const Texts text(*source.encoding);
@@ -368,12 +409,9 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
 bool WriteResultsPage(const ResultsPageSource& source, FileSystem& files, const std::string& path,
                       uint32_t* error) {
     const std::string page = BuildResultsPage(source);
-    std::unique_ptr<OutputFile> file = files.CreateForWriting(path, error);
-    if (!file) return false;
-    file->Write(page);
-    if (file->Close()) return true;
-    *error = file->Error();
-    return false;
+    // Like every report: an older page stays whole until the new one is complete.
+    return WriteFileReplacing(
+        files, path, [&page](OutputFile& file) { return file.Write(page); }, error);
 }
 
 }  // namespace vm

@@ -26,7 +26,8 @@ struct ResultsPageSource {
 // and printable. Its size is bounded whatever the history's length.
 std::string BuildResultsPage(const ResultsPageSource& source);
 
-// Writes the page; false with the platform's error code.
+// Writes the page whole or not at all (WriteFileReplacing); false with the platform's
+// error code.
 [[nodiscard]] bool WriteResultsPage(const ResultsPageSource& source, FileSystem& files,
                                     const std::string& path, uint32_t* error);
 

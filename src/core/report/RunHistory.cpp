@@ -1,6 +1,10 @@
 #include "core/report/RunHistory.h"
 
+#include "core/platform/FileSystem.h"
+#include "core/report/HistoryReader.h"
+
 #include "core/base/PathRules.h"
+#include "core/platform/FileSystem.h"
 
 namespace vm {
 
@@ -21,9 +25,21 @@ std::string HistoryLineToAppend(const std::string& compactDocument, bool fileEnd
 }
 
 bool AppendRunToHistory(AppendFile& file, const std::string& compactDocument, uint32_t* error) {
+    // A line its own reader would skip, or no run at all, is not added.
+    if (compactDocument.empty() || compactDocument.size() > kMaxHistoryLineBytes) {
+        *error = kErrorFileTooLarge;
+        return false;
+    }
     char last = '\n';
     const bool midLine = file.LastByte(&last) && last != '\n';
-    return file.Append(HistoryLineToAppend(compactDocument, midLine), error);
+    uint64_t before = 0;
+    if (!file.Size(&before)) {
+        *error = kErrorWriteFault;
+        return false;
+    }
+    if (file.Append(HistoryLineToAppend(compactDocument, midLine), error)) return true;
+    (void)file.CutBackTo(before);
+    return false;
 }
 
 }  // namespace vm

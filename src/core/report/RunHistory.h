@@ -23,7 +23,10 @@ std::string HistoryFilePath(const std::string& commandLineName, const std::strin
 std::string HistoryLineToAppend(const std::string& compactDocument, bool fileEndsMidLine);
 
 // Appends the run in one write through a file whose lock is held. False with the error
-// code when it could not be written.
+// code when it could not be written; a document over kMaxHistoryLineBytes (or none) is
+// refused with kErrorFileTooLarge, since the reader would skip it. A write that fails
+// cuts the file back to its old length, so a full disk leaves no partial line (which
+// would also glue the next run to it).
 [[nodiscard]] bool AppendRunToHistory(AppendFile& file, const std::string& compactDocument,
                                       uint32_t* error);
 

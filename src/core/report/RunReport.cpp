@@ -9,7 +9,7 @@ namespace vm {
 
 ExportWrite FinishRunReport(const ExportRequest& exportRequest, const AppSettings& settings,
                             RunReportHost& host, bool historyAppended) {
-    if (exportRequest.type == kMetricsOnlyExportType) return ExportWrite::kWritten;
+    if (exportRequest.type == kMetricsOnlyExportType) return ExportWrite::Written;
     if (exportRequest.type != 0) {
         const std::string path = ResolveReportPath(host.ProgramFolder(), exportRequest.fileName);
         bool written = false;
@@ -20,13 +20,13 @@ ExportWrite FinishRunReport(const ExportRequest& exportRequest, const AppSetting
         } else {
             written = host.WriteReport(exportRequest.type, path);
         }
-        return written ? ExportWrite::kWritten : ExportWrite::kNotWritten;
+        return written ? ExportWrite::Written : ExportWrite::NotWritten;
     }
-    if (!settings.AutoReport) return ExportWrite::kNoExport;
+    if (!settings.AutoReport) return ExportWrite::NoExport;
     const std::string path = ResolveReportPath(host.ProgramFolder(), settings.AutoReportFilename);
     host.WriteReport(settings.AutoReportType, path);
     if (settings.AutoReportOpenInViewer) host.OpenWithShell(path);
-    return ExportWrite::kNoExport;
+    return ExportWrite::NoExport;
 }
 
 }  // namespace vm

@@ -17,7 +17,7 @@ struct ExportRequest {
 };
 
 // What FinishRunReport did with the export.
-enum class ExportWrite { kNoExport, kWritten, kNotWritten };
+enum class ExportWrite { NoExport, Written, NotWritten };
 
 // What the end of a run needs from the window that hosts it.
 class RunReportHost {

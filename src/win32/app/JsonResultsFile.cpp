@@ -1,6 +1,7 @@
 #include "win32/app/JsonResultsFile.h"
 
 #include "core/lang/FileVersionText.h"
+#include "core/report/HistoryReader.h"
 #include "core/report/JsonReport.h"
 #include "win32/lang/WinVersionResource.h"
 #include "win32/platform/WinTextEncoding.h"
@@ -11,13 +12,15 @@ namespace vm {
 namespace {
 
 JsonReportSource MakeSource(const AppSettings& settings, const RunMeasurements* measurements,
-                            TextEncoding& encoding) {
+                            TextEncoding& encoding, const JsonResultsExtras& extras) {
     WinVersionResource version(ProgramPath());
     JsonReportSource source;
     source.settings = &settings;
     source.measurements = measurements;
     source.encoding = &encoding;
     source.programVersion = FileVersionText(version);
+    source.alerts = extras.alerts;
+    source.warnings = extras.warnings;
     return source;
 }
 
@@ -25,15 +28,19 @@ JsonReportSource MakeSource(const AppSettings& settings, const RunMeasurements* 
 
 bool WriteJsonResultsFile(DownloadListView& list, const AppSettings& settings,
                           const RunMeasurements* measurements, FileSystem& files,
-                          const std::string& path, uint32_t* error) {
+                          const std::string& path, uint32_t* error,
+                          const JsonResultsExtras& extras) {
     WinTextEncoding encoding;
-    return WriteJsonReport(list, MakeSource(settings, measurements, encoding), files, path, error);
+    return WriteJsonReport(list, MakeSource(settings, measurements, encoding, extras), files, path,
+                           error);
 }
 
 std::string CompactJsonResults(DownloadListView& list, const AppSettings& settings,
-                               const RunMeasurements* measurements) {
+                               const RunMeasurements* measurements,
+                               const JsonResultsExtras& extras) {
     WinTextEncoding encoding;
-    return CompactJsonReport(list, MakeSource(settings, measurements, encoding));
+    return CompactJsonReport(list, MakeSource(settings, measurements, encoding, extras),
+                             kMaxHistoryLineBytes);
 }
 
 }  // namespace vm

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <cstdio>
+
 #include "core/app/ExportRunEnd.h"
 #include "core/base/CompanionFileName.h"
 #include "core/base/PathRules.h"
@@ -33,10 +35,8 @@ public:
     }
     void Refresh() override {
         window_.SampleGraph();
-        window_.RefreshList();
-        // The pane is redrawn with the rows: on a link that delivers in bursts that is once
-        // a burst, not at every step, and it costs the step little more than the rows do.
-        if (window_.IsRunning()) window_.UpdateGraph();
+        // Shown at the next timer step, with the pane (see DownloadListView::MarkChanged).
+        window_.list_.MarkChanged();
     }
     void OnRunStateChanged() override {
         if (window_.IsRunning()) window_.OnRunStarting();
@@ -48,6 +48,10 @@ public:
         // report, and no viewer opened for nobody.
         if (window_.sessionEnding_ && window_.exportRequest_.type == 0) return;
         FinishRun(window_.exportRequest_, window_.settings_, window_.list_.Items(), *this);
+        if (window_.exportRequest_.type == 0) {
+            window_.ShowAlertBalloons();
+            window_.ScheduleNextRun();
+        }
     }
 
     // The automatic report and the export are the user's to keep, whatever their name.
@@ -68,14 +72,16 @@ public:
     }
     bool PushMetrics(const std::string& url) override { return window_.PushRunMetrics(url); }
     bool RunInterrupted() override { return window_.sessionEnding_; }
+    bool AlertFiring() override { return window_.alertsJudged_ && AnyAlertFiring(window_.alerts_); }
     bool AppendHistory() override { return window_.AppendRunHistory(); }
     bool WriteResultsPage(const std::string& path, bool historyAppended) override {
         return window_.WriteResultsPageFile(path, historyAppended);
     }
     void OpenWithShell(const std::string& path) override { ShellOpen(window_.Handle(), path); }
     void Quit(int exitCode) override {
+        // A watch's exit code is that of its last run.
         window_.exitCode_ = exitCode;
-        PostQuitMessage(exitCode);
+        if (!window_.ScheduleNextRun()) PostQuitMessage(exitCode);
     }
     std::string ProgramFolder() override { return vm::ProgramFolder(); }
 
@@ -142,6 +148,22 @@ private:
     DownloadListView& list_;
 };
 
+class MainWindow::ListHost : public ListCommandsHost {
+public:
+    explicit ListHost(MainWindow& window) : window_(window) {}
+    HWND Owner() const override { return window_.Handle(); }
+    bool IsRunning() const override { return window_.IsRunning(); }
+    void RefillList() override { window_.RefillList(); }
+    void RowsChanged() override {
+        window_.UpdateStatusText();
+        window_.UpdateCommandStates();
+    }
+    void SaveConfiguration() override { window_.ExchangeConfiguration(true); }
+
+private:
+    MainWindow& window_;
+};
+
 // --- The window ---
 
 MainWindow::MainWindow(const ArgumentList& arguments, const StartupOptions& options)
@@ -151,6 +173,8 @@ MainWindow::MainWindow(const ArgumentList& arguments, const StartupOptions& opti
       options_(options),
       list_(settings_, &timeText_),
       listControl_(list_),
+      listHost_(std::make_unique<ListHost>(*this)),
+      listCommands_(*listHost_, list_, listControl_, files_, settings_),
       runHost_(std::make_unique<RunHost>(*this)) {
     exportRequest_.type = options.exportMode;
     exportRequest_.fileName = options.exportFile;
@@ -185,7 +209,6 @@ void MainWindow::OnCreate() {
 
     listControl_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP, true);
     ApplyListStyles();
-    findMessage_ = RegisterWindowMessageA("commdlg_FindReplace");
     helpFilePath_ = CompanionFileName(ProgramPath(), ".chm");
     helpFileExists_ = files_.Exists(helpFilePath_);
     UpdateCommandStates();
@@ -196,20 +219,26 @@ void MainWindow::OnCreate() {
     run_ = std::make_unique<TestRun>(*runHost_, settings_, clock_, errorTexts_, ProcessTransfers(),
                                      reinterpret_cast<uintptr_t>(hwnd));
     SetTimer(hwnd, kSampleTimerId, kSampleTimerMs, nullptr);
+    TakeRefusedNumbers();
     if (exportRequest_.type != 0) {
-        if (ExportMayStart()) run_->StartTest();
-    } else if (loadResult_ == ConfigResult::kUnreadable ||
-               loadResult_ == ConfigResult::kTruncated) {
+        if (ExportMayStart()) {
+            watch_.Start(options_.everySeconds, options_.runLimit);
+            StartWatchedRun();
+        }
+    } else {
         // Said once the window is on the screen, so the box has its owner in view.
-        PostMessageA(hwnd, WM_CONFIG_PROBLEM, 0, 0);
+        if (loadResult_ == ConfigResult::Unreadable || loadResult_ == ConfigResult::Truncated) {
+            PostMessageA(hwnd, WM_CONFIG_PROBLEM, 0, 0);
+        }
+        if (!options_.switchWithoutValue.empty()) PostMessageA(hwnd, WM_SWITCH_WITHOUT_VALUE, 0, 0);
+        // A watch kept in the configuration starts with the window.
+        if (settings_.RunEveryMinutes > 0) ApplyRunEvery();
     }
 }
 
+// Long because it is the one switch over the window's own messages; each case hands over.
 LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (findMessage_ != 0 && message == findMessage_) {
-        OnFindRequest(lParam);
-        return 0;
-    }
+    if (listCommands_.OnFindMessage(message, lParam)) return 0;
     switch (message) {
         case WM_TRANSFER_EVENT:
             if (run_ != nullptr) {
@@ -217,8 +246,18 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_TIMER:
+            if (wParam == kWatchTimerId) {
+                KillTimer(Handle(), kWatchTimerId);
+                if (!IsRunning()) StartWatchedRun();
+                return 0;
+            }
             if (run_ != nullptr) run_->OnSampleTick();
             SampleGraph();
+            // The run's changes since the last step, once; the rows not while hidden. The
+            // pane's chart goes with them: it costs the step little more than they do.
+            if (list_.HasChanges() && IsRunning()) UpdateGraph();
+            (void)list_.RefreshIfChanged();
+            UpdateNextRunText();
             return 0;
         case WM_SELECTION_SETTLED:
             statusUpdatePending_ = false;
@@ -255,16 +294,31 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CONFIG_PROBLEM:
             ShowConfigProblem();
             return 0;
+        case WM_SWITCH_WITHOUT_VALUE: {
+            char text[1024];
+            std::snprintf(text, sizeof text, GetFormatString(IDS_SWITCH_WITHOUT_VALUE),
+                          options_.switchWithoutValue.c_str());
+            MessageBoxA(Handle(), text, "Velocimark", MB_ICONWARNING);
+            return 0;
+        }
+        case WM_NUMBERS_REFUSED:
+            ShowRefusedNumbers();
+            return 0;
+        case WM_TRAY_ICON:
+            if (lParam == WM_RBUTTONUP || lParam == WM_CONTEXTMENU) ShowTrayMenu();
+            if (lParam == WM_LBUTTONDBLCLK) OpenFromTray();
+            return 0;
         case WM_ACTIVATEAPP:
             if (wParam) PostMessageA(Handle(), WM_FOCUS_LIST, 0, 0);
             break;
         case WM_CLOSE:
+            if (CloseToTray()) return 0;
             if (!OnClose()) return 0;
             // Saved while the window still stands, so a failure can be said in its box.
             SaveAtExit();
             break;
         case WM_DROPFILES:
-            OnDropFiles(wParam);
+            listCommands_.OnDropFiles(wParam);
             return 0;
         case WM_DRAWITEM: {
             const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -312,7 +366,7 @@ ConfigResult MainWindow::ExchangeConfiguration(bool save) {
     ConfigParts parts{&settings_, &list_.Items(), &placement, &columns};
     if (!save) return LoadConfiguration(session_, parts, arguments_);
     const ConfigResult result = PersistConfig(session_, parts, true);
-    if (result == ConfigResult::kWriteFailed || result == ConfigResult::kTooLarge) {
+    if (result == ConfigResult::WriteFailed || result == ConfigResult::TooLarge) {
         SayConfigNotSaved();
     }
     return result;
@@ -332,6 +386,9 @@ void MainWindow::OnDestroy() {
     if (shutDown_) return;
     shutDown_ = true;
     KillTimer(Handle(), kSampleTimerId);
+    KillTimer(Handle(), kWatchTimerId);
+    watch_.Stop();
+    RemoveTrayIcon();
     run_.reset();  // stops and destroys a running transfer without a report
     scratch_.RemoveOwn();
     SaveAtExit();
@@ -389,67 +446,6 @@ void MainWindow::ApplyListStyles() {
     listControl_.SetExtendedStyle(LVS_EX_INFOTIP, settings_.ShowInfoTip != 0);
 }
 
-void MainWindow::UpdateCommandStates(HMENU popup) {
-    const bool running = IsRunning();
-    const size_t selected = list_.SelectedCount();
-    const size_t rows = list_.RowCount();
-    const size_t items = list_.ItemCount();
-    const bool canMove = list_.SortCode() == kColumnOrder && !running;
-    const struct {
-        UINT id;
-        bool enabled;
-    } rules[] = {
-        {ID_PROPERTIES, selected == 1},
-        {ID_SAVE_SELECTED, selected > 0},
-        {ID_COPY_SELECTED, selected > 0},
-        {ID_DISABLE_SELECTED, selected > 0},
-        {ID_ENABLE_SELECTED, selected > 0},
-        {ID_HTML_REPORT_SELECTED, selected > 0},
-        {ID_DELETE_SELECTED, selected > 0 && !running},
-        {ID_HTML_REPORT_ALL, rows > 0},
-        {ID_AUTO_SIZE_COLUMNS, rows > 0},
-        {ID_FIND, rows > 0},
-        {ID_DELETE_ALL, items > 0 && !running},
-        {ID_START_TEST, items > 0 && !running},
-        {ID_STOP_TEST, running},
-        {ID_MOVE_TO_NEXT, running},
-        {ID_ADD_URLS_LIST, !running},
-        {ID_ADD_URLS_FROM_FILE, !running},
-        {ID_OPEN_HELP_FILE, helpFileExists_},
-        {ID_MOVE_UP, canMove},
-        {ID_MOVE_DOWN, canMove},
-    };
-    HMENU menu = popup != nullptr ? popup : chrome_.menuBar;
-    for (const auto& rule : rules) {
-        if (menu != nullptr) {
-            EnableMenuItem(menu, rule.id, MF_BYCOMMAND | (rule.enabled ? MF_ENABLED : MF_GRAYED));
-        }
-        if (chrome_.toolbar != nullptr) {
-            SendMessageA(chrome_.toolbar, TB_ENABLEBUTTON, rule.id, MAKELPARAM(rule.enabled, 0));
-        }
-    }
-    if (popup == nullptr && chrome_.menuBar != nullptr) {
-        const struct {
-            UINT id;
-            int32_t value;
-        } checks[] = {
-            {ID_SHOW_GRID_LINES, settings_.ShowGridLines},
-            {ID_SHOW_TOOLTIPS, settings_.ShowInfoTip},
-            {ID_SHOW_TIME_IN_GMT, settings_.ShowTimeInGMT},
-            {ID_DONT_ADD_DISABLED, settings_.DontAddDisabled},
-            {ID_ADD_HEADER_LINE, settings_.AddExportHeaderLine},
-            {ID_SPEED_GRAPH, settings_.ShowSpeedGraph},
-        };
-        for (const auto& check : checks) {
-            CheckMenuItem(chrome_.menuBar, check.id,
-                          MF_BYCOMMAND | (check.value ? MF_CHECKED : MF_UNCHECKED));
-        }
-        CheckMenuItem(chrome_.menuBar, ID_KEEP_RUN_HISTORY,
-                      MF_BYCOMMAND | (settings_.HistoryFile.empty() ? MF_UNCHECKED : MF_CHECKED));
-        DrawMenuBar(Handle());
-    }
-}
-
 bool MainWindow::WriteReportFile(int type, const std::string& path, bool selectedOnly) {
     uint32_t error = 0;
     const LanguageState& language = ActiveLanguageFile().State();
@@ -471,7 +467,7 @@ bool MainWindow::WriteJsonReportFile(const std::string& path) {
     if (!path.empty()) {
         BeginWaitCursor();
         const bool written =
-            WriteJsonResultsFile(list_, settings_, measurements, files_, path, &error);
+            WriteJsonResultsFile(list_, settings_, measurements, files_, path, &error, RunExtras());
         EndWaitCursor();
         if (written) return true;
     }
@@ -482,158 +478,6 @@ bool MainWindow::ReportFailed(uint32_t error) {
     // An unattended export has nobody to click the box away: its exit code tells instead.
     if (!Unattended()) ShowErrorBox(error, Handle());
     return false;
-}
-
-void MainWindow::ToggleOption(int32_t& option) {
-    option = option ? 0 : 1;
-    UpdateCommandStates();
-}
-
-void MainWindow::DeleteAll() {
-    if (IsRunning() || list_.ItemCount() == 0) return;
-    if (AskYesNo(Handle(), GetString(IDS_ASK_DELETE_ALL)) == IDYES) {
-        list_.DeleteAllItems();
-        RefillList();
-    }
-    SetFocus(listControl_.Handle());
-}
-
-void MainWindow::OnCommand(UINT code, WPARAM wParam, LPARAM) {
-    if (code != 0 && code != 1) return;
-    switch (LOWORD(wParam)) {
-        case ID_START_TEST:
-            if (run_ != nullptr && list_.ItemCount() > 0) run_->StartTest();
-            break;
-        case ID_STOP_TEST:
-            if (IsRunning()) run_->StopTest();
-            break;
-        case ID_MOVE_TO_NEXT:
-            if (run_ != nullptr) run_->MoveToNextDownload();
-            break;
-        case ID_DISABLE_SELECTED:
-            SetSelectedDisabled(true);
-            break;
-        case ID_ENABLE_SELECTED:
-            SetSelectedDisabled(false);
-            break;
-        case ID_DELETE_SELECTED:
-            DeleteSelected();
-            break;
-        case ID_DELETE_ALL:
-            DeleteAll();
-            break;
-        case ID_SAVE_SELECTED:
-            SaveSelectedItems();
-            break;
-        case ID_COPY_SELECTED:
-            CopySelectedItems();
-            break;
-        case ID_ADD_URLS_LIST:
-            AddUrlsList();
-            break;
-        case ID_ADD_URLS_FROM_FILE:
-            AddUrlsFromFile();
-            break;
-        case ID_ADD_FILE:
-            AddFile();
-            break;
-        case ID_FIND:
-            OpenFind();
-            break;
-        case ID_CHOOSE_COLUMNS:
-            ChooseColumns();
-            break;
-        case ID_EXIT:
-            SendMessageA(Handle(), WM_CLOSE, 0, 0);
-            break;
-        case ID_SELECT_ALL:
-            list_.SelectAll();
-            break;
-        case ID_DESELECT_ALL:
-            list_.DeselectAll();
-            break;
-        case ID_SHOW_GRID_LINES:
-            ToggleOption(settings_.ShowGridLines);
-            ApplyListStyles();
-            break;
-        case ID_SHOW_TOOLTIPS:
-            ToggleOption(settings_.ShowInfoTip);
-            ApplyListStyles();
-            break;
-        case ID_SHOW_TIME_IN_GMT:
-            ToggleOption(settings_.ShowTimeInGMT);
-            RefreshList();
-            break;
-        case ID_DONT_ADD_DISABLED:
-            ToggleOption(settings_.DontAddDisabled);
-            break;
-        case ID_ADD_HEADER_LINE:
-            ToggleOption(settings_.AddExportHeaderLine);
-            break;
-        case ID_KEEP_RUN_HISTORY:
-            // Off forgets the file's name; on starts the file beside the configuration.
-            settings_.HistoryFile = settings_.HistoryFile.empty() ? kDefaultHistoryFile : "";
-            UpdateCommandStates();
-            break;
-        case ID_SPEED_HISTORY:
-            ShowSpeedHistory();
-            break;
-        case ID_HTML_REPORT_ALL:
-            ReportToScratch(4, htmlScratchPath_, false);
-            break;
-        case ID_HTML_REPORT_SELECTED:
-            ReportToScratch(4, htmlScratchPath_, true);
-            break;
-        case ID_TEXT_REPORT_ALL:
-            ReportToScratch(1, textScratchPath_, false, SW_SHOWNORMAL);
-            break;
-        case ID_AUTO_SIZE_COLUMNS:
-            listControl_.AutoSizeColumns();
-            break;
-        case ID_MOVE_UP:
-            MoveSelected(true);
-            break;
-        case ID_MOVE_DOWN:
-            MoveSelected(false);
-            break;
-        case ID_CREATE_NSIS:
-            CreateInstaller(IDR_INSTALLER_MACHINE);
-            break;
-        case ID_CREATE_NSIS_NON_ADMIN:
-            CreateInstaller(IDR_INSTALLER_USER);
-            break;
-        case ID_OPEN_HELP_FILE:
-            ShellOpen(Handle(), helpFilePath_, SW_SHOWNORMAL);
-            break;
-        case ID_OPEN_WEB_PAGE:
-            ShellOpen(Handle(), kProductWebAddress);
-            break;
-        case ID_ADVANCED_OPTIONS:
-            OpenAdvancedOptions();
-            break;
-        case ID_PROPERTIES:
-            OpenProperties();
-            break;
-        case ID_ABOUT:
-            OpenAbout();
-            break;
-        case ID_SPEED_GRAPH:
-            ToggleSpeedGraph();
-            break;
-        case ID_COPY_GRAPH:
-            CopyGraph();
-            break;
-        case ID_SAVE_GRAPH:
-            SaveGraph();
-            break;
-        case ID_GRAPH_UNIT_LIST:
-        case ID_GRAPH_UNIT_KB:
-        case ID_GRAPH_UNIT_MBPS:
-            ChooseGraphUnit(LOWORD(wParam));
-            break;
-        default:
-            break;
-    }
 }
 
 void MainWindow::OnNotify(WPARAM, LPARAM lParam) {

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "core/app/Commands.h"
 #include "core/app/ExportTarget.h"
 #include "core/app/ScratchReports.h"
 #include "core/app/StartupOptions.h"
+#include "core/app/WatchSchedule.h"
 #include "core/base/ArgumentList.h"
 #include "core/chart/GraphModel.h"
 #include "core/config/PersistConfig.h"
@@ -17,9 +19,12 @@
 #include "core/lang/FallbackMessageTable.h"
 #include "core/list/DownloadListView.h"
 #include "core/options/AppSettings.h"
+#include "core/report/AlertRules.h"
+#include "core/report/ReportFormat.h"
 #include "core/report/RunReport.h"
+#include "win32/app/JsonResultsFile.h"
+#include "win32/app/ListCommands.h"
 #include "win32/app/MainWindowChrome.h"
-#include "win32/dialogs/FindDialog.h"
 #include "win32/graph/GraphImage.h"
 #include "win32/graph/SpeedGraphPane.h"
 #include "win32/list/WinListView.h"
@@ -36,8 +41,12 @@ constexpr UINT WM_SELECTION_SETTLED = WM_USER + 2;
 constexpr UINT WM_CLEAR_LIST = WM_USER + 21;
 constexpr UINT WM_RESYNC_LIST = WM_USER + 22;
 constexpr UINT WM_FOCUS_LIST = WM_USER + 28;
-constexpr UINT WM_CONFIG_PROBLEM = WM_USER + 50;  // says why the configuration was not taken
+constexpr UINT WM_CONFIG_PROBLEM = WM_USER + 50;        // says why the configuration was not taken
+constexpr UINT WM_SWITCH_WITHOUT_VALUE = WM_USER + 51;  // names a switch that lacks its value
+constexpr UINT WM_TRAY_ICON = WM_USER + 52;             // the notification-area icon's mouse
+constexpr UINT WM_NUMBERS_REFUSED = WM_USER + 53;       // says which numbers were not taken
 constexpr UINT_PTR kSampleTimerId = 1;
+constexpr UINT_PTR kWatchTimerId = 2;  // the next run of a watch is due
 constexpr UINT kSampleTimerMs = 200;
 
 // The program's only top-level window: menu, toolbar, the download list and the status
@@ -59,6 +68,8 @@ public:
     RunSpeedTraces& Traces() { return graphModel_.Traces(); }
     // Redraws the pane from the traces and the selection.
     void UpdateGraph();
+    // The alerts of the latest run, when a history was judged.
+    const std::vector<Alert>& Alerts() const { return alerts_; }
     // Saves the pane's picture; written gets the file actually written (a bitmap beside
     // the name when PNG cannot be written). Returns 0 or the error code.
     uint32_t SaveGraphFile(const std::string& path, GraphImageFormat format,
@@ -79,6 +90,8 @@ private:
     class ReportHost;
     class PlacementHost;
     class ColumnsHost;
+    class ListHost;
+    struct CommandHandlers;  // the command table's handlers (MainWindowCommands.cpp)
 
     ConfigResult ExchangeConfiguration(bool save);
     void ShowConfigProblem();
@@ -110,19 +123,20 @@ private:
     void ShowSpeedHistory();
     bool IsProtectedOutput(const std::string& path) const;
     bool HistoryFailed(uint32_t message, const std::string& path, uint32_t error);
-    void ReportToScratch(int type, const std::string& path, bool selectedOnly,
+    void ReportToScratch(ReportType type, const std::string& path, bool selectedOnly,
                          int showCommand = SW_SHOW);
-    void ToggleOption(int32_t& option);
-    void DeleteAll();
 
-    // Commands that write the selected rows out (MainWindowCommands.cpp).
+    // Commands (MainWindowCommands.cpp): their states, a check mark's option, and those
+    // that write the selected rows out.
+    void ToggleChecked(const Command& command);
     void SaveSelectedItems();
     void CopySelectedItems();
 
-    // Dialogs (MainWindowDialogs.cpp).
+    // Dialogs and the installer script (MainWindowDialogs.cpp).
     void OpenAdvancedOptions();
     void OpenProperties();
     void OpenAbout();
+    void CreateInstaller(int templateId);
 
     // --- The speed graph pane (MainWindowGraph.cpp) ---
     void CreateGraph();
@@ -150,22 +164,6 @@ private:
     uint32_t ReportGraphError(uint32_t error);
     bool OnSplitterMouse(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // Installer script generation.
-    void CreateInstaller(int templateId);
-
-    // --- URL input, find and column settings (MainWindowUrlInput.cpp) ---
-    void AddUrlsList();
-    void AddUrlsFromFile();
-    void AddFile();
-    void ReadUrlListFile(const std::string& path);
-    void OnDropFiles(WPARAM dropHandle);
-    void DeleteSelected();
-    void SetSelectedDisabled(bool disabled);
-    void MoveSelected(bool up);
-    void OpenFind();
-    void OnFindRequest(LPARAM lParam);
-    void ChooseColumns();
-
     const ArgumentList& arguments_;
     const StartupOptions& options_;
     AppSettings settings_;
@@ -177,6 +175,8 @@ private:
     DownloadListView list_;
     WinListView listControl_;
     MainWindowChrome chrome_;
+    std::unique_ptr<ListHost> listHost_;
+    ListCommands listCommands_;
     std::unique_ptr<RunHost> runHost_;
     std::unique_ptr<TestRun> run_;
     ConfigSession session_;
@@ -185,14 +185,12 @@ private:
     std::string htmlScratchPath_;
     std::string textScratchPath_;
     ScratchReports scratch_{files_};
-    ConfigResult loadResult_ = ConfigResult::kDone;
+    ConfigResult loadResult_ = ConfigResult::Done;
     bool savedAtExit_ = false;
     std::string historyScratchPath_;
     std::string lastRunDocument_;  // the run's compact JSON, as added to the history
     std::string helpFilePath_;
     bool helpFileExists_ = false;
-    UINT findMessage_ = 0;
-    FindDialog find_;
     SpeedGraphPane graph_;
     GraphModel graphModel_;
     int dpi_ = 96;  // of the screen the window is on
@@ -206,6 +204,38 @@ private:
     bool shutDown_ = false;
     int exitCode_ = 0;
     bool sessionEnding_ = false;  // the end of the session is cutting the run short
+
+    // --- Watching links (MainWindowWatch.cpp): alerts, refused numbers, runs on a schedule ---
+    bool HistoryKept() const;
+    void JudgeAlerts(const std::string& historyPath);
+    JsonResultsExtras RunExtras() const;
+    void TakeRefusedNumbers();
+    void ShowRefusedNumbers();
+    void StartWatchedRun();
+    // After a run: the next one scheduled when a watch wants it; false when none is.
+    bool ScheduleNextRun();
+    // The window's watch (MainWindowTray.cpp): the dialog, the notification-area icon and
+    // its menu, the balloons of alerts and the status bar's time to the next run.
+    void OpenRunEvery();
+    void ApplyRunEvery();
+    void OpenFromTray();
+    void StopWatching();
+    void ExitFromTray();
+    bool CloseToTray();
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void ShowTrayMenu();
+    void ShowAlertBalloons();
+    void UpdateNextRunText();
+    bool keepInTray_ = true;
+    bool inTray_ = false;  // the window is closed to the notification area
+    bool trayIcon_ = false;
+    bool exiting_ = false;  // Exit from the icon's menu: the close really closes
+    std::vector<Alert> alerts_;
+    bool alertsJudged_ = false;
+    std::vector<RunWarning> warnings_;       // for the JSON document (UTF-8)
+    std::vector<std::string> refusedTexts_;  // the same in the system code page
+    WatchSchedule watch_;
 };
 
 }  // namespace vm

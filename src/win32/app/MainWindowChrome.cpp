@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "core/base/TextUtil.h"
 #include "core/lang/StringTable.h"
@@ -121,13 +122,17 @@ void MainWindowChrome::Destroy() {
     statusBarFont = nullptr;
 }
 
-void MainWindowChrome::SetStatusText(int rows, int selected) {
+void MainWindowChrome::SetStatusText(int rows, int selected, const char* extra) {
     char text[256];
     int length = std::snprintf(text, sizeof text, GetFormatString(IDS_ITEM_COUNT), rows);
     if (length < 0) length = 0;
     if (selected > 0 && static_cast<size_t>(length) < sizeof text) {
         std::snprintf(text + length, sizeof text - length, GetFormatString(IDS_SELECTED_COUNT),
                       selected);
+    }
+    const size_t used = std::strlen(text);
+    if (extra != nullptr && used < sizeof text) {
+        std::snprintf(text + used, sizeof text - used, "   %s", extra);
     }
     SendMessageA(statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
 }

@@ -21,7 +21,8 @@ struct MainWindowChrome {
     void SetDpi(int dpi);
 
     // Status bar part 0: "%d item(s)" and, with a selection, ", %d Selected".
-    void SetStatusText(int rows, int selected);
+    // extra follows the counts (a watch's "Next run in 4:32").
+    void SetStatusText(int rows, int selected, const char* extra = nullptr);
     // Two parts, right edges at 300 and 1024 (at 96 DPI); part 1 is drawn by the owner (the link).
     void SetStatusParts();
     void DrawStatusLink(const DRAWITEMSTRUCT& draw);

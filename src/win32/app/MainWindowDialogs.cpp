@@ -1,10 +1,13 @@
-// The main window's dialogs: Advanced Options, item Properties and About.
+// The main window's dialogs: Advanced Options, item Properties and About, and the
+// installer script made with the configuration saved first.
 #include "core/lang/StringTable.h"
 #include "core/list/PathTexts.h"
 #include "win32/app/MainWindow.h"
 #include "win32/dialogs/AboutDialog.h"
 #include "win32/dialogs/OptionsDialog.h"
 #include "win32/dialogs/PropertiesDialog.h"
+#include "win32/installer/InstallerCommand.h"
+#include "win32/window/ShellUtil.h"
 
 namespace vm {
 namespace {
@@ -46,6 +49,11 @@ void MainWindow::OpenProperties() {
 void MainWindow::OpenAbout() {
     ShowAboutDialog(Handle());
     SetFocus(listControl_.Handle());
+}
+
+void MainWindow::CreateInstaller(int templateId) {
+    WinInstallerHost host(Handle(), [this] { ExchangeConfiguration(true); });
+    CreateInstallerScript(host, templateId, ProgramFolder());
 }
 
 }  // namespace vm

@@ -19,10 +19,12 @@ namespace {
 // Why the configuration was not taken or not written, in words.
 std::string ConfigProblemText(const ConfigSession& session) {
     switch (session.problem) {
-        case ConfigProblem::kNulByte:
+        case ConfigProblem::NulByte:
             return GetString(IDS_CONFIG_NUL_BYTE);
-        case ConfigProblem::kTooManyLines:
+        case ConfigProblem::TooManyLines:
             return GetString(IDS_CONFIG_TOO_MANY_LINES);
+        case ConfigProblem::NotConfiguration:
+            return GetString(IDS_CONFIG_NOT_A_CONFIGURATION);
         default:
             break;
     }
@@ -42,7 +44,7 @@ ProgramFiles MainWindow::OwnFiles() const {
 bool MainWindow::IsProgramFile(const std::string& path) {
     std::string resolved;
     if (CheckExportTarget(files_, path, vm::ProgramFolder(), CurrentDirectory(), OwnFiles(),
-                          &resolved) != ExportTargetVerdict::kProgramFile) {
+                          &resolved) != ExportTargetVerdict::ProgramFile) {
         return false;
     }
     if (!Unattended()) {
@@ -59,37 +61,55 @@ bool MainWindow::IsProgramFile(const std::string& path) {
 bool MainWindow::ExportMayStart() {
     char text[2048];
     ExitCode code = ExitCode::Success;
-    if (loadResult_ == ConfigResult::kUnreadable) {
+    // A misspelt /config would run an empty list and report success for ever.
+    if (NamedConfigMissing(files_, session_, options_)) {
+        session_.error = ERROR_FILE_NOT_FOUND;
+        session_.problem = ConfigProblem::None;
+        loadResult_ = ConfigResult::Unreadable;
+    }
+    if (loadResult_ == ConfigResult::Unreadable) {
         code = ExitCode::ConfigUnreadable;
         std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_UNREADABLE_EXPORT),
                       session_.path.c_str(), ConfigProblemText(session_).c_str());
+    } else if (!options_.switchWithoutValue.empty()) {
+        code = ExitCode::NoExportToDo;
+        std::snprintf(text, sizeof text, GetFormatString(IDS_SWITCH_WITHOUT_VALUE_EXPORT),
+                      options_.switchWithoutValue.c_str());
     } else {
         // The report and the metrics file are checked alike; a metrics-only run has no report.
         std::vector<std::string> names;
         if (exportRequest_.type != kMetricsOnlyExportType) names.push_back(exportRequest_.fileName);
         if (!exportRequest_.metricsFile.empty()) names.push_back(exportRequest_.metricsFile);
-        ExportTargetVerdict verdict = ExportTargetVerdict::kAccepted;
+        ExportTargetVerdict verdict = ExportTargetVerdict::Accepted;
         std::string refused;
         for (const std::string& name : names) {
             std::string path;
             verdict = CheckExportTarget(files_, name, vm::ProgramFolder(), CurrentDirectory(),
                                         OwnFiles(), &path);
             // The run history is the user's file too: no report may take its place.
-            if (verdict == ExportTargetVerdict::kAccepted && IsProtectedOutput(path)) {
-                verdict = ExportTargetVerdict::kProgramFile;
+            if (verdict == ExportTargetVerdict::Accepted && IsProtectedOutput(path)) {
+                verdict = ExportTargetVerdict::ProgramFile;
             }
-            if (verdict != ExportTargetVerdict::kAccepted) {
+            if (verdict != ExportTargetVerdict::Accepted) {
                 refused = name;
                 break;
             }
         }
-        if (verdict == ExportTargetVerdict::kAccepted) return true;
-        code = ExitCode::ReportNotWritten;
-        std::snprintf(text, sizeof text,
-                      GetFormatString(verdict == ExportTargetVerdict::kTooLong
-                                          ? IDS_EXPORT_TARGET_TOO_LONG
-                                          : IDS_EXPORT_TARGET_PROGRAM_FILE),
-                      refused.c_str());
+        if (verdict != ExportTargetVerdict::Accepted) {
+            code = ExitCode::ReportNotWritten;
+            const uint32_t message =
+                verdict == ExportTargetVerdict::TooLong       ? IDS_EXPORT_TARGET_TOO_LONG
+                : verdict == ExportTargetVerdict::InvalidName ? IDS_EXPORT_TARGET_INVALID_NAME
+                                                              : IDS_EXPORT_TARGET_PROGRAM_FILE;
+            std::snprintf(text, sizeof text, GetFormatString(message), refused.c_str());
+        } else if (exportRequest_.pushUrl.size() > kMaxPushUrlLength) {
+            // A cut address would push somewhere else.
+            code = ExitCode::PushFailed;
+            std::snprintf(text, sizeof text, GetFormatString(IDS_PUSH_URL_TOO_LONG),
+                          static_cast<int>(kMaxPushUrlLength));
+        } else {
+            return true;
+        }
     }
     if (!Unattended()) MessageBoxA(Handle(), text, "Error", MB_ICONWARNING);
     exitCode_ = static_cast<int>(code);
@@ -99,7 +119,7 @@ bool MainWindow::ExportMayStart() {
 
 void MainWindow::ShowConfigProblem() {
     char text[2048];
-    if (loadResult_ == ConfigResult::kTruncated) {
+    if (loadResult_ == ConfigResult::Truncated) {
         std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_TRUNCATED),
                       session_.path.c_str(), static_cast<int>(kMaxDownloadItems));
     } else {
@@ -124,7 +144,7 @@ void MainWindow::SaveAtExit() {
     ExchangeConfiguration(true);
 }
 
-void MainWindow::ReportToScratch(int type, const std::string& wanted, bool selectedOnly,
+void MainWindow::ReportToScratch(ReportType type, const std::string& wanted, bool selectedOnly,
                                  int showCommand) {
     const std::string path = scratch_.PathFor(wanted);
     if (path.empty()) {

@@ -18,8 +18,11 @@
 namespace vm {
 
 std::string MainWindow::HistoryPath() const {
-    return HistoryFilePath(options_.historyFile, settings_.HistoryFile, vm::ProgramFolder(),
-                           session_.path);
+    // A watch keeps a history even where none was asked for: its alerts are judged on it.
+    const bool watchDefault = watch_.Active() && settings_.HistoryFile.empty();
+    return HistoryFilePath(options_.historyFile,
+                           watchDefault ? kDefaultHistoryFile : settings_.HistoryFile,
+                           vm::ProgramFolder(), session_.path);
 }
 
 bool MainWindow::HistoryFailed(uint32_t message, const std::string& path, uint32_t error) {
@@ -35,23 +38,31 @@ bool MainWindow::HistoryFailed(uint32_t message, const std::string& path, uint32
 bool MainWindow::AppendRunHistory() {
     const RunMeasurements* measurements = run_ != nullptr ? &run_->Measurements() : nullptr;
     // The page of an export without a history still needs the run's document.
-    lastRunDocument_ = CompactJsonResults(list_, settings_, measurements);
-    if (options_.historyFile.empty() && settings_.HistoryFile.empty()) return true;
+    alerts_.clear();
+    alertsJudged_ = false;
+    lastRunDocument_ = CompactJsonResults(list_, settings_, measurements, RunExtras());
+    if (!HistoryKept()) return true;
     const std::string path = HistoryPath();  // "" for a name too long to place
     uint32_t error = ERROR_INVALID_NAME;
     // Lines appended to the configuration, the translation file or the program would damage
     // them: such a history is refused like a report onto them.
     std::string resolved;
     const ExportTargetVerdict verdict =
-        path.empty() ? ExportTargetVerdict::kAccepted
+        path.empty() ? ExportTargetVerdict::Accepted
                      : CheckExportTarget(files_, path, vm::ProgramFolder(), CurrentDirectory(),
                                          OwnFiles(), &resolved);
-    const bool refused = verdict != ExportTargetVerdict::kAccepted;
-    if (refused) {
-        error = verdict == ExportTargetVerdict::kTooLong ? ERROR_FILENAME_EXCED_RANGE
-                                                         : ERROR_ACCESS_DENIED;
+    bool refused = verdict != ExportTargetVerdict::Accepted;
+    if (!refused && lastRunDocument_.empty()) {
+        // A line its own reader would skip is not written: the run does not fit the bound.
+        refused = true;
+        error = ERROR_FILE_TOO_LARGE;
+    } else if (refused) {
+        error = verdict == ExportTargetVerdict::TooLong       ? ERROR_FILENAME_EXCED_RANGE
+                : verdict == ExportTargetVerdict::InvalidName ? ERROR_INVALID_NAME
+                                                              : ERROR_ACCESS_DENIED;
     }
     BeginWaitCursor();
+    if (!path.empty() && !refused) JudgeAlerts(path);
     const bool appended =
         !path.empty() && !refused && AppendToHistoryFile(path, lastRunDocument_, &error);
     EndWaitCursor();

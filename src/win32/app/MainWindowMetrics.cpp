@@ -19,6 +19,7 @@ std::string MainWindow::RunMetricsText() {
     source.settings = &settings_;
     source.measurements = run_ != nullptr ? &run_->Measurements() : nullptr;
     source.encoding = &encoding;
+    source.alerts = alertsJudged_ ? &alerts_ : nullptr;
     return PrometheusMetricsText(list_.Items(), source);
 }
 

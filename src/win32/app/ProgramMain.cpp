@@ -44,6 +44,16 @@ bool InitCommonControlClasses() {
     return ok;
 }
 
+// Whether a top-level window can be made at all: a small one of a system class, at once
+// destroyed. The main window's creation starts an export's run, so it is not the probe.
+bool DisplayAvailable() {
+    HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    if (probe == nullptr) return false;
+    DestroyWindow(probe);
+    return true;
+}
+
 int RunMessageLoop(MainWindow& window, HACCEL accelerators) {
     MSG msg;
     int exitCode = 0;
@@ -71,6 +81,7 @@ int RunMessageLoop(MainWindow& window, HACCEL accelerators) {
 
 }  // namespace
 
+// Long because start-up is one sequence of steps in their order, each with its early exit.
 int ProgramMain(const char* commandLine) {
     if (!InitCommonControlClasses()) {
         MessageBoxA(nullptr, "Error: Cannot load the common control classes.", "Error",
@@ -94,11 +105,26 @@ int ProgramMain(const char* commandLine) {
     }
     LoadLanguageFile(files, ProgramPath());
     if (options.deleteRegKey) return 0;
+    // A start nobody sees ends at once when it cannot do what it was asked: a misspelt
+    // /config (2) outranks a switch without its value or an unknown one (3).
+    if (arguments.Find(switch_name::kHidden) >= 0) {
+        const ConfigSession session =
+            MakeConfigSession(files, ProgramPath(), CurrentDirectory(), options);
+        if (NamedConfigMissing(files, session, options)) {
+            return static_cast<int>(ExitCode::ConfigUnreadable);
+        }
+    }
     if (HiddenWithoutExport(arguments, options)) return static_cast<int>(ExitCode::NoExportToDo);
 
     MainWindow window(arguments, options);
-    // Without a window nothing runs and no report is written: say so to a calling script.
-    if (!window.Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480)) return 1;
+    // Without a display (Wine with no display and no null graphics driver) no window can be
+    // made; an export nobody watches then runs in a message-only window, which needs none.
+    // Anything else without a window ends with a code of its own that tells a script why.
+    const bool unseenExport = options.hidden && options.exportMode != 0;
+    const HWND parent = unseenExport && !DisplayAvailable() ? HWND_MESSAGE : nullptr;
+    if (!window.Create("Velocimark", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, parent)) {
+        return static_cast<int>(ExitCode::WindowNotCreated);
+    }
     int show = SW_SHOW;
     if (options.hidden) {
         show = SW_HIDE;

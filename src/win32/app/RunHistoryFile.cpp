@@ -17,7 +17,8 @@ bool AppendToHistoryFile(const std::string& path, const std::string& compactDocu
 
 bool ReadHistoryFile(const std::string& path, HistoryReader& reader, uint32_t* error) {
     const bool read = ReadFileInPieces(
-        path, [&](const char* data, size_t size) { reader.Feed(data, size); }, error);
+        path, kMaxHistoryFileBytes, [&](const char* data, size_t size) { reader.Feed(data, size); },
+        error);
     reader.Finish();
     return read || *error == ERROR_FILE_NOT_FOUND || *error == ERROR_PATH_NOT_FOUND;
 }

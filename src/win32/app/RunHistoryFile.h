@@ -13,7 +13,8 @@ namespace vm {
                                        uint32_t* error);
 
 // Feeds the whole history file to the reader and finishes it. A missing file is an empty
-// history; any other failure is false with the error code.
+// history; a device, a pipe or a file over kMaxHistoryFileBytes is refused unread; any
+// other failure is false with the error code.
 [[nodiscard]] bool ReadHistoryFile(const std::string& path, HistoryReader& reader, uint32_t* error);
 
 }  // namespace vm

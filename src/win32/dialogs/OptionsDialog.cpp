@@ -13,24 +13,26 @@ namespace vm {
 namespace {
 
 constexpr OptionControl kControls[] = {
-    {"UseAutoStopTime", IDC_OPT_USE_AUTO_STOP_TIME, ControlKind::kCheck},
-    {"AutoStopTime", IDC_OPT_AUTO_STOP_TIME, ControlKind::kNumber},
-    {"UseAutoStopSize", IDC_OPT_USE_AUTO_STOP_SIZE, ControlKind::kCheck},
-    {"AutoStopSize", IDC_OPT_AUTO_STOP_SIZE, ControlKind::kNumber},
-    {"AutoStopSizeUnit", IDC_OPT_AUTO_STOP_SIZE_UNIT, ControlKind::kList},
-    {"UseAutoStopStable", IDC_OPT_USE_AUTO_STOP_STABLE, ControlKind::kCheck},
-    {"AutoStopStableValue", IDC_OPT_STABLE_VALUE, ControlKind::kDecimal},
-    {"AutoStopStableUnit", IDC_OPT_STABLE_UNIT, ControlKind::kList},
-    {"ConnectTimeout", IDC_OPT_CONNECT_TIMEOUT, ControlKind::kNumber},
-    {"FtpMode", IDC_OPT_FTP_MODE, ControlKind::kList},
-    {"TryAgainOnFail", IDC_OPT_TRY_AGAIN, ControlKind::kCheck},
-    {"NumOfRetries", IDC_OPT_RETRIES, ControlKind::kNumber},
-    {"AutoReport", IDC_OPT_AUTO_REPORT, ControlKind::kCheck},
-    {"AutoReportFilename", IDC_OPT_REPORT_FILE, ControlKind::kText},
-    {"AutoReportFilename", IDC_OPT_REPORT_BROWSE, ControlKind::kButton},
-    {"AutoReportType", IDC_OPT_REPORT_TYPE, ControlKind::kList},
-    {"AutoReportOpenInViewer", IDC_OPT_OPEN_REPORT, ControlKind::kCheck},
-    {"DefaultLatencyProbe", IDC_OPT_LATENCY_PROBE, ControlKind::kCheck},
+    {"UseAutoStopTime", IDC_OPT_USE_AUTO_STOP_TIME, ControlKind::Check},
+    {"AutoStopTime", IDC_OPT_AUTO_STOP_TIME, ControlKind::Number},
+    {"UseAutoStopSize", IDC_OPT_USE_AUTO_STOP_SIZE, ControlKind::Check},
+    {"AutoStopSize", IDC_OPT_AUTO_STOP_SIZE, ControlKind::Number},
+    {"AutoStopSizeUnit", IDC_OPT_AUTO_STOP_SIZE_UNIT, ControlKind::List},
+    {"UseAutoStopStable", IDC_OPT_USE_AUTO_STOP_STABLE, ControlKind::Check},
+    {"AutoStopStableValue", IDC_OPT_STABLE_VALUE, ControlKind::Decimal},
+    {"AutoStopStableUnit", IDC_OPT_STABLE_UNIT, ControlKind::List},
+    {"ConnectTimeout", IDC_OPT_CONNECT_TIMEOUT, ControlKind::Number},
+    {"FtpMode", IDC_OPT_FTP_MODE, ControlKind::List},
+    {"TryAgainOnFail", IDC_OPT_TRY_AGAIN, ControlKind::Check},
+    {"NumOfRetries", IDC_OPT_RETRIES, ControlKind::Number},
+    {"AutoReport", IDC_OPT_AUTO_REPORT, ControlKind::Check},
+    {"AutoReportFilename", IDC_OPT_REPORT_FILE, ControlKind::Text},
+    {"AutoReportFilename", IDC_OPT_REPORT_BROWSE, ControlKind::Button},
+    {"AutoReportType", IDC_OPT_REPORT_TYPE, ControlKind::List},
+    {"AutoReportOpenInViewer", IDC_OPT_OPEN_REPORT, ControlKind::Check},
+    {"DefaultConnections", IDC_OPT_CONNECTIONS, ControlKind::Number},
+    {"DefaultRepeat", IDC_OPT_REPEAT, ControlKind::Number},
+    {"DefaultLatencyProbe", IDC_OPT_LATENCY_PROBE, ControlKind::Check},
 };
 
 void ExchangeControl(HWND dialog, const OptionControl& control, bool toControls,
@@ -38,23 +40,23 @@ void ExchangeControl(HWND dialog, const OptionControl& control, bool toControls,
     const OptionSpec* option = FindOption(control.key);
     if (option == nullptr) return;
     switch (control.kind) {
-        case ControlKind::kCheck:
+        case ControlKind::Check:
             ExchangeCheck(dialog, control.controlId, toControls, &(options->*option->number));
             break;
-        case ControlKind::kNumber:
+        case ControlKind::Number:
             ExchangeInteger(dialog, control.controlId, toControls, &(options->*option->number));
             break;
-        case ControlKind::kList:
+        case ControlKind::List:
             ExchangeComboData(dialog, control.controlId, toControls, &(options->*option->number));
             break;
-        case ControlKind::kDecimal:
+        case ControlKind::Decimal:
             ExchangeDecimal(dialog, control.controlId, toControls, &(options->*option->decimal));
             break;
-        case ControlKind::kText:
+        case ControlKind::Text:
             ExchangeText(dialog, control.controlId, toControls, &(options->*option->text),
                          option->bound - 1);
             break;
-        case ControlKind::kButton:
+        case ControlKind::Button:
             break;
     }
 }

@@ -7,7 +7,7 @@
 
 namespace vm {
 
-enum class ControlKind { kCheck, kNumber, kDecimal, kList, kText, kButton };
+enum class ControlKind { Check, Number, Decimal, List, Text, Button };
 
 // Each option the dialog shows and its control; the option table knows the rest (which
 // field, which switch enables it). A button exchanges nothing but follows its option's

@@ -49,6 +49,7 @@ void PropertiesDialog::AddRow(std::string title, std::string value) {
     extraRows_.emplace_back(std::move(title), std::move(value));
 }
 
+// Long because each row copies its prototype controls' styles, font and place in turn.
 void PropertiesDialog::CreateRows() {
     HWND dialog = Handle();
     HWND captionPrototype = Item(IDC_PROPERTY_CAPTION);

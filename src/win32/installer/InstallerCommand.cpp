@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "core/lang/StringTable.h"
+#include "core/platform/FileReplacement.h"
 #include "win32/platform/WinFileSystem.h"
 #include "win32/window/FrameWindow.h"
 
@@ -34,10 +35,9 @@ bool WinInstallerHost::FileExists(const std::string& path) {
 void WinInstallerHost::WriteScript(const std::string& path, const std::string& text) {
     WinFileSystem files;
     uint32_t error = 0;
-    std::unique_ptr<OutputFile> out = files.CreateForWriting(path, &error);
-    if (out == nullptr) return;
-    out->Write(text);
-    out->Close();
+    // Through the program's one writer: an older script stays whole if this one fails.
+    (void)WriteFileReplacing(
+        files, path, [&text](OutputFile& out) { return out.Write(text); }, &error);
 }
 
 void WinInstallerHost::RunShellVerb(const char* verb, const std::string& path) {

@@ -164,6 +164,10 @@ void WinListView::RedrawVisibleRows() {
     SendMessageA(hwnd_, LVM_REDRAWITEMS, top, top + perPage);
 }
 
+bool WinListView::IsShown() const {
+    return IsWindowVisible(hwnd_) && !IsIconic(GetAncestor(hwnd_, GA_ROOT));
+}
+
 size_t WinListView::SelectedCount() const {
     return static_cast<size_t>(SendMessageA(hwnd_, LVM_GETSELECTEDCOUNT, 0, 0));
 }

@@ -35,6 +35,7 @@ public:
     // ListViewControl
     void SetRowCount(size_t count) override;
     void RedrawVisibleRows() override;
+    bool IsShown() const override;
     size_t SelectedCount() const override;
     bool IsRowSelected(size_t row) const override;
     int64_t NextSelectedRow(int64_t after) const override;

@@ -27,12 +27,24 @@ OVERLAPPED LockRange() {
 }  // namespace
 
 std::unique_ptr<WinAppendFile> WinAppendFile::Open(const std::string& path, uint32_t* error) {
+    // Root under Wine may append to a 0444 file: the attribute is the user's word.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        *error = ERROR_ACCESS_DENIED;
+        return nullptr;
+    }
     // FILE_APPEND_DATA without FILE_WRITE_DATA: the system places each write at the end.
     HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         *error = LastErrorOr(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    // A device or a pipe takes the lines and keeps none (Z:\dev\null, a FIFO): no history.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        *error = ERROR_BAD_FILE_TYPE;
         return nullptr;
     }
     // A polled try rather than a blocking lock: a writer that hangs must not hang us.
@@ -51,7 +63,7 @@ std::unique_ptr<WinAppendFile> WinAppendFile::Open(const std::string& path, uint
         }
         Sleep(kLockPollMs);
     }
-    return std::unique_ptr<WinAppendFile>(new WinAppendFile(file));
+    return std::unique_ptr<WinAppendFile>(new WinAppendFile(file, path));
 }
 
 WinAppendFile::~WinAppendFile() {
@@ -94,7 +106,27 @@ bool WinAppendFile::Append(const std::string& data, uint32_t* error) {
     return true;
 }
 
-bool ReadFileInPieces(const std::string& path,
+bool WinAppendFile::Size(uint64_t* size) {
+    LARGE_INTEGER length = {};
+    if (!GetFileSizeEx(file_, &length) || length.QuadPart < 0) return false;
+    *size = static_cast<uint64_t>(length.QuadPart);
+    return true;
+}
+
+bool WinAppendFile::CutBackTo(uint64_t size) {
+    // The append-only handle cannot set the end of the file: a second handle does, while
+    // our lock still keeps the other appenders out.
+    HANDLE writer = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (writer == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER at = {};
+    at.QuadPart = static_cast<LONGLONG>(size);
+    const bool cut = SetFilePointerEx(writer, at, nullptr, FILE_BEGIN) && SetEndOfFile(writer);
+    CloseHandle(writer);
+    return cut;
+}
+
+bool ReadFileInPieces(const std::string& path, uint64_t maxBytes,
                       const std::function<void(const char*, size_t)>& reader, uint32_t* error) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -102,8 +134,20 @@ bool ReadFileInPieces(const std::string& path,
         *error = LastErrorOr(ERROR_FILE_NOT_FOUND);
         return false;
     }
+    LARGE_INTEGER size;
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        *error = ERROR_BAD_FILE_TYPE;
+        return false;
+    }
+    if (!GetFileSizeEx(file, &size) || static_cast<uint64_t>(size.QuadPart) > maxBytes) {
+        CloseHandle(file);
+        *error = ERROR_FILE_TOO_LARGE;
+        return false;
+    }
     std::vector<char> piece(kReadPieceBytes);
     bool ok = true;
+    uint64_t total = 0;
     while (true) {
         DWORD read = 0;
         if (!ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &read, nullptr)) {
@@ -112,6 +156,13 @@ bool ReadFileInPieces(const std::string& path,
             break;
         }
         if (read == 0) break;
+        // A file that grows past the bound while it is read is cut there, as if torn.
+        total += read;
+        if (total > maxBytes) {
+            *error = ERROR_FILE_TOO_LARGE;
+            ok = false;
+            break;
+        }
         reader(piece.data(), read);
     }
     CloseHandle(file);

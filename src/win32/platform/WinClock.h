@@ -6,6 +6,8 @@ namespace vm {
 class WinClock : public Clock {
 public:
     uint32_t TickCount() override;
+    // QueryPerformanceCounter in microseconds.
+    uint64_t MicroCount() override;
     FileTime SystemTimeUtc() override;
 };
 

@@ -5,9 +5,10 @@
 
 namespace vm {
 
-// A dialog bound to its object. The one dialog procedure finds the object for the handle
-// (registered at WM_INITDIALOG) and calls its DialogProc inside the crash guard; the
-// dialog is translated and mirrored for right-to-left as it initialises. Objects are made
+// A dialog bound to its object. The one dialog procedure finds the object in the dialog's
+// DWLP_USER slot (set at WM_INITDIALOG) and calls its DialogProc inside the crash guard;
+// the dialog is translated by its template id and mirrored for right-to-left as it
+// initialises. Objects are made
 // by the opener, usually on its stack, and live for the duration of DoModal.
 class DialogBase {
 public:
@@ -22,8 +23,6 @@ public:
     virtual void DataExchange(bool toControls);
     // Runs the dialog modally; true when it ended with IDOK.
     virtual bool DoModal(HWND owner);
-    // Opens the dialog without a modal loop, translated, mirrored and shown.
-    virtual void CreateModeless(HWND owner);
     virtual ~DialogBase();
 
     HWND Handle() const { return hwnd_; }
@@ -36,9 +35,6 @@ public:
     HWND CreateChild(DWORD exStyle, const char* className, DWORD style, int x, int y, int width,
                      int height) const;
 
-    // The objects registered now; for tests of slot reuse.
-    static size_t MapCapacity();
-
 private:
     friend INT_PTR CALLBACK FrameworkDialogProc(HWND, UINT, WPARAM, LPARAM);
 
@@ -49,14 +45,9 @@ private:
 // The dialog procedure every dialog of the program runs with.
 INT_PTR CALLBACK FrameworkDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The template id of the dialog most recently opened modally; it picks the translation
-// section while that dialog initialises. Openers that call DialogBoxParamA themselves set
-// it first.
-int LastModalTemplateId();
-void SetLastModalTemplateId(int templateId);
-
-// Runs a dialog object modally from the program's resources with the given template and
-// returns the dialog's end result (-1 when it could not be made).
+// Runs a dialog object modally from the program's resources with the given template (which
+// becomes its template id, and picks its translation) and returns the dialog's end result
+// (-1 when it could not be made).
 INT_PTR RunModalDialog(DialogBase& dialog, int templateId, HWND owner);
 
 // A dialog whose messages go to OnInitDialog, OnCommand and OnNotify. The default

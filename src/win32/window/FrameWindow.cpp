@@ -3,36 +3,21 @@
 #include <commctrl.h>
 
 #include "win32/lang/DialogTranslation.h"
-#include "win32/window/CrashGuard.h"
-#include "win32/window/WindowMap.h"
+#include "win32/window/WindowObject.h"
 
 namespace vm {
-namespace {
-
-WindowMap<FrameWindow>& FrameMap() {
-    static WindowMap<FrameWindow> map;
-    return map;
-}
-
-struct WindowCall {
-    FrameWindow* window;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-
-LRESULT CallFrameHandler(void* context) {
-    auto* call = static_cast<WindowCall*>(context);
-    return call->window->WindowProc(call->message, call->wParam, call->lParam);
-}
-
-}  // namespace
 
 FrameWindow::FrameWindow(const char* className, HICON icon) : className_(className), icon_(icon) {}
 
-FrameWindow::~FrameWindow() { FrameMap().Remove(this); }
+FrameWindow::~FrameWindow() {
+    // A window that outlives its object no longer reaches it.
+    if (hwnd_ != nullptr && WindowObject<FrameWindow>(hwnd_, GWLP_USERDATA) == this) {
+        SetWindowObject(hwnd_, GWLP_USERDATA, nullptr);
+    }
+}
 
-bool FrameWindow::Create(const char* title, DWORD style, int x, int y, int width, int height) {
+bool FrameWindow::Create(const char* title, DWORD style, int x, int y, int width, int height,
+                         HWND parent) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc = {};
     wc.lpfnWndProc = StaticWindowProc;
@@ -44,7 +29,7 @@ bool FrameWindow::Create(const char* title, DWORD style, int x, int y, int width
     if (!GetClassInfoA(instance, className_.c_str(), &existing) && !RegisterClassA(&wc)) {
         return false;
     }
-    return CreateWindowExA(0, className_.c_str(), title, style, x, y, width, height, nullptr,
+    return CreateWindowExA(0, className_.c_str(), title, style, x, y, width, height, parent,
                            nullptr, instance, this) != nullptr;
 }
 
@@ -54,13 +39,13 @@ LRESULT CALLBACK FrameWindow::StaticWindowProc(HWND hwnd, UINT message, WPARAM w
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
         auto* window = static_cast<FrameWindow*>(create->lpCreateParams);
         window->hwnd_ = hwnd;
-        FrameMap().Add(window, hwnd);
+        SetWindowObject(hwnd, GWLP_USERDATA, window);
     }
-    FrameWindow* window = FrameMap().Find(hwnd);
+    FrameWindow* window = WindowObject<FrameWindow>(hwnd, GWLP_USERDATA);
     if (window == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-    WindowCall call{window, message, wParam, lParam};
-    const LRESULT result = RunGuarded(hwnd, CallFrameHandler, &call, nullptr);
-    if (message == WM_DESTROY) FrameMap().Remove(window);
+    const LRESULT result =
+        RunGuardedProc(hwnd, *window, &FrameWindow::WindowProc, message, wParam, lParam);
+    if (message == WM_DESTROY) SetWindowObject(hwnd, GWLP_USERDATA, nullptr);
     return result;
 }
 

@@ -5,9 +5,10 @@
 
 namespace vm {
 
-// A top-level window bound to its object. The one window procedure finds the object for
-// the handle and calls its WindowProc; a derived class handles its own messages there and
-// passes the others to Dispatch, which routes the common ones to the virtual handlers.
+// A top-level window bound to its object. The one window procedure finds the object in the
+// window's GWLP_USERDATA slot (set at WM_CREATE) and calls its WindowProc; a derived class handles
+// its own messages there and passes the others to Dispatch, which routes the common ones to the
+// virtual handlers.
 class FrameWindow {
 public:
     FrameWindow(const char* className, HICON icon);
@@ -18,7 +19,9 @@ public:
 
     // Registers the class and creates the window with this object as its creation
     // parameter.
-    bool Create(const char* title, DWORD style, int x, int y, int width, int height);
+    // parent HWND_MESSAGE makes a message-only window, which needs no display.
+    bool Create(const char* title, DWORD style, int x, int y, int width, int height,
+                HWND parent = nullptr);
 
     HWND Handle() const { return hwnd_; }
     bool IsCreated() const { return created_; }

@@ -30,8 +30,9 @@ TEST(ExitCodes, NumbersAreTheDocumentedOnes) {
         {ExitCode::Success, 0},          {ExitCode::ReportNotWritten, 1},
         {ExitCode::ConfigUnreadable, 2}, {ExitCode::NoExportToDo, 3},
         {ExitCode::RunInterrupted, 4},   {ExitCode::HistoryNotWritten, 5},
-        {ExitCode::PushFailed, 6},       {ExitCode::ItemFailed, 10},
-        {ExitCode::ItemSlow, 11},
+        {ExitCode::PushFailed, 6},       {ExitCode::WindowNotCreated, 7},
+        {ExitCode::ItemFailed, 10},      {ExitCode::ItemSlow, 11},
+        {ExitCode::AlertFiring, 12},
     };
     for (const auto& row : table) EXPECT_EQ(static_cast<int>(row.code), row.number);
 }
@@ -53,6 +54,7 @@ TEST(ExitCodes, FirstThatAppliesWinsAndItemsCountOnlyWhenStrict) {
         {&ExportOutcome::pushFailed, ExitCode::PushFailed, ExitCode::PushFailed},
         {&ExportOutcome::itemFailed, ExitCode::ItemFailed, ExitCode::Success},
         {&ExportOutcome::itemSlow, ExitCode::ItemSlow, ExitCode::Success},
+        {&ExportOutcome::alertFiring, ExitCode::AlertFiring, ExitCode::Success},
     };
     const size_t count = sizeof order / sizeof order[0];
     for (size_t i = 0; i < count; ++i) {
@@ -72,7 +74,8 @@ TEST(ExitCodes, ItemsJudged) {
         std::vector<DownloadItem> items;
         bool failed, slow;
     } cases[] = {
-        {{}, false, false},
+        // Nothing tested (an empty list, every item disabled): a monitor must not pass.
+        {{}, true, false},
         {{Item(DownloadStatus::Finished)}, false, false},
         {{Item(DownloadStatus::Finished, true)}, false, true},
         {{Item(DownloadStatus::Failed), Item(DownloadStatus::Finished, true)}, true, true},
@@ -81,8 +84,9 @@ TEST(ExitCodes, ItemsJudged) {
         {{Item(DownloadStatus::Waiting)}, true, false},
         // Disabled items are not run, whatever they still show.
         {{Item(DownloadStatus::Waiting, false, 1), Item(DownloadStatus::Failed, true, 1)},
-         false,
+         true,
          false},
+        {{Item(DownloadStatus::Failed, false, 1), Item(DownloadStatus::Finished)}, false, false},
     };
     for (const auto& c : cases) {
         ExportOutcome outcome;
@@ -93,6 +97,7 @@ TEST(ExitCodes, ItemsJudged) {
     std::vector<DownloadItem> deleted = {Item(DownloadStatus::Failed)};
     deleted[0].deleted = 1;
     ExportOutcome outcome;
+    deleted.push_back(Item(DownloadStatus::Finished));
     JudgeRunItems(deleted, outcome);
     EXPECT_FALSE(outcome.itemFailed);
 }

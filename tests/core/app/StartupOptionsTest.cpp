@@ -4,6 +4,7 @@
 
 #include "core/app/StartupOptions.h"
 #include "core/config/CommandLineProfileStore.h"
+#include "core/report/JsonExportSwitch.h"
 #include "core/report/MonitorSwitches.h"
 #include "support/MemoryFileSystem.h"
 
@@ -22,40 +23,50 @@ TEST(StartupOptions, ExportSwitchDetection) {
         int32_t type;
         const char* file;
         bool hidden;
+        const char* withoutValue;
     } cases[] = {
-        {"/stext a.txt /sxml b.xml", 6, "b.xml", false},
-        {"/stext a.txt /sxml", 1, "a.txt", false},  // the last argument is never a switch
-        {"/hidden /SCOMMA r.csv", 7, "r.csv", true},
-        {"/shtml r.html /hidden", 4, "r.html", true},
-        {"/hidden", 0, "", false},  // /hidden alone: a normal start
-        {"/hidden x", 0, "", false},
-        {"/stext", 0, "", false},
-        {"\"/sverhtml\" \"my r.html\"", 5, "my r.html", false},
-        {"/stab t /stabular u", 3, "u", false},
-        {"/stext /hidden", 1, "/hidden", true},
+        {"/stext a.txt /sxml b.xml", 6, "b.xml", false, ""},
+        {"/stext a.txt /sxml", 1, "a.txt", false, "/sxml"},
+        {"/hidden /SCOMMA r.csv", 7, "r.csv", true, ""},
+        {"/shtml r.html /hidden", 4, "r.html", true, ""},
+        {"/hidden", 0, "", false, ""},  // /hidden alone: a normal start
+        {"/hidden x", 0, "", false, ""},
+        {"/stext", 0, "", false, "/stext"},
+        {"\"/sverhtml\" \"my r.html\"", 5, "my r.html", false, ""},
+        {"/stab t /stabular u", 3, "u", false, ""},
+        // A known switch is never a value; a name that only starts with "/" is one.
+        {"/stext /hidden", 0, "", false, "/stext"},
+        {"/sjson /AutoStopTime 5", 0, "", false, "/sjson"},
+        {"/sjson /tmp/r.json", 8, "/tmp/r.json", false, ""},
+        {"/sjson r.json /history /hidden", 8, "r.json", true, "/history"},
+        {"/config /sjson r.json", 8, "r.json", false, "/config"},
+        {"/sjson r.json /push /strict", 8, "r.json", false, "/push"},
+        {"/sjson r.json /every 5 /runs 2", 8, "r.json", true, ""},  // a watch runs hidden
+        {"/sjson r.json /everyseconds", 8, "r.json", false, "/everyseconds"},
         // The JSON export takes part like the seven report types.
-        {"/SJSON r.json /hidden", 8, "r.json", true},
-        {"/sjson r.json /stext r.txt", 1, "r.txt", false},
-        {"/stext r.txt /sjson r.json", 8, "r.json", false},
-        {"x /sjson", 0, "", false},
+        {"/SJSON r.json /hidden", 8, "r.json", true, ""},
+        {"/sjson r.json /stext r.txt", 1, "r.txt", false, ""},
+        {"/stext r.txt /sjson r.json", 8, "r.json", false, ""},
+        {"x /sjson", 0, "", false, "/sjson"},
         // So does the results page.
-        {"/schart p.html /hidden", 9, "p.html", true},
-        {"/sjson r.json /SCHART p.html", 9, "p.html", false},
-        {"/history h.jsonl /schart p.html", 9, "p.html", false},
-        {"/history h.jsonl", 0, "", false},  // a history alone is no export
+        {"/schart p.html /hidden", 9, "p.html", true, ""},
+        {"/sjson r.json /SCHART p.html", 9, "p.html", false, ""},
+        {"/history h.jsonl /schart p.html", 9, "p.html", false, ""},
+        {"/history h.jsonl", 0, "", false, ""},  // a history alone is no export
     };
     for (const Case& c : cases) {
         const StartupOptions options = Read(c.line);
         EXPECT_EQ(options.exportMode, c.type) << c.line;
         EXPECT_EQ(options.exportFile, c.file) << c.line;
         EXPECT_EQ(options.hidden, c.hidden) << c.line;
+        EXPECT_EQ(options.switchWithoutValue, c.withoutValue) << c.line;
     }
     // Kept whole, so that the export refuses it instead of writing to a cut name.
     EXPECT_EQ(Read(("/stext " + std::string(400, 'r')).c_str()).exportFile.size(), 400u);
     EXPECT_EQ(Read(("/config " + std::string(300, 'c')).c_str()).configFile.size(), 300u);
 }
 
-// A hidden start that has nothing to export would wait unseen for ever.
+// A hidden start that cannot do what it was asked would wait unseen for ever.
 TEST(StartupOptions, HiddenStartsWithoutAnExportAreRefused) {
     struct Case {
         const char* line;
@@ -73,6 +84,11 @@ TEST(StartupOptions, HiddenStartsWithoutAnExportAreRefused) {
         {"/stext /HIDDEN", true},
         {"/hidden /stext r.txt", false},
         {"/sjson r.json /hidden", false},
+        {"/hidden /sprom", true},
+        {"/hidden /push", true},
+        {"/sprom /hidden", true},
+        {"/sjson r.json /history /hidden", true},
+        {"/sjson r.json /hidden /config", true},
         {"/sjsn out.json", false},  // visible starts ignore unknown switches
         {"/stext", false},
         {"", false},
@@ -81,6 +97,30 @@ TEST(StartupOptions, HiddenStartsWithoutAnExportAreRefused) {
         ArgumentList list;
         list.Parse(c.line);
         EXPECT_EQ(HiddenWithoutExport(list, ReadStartupOptions(list)), c.refused) << c.line;
+    }
+}
+
+// A misspelt /config must not run an empty list unseen; devices read as empty files.
+TEST(StartupOptions, NamedConfigMissing) {
+    test::MemoryFileSystem fs;
+    fs.files["C:\\Work\\there.cfg"] = "[General]\r\n";
+    const struct {
+        const char* line;
+        bool missing;
+    } cases[] = {
+        {"/config there.cfg /sjson r.json", false},
+        {"/config typo.cfg /sjson r.json", true},
+        {"/config C:\\nofolder\\there.cfg", true},
+        {"/config nul.cfg", true},
+        {"/config there.cfg:x", true},
+        {"/config typo.cfg /nosaveload", false},
+        {"/sjson r.json", false},  // the file beside the program: a first start
+    };
+    for (const auto& c : cases) {
+        const StartupOptions options = Read(c.line);
+        const ConfigSession session =
+            MakeConfigSession(fs, "C:\\Tools\\v.exe", "C:\\Work", options);
+        EXPECT_EQ(NamedConfigMissing(fs, session, options), c.missing) << c.line;
     }
 }
 
@@ -114,14 +154,22 @@ TEST(StartupOptions, MonitoringSwitches) {
         EXPECT_EQ(o.hidden, c.hidden) << c.line;
     }
     EXPECT_EQ(Read(("/sprom " + std::string(400, 'm')).c_str()).metricsFile.size(), 400u);
-    EXPECT_EQ(Read(("/push http://" + std::string(4000, 'h')).c_str()).pushUrl.size(),
-              kMaxPushUrlLength);
+    // Kept whole: the export refuses an address over kMaxPushUrlLength instead of cutting it.
+    EXPECT_EQ(Read(("/push http://" + std::string(4000, 'h')).c_str()).pushUrl.size(), 4007u);
 
     AppSettings settings;
     ArgumentList list;
-    list.Parse("/sjson r.json /DefaultMinSpeed 750");
+    list.Parse("/sjson r.json /DefaultMinSpeed 750 /DefaultRepeat 5");
     ApplyCommandLineOverrides(settings, list);
     EXPECT_EQ(settings.DefaultMinSpeed, 750);
+    // A refused override keeps the file's value and is told through the session.
+    ConfigSession session;
+    list.Parse("/sjson r.json /DefaultMinSpeed 0x1E8480");
+    ApplyCommandLineOverrides(settings, list, &session);
+    EXPECT_EQ(settings.DefaultMinSpeed, 750);
+    ASSERT_EQ(session.refusedCount, 1u);
+    EXPECT_EQ(session.refusedNumbers[0].key, "DefaultMinSpeed");
+    EXPECT_EQ(settings.DefaultRepeat, 5);
 }
 
 TEST(StartupOptions, HistoryFile) {
@@ -183,13 +231,14 @@ TEST(StartupOptions, CommandLineOverridesOptions) {
     ArgumentList list;
     list.Parse(
         "/AutoStopTime 5 /autostopstablevalue 2.75 /ShowGridLines 1 /FtpMode x "
-        "/AutoReport 1 /WinPos 00 /NumOfDownloads 9 /AutoReportFilename");
+        "/AutoReport 1 /WinPos 00 /NumOfDownloads 9 /DefaultConnections 4 /AutoReportFilename");
     ApplyCommandLineOverrides(settings, list);
     EXPECT_EQ(settings.AutoStopTime, 5);
     EXPECT_DOUBLE_EQ(settings.AutoStopStableValue, 2.75);
     EXPECT_EQ(settings.ShowGridLines, 1);
     EXPECT_EQ(settings.FtpMode, 0);  // atoi of a word
     EXPECT_EQ(settings.AutoReport, 1);
+    EXPECT_EQ(settings.DefaultConnections, 4);
     EXPECT_EQ(settings.AutoReportFilename, "");  // switch in the last position
     EXPECT_EQ(settings.ConnectTimeout, 20);      // absent: unchanged
     EXPECT_EQ(settings.ShowInfoTip, 1);
@@ -243,7 +292,7 @@ TEST(StartupOptions, LoadConfigurationAppliesOverridesAfterTheFile) {
     ConfigParts parts;
     parts.settings = &settings;
     parts.items = &items;
-    EXPECT_EQ(LoadConfiguration(session, parts, list), ConfigResult::kDone);
+    EXPECT_EQ(LoadConfiguration(session, parts, list), ConfigResult::Done);
     EXPECT_EQ(settings.AutoStopTime, 5);  // the command line wins over the file
     EXPECT_EQ(settings.FtpMode, 1);
     EXPECT_EQ(settings.ConfirmDelete, 1);
@@ -255,11 +304,44 @@ TEST(StartupOptions, LoadConfigurationAppliesOverridesAfterTheFile) {
     std::vector<DownloadItem> none;
     parts.settings = &fresh;
     parts.items = &none;
-    EXPECT_EQ(LoadConfiguration(session, parts, list), ConfigResult::kSkipped);
+    EXPECT_EQ(LoadConfiguration(session, parts, list), ConfigResult::Skipped);
     EXPECT_EQ(fresh.AutoStopTime, 7);
     EXPECT_EQ(fresh.FtpMode, 2);
     EXPECT_EQ(fresh.ConfirmDelete, 1);
     EXPECT_TRUE(none.empty());
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST(StartupOptions, WatchSwitchesRunHiddenAndRefuseValuesThatAreNotCounts) {
+    const struct {
+        const char* line;
+        uint32_t seconds, runs;
+        int32_t type;
+        bool refused;
+    } cases[] = {
+        {"/every 5 /runs 3 /sjson r.json", 300, 3, kJsonExportType, false},
+        {"/everyseconds 2", 2, 0, kMetricsOnlyExportType, false},  // history only
+        {"/every 1441", 0, 0, 0, true},
+        {"/every 0x10 /sjson r.json", 0, 0, kJsonExportType, true},
+        {"/every 5 /runs 2e3", 0, 0, 0, true},
+        {"/every", 0, 0, 0, true},
+        {"/runs 3 /sjson r.json", 0, 0, kJsonExportType, false},  // no watch: one run
+    };
+    for (const auto& c : cases) {
+        ArgumentList list;
+        list.Parse(c.line);
+        const StartupOptions options = ReadStartupOptions(list);
+        EXPECT_EQ(options.everySeconds, c.seconds) << c.line;
+        EXPECT_EQ(options.runLimit, c.runs) << c.line;
+        EXPECT_EQ(options.exportMode, c.type) << c.line;
+        EXPECT_EQ(options.hidden, c.seconds > 0) << c.line;
+        EXPECT_EQ(HiddenWithoutExport(list, options), c.refused) << c.line;
+    }
 }
 
 }  // namespace

@@ -114,6 +114,9 @@ TEST(SpeedChart, OneDownloadSaysWhatItShowsInItsUnits) {
         "Bytes 20,971,520   Name resolved 3 ms   Connected -   Request sent -   "
         "First byte 1,250 ms",
         chart.figures);
+    subject.connections = 4;
+    EXPECT_NE(BuildSpeedChart({subject}, frame).figures.find("First byte 1,250 ms   4 connections"),
+              std::string::npos);
     EXPECT_FALSE(chart.compare);
     ASSERT_EQ(1u, chart.curves.size());
     EXPECT_TRUE(chart.hasSteady);

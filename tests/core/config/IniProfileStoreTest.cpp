@@ -11,7 +11,7 @@ TEST(IniProfileStore, LoadsIntegersWithDefaultsAndAtoiRules) {
     IniFile file;
     ASSERT_TRUE(file.Parse(
         "[General]\r\nA=12abc\r\nB=word\r\nC=\r\nD= -7 \r\nE=99999999999\r\nF=-99999999999\r\n"));
-    IniProfileStore store(file, ProfileDirection::kLoad);
+    IniProfileStore store(file, ProfileDirection::Load);
     struct Case {
         const char* key;
         int32_t expected;
@@ -30,7 +30,7 @@ TEST(IniProfileStore, LoadsIntegersWithDefaultsAndAtoiRules) {
 TEST(IniProfileStore, DoubleReadsAsWrittenAndSavesWithItsDecimals) {
     IniFile file;
     ASSERT_TRUE(file.Parse("[General]\r\nV=2.34\r\nEmpty=\r\n"));
-    IniProfileStore load(file, ProfileDirection::kLoad);
+    IniProfileStore load(file, ProfileDirection::Load);
     double value = 0;
     load.ExchangeDouble("V", 1, value, 0.5);
     EXPECT_DOUBLE_EQ(value, 2.34);
@@ -40,7 +40,7 @@ TEST(IniProfileStore, DoubleReadsAsWrittenAndSavesWithItsDecimals) {
     EXPECT_DOUBLE_EQ(value, 0.0);
 
     IniFile out;
-    IniProfileStore save(out, ProfileDirection::kSave);
+    IniProfileStore save(out, ProfileDirection::Save);
     double stored = 2.34;
     save.ExchangeDouble("V", 1, stored, 0.5);
     double huge = 1e308;
@@ -55,7 +55,7 @@ TEST(IniProfileStore, DoubleReadsAsWrittenAndSavesWithItsDecimals) {
 TEST(IniProfileStore, StringsAreCutToCapacityAndDefaultOnlyWhenAbsent) {
     IniFile file;
     ASSERT_TRUE(file.Parse("[General]\r\nName=abcdef\r\nEmpty=\r\n"));
-    IniProfileStore store(file, ProfileDirection::kLoad);
+    IniProfileStore store(file, ProfileDirection::Load);
     std::string value;
     store.ExchangeString("Name", value, "dflt", 4);
     EXPECT_EQ(value, "abc");
@@ -67,7 +67,7 @@ TEST(IniProfileStore, StringsAreCutToCapacityAndDefaultOnlyWhenAbsent) {
 
 TEST(IniProfileStore, BinaryRoundTripAndPresence) {
     IniFile file;
-    IniProfileStore save(file, ProfileDirection::kSave);
+    IniProfileStore save(file, ProfileDirection::Save);
     uint8_t bytes[4] = {1, 2, 0xFE, 0xFF};
     size_t count = 4;
     save.ExchangeBinary("Bin", bytes, &count);
@@ -76,7 +76,7 @@ TEST(IniProfileStore, BinaryRoundTripAndPresence) {
     save.ExchangeInt("Bin", seven, 0);
     EXPECT_EQ(file.Serialize(), "[General]\r\nBin=01 02 FE FF\r\n[Other]\r\nBin=7\r\n");
 
-    IniProfileStore load(file, ProfileDirection::kLoad);
+    IniProfileStore load(file, ProfileDirection::Load);
     uint8_t in[6] = {9, 9, 9, 9, 9, 9};
     size_t capacity = 6;
     EXPECT_TRUE(load.ExchangeBinary("bin", in, &capacity));
@@ -91,7 +91,7 @@ TEST(IniProfileStore, BinaryRoundTripAndPresence) {
 TEST(IniProfileStore, DeleteKeyRemovesFromTheCurrentSection) {
     IniFile file;
     ASSERT_TRUE(file.Parse("[General]\r\nK=1\r\n[X]\r\nK=2\r\n"));
-    IniProfileStore store(file, ProfileDirection::kSave);
+    IniProfileStore store(file, ProfileDirection::Save);
     store.SetSection("X");
     store.DeleteKey("k");
     EXPECT_EQ(file.Serialize(), "[General]\r\nK=1\r\n[X]\r\n");

@@ -49,7 +49,7 @@ TEST(PersistConfig, WritesGeneralInOrderThenTheItems) {
     f.items.emplace_back("http://a/", "A", 0);
     f.items.emplace_back("ftp://b/", "", 1);
     f.items.back().disabled = 1;
-    ASSERT_EQ(f.Save(), ConfigResult::kDone);
+    ASSERT_EQ(f.Save(), ConfigResult::Done);
     EXPECT_EQ(f.File(),
               "[General]\r\nShowGridLines=0\r\nSaveFilterIndex=0\r\nShowInfoTip=1\r\n"
               "ShowTimeInGMT=0\r\nDontAddDisabled=1\r\nAddExportHeaderLine=0\r\n"
@@ -81,10 +81,10 @@ TEST(PersistConfig, SavedFileLoadsBackTheSame) {
     a.items.emplace_back(std::string(kMaxUrlLength, 'u'), "'quoted'", 0);
     a.items.emplace_back("x", " lead and trail ", 1);
     a.items.back().disabled = 1;
-    ASSERT_EQ(a.Save(), ConfigResult::kDone);
+    ASSERT_EQ(a.Save(), ConfigResult::Done);
 
     Fixture b;
-    ASSERT_EQ(b.Load(a.File()), ConfigResult::kDone);
+    ASSERT_EQ(b.Load(a.File()), ConfigResult::Done);
     EXPECT_EQ(b.settings.ShowGridLines, 1);
     EXPECT_DOUBLE_EQ(b.settings.AutoStopStableValue, 1.5);
     EXPECT_EQ(b.settings.ShowSpeedGraph, 0);
@@ -107,7 +107,7 @@ TEST(PersistConfig, MissingFileGivesDefaultsAndAnEmptyList) {
     Fixture f;
     f.settings.AutoStopTime = 99;
     f.columns.sort = 5;
-    EXPECT_EQ(PersistConfig(f.session, f.parts, false), ConfigResult::kMissing);
+    EXPECT_EQ(PersistConfig(f.session, f.parts, false), ConfigResult::Missing);
     EXPECT_EQ(f.settings.AutoStopTime, 20);
     EXPECT_EQ(f.settings.AutoReportFilename, "report.txt");
     EXPECT_DOUBLE_EQ(f.settings.AutoStopStableValue, 0.5);
@@ -142,7 +142,7 @@ TEST(PersistConfig, SavingRenumbersAndDropsStaleSections) {
     ASSERT_EQ(f.items.size(), 4u);
     f.items[0].deleted = 1;
     f.items[2].deleted = 1;
-    ASSERT_EQ(f.Save(), ConfigResult::kDone);
+    ASSERT_EQ(f.Save(), ConfigResult::Done);
     EXPECT_NE(f.File().find("NumOfDownloads=2\r\n[Download0]\r\nURL=b\r\n"), std::string::npos);
     EXPECT_NE(f.File().find("[Download1]\r\nURL=d\r\n"), std::string::npos);
     EXPECT_EQ(f.File().find("[Download2]"), std::string::npos);
@@ -205,12 +205,12 @@ TEST(PersistConfig, NoSaveLoadNeitherReadsNorWrites) {
     Fixture f;
     f.session.noSaveLoad = true;
     const std::string before = "[General]\r\nAutoStopTime=3\r\nNumOfDownloads=1\r\n";
-    EXPECT_EQ(f.Load(before), ConfigResult::kSkipped);
+    EXPECT_EQ(f.Load(before), ConfigResult::Skipped);
     EXPECT_EQ(f.settings.AutoStopTime, 20);
     EXPECT_TRUE(f.items.empty());
     EXPECT_EQ(f.window.loads, 0);
     f.items.emplace_back("http://x/", "", 0);
-    EXPECT_EQ(f.Save(), ConfigResult::kSkipped);
+    EXPECT_EQ(f.Save(), ConfigResult::Skipped);
     EXPECT_EQ(f.File(), before);
 }
 
@@ -251,10 +251,10 @@ TEST(PersistConfig, AbsurdItemCountsAreBounded) {
     Fixture beyond;
     const std::string file = "[General]\r\nNumOfDownloads=600000\r\n[Download" +
                              std::to_string(kMaxDownloadItems) + "]\r\nURL=z\r\n";
-    EXPECT_EQ(beyond.Load(file), ConfigResult::kTruncated);
+    EXPECT_EQ(beyond.Load(file), ConfigResult::Truncated);
     EXPECT_EQ(beyond.items.size(), static_cast<size_t>(kMaxDownloadItems));
     EXPECT_TRUE(beyond.session.saveBlocked);
-    EXPECT_EQ(beyond.Save(), ConfigResult::kSkipped);
+    EXPECT_EQ(beyond.Save(), ConfigResult::Skipped);
     EXPECT_EQ(beyond.File(), file);
 }
 
@@ -264,12 +264,12 @@ TEST(PersistConfig, JunkAndOverlongValuesLoadSafely) {
     junk += "\r\nDownloadName=" + std::string(1000, 'n') + "\r\nWinPos=zz\r\n";
     for (int i = 0; i < 100000; ++i) junk += static_cast<char>(1 + (i * 131) % 255);
     Fixture f;
-    EXPECT_EQ(f.Load(junk), ConfigResult::kDone);
+    EXPECT_EQ(f.Load(junk), ConfigResult::Done);
     ASSERT_EQ(f.items.size(), 1u);  // the count goes no further than the last section
     // Kept whole, never cut into another URL: the run refuses it, the save writes it back.
     EXPECT_EQ(f.items[0].url, std::string(1 << 20, 'x'));
     EXPECT_EQ(f.items[0].name, std::string(1000, 'n'));
-    ASSERT_EQ(f.Save(), ConfigResult::kDone);
+    ASSERT_EQ(f.Save(), ConfigResult::Done);
     EXPECT_NE(f.File().find("\r\nURL=" + std::string(1 << 20, 'x') + "\r\n"), std::string::npos);
     EXPECT_NE(f.File().find("\r\nDownloadName=" + std::string(1000, 'n') + "\r\n"),
               std::string::npos);
@@ -295,7 +295,7 @@ TEST(PersistConfig, SectionsTheCountDoesNotCoverAreLoadedAndSavedBack) {
     };
     for (const auto& c : kCases) {
         Fixture f;
-        EXPECT_EQ(f.Load(std::string(c.general) + kSections), ConfigResult::kDone);
+        EXPECT_EQ(f.Load(std::string(c.general) + kSections), ConfigResult::Done);
         std::string urls;
         for (const DownloadItem& item : f.items) {
             urls += (urls.empty() ? "" : " ") + (item.url.empty() ? std::string("-") : item.url);
@@ -305,7 +305,7 @@ TEST(PersistConfig, SectionsTheCountDoesNotCoverAreLoadedAndSavedBack) {
             EXPECT_EQ(f.items[i].order, static_cast<int32_t>(i));
         }
         // What was loaded is what the save writes: every URL is still in the file.
-        ASSERT_EQ(f.Save(), ConfigResult::kDone);
+        ASSERT_EQ(f.Save(), ConfigResult::Done);
         for (const char* url : {"URL=a\r\n", "URL=b\r\n", "URL=c\r\n", "URL=f\r\n"}) {
             EXPECT_NE(f.File().find(url), std::string::npos) << c.general << url;
         }
@@ -324,12 +324,12 @@ TEST(PersistConfig, WhyALoadOrSaveFailedIsKept) {
         uint32_t error;
         ConfigProblem problem;
     } kCases[] = {
-        {std::string("[General]\r\n\0", 12), kErrorInvalidData, ConfigProblem::kNulByte},
-        {std::string(kMaxConfigFileBytes + 1, ' '), kErrorFileTooLarge, ConfigProblem::kNone},
+        {std::string("[General]\r\n\0", 12), kErrorInvalidData, ConfigProblem::NulByte},
+        {std::string(kMaxConfigFileBytes + 1, ' '), kErrorFileTooLarge, ConfigProblem::None},
     };
     for (const auto& c : kCases) {
         Fixture f;
-        EXPECT_EQ(f.Load(c.file), ConfigResult::kUnreadable);
+        EXPECT_EQ(f.Load(c.file), ConfigResult::Unreadable);
         EXPECT_EQ(f.session.error, c.error);
         EXPECT_EQ(f.session.problem, c.problem);
     }
@@ -338,14 +338,14 @@ TEST(PersistConfig, WhyALoadOrSaveFailedIsKept) {
     const std::string longPath = "C:\\" + std::string(kMaxPath, 'c');
     fs.files[longPath.substr(0, kMaxPath)] = "[General]\r\n";
     test::ConfigOnFile config(fs, longPath);
-    EXPECT_EQ(config.Load(), ConfigResult::kUnreadable);
+    EXPECT_EQ(config.Load(), ConfigResult::Unreadable);
     EXPECT_EQ(config.session.error, kErrorFilenameTooLong);
-    EXPECT_EQ(config.Save(), ConfigResult::kSkipped);
+    EXPECT_EQ(config.Save(), ConfigResult::Skipped);
     EXPECT_EQ(fs.files.size(), 1u);
 
     Fixture denied;
     denied.fs.createError = kErrorAccessDenied;
-    EXPECT_EQ(denied.Save(), ConfigResult::kWriteFailed);
+    EXPECT_EQ(denied.Save(), ConfigResult::WriteFailed);
     EXPECT_EQ(denied.session.error, kErrorAccessDenied);
 }
 
@@ -357,11 +357,40 @@ TEST(PersistConfig, UnreadableFileIsNeverOverwritten) {
     for (const std::string& before : kFiles) {
         Fixture f;
         f.fs.files[kPath] = before;
-        EXPECT_EQ(PersistConfig(f.session, f.parts, false), ConfigResult::kUnreadable);
+        EXPECT_EQ(PersistConfig(f.session, f.parts, false), ConfigResult::Unreadable);
         EXPECT_TRUE(f.session.saveBlocked);
         EXPECT_EQ(f.settings.AutoStopTime, 20);
-        EXPECT_EQ(f.Save(), ConfigResult::kSkipped);
+        EXPECT_EQ(f.Save(), ConfigResult::Skipped);
         EXPECT_TRUE(f.File() == before);
+    }
+}
+
+// A file with text but no line a configuration has is the user's something else (a run
+// history, notes): it is not taken, and never saved over.
+TEST(PersistConfig, FilesThatAreNoConfigurationAreNeverReplaced) {
+    const struct {
+        std::string text;
+        bool configuration;
+    } kCases[] = {
+        {"{\"format_version\":1,\"items\":[{\"url\":\"http://x/?a=b\"}]}\n", false},
+        {"Meeting notes\r\nTODO: ask a=b\r\n", false},
+        {"; only a comment\r\n", false},
+        {"=value\r\n", false},
+        {"AutoStopTime=5\r\n", true},  // a hand-written file without [General]
+        {"\xEF\xBB\xBF [Download0]\r\n", true},
+        {"notes\r\nDownload Name = x\r\n", true},
+        {" \r\n\t\r\n", true},  // blank: nothing to lose, a first start
+    };
+    for (const auto& c : kCases) {
+        Fixture f;
+        f.fs.files[kPath] = c.text;
+        const ConfigResult loaded = PersistConfig(f.session, f.parts, false);
+        EXPECT_EQ(loaded == ConfigResult::Done, c.configuration) << c.text;
+        EXPECT_EQ(f.Save() == ConfigResult::Skipped, !c.configuration) << c.text;
+        if (c.configuration) continue;
+        EXPECT_EQ(loaded, ConfigResult::Unreadable) << c.text;
+        EXPECT_EQ(f.session.problem, ConfigProblem::NotConfiguration) << c.text;
+        EXPECT_EQ(f.File(), c.text);
     }
 }
 
@@ -373,7 +402,7 @@ TEST(PersistConfig, Utf16FileLoadsAndIsSavedBackAsEightBitText) {
         u"[Download0]\r\nURL=http://a/\u30A2\r\nDownloadName=\u00C4rger\r\n"
         u"[Download1]\r\nURL=ftp://b/\r\nDisabled=1\r\n";
     Fixture f;
-    ASSERT_EQ(f.Load(test::Utf16File(text)), ConfigResult::kDone);
+    ASSERT_EQ(f.Load(test::Utf16File(text)), ConfigResult::Done);
     EXPECT_EQ(f.settings.AutoStopTime, 7);
     EXPECT_EQ(f.settings.ShowGridLines, 1);
     ASSERT_EQ(f.items.size(), 2u);
@@ -381,7 +410,7 @@ TEST(PersistConfig, Utf16FileLoadsAndIsSavedBackAsEightBitText) {
     EXPECT_EQ(f.items[0].name, "\xC4rger");
     EXPECT_EQ(f.items[1].disabled, 1);
 
-    ASSERT_EQ(f.Save(), ConfigResult::kDone);
+    ASSERT_EQ(f.Save(), ConfigResult::Done);
     EXPECT_EQ(f.File().rfind("[General]\r\nShowGridLines=1\r\n", 0), 0u);
     EXPECT_NE(f.File().find("AutoStopTime=7\r\n"), std::string::npos);
     EXPECT_NE(f.File().find("[Download0]\r\nURL=http://a/\x83\x41\r\nDownloadName=\xC4rger\r\n"),
@@ -397,7 +426,7 @@ TEST(PersistConfig, FailedSavesLeaveTheOldFileAsItWas) {
         if (failure == 0) f.fs.createError = kErrorAccessDenied;
         if (failure == 1) f.fs.diskBytesLeft = 100;  // full in the middle of the write
         if (failure == 2) f.fs.moveError = kErrorAccessDenied;
-        EXPECT_EQ(f.Save(), ConfigResult::kWriteFailed) << failure;
+        EXPECT_EQ(f.Save(), ConfigResult::WriteFailed) << failure;
         EXPECT_EQ(f.File(), before) << failure;
         EXPECT_EQ(f.fs.files.size(), 1u) << "the temporary file is removed";
     }
@@ -408,7 +437,7 @@ TEST(PersistConfig, SavesKeepWhatTheFileAndItsNeighboursAre) {
     Fixture f;
     f.fs.files[std::string(kPath) + ".new"] = "the user's";
     f.items.emplace_back("http://a/", "A", 0);
-    ASSERT_EQ(f.Save(), ConfigResult::kDone);
+    ASSERT_EQ(f.Save(), ConfigResult::Done);
     EXPECT_EQ(f.fs.files[std::string(kPath) + ".new"], "the user's");
     EXPECT_EQ(f.fs.files.size(), 2u);
 
@@ -417,7 +446,7 @@ TEST(PersistConfig, SavesKeepWhatTheFileAndItsNeighboursAre) {
     ASSERT_EQ(atBound.size(), kMaxPath);
     test::MemoryFileSystem fs;
     test::ConfigOnFile config(fs, atBound);
-    EXPECT_EQ(config.Save(), ConfigResult::kDone);
+    EXPECT_EQ(config.Save(), ConfigResult::Done);
     EXPECT_TRUE(fs.Exists(atBound));
     EXPECT_EQ(fs.files.size(), 1u);
 }
@@ -439,13 +468,13 @@ TEST(PersistConfig, ReadOnlyFilesAreNotReplacedAndLinksAreWrittenWhereTheyPoint)
     GuardedFileSystem fs;
     fs.files["C:\\ro.cfg"] = "read-only";
     test::ConfigOnFile readOnly(fs, "C:\\ro.cfg");
-    EXPECT_EQ(readOnly.Save(), ConfigResult::kWriteFailed);
+    EXPECT_EQ(readOnly.Save(), ConfigResult::WriteFailed);
     EXPECT_EQ(readOnly.session.error, kErrorAccessDenied);
     EXPECT_EQ(fs.files["C:\\ro.cfg"], "read-only");
 
     fs.files["C:\\link.cfg"] = "the link";
     test::ConfigOnFile linked(fs, "C:\\link.cfg");
-    EXPECT_EQ(linked.Save(), ConfigResult::kDone);
+    EXPECT_EQ(linked.Save(), ConfigResult::Done);
     EXPECT_EQ(fs.files["C:\\link.cfg"], "the link");
     EXPECT_EQ(fs.files["D:\\real.cfg"].compare(0, 9, "[General]"), 0);
 }
@@ -463,10 +492,10 @@ TEST(PersistConfig, ListAtTheBoundsSavesAndLoadsBackAndPastThemIsRefused) {
         f.items.back().disabled = f.items.size() % 2;
         size += perItem;
     }
-    ASSERT_EQ(f.Save(), ConfigResult::kDone);
+    ASSERT_EQ(f.Save(), ConfigResult::Done);
     Fixture back;
     back.session.maxFileBytes = f.session.maxFileBytes;
-    ASSERT_EQ(back.Load(f.File()), ConfigResult::kDone);
+    ASSERT_EQ(back.Load(f.File()), ConfigResult::Done);
     ASSERT_EQ(back.items.size(), f.items.size());
     EXPECT_EQ(back.items.back().url, url);
     EXPECT_EQ(back.items.back().name, name);
@@ -474,7 +503,7 @@ TEST(PersistConfig, ListAtTheBoundsSavesAndLoadsBackAndPastThemIsRefused) {
 
     const std::string saved = f.File();
     f.items.emplace_back(url, name, 0);
-    EXPECT_EQ(f.Save(), ConfigResult::kTooLarge);
+    EXPECT_EQ(f.Save(), ConfigResult::TooLarge);
     EXPECT_EQ(f.File(), saved);
 }
 
@@ -529,7 +558,7 @@ TEST(PersistConfig, RealFileFillingUpMidWriteIsLeftAsItWas) {
     fs.bytesLeft = static_cast<size_t>(-1);
     test::ConfigOnFile config(fs, path.string());
     config.items.emplace_back("http://old/", "old", 0);
-    ASSERT_EQ(config.Save(), ConfigResult::kDone);
+    ASSERT_EQ(config.Save(), ConfigResult::Done);
     std::string before;
     uint32_t error = 0;
     ASSERT_TRUE(fs.ReadWhole(path.string(), kMaxConfigFileBytes, &before, &error));
@@ -538,7 +567,7 @@ TEST(PersistConfig, RealFileFillingUpMidWriteIsLeftAsItWas) {
         config.items.emplace_back("http://new/" + std::to_string(i), "new", i);
     }
     fs.bytesLeft = 40000;  // the disk fills in the middle of the list
-    EXPECT_EQ(config.Save(), ConfigResult::kWriteFailed);
+    EXPECT_EQ(config.Save(), ConfigResult::WriteFailed);
     std::string after;
     ASSERT_TRUE(fs.ReadWhole(path.string(), kMaxConfigFileBytes, &after, &error));
     EXPECT_TRUE(after == before);
@@ -553,10 +582,10 @@ TEST(PersistConfig, RealFileRoundTrip) {
     test::ConfigOnFile saved(fs, path.string());
     saved.settings.AutoStopTime = 42;
     saved.items.emplace_back("C:\\data\\file.bin", "local", 0);
-    ASSERT_EQ(saved.Save(), ConfigResult::kDone);
+    ASSERT_EQ(saved.Save(), ConfigResult::Done);
 
     test::ConfigOnFile loaded(fs, path.string());
-    EXPECT_EQ(loaded.Load(), ConfigResult::kDone);
+    EXPECT_EQ(loaded.Load(), ConfigResult::Done);
     EXPECT_EQ(loaded.settings.AutoStopTime, 42);
     ASSERT_EQ(loaded.items.size(), 1u);
     EXPECT_EQ(loaded.items[0].url, "C:\\data\\file.bin");
@@ -565,35 +594,132 @@ TEST(PersistConfig, RealFileRoundTrip) {
     ASSERT_TRUE(fs.ReadWhole(path.string(), kMaxConfigFileBytes, &text, &error));
     EXPECT_EQ(text.compare(0, 28, "[General]\r\nShowGridLines=0\r\n"), 0);
     fs.Remove(path.string());
-    EXPECT_EQ(loaded.Load(), ConfigResult::kMissing);
+    EXPECT_EQ(loaded.Load(), ConfigResult::Missing);
 }
 
-TEST(PersistConfig, MinimumSpeedsAreWrittenOnlyWhenSetAndLoadBack) {
+TEST(PersistConfig, MinimumSpeedsAndRepeatsAreWrittenOnlyWhenSetAndLoadBack) {
     Fixture a;
     a.settings.DefaultMinSpeed = 300;
+    a.settings.DefaultRepeat = 5;
     a.items.emplace_back("http://a/", "A", 0);
     a.items.emplace_back("http://b/", "B", 1);
     a.items[1].minSpeed = 1500;
-    ASSERT_EQ(a.Save(), ConfigResult::kDone);
+    a.items[1].repeat = 3;
+    ASSERT_EQ(a.Save(), ConfigResult::Done);
     const std::string saved = a.File();
-    EXPECT_NE(saved.find("SpeedGraphHeight=200\r\nDefaultMinSpeed=300\r\nWinPos="),
+    EXPECT_NE(saved.find("SpeedGraphHeight=200\r\nDefaultMinSpeed=300\r\nDefaultRepeat=5\r\n"),
               std::string::npos);
     EXPECT_NE(saved.find("[Download0]\r\nURL=http://a/\r\nDownloadName=A\r\nDisabled=0\r\n["),
               std::string::npos);
-    EXPECT_NE(saved.find("Disabled=0\r\nMinSpeed=1500\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("Disabled=0\r\nMinSpeed=1500\r\nRepeat=3\r\n"), std::string::npos);
 
     Fixture b;
-    ASSERT_EQ(b.Load(saved), ConfigResult::kDone);
+    ASSERT_EQ(b.Load(saved), ConfigResult::Done);
     EXPECT_EQ(b.settings.DefaultMinSpeed, 300);
+    EXPECT_EQ(b.settings.DefaultRepeat, 5);
     ASSERT_EQ(b.items.size(), 2u);
     EXPECT_EQ(b.items[0].minSpeed, 0);
     EXPECT_EQ(b.items[1].minSpeed, 1500);
+    EXPECT_EQ(b.items[0].repeat, 0);
+    EXPECT_EQ(b.items[1].repeat, 3);
 
-    // Cleared again: the keys leave the file instead of staying behind with old values.
+    // Back to their defaults: the keys leave the file instead of staying behind.
     b.settings.DefaultMinSpeed = 0;
+    b.settings.DefaultRepeat = 1;
     b.items[1].minSpeed = 0;
-    ASSERT_EQ(b.Save(), ConfigResult::kDone);
+    b.items[1].repeat = 0;
+    ASSERT_EQ(b.Save(), ConfigResult::Done);
     EXPECT_EQ(b.File().find("MinSpeed"), std::string::npos);
+    EXPECT_EQ(b.File().find("Repeat"), std::string::npos);
+}
+
+TEST(PersistConfig, ConnectionKeysAreWrittenOnlyWhenSetAndLoadBack) {
+    Fixture a;
+    a.items.emplace_back("http://a/", "A", 0);
+    ASSERT_EQ(a.Save(), ConfigResult::Done);
+    EXPECT_EQ(a.File().find("Connections"), std::string::npos);  // a single connection
+
+    a.settings.DefaultConnections = 4;
+    a.settings.DefaultCompareConnections = 1;
+    a.items[0].connections = 8;
+    a.items[0].compareConnections = 1;
+    ASSERT_EQ(a.Save(), ConfigResult::Done);
+    const std::string saved = a.File();
+    EXPECT_NE(saved.find("DefaultConnections=4\r\nDefaultCompareConnections=1\r\n"),
+              std::string::npos);
+    EXPECT_NE(saved.find("Disabled=0\r\nConnections=8\r\nCompareConnections=1\r\n"),
+              std::string::npos);
+
+    Fixture b;
+    ASSERT_EQ(b.Load(saved), ConfigResult::Done);
+    EXPECT_EQ(b.settings.DefaultConnections, 4);
+    EXPECT_EQ(b.settings.DefaultCompareConnections, 1);
+    ASSERT_EQ(b.items.size(), 1u);
+    EXPECT_EQ(b.items[0].connections, 8);
+    EXPECT_EQ(b.items[0].compareConnections, 1);
+
+    b.settings.DefaultConnections = 1;
+    b.settings.DefaultCompareConnections = 0;
+    b.items[0].connections = 0;
+    b.items[0].compareConnections = 0;
+    ASSERT_EQ(b.Save(), ConfigResult::Done);
+    EXPECT_EQ(b.File().find("Connections"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST(PersistConfig, NumberKeysTakeOnlyPlainDecimalNumbersAndSayWhichTheyRefused) {
+    const struct {
+        const char* text;
+        bool taken;
+    } cases[] = {{"2000000", true}, {" 42 ", true}, {"-5", true},          {"0x1E8480", false},
+                 {"abc", false},    {"2e6", false}, {"2000000abc", false}, {"99999999999", false},
+                 {"1.5", false},    {"+", false}};
+    for (const auto& c : cases) {
+        Fixture f;
+        f.Load(std::string("[General]\r\nDefaultMinSpeed=") + c.text +
+               "\r\n[Download0]\r\nURL=u\r\nMinSpeed=" + c.text + "\r\n");
+        const size_t refused = c.taken ? 0 : 2;
+        ASSERT_EQ(f.session.refusedCount, refused) << c.text;
+        ASSERT_EQ(f.items.size(), 1u);
+        if (c.taken) {
+            EXPECT_EQ(f.settings.DefaultMinSpeed, f.items[0].minSpeed) << c.text;
+            continue;
+        }
+        // Refused: the default, never the leading digits.
+        EXPECT_EQ(f.settings.DefaultMinSpeed, 0) << c.text;
+        EXPECT_EQ(f.items[0].minSpeed, 0) << c.text;
+        EXPECT_EQ(f.session.refusedNumbers[1].section, "Download0");
+        EXPECT_EQ(f.session.refusedNumbers[1].key, "MinSpeed");
+        EXPECT_EQ(f.session.refusedNumbers[1].text, c.text);
+    }
+    // A number past its range is refused too; the older keys keep their lenient reading.
+    Fixture range;
+    range.Load(
+        "[General]\r\nRunEveryMinutes=1441\r\nAlertDropPercent=-1\r\nAutoStopTime=12abc\r\n");
+    EXPECT_EQ(range.session.refusedCount, 2u);
+    EXPECT_EQ(range.settings.RunEveryMinutes, 0);
+    EXPECT_EQ(range.settings.AlertDropPercent, 30);
+    EXPECT_EQ(range.settings.AutoStopTime, 12);
+}
+
+TEST(PersistConfig, AlertKeysAreWrittenOnlyWhenTheyLeaveTheirDefaults) {
+    Fixture a;
+    ASSERT_EQ(a.Save(), ConfigResult::Done);
+    EXPECT_EQ(a.File().find("Alert"), std::string::npos);
+    EXPECT_EQ(a.File().find("RunEvery"), std::string::npos);
+    a.settings.AlertDropPercent = 0;  // off is a value of its own
+    a.settings.RunEveryMinutes = 15;
+    ASSERT_EQ(a.Save(), ConfigResult::Done);
+    Fixture b;
+    b.Load(a.File());
+    EXPECT_EQ(b.settings.AlertDropPercent, 0);
+    EXPECT_EQ(b.settings.AlertRecentRuns, 2);
+    EXPECT_EQ(b.settings.RunEveryMinutes, 15);
 }
 
 }  // namespace

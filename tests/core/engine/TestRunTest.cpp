@@ -738,6 +738,101 @@ TEST_F(TestRunTest, CompleteOnlyWhereTheWholeBodyIsKnownToHaveCome) {
     EXPECT_FALSE(run.Measurements().ForItem(1)->complete);
 }
 
+// Repeat: each measurement is a full attempt of its own, the time limit counting for each;
+// the list then shows the measurement whose speed is the median.
+TEST_F(TestRunTest, RepeatMeasuresInARowAndShowsTheMedianMeasurement) {
+    settings.UseAutoStopTime = 1;
+    settings.AutoStopTime = 2;
+    Hang("http://a/r");
+    Serve("http://a/next", 10);
+    Add("http://a/r");
+    Add("http://a/next");
+    Item(0).repeat = 3;
+    run.StartTest();
+    for (uint32_t bytes : {3000u, 1000u, 2000u}) {
+        Connect();
+        Deliver(bytes);
+        Tick(9);
+        EXPECT_EQ(Item(0).status, DownloadStatus::Downloading);
+        Tick();
+    }
+    Connect();  // the next item, measured once
+    ASSERT_FALSE(run.IsRunning());
+    const ItemMeasurements* m = run.Measurements().ForItem(0);
+    ASSERT_EQ(m->repeats.size(), 3u);
+    EXPECT_EQ(m->attempts, 3u);
+    for (const RepeatResult& r : m->repeats) {
+        EXPECT_EQ(r.status, DownloadStatus::Finished);
+        EXPECT_EQ(r.durationUs, 2000000u);
+    }
+    EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+    EXPECT_EQ(Item(0).bytes, 2000u);
+    EXPECT_EQ(Item(0).duration, 2000u);
+    EXPECT_DOUBLE_EQ(Item(0).speedKBps, 1000 / 1024.0);
+    EXPECT_EQ(run.Measurements().ForItem(1)->repeats.size(), 1u);
+    EXPECT_EQ(Item(1).bytes, 10u);
+}
+
+// A measurement that fails (after its own retries) makes the item fail with that status,
+// while its cells show the median of the finished ones.
+TEST_F(TestRunTest, AFailedRepeatFailsTheItemWithTheFirstFailure) {
+    settings.UseAutoStopTime = 1;
+    settings.AutoStopTime = 1;
+    settings.TryAgainOnFail = 1;
+    settings.NumOfRetries = 1;
+    ScriptedResponse& r = Hang("http://a/r");
+    Add("http://a/r");
+    Item(0).repeat = 3;
+    run.StartTest();
+    Connect();
+    Deliver(4000);
+    r.status = 404;  // a request takes its answer when it is opened
+    Tick(5);
+    Connect();  // the second measurement fails, and its retry too
+    EXPECT_EQ(Item(0).retries, 1u);
+    r.status = 200;
+    Connect();
+    EXPECT_EQ(Item(0).retries, 0u);  // the third starts with retries of its own
+    Connect();
+    Deliver(1000);
+    Tick(5);
+    ASSERT_FALSE(run.IsRunning());
+    const ItemMeasurements* m = run.Measurements().ForItem(0);
+    ASSERT_EQ(m->repeats.size(), 3u);
+    EXPECT_EQ(m->repeats[1].status, DownloadStatus::Failed);
+    EXPECT_EQ(m->attempts, 4u);
+    EXPECT_EQ(Item(0).status, DownloadStatus::Failed);
+    EXPECT_EQ(Item(0).serverStatus, 404);
+    EXPECT_EQ(Item(0).bytes, 1000u);  // the lower of the two finished
+}
+
+// Stopping ends the item with the measurements made: the one under way counts once its
+// data has begun; one still connecting says nothing of the speed.
+TEST_F(TestRunTest, StopDuringARepeatKeepsTheMeasurementsMade) {
+    settings.UseAutoStopTime = 1;
+    settings.AutoStopTime = 2;
+    Hang("http://a/r");
+    Add("http://a/r");
+    Item(0).repeat = 5;
+    for (bool dataBegun : {true, false}) {
+        run.StartTest();
+        Connect();
+        Deliver(4000);
+        Tick(10);
+        if (dataBegun) {
+            Connect();
+            Deliver(1000);
+            Tick(3);
+        }
+        run.StopTest();
+        const ItemMeasurements* m = run.Measurements().ForItem(0);
+        ASSERT_EQ(m->repeats.size(), dataBegun ? 2u : 1u);
+        EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+        EXPECT_EQ(Item(0).bytes, dataBegun ? 1000u : 4000u) << dataBegun;
+        EXPECT_EQ(Item(0).duration, dataBegun ? 600u : 2000u) << dataBegun;
+    }
+}
+
 }  // namespace
 }  // namespace vm
 

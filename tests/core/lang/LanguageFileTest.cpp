@@ -113,7 +113,7 @@ public:
 TEST(LanguageFile, SaveWritesMissingValuesOnly) {
     MemoryFileSystem fs;
     OneMenu menu;
-    ASSERT_EQ(SaveLanguageFile(fs, kLng, "  1.27 ", &menu), LanguageSaveResult::kDone);
+    ASSERT_EQ(SaveLanguageFile(fs, kLng, "  1.27 ", &menu), LanguageSaveResult::Done);
     const std::string first = fs.files[kLng];
     EXPECT_EQ(
         first.rfind("[general]\r\nTranslatorName=\r\nTranslatorURL=\r\nVersion=1.27\r\nRTL=0\r\n"
@@ -125,12 +125,12 @@ TEST(LanguageFile, SaveWritesMissingValuesOnly) {
     EXPECT_NE(first.find("\r\n2300=Finished (slow)\r\n"), std::string::npos);
 
     // A second save changes nothing; a translated text and a newer version are kept.
-    ASSERT_EQ(SaveLanguageFile(fs, kLng, "1.27", &menu), LanguageSaveResult::kDone);
+    ASSERT_EQ(SaveLanguageFile(fs, kLng, "1.27", &menu), LanguageSaveResult::Done);
     EXPECT_EQ(fs.files[kLng], first);
     fs.files[kLng] =
         "; by Ana\r\n[GENERAL]\r\nrtl=1\r\nVersion=0.9\r\nTranslatorName=\r\n[Menu_102]\r\n"
         "40036=&Starten\r\n[strings]\r\n455=Fehler\r\n454=\r\n";
-    ASSERT_EQ(SaveLanguageFile(fs, kLng, "1.27", &menu), LanguageSaveResult::kDone);
+    ASSERT_EQ(SaveLanguageFile(fs, kLng, "1.27", &menu), LanguageSaveResult::Done);
     const std::string& merged = fs.files[kLng];
     EXPECT_EQ(merged.rfind("; by Ana\r\n[GENERAL]\r\nrtl=1\r\nVersion=1.27\r\nTranslatorName=\r\n"
                            "TranslatorURL=\r\n[Menu_102]\r\n40036=&Starten\r\n70001=&File\r\n"
@@ -155,7 +155,7 @@ TEST(LanguageFile, Utf16FilesAreReadInTheCodePageAndSavedBackInTheirOwnEncoding)
         ASSERT_TRUE(file.ReadString(455, &text));
         EXPECT_EQ(text, "?");
 
-        ASSERT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::kDone);
+        ASSERT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::Done);
         const std::string& saved = fs.files[kLng];
         const std::string head = Utf16File(before + u"4=%d item(s)\r\n", bigEndian);
         EXPECT_EQ(saved.compare(0, head.size(), head), 0) << bigEndian;
@@ -172,7 +172,7 @@ TEST(LanguageFile, SaveKeepsEveryLineItLeavesAlone) {
         "TranslatorName = Ana\r\n\r\n\r\n[strings]\r\n  455 =  Fehler  \r\n454=\r\njunk "
         "line\r\n\r\n";
     fs.files[kLng] = before;
-    ASSERT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::kDone);
+    ASSERT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::Done);
     EXPECT_EQ(fs.files[kLng].rfind(
                   "\xEF\xBB\xBF; kept as it is\r\n\r\n[ general ]\r\n[general]\r\nVersion=1.27\r\n"
                   "TranslatorName = Ana\r\nTranslatorURL=\r\nRTL=0\r\n\r\n\r\n[strings]\r\n"
@@ -188,18 +188,18 @@ TEST(LanguageFile, BytesThatAreNoTextAreNeitherUsedNorReplaced) {
     fs.files[kLng] = before;
     LanguageFile file;
     EXPECT_FALSE(file.Load(fs, kLng));
-    EXPECT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::kNotReplaced);
+    EXPECT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::NotReplaced);
     EXPECT_EQ(fs.files[kLng], before);
 }
 
 TEST(LanguageFile, SaveRefusesToReplaceAFileItCannotRead) {
     MemoryFileSystem fs;
     fs.files[kLng] = std::string(kMaxLanguageFileBytes + 1, ';');
-    EXPECT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::kNotReplaced);
+    EXPECT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::NotReplaced);
     EXPECT_EQ(fs.files[kLng].size(), kMaxLanguageFileBytes + 1);
     fs.files.clear();
     fs.createError = kErrorAccessDenied;
-    EXPECT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::kWriteFailed);
+    EXPECT_EQ(SaveLanguageFile(fs, kLng, "1.27", nullptr), LanguageSaveResult::WriteFailed);
 }
 
 }  // namespace

@@ -264,6 +264,26 @@ TEST_F(DownloadListViewTest, RefreshRepaintsWithoutRelisting) {
     EXPECT_STREQ(list.RowCellText(5, kColumnStatus, buffer), "");
 }
 
+// A run's changes are shown once per timer step, and never while the list is hidden: the
+// change waits for the first step after the list is shown.
+TEST_F(DownloadListViewTest, RunChangesRepaintOncePerStepAndOnlyWhenShown) {
+    Add("a");
+    list.Reload();
+    struct Step {
+        bool shown;
+        int changes;
+        bool repainted;
+    } steps[] = {{true, 0, false},    {true, 1000, true}, {true, 0, false},
+                 {false, 500, false}, {false, 0, false},  {true, 0, true}};
+    for (const Step& step : steps) {
+        control.shown = step.shown;
+        const int before = control.redraws;
+        for (int i = 0; i < step.changes; ++i) list.MarkChanged();
+        EXPECT_EQ(list.RefreshIfChanged(), step.repainted) << (&step - steps);
+        EXPECT_EQ(control.redraws - before, step.repainted ? 1 : 0) << (&step - steps);
+    }
+}
+
 TEST_F(DownloadListViewTest, ImagesAndDrawColoursByItemState) {
     DownloadItem item;
     const std::pair<DownloadStatus, int> images[] = {

@@ -15,7 +15,7 @@ namespace {
 
 using test::FakeTimeText;
 
-class DownloadItemTest : public ::testing::Test {
+class ItemCellsTest : public ::testing::Test {
 protected:
     test::ScopedTranslation builtinTexts{nullptr};
     FakeTimeText timeText;
@@ -27,7 +27,7 @@ protected:
     }
 };
 
-TEST_F(DownloadItemTest, NewItemShowsWaitingAndEmptyResultCells) {
+TEST_F(ItemCellsTest, NewItemShowsWaitingAndEmptyResultCells) {
     DownloadItem item("http://a/", "A", 4);
     EXPECT_EQ(item.status, DownloadStatus::Waiting);
     EXPECT_EQ(Cell(item, kColumnUrl), "http://a/");
@@ -40,7 +40,7 @@ TEST_F(DownloadItemTest, NewItemShowsWaitingAndEmptyResultCells) {
     EXPECT_EQ(Cell(item, kColumnOrder), "5");
 }
 
-TEST_F(DownloadItemTest, UrlAndNameOverTheirBoundsAreKeptWhole) {
+TEST_F(ItemCellsTest, UrlAndNameOverTheirBoundsAreKeptWhole) {
     DownloadItem item(std::string(5000, 'u'), std::string(300, 'n'), 0);
     EXPECT_EQ(item.url, std::string(5000, 'u'));
     EXPECT_EQ(item.name, std::string(300, 'n'));
@@ -50,7 +50,7 @@ TEST_F(DownloadItemTest, UrlAndNameOverTheirBoundsAreKeptWhole) {
     EXPECT_EQ(item.name.size(), kMaxNameLength + 1);
 }
 
-TEST_F(DownloadItemTest, StatusTextOfEveryStatus) {
+TEST_F(ItemCellsTest, StatusTextOfEveryStatus) {
     struct Case {
         DownloadStatus status;
         const char* text;
@@ -71,7 +71,7 @@ TEST_F(DownloadItemTest, StatusTextOfEveryStatus) {
     }
 }
 
-TEST_F(DownloadItemTest, SlowShowsOnlyOnAFinishedEnabledItem) {
+TEST_F(ItemCellsTest, SlowShowsOnlyOnAFinishedEnabledItem) {
     DownloadItem item("u", "", 0);
     item.belowMinSpeed = true;
     item.status = DownloadStatus::Finished;
@@ -83,7 +83,7 @@ TEST_F(DownloadItemTest, SlowShowsOnlyOnAFinishedEnabledItem) {
     EXPECT_EQ(Cell(item, kColumnStatus), "Disabled");
 }
 
-TEST_F(DownloadItemTest, FailedShowsErrorOrServerStatus) {
+TEST_F(ItemCellsTest, FailedShowsErrorOrServerStatus) {
     DownloadItem item("u", "", 0);
     item.status = DownloadStatus::Failed;
     item.errorCode = 12007;
@@ -98,7 +98,7 @@ TEST_F(DownloadItemTest, FailedShowsErrorOrServerStatus) {
     EXPECT_EQ(Cell(item, kColumnStatus), "Failed");
 }
 
-TEST_F(DownloadItemTest, FailedWithLongestErrorTextFitsTheStatusBuffer) {
+TEST_F(ItemCellsTest, FailedWithLongestErrorTextFitsTheStatusBuffer) {
     DownloadItem item("u", "", 0);
     item.status = DownloadStatus::Failed;
     item.errorCode = 0xFFFFFFFF;
@@ -109,7 +109,7 @@ TEST_F(DownloadItemTest, FailedWithLongestErrorTextFitsTheStatusBuffer) {
     EXPECT_EQ(text.size(), 20 + kMaxCellText + 1);
 }
 
-TEST_F(DownloadItemTest, SpeedSizeAndDurationTexts) {
+TEST_F(ItemCellsTest, SpeedSizeAndDurationTexts) {
     DownloadItem item("u", "", 0);
     item.status = DownloadStatus::Finished;
     EXPECT_EQ(Cell(item, kColumnDownloaded), "0.0 KB");
@@ -132,7 +132,7 @@ TEST_F(DownloadItemTest, SpeedSizeAndDurationTexts) {
     EXPECT_EQ(Cell(item, kColumnDownloaded), "20971520.0 KB");
 }
 
-TEST_F(DownloadItemTest, DurationRoundsHalfSecondsUp) {
+TEST_F(ItemCellsTest, DurationRoundsHalfSecondsUp) {
     struct Case {
         uint32_t ms;
         const char* text;
@@ -149,7 +149,7 @@ TEST_F(DownloadItemTest, DurationRoundsHalfSecondsUp) {
     }
 }
 
-TEST_F(DownloadItemTest, RecomputeSpeedAcrossTickWrap) {
+TEST_F(ItemCellsTest, RecomputeSpeedAcrossTickWrap) {
     DownloadItem item("u", "", 0);
     item.startTime = test::UtcTime(2021, 1, 1, 0, 0, 0);
     item.startTick = 0xFFFFF000u;  // 4,096 ms before the wrap
@@ -160,7 +160,7 @@ TEST_F(DownloadItemTest, RecomputeSpeedAcrossTickWrap) {
     EXPECT_DOUBLE_EQ(item.speedKbitps, 10240 / 1000.0 * 8 / 8.192);
 }
 
-TEST_F(DownloadItemTest, RecomputeSpeedBeforeStartKeepsZeroDuration) {
+TEST_F(ItemCellsTest, RecomputeSpeedBeforeStartKeepsZeroDuration) {
     DownloadItem item("u", "", 0);
     item.startTick = 5;
     item.bytes = 100;
@@ -170,26 +170,42 @@ TEST_F(DownloadItemTest, RecomputeSpeedBeforeStartKeepsZeroDuration) {
     EXPECT_EQ(item.speedKbitps, 0);
 }
 
-// A small file read from the cache can finish within one tick of the clock: finished, it
-// counts one millisecond rather than a speed of 0; while it runs, 0 ms means no speed yet.
-TEST_F(DownloadItemTest, FinishedWithinOneTickCountsOneMillisecond) {
-    DownloadItem item("u", "", 0);
-    item.startTime = test::UtcTime(2021, 1, 1, 0, 0, 0);
-    item.startTick = 7000;
-    item.bytes = 5 * 1024 * 1024;
-    item.status = DownloadStatus::Downloading;
-    item.RecomputeSpeed(7000);
-    EXPECT_EQ(item.speedKBps, 0);
-    item.status = DownloadStatus::Finished;
-    item.RecomputeSpeed(7000);
-    EXPECT_EQ(item.duration, 1u);
-    EXPECT_DOUBLE_EQ(item.speedKBps, 5 * 1024 / 0.001);
-    item.bytes = 0;  // nothing arrived: nothing to speak of
-    item.RecomputeSpeed(7000);
-    EXPECT_EQ(item.speedKBps, 0);
+// Speeds are bytes over the microsecond duration; the millisecond duration is its whole
+// milliseconds (the Duration cell rounds that as before). A finished download whose data
+// came between two readings of the clock counts one microsecond, never 0 KB/s.
+TEST_F(ItemCellsTest, RecomputeSpeedFromMicroseconds) {
+    struct Case {
+        uint64_t us;
+        uint64_t bytes;
+        DownloadStatus status;
+        uint32_t ms;
+        double kbps;
+        const char* cell;
+    };
+    const Case cases[] = {
+        {1500, 65536, DownloadStatus::Finished, 1, 64 / 0.0015, "00:00:00"},
+        {4321987, 5242880, DownloadStatus::Finished, 4321, 5120 / 4.321987, "00:00:04"},
+        {3499999, 1024, DownloadStatus::Downloading, 3499, 1 / 3.499999, "00:00:03"},
+        {999, 1024, DownloadStatus::Finished, 0, 1 / 0.000999, "00:00:00"},
+        {0, 5242880, DownloadStatus::Finished, 0, 5120 / 0.000001, "00:00:00"},
+        {0, 5242880, DownloadStatus::Downloading, 0, 0, "00:00:00"},
+        {0, 0, DownloadStatus::Finished, 0, 0, "00:00:00"},
+    };
+    for (const Case& c : cases) {
+        DownloadItem item("u", "", 0);
+        item.startTime = test::UtcTime(2021, 1, 1, 0, 0, 0);
+        item.startTick = 7000;
+        item.startMicro = 123456789;
+        item.bytes = c.bytes;
+        item.status = c.status;
+        item.RecomputeSpeed(7000, item.startMicro + c.us);  // the tick did not move at all
+        EXPECT_EQ(item.duration, c.ms) << c.us;
+        EXPECT_DOUBLE_EQ(item.speedKBps, c.kbps) << c.us;
+        EXPECT_EQ(Cell(item, kColumnDuration), c.cell) << c.us;
+    }
 }
 
-TEST_F(DownloadItemTest, ResetResultsKeepsIdentity) {
+TEST_F(ItemCellsTest, ResetResultsKeepsIdentity) {
     DownloadItem item("http://x/", "X", 7);
     item.disabled = 1;
     item.deleted = 1;
@@ -228,7 +244,7 @@ TEST_F(DownloadItemTest, ResetResultsKeepsIdentity) {
     EXPECT_EQ(item.deleted, 1);
 }
 
-TEST_F(DownloadItemTest, StartTimeInLocalTimeOrGmt) {
+TEST_F(ItemCellsTest, StartTimeInLocalTimeOrGmt) {
     DownloadItem item("u", "", 0);
     item.status = DownloadStatus::Downloading;
     item.startTime = test::UtcTime(2024, 2, 29, 23, 30, 5);
@@ -237,7 +253,7 @@ TEST_F(DownloadItemTest, StartTimeInLocalTimeOrGmt) {
     EXPECT_EQ(Cell(item, kColumnStartTime), "2024-02-29 23:30:05");
 }
 
-TEST_F(DownloadItemTest, StartTimeEmptyWhenNotShowable) {
+TEST_F(ItemCellsTest, StartTimeEmptyWhenNotShowable) {
     context.showTimeInGmt = true;
     DownloadItem item("u", "", 0);
     item.startTime = test::UtcTime(1985, 12, 31, 23, 59, 59);
@@ -257,7 +273,7 @@ TEST_F(DownloadItemTest, StartTimeEmptyWhenNotShowable) {
     EXPECT_EQ(Cell(item, kColumnStartTime), "");
 }
 
-TEST_F(DownloadItemTest, CompareRules) {
+TEST_F(ItemCellsTest, CompareRules) {
     DownloadItem a("b", "b", 1), b("a", "a", 0);
     a.speedKBps = 2;
     b.speedKBps = 1;
@@ -284,7 +300,7 @@ TEST_F(DownloadItemTest, CompareRules) {
     }
 }
 
-TEST_F(DownloadItemTest, OrderCellIsOneBased) {
+TEST_F(ItemCellsTest, OrderCellIsOneBased) {
     DownloadItem item("u", "", 0);
     EXPECT_EQ(Cell(item, kColumnOrder), "1");
     item.order = 2147483647;
@@ -293,7 +309,7 @@ TEST_F(DownloadItemTest, OrderCellIsOneBased) {
     EXPECT_EQ(Cell(item, -1), "");
 }
 
-TEST_F(DownloadItemTest, TranslatedFormatWithOtherConversionsIsNotUsed) {
+TEST_F(ItemCellsTest, TranslatedFormatWithOtherConversionsIsNotUsed) {
     test::FakeTranslation translation;
     translation.texts[13] = "Fehler %s%s%n";
     translation.texts[15] = "Serverstatus: %d";
@@ -315,7 +331,7 @@ namespace vm {
 namespace {
 
 // The numeric cells are formatted without printf; they must read exactly as printf's.
-TEST_F(DownloadItemTest, NumericCellsReadAsPrintfWould) {
+TEST_F(ItemCellsTest, NumericCellsReadAsPrintfWould) {
     std::vector<double> values = {0,     0.04999, 0.05,  0.05000001, 0.15,   0.25,   0.35,
                                   0.125, 0.375,   1.005, 2.675,      99.95,  999.95, 1e6 + 0.05,
                                   1e15,  1e300,   4e9,   123456.789, 0.0049, 0.005,  0.015};

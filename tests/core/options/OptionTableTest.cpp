@@ -16,14 +16,14 @@ TEST(OptionTableTest, TheRecordStartsAtEveryOptionsDefault) {
     for (const OptionSpec& option : Options()) {
         SCOPED_TRACE(option.key);
         switch (option.type) {
-            case OptionType::kBool:
-            case OptionType::kInt:
+            case OptionType::Bool:
+            case OptionType::Int:
                 EXPECT_EQ(option.numberDefault, record.*option.number);
                 break;
-            case OptionType::kDouble:
+            case OptionType::Double:
                 EXPECT_EQ(option.decimalDefault, record.*option.decimal);
                 break;
-            case OptionType::kText:
+            case OptionType::Text:
                 EXPECT_EQ(option.textDefault, record.*option.text);
                 break;
         }
@@ -43,11 +43,11 @@ TEST(OptionTableTest, EveryRowIsComplete) {
         EXPECT_TRUE(keys.insert(lower).second) << "key twice";
         EXPECT_EQ(0u, fileKeys.count(option.key)) << "key of the file's own";
 
-        const bool isNumber = option.type == OptionType::kBool || option.type == OptionType::kInt;
+        const bool isNumber = option.type == OptionType::Bool || option.type == OptionType::Int;
         EXPECT_EQ(isNumber, option.number != nullptr);
-        EXPECT_EQ(option.type == OptionType::kDouble, option.decimal != nullptr);
-        EXPECT_EQ(option.type == OptionType::kText, option.text != nullptr);
-        if (option.type == OptionType::kText) {
+        EXPECT_EQ(option.type == OptionType::Double, option.decimal != nullptr);
+        EXPECT_EQ(option.type == OptionType::Text, option.text != nullptr);
+        if (option.type == OptionType::Text) {
             EXPECT_GT(option.bound, 0u) << "capacity";
         }
 
@@ -57,14 +57,14 @@ TEST(OptionTableTest, EveryRowIsComplete) {
             for (const OptionSpec& other : Options()) {
                 if (other.number != option.enabledBy) continue;
                 found = true;
-                EXPECT_EQ(OptionType::kBool, other.type);
+                EXPECT_EQ(OptionType::Bool, other.type);
                 EXPECT_EQ(option.advanced, other.advanced);
             }
             EXPECT_TRUE(found) << "switch without a row";
         }
 
-        EXPECT_EQ(option.json != JsonForm::kNone, option.jsonName != nullptr);
-        if (option.json != JsonForm::kNone) {
+        EXPECT_EQ(option.json != JsonForm::None, option.jsonName != nullptr);
+        if (option.json != JsonForm::None) {
             EXPECT_TRUE(jsonOrders.insert(option.jsonOrder).second) << "JSON order twice";
         }
     }

@@ -141,7 +141,8 @@ protected:
         phases.Stamp(kStatusConnectedToServer, 10090);  // a redirect's: the first one counts
         phases.Stamp(kStatusRequestSent, 10011);
         for (uint32_t s = 1; s <= 6; ++s) {
-            measurements.AddSample(0, {s * 1000, s * 1000 - 7, s * 1000000, 1e6 - s});
+            measurements.AddSample(0, {s * 1000, s * 1000 - 7, s * 1000000, 1e6 - s,
+                                       s * 1000000ULL + 123, (s * 1000 - 7) * 1000ULL + 456});
         }
         measurements.EndAttempt(0, 200, phases, true, 10150);
         measurements.SetComplete(0, true);
@@ -160,6 +161,12 @@ protected:
         latency.failed = 1;
         latency.probeBytes = 4200;
         measurements.SetLatency(0, latency);
+        // Four connections, a quarter of the speed over one: a per-connection cap.
+        done.connections = 4;
+        measurements.SetConnections(0, ConnectionUse{4, 4, true});
+        ConnectionVerdict verdict;
+        ASSERT_TRUE(JudgeConnections(250000, 1000000, &verdict));
+        measurements.SetVerdict(0, verdict);
 
         DownloadItem& missing = Add("http://example.com/missing", "", DownloadStatus::Failed);
         missing.serverStatus = 404;
@@ -174,6 +181,17 @@ protected:
         refused.SetErrorText("The attempt to connect to the server failed.  ");
         measurements.StartAttempt(2, 30000);
         measurements.EndAttempt(2, 0, PhaseStamps(), false, 0);
+        // Measured twice (Repeat=2): once through, then refused.
+        RepeatResult through;
+        through.status = DownloadStatus::Finished;
+        through.bytes = 2000000;
+        through.durationUs = 2000500;
+        through.averageBytesPerSecond = 999750.062;
+        RepeatResult failed;
+        failed.status = DownloadStatus::Failed;
+        failed.errorCode = 12029;
+        measurements.AddRepeat(2, through);
+        measurements.AddRepeat(2, failed);
 
         Add("ftp://example.com/off", "off", DownloadStatus::Waiting).disabled = 1;
         Add("http://example.com/?q=\"x\"&b=\\\x7f", "caf\xE9 \"q\" \\ \x01\t",
@@ -236,6 +254,76 @@ TEST_F(JsonReportTest, TheHistoryLineIsTheSameDocumentOnOneLine) {
     withoutBreaks.erase(std::remove(withoutBreaks.begin(), withoutBreaks.end(), '\n'),
                         withoutBreaks.end());
     EXPECT_EQ(line, withoutBreaks);
+}
+
+// Over the history's bound the line loses its samples first (steady speeds stay); a run
+// that still passes it gives no line at all, never one its reader would skip.
+TEST_F(JsonReportTest, TheHistoryLineKeepsWithinItsBound) {
+    JsonReportSource source;
+    source.settings = &settings;
+    source.measurements = &measurements;
+    source.encoding = &encoding;
+    const std::string full = CompactJsonReport(list, source);
+    const std::string lean = CompactJsonReport(list, source, full.size() - 1);
+    ASSERT_FALSE(lean.empty());
+    EXPECT_LT(lean.size(), full.size());
+    EXPECT_EQ(lean.find("\"data_ms\""), std::string::npos);
+    EXPECT_NE(lean.find("\"steady_bytes_per_s\""), std::string::npos);
+    EXPECT_EQ(CompactJsonReport(list, source, full.size()), full);
+    EXPECT_EQ(CompactJsonReport(list, source, lean.size() - 1), "");
+}
+
+// The writer and the reader share one bound: a run of 100,000 items with samples, which
+// passes it whole, is written without them and read back with every item.
+TEST(HistoryLine, ABigRunIsWrittenAndReadBack) {
+    test::TestList big;
+    test::Latin1Encoding encoding;
+    RunMeasurements measurements;
+    constexpr size_t kItems = 100'000;
+    measurements.StartRun(test::UtcTime(2026, 12, 7, 11, 0, 0), kItems);
+    for (size_t i = 0; i < kItems; ++i) {
+        DownloadItem& item = big.Add("http://127.0.0.1/f" + std::to_string(i), "");
+        item.status = DownloadStatus::Finished;
+        measurements.StartAttempt(i, 0);
+        for (uint32_t s = 1; s <= 8; ++s) measurements.AddSample(i, {s * 1000, s * 1000, s, 1});
+        measurements.EndAttempt(i, 200, PhaseStamps(), true, 1);
+    }
+    big.list.Reload();
+    JsonReportSource source;
+    source.settings = &big.settings;
+    source.measurements = &measurements;
+    source.encoding = &encoding;
+    const std::string line = CompactJsonReport(big.list, source, kMaxHistoryLineBytes);
+    ASSERT_FALSE(line.empty());
+    EXPECT_LE(line.size(), kMaxHistoryLineBytes);
+    HistoryReader reader;
+    reader.Feed(line.data(), line.size());
+    reader.Feed("\n", 1);
+    reader.Finish();
+    EXPECT_EQ(reader.DamagedLines(), 0u);
+    ASSERT_EQ(reader.RunCount(), 1u);
+    EXPECT_EQ(reader.Latest().items.size(), kItems);
+    EXPECT_EQ(reader.Trends().size(), kItems);
+}
+
+// A run that tested nothing says so to a script; the warnings list has room for others.
+TEST_F(JsonReportTest, WarningsListWhatTheRunDidNotDo) {
+    JsonReportSource source;
+    source.settings = &settings;
+    source.encoding = &encoding;
+    source.warnings.push_back({"bad_number", "/runs x"});
+    for (DownloadItem& item : list.Items()) item.disabled = 1;
+    JsonValue document;
+    const std::string line = CompactJsonReport(list, source);
+    ASSERT_TRUE(ParseJson(line.data(), line.size(), &document));
+    const JsonValue* warnings = document.Find("warnings");
+    ASSERT_NE(warnings, nullptr);
+    ASSERT_EQ(warnings->elements.size(), 2u);
+    EXPECT_EQ(warnings->elements[0].TextOr("code", ""), "bad_number");
+    EXPECT_EQ(warnings->elements[1].TextOr("code", ""), kNothingTestedWarning);
+    list.Items()[0].disabled = 0;
+    source.warnings.clear();
+    EXPECT_EQ(CompactJsonReport(list, source).find("\"warnings\""), std::string::npos);
 }
 
 TEST_F(JsonReportTest, FileErrorsAreReported) {

@@ -115,6 +115,7 @@ protected:
         latency.idleMs = {1, 2, 3};
         latency.loadedMs = {20, 30, 40, 50};
         measurements.SetLatency(0, latency);
+        measurements.SetConnections(0, ConnectionUse{4, 4, true});
 
         DownloadItem failed("ftp://u:pw@example.com/x", "caf\xE9 \"q\" \\", 1);
         failed.status = DownloadStatus::Failed;
@@ -167,6 +168,7 @@ TEST_F(PrometheusRun, SeriesOfARun) {
         ("velocimark_download_rpm" + big + " 1714\n"),
         ("velocimark_download_info{url=\"http://example.com/big.bin\",name=\"Big\","
          "address=\"127.0.0.1\",http_version=\"HTTP/1.1\",cache=\"HIT\"} 1\n"),
+        ("velocimark_download_connections" + big + " 4\n"),
         "velocimark_run_start_time_seconds 1796641200\n",
         "velocimark_run_end_time_seconds 1796641209\n",
     };
@@ -205,7 +207,7 @@ TEST_F(PrometheusRun, EveryLineFollowsTheFormatAndTheNamingRules) {
             EXPECT_EQ(m[1], current) << "a sample outside its family: " << line;
         }
     }
-    EXPECT_EQ(families.size(), 13u);
+    EXPECT_EQ(families.size(), 15u);
 }
 
 TEST_F(PrometheusRun, EmptyFamiliesAreLeftOut) {

@@ -123,6 +123,24 @@ TEST(ResultsPage, ChartsOfTheRunAndTrendsOfTheHistory) {
     EXPECT_EQ(Count(page, "http://www.w3.org/2000/svg"), 5u);
 }
 
+TEST(ResultsPage, ConnectionsAndTheirVerdictInTheTable) {
+    std::string multi = Item("http://a/", "a", "finished", 4000, 3);
+    multi.insert(multi.size() - 1,
+                 ",\"connections\":{\"requested\":4,\"used\":4,\"ranges_supported\":true},"
+                 "\"connection_verdict\":{\"single_bytes_per_s\":1000,\"multi_bytes_per_s\":"
+                 "3980,\"ratio\":3.98,\"limit\":\"per_connection\"}");
+    std::string single = Item("http://b/", "b", "finished", 500, 3);
+    single.insert(single.size() - 1,
+                  ",\"connections\":{\"requested\":4,\"used\":1,\"ranges_supported\":false}");
+    const std::string older = Item("http://c/", "c", "finished", 500, 3);  // no such fields
+    const std::string page = Page(Read(RunLine(0, {multi, single, older})));
+    EXPECT_NE(page.find("<th>Connections</th>"), std::string::npos);
+    EXPECT_NE(page.find("<td class=\"n\">4 (per connection, 3.98x)</td>"), std::string::npos);
+    EXPECT_NE(page.find("<td class=\"n\">1</td>"), std::string::npos);
+    EXPECT_NE(page.find("<td class=\"n\">-</td><td></td></tr>"),
+              std::string::npos);  // an older run: no connections, no confidence
+}
+
 TEST(ResultsPage, NotesForDamagedLinesATornLastLineAndNoHistory) {
     const std::string run = RunLine(1, {Item("http://a/", "a", "finished", 1000, 2)});
     const std::string page = Page(Read("junk\n" + run + run.substr(0, 40)), false);

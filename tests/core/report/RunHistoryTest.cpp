@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/FileSystem.h"
 #include "core/report/HistoryReader.h"
 #include "core/report/RunHistory.h"
 
@@ -21,9 +22,23 @@ public:
         *byte = content.back();
         return true;
     }
+    bool Size(uint64_t* size) override {
+        *size = content.size();
+        return true;
+    }
+    bool CutBackTo(uint64_t size) override {
+        content.resize(size);
+        return true;
+    }
+    size_t writesBeforeFull = SIZE_MAX;  // a full disk takes the first half of that write
     bool Append(const std::string& data, uint32_t* error) override {
         if (failWith != 0) {
             *error = failWith;
+            return false;
+        }
+        if (writes.size() >= writesBeforeFull) {
+            content += data.substr(0, data.size() / 2);
+            *error = 112;
             return false;
         }
         writes.push_back(data);
@@ -73,6 +88,10 @@ TEST(RunHistory, EachRunIsOneWriteOfOneLine) {
     ASSERT_TRUE(AppendRunToHistory(file, "{\"a\":1}", &error));
     ASSERT_TRUE(AppendRunToHistory(file, "{\"a\":2}", &error));
     EXPECT_EQ(file.writes, (std::vector<std::string>{"{\"a\":1}\n", "{\"a\":2}\n"}));
+    // No run (one too large for its line) writes nothing its reader would skip.
+    EXPECT_FALSE(AppendRunToHistory(file, "", &error));
+    EXPECT_EQ(error, kErrorFileTooLarge);
+    EXPECT_EQ(file.writes.size(), 2u);
 }
 
 TEST(RunHistory, ALineTornByACrashStaysAloneAndTheNextRunIsWhole) {
@@ -97,6 +116,17 @@ TEST(RunHistory, AFailedWriteReportsItsError) {
     uint32_t error = 0;
     EXPECT_FALSE(AppendRunToHistory(file, "{}", &error));
     EXPECT_EQ(error, 5u);
+}
+
+TEST(RunHistory, AFullDiskLeavesNoPartialLine) {
+    StringAppendFile file;
+    uint32_t error = 0;
+    ASSERT_TRUE(AppendRunToHistory(file, "{\"run\":1}", &error));
+    const std::string before = file.content;
+    file.writesBeforeFull = 1;
+    EXPECT_FALSE(AppendRunToHistory(file, "{\"run\":2}", &error));
+    EXPECT_EQ(error, 112u);
+    EXPECT_EQ(file.content, before);
 }
 
 TEST(HistoryReader, ATornLastLineIsSkippedWithANote) {

@@ -19,7 +19,7 @@ TEST(RunReport, ExportWritesAndNothingElse) {
     RecordingHost host;
     AppSettings settings;
     settings.AutoReport = 1;
-    EXPECT_EQ(FinishRunReport(Export(6, "out.xml"), settings, host), ExportWrite::kWritten);
+    EXPECT_EQ(FinishRunReport(Export(6, "out.xml"), settings, host), ExportWrite::Written);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"write 6 C:\\prog\\out.xml"}));
 }
 
@@ -27,7 +27,7 @@ TEST(RunReport, FailedExportSaysSo) {
     RecordingHost host;
     host.reportWrites = false;
     EXPECT_EQ(FinishRunReport(Export(1, "sub\\r.txt"), AppSettings(), host),
-              ExportWrite::kNotWritten);
+              ExportWrite::NotWritten);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"write 1 sub\\r.txt"}));
 }
 
@@ -36,7 +36,7 @@ TEST(RunReport, MetricsOnlyExportWritesNoReport) {
     AppSettings settings;
     settings.AutoReport = 1;
     EXPECT_EQ(FinishRunReport(Export(kMetricsOnlyExportType, ""), settings, host),
-              ExportWrite::kWritten);
+              ExportWrite::Written);
     EXPECT_TRUE(host.calls.empty());
 }
 
@@ -48,7 +48,7 @@ TEST(RunReport, JsonIsAnExportOnly) {
         RecordingHost host;
         host.reportWrites = writes;
         EXPECT_EQ(FinishRunReport(Export(8, "r.json"), settings, host),
-                  writes ? ExportWrite::kWritten : ExportWrite::kNotWritten);
+                  writes ? ExportWrite::Written : ExportWrite::NotWritten);
         EXPECT_EQ(host.calls, (std::vector<std::string>{"json C:\\prog\\r.json"}));
     }
     // The automatic report has no JSON type: 8 stays an unknown report type there.
@@ -77,7 +77,7 @@ TEST(RunReport, AutomaticReportAndViewer) {
         settings.AutoReport = c.autoReport;
         settings.AutoReportOpenInViewer = c.openInViewer;
         settings.AutoReportType = 5;
-        EXPECT_EQ(FinishRunReport(ExportRequest(), settings, host), ExportWrite::kNoExport);
+        EXPECT_EQ(FinishRunReport(ExportRequest(), settings, host), ExportWrite::NoExport);
         EXPECT_EQ(host.calls, c.calls);
     }
 }

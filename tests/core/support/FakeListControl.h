@@ -23,6 +23,7 @@ public:
     bool arrowDescending = false;
     int64_t lastEnsured = -1;
     int redraws = 0;
+    bool shown = true;
     int setRowCounts = 0;
     std::vector<std::string> progressTexts;
 
@@ -35,6 +36,7 @@ public:
         ++setRowCounts;
     }
     void RedrawVisibleRows() override { ++redraws; }
+    bool IsShown() const override { return shown; }
 
     size_t SelectedCount() const override {
         return static_cast<size_t>(

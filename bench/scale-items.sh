@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Whether the program's cost per item stays constant, whatever the list's length and
+# whatever came before (export runs under Wine, run through bench/scale-run.sh per-item):
+#  1. REFUSED items (default 50,000) refused at once, plainly, and with one successful
+#     download at item 500: time per item of each, the ratio (goal: 1.2 or less), the
+#     time per item over the first and the last 10,000 of the second (goal: the last no
+#     slower), and its memory growth per item beside a bare WinINet loop's
+#     (bench/limits/MinimalAttemptLoop.cpp) over the same attempts in the same run.
+#  2. ANSWERED items (default 100,000), 9 in 10 answered 404 by nginx and the rest
+#     refused: time per item in a hidden run (goal: 1 ms or less, the last tenth no slower
+#     than the second), and with the window shown (goal: within 1.5 times the hidden run;
+#     the prefix's null display driver draws nothing on a screen, but the list view paints).
+# Moments come from marker requests in nginx's access log (items answered by nginx carry
+# "?scale=TAG"); memory is the process's resident set from /proc.
+# Usage: bench/scale-items.sh [REFUSED [ANSWERED]]
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+refused_items=${1:-50000}
+answered_items=${2:-100000}
+[ "$refused_items" -ge 30000 ] && [ "$answered_items" -ge 20000 ] ||
+  { echo "REFUSED must be at least 30000 and ANSWERED at least 20000" >&2; exit 2; }
+build=$root/build/windows
+exe=$build/src/win32/velocimark.exe
+loop=$build/bench/limits/minimal-attempt-loop.exe
+[ -f "$exe" ] && [ -f "$loop" ] || { echo "build first: scripts/build.sh windows" >&2; exit 1; }
+
+servers=$build/scale-servers
+work=$build/scale-items
+export VM_BUILD_DIR=$build
+source cmake/wine-env.sh
+trap 'tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true' EXIT
+vm_wine_server_start
+tests/servers/start.sh "$servers" >/dev/null
+source "$servers/env"
+log=$servers/logs/nginx-access.log
+rm -rf "$work"
+mkdir -p "$work"
+cp "$exe" "$loop" "$work/"
+
+refused=http://127.0.0.1:$VM_REFUSED_PORT/x
+calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
+
+write_config() { # FILE URLS-FILE
+  {
+    printf '[General]\r\nTryAgainOnFail=0\r\nConnectTimeout=30\r\n'
+    printf 'NumOfDownloads=%s\r\n' "$(wc -l <"$2")"
+    awk '{ printf "[Download%d]\r\nURL=%s\r\nDownloadName=i%d\r\nDisabled=0\r\n", NR - 1, $0, NR }' "$2"
+  } >"$1"
+}
+
+# Runs an export of CONFIG and notes, for each TAG, when its request reached nginx and
+# the resident set then: lines "TAG seconds-from-start rss-kb", then "end seconds rss-kb".
+follow() { # CONFIG SHOWN(0|1) TAG...
+  local config=$1 shown=$2 start pid="" rss=0 now
+  shift 2
+  local tags=("$@") seen=()
+  local hidden=/hidden
+  [ "$shown" = 1 ] && hidden=""
+  : >"$log"
+  start=$(date +%s.%N)
+  (cd "$work" && exec wine velocimark.exe /config "$config" /scomma out.csv $hidden \
+     </dev/null >/dev/null 2>&1) &
+  local runner=$!
+  while [ -z "$pid" ] && kill -0 "$runner" 2>/dev/null; do
+    pid=$(pgrep -f -n "velocimark\.exe /config $config" || true)
+    sleep 0.05
+  done
+  local offset=0 size chunk
+  while kill -0 "$runner" 2>/dev/null; do
+    rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || echo "$rss")
+    now=$(calc "$(date +%s.%N) - $start")
+    # Only what nginx logged since the last look: the log grows by an item a millisecond.
+    size=$(stat -c %s "$log")
+    chunk=$(tail -c +$((offset + 1)) "$log" | head -c $((size - offset)))
+    offset=$size
+    for i in "${!tags[@]}"; do
+      [ -z "${seen[$i]:-}" ] && [[ $chunk == *"scale=${tags[$i]} "* ]] &&
+        { seen[$i]=1; echo "${tags[$i]} $now $rss"; }
+    done
+    sleep 0.1
+  done
+  wait "$runner" || true
+  echo "end $(calc "$(date +%s.%N) - $start") $rss"
+}
+at() { awk -v t="$1" '$1 == t { print $2 }' <<<"$2"; }       # TAG RESULT: seconds
+rss_at() { awk -v t="$1" '$1 == t { print $3 }' <<<"$2"; }   # TAG RESULT: kB
+per_ms() { calc "($(at "$2" "$4") - $(at "$1" "$4")) * 1000 / $3"; }  # FROM TO ITEMS RESULT
+
+# --- 1. Refused items, without and with one success among the first thousand.
+n=$refused_items
+mark() { echo "$VM_HTTP_URL/empty.bin?scale=$1"; }
+repeat() { for _ in $(seq "$1"); do echo "$refused"; done; }
+repeat "$n" >"$work/plain.txt"
+repeat 1 >"$work/one.txt"
+{
+  repeat 499; mark ok; repeat 500; mark m1
+  repeat 10000; mark m11; repeat $((n - 21000)); mark m40
+  repeat 10000; mark m50
+} >"$work/success.txt"
+for list in plain one success; do write_config "$work/$list.cfg" "$work/$list.txt"; done
+one=$(follow one.cfg 0)
+plain=$(follow plain.cfg 0)
+success=$(follow success.cfg 0 ok m1 m11 m40 m50)
+bare=$(cd "$work" && wine minimal-attempt-loop.exe "$n" "$refused" "$(mark bare)" </dev/null 2>/dev/null)
+plain_ms=$(calc "($(at end "$plain") - $(at end "$one")) * 1000 / ($n - 1)")
+success_ms=$(per_ms m1 m50 $((n - 1000)) "$success")
+first_ms=$(per_ms m1 m11 10000 "$success")
+last_ms=$(per_ms m40 m50 10000 "$success")
+grow=$(calc "($(rss_at m50 "$success") - $(rss_at m11 "$success")) * 1024 / ($n - 11000)")
+echo "== $n refused items =="
+echo "plain: $plain_ms ms per item (start-up taken off)"
+echo "one success at item 500: $success_ms ms per item after item 1,000" \
+  "(ratio to plain $(calc "$success_ms / $plain_ms"), goal <= 1.2)"
+echo "  first 10,000 after it: $first_ms ms per item; last 10,000: $last_ms ms" \
+  "(ratio $(calc "$last_ms / $first_ms"), goal <= 1)"
+echo "  memory growth: $grow bytes per item (items 11,000 to the end)"
+echo "bare loop, one success first: $bare"
+echo "  (first_ms_per / last_ms_per: its time per attempt over the first and last tenth;" \
+  "grow_bytes_per: its working set's growth per attempt)"
+
+# --- 2. Items answered 404 by nginx (9 in 10), the rest refused.
+n=$answered_items
+tenth=$((n / 10))
+awk -v n="$n" -v http="$VM_HTTP_URL" -v refused="$refused" -v tenth="$tenth" 'BEGIN {
+  for (i = 1; i <= n; i++) {
+    tag = ""
+    if (i == tenth) tag = "t1"; else if (i == 2 * tenth) tag = "t2";
+    else if (i == n - tenth) tag = "t9"; else if (i == n) tag = "t10";
+    if (tag == "" && i % 10 == 0) print refused;
+    else print http "/missing.bin?scale=" (tag == "" ? "i" : tag);
+  } }' >"$work/answered.txt"
+write_config "$work/answered.cfg" "$work/answered.txt"
+for shown in 0 1; do
+  result=$(follow answered.cfg "$shown" t1 t2 t9 t10)
+  all=$(per_ms t1 t10 $((n - tenth)) "$result")
+  echo "== $n items, 9 in 10 answered 404 ($([ "$shown" = 1 ] && echo shown || echo hidden)) =="
+  echo "per item from item $tenth to the end: $all ms (goal <= 1 hidden)"
+  echo "  second tenth: $(per_ms t1 t2 "$tenth" "$result") ms per item;" \
+    "last tenth: $(per_ms t9 t10 "$tenth" "$result") ms"
+  [ "$shown" = 0 ] && hidden_ms=$all
+done
+echo "shown / hidden: $(calc "$all / $hidden_ms") (goal <= 1.5)"
