@@ -10,7 +10,7 @@ import os
 import subprocess
 import sys
 
-import e2e_test as e2e
+import e2e_support as e2e
 import json_test
 
 LAB = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lab", "lab.sh")

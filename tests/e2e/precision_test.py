@@ -10,7 +10,7 @@ import sys
 import threading
 import time
 
-import e2e_test as e2e
+import e2e_support as e2e
 import json_test
 
 MIB = 1024 * 1024

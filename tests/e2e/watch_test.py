@@ -11,7 +11,7 @@ import shutil
 import stat
 import subprocess
 
-import e2e_test as e2e
+import e2e_support as e2e
 import monitor_test as monitor
 
 HISTORY_NOT_WRITTEN, ALERT_FIRING = 5, 12
