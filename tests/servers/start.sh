@@ -90,6 +90,9 @@ certs=$dir/certs
 # --- Configuration files, for the ports chosen below.
 write_nginx_conf() {
   local user_line=""
+  # The http server answers on ::1 too where the loopback has it (the same port).
+  ipv6_listen=""
+  [ "$ipv6" = 1 ] && ipv6_listen="listen [::1]:$http_port;"
   [ "$(id -u)" = 0 ] && user_line="user root;"
   cat >"$dir/nginx/site.conf" <<CONF
 root $dir/data;
@@ -101,6 +104,13 @@ location /slow/ { alias $dir/data/; limit_rate $slow_rate; }
 location /noranges/ { alias $dir/data/; max_ranges 0; }
 # Any rate per request: /rate/2m/NAME serves NAME at limit_rate 2m.
 location ~ ^/rate/([0-9]+[kKmM]?)/(.+)\$ { alias $dir/data/\$2; limit_rate \$1; }
+# A cache's verdict in the headers, and a header far over any bound we keep.
+location /hit/ { alias $dir/data/; add_header X-Cache HIT; add_header Via "1.1 edge-a"; }
+location /miss/ { alias $dir/data/; add_header X-Cache MISS; }
+# (nginx takes at most 4 KB a parameter: four times one of 2,500.)
+location /longheader/ {
+  alias $dir/data/; set \$l $(printf 'L%.0s' {1..2500}); add_header X-Cache \$l\$l\$l\$l;
+}
 CONF
   cat >"$dir/nginx/nginx.conf" <<CONF
 $user_line
@@ -122,7 +132,7 @@ http {
   server_tokens off;
   keepalive_timeout 15;
   ssl_certificate_key $certs/server.key;
-  server { listen 127.0.0.1:$http_port; include $dir/nginx/site.conf; }
+  server { listen 127.0.0.1:$http_port; $ipv6_listen include $dir/nginx/site.conf; }
   server { listen 127.0.0.1:$https_port ssl; ssl_certificate $certs/localhost.pem;
            include $dir/nginx/site.conf; }
   server { listen 127.0.0.1:$expired_port ssl; ssl_certificate $certs/expired.pem;
@@ -221,6 +231,9 @@ start_all() {
   done
 }
 
+ipv6=0
+if ip -6 addr show dev lo 2>/dev/null | grep -q 'inet6 ::1/'; then ipv6=1; fi
+
 # Instances starting at the same moment take turns, so each sees the other's ports bound.
 exec 9>"${TMPDIR:-/tmp}/velocimark-servers.lock"
 flock -w 120 9 || { echo "start.sh: timed out waiting for another instance" >&2; exit 1; }
@@ -250,6 +263,7 @@ env_line() { printf 'export %s=%q\n' "$1" "$2"; }
   env_line VM_SERVERS_DIR "$dir"
   env_line VM_DATA_DIR "$dir/data"
   env_line VM_HTTP_PORT "$http_port"
+  env_line VM_HTTP_IPV6 "$ipv6"
   env_line VM_HTTPS_PORT "$https_port"
   env_line VM_HTTPS_EXPIRED_PORT "$expired_port"
   env_line VM_HTTPS_WRONGHOST_PORT "$wronghost_port"

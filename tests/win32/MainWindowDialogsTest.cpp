@@ -103,7 +103,8 @@ TEST_F(MainWindowDialogsTest, EditedNameReachesTheRowAndTheSavedFile) {
         ClickButton(dialog, IDOK);
     });
     DoubleClickList();
-    EXPECT_EQ("wwrrrrrrr", rows);
+    // The list's nine columns, then Server address and Cache.
+    EXPECT_EQ("wwrrrrrrrrr", rows);
     EXPECT_TRUE(nameFocused);
     EXPECT_EQ("Renamed item", RowText(1, kColumnName));
     EXPECT_EQ("http://127.0.0.1:1/renamed", RowText(1, kColumnUrl));

@@ -8,6 +8,8 @@
 #include "core/engine/SpeedThreshold.h"
 #include "core/engine/SteadySpeed.h"
 #include "core/list/DownloadListView.h"
+#include "core/list/LatencyText.h"
+#include "core/list/PathTexts.h"
 
 namespace vm {
 
@@ -86,6 +88,8 @@ ChartSubject GraphModel::Subject(const GraphRunView& run, const DownloadItem& it
         }
         subject.hasSteady = steadyKnown_;
         subject.steadyBytesPerSecond = steadyBytesPerSecond_;
+        subject.pathFigures = PathFigures(measured->server);
+        subject.latencyText = LatencyText(measured->latency);
         if (measured->connections.used > 1) subject.connections = measured->connections.used;
     }
     // The attempt under way has its steps only on its transfer until it ends.
@@ -95,6 +99,8 @@ ChartSubject GraphModel::Subject(const GraphRunView& run, const DownloadItem& it
             subject.hasPhase[phase] = true;
             subject.phaseMs[phase] = run.phaseTick[phase] - item.attemptTick;
         }
+        subject.pathFigures = PathFigures(run.transferServer);
+        subject.latencyText = LatencyText(run.transferLatency);
     }
     return subject;
 }

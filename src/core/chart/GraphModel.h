@@ -24,6 +24,8 @@ struct GraphRunView {
     uint64_t transferBytes = 0;
     bool hasPhaseTick[kAttemptPhaseCount] = {};
     uint32_t phaseTick[kAttemptPhaseCount] = {};
+    PathIdentity transferServer;    // which server answers, as far as known yet
+    LatencyResult transferLatency;  // what its latency probes measured so far
 };
 
 // What the speed graph shows and where its points come from: the traces of the run, which

@@ -47,6 +47,18 @@ std::vector<ChartPoint> InUnit(const std::vector<ChartPoint>& points, ChartUnit 
     return result;
 }
 
+// The summary and the figures end with the latency under load, where it was measured.
+std::string WithLatency(std::string text, const ChartSubject& subject) {
+    if (subject.latencyText.empty()) return text;
+    return text + "; " + subject.latencyText;
+}
+
+// The figures line ends with the path the download took, where it is known.
+std::string WithPathFigures(std::string figures, const ChartSubject& subject) {
+    if (!subject.pathFigures.empty()) figures += "   " + subject.pathFigures;
+    return WithLatency(figures, subject);
+}
+
 bool TraceDrawn(const SpeedTrace* trace) {
     return trace != nullptr && trace->interval.size() >= kMinDrawnSteps + 1;
 }
@@ -164,9 +176,10 @@ SpeedChart BuildSpeedChart(const std::vector<ChartSubject>& subjects, const Char
         } else {
             chart.message = NoCurveText(subject);
         }
-        chart.summary = ChartSummary(subject, frame.unit);
+        chart.summary = WithLatency(ChartSummary(subject, frame.unit), subject);
         chart.figures = JoinFigures(SubjectFigures(subject, frame.unit));
         if (!subject.confidence.empty()) chart.figures += "   " + subject.confidence;
+        chart.figures = WithPathFigures(chart.figures, subject);
     } else if (count > 1) {
         std::string items;
         for (size_t i = 0; i < count; ++i) {

@@ -27,6 +27,8 @@ struct ChartSubject {
     double minSpeedBytesPerSecond = 0;  // the minimum it is held to; 0: none
     bool hasPhase[kAttemptPhaseCount] = {};
     uint32_t phaseMs[kAttemptPhaseCount] = {};
+    std::string pathFigures;  // "from 127.0.0.1, HTTP/1.1, cache HIT"; "" when not known
+    std::string latencyText;  // "latency 2.1 ms idle, 31.4 ms loaded..."; "" when not probed
     int32_t connections = 1;  // used at once for the body
     // How far its speed can be trusted, in words (ConfidenceFigures); "" while unknown.
     std::string confidence;

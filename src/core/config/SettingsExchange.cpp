@@ -109,6 +109,7 @@ void ExchangeDownloadItem(DownloadItem& item, ProfileStore& store, int index) {
     ExchangeOptionalInt(store, config_key::kConnections, item.connections);
     ExchangeOptionalBool(store, config_key::kCompareConnections, item.compareConnections, 0);
     ExchangeOptionalInt(store, config_key::kRepeat, item.repeat);
+    ExchangeOptionalInt(store, config_key::kLatencyProbe, item.latencyProbe);
 }
 
 }  // namespace vm

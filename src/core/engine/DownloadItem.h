@@ -36,6 +36,7 @@ struct DownloadItem {
     int32_t connections = 0;         // 1-16 at once; 0: DefaultConnections applies
     int32_t compareConnections = 0;  // measured with one connection first; 0: the default
     int32_t repeat = 0;              // measurements in a row; 0: DefaultRepeat applies
+    int32_t latencyProbe = 0;  // 1: measure latency idle and under load; 0: as DefaultLatencyProbe
     uint64_t bytes = 0;
     FileTime startTime = 0;
     uint32_t startTick = 0;

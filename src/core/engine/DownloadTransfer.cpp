@@ -64,6 +64,8 @@ void DownloadTransfer::SetRange(const ByteRange& range, RangeRole role, uint64_t
     headers_ += RangeRequestHeader(range);
 }
 
+PathIdentity DownloadTransfer::Identity() const { return record_->path.Identity(); }
+
 void DownloadTransfer::SetAwaiting(Awaiting to) {
     const Awaiting from = awaiting_;
     CheckChange(IsLegalChange(from, to), "awaiting", NameOf(from), NameOf(to));
@@ -80,6 +82,7 @@ bool DownloadTransfer::OpenUrl(const std::string& url) {
     }
     const SchemeClass scheme = SchemeOf(url);
     record_->scheme = scheme;
+    record_->path.SetOrigin(&context_.addresses, UrlOrigin(url));
     uint32_t flags = kOpenFlagsDefault;
     if (scheme == SchemeClass::Https) flags = kOpenFlagsHttps;
     if (scheme == SchemeClass::Ftp && passiveFtp_) flags = kOpenFlagsPassiveFtp;
@@ -181,6 +184,9 @@ void DownloadTransfer::OnOpenComplete() {
     if (!context_.net.QueryInfoNumber(request, kHttpQueryStatusCode, &status)) status = 0;
     httpStatus_ = static_cast<int32_t>(status);
     const SchemeClass scheme = record_->scheme;
+    if (scheme == SchemeClass::Http || scheme == SchemeClass::Https)
+        record_->path.CaptureResponse(context_.net, request, scheme == SchemeClass::Https);
+    record_->path.UseKnownAddress();
     if ((scheme == SchemeClass::Http || scheme == SchemeClass::Https) &&
         !AcceptHttpResponse(request)) {
         return;

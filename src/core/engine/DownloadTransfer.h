@@ -6,6 +6,7 @@
 #include "core/base/UrlKind.h"
 #include "core/engine/FileReadJob.h"
 #include "core/engine/FtpReadJob.h"
+#include "core/engine/PathCapture.h"
 #include "core/engine/PhaseStamps.h"
 #include "core/engine/RangePlan.h"
 #include "core/engine/ReadSlot.h"
@@ -116,6 +117,8 @@ public:
     TransferEnd End() const { return record_->End(); }
     // When the library reported resolving, connecting and sending (stamped as they happen).
     const PhaseStamps& Phases() const { return record_->phases; }
+    // Which server answered and how, as far as known yet.
+    PathIdentity Identity() const;
 
 private:
     // What a reading step leaves to do: read on, wait for a completion, or nothing more.

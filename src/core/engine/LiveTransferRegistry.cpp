@@ -61,7 +61,7 @@ size_t LiveTransferRegistry::RetiredCount() const {
 }
 
 void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle, uint32_t status,
-                                          uintptr_t result, uint32_t error) {
+                                          uintptr_t result, uint32_t error, std::string_view info) {
     std::shared_ptr<TransferRecord> record;  // held until the callback is done with it
     InternetHandle orphan = 0;
     std::shared_ptr<ReadSlot> released;
@@ -94,7 +94,7 @@ void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle
             }
         }
     }
-    if (record) record->OnStatus(handle, status, result, error);
+    if (record) record->OnStatus(handle, status, result, error, info);
     if (orphan != 0) net_.CloseHandle(orphan);
 }
 

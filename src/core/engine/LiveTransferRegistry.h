@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -43,9 +44,10 @@ public:
     void Retire(InternetHandle request, std::shared_ptr<ReadSlot> slot);
     size_t RetiredCount() const;
 
-    // The status callback, on a library thread; context is the serial.
+    // The status callback, on a library thread; context is the serial. info: the text a
+    // status hands over (the connected address), empty for others.
     void DispatchStatus(uint32_t serial, InternetHandle handle, uint32_t status, uintptr_t result,
-                        uint32_t error);
+                        uint32_t error, std::string_view info = {});
 
 private:
     InternetLibrary& net_;

@@ -7,6 +7,8 @@
 
 #include "core/engine/ConnectionVerdict.h"
 #include "core/engine/DownloadItem.h"
+#include "core/engine/LatencyProbeJob.h"
+#include "core/engine/PathIdentity.h"
 #include "core/engine/PhaseStamps.h"
 #include "core/engine/SteadySpeed.h"
 #include "core/platform/Clock.h"
@@ -61,6 +63,8 @@ struct ItemMeasurements {
     uint32_t phaseMs[kAttemptPhaseCount] = {};
     uint64_t phaseUs[kAttemptPhaseCount] = {};
     std::vector<SpeedSample> samples;
+    PathIdentity server;  // which server answered the latest attempt, and how
+    LatencyResult latency;
     // How the attempt used its connections; with a comparison, the verdict of the item's
     // single- and multi-connection attempts, kept with the last of them.
     ConnectionUse connections;
@@ -84,6 +88,8 @@ public:
                     uint32_t acceptedTick, uint64_t acceptedMicro = 0);
     void AddSample(size_t index, const SpeedSample& sample);
     void SetComplete(size_t index, bool complete) { At(index).complete = complete; }
+    void SetServer(size_t index, PathIdentity server) { At(index).server = std::move(server); }
+    void SetLatency(size_t index, LatencyResult latency) { At(index).latency = std::move(latency); }
     void SetConnections(size_t index, const ConnectionUse& use) { At(index).connections = use; }
     void SetVerdict(size_t index, const ConnectionVerdict& verdict) {
         At(index).verdict = verdict;

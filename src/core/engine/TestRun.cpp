@@ -21,6 +21,7 @@ TestRun::TestRun(TestRunHost& host, const AppSettings& settings, Clock& clock,
       window_(window) {}
 
 TestRun::~TestRun() {
+    StopProbes();
     parts_.reset();
     transfer_.reset();
 }
@@ -113,12 +114,60 @@ void TestRun::StartNextItem() {
         host_.Refresh();
 
         // A start that goes on reports by events; the connect time-out ends one that never does.
-        const bool started = IsLocalPath(item->url) ? transfer_->StartFileRead(item->url)
-                                                    : transfer_->OpenUrl(item->url);
-        if (started) return;
-        RecordFailure(*item);
+        if (IsLocalPath(item->url)) {
+            if (transfer_->StartFileRead(item->url)) return;
+            RecordFailure(*item);
+            ChooseNextAttempt();
+            continue;
+        }
+        if (StartProbes(*item) || OpenCurrent(*item)) return;
         ChooseNextAttempt();
     }
+}
+
+bool WantsLatencyProbes(const DownloadItem& item, const AppSettings& settings) {
+    const SchemeClass scheme = SchemeOf(item.url);
+    return (scheme == SchemeClass::Http || scheme == SchemeClass::Https) &&
+           (item.latencyProbe == 1 || settings.DefaultLatencyProbe != 0);
+}
+
+bool TestRun::StartProbes(const DownloadItem& item) {
+    if (transfers_.prober == nullptr || !WantsLatencyProbes(item, settings_) ||
+        item.url.size() > kMaxUrlLength) {
+        return false;
+    }
+    probes_ = std::make_shared<LatencyProbeJob>(*transfers_.prober, transfers_.net);
+    probes_->url = item.url;
+    probes_->window = window_;
+    probes_->message = WM_TRANSFER_EVENT;
+    probes_->serial = transfer_->Serial();
+    auto* argument = new std::shared_ptr<LatencyProbeJob>(probes_);
+    if (!transfers_.files.StartThread(&RunLatencyProbeJob, argument, &probeThread_)) {
+        delete argument;
+        probes_.reset();
+        probeThread_ = 0;
+        return false;
+    }
+    return true;
+}
+
+bool TestRun::OpenCurrent(DownloadItem& item) {
+    if (transfer_->OpenUrl(item.url)) return true;
+    RecordFailure(item);
+    return false;
+}
+
+void TestRun::StopProbes() {
+    if (!probes_) return;
+    probes_->downloading.store(false);
+    probes_->stopped.store(true);
+    if (probeThread_ != 0) {
+        (void)transfers_.files.WaitThread(probeThread_, kProbeStopWaitMs);
+        transfers_.files.ReleaseThread(probeThread_);
+        probeThread_ = 0;
+    }
+    measurements_.SetLatency(attemptIndex_, probes_->Result());
+    probes_.reset();
 }
 
 void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
@@ -161,12 +210,18 @@ void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
                 item->startTick = clock_.TickCount();
                 item->startMicro = clock_.MicroCount();
             }
+            if (probes_) probes_->downloading.store(true);
             if (transfer_->RangesTaken()) StartParts(*item);
             host_.Refresh();
             break;
         case EV_PROGRESS:
             TakeProgress(*item);
             ApplySizeRule(*item);
+            break;
+        case EV_PROBES_IDLE_DONE:
+            // The idle probes are done: the download goes (or fails at once and the run
+            // moves on).
+            if (item->status == DownloadStatus::Connecting && !OpenCurrent(*item)) RetryOrAdvance();
             break;
         default:
             break;
@@ -370,11 +425,13 @@ bool TestRun::AttemptFinished() const {
 }
 
 void TestRun::CloseAttempt() {
+    StopProbes();
     if (transfer_) {
         if (parts_) parts_->StopAll();
         measurements_.EndAttempt(attemptIndex_, transfer_->HttpStatus(), transfer_->Phases(),
                                  transfer_->AcceptedTime() != 0, transfer_->AcceptedTick(),
                                  transfer_->AcceptedMicro());
+        measurements_.SetServer(attemptIndex_, transfer_->Identity());
         // Judged once the attempt is over, so that its last samples count.
         if (DownloadItem* item = host_.ItemAt(attemptIndex_)) {
             JudgeItemSpeed(*item, measurements_.ForItem(attemptIndex_), settings_);
@@ -485,6 +542,7 @@ void TestRun::TakeProgress(DownloadItem& item) {
     if (!transfer_) return;
     progressSeen_ = true;
     item.bytes = AttemptBytes();
+    if (probes_) probes_->downloadBytes.store(item.bytes);
     if (item.startTime != 0) {
         item.RecomputeSpeed(AttemptDataTick(), AttemptDataMicro());
     } else {

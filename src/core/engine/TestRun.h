@@ -6,6 +6,7 @@
 #include "core/engine/ConnectionGroup.h"
 #include "core/engine/DownloadItem.h"
 #include "core/engine/DownloadTransfer.h"
+#include "core/engine/LatencyProbeJob.h"
 #include "core/engine/RunMeasurements.h"
 #include "core/engine/TransferContext.h"
 #include "core/options/AppSettings.h"
@@ -63,6 +64,8 @@ public:
     bool IsRunning() const { return runState_ == RunState::Running; }
     size_t CurrentIndex() const { return currentIndex_; }
     const DownloadTransfer* CurrentTransfer() const { return transfer_.get(); }
+    // What the current attempt's latency probes have measured so far (not measured: none).
+    LatencyResult CurrentLatency() const { return probes_ ? probes_->Result() : LatencyResult(); }
     // Tests shorten the receive time-out; the program keeps kReceiveTimeoutMs.
     void SetReceiveTimeoutMs(uint32_t ms) { receiveTimeoutMs_ = ms; }
 
@@ -110,6 +113,13 @@ private:
     void RecordFailure(DownloadItem& item);
     // Bytes the transfer counted after the item's last update are kept when it is ended.
     void KeepCountedBytes(DownloadItem& item);
+    // The item's latency probes: true when they started (the download then opens once the
+    // idle ones are done).
+    bool StartProbes(const DownloadItem& item);
+    // Opens the current item's download; false (the failure recorded) when it failed at once.
+    bool OpenCurrent(DownloadItem& item);
+    // Stops the probes and keeps what they measured.
+    void StopProbes();
 
     TestRunHost& host_;
     const AppSettings& settings_;
@@ -138,6 +148,11 @@ private:
     uint32_t receiveTimeoutMs_ = kReceiveTimeoutMs;
     // Attempts refused at once took the whole turn: the next sample tick starts the next.
     bool startPending_ = false;
+    std::shared_ptr<LatencyProbeJob> probes_;
+    ThreadRef probeThread_ = 0;
 };
+
+// The item is probed for latency: an http(s) URL whose LatencyProbe or the default asks.
+bool WantsLatencyProbes(const DownloadItem& item, const AppSettings& settings);
 
 }  // namespace vm

@@ -2,8 +2,10 @@
 #include <cstdint>
 
 #include "core/engine/LiveTransferRegistry.h"
+#include "core/engine/PathCapture.h"
 #include "core/platform/Clock.h"
 #include "core/platform/InternetLibrary.h"
+#include "core/platform/LatencyProber.h"
 #include "core/platform/LocalFileApi.h"
 
 namespace vm {
@@ -26,6 +28,10 @@ public:
     // Every change of a transfer's state and of a run's item status goes to the
     // library's debug output by name ("transfer 3 phase PendingOpen -> None").
     bool traceChanges = false;
+    // The latency probes' requests; none: items are not probed.
+    LatencyProber* prober = nullptr;
+    // The address each server was connected to, for attempts the library tells none.
+    AddressBook addresses;
 
     // Opens the root when there is none (a failed open is tried again next time) and
     // counts one more user.

@@ -12,6 +12,7 @@ enum TransferEvent : uint32_t {
     EV_HANDLE_CLOSING = 260,
     EV_RESPONSE_ACCEPTED = 262,
     EV_PROGRESS = 263,
+    EV_PROBES_IDLE_DONE = 264,  // the idle latency probes are done: the download may open
     // 512 and up: the transfer's own continuation steps, handed back to it on the GUI thread.
     EV_OPEN_COMPLETE = 513,
     EV_DATA_AVAILABLE = 515,

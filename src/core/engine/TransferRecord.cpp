@@ -124,7 +124,9 @@ void TransferRecord::SetWorkerCalls(const std::shared_ptr<FtpReadJob>& job) {
     workerCalls_ = job;
 }
 
-void TransferRecord::OnStatus(InternetHandle, uint32_t status, uintptr_t result, uint32_t failure) {
+void TransferRecord::OnStatus(InternetHandle, uint32_t status, uintptr_t result, uint32_t failure,
+                              std::string_view info) {
+    if (status == kStatusConnectedToServer) path.OnConnected(info);
     if (phases.Stamp(status, context.clock.TickCount(), context.clock.MicroCount())) return;
     if (status == kStatusHandleClosing) {
         Post(EV_HANDLE_CLOSING);

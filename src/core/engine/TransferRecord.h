@@ -4,8 +4,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "core/base/UrlKind.h"
+#include "core/engine/PathCapture.h"
 #include "core/engine/PhaseStamps.h"
 #include "core/engine/ReadSlot.h"
 #include "core/engine/TransferState.h"
@@ -81,8 +83,10 @@ public:
     // when the queue refused it.
     bool Post(uint32_t code, uint32_t error = 0, PostMode mode = PostMode::Once);
 
-    // The status callback's work, on a library thread (through the registry).
-    void OnStatus(InternetHandle handle, uint32_t status, uintptr_t result, uint32_t error);
+    // The status callback's work, on a library thread (through the registry). info: the
+    // text a status hands over (the connected address).
+    void OnStatus(InternetHandle handle, uint32_t status, uintptr_t result, uint32_t error,
+                  std::string_view info = {});
 
     // Keeps the server's reply when the error says it holds the reason (the library keeps
     // it for the thread that failed: call this there).
@@ -104,6 +108,9 @@ public:
     // What a pending call writes into: kept past the record (retired) while it may.
     const std::shared_ptr<ReadSlot> slot;
     PhaseStamps phases;
+    // Which server answered: the address from the library's thread, the rest from the GUI
+    // thread once the open has completed.
+    PathCapture path;
 
     // The counts and moments the window reads whenever it likes; stamped where they happen
     // (on a fast link the events that report them are handled a whole turn later).

@@ -149,6 +149,22 @@ enum StringId : uint32_t {
     IDS_LIMIT_PER_CONNECTION = 2505,  // the results page's verdict words
     IDS_LIMIT_PATH = 2506,
 
+    // Which server answered (the Properties rows, the graph's figures, the results page).
+    IDS_PATH_SERVER_ADDRESS = 2600,
+    IDS_PATH_CACHE = 2601,
+    IDS_PATH_FROM = 2602,          // "%s" the address
+    IDS_PATH_CACHE_STATUS = 2603,  // "%s" HIT, MISS...
+    IDS_PATH_NOT_KNOWN = 2604,
+    IDS_PATH_AGE = 2605,  // "%s" the age header's seconds
+    IDS_PATH_CHANGED = 2606,
+    // Latency under load (the graph's summary and figures).
+    IDS_LATENCY_CAPTION = 2620,
+    IDS_LATENCY_IDLE = 2621,    // "%s" milliseconds
+    IDS_LATENCY_LOADED = 2622,  // "%s" milliseconds
+    IDS_LATENCY_ADDED = 2623,   // "%s" milliseconds
+    IDS_LATENCY_RPM = 2624,     // "%s" round trips per minute
+    IDS_LATENCY_FAILED = 2625,  // "%s" probes
+    IDS_LATENCY_NONE = 2626,
     // Watching links: the Run the Test Every dialog, the notification area and alerts.
     IDS_WATCH_TITLE = 2700,
     IDS_WATCH_MINUTES = 2701,

@@ -51,6 +51,9 @@ struct AppSettings {
     int32_t AlertBaselineRuns = 10;
     int32_t AlertFailuresInRow = 3;
     int32_t AlertSlowInRow = 3;
+    // 1: every http(s) item measures its latency idle and under load (LatencyProbe=1 turns
+    // it on for one item).
+    int32_t DefaultLatencyProbe = 0;
 
     // Not stored: start-up sets it after the load.
     int32_t ConfirmDelete = 0;

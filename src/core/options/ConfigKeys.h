@@ -17,6 +17,7 @@ constexpr const char kMinSpeed[] = "MinSpeed";
 constexpr const char kConnections[] = "Connections";
 constexpr const char kCompareConnections[] = "CompareConnections";
 constexpr const char kRepeat[] = "Repeat";
+constexpr const char kLatencyProbe[] = "LatencyProbe";
 }  // namespace config_key
 
 // "Download%d": one section per item, numbered from 0.

@@ -98,6 +98,8 @@ constexpr OptionSpec kOptions[] = {
         .WrittenWhenSet()
         .PlainNumber(0, kMaxAlertRuns),
     Int("AlertSlowInRow", &S::AlertSlowInRow, 3).WrittenWhenSet().PlainNumber(0, kMaxAlertRuns),
+    // Latency probes for items without LatencyProbe=1 of their own.
+    Bool("DefaultLatencyProbe", &S::DefaultLatencyProbe, 0).Advanced().WrittenWhenSet(),
 };
 
 }  // namespace

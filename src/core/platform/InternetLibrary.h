@@ -17,6 +17,7 @@ constexpr uint32_t kInternetTimeoutMs = 60000;
 constexpr uint32_t kHttpQueryContentLength = 5;
 constexpr uint32_t kHttpQueryStatusCode = 19;
 constexpr uint32_t kHttpQueryRawHeadersCrlf = 22;
+constexpr uint32_t kHttpQueryVersion = 18;
 
 constexpr uint32_t kStatusConnectionClosed = 51;
 // The library has made the request's handle (the result carries it) before the open
@@ -64,6 +65,14 @@ public:
     // One response header as a 32-bit number, or as text.
     virtual bool QueryInfoNumber(InternetHandle request, uint32_t query, uint32_t* value) = 0;
     virtual bool QueryInfoText(InternetHandle request, uint32_t query, std::string* text) = 0;
+    // A response header (or the header block) as text of any length up to maxBytes; false
+    // when there is none or it is longer.
+    virtual bool QueryInfoLongText(InternetHandle, uint32_t, std::string*, size_t) { return false; }
+    // The secure connection of an https request: the security package's protocol bit, the
+    // cipher's algorithm id and its strength in bits; false where the library does not say.
+    virtual bool QuerySecureConnection(InternetHandle, uint32_t*, uint32_t*, uint32_t*) {
+        return false;
+    }
     // Bytes ready to read. When it goes pending, *available must stay valid until the
     // completion arrives; the completion's error field carries the count.
     virtual bool QueryDataAvailable(InternetHandle request, uint32_t* available) = 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/base/FileTimeCalendar.h"
+#include "core/engine/PathIdentity.h"
 #include "core/engine/RangePlan.h"
 
 namespace vm {
@@ -24,6 +25,44 @@ bool Digits(const std::string& text, size_t at, size_t count, uint16_t* value) {
 
 uint64_t NonNegative(double value) {
     return value > 0 && value < 1.8e19 ? static_cast<uint64_t>(value) : 0;
+}
+
+// The server's address and the cache's verdict from an item's "server" object.
+void ReadServer(const JsonValue& item, RunItemRecord* record) {
+    const JsonValue* server = item.Find("server");
+    if (server == nullptr || server->kind != JsonValue::Kind::Object) return;
+    record->serverAddress = server->TextOr("address", "");
+    const JsonValue* headers = server->Find("headers");
+    if (headers == nullptr || headers->kind != JsonValue::Kind::Object) return;
+    PathIdentity identity;
+    for (const char* name : CapturedHeaderNames()) {
+        const JsonValue* value = headers->Find(name);
+        if (value != nullptr && value->kind == JsonValue::Kind::String)
+            identity.headers.emplace_back(name, value->text);
+    }
+    record->cacheStatus = CacheStatus(identity);
+}
+
+void ReadLatency(const JsonValue& item, RunItemRecord* record) {
+    const JsonValue* latency = item.Find("latency");
+    if (latency == nullptr || latency->kind != JsonValue::Kind::Object) return;
+    const auto read = [&](const char* key, size_t* n, double* median) {
+        const JsonValue* summary = latency->Find(key);
+        if (summary == nullptr || summary->kind != JsonValue::Kind::Object) return;
+        *n = static_cast<size_t>(NonNegative(summary->NumberOr("n", 0)));
+        *median = summary->NumberOr("median", 0);
+    };
+    read("idle_ms", &record->idleProbes, &record->idleMedianMs);
+    read("loaded_ms", &record->loadedProbes, &record->loadedMedianMs);
+    record->rpm = NonNegative(latency->NumberOr("rpm", 0));
+}
+
+// A known value that differs from the last known one; remembers it.
+bool ChangedFrom(std::string* last, const std::string& now) {
+    if (now.empty()) return false;
+    const bool changed = !last->empty() && *last != now;
+    *last = now;
+    return changed;
 }
 
 // No byte count, time or speed a run can measure comes near this: a larger, negative or
@@ -152,6 +191,8 @@ bool ReadRunRecord(const JsonValue& document, RunRecord* run) {
                     {static_cast<uint32_t>(ms), NonNegative(s.NumberOr("bytes", 0))});
             }
         }
+        ReadServer(item, &record);
+        ReadLatency(item, &record);
         run->items.push_back(std::move(record));
     }
     return true;
@@ -233,6 +274,9 @@ void HistoryReader::AddRun(RunRecord&& run) {
             point.averageBytesPerSecond = failed ? 0 : item.averageBytesPerSecond;
             point.hasSteady = !failed && item.hasSteady;
             point.steadyBytesPerSecond = point.hasSteady ? item.steadyBytesPerSecond : 0;
+            const bool addressChanged = ChangedFrom(&trend.lastAddress, item.serverAddress);
+            const bool cacheChanged = ChangedFrom(&trend.lastCache, item.cacheStatus);
+            point.pathChanged = addressChanged || cacheChanged;
             point.belowMinSpeed = !failed && item.belowMinSpeed;
             point.minSpeedBytesPerSecond = item.minSpeedBytesPerSecond;
             trend.points.push_back(point);

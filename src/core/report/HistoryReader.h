@@ -46,6 +46,14 @@ struct RunItemRecord {
         uint64_t bytes;
     };
     std::vector<Sample> samples;
+    std::string serverAddress;  // "" when the run did not learn it
+    std::string cacheStatus;    // "HIT", "MISS"...; "" when no header said
+    // The latency probes' medians (LatencyProbe=1); a count of 0: none of that kind.
+    size_t idleProbes = 0;
+    double idleMedianMs = 0;
+    size_t loadedProbes = 0;
+    double loadedMedianMs = 0;
+    uint64_t rpm = 0;
 };
 
 // A run read back from its document.
@@ -63,6 +71,9 @@ struct TrendPoint {
     double steadyBytesPerSecond = 0;
     bool hasSteady = false;
     bool failed = false;
+    // The server's address or the cache's status differs from the last run before it
+    // that knew them.
+    bool pathChanged = false;
     bool belowMinSpeed = false;
     double minSpeedBytesPerSecond = 0;
 };
@@ -72,6 +83,8 @@ struct UrlTrend {
     std::string url;
     std::string name;  // the name of its latest run
     int64_t lastSeenUnixMs = 0;
+    std::string lastAddress;  // of the latest run that knew it
+    std::string lastCache;
     std::vector<TrendPoint> points;
 };
 

@@ -8,6 +8,8 @@
 
 #include "core/base/JsonText.h"
 #include "core/engine/ConnectionVerdict.h"
+#include "core/engine/LatencyStats.h"
+#include "core/engine/PathIdentity.h"
 #include "core/engine/RepeatRules.h"
 #include "core/engine/SpeedRules.h"
 #include "core/engine/SpeedThreshold.h"
@@ -20,8 +22,9 @@
 namespace vm {
 namespace {
 
-// Speeds are written to a thousandth of a byte per second.
+// Speeds are written to a thousandth of a byte per second, probe times to a microsecond.
 constexpr int kSpeedDecimals = 3;
+constexpr int kLatencyDecimals = 3;
 constexpr int kRatioDecimals = 3;
 
 const char* const kPhaseKeys[kAttemptPhaseCount] = {"name_resolved", "connected", "request_sent",
@@ -157,6 +160,68 @@ void PutMeasurements(JsonBuilder& json, const ItemMeasurements* m, bool withSamp
     json.EndArray();
 }
 
+// Which server answered, when the attempt learnt anything of it.
+void PutServer(JsonBuilder& json, const PathIdentity& server, TextEncoding& encoding) {
+    if (!server.Known()) return;
+    const auto put = [&](const char* key, const std::string& text) {
+        if (text.empty()) return;
+        json.Key(key);
+        json.String(encoding.SystemToUtf8(text));
+    };
+    json.Key("server");
+    json.BeginObject();
+    put("address", server.address);
+    put("family", FamilyWord(server.family));
+    put("http_version", server.httpVersion);
+    put("tls_protocol", server.tlsProtocol);
+    put("tls_cipher", server.tlsCipher);
+    json.Key("headers");
+    json.BeginObject();
+    for (const auto& header : server.headers) {
+        json.Key(header.first.c_str());
+        json.String(encoding.SystemToUtf8(header.second));
+    }
+    json.EndObject();
+    json.EndObject();
+}
+
+// The latency probes' times, when the item was probed.
+void PutLatency(JsonBuilder& json, const LatencyResult& latency) {
+    if (!latency.measured) return;
+    const LatencySummary idle = SummarizeLatency(latency.idleMs);
+    const LatencySummary loaded = SummarizeLatency(latency.loadedMs);
+    const auto put = [&](const char* key, const LatencySummary& s) {
+        json.Key(key);
+        json.BeginObject();
+        if (s.n > 0) {
+            json.Key("median");
+            json.Number(s.median, kLatencyDecimals);
+            json.Key("p90");
+            json.Number(s.p90, kLatencyDecimals);
+        }
+        json.Key("n");
+        json.UInt(s.n);
+        json.EndObject();
+    };
+    json.Key("latency");
+    json.BeginObject();
+    put("idle_ms", idle);
+    put("loaded_ms", loaded);
+    if (idle.n > 0 && loaded.n > 0) {
+        json.Key("added_ms");
+        json.Number(loaded.median - idle.median, kLatencyDecimals);
+    }
+    if (loaded.n > 0) {
+        json.Key("rpm");
+        json.UInt(RoundTripsPerMinute(latency.loadedMs));
+    }
+    json.Key("failed");
+    json.UInt(latency.failed);
+    json.Key("probe_bytes");
+    json.UInt(latency.probeBytes);
+    json.EndObject();
+}
+
 // The connections asked for and used; used is 0 for an item the run did not reach. With a
 // comparison of one connection against several, which limit the download met.
 void PutConnections(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements* m,
@@ -289,6 +354,8 @@ void PutItem(JsonBuilder& json, const DownloadItem& item, const ItemMeasurements
     PutConnections(json, item, m, *source.settings);
     PutRepeats(json, item, m);
     PutMeasurements(json, m, withSamples);
+    if (m != nullptr) PutServer(json, m->server, encoding);
+    if (m != nullptr) PutLatency(json, m->latency);
     json.EndObject();
 }
 

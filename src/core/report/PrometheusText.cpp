@@ -1,9 +1,12 @@
 #include "core/report/PrometheusText.h"
 
 #include <unordered_map>
+#include <utility>
 
 #include "core/base/JsonText.h"
 #include "core/base/Utf8Text.h"
+#include "core/engine/LatencyStats.h"
+#include "core/engine/PathIdentity.h"
 #include "core/engine/RepeatRules.h"
 #include "core/engine/SpeedThreshold.h"
 #include "core/platform/FileReplacement.h"
@@ -248,6 +251,37 @@ std::string PrometheusMetricsText(const std::vector<DownloadItem>& items,
     for (const ItemSeries& s : series) {
         if (s.measurements != nullptr && s.measurements->attempts > 0)
             w.Sample(s.labels, s.measurements->connections.used);
+    }
+
+    w.Family("download_info",
+             "Which server answered the item's latest attempt: address, protocol, cache status.");
+    for (const ItemSeries& s : series) {
+        if (s.measurements == nullptr || !s.measurements->server.Known()) continue;
+        const PathIdentity& server = s.measurements->server;
+        w.Sample(s.labels + "," + Label("address", server.address) + "," +
+                     Label("http_version", source.encoding->SystemToUtf8(server.httpVersion)) +
+                     "," + Label("cache", source.encoding->SystemToUtf8(CacheStatus(server))),
+                 1);
+    }
+
+    w.Family("download_latency_seconds",
+             "Latency probes' time to first byte before (idle) and during (loaded) the download.");
+    for (const ItemSeries& s : series) {
+        if (s.measurements == nullptr || !s.measurements->latency.measured) continue;
+        const LatencyResult& latency = s.measurements->latency;
+        for (const auto& state : {std::make_pair("idle", &latency.idleMs),
+                                  std::make_pair("loaded", &latency.loadedMs)}) {
+            if (state.second->empty()) continue;
+            const LatencySummary summary = SummarizeLatency(*state.second);
+            const std::string labels = s.labels + "," + Label("state", state.first) + ",";
+            w.Sample(labels + Label("quantile", "0.5"), summary.median / 1000.0);
+            w.Sample(labels + Label("quantile", "0.9"), summary.p90 / 1000.0);
+        }
+    }
+    w.Family("download_rpm", "Round trips per minute under the download's load.");
+    for (const ItemSeries& s : series) {
+        if (s.measurements == nullptr || s.measurements->latency.loadedMs.empty()) continue;
+        w.Sample(s.labels, RoundTripsPerMinute(s.measurements->latency.loadedMs));
     }
 
     if (source.measurements != nullptr) {

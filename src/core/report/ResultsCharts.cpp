@@ -428,6 +428,25 @@ void AppendComparisonChart(std::string& out, const std::vector<const RunItemReco
     Legend(out, legend);
 }
 
+namespace {
+
+// A run that another server or cache status answered: said in its title, and marked with
+// a ring (a failure, which has no speed, with a ring on the bottom edge).
+std::string PathChangeNote(const TrendPoint& p, const ChartTexts& texts) {
+    return p.pathChanged ? " - " + texts.pathChanged : std::string();
+}
+
+void AppendPathChangeMark(std::string& out, const PlotArea& area, const TrendPoint& p, double x) {
+    if (!p.pathChanged) return;
+    out += "<circle class=\"changed\"";
+    Attr(out, "cx", x);
+    Attr(out, "cy", p.failed ? area.top + area.height : area.Y(ToKb(p.averageBytesPerSecond)));
+    Attr(out, "r", 8);
+    out += "/>";
+}
+
+}  // namespace
+
 // Long because the chart is drawn in one pass, back to front: axes, bands, lines, points.
 void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts& texts) {
     std::vector<double> speeds;
@@ -484,12 +503,15 @@ void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts&
         out += "<g class=\"run";
         if (p.failed) out += " failed";
         if (latest) out += " latest";
+        if (p.pathChanged) out += " changed";
         out += "\"><title>";
         AppendHtmlText(out,
                        DateText(p.timeUnixMs, DatePart::Minutes) + " " +
                            (p.failed ? texts.failed
-                                     : Kb(ToKb(p.averageBytesPerSecond)) + " " + texts.speedUnit));
+                                     : Kb(ToKb(p.averageBytesPerSecond)) + " " + texts.speedUnit) +
+                           PathChangeNote(p, texts));
         out += "</title>";
+        AppendPathChangeMark(out, area, p, x);
         if (p.failed) {
             // A cross on the bottom edge: a failure has no speed.
             const double y = area.top + area.height;
@@ -527,6 +549,10 @@ void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts&
         legend.push_back({"maximum", texts.maximum});
     }
     if (failures > 0) legend.push_back({"failed", texts.failed});
+    const size_t changes =
+        static_cast<size_t>(std::count_if(trend.points.begin(), trend.points.end(),
+                                          [](const TrendPoint& p) { return p.pathChanged; }));
+    if (changes > 0) legend.push_back({"changed", texts.pathChanged});
     Legend(out, legend);
     std::vector<std::string> figures;
     if (stats.count > 0) {
@@ -536,6 +562,7 @@ void AppendTrendChart(std::string& out, const UrlTrend& trend, const ChartTexts&
     }
     figures.push_back(texts.runs + " " + FormatGroupedNumber(trend.points.size(), 0));
     if (failures > 0) figures.push_back(texts.failed + " " + FormatGroupedNumber(failures, 0));
+    if (changes > 0) figures.push_back(texts.pathChanged + " " + FormatGroupedNumber(changes, 0));
     if (drawn.size() < trend.points.size()) {
         figures.push_back(texts.pointsShown + " " + FormatGroupedNumber(drawn.size(), 0));
     }

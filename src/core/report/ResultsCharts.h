@@ -35,7 +35,8 @@ struct ChartTexts {
     std::string latest;
     std::string runs;
     std::string pointsShown;
-    std::string logScale;  // "log scale"
+    std::string logScale;     // "log scale"
+    std::string pathChanged;  // a run answered by another server or cache status
 };
 
 // An item's speed as steps in KB/s over seconds: every sample interval flat over its own

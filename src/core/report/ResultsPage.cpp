@@ -51,7 +51,8 @@ const char kStyle[] =
     "stroke:var(--stat);stroke-width:1.2;stroke-dasharray:6 3}\n"
     "g.run circle{fill:var(--avg)}g.run.latest circle{fill:var(--bg);stroke:var(--avg);"
     "stroke-width:3}g.run.failed path{stroke:var(--fail);stroke-width:2}"
-    "g.run.latest.failed path{stroke-width:4}\n"
+    "g.run.latest.failed path{stroke-width:4}"
+    "g.run circle.changed{fill:none;stroke:var(--stat);stroke-width:1.5}\n"
     ".legend{color:var(--muted);font-size:12px;margin:.2em 0}.key{display:inline-block;"
     "width:1.4em;height:0;border-top:2px solid var(--avg);vertical-align:middle;margin:0 .3em 0 "
     ".6em}"
@@ -61,13 +62,26 @@ const char kStyle[] =
     "var(--stat)}"
     ".key.failed{border-top:2px solid var(--fail)}"
     ".key.bar{height:.7em;width:.7em;border:0}.key.bar.average{background:var(--avg)}"
-    ".key.bar.steady{background:var(--steady)}\n"
+    ".key.bar.steady{background:var(--steady)}"
+    ".key.changed{width:.6em;height:.6em;border:1.5px solid var(--stat);border-radius:50%}\n"
     ".note{color:var(--fail)}\n";
 
 class Texts {
 public:
     explicit Texts(TextEncoding& encoding) : encoding_(encoding) {}
     std::string operator()(uint32_t id) const { return encoding_.SystemToUtf8(GetString(id)); }
+    // A text with one "%s" (checked by the string table) filled with a number.
+    std::string WithNumber(uint32_t id, double value, int decimals) const {
+        char number[32];
+        std::snprintf(number, sizeof number, "%.*f", decimals, value);
+        const char* format = GetFormatString(id);
+        const int length = std::snprintf(nullptr, 0, format, number);
+        if (length <= 0) return number;
+        std::string line(static_cast<size_t>(length) + 1, '\0');
+        std::snprintf(&line[0], line.size(), format, number);
+        line.resize(static_cast<size_t>(length));
+        return encoding_.SystemToUtf8(line);
+    }
     std::string Utf8(const std::string& system) const { return encoding_.SystemToUtf8(system); }
 
 private:
@@ -245,6 +259,22 @@ std::vector<const UrlTrend*> ChooseTrends(const HistoryReader& history, const Ru
     return chosen;
 }
 
+// Under an item's chart: its latency idle and under load, when it was probed.
+void AppendLatencyNote(std::string& out, const RunItemRecord& item, const Texts& text) {
+    if (item.idleProbes == 0 && item.loadedProbes == 0) return;
+    std::string note = text(IDS_LATENCY_CAPTION);
+    if (item.idleProbes > 0) note += " " + text.WithNumber(IDS_LATENCY_IDLE, item.idleMedianMs, 1);
+    if (item.loadedProbes > 0) {
+        note += (item.idleProbes > 0 ? ", " : " ") +
+                text.WithNumber(IDS_LATENCY_LOADED, item.loadedMedianMs, 1);
+        if (item.idleProbes > 0)
+            note += " " +
+                    text.WithNumber(IDS_LATENCY_ADDED, item.loadedMedianMs - item.idleMedianMs, 1);
+        note += ", " + text.WithNumber(IDS_LATENCY_RPM, static_cast<double>(item.rpm), 0);
+    }
+    Element(out, "p", note, "latency");
+}
+
 }  // namespace
 
 // Long as the page is: it writes the document top to bottom, in the order a reader sees it.
@@ -265,6 +295,7 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
     chart.pointsShown = text(IDS_PAGE_POINTS_SHOWN);
     chart.speed = text(IDS_PAGE_SPEED);
     chart.logScale = text(IDS_PAGE_LOG_SCALE);
+    chart.pathChanged = text(IDS_PATH_CHANGED);
 
     std::string out;
     out.reserve(256 * 1024);
@@ -328,6 +359,7 @@ std::string BuildResultsPage(const ResultsPageSource& source) {
                 AppendItemSpeedChart(out, item, chart);
                 out += "</div>\n";
             }
+            AppendLatencyNote(out, item, text);
             out += "</figure>\n";
         }
         if (finished.size() > kMaxItemCharts) {

@@ -113,6 +113,8 @@ GraphRunView MainWindow::GraphRun() const {
             view.hasPhaseTick[kAttemptFirstByte] = true;
             view.phaseTick[kAttemptFirstByte] = transfer->AcceptedTick();
         }
+        view.transferServer = transfer->Identity();
+        view.transferLatency = run_->CurrentLatency();
     }
     return view;
 }

@@ -32,6 +32,7 @@ constexpr OptionControl kControls[] = {
     {"AutoReportOpenInViewer", IDC_OPT_OPEN_REPORT, ControlKind::Check},
     {"DefaultConnections", IDC_OPT_CONNECTIONS, ControlKind::Number},
     {"DefaultRepeat", IDC_OPT_REPEAT, ControlKind::Number},
+    {"DefaultLatencyProbe", IDC_OPT_LATENCY_PROBE, ControlKind::Check},
 };
 
 void ExchangeControl(HWND dialog, const OptionControl& control, bool toControls,

@@ -45,6 +45,10 @@ PropertiesDialog::PropertiesDialog(const DownloadItem& item, CellContext context
 
 void PropertiesDialog::OnCreateRow(size_t) {}
 
+void PropertiesDialog::AddRow(std::string title, std::string value) {
+    extraRows_.emplace_back(std::move(title), std::move(value));
+}
+
 // Long because each row copies its prototype controls' styles, font and place in turn.
 void PropertiesDialog::CreateRows() {
     HWND dialog = Handle();
@@ -55,10 +59,15 @@ void PropertiesDialog::CreateRows() {
     const DWORD valueStyle = GetWindowLongA(valuePrototype, GWL_STYLE);
     const DWORD valueExStyle = GetWindowLongA(valuePrototype, GWL_EXSTYLE);
 
-    const char* titles[kDownloadColumnCount];
-    int titleWidths[kDownloadColumnCount];
+    // The list's columns, then the extra rows.
+    const size_t rowCount = kDownloadColumnCount + extraRows_.size();
+    std::vector<const char*> titles(rowCount);
+    std::vector<int> titleWidths(rowCount);
     for (int column = 0; column < kDownloadColumnCount; ++column) {
         titles[column] = GetString(DownloadColumnSpec(column).titleId);
+    }
+    for (size_t extra = 0; extra < extraRows_.size(); ++extra) {
+        titles[kDownloadColumnCount + extra] = extraRows_[extra].first.c_str();
     }
     // Rows made at run time start in the System font; they get the dialog's own, and the
     // captions are measured in it.
@@ -66,10 +75,10 @@ void PropertiesDialog::CreateRows() {
     bool measured = false;
     if (HDC dc = GetDC(dialog)) {
         const HGDIOBJ previousFont = font != nullptr ? SelectObject(dc, font) : nullptr;
-        for (int column = 0; column < kDownloadColumnCount; ++column) {
+        for (size_t row = 0; row < rowCount; ++row) {
             SIZE extent = {};
-            GetTextExtentPoint32A(dc, titles[column], lstrlenA(titles[column]), &extent);
-            titleWidths[column] = extent.cx;
+            GetTextExtentPoint32A(dc, titles[row], lstrlenA(titles[row]), &extent);
+            titleWidths[row] = extent.cx;
         }
         if (previousFont != nullptr) SelectObject(dc, previousFont);
         ReleaseDC(dialog, dc);
@@ -77,11 +86,11 @@ void PropertiesDialog::CreateRows() {
     }
     const PropertyRowsLayout layout =
         LayoutPropertyRows(ChildRect(dialog, captionPrototype), ChildRect(dialog, valuePrototype),
-                           measured ? titleWidths : nullptr, kDownloadColumnCount);
+                           measured ? titleWidths.data() : nullptr, rowCount);
 
     CellBuffer cell;
-    for (int column = 0; column < kDownloadColumnCount; ++column) {
-        const size_t row = static_cast<size_t>(column);
+    for (size_t row = 0; row < rowCount; ++row) {
+        const int column = static_cast<int>(row);
         OnCreateRow(row);
         HWND caption =
             CreateChild(captionExStyle, "STATIC", captionStyle | WS_VISIBLE, layout.captionLeft,
@@ -99,8 +108,10 @@ void PropertiesDialog::CreateRows() {
         for (HWND control : {caption, field}) {
             SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         }
-        SetWindowTextA(caption, PropertyCaption(titles[column]).c_str());
-        SetWindowTextA(field, ItemCellText(item_, column, cell, context_));
+        SetWindowTextA(caption, PropertyCaption(titles[row]).c_str());
+        SetWindowTextA(field, row < kDownloadColumnCount
+                                  ? ItemCellText(item_, column, cell, context_)
+                                  : extraRows_[row - kDownloadColumnCount].second.c_str());
     }
 
     RECT window = {}, client = {}, ok = {};

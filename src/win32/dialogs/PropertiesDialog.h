@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/engine/DownloadItem.h"
 #include "core/list/ItemCells.h"
@@ -20,6 +22,8 @@ public:
     INT_PTR OnCommand(UINT code, WPARAM wParam, LPARAM lParam) override;
     // Called before each row is made; this dialog adds nothing there.
     virtual void OnCreateRow(size_t row);
+    // A read-only row after the list's columns (what the latest run learnt of the item).
+    void AddRow(std::string title, std::string value);
 
     const std::string& Name() const { return name_; }
     const std::string& Url() const { return url_; }
@@ -34,6 +38,7 @@ private:
     HWND urlField_ = nullptr;
     std::string name_;
     std::string url_;
+    std::vector<std::pair<std::string, std::string>> extraRows_;
 };
 
 }  // namespace vm

@@ -5,6 +5,10 @@
 
 #include <atomic>
 #include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "core/engine/PathIdentity.h"
 
 #include "win32/engine/HandleCloser.h"
 #include "win32/engine/PostBehindInput.h"
@@ -33,6 +37,26 @@ static_assert(kOpenFlagsPassiveFtp == (kOpenFlagsCommon | INTERNET_FLAG_PASSIVE)
 bool IsPhaseStatus(DWORD status) {
     return status == INTERNET_STATUS_NAME_RESOLVED ||
            status == INTERNET_STATUS_CONNECTED_TO_SERVER || status == INTERNET_STATUS_REQUEST_SENT;
+}
+
+// Socket address families and sizes (winsock's AF_INET, AF_INET6, sockaddr_in and
+// sockaddr_in6), named here to keep winsock's headers out: the address follows the family
+// and port (IPv4), and the flow information too (IPv6).
+constexpr unsigned kFamilyIpv4 = 2;
+constexpr unsigned kFamilyIpv6 = 23;
+constexpr DWORD kSockaddrIpv4Size = 16;
+constexpr DWORD kSockaddrIpv6Size = 28;
+
+// The address a connected status hands over: Wine's HTTP gives its text ("127.0.0.1",
+// "::1"), its FTP the socket address itself.
+std::string ConnectedAddress(const void* info, DWORD length) {
+    if (info == nullptr || length == 0) return std::string();
+    const auto* bytes = static_cast<const unsigned char*>(info);
+    const unsigned family = bytes[0] | (length > 1 ? bytes[1] << 8 : 0);
+    if (family == kFamilyIpv4 && length >= kSockaddrIpv4Size) return FormatIpv4(bytes + 4);
+    if (family == kFamilyIpv6 && length >= kSockaddrIpv6Size) return FormatIpv6(bytes + 8);
+    const auto* text = static_cast<const char*>(info);
+    return std::string(text, strnlen(text, length < kMaxAddressText ? length : kMaxAddressText));
 }
 
 // On WinINet's threads (and, for some statuses, inside our own calls). The context is the
@@ -65,8 +89,10 @@ void CALLBACK InternetStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD 
                 static_cast<uintptr_t>(static_cast<const INTERNET_ASYNC_RESULT*>(info)->dwResult);
         }
     }
+    std::string address;
+    if (status == INTERNET_STATUS_CONNECTED_TO_SERVER) address = ConnectedAddress(info, infoLength);
     registry->DispatchStatus(static_cast<uint32_t>(context), reinterpret_cast<uintptr_t>(handle),
-                             status, result, error);
+                             status, result, error, address);
 }
 
 HINTERNET H(InternetHandle handle) { return reinterpret_cast<HINTERNET>(handle); }
@@ -143,6 +169,57 @@ bool WinInternetLibrary::QueryInfoText(InternetHandle request, uint32_t query, s
     if (!HttpQueryInfoA(H(request), query, buffer, &size, nullptr)) return false;
     buffer[size < sizeof buffer ? size : sizeof buffer - 1] = '\0';
     text->assign(buffer);
+    return true;
+}
+
+bool WinInternetLibrary::QueryInfoLongText(InternetHandle request, uint32_t query,
+                                           std::string* text, size_t maxBytes) {
+    // Asked first with room for most header blocks; a longer one says its size.
+    std::vector<char> buffer(4096);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD size = static_cast<DWORD>(buffer.size() - 1);
+        if (HttpQueryInfoA(H(request), query, buffer.data(), &size, nullptr)) {
+            text->assign(buffer.data(), size < buffer.size() ? size : buffer.size() - 1);
+            return true;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size > maxBytes) return false;
+        buffer.assign(static_cast<size_t>(size) + 2, '\0');
+    }
+    return false;
+}
+
+namespace {
+
+// INTERNET_SECURITY_CONNECTION_INFO (option 66) as Windows lays it out; the mingw-w64
+// headers lack it. The cipher details that follow the connection record are not read.
+struct SecurityConnectionInfo {
+    DWORD size;
+    BOOL secure;
+    DWORD protocol;
+    DWORD cipher;
+    DWORD cipherStrength;
+    DWORD hash;
+    DWORD hashStrength;
+    DWORD exchange;
+    DWORD exchangeStrength;
+    BYTE cipherInfo[680];  // SecPkgContext_CipherInfo
+};
+constexpr DWORD kOptionSecurityConnectionInfo = 66;
+
+}  // namespace
+
+bool WinInternetLibrary::QuerySecureConnection(InternetHandle request, uint32_t* protocol,
+                                               uint32_t* cipher, uint32_t* strength) {
+    SecurityConnectionInfo info = {};
+    info.size = sizeof info;
+    DWORD size = sizeof info;
+    if (!InternetQueryOptionA(H(request), kOptionSecurityConnectionInfo, &info, &size) ||
+        !info.secure) {
+        return false;
+    }
+    *protocol = info.protocol;
+    *cipher = info.cipher;
+    *strength = info.cipherStrength;
     return true;
 }
 

@@ -17,6 +17,10 @@ public:
                            uint32_t flags, uint32_t context) override;
     bool QueryInfoNumber(InternetHandle request, uint32_t query, uint32_t* value) override;
     bool QueryInfoText(InternetHandle request, uint32_t query, std::string* text) override;
+    bool QueryInfoLongText(InternetHandle request, uint32_t query, std::string* text,
+                           size_t maxBytes) override;
+    bool QuerySecureConnection(InternetHandle request, uint32_t* protocol, uint32_t* cipher,
+                               uint32_t* strength) override;
     bool QueryDataAvailable(InternetHandle request, uint32_t* available) override;
     bool ReadFile(InternetHandle request, void* buffer, uint32_t size, uint32_t* count) override;
     bool ReadArrived(InternetHandle request, void* buffer, uint32_t size, uint32_t* count) override;

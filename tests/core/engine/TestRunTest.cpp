@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -830,6 +831,51 @@ TEST_F(TestRunTest, StopDuringARepeatKeepsTheMeasurementsMade) {
         EXPECT_EQ(Item(0).bytes, dataBegun ? 1000u : 4000u) << dataBegun;
         EXPECT_EQ(Item(0).duration, dataBegun ? 600u : 2000u) << dataBegun;
     }
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+// Probes that all fail at once.
+class RefusingProber : public LatencyProber {
+public:
+    std::atomic<uint32_t> probes{0};
+    ProbeOutcome Probe(const std::string&) override {
+        ++probes;
+        ProbeOutcome outcome;
+        outcome.bytes = 100;
+        return outcome;
+    }
+    void Sleep(uint32_t) override { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+    uint32_t TickCount() override { return 0; }
+};
+
+// The download opens once the idle probes are done; probes that fail are counted and never
+// fail the item.
+TEST_F(TestRunTest, LatencyProbesGoFirstAndTheirFailuresAreOnlyCounted) {
+    RefusingProber prober;
+    h.context.prober = &prober;
+    settings.DefaultLatencyProbe = 1;
+    Add("http://h/a");
+    Serve("http://h/a", 1000);
+    run.StartTest();
+    EXPECT_TRUE(h.net.openedUrls.empty());
+    for (int i = 0; i < 5000 && h.net.openedUrls.empty(); ++i) {
+        Pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(h.net.openedUrls.size(), 1u);
+    EXPECT_GE(prober.probes.load(), kIdleProbes);
+    Connect();
+    EXPECT_EQ(Item(0).status, DownloadStatus::Finished);
+    const LatencyResult& latency = run.Measurements().ForItem(0)->latency;
+    EXPECT_TRUE(latency.measured);
+    EXPECT_GE(latency.failed, kIdleProbes);
+    EXPECT_TRUE(latency.idleMs.empty());
+    h.context.prober = nullptr;
 }
 
 }  // namespace

@@ -146,6 +146,21 @@ protected:
         }
         measurements.EndAttempt(0, 200, phases, true, 10150);
         measurements.SetComplete(0, true);
+        PathIdentity server;
+        server.address = "::1";
+        server.family = AddressFamily::Ipv6;
+        server.httpVersion = "HTTP/1.1";
+        server.tlsProtocol = "TLS 1.2";
+        server.tlsCipher = "AES 256";
+        server.headers = {{"server", "nginx"}, {"x-cache", "HIT \xE9"}};
+        measurements.SetServer(0, server);
+        LatencyResult latency;
+        latency.measured = true;
+        latency.idleMs = {0.25, 0.5, 2};
+        latency.loadedMs = {30, 31.5, 90};
+        latency.failed = 1;
+        latency.probeBytes = 4200;
+        measurements.SetLatency(0, latency);
         // Four connections, a quarter of the speed over one: a per-connection cap.
         done.connections = 4;
         measurements.SetConnections(0, ConnectionUse{4, 4, true});

@@ -104,6 +104,17 @@ protected:
         for (uint32_t s = 1; s <= 6; ++s)
             measurements.AddSample(0, {s * 1000, s * 1000, s * 1000000, 1e6});
         measurements.EndAttempt(0, 200, phases, true, 10150);
+        PathIdentity server;
+        server.address = "127.0.0.1";
+        server.family = AddressFamily::Ipv4;
+        server.httpVersion = "HTTP/1.1";
+        server.headers = {{"x-cache", "hit from \"edge\""}};
+        measurements.SetServer(0, server);
+        LatencyResult latency;
+        latency.measured = true;
+        latency.idleMs = {1, 2, 3};
+        latency.loadedMs = {20, 30, 40, 50};
+        measurements.SetLatency(0, latency);
         measurements.SetConnections(0, ConnectionUse{4, 4, true});
 
         DownloadItem failed("ftp://u:pw@example.com/x", "caf\xE9 \"q\" \\", 1);
@@ -152,6 +163,11 @@ TEST_F(PrometheusRun, SeriesOfARun) {
         ("velocimark_download_success" + failed + " 0\n"),
         ("velocimark_download_slow" + big + " 1\n"),
         ("velocimark_download_slow" + bigAgain + " 0\n"),
+        ("velocimark_download_latency_seconds{url=\"http://example.com/big.bin\",name=\"Big\","
+         "state=\"loaded\",quantile=\"0.9\"} 0.047\n"),
+        ("velocimark_download_rpm" + big + " 1714\n"),
+        ("velocimark_download_info{url=\"http://example.com/big.bin\",name=\"Big\","
+         "address=\"127.0.0.1\",http_version=\"HTTP/1.1\",cache=\"HIT\"} 1\n"),
         ("velocimark_download_connections" + big + " 4\n"),
         "velocimark_run_start_time_seconds 1796641200\n",
         "velocimark_run_end_time_seconds 1796641209\n",
@@ -191,7 +207,7 @@ TEST_F(PrometheusRun, EveryLineFollowsTheFormatAndTheNamingRules) {
             EXPECT_EQ(m[1], current) << "a sample outside its family: " << line;
         }
     }
-    EXPECT_EQ(families.size(), 12u);
+    EXPECT_EQ(families.size(), 15u);
 }
 
 TEST_F(PrometheusRun, EmptyFamiliesAreLeftOut) {

@@ -302,3 +302,36 @@ TEST(ResultsPage, AbsurdNumbersAreDamageAndAnySpanGetsAFewTicks) {
 
 }  // namespace
 }  // namespace vm
+
+namespace vm {
+namespace {
+
+// A run is marked when its server's address or its cache status differs from the last run
+// that knew them; a run that knew neither changes nothing.
+TEST(ResultsPage, TrendMarksRunsOfAnotherServerOrCacheStatus) {
+    const auto served = [](const std::string& address, const std::string& cache) {
+        std::string item = Item("http://a/", "a", "finished", 1000, 1);
+        std::string server = ",\"server\":{";
+        if (!address.empty()) server += "\"address\":\"" + address + "\",";
+        server += "\"headers\":{";
+        if (!cache.empty()) server += "\"x-cache\":\"" + cache + "\"";
+        server += "}}";
+        return item.substr(0, item.size() - 1) + server + "}";
+    };
+    const std::string history =
+        RunLine(1, {served("10.0.0.1", "MISS")}) + RunLine(2, {served("10.0.0.1", "miss from b")}) +
+        RunLine(3, {Item("http://a/", "a", "finished", 1000, 1)}) +
+        RunLine(4, {served("10.0.0.1", "HIT")}) + RunLine(5, {served("10.0.0.2", "")}) +
+        RunLine(6, {served("10.0.0.2", "HIT")});
+    const HistoryReader reader = Read(history);
+    ASSERT_EQ(reader.Trends().size(), 1u);
+    std::vector<bool> changed;
+    for (const TrendPoint& p : reader.Trends()[0].points) changed.push_back(p.pathChanged);
+    EXPECT_EQ(changed, (std::vector<bool>{false, false, false, true, true, false}));
+    const std::string page = Page(reader);
+    EXPECT_EQ(Count(page, "<circle class=\"changed\""), 2u);
+    EXPECT_EQ(Count(page, "key changed"), 1u);
+}
+
+}  // namespace
+}  // namespace vm

@@ -36,6 +36,7 @@ struct ScriptedResponse {
     bool zeroReadWithData = false;             // a read returns nothing although data was announced
     uint32_t msPerRead = 0;                    // the fake clock moves on with every read
     std::optional<std::string> rawHeaders;     // the header block, when it fits the query
+    std::optional<std::string> version;        // the response's protocol version
     uint32_t msPerOpen = 0;                    // the fake clock moves on with every open
     std::optional<std::string> closeReply;     // the FTP server's last reply, read by a close
     uint32_t msPerCloseHere = 0;               // the fake clock moves on with a close here
@@ -149,11 +150,26 @@ public:
             *text = *r->response.rawHeaders;
             return true;
         }
+        if (r != nullptr && query == kHttpQueryVersion && r->response.version) {
+            *text = *r->response.version;
+            return true;
+        }
         if (r == nullptr || query != kHttpQueryContentLength || !r->response.contentLength) {
             lastError_ = 12150;
             return false;
         }
         *text = *r->response.contentLength;
+        return true;
+    }
+    bool QueryInfoLongText(InternetHandle h, uint32_t query, std::string* text,
+                           size_t maxBytes) override {
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
+        Request* r = Get(h);
+        if (r == nullptr || query != kHttpQueryRawHeadersCrlf || !r->response.rawHeaders ||
+            r->response.rawHeaders->size() > maxBytes) {
+            return false;
+        }
+        *text = *r->response.rawHeaders;
         return true;
     }
     bool QueryDataAvailable(InternetHandle h, uint32_t* available) override {

@@ -26,6 +26,14 @@ struct TransferHarness {
         const InternetHandle h = net.LastRequest();
         context.registry.DispatchStatus(serial, h, kStatusRequestComplete, error ? 0 : h, error);
     }
+    // Hands the posted events of the transfer to it, as the window would.
+    void Pump(DownloadTransfer& t) {
+        PostedEvent e;
+        while (net.PopEvent(&e)) {
+            if (e.serial == t.Serial() && e.code >= kFirstInternalEvent)
+                t.HandleInternalEvent(e.code);
+        }
+    }
 };
 
 }  // namespace vm::test
