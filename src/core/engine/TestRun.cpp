@@ -523,9 +523,12 @@ void TestRun::CheckAutoStop() {
     if (settings_.UseAutoStopTime != 0) {
         item->bytes = AttemptBytes();
         item->RecomputeSpeed(now, clock_.MicroCount());
-        // The limit counts on the tick, like the time-outs.
-        const uint32_t elapsed = item->HasStarted() ? now - item->startTick : 0;
-        if (static_cast<uint64_t>(elapsed) >= SecondsToMs(settings_.AutoStopTime)) {
+        // The limit counts on the clock the duration is measured on, so a download the limit
+        // ended never shows a duration short of it; without microseconds, on the tick.
+        const uint64_t elapsed = !item->HasStarted()     ? 0
+                                 : item->startMicro != 0 ? item->durationUs / 1000
+                                                         : uint64_t{now - item->startTick};
+        if (elapsed >= SecondsToMs(settings_.AutoStopTime)) {
             FinishByRule(*item);
             return;
         }
