@@ -15,14 +15,8 @@ build=$root/build/windows
 exe=$build/src/win32/velocimark.exe
 [ -f "$exe" ] || { echo "build first: scripts/build.sh windows" >&2; exit 1; }
 
-servers=$build/bench-servers
-export VM_BUILD_DIR=$build
-source cmake/wine-env.sh
-work=$(mktemp -d)
-trap 'tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-vm_wine_server_start
-tests/servers/start.sh "$servers" --big >/dev/null
-source "$servers/env"
+source bench/bench-servers.sh
+vm_bench_servers_start --big
 url=$VM_HTTP_URL/big/$size.bin
 cp "$exe" "$work/"
 

@@ -14,14 +14,8 @@ build=$root/build/windows
 exe=$build/src/win32/velocimark.exe
 [ -f "$exe" ] || { echo "build first: scripts/build.sh windows" >&2; exit 1; }
 
-servers=$build/bench-servers
-export VM_BUILD_DIR=$build
-source cmake/wine-env.sh
-work=$(mktemp -d)
-trap 'tests/servers/stop.sh "$servers" >/dev/null 2>&1 || true; wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-vm_wine_server_start
-tests/servers/start.sh "$servers" >/dev/null
-source "$servers/env"
+source bench/bench-servers.sh
+vm_bench_servers_start
 
 url=$VM_HTTP_URL/rate/$rate/18m.bin
 configured=$(python3 -c "import sys; r=sys.argv[1]; u={'k':1024,'m':1048576}
