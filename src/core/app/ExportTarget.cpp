@@ -94,4 +94,18 @@ ExportTargetVerdict CheckExportTarget(FileSystem& files, const std::string& name
     return ExportTargetVerdict::Accepted;
 }
 
+uint32_t ExportTargetError(ExportTargetVerdict verdict) {
+    switch (verdict) {
+        case ExportTargetVerdict::Accepted:
+            return 0;
+        case ExportTargetVerdict::TooLong:
+            return kErrorFilenameTooLong;
+        case ExportTargetVerdict::InvalidName:
+            return kErrorInvalidName;
+        case ExportTargetVerdict::ProgramFile:
+            break;
+    }
+    return kErrorAccessDenied;
+}
+
 }  // namespace vm

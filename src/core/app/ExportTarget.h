@@ -36,4 +36,7 @@ std::string ComparablePath(const std::string& path, const std::string& currentDi
                                                     const std::string& currentDirectory,
                                                     const ProgramFiles& own, std::string* path);
 
+// The error code that says why a target was refused, 0 for an accepted one.
+uint32_t ExportTargetError(ExportTargetVerdict verdict);
+
 }  // namespace vm

@@ -8,6 +8,10 @@
 
 namespace vm {
 
+std::string KeptHistoryName(const std::string& optionName, bool watching) {
+    return optionName.empty() && watching ? std::string(kDefaultHistoryFile) : optionName;
+}
+
 std::string HistoryFilePath(const std::string& commandLineName, const std::string& optionName,
                             const std::string& programFolder, const std::string& configPath) {
     if (!commandLineName.empty()) return ResolveReportPath(programFolder, commandLineName);

@@ -10,6 +10,10 @@ namespace vm {
 // configuration file.
 constexpr const char kDefaultHistoryFile[] = "velocimark_history.jsonl";
 
+// The HistoryFile option as the run keeps it: a watch keeps a history even where none was
+// asked for, since its alerts are judged on it. "" when the options keep none.
+std::string KeptHistoryName(const std::string& optionName, bool watching);
+
 // Where this run's history goes, "" when no history is kept. A name given on the command
 // line ("/history FILE") wins and is placed like an export file (in the program's folder
 // unless it has a backslash); the HistoryFile option is placed beside the configuration

@@ -67,17 +67,23 @@ TEST(RunHistory, WhereTheFileGoes) {
     struct Case {
         const char* commandLine;
         const char* option;
+        bool watching;
         const char* path;
     } cases[] = {
-        {"", "", ""},  // no history
-        {"", "h.jsonl", "D:\\cfg\\h.jsonl"},
-        {"", "E:\\logs\\h.jsonl", "E:\\logs\\h.jsonl"},
-        {"run.jsonl", "h.jsonl", "C:\\prog\\run.jsonl"},
-        {"sub\\run.jsonl", "", "sub\\run.jsonl"},
+        {"", "", false, ""},  // no history
+        {"", "h.jsonl", false, "D:\\cfg\\h.jsonl"},
+        {"", "E:\\logs\\h.jsonl", false, "E:\\logs\\h.jsonl"},
+        {"run.jsonl", "h.jsonl", false, "C:\\prog\\run.jsonl"},
+        {"sub\\run.jsonl", "", false, "sub\\run.jsonl"},
+        // A watch judges its alerts on a history, asked for or not.
+        {"", "", true, "D:\\cfg\\velocimark_history.jsonl"},
+        {"", "h.jsonl", true, "D:\\cfg\\h.jsonl"},
+        {"run.jsonl", "", true, "C:\\prog\\run.jsonl"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(HistoryFilePath(c.commandLine, c.option, "C:\\prog", "D:\\cfg\\v.cfg"), c.path)
-            << c.commandLine << "|" << c.option;
+        const std::string option = KeptHistoryName(c.option, c.watching);
+        EXPECT_EQ(HistoryFilePath(c.commandLine, option, "C:\\prog", "D:\\cfg\\v.cfg"), c.path)
+            << c.commandLine << "|" << c.option << "|" << c.watching;
     }
     EXPECT_EQ(HistoryFilePath("", std::string(300, 'x'), "C:\\prog", "D:\\cfg\\v.cfg"), "");
 }
