@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
             uint64_t bytes = 0;
             for (uint32_t ms = 200; ms <= 3600000; ms += 200) {
                 bytes += 40960 + static_cast<uint64_t>(8192 * std::sin(ms / 60000.0));
-                window->Traces().Record(0, first.startTime, ms, bytes, 0);
+                window->Graph().Traces().Record(0, first.startTime, ms, bytes, 0);
             }
         }
         const bool step = msg.message == WM_TIMER && msg.hwnd == window->Handle() &&
@@ -122,12 +122,12 @@ int main(int argc, char** argv) {
     const vm::DownloadItem& item = window->List().ItemAt(0);
     // The pane's own repaint, alone: the chart built afresh and drawn, twenty times.
     double panePaint = 0;
-    HWND pane = window->Graph().Handle();
+    HWND pane = window->Graph().Pane().Handle();
     if (graphHour && pane != nullptr && IsWindowVisible(pane)) {
         LARGE_INTEGER before, after;
         QueryPerformanceCounter(&before);
         for (int i = 0; i < 20; ++i) {
-            window->UpdateGraph();
+            window->Graph().Update();
             UpdateWindow(pane);
         }
         QueryPerformanceCounter(&after);
@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
         for (double v : values) sum += v;
         return values.empty() ? 0.0 : sum / static_cast<double>(values.size());
     };
-    const vm::SpeedTrace* trace = window->Traces().ForItem(0);
+    const vm::SpeedTrace* trace = window->Graph().Traces().ForItem(0);
     const size_t graphPoints = graphHour && trace != nullptr ? trace->interval.size() : 0;
     std::printf("graph_points=%zu pane_paint_us=%.1f ", graphPoints, panePaint);
     std::printf(

@@ -63,7 +63,7 @@ TEST(HighDpi, ColumnsImagesAndTheMinimumSizeFollowTheScreen) {
     HIMAGELIST buttons = reinterpret_cast<HIMAGELIST>(SendMessageA(toolbar, TB_GETIMAGELIST, 0, 0));
     ASSERT_TRUE(ImageList_GetIconSize(buttons, &cx, &cy));
     EXPECT_EQ(ImageSizeForDpi(dpi), cx);
-    EXPECT_EQ(dpi, window.Graph().Dpi());
+    EXPECT_EQ(dpi, window.Graph().Pane().Dpi());
 
     // Dragged as small as it goes: the window holds its minimum, the list keeps its header
     // and three rows, and the graph gave way rather than crush it.

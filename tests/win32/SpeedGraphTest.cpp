@@ -142,8 +142,8 @@ TEST(SpeedGraph, FollowsTheRunAndComparesTheSelectedRows) {
     ASSERT_TRUE(window.IsRunning());
     const std::string during = PaneText(window);
     EXPECT_EQ(0u, during.find("Mirror 1: average ")) << during;
-    ASSERT_EQ(1u, window.Graph().Chart().curves.size());
-    EXPECT_GT(window.Graph().Chart().curves[0].interval.size(), 5u);  // several per second
+    ASSERT_EQ(1u, window.Graph().Pane().Chart().curves.size());
+    EXPECT_GT(window.Graph().Pane().Chart().curves[0].interval.size(), 5u);  // several per second
 
     const DWORD start = GetTickCount();
     while (window.IsRunning() && GetTickCount() - start < 30000) PumpFor(100);
@@ -161,7 +161,7 @@ TEST(SpeedGraph, FollowsTheRunAndComparesTheSelectedRows) {
     const std::string both = PaneText(window);
     EXPECT_EQ(0u, both.find("Comparing 2 downloads: Mirror 1 average ")) << both;
     EXPECT_NE(std::string::npos, both.find("; Mirror 2 average ")) << both;
-    const SpeedChart& chart = window.Graph().Chart();
+    const SpeedChart& chart = window.Graph().Pane().Chart();
     ASSERT_EQ(2u, chart.curves.size());
     for (const ChartCurve& curve : chart.curves) EXPECT_GT(curve.second.size(), 5u);
     // The faster mirror's average ends higher.
@@ -182,15 +182,15 @@ TEST(SpeedGraph, FollowsTheRunAndComparesTheSelectedRows) {
     EXPECT_NE(std::string::npos, PaneText(window).find(" Mbps")) << PaneText(window);
 
     // Take it away: a picture file and the clipboard.
-    window.SetGraphErrorsQuiet(true);
+    window.Graph().SetErrorsQuiet(true);
     const std::string picture = TempFilePath("vm_graph.png");
     std::string written;
-    ASSERT_EQ(0u, window.SaveGraphFile(picture, GraphImageFormat::Png, &written));
+    ASSERT_EQ(0u, window.Graph().SaveFile(picture, GraphImageFormat::Png, &written));
     const std::string bytes = ReadFileText(written);
     EXPECT_TRUE(bytes.rfind("\x89PNG", 0) == 0 || bytes.rfind("BM", 0) == 0) << written;
     DeleteFileA(written.c_str());
     const std::string bitmap = TempFilePath("vm_graph.bmp");
-    ASSERT_EQ(0u, window.SaveGraphFile(bitmap, GraphImageFormat::Bmp, &written));
+    ASSERT_EQ(0u, window.Graph().SaveFile(bitmap, GraphImageFormat::Bmp, &written));
     EXPECT_EQ(0u, ReadFileText(bitmap).rfind("BM", 0));
     DeleteFileA(bitmap.c_str());
     Command(window, ID_COPY_GRAPH);

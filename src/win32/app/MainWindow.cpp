@@ -1,3 +1,5 @@
+// The main window: creation, the message switch, the layout, and the hosts through which
+// the engine, the configuration and the window's parts reach it.
 #include "win32/app/MainWindow.h"
 
 #include <commctrl.h>
@@ -7,16 +9,10 @@
 
 #include "core/app/ExportRunEnd.h"
 #include "core/base/CompanionFileName.h"
-#include "core/base/PathRules.h"
 #include "core/engine/TransferEvent.h"
-#include "core/lang/LanguageFile.h"
 #include "core/lang/StringTable.h"
 #include "core/list/ItemCells.h"
-#include "core/report/ReportFormat.h"
-#include "core/report/ReportWriter.h"
-#include "core/report/RunHistory.h"
 #include "resource.h"
-#include "win32/app/JsonResultsFile.h"
 #include "win32/engine/ProcessTransfers.h"
 #include "win32/platform/WindowDpi.h"
 #include "win32/window/ShellUtil.h"
@@ -34,14 +30,14 @@ public:
         return index < items.size() ? &items[index] : nullptr;
     }
     void Refresh() override {
-        window_.SampleGraph();
+        window_.graph_.Sample();
         // Shown at the next timer step, with the pane (see DownloadListView::MarkChanged).
         window_.list_.MarkChanged();
     }
     void OnRunStateChanged() override {
-        if (window_.IsRunning()) window_.OnRunStarting();
+        if (window_.IsRunning()) window_.graph_.OnRunStarting();
         window_.UpdateCommandStates();
-        window_.UpdateGraph();
+        window_.graph_.Update();
     }
     void OnRunEnded() override {
         // At the end of the session only an export's report is written: no automatic
@@ -49,41 +45,71 @@ public:
         if (window_.sessionEnding_ && window_.exportRequest_.type == 0) return;
         FinishRun(window_.exportRequest_, window_.settings_, window_.list_.Items(), *this);
         if (window_.exportRequest_.type == 0) {
-            window_.ShowAlertBalloons();
-            window_.ScheduleNextRun();
+            if (window_.outputs_.AlertsJudged())
+                window_.watch_.ShowAlerts(window_.outputs_.Alerts());
+            window_.watch_.ScheduleNextRun();
         }
     }
 
-    // The automatic report and the export are the user's to keep, whatever their name.
     bool WriteReport(int32_t type, const std::string& path) override {
-        if (window_.IsProgramFile(path) || !window_.WriteReportFile(type, path, false)) {
-            return false;
-        }
-        window_.scratch_.Disown(path);
-        return true;
+        return window_.outputs_.WriteRunReport(type, path);
     }
     bool WriteJsonReport(const std::string& path) override {
-        if (window_.IsProgramFile(path) || !window_.WriteJsonReportFile(path)) return false;
-        window_.scratch_.Disown(path);
-        return true;
+        return window_.outputs_.WriteRunJson(path);
     }
     bool WriteMetricsFile(const std::string& path) override {
-        return window_.WriteMetricsFile(path);
+        return window_.outputs_.WriteMetricsFile(path);
     }
-    bool PushMetrics(const std::string& url) override { return window_.PushRunMetrics(url); }
+    bool PushMetrics(const std::string& url) override { return window_.outputs_.PushMetrics(url); }
     bool RunInterrupted() override { return window_.sessionEnding_; }
-    bool AlertFiring() override { return window_.alertsJudged_ && AnyAlertFiring(window_.alerts_); }
-    bool AppendHistory() override { return window_.AppendRunHistory(); }
+    bool AlertFiring() override {
+        return window_.outputs_.AlertsJudged() && AnyAlertFiring(window_.outputs_.Alerts());
+    }
+    bool AppendHistory() override { return window_.outputs_.AppendRunHistory(); }
     bool WriteResultsPage(const std::string& path, bool historyAppended) override {
-        return window_.WriteResultsPageFile(path, historyAppended);
+        return window_.outputs_.WriteResultsPage(path, historyAppended);
     }
     void OpenWithShell(const std::string& path) override { ShellOpen(window_.Handle(), path); }
     void Quit(int exitCode) override {
         // A watch's exit code is that of its last run.
         window_.exitCode_ = exitCode;
-        if (!window_.ScheduleNextRun()) PostQuitMessage(exitCode);
+        if (!window_.watch_.ScheduleNextRun()) PostQuitMessage(exitCode);
     }
     std::string ProgramFolder() override { return vm::ProgramFolder(); }
+
+private:
+    MainWindow& window_;
+};
+
+// The window's parts (the run's outputs, the graph, the watch) reach the window here.
+class MainWindow::PartsHost : public RunOutputsHost, public GraphPanelHost, public RunWatchHost {
+public:
+    explicit PartsHost(MainWindow& window) : window_(window) {}
+
+    HWND Owner() const override { return window_.Handle(); }
+    void OptionsChanged() override { window_.UpdateCommandStates(); }
+    // RunOutputsHost
+    const RunMeasurements* Measurements() const override {
+        return window_.run_ != nullptr ? &window_.run_->Measurements() : nullptr;
+    }
+    bool Unattended() const override { return window_.Unattended(); }
+    bool Watching() const override { return window_.watch_.Active(); }
+    std::string ConfigPath() const override { return window_.session_.path; }
+    void ListChanged() override { window_.RefreshList(); }
+    // GraphPanelHost
+    const TestRun* Run() const override { return window_.run_.get(); }
+    void Relayout() override { window_.OnSize(); }
+    // RunWatchHost
+    bool IsRunning() const override { return window_.IsRunning(); }
+    bool CanStartRun() const override { return window_.run_ != nullptr && !IsRunning(); }
+    void StartRun() override { window_.run_->StartTest(); }
+    bool ExportRun() const override { return window_.exportRequest_.type != 0; }
+    bool Ending() const override { return window_.shutDown_ || window_.sessionEnding_; }
+    void ShowStatus(const char* extra) override {
+        window_.chrome_.SetStatusText(static_cast<int>(window_.list_.RowCount()),
+                                      static_cast<int>(window_.list_.SelectedCount()), extra);
+    }
+    void FocusList() override { SetFocus(window_.listControl_.Handle()); }
 
 private:
     MainWindow& window_;
@@ -175,7 +201,11 @@ MainWindow::MainWindow(const ArgumentList& arguments, const StartupOptions& opti
       listControl_(list_),
       listHost_(std::make_unique<ListHost>(*this)),
       listCommands_(*listHost_, list_, listControl_, files_, settings_),
-      runHost_(std::make_unique<RunHost>(*this)) {
+      runHost_(std::make_unique<RunHost>(*this)),
+      partsHost_(std::make_unique<PartsHost>(*this)),
+      outputs_(*partsHost_, list_, settings_, files_, options),
+      graph_(*partsHost_, list_, settings_, listControl_, chrome_, clock_),
+      watch_(*partsHost_, settings_) {
     exportRequest_.type = options.exportMode;
     exportRequest_.fileName = options.exportFile;
     exportRequest_.metricsFile = options.metricsFile;
@@ -186,7 +216,6 @@ MainWindow::MainWindow(const ArgumentList& arguments, const StartupOptions& opti
 
 MainWindow::~MainWindow() {
     run_.reset();
-    DestroyGraph();
     chrome_.Destroy();
 }
 
@@ -199,13 +228,9 @@ void MainWindow::OnCreate() {
     listControl_.SetStatusBar(chrome_.statusBar);
 
     loadResult_ = ExchangeConfiguration(false);
-    CreateGraph();
+    graph_.Create(hwnd, dpi_);
     SetFocus(listControl_.Handle());
-
-    const std::string folder = ReportFolder();
-    htmlScratchPath_ = ResolveReportPath(folder, "testreport.html");
-    textScratchPath_ = ResolveReportPath(folder, "testreport.txt");
-    historyScratchPath_ = ResolveReportPath(folder, "speedhistory.html");
+    outputs_.PlaceScratchFiles(ReportFolder());
 
     listControl_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP, true);
     ApplyListStyles();
@@ -222,8 +247,7 @@ void MainWindow::OnCreate() {
     TakeRefusedNumbers();
     if (exportRequest_.type != 0) {
         if (ExportMayStart()) {
-            watch_.Start(options_.everySeconds, options_.runLimit);
-            StartWatchedRun();
+            watch_.StartExport(options_.everySeconds, options_.runLimit);
         }
     } else {
         // Said once the window is on the screen, so the box has its owner in view.
@@ -232,7 +256,7 @@ void MainWindow::OnCreate() {
         }
         if (!options_.switchWithoutValue.empty()) PostMessageA(hwnd, WM_SWITCH_WITHOUT_VALUE, 0, 0);
         // A watch kept in the configuration starts with the window.
-        if (settings_.RunEveryMinutes > 0) ApplyRunEvery();
+        if (settings_.RunEveryMinutes > 0) watch_.Apply();
     }
 }
 
@@ -247,30 +271,29 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (wParam == kWatchTimerId) {
-                KillTimer(Handle(), kWatchTimerId);
-                if (!IsRunning()) StartWatchedRun();
+                watch_.OnTimer();
                 return 0;
             }
             if (run_ != nullptr) run_->OnSampleTick();
-            SampleGraph();
+            graph_.Sample();
             // The run's changes since the last step, once; the rows not while hidden. The
             // pane's chart goes with them: it costs the step little more than they do.
-            if (list_.HasChanges() && IsRunning()) UpdateGraph();
+            if (list_.HasChanges() && IsRunning()) graph_.Update();
             (void)list_.RefreshIfChanged();
-            UpdateNextRunText();
+            watch_.UpdateNextRunText();
             return 0;
         case WM_SELECTION_SETTLED:
             statusUpdatePending_ = false;
             UpdateStatusText();
             UpdateCommandStates();
-            OnGraphSelectionChanged();
+            graph_.OnSelectionChanged();
             return 0;
         case WM_SETCURSOR:
         case WM_LBUTTONDOWN:
         case WM_MOUSEMOVE:
         case WM_LBUTTONUP:
         case WM_CAPTURECHANGED:
-            if (OnSplitterMouse(message, wParam, lParam)) return message == WM_SETCURSOR;
+            if (graph_.OnSplitterMouse(message, wParam, lParam)) return message == WM_SETCURSOR;
             if (message != WM_SETCURSOR) break;
             if (reinterpret_cast<HWND>(wParam) == chrome_.statusBar) {
                 SetCursor(
@@ -305,14 +328,13 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             ShowRefusedNumbers();
             return 0;
         case WM_TRAY_ICON:
-            if (lParam == WM_RBUTTONUP || lParam == WM_CONTEXTMENU) ShowTrayMenu();
-            if (lParam == WM_LBUTTONDBLCLK) OpenFromTray();
+            watch_.OnTrayIcon(lParam);
             return 0;
         case WM_ACTIVATEAPP:
             if (wParam) PostMessageA(Handle(), WM_FOCUS_LIST, 0, 0);
             break;
         case WM_CLOSE:
-            if (CloseToTray()) return 0;
+            if (watch_.CloseToTray()) return 0;
             if (!OnClose()) return 0;
             // Saved while the window still stands, so a failure can be said in its box.
             SaveAtExit();
@@ -335,7 +357,7 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_CONTEXTMENU:
-            if (ShowGraphMenu(wParam, lParam)) return 0;
+            if (graph_.ShowMenu(wParam, lParam)) return 0;
             if (reinterpret_cast<HWND>(wParam) == listControl_.Handle() && chrome_.contextMenu) {
                 HMENU popup = GetSubMenu(chrome_.contextMenu, 0);
                 UpdateCommandStates(popup);
@@ -386,11 +408,9 @@ void MainWindow::OnDestroy() {
     if (shutDown_) return;
     shutDown_ = true;
     KillTimer(Handle(), kSampleTimerId);
-    KillTimer(Handle(), kWatchTimerId);
-    watch_.Stop();
-    RemoveTrayIcon();
+    watch_.Shutdown();
     run_.reset();  // stops and destroys a running transfer without a report
-    scratch_.RemoveOwn();
+    outputs_.RemoveScratchFiles();
     SaveAtExit();
     // Keeps the code of an export that already asked to quit (a close during the run).
     PostQuitMessage(exitCode_);
@@ -404,8 +424,8 @@ void MainWindow::OnSize() {
     const int statusHeight = chrome_.StatusBarHeight();
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
-    const int graphSpace = GraphSpace(height - toolbarHeight - statusHeight);
-    PlaceGraph(height - statusHeight - graphSpace, width, graphSpace);
+    const int graphSpace = graph_.Space(height - toolbarHeight - statusHeight);
+    graph_.Place(height - statusHeight - graphSpace, width, graphSpace);
     HDWP defer = BeginDeferWindowPos(3);
     if (defer)
         defer = DeferWindowPos(defer, chrome_.toolbar, nullptr, 0, 0, width, toolbarHeight,
@@ -446,40 +466,6 @@ void MainWindow::ApplyListStyles() {
     listControl_.SetExtendedStyle(LVS_EX_INFOTIP, settings_.ShowInfoTip != 0);
 }
 
-bool MainWindow::WriteReportFile(int type, const std::string& path, bool selectedOnly) {
-    uint32_t error = 0;
-    const LanguageState& language = ActiveLanguageFile().State();
-    if (path.empty()) {
-        error = ERROR_INVALID_NAME;
-    } else {
-        BeginWaitCursor();
-        const bool written =
-            WriteReport(list_, settings_, language, files_, type, path, selectedOnly, &error);
-        EndWaitCursor();
-        if (written) return true;
-    }
-    return ReportFailed(error);
-}
-
-bool MainWindow::WriteJsonReportFile(const std::string& path) {
-    uint32_t error = ERROR_INVALID_NAME;
-    const RunMeasurements* measurements = run_ != nullptr ? &run_->Measurements() : nullptr;
-    if (!path.empty()) {
-        BeginWaitCursor();
-        const bool written =
-            WriteJsonResultsFile(list_, settings_, measurements, files_, path, &error, RunExtras());
-        EndWaitCursor();
-        if (written) return true;
-    }
-    return ReportFailed(error);
-}
-
-bool MainWindow::ReportFailed(uint32_t error) {
-    // An unattended export has nobody to click the box away: its exit code tells instead.
-    if (!Unattended()) ShowErrorBox(error, Handle());
-    return false;
-}
-
 void MainWindow::OnNotify(WPARAM, LPARAM lParam) {
     auto* header = reinterpret_cast<NMHDR*>(lParam);
     if (header == nullptr) return;
@@ -507,7 +493,7 @@ void MainWindow::OnListNotify(NMHDR& header) {
             const auto& view = reinterpret_cast<const NMLISTVIEW&>(header);
             list_.Sort(view.iSubItem, true);
             UpdateCommandStates();
-            UpdateGraph();  // its units follow the sorted speed column
+            graph_.Update();  // its units follow the sorted speed column
             break;
         }
         case LVN_ITEMCHANGED: {

@@ -71,13 +71,10 @@ struct MainWindow::CommandHandlers {
         {A::ToggleReportOption, [](W w, C c) { w.ToggleChecked(c); }},
         // Off forgets the file's name; on starts the file beside the configuration.
         {A::ToggleRunHistory, [](W w, C c) { w.ToggleChecked(c); }},
-        {A::SpeedHistory, [](W w, C) { w.ShowSpeedHistory(); }},
-        {A::HtmlReportAll,
-         [](W w, C) { w.ReportToScratch(kReportHtmlHorizontal, w.htmlScratchPath_, false); }},
-        {A::HtmlReportSelected,
-         [](W w, C) { w.ReportToScratch(kReportHtmlHorizontal, w.htmlScratchPath_, true); }},
-        {A::TextReportAll,
-         [](W w, C) { w.ReportToScratch(kReportText, w.textScratchPath_, false, SW_SHOWNORMAL); }},
+        {A::SpeedHistory, [](W w, C) { w.outputs_.ShowSpeedHistory(); }},
+        {A::HtmlReportAll, [](W w, C) { w.outputs_.ShowHtmlReport(false); }},
+        {A::HtmlReportSelected, [](W w, C) { w.outputs_.ShowHtmlReport(true); }},
+        {A::TextReportAll, [](W w, C) { w.outputs_.ShowTextReport(); }},
         {A::AutoSizeColumns, [](W w, C) { w.listControl_.AutoSizeColumns(); }},
         {A::MoveUp, [](W w, C) { w.listCommands_.MoveSelected(true); }},
         {A::MoveDown, [](W w, C) { w.listCommands_.MoveSelected(false); }},
@@ -88,15 +85,15 @@ struct MainWindow::CommandHandlers {
         {A::AdvancedOptions, [](W w, C) { w.OpenAdvancedOptions(); }},
         {A::Properties, [](W w, C) { w.OpenProperties(); }},
         {A::About, [](W w, C) { w.OpenAbout(); }},
-        {A::ToggleSpeedGraph, [](W w, C) { w.ToggleSpeedGraph(); }},
-        {A::CopyGraph, [](W w, C) { w.CopyGraph(); }},
-        {A::SaveGraph, [](W w, C) { w.SaveGraph(); }},
-        {A::ChooseGraphUnit, [](W w, C c) { w.ChooseGraphUnit(c.id); }},
-        {A::RunEvery, [](W w, C) { w.OpenRunEvery(); }},
-        {A::OpenFromTray, [](W w, C) { w.OpenFromTray(); }},
-        {A::RunNow, [](W w, C) { w.StartWatchedRun(); }},
-        {A::StopWatching, [](W w, C) { w.StopWatching(); }},
-        {A::ExitFromTray, [](W w, C) { w.ExitFromTray(); }},
+        {A::ToggleSpeedGraph, [](W w, C) { w.graph_.Toggle(); }},
+        {A::CopyGraph, [](W w, C) { w.graph_.Copy(); }},
+        {A::SaveGraph, [](W w, C) { w.graph_.Save(); }},
+        {A::ChooseGraphUnit, [](W w, C c) { w.graph_.ChooseUnit(c.id); }},
+        {A::RunEvery, [](W w, C) { w.watch_.OpenDialog(); }},
+        {A::OpenFromTray, [](W w, C) { w.watch_.OpenFromTray(); }},
+        {A::RunNow, [](W w, C) { w.watch_.RunNow(); }},
+        {A::StopWatching, [](W w, C) { w.watch_.Stop(); }},
+        {A::ExitFromTray, [](W w, C) { w.watch_.ExitFromTray(); }},
     };
 
     // Every action bound once, at its own place.
@@ -168,7 +165,7 @@ void MainWindow::SaveSelectedItems() {
                                        GetString(IDS_SELECT_SAVE_FILE), kSaveDefaultExtension);
     if (chosen) {
         settings_.SaveFilterIndex = filterIndex;
-        WriteReportFile(filterIndex, path, true);
+        outputs_.WriteReportFile(filterIndex, path, true);
     }
     // The closed chooser (or an error box) leaves the focus on the frame; the list is where
     // the user was.
@@ -182,7 +179,7 @@ void MainWindow::CopySelectedItems() {
         ShowErrorBox(tempError, Handle());
         return;
     }
-    if (WriteReportFile(kReportTabDelimited, path, true)) {
+    if (outputs_.WriteReportFile(kReportTabDelimited, path, true)) {
         uint32_t error = 0;
         if (!OpenClipboard(Handle())) {
             error = GetLastError();

@@ -16,7 +16,8 @@ void MainWindow::OnGetMinMaxInfo(MINMAXINFO* info) const {
     if (info == nullptr || !IsCreated()) return;
     // The bars, and the list's header and rows; the graph gives way before the list.
     RECT frame = {0, 0, ScaleToDpi(kMinClientWidth, dpi_),
-                  chrome_.ToolbarHeight() + chrome_.StatusBarHeight() + MinListHeight()};
+                  chrome_.ToolbarHeight() + chrome_.StatusBarHeight() +
+                      listControl_.HeightOfRows(kMinListRows)};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)),
                        GetMenu(Handle()) != nullptr,
                        static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));
@@ -39,7 +40,7 @@ void MainWindow::OnDpiChanged(int dpi, const RECT* suggested) {
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
     OnSize();
-    UpdateGraph();
+    graph_.Update();
 }
 
 }  // namespace vm

@@ -1,5 +1,6 @@
 // The main window's part in keeping the user's files: the configuration's load and save
-// with what went wrong said, the export's refusals before its run, and the scratch reports.
+// with what went wrong said (and the numbers it refused), and the export's refusals
+// before its run.
 #include "win32/app/MainWindow.h"
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include "core/lang/LanguageFile.h"
 #include "core/lang/StringTable.h"
 #include "core/report/MonitorSwitches.h"
+#include "win32/platform/WinTextEncoding.h"
 #include "win32/window/ShellUtil.h"
 
 namespace vm {
@@ -35,26 +37,6 @@ std::string ConfigProblemText(const ConfigSession& session) {
 }
 
 }  // namespace
-
-ProgramFiles MainWindow::OwnFiles() const {
-    return {session_.path, CompanionFileName(ProgramPath(), kLanguageFileSuffix), ProgramPath()};
-}
-
-// The automatic report too is refused when it would replace one of the program's files.
-bool MainWindow::IsProgramFile(const std::string& path) {
-    std::string resolved;
-    if (CheckExportTarget(files_, path, vm::ProgramFolder(), CurrentDirectory(), OwnFiles(),
-                          &resolved) != ExportTargetVerdict::ProgramFile) {
-        return false;
-    }
-    if (!Unattended()) {
-        char text[2048];
-        std::snprintf(text, sizeof text, GetFormatString(IDS_EXPORT_TARGET_PROGRAM_FILE),
-                      path.c_str());
-        MessageBoxA(Handle(), text, "Error", MB_ICONWARNING);
-    }
-    return true;
-}
 
 // An export that would write nothing useful, or write over the user's files, ends before
 // its run: a script learns why from the exit code, a visible run also from a box.
@@ -85,9 +67,9 @@ bool MainWindow::ExportMayStart() {
         for (const std::string& name : names) {
             std::string path;
             verdict = CheckExportTarget(files_, name, vm::ProgramFolder(), CurrentDirectory(),
-                                        OwnFiles(), &path);
+                                        outputs_.OwnFiles(), &path);
             // The run history is the user's file too: no report may take its place.
-            if (verdict == ExportTargetVerdict::Accepted && IsProtectedOutput(path)) {
+            if (verdict == ExportTargetVerdict::Accepted && outputs_.IsProtectedOutput(path)) {
                 verdict = ExportTargetVerdict::ProgramFile;
             }
             if (verdict != ExportTargetVerdict::Accepted) {
@@ -144,18 +126,34 @@ void MainWindow::SaveAtExit() {
     ExchangeConfiguration(true);
 }
 
-void MainWindow::ReportToScratch(ReportType type, const std::string& wanted, bool selectedOnly,
-                                 int showCommand) {
-    const std::string path = scratch_.PathFor(wanted);
-    if (path.empty()) {
-        char text[1024];
-        std::snprintf(text, sizeof text, GetFormatString(IDS_SCRATCH_NAMES_TAKEN), wanted.c_str());
-        MessageBoxA(Handle(), text, "Error", MB_ICONWARNING);
+void MainWindow::TakeRefusedNumbers() {
+    if (session_.refusedCount == 0) return;
+    WinTextEncoding encoding;
+    for (const RefusedNumber& refused : session_.refusedNumbers) {
+        refusedTexts_.push_back(
+            DescribeRefusedNumber(refused, GetFormatString(IDS_NUMBER_REFUSED)));
+        outputs_.AddWarning({kNumberRefusedWarning, encoding.SystemToUtf8(refusedTexts_.back())});
+    }
+    if (exportRequest_.type == 0) {
+        // Said once the window is on the screen, like a configuration that was not taken.
+        PostMessageA(Handle(), WM_NUMBERS_REFUSED, 0, 0);
         return;
     }
-    if (!WriteReportFile(type, path, selectedOnly)) return;
-    scratch_.Written(path);
-    ShellOpen(Handle(), path, showCommand);
+    // An export run has nobody to click a box away: the standard error stream and the
+    // JSON document's warnings say it.
+    HANDLE errors = GetStdHandle(STD_ERROR_HANDLE);
+    if (errors == nullptr || errors == INVALID_HANDLE_VALUE) return;
+    for (const std::string& text : refusedTexts_) {
+        const std::string line = "Velocimark: " + text + "\n";
+        DWORD written = 0;
+        WriteFile(errors, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    }
+}
+
+void MainWindow::ShowRefusedNumbers() {
+    std::string text = session_.path + "\n";
+    for (const std::string& line : refusedTexts_) text += "\n" + line;
+    MessageBoxA(Handle(), text.c_str(), "Velocimark", MB_ICONWARNING);
 }
 
 }  // namespace vm

@@ -144,6 +144,13 @@ void WinListView::AutoSizeColumns() {
     }
 }
 
+int WinListView::HeightOfRows(int rows) const {
+    // The list view's own estimate of its header and rows.
+    const LRESULT size =
+        SendMessageA(hwnd_, LVM_APPROXIMATEVIEWRECT, static_cast<WPARAM>(rows), MAKELPARAM(-1, -1));
+    return HIWORD(size) + GetSystemMetrics(SM_CYHSCROLL) + 2 * GetSystemMetrics(SM_CYEDGE);
+}
+
 void WinListView::ReapplyColumnOrder() {
     int order[kDownloadColumnCount] = {};
     if (SendMessageA(hwnd_, LVM_GETCOLUMNORDERARRAY, kDownloadColumnCount,

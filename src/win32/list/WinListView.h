@@ -28,6 +28,8 @@ public:
     void SetDpi(int dpi);
     int Dpi() const { return dpi_; }
     void AutoSizeColumns();
+    // The control's height for its header and `rows` rows, with a scroll bar and edges.
+    int HeightOfRows(int rows) const;
     // Sends the header's column order once more: after a layout, Wine's list view can draw
     // the cells of a restored order under the wrong headers until it is told again.
     void ReapplyColumnOrder();
