@@ -6,10 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/app/ExitCode.h"
-#include "core/app/ExportTarget.h"
-#include "core/base/CompanionFileName.h"
-#include "core/lang/LanguageFile.h"
+#include "core/app/ExportStart.h"
 #include "core/lang/StringTable.h"
 #include "core/report/MonitorSwitches.h"
 #include "win32/platform/WinTextEncoding.h"
@@ -36,65 +33,71 @@ std::string ConfigProblemText(const ConfigSession& session) {
     return std::string(code) + " " + SystemErrorText(session.error);
 }
 
+// The box's words for an export refused before its run; refused names the output file.
+std::string ExportRefusalText(ExportStartRefusal refusal, const ConfigSession& session,
+                              const StartupOptions& options, const std::string& refused) {
+    char text[2048];
+    switch (refusal) {
+        case ExportStartRefusal::ConfigUnreadable:
+            std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_UNREADABLE_EXPORT),
+                          session.path.c_str(), ConfigProblemText(session).c_str());
+            break;
+        case ExportStartRefusal::SwitchWithoutValue:
+            std::snprintf(text, sizeof text, GetFormatString(IDS_SWITCH_WITHOUT_VALUE_EXPORT),
+                          options.switchWithoutValue.c_str());
+            break;
+        case ExportStartRefusal::PushUrlTooLong:
+            std::snprintf(text, sizeof text, GetFormatString(IDS_PUSH_URL_TOO_LONG),
+                          static_cast<int>(kMaxPushUrlLength));
+            break;
+        default: {
+            const uint32_t message =
+                refusal == ExportStartRefusal::TargetTooLong       ? IDS_EXPORT_TARGET_TOO_LONG
+                : refusal == ExportStartRefusal::TargetInvalidName ? IDS_EXPORT_TARGET_INVALID_NAME
+                                                                   : IDS_EXPORT_TARGET_PROGRAM_FILE;
+            std::snprintf(text, sizeof text, GetFormatString(message), refused.c_str());
+            break;
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 // An export that would write nothing useful, or write over the user's files, ends before
 // its run: a script learns why from the exit code, a visible run also from a box.
 bool MainWindow::ExportMayStart() {
-    char text[2048];
-    ExitCode code = ExitCode::Success;
     // A misspelt /config would run an empty list and report success for ever.
     if (NamedConfigMissing(files_, session_, options_)) {
         session_.error = ERROR_FILE_NOT_FOUND;
         session_.problem = ConfigProblem::None;
         loadResult_ = ConfigResult::Unreadable;
     }
-    if (loadResult_ == ConfigResult::Unreadable) {
-        code = ExitCode::ConfigUnreadable;
-        std::snprintf(text, sizeof text, GetFormatString(IDS_CONFIG_UNREADABLE_EXPORT),
-                      session_.path.c_str(), ConfigProblemText(session_).c_str());
-    } else if (!options_.switchWithoutValue.empty()) {
-        code = ExitCode::NoExportToDo;
-        std::snprintf(text, sizeof text, GetFormatString(IDS_SWITCH_WITHOUT_VALUE_EXPORT),
-                      options_.switchWithoutValue.c_str());
-    } else {
-        // The report and the metrics file are checked alike; a metrics-only run has no report.
-        std::vector<std::string> names;
-        if (exportRequest_.type != kMetricsOnlyExportType) names.push_back(exportRequest_.fileName);
-        if (!exportRequest_.metricsFile.empty()) names.push_back(exportRequest_.metricsFile);
-        ExportTargetVerdict verdict = ExportTargetVerdict::Accepted;
-        std::string refused;
-        for (const std::string& name : names) {
-            std::string path;
-            verdict = CheckExportTarget(files_, name, vm::ProgramFolder(), CurrentDirectory(),
-                                        outputs_.OwnFiles(), &path);
-            // The run history is the user's file too: no report may take its place.
-            if (verdict == ExportTargetVerdict::Accepted && outputs_.IsProtectedOutput(path)) {
-                verdict = ExportTargetVerdict::ProgramFile;
-            }
-            if (verdict != ExportTargetVerdict::Accepted) {
-                refused = name;
-                break;
-            }
+    ExportStartFacts facts;
+    facts.configUnreadable = loadResult_ == ConfigResult::Unreadable;
+    facts.switchWithoutValue = !options_.switchWithoutValue.empty();
+    facts.pushUrlLength = exportRequest_.pushUrl.size();
+    std::string refused;
+    for (const std::string& name : ExportTargetNames(exportRequest_)) {
+        std::string path;
+        facts.target = CheckExportTarget(files_, name, vm::ProgramFolder(), CurrentDirectory(),
+                                         outputs_.OwnFiles(), &path);
+        // The run history is the user's file too: no report may take its place.
+        if (facts.target == ExportTargetVerdict::Accepted && outputs_.IsProtectedOutput(path)) {
+            facts.target = ExportTargetVerdict::ProgramFile;
         }
-        if (verdict != ExportTargetVerdict::Accepted) {
-            code = ExitCode::ReportNotWritten;
-            const uint32_t message =
-                verdict == ExportTargetVerdict::TooLong       ? IDS_EXPORT_TARGET_TOO_LONG
-                : verdict == ExportTargetVerdict::InvalidName ? IDS_EXPORT_TARGET_INVALID_NAME
-                                                              : IDS_EXPORT_TARGET_PROGRAM_FILE;
-            std::snprintf(text, sizeof text, GetFormatString(message), refused.c_str());
-        } else if (exportRequest_.pushUrl.size() > kMaxPushUrlLength) {
-            // A cut address would push somewhere else.
-            code = ExitCode::PushFailed;
-            std::snprintf(text, sizeof text, GetFormatString(IDS_PUSH_URL_TOO_LONG),
-                          static_cast<int>(kMaxPushUrlLength));
-        } else {
-            return true;
+        if (facts.target != ExportTargetVerdict::Accepted) {
+            refused = name;
+            break;
         }
     }
-    if (!Unattended()) MessageBoxA(Handle(), text, "Error", MB_ICONWARNING);
-    exitCode_ = static_cast<int>(code);
+    const ExportStartRefusal refusal = JudgeExportStart(facts);
+    if (refusal == ExportStartRefusal::None) return true;
+    if (!Unattended()) {
+        const std::string text = ExportRefusalText(refusal, session_, options_, refused);
+        MessageBoxA(Handle(), text.c_str(), "Error", MB_ICONWARNING);
+    }
+    exitCode_ = static_cast<int>(ExitCodeOf(refusal));
     PostQuitMessage(exitCode_);
     return false;
 }
