@@ -207,7 +207,8 @@ TEST(SpeedGraph, ShowsTheLoadedLatencyUnderTheSpeed) {
     window.Settings().UseAutoStopTime = 1;
     window.Settings().AutoStopTime = 3;
     window.Settings().DefaultLatencyProbe = 1;
-    window.List().AddItem(DownloadItem("http://127.0.0.1:" + port + "/rate/600k/5m.bin", "Probed", 0));
+    window.List().AddItem(
+        DownloadItem("http://127.0.0.1:" + port + "/rate/600k/5m.bin", "Probed", 0));
     SendMessageA(window.Handle(), WM_RESYNC_LIST, 0, 0);
     Command(window, ID_START_TEST);
     const DWORD start = GetTickCount();

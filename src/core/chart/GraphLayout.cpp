@@ -146,8 +146,8 @@ GraphLayout LayOutGraph(const SpeedChart& chart, const PixelRect& area, const Gr
     for (size_t i = 0; i < chart.timeAxis.ticks.size(); ++i) {
         const AxisTick& tick = chart.timeAxis.ticks[i];
         const bool last = i + 1 == chart.timeAxis.ticks.size();
-        layout.timeLabels.push_back({layout.X(tick.value), layout.timeAxisY + m.tickLength,
-                                     last ? lastTime : tick.label});
+        layout.timeLabels.push_back(
+            {layout.X(tick.value), layout.timeAxisY + m.tickLength, last ? lastTime : tick.label});
     }
 
     // The auto-stop limits, labelled along the foot of their lines.

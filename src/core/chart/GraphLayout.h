@@ -47,7 +47,7 @@ constexpr size_t kAverageColor = 1;
 constexpr size_t kSteadyColor = 2;
 constexpr size_t kMinSpeedColor = 3;
 constexpr size_t kLatencyColor = 3;  // drawn apart from the minimum speed, which shares it
-constexpr size_t kSecondColor = 0;  // the 1 s line is the 200 ms one, smoothed and solid
+constexpr size_t kSecondColor = 0;   // the 1 s line is the 200 ms one, smoothed and solid
 
 struct LegendEntry {
     std::string text;

@@ -30,7 +30,7 @@ struct ChartSubject {
     std::string pathFigures;  // "from 127.0.0.1, HTTP/1.1, cache HIT"; "" when not known
     std::string latencyText;  // "latency 2.1 ms idle, 31.4 ms loaded..."; "" when not probed
     std::vector<ChartPoint> loadedLatency;  // x: seconds into the download, y: milliseconds
-    int32_t connections = 1;  // used at once for the body
+    int32_t connections = 1;                // used at once for the body
     // How far its speed can be trusted, in words (ConfidenceFigures); "" while unknown.
     std::string confidence;
 };

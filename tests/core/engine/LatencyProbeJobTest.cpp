@@ -2,9 +2,9 @@
 
 #include "core/engine/LatencyProbeJob.h"
 
-#include <algorithm>
 #include "core/engine/TransferEvent.h"
 #include "support/ScriptedInternet.h"
+#include <algorithm>
 
 namespace vm {
 namespace {
