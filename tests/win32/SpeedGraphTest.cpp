@@ -215,7 +215,7 @@ TEST(SpeedGraph, ShowsTheLoadedLatencyUnderTheSpeed) {
     while (window.IsRunning() && GetTickCount() - start < 30000) PumpFor(100);
     ASSERT_FALSE(window.IsRunning());
     SelectRows(window, true);
-    const SpeedChart& chart = window.Graph().Chart();
+    const SpeedChart& chart = window.Graph().Pane().Chart();
     ASSERT_GE(chart.latency.size(), 5u) << PaneText(window);  // one every 200 ms for 3 s
     EXPECT_LE(chart.latency.back().x, chart.timeAxis.high);
     EXPECT_NE(std::string::npos, PaneText(window).find(" ms loaded")) << PaneText(window);
