@@ -273,9 +273,17 @@ void TestRun::AdvanceItem(bool repeatsGoOn) {
 bool TestRun::EndMeasurement(bool repeatsGoOn) {
     DownloadItem* item = host_.ItemAt(currentIndex_);
     if (item == nullptr) return false;
-    measurements_.AddRepeat(currentIndex_, RepeatOf(*item, measurements_.ForItem(currentIndex_)));
-    const size_t done = measurements_.ForItem(currentIndex_)->repeats.size();
-    if (repeatsGoOn && done < static_cast<size_t>(EffectiveRepeat(*item, settings_))) {
+    const ItemMeasurements* kept = measurements_.ForItem(currentIndex_);
+    const size_t done = (kept != nullptr ? kept->repeats.size() : 0) + 1;
+    const bool again = repeatsGoOn && done < static_cast<size_t>(EffectiveRepeat(*item, settings_));
+    if (done == 1 && !again) {
+        // The only measurement: the item shows it as it stands and is its record.
+        measurements_.SetMeasuredOnce(currentIndex_);
+        host_.Refresh();
+        return false;
+    }
+    measurements_.AddRepeat(currentIndex_, RepeatOf(*item, kept));
+    if (again) {
         item->ResetResults();  // the next measurement starts afresh, with its own retries
         return true;
     }
