@@ -434,7 +434,11 @@ void DownloadTransfer::StopTransfer() {
         const TransferPhase phase = Phase();
         if (phase == TransferPhase::PendingData || phase == TransferPhase::PendingRead ||
             phase == TransferPhase::PendingArrival) {
-            // The library may still write into the slot until the handle has closed.
+            // The library may still write into the slot until the handle has closed, which
+            // for a stalled body is never. A waiting query writes only its count, and a
+            // no-wait read that waits only refills the library's own buffer (Wine hands it
+            // no buffer): only a waiting read of a count keeps the read buffer.
+            if (phase != TransferPhase::PendingRead) ReleaseBuffer(*record_->slot);
             context_.registry.Retire(request, record_->slot);
         }
         context_.net.CloseHandle(request);
