@@ -154,6 +154,9 @@ private:
     void OnRunStarting();
     // What the graph sees of the run now.
     GraphRunView GraphRun() const;
+    // What a sample needs of it: the current item and its transfer's count. Taken at every
+    // change of an item, so without the server and latency copies the chart wants.
+    GraphRunView SampleRun() const;
     // Gives the graph its sample of the download under test.
     void SampleGraph();
     void OnGraphSelectionChanged();

@@ -96,16 +96,23 @@ void MainWindow::ToggleSpeedGraph() {
 
 void MainWindow::OnRunStarting() { graphModel_.OnRunStarting(); }
 
-GraphRunView MainWindow::GraphRun() const {
+GraphRunView MainWindow::SampleRun() const {
     GraphRunView view;
     if (run_ == nullptr) return view;
     view.running = run_->IsRunning();
     view.currentIndex = run_->CurrentIndex();
     view.measurements = &run_->Measurements();
-    const DownloadTransfer* transfer = run_->CurrentTransfer();
-    if (transfer != nullptr) {
+    if (const DownloadTransfer* transfer = run_->CurrentTransfer()) {
         view.hasTransfer = true;
         view.transferBytes = transfer->BytesRead();
+    }
+    return view;
+}
+
+GraphRunView MainWindow::GraphRun() const {
+    GraphRunView view = SampleRun();
+    const DownloadTransfer* transfer = run_ != nullptr ? run_->CurrentTransfer() : nullptr;
+    if (transfer != nullptr) {
         for (int phase = 0; phase < kLibraryPhaseCount; ++phase) {
             view.hasPhaseTick[phase] = transfer->Phases().Get(phase, &view.phaseTick[phase]);
         }
@@ -120,7 +127,7 @@ GraphRunView MainWindow::GraphRun() const {
 }
 
 void MainWindow::SampleGraph() {
-    graphModel_.Sample(GraphRun(), list_.Items(), settings_, clock_.TickCount());
+    graphModel_.Sample(SampleRun(), list_.Items(), settings_, clock_.TickCount());
 }
 
 void MainWindow::UpdateGraph() {
