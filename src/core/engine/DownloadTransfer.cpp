@@ -245,9 +245,16 @@ bool DownloadTransfer::CheckRangeAnswer(InternetHandle request, uint32_t status)
 }
 
 bool DownloadTransfer::AcceptHttpResponse(InternetHandle request) {
+    // Only a status that passes asks for the header block, which tells the library's
+    // made-up reply from a real one: a list of 404s does without a query per item.
+    const uint32_t status = static_cast<uint32_t>(httpStatus_);
+    HttpVerdict verdict = JudgeHttpResponse(status, nullptr);
     std::string headers;
-    const bool whole = context_.net.QueryInfoText(request, kHttpQueryRawHeadersCrlf, &headers);
-    switch (JudgeHttpResponse(static_cast<uint32_t>(httpStatus_), whole ? &headers : nullptr)) {
+    if (verdict == HttpVerdict::Accept &&
+        context_.net.QueryInfoText(request, kHttpQueryRawHeadersCrlf, &headers)) {
+        verdict = JudgeHttpResponse(status, &headers);
+    }
+    switch (verdict) {
         case HttpVerdict::Accept:
             return true;
         case HttpVerdict::FailWithStatus:
