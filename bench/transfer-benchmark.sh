@@ -2,8 +2,10 @@
 # Measures the program's download transfer under Wine against curl in the same run:
 #   0. the platform's limit, per protocol (http, https, ftp, local file): the program's
 #      transfer, a minimal read loop of our own (bench/limits, the fewest calls that read
-#      the source the same way) and curl, in interleaved rounds; time and CPU per GiB of
-#      each, the ratios, medians and ranges. VM_BENCH_LIMITS_ONLY=1 stops after this part.
+#      the source the same way), curl, and the whole program's export run (velocimark.exe
+#      /sjson: its list, sequencer and reports; time from its JSON duration, CPU less an
+#      export run of an empty file), in interleaved rounds; time and CPU per GiB of each,
+#      the ratios, medians and ranges. VM_BENCH_LIMITS_ONLY=1 stops after this part.
 #   1. a 1 GiB file over http on 127.0.0.1: both rates, their ratio, CPU seconds per GiB;
 #   2. the same file over https (localhost) and ftp: the ceilings and their ratios;
 #   3. a rate-limited file (nginx limit_rate, over 10 s): both averages and their ratio;
@@ -105,6 +107,32 @@ curl_limit() { # URL -> "bytes ms cpu"
   read -r bytes secs cpu <<<"$(echo "$out" | tr '\n' ' ')"
   echo "$bytes $(echo "$secs * 1000" | bc -l) $(echo "$cpu" | bc -l)"
 }
+# The whole program, as a user runs it unattended: one item, exported as JSON.
+export_dir=$build/bench-export
+mkdir -p "$export_dir"
+cp "$build/src/win32/velocimark.exe" "$export_dir/"
+export_once() { # SOURCE -> "bytes us cpu server-cpu"
+  local before after cpu
+  printf '[General]\r\nUseAutoStopTime=0\r\nNumOfDownloads=1\r\n[Download0]\r\nURL=%s\r\nDisabled=0\r\n' "$1" \
+    >"$export_dir/velocimark.cfg"
+  rm -f "$export_dir/r.json"
+  before=$(server_cpu)
+  (cd "$export_dir" && /usr/bin/time -o cpu.txt -f "%U+%S" timeout 900 wine velocimark.exe \
+    /config velocimark.cfg /sjson r.json /hidden </dev/null >/dev/null 2>&1)
+  cpu=$(tail -n 1 "$export_dir/cpu.txt")
+  after=$(server_cpu)
+  read -r status bytes us < <(jq -r '.items[0] | "\(.status) \(.bytes) \(.duration_us)"' "$export_dir/r.json")
+  [ "$status" = finished ] || { echo "export run failed: $1 -> $status" >&2; exit 1; }
+  echo "$bytes $us $(echo "$cpu" | bc -l) $(echo "$after - $before" | bc -l)"
+}
+export_transfer() { # SOURCE EMPTY-SOURCE -> "bytes ms cpu"
+  local bytes us cpu server _b _u idle_cpu idle_server
+  read -r bytes us cpu server <<<"$(export_once "$1")"
+  read -r _b _u idle_cpu idle_server <<<"$(export_once "$2")"
+  cpu=$(echo "$cpu + $server - $idle_cpu - $idle_server" | bc -l)
+  [ "$(echo "$cpu < 0" | bc -l)" = 1 ] && cpu=0
+  echo "$bytes $(echo "$us / 1000" | bc -l) $cpu"
+}
 stats() { # NUMBERS... -> "median min max"
   printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.3f %.3f %.3f", m, v[1], v[NR] }'
 }
@@ -141,8 +169,9 @@ printf '%s\n' "== the platform's limit: program, minimal loop, curl; $limit_runs
 printf '%-6s %-5s %-8s %10s %10s %12s\n' proto round who "s/GiB" "CPU s/GiB" "MiB/s"
 for round in $(seq "$limit_runs"); do
   for proto in "${protocols[@]}"; do
-    for who in program minimal curl; do
+    for who in program minimal curl export; do
       case $who/$proto in
+        export/*) r=$(export_transfer "${source[$proto]}" "${empty_source[$proto]}") ;;
         program/*) r=$(windows_transfer "$exe" "${source[$proto]}" "${empty_source[$proto]}") ;;
         minimal/local) r=$(windows_transfer "$limits/minimal-file-read-loop.exe" "${source[$proto]}" "${empty_source[$proto]}") ;;
         minimal/*) r=$(windows_transfer "$limits/minimal-wininet-loop.exe" "${source[$proto]}" "${empty_source[$proto]}") ;;
@@ -157,6 +186,8 @@ for round in $(seq "$limit_runs"); do
     # Ratios within the round, so that the machine's load in that round cancels out.
     pt=${series[$proto/program/t]##* } mt=${series[$proto/minimal/t]##* } ct=${series[$proto/curl/t]##* }
     pc=${series[$proto/program/c]##* } mc=${series[$proto/minimal/c]##* }
+    et=${series[$proto/export/t]##* }
+    series[$proto/ec]+=" $(echo "$et / $ct" | bc -l)" series[$proto/em]+=" $(echo "$et / $mt" | bc -l)"
     series[$proto/pm]+=" $(echo "$pt / $mt" | bc -l)" series[$proto/pc]+=" $(echo "$pt / $ct" | bc -l)"
     series[$proto/mc]+=" $(echo "$mt / $ct" | bc -l)" series[$proto/cpu]+=" $(echo "$pc / $mc" | bc -l)"
   done
@@ -174,6 +205,13 @@ for proto in "${protocols[@]}"; do
     "$(show ${series[$proto/program/t]})" "$(show ${series[$proto/minimal/t]})" "$(show ${series[$proto/curl/t]})" \
     "$(show ${series[$proto/program/c]})" "$(show ${series[$proto/minimal/c]})" \
     "$(show ${series[$proto/pm]})" "$(show ${series[$proto/cpu]})" "$(show ${series[$proto/pc]})"
+done
+printf '\n%s\n' "the export run (velocimark.exe /sjson), medians (range): time and CPU in s/GiB, time ratios"
+printf '%-6s %-22s %-22s %-22s %-22s\n' proto "export time" "export CPU" "export/curl" "export/minimal"
+for proto in "${protocols[@]}"; do
+  # shellcheck disable=SC2086
+  printf '%-6s %-22s %-22s %-22s %-22s\n' "$proto" "$(show ${series[$proto/export/t]})" \
+    "$(show ${series[$proto/export/c]})" "$(show ${series[$proto/ec]})" "$(show ${series[$proto/em]})"
 done
 # On a loaded machine a run is now and then twice as slow as the next one whatever it
 # runs (loopback FTP is the worst): the best rounds compare what each costs undisturbed.
