@@ -22,6 +22,7 @@ public:
         ++lastRequest;
         return 0;
     }
+    bool SetTimeoutOption(InternetHandle, uint32_t, uint32_t) override { return true; }
     bool CloseHandle(InternetHandle) override { return true; }
     uint32_t LastError() override { return kErrorIoPending; }
 };
