@@ -171,8 +171,10 @@ void TestRun::StopProbes() {
 }
 
 void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
-    // Only the current attempt's transfers are live; events of destroyed ones are dropped.
-    if (!transfer_) return;
+    // Only the current attempt's transfers are live; events of destroyed ones are dropped,
+    // and so are those of an attempt whose end was recorded while the next start waits
+    // for the next tick (its transfer stays until then, with its posted failure).
+    if (!transfer_ || startPending_) return;
     DownloadTransfer* source = transfer_.get();
     if (source->Serial() != serial) {
         source = parts_ ? parts_->Find(serial) : nullptr;

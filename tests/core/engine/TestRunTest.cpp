@@ -657,6 +657,9 @@ TEST_F(TestRunTest, ATurnOfRefusedItemsYieldsToTheMessageLoop) {
     EXPECT_TRUE(run.IsRunning());
     EXPECT_EQ(Item(3).status, DownloadStatus::Waiting);  // 3 x 20 ms: the turn is over
     EXPECT_EQ(Item(2).status, DownloadStatus::Failed);
+    // The last refused transfer's own event, already recorded, fails nobody else.
+    Pump();
+    EXPECT_EQ(Item(3).status, DownloadStatus::Waiting);
     Tick();
     EXPECT_EQ(Item(5).status, DownloadStatus::Failed);
     run.StopTest();
