@@ -9,7 +9,8 @@
 #  2. ANSWERED items (default 100,000), 9 in 10 answered 404 by nginx and the rest
 #     refused: time per item in a hidden run (goal: 1 ms or less, the last tenth no slower
 #     than the second), and with the window shown (goal: within 1.5 times the hidden run;
-#     the prefix's null display driver draws nothing on a screen, but the list view paints).
+#     the prefix's null display driver draws nothing on a screen, but the list view paints);
+#     the bare loop over the same list is the peer (the hidden run's ratio to it).
 # Moments come from marker requests in nginx's access log (items answered by nginx carry
 # "?scale=TAG"); memory is the process's resident set from /proc.
 # Usage: bench/scale-items.sh [REFUSED [ANSWERED]]
@@ -141,3 +142,7 @@ for shown in 0 1; do
   [ "$shown" = 0 ] && hidden_ms=$all
 done
 echo "shown / hidden: $(calc "$all / $hidden_ms") (goal <= 1.5)"
+bare=$(cd "$work" && wine minimal-attempt-loop.exe "$n" @answered.txt </dev/null 2>/dev/null)
+bare_ms=$(sed -n 's/.* ms_per=\([0-9.]*\).*/\1/p' <<<"$bare")
+echo "bare loop over the same list: $bare"
+echo "hidden / bare loop: $(calc "$hidden_ms / $bare_ms") (the program's own share above 1)"

@@ -2,11 +2,12 @@
 // open a URL, wait for the completion, read what an answer brings to its end, close
 // every handle (the one a failed open announced too). No window, no events, no list. The
 // program's per-item cost in bench/scale-run.sh is measured against it.
-// With FIRST_URL, one attempt at it comes first (a successful download, say).
-// Prints "attempts=N first_ms_per=X last_ms_per=Y grow_bytes_per=Z": the time per attempt
-// over the first and the last tenth, and the growth of the working set per attempt from
-// the end of the first tenth to the end.
-// Usage: minimal-attempt-loop.exe COUNT URL [FIRST_URL]
+// With FIRST_URL, one attempt at it comes first (a successful download, say). URL may be
+// @FILE: a list of URLs, one a line, taken in turn (the list the program was given).
+// Prints "attempts=N ms_per=W first_ms_per=X last_ms_per=Y grow_bytes_per=Z": the time per
+// attempt over the whole run, the first and the last tenth, and the growth of the working
+// set per attempt from the end of the first tenth to the end.
+// Usage: minimal-attempt-loop.exe COUNT URL|@FILE [FIRST_URL]
 #include <windows.h>
 #include <psapi.h>
 #include <wininet.h>
@@ -14,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -72,6 +75,18 @@ void Attempt(HINTERNET root, const char* url, std::vector<unsigned char>& buffer
     InternetCloseHandle(request);
 }
 
+// The URLs to take in turn: the lines of @FILE, or the one URL.
+std::vector<std::string> UrlsOf(const char* argument) {
+    if (argument[0] != '@') return {argument};
+    std::vector<std::string> urls;
+    std::ifstream file(argument + 1);
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) urls.push_back(line);
+    }
+    return urls;
+}
+
 SIZE_T WorkingSet() {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
@@ -84,7 +99,12 @@ SIZE_T WorkingSet() {
 int main(int argc, char** argv) {
     const long count = argc >= 3 ? std::strtol(argv[1], nullptr, 10) : 0;
     if (count < 10) {
-        std::fprintf(stderr, "usage: minimal-attempt-loop COUNT(>=10) URL [FIRST_URL]\n");
+        std::fprintf(stderr, "usage: minimal-attempt-loop COUNT(>=10) URL|@FILE [FIRST_URL]\n");
+        return 2;
+    }
+    const std::vector<std::string> urls = UrlsOf(argv[2]);
+    if (urls.empty()) {
+        std::fprintf(stderr, "no URL in %s\n", argv[2]);
         return 2;
     }
     gCompleted = CreateEventA(nullptr, FALSE, FALSE, nullptr);
@@ -102,7 +122,7 @@ int main(int argc, char** argv) {
     SIZE_T setAfterFirst = 0;
     for (long i = 0; i < count; ++i) {
         if (i == count - tenth) QueryPerformanceCounter(&lastStart);
-        Attempt(root, argv[2], buffer);
+        Attempt(root, urls[static_cast<size_t>(i) % urls.size()].c_str(), buffer);
         if (i == tenth - 1) {
             QueryPerformanceCounter(&firstEnd);
             setAfterFirst = WorkingSet();
@@ -112,7 +132,8 @@ int main(int argc, char** argv) {
     const SIZE_T setAtEnd = WorkingSet();
     InternetCloseHandle(root);
     const double msPerTick = 1000.0 / static_cast<double>(frequency.QuadPart);
-    std::printf("attempts=%ld first_ms_per=%.3f last_ms_per=%.3f grow_bytes_per=%.0f\n", count,
+    std::printf("attempts=%ld ms_per=%.3f first_ms_per=%.3f last_ms_per=%.3f grow_bytes_per=%.0f\n",
+                count, static_cast<double>(end.QuadPart - start.QuadPart) * msPerTick / count,
                 static_cast<double>(firstEnd.QuadPart - start.QuadPart) * msPerTick / tenth,
                 static_cast<double>(end.QuadPart - lastStart.QuadPart) * msPerTick / tenth,
                 (static_cast<double>(setAtEnd) - static_cast<double>(setAfterFirst)) /

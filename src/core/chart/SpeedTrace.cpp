@@ -34,12 +34,6 @@ double SecondRate(SpeedTrace& trace, uint32_t ms, uint64_t bytes) {
 
 }  // namespace
 
-SpeedTrace& RunSpeedTraces::MutableItem(size_t index) {
-    // Items added while a run goes on get their trace when they are reached.
-    if (index >= traces_.size()) traces_.resize(index + 1);
-    return traces_[index];
-}
-
 void RunSpeedTraces::Record(size_t index, FileTime startTime, uint32_t ms, uint64_t bytes,
                             uint64_t sizeLimitBytes) {
     if (startTime == 0) return;  // not started: nothing to draw

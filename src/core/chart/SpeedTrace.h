@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "core/chart/Downsample.h"
@@ -50,7 +51,9 @@ struct SpeedTrace {
     bool Empty() const { return interval.empty(); }
 };
 
-// The traces of every item of a run, by storage index of the items.
+// The traces of the items of a run that began to download, by storage index of the items.
+// Only those have one: a list of 100,000 refused items with a download here and there
+// keeps a handful, not a slot of every item up to the last download.
 class RunSpeedTraces {
 public:
     // A new run: every trace goes.
@@ -62,13 +65,14 @@ public:
                 uint64_t sizeLimitBytes);
     // The item's trace; nullptr for an item without one.
     const SpeedTrace* ForItem(size_t index) const {
-        return index < traces_.size() ? &traces_[index] : nullptr;
+        const auto it = traces_.find(index);
+        return it != traces_.end() ? &it->second : nullptr;
     }
     // Benchmarks and tests fill a trace directly.
-    SpeedTrace& MutableItem(size_t index);
+    SpeedTrace& MutableItem(size_t index) { return traces_[index]; }
 
 private:
-    std::vector<SpeedTrace> traces_;
+    std::unordered_map<size_t, SpeedTrace> traces_;
 };
 
 }  // namespace vm

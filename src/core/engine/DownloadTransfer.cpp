@@ -245,9 +245,16 @@ bool DownloadTransfer::CheckRangeAnswer(InternetHandle request, uint32_t status)
 }
 
 bool DownloadTransfer::AcceptHttpResponse(InternetHandle request) {
+    // Only a status that passes asks for the header block, which tells the library's
+    // made-up reply from a real one: a list of 404s does without a query per item.
+    const uint32_t status = static_cast<uint32_t>(httpStatus_);
+    HttpVerdict verdict = JudgeHttpResponse(status, nullptr);
     std::string headers;
-    const bool whole = context_.net.QueryInfoText(request, kHttpQueryRawHeadersCrlf, &headers);
-    switch (JudgeHttpResponse(static_cast<uint32_t>(httpStatus_), whole ? &headers : nullptr)) {
+    if (verdict == HttpVerdict::Accept &&
+        context_.net.QueryInfoText(request, kHttpQueryRawHeadersCrlf, &headers)) {
+        verdict = JudgeHttpResponse(status, &headers);
+    }
+    switch (verdict) {
         case HttpVerdict::Accept:
             return true;
         case HttpVerdict::FailWithStatus:
@@ -434,7 +441,11 @@ void DownloadTransfer::StopTransfer() {
         const TransferPhase phase = Phase();
         if (phase == TransferPhase::PendingData || phase == TransferPhase::PendingRead ||
             phase == TransferPhase::PendingArrival) {
-            // The library may still write into the slot until the handle has closed.
+            // The library may still write into the slot until the handle has closed, which
+            // for a stalled body is never. A waiting query writes only its count, and a
+            // no-wait read that waits only refills the library's own buffer (Wine hands it
+            // no buffer): only a waiting read of a count keeps the read buffer.
+            if (phase != TransferPhase::PendingRead) ReleaseBuffer(*record_->slot);
             context_.registry.Retire(request, record_->slot);
         }
         context_.net.CloseHandle(request);

@@ -71,9 +71,7 @@ void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle
         if (status == kStatusHandleCreated) {
             if (it != live_.end() || abandonedOpens_.count(serial) != 0)
                 announced_[serial] = result;
-            return;
-        }
-        if (it != live_.end()) {
+        } else if (it != live_.end()) {
             record = it->second;
         } else if (status == kStatusRequestComplete && abandonedOpens_.erase(serial) != 0) {
             auto announced = announced_.find(serial);
@@ -93,6 +91,17 @@ void LiveTransferRegistry::DispatchStatus(uint32_t serial, InternetHandle handle
                 }
             }
         }
+    }
+    if (status == kStatusHandleCreated) {
+        // Wine gives a request made by an URL open no receive time-out at all, whatever the
+        // root says: a server that never answers keeps one of the library's threads (about
+        // 1 MB) waiting for good, long after the attempt was given up. The handle is
+        // announced before the request is sent, so the wait for the answer gets the
+        // library's usual time-out. (FTP handles take no such option: the failure is
+        // ignored.)
+        if (result != 0)
+            (void)net_.SetTimeoutOption(result, kInternetOptionReceiveTimeout, kInternetTimeoutMs);
+        return;
     }
     if (record) record->OnStatus(handle, status, result, error, info);
     if (orphan != 0) net_.CloseHandle(orphan);

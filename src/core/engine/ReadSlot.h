@@ -12,4 +12,8 @@ struct ReadSlot {
     uint32_t queryCount = 0;
 };
 
+// Frees the read buffer (its memory, not only its contents): what a slot kept for a call
+// that writes no data still holds.
+inline void ReleaseBuffer(ReadSlot& slot) { std::vector<unsigned char>().swap(slot.buffer); }
+
 }  // namespace vm

@@ -70,8 +70,11 @@ struct ItemMeasurements {
     ConnectionUse connections;
     bool hasVerdict = false;
     ConnectionVerdict verdict;
-    // Of every attempt: the item's measurements so far, one per repeat.
+    // Of every attempt: the item's measurements so far, one per repeat, once it is measured
+    // more than once. An item measured once is its own record (measuredOnce; RepeatOf gives
+    // the measurement): a list of 100,000 refused items keeps no second copy of each.
     std::vector<RepeatResult> repeats;
+    bool measuredOnce = false;
 };
 
 // The side record of a test run, by storage index of the items. The test run fills it;
@@ -98,6 +101,8 @@ public:
     void AddRepeat(size_t index, RepeatResult repeat) {
         At(index).repeats.push_back(std::move(repeat));
     }
+    // The item's only measurement has ended: the item itself holds it.
+    void SetMeasuredOnce(size_t index) { At(index).measuredOnce = true; }
 
     FileTime RunStart() const { return started_; }
     FileTime RunEnd() const { return ended_; }

@@ -171,8 +171,10 @@ void TestRun::StopProbes() {
 }
 
 void TestRun::OnTransferEvent(uint32_t code, uint32_t serial) {
-    // Only the current attempt's transfers are live; events of destroyed ones are dropped.
-    if (!transfer_) return;
+    // Only the current attempt's transfers are live; events of destroyed ones are dropped,
+    // and so are those of an attempt whose end was recorded while the next start waits
+    // for the next tick (its transfer stays until then, with its posted failure).
+    if (!transfer_ || startPending_) return;
     DownloadTransfer* source = transfer_.get();
     if (source->Serial() != serial) {
         source = parts_ ? parts_->Find(serial) : nullptr;
@@ -273,9 +275,17 @@ void TestRun::AdvanceItem(bool repeatsGoOn) {
 bool TestRun::EndMeasurement(bool repeatsGoOn) {
     DownloadItem* item = host_.ItemAt(currentIndex_);
     if (item == nullptr) return false;
-    measurements_.AddRepeat(currentIndex_, RepeatOf(*item, measurements_.ForItem(currentIndex_)));
-    const size_t done = measurements_.ForItem(currentIndex_)->repeats.size();
-    if (repeatsGoOn && done < static_cast<size_t>(EffectiveRepeat(*item, settings_))) {
+    const ItemMeasurements* kept = measurements_.ForItem(currentIndex_);
+    const size_t done = (kept != nullptr ? kept->repeats.size() : 0) + 1;
+    const bool again = repeatsGoOn && done < static_cast<size_t>(EffectiveRepeat(*item, settings_));
+    if (done == 1 && !again) {
+        // The only measurement: the item shows it as it stands and is its record.
+        measurements_.SetMeasuredOnce(currentIndex_);
+        host_.Refresh();
+        return false;
+    }
+    measurements_.AddRepeat(currentIndex_, RepeatOf(*item, kept));
+    if (again) {
         item->ResetResults();  // the next measurement starts afresh, with its own retries
         return true;
     }

@@ -258,10 +258,16 @@ void PutRepeats(JsonBuilder& json, const DownloadItem& item, const ItemMeasureme
         json.Key("confidence");
         json.String(ConfidenceWord(confidence));
     }
-    if (m == nullptr || m->repeats.empty()) return;
+    if (m == nullptr) return;
+    // An item measured once is its own record of that measurement.
+    const std::vector<RepeatResult> once = m->repeats.empty() && m->measuredOnce
+                                               ? std::vector<RepeatResult>{RepeatOf(item, m)}
+                                               : std::vector<RepeatResult>();
+    const std::vector<RepeatResult>& repeats = once.empty() ? m->repeats : once;
+    if (repeats.empty()) return;
     json.Key("repeats");
     json.BeginArray();
-    for (const RepeatResult& r : m->repeats) {
+    for (const RepeatResult& r : repeats) {
         json.BeginObject();
         json.Key("status");
         json.String(StatusWord(r.status));
@@ -282,7 +288,7 @@ void PutRepeats(JsonBuilder& json, const DownloadItem& item, const ItemMeasureme
         json.EndObject();
     }
     json.EndArray();
-    const SpeedStats stats = RepeatSpeedStats(m->repeats);
+    const SpeedStats stats = RepeatSpeedStats(repeats);
     json.Key("speed_stats");
     json.BeginObject();
     const std::pair<const char*, double> members[] = {

@@ -99,17 +99,25 @@ void GraphPanel::Toggle() {
     host_.OptionsChanged();
 }
 
-GraphRunView GraphPanel::RunView() const {
+GraphRunView GraphPanel::SampleView() const {
     GraphRunView view;
     const TestRun* run = host_.Run();
     if (run == nullptr) return view;
     view.running = run->IsRunning();
     view.currentIndex = run->CurrentIndex();
     view.measurements = &run->Measurements();
-    const DownloadTransfer* transfer = run->CurrentTransfer();
-    if (transfer != nullptr) {
+    if (const DownloadTransfer* transfer = run->CurrentTransfer()) {
         view.hasTransfer = true;
         view.transferBytes = transfer->BytesRead();
+    }
+    return view;
+}
+
+GraphRunView GraphPanel::RunView() const {
+    GraphRunView view = SampleView();
+    const TestRun* run = host_.Run();
+    const DownloadTransfer* transfer = run != nullptr ? run->CurrentTransfer() : nullptr;
+    if (transfer != nullptr) {
         for (int phase = 0; phase < kLibraryPhaseCount; ++phase) {
             view.hasPhaseTick[phase] = transfer->Phases().Get(phase, &view.phaseTick[phase]);
         }
@@ -124,7 +132,7 @@ GraphRunView GraphPanel::RunView() const {
 }
 
 void GraphPanel::Sample() {
-    model_.Sample(RunView(), list_.Items(), settings_, clock_.TickCount());
+    model_.Sample(SampleView(), list_.Items(), settings_, clock_.TickCount());
 }
 
 void GraphPanel::Update() {

@@ -79,6 +79,9 @@ public:
 private:
     // What the graph sees of the run now.
     GraphRunView RunView() const;
+    // What a sample needs of it: the current item and its transfer's count. Taken at every
+    // change of an item, so without the server and latency copies the chart wants.
+    GraphRunView SampleView() const;
     uint32_t ReportError(uint32_t error);
 
     GraphPanelHost& host_;

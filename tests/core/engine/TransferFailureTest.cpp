@@ -118,6 +118,9 @@ TEST_F(TransferFailureTest, AFailedOpenClosesTheHandleTheLibraryAnnounced) {
         auto t = Make();
         ASSERT_TRUE(t->OpenUrl("http://a/refused"));
         h.AnnounceOpen(t->Serial());
+        // Wine's own waits for the answer get the time-out it leaves out.
+        EXPECT_EQ(h.net.timeouts.back(),
+                  std::make_pair(kInternetOptionReceiveTimeout, kInternetTimeoutMs));
         h.CompleteOpen(t->Serial(), 12029);
         EXPECT_EQ(Closes(h.net.LastRequest()), 1u);
         Pump(*t);

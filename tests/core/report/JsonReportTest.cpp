@@ -175,6 +175,7 @@ protected:
         PhaseStamps sent;
         sent.Stamp(kStatusRequestSent, 21003);
         measurements.EndAttempt(1, 404, sent, false, 0);
+        measurements.SetMeasuredOnce(1);  // its one measurement is the item itself
 
         DownloadItem& refused = Add("http://127.0.0.1:9/x", "refused", DownloadStatus::Failed);
         refused.errorCode = 12029;

@@ -6,5 +6,7 @@ namespace vm::test {
 // replacement lives in its own file, so the compiler never sees a release inlined next
 // to the allocation it pairs with.
 long AllocationCount();
+// Bytes allocated through operator new and not yet released.
+long LiveHeapBytes();
 
 }  // namespace vm::test

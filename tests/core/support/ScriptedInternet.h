@@ -97,7 +97,9 @@ public:
         ++callbackInstalls;
         return true;
     }
+    // Also called on "library threads": a request's receive time-out when it is announced.
     bool SetTimeoutOption(InternetHandle, uint32_t option, uint32_t ms) override {
+        std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
         timeouts.emplace_back(option, ms);
         return true;
     }
