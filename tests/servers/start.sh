@@ -74,7 +74,7 @@ if [ $big = 1 ]; then
   # Sparse: reads as zeros, costs no disk.
   mkdir -p "$dir/data/big"
   chmod 755 "$dir/data/big"
-  for size in 512M 1G; do
+  for size in 512M 1G 5G; do
     f="$dir/data/big/$(tr 'GM' 'gm' <<<"$size").bin"
     [ "$(stat -c %s "$f" 2>/dev/null)" = "$(numfmt --from=iec "$size")" ] ||
       { rm -f "$f"; truncate -s "$size" "$f"; }
