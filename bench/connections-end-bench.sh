@@ -44,7 +44,8 @@ cases = [("time limit", "UseAutoStopTime=1\r\nAutoStopTime=3", None),
                         "UseAutoStopTime=1\r\nAutoStopTime=5", None),
          ("Next", "UseAutoStopTime=1\r\nAutoStopTime=6", "40050"),
          ("Stop", "UseAutoStopTime=0", "40037")]
-print(f"{'':12}" + "".join(f"{kind:>30}" for kind in ("paced", "rate")))
+width = 13 * rounds + 2
+print(f"{'':12}" + "".join(f"{kind:>{width}}" for kind in ("paced", "rate")))
 for what, options, command in cases:
     cells = {"paced": [], "rate": []}
     for r in range(rounds):
@@ -64,7 +65,7 @@ for what, options, command in cases:
             parts = [p for p, asked in requests_on_ports(tag, 5) if not asked.startswith("bytes=0-")]
             spread = watch.spread(parts) if len(parts) == 4 else None
             cells[kind].append(f"{spread[0]:.3f}-{spread[1]:.3f}" if spread else "none")
-    print(f"{what:12}" + "".join(f"{' '.join(cells[k]):>30}" for k in cells))
+    print(f"{what:12}" + "".join(f"{' '.join(cells[k]):>{width}}" for k in cells))
 EOF
 
 echo
