@@ -148,6 +148,10 @@ cmd_start() { # DIR [OPTIONS]
   # A tbf burst smaller than one packet stalls the link: loopback's 64 KB MTU is
   # brought down to Ethernet's first.
   ip netns exec "$ns" ip link set lo mtu 1500 up
+  # Senders fill the queue as a loss-based TCP does on most servers. A host that defaults
+  # to BBR (which keeps its own queue short by design) would show no bloat behind a deep
+  # queue; reno is always allowed in a namespace, cubic may not be.
+  ip netns exec "$ns" sysctl -qw net.ipv4.tcp_congestion_control=reno
   set_link "$ns" "$rate" "$burst" "$latency"
   ip netns exec "$ns" "$root/tests/servers/start.sh" "$dir/servers" "${big[@]}" >/dev/null
 

@@ -8,21 +8,32 @@
 #   the shallow queue at least halves the added latency; probe bytes <= 5% of the bytes
 #   moved; the speed with probes within 3% of the speed without.
 # The speed is compared over three runs each, in turns, behind the shallow queue.
+# A lab already running (VM_LAB_DIR, as scripts/test.sh starts one) is borrowed: its link
+# is set back as it was at the end; run alone then (one Wine prefix per lab). Otherwise the
+# script starts a lab of its own.
 # Usage: tests/lab/latency_lab.sh [EXE]   (root; default build/windows/velocimark.exe)
 # Exits 0 when every check holds, 1 when one fails, 77 when the lab cannot be made.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
 exe=$(realpath "${1:-$root/build/windows/velocimark.exe}")
-lab_dir=$root/build/latency-lab
-work=$lab_dir/work
-"$here/lab.sh" start "$lab_dir" --latency 300ms >/dev/null || exit 77
-trap '"$here/lab.sh" stop "$lab_dir" >/dev/null 2>&1 || true' EXIT
-source "$lab_dir/env"
+if [ -n "${VM_LAB_DIR:-}" ] && [ -f "$VM_LAB_DIR/env" ]; then
+  lab_dir=$VM_LAB_DIR
+  source "$lab_dir/env"
+  trap '"$here/lab.sh" rate "$lab_dir" "$VM_LAB_RATE" --burst "$VM_LAB_BURST" \
+    --latency "$VM_LAB_LATENCY" >/dev/null 2>&1 || true' EXIT
+else
+  lab_dir=$root/build/latency-lab
+  "$here/lab.sh" start "$lab_dir" --latency 300ms >/dev/null || exit 77
+  trap '"$here/lab.sh" stop "$lab_dir" >/dev/null 2>&1 || true' EXIT
+  source "$lab_dir/env"
+fi
+work=$lab_dir/latency-work
 lab() { "$here/lab.sh" run "$lab_dir" "$@"; }
 mkdir -p "$work"
 cp "$exe" "$work/velocimark.exe"
 url=$VM_LAB_HTTP_URL/18m.bin
+rm -f "$work"/*.json "$work"/*.txt
 
 program() { # PROBE(0|1) NAME.json (in the work folder)
   printf '[General]\r\nNumOfDownloads=1\r\n[Download0]\r\nURL=%s\r\nDownloadName=lab\r\nDisabled=0\r\nLatencyProbe=%s\r\n' \

@@ -197,6 +197,30 @@ TEST(SpeedGraph, FollowsTheRunAndComparesTheSelectedRows) {
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
 }
 
+// With latency probes on, the times under load come in a strip under the speed.
+TEST(SpeedGraph, ShowsTheLoadedLatencyUnderTheSpeed) {
+    const std::string port = EnvText("VM_HTTP_PORT");
+    if (port.empty()) GTEST_SKIP() << "test servers are not running";
+    TestMainWindow main;
+    ASSERT_TRUE(main.Open());
+    MainWindow& window = main.Window();
+    window.Settings().UseAutoStopTime = 1;
+    window.Settings().AutoStopTime = 3;
+    window.Settings().DefaultLatencyProbe = 1;
+    window.List().AddItem(
+        DownloadItem("http://127.0.0.1:" + port + "/rate/600k/5m.bin", "Probed", 0));
+    SendMessageA(window.Handle(), WM_RESYNC_LIST, 0, 0);
+    Command(window, ID_START_TEST);
+    const DWORD start = GetTickCount();
+    while (window.IsRunning() && GetTickCount() - start < 30000) PumpFor(100);
+    ASSERT_FALSE(window.IsRunning());
+    SelectRows(window, true);
+    const SpeedChart& chart = window.Graph().Chart();
+    ASSERT_GE(chart.latency.size(), 5u) << PaneText(window);  // one every 200 ms for 3 s
+    EXPECT_LE(chart.latency.back().x, chart.timeAxis.high);
+    EXPECT_NE(std::string::npos, PaneText(window).find(" ms loaded")) << PaneText(window);
+}
+
 // A translation renames the command and the pane's texts.
 TEST(SpeedGraph, TranslationRenamesTheCommandAndThePane) {
     WriteFileText(TempFilePath("vm_graph_lang_lng.ini"),

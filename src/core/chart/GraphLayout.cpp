@@ -11,6 +11,9 @@ namespace {
 constexpr size_t kMaxLegendName = 40;
 // Below this the plot says nothing readable.
 constexpr int kMinPlotSide = 10;
+// The latency strip, in lines of text, and how many of its heights the plot keeps at least.
+constexpr int kLatencyStripLines = 3;
+constexpr int kPlotToStrip = 2;
 // Room the value labels take before they are measured, at 96 DPI.
 constexpr int kEstimatedLabelRoom = 90;
 
@@ -74,6 +77,12 @@ int GraphLayout::Y(double value) const {
     return plot.bottom - static_cast<int>(std::lround(plot.Height() * clamped));
 }
 
+int GraphLayout::LatencyY(double ms) const {
+    const double share = latencyHigh > 0 ? ms / latencyHigh : 0;
+    const double clamped = std::isfinite(share) ? std::max(0.0, std::min(1.0, share)) : 0.0;
+    return latencyStrip.bottom - static_cast<int>(std::lround(latencyStrip.Height() * clamped));
+}
+
 int EstimatedPlotWidth(int paneWidth, const GraphMetrics& metrics) {
     const int width = paneWidth - kEstimatedLabelRoom * metrics.pad / 6;
     return std::max(width, 40);
@@ -112,6 +121,22 @@ GraphLayout LayOutGraph(const SpeedChart& chart, const PixelRect& area, const Gr
     layout.drawable = true;
 
     const int labelX = rtl ? layout.plot.right + m.pad : layout.plot.left - m.pad;
+    const int stripHeight = kLatencyStripLines * line;
+    if (!chart.latency.empty() &&
+        layout.plot.Height() - m.pad >= (kPlotToStrip + 1) * stripHeight) {
+        PixelRect& strip = layout.latencyStrip;
+        strip = {layout.plot.left, layout.plot.bottom - stripHeight, layout.plot.right,
+                 layout.plot.bottom};
+        layout.plot.bottom = strip.top - m.pad;
+        layout.latencyHigh = chart.latencyAxis.high;
+        const std::string high =
+            chart.latencyAxis.ticks.empty() ? "" : chart.latencyAxis.ticks.back().label;
+        layout.latencyLabel = {labelX, strip.top, high + " " + GetString(IDS_GRAPH_MS)};
+        layout.latencyCaption = {rtl ? strip.right - m.pad : strip.left + m.pad, strip.top,
+                                 GetString(IDS_GRAPH_LATENCY)};
+    }
+    layout.timeAxisY =
+        layout.latencyStrip.Height() > 0 ? layout.latencyStrip.bottom : layout.plot.bottom;
     for (const AxisTick& tick : chart.valueAxis.ticks) {
         layout.valueLabels.push_back({labelX, layout.Y(tick.value) - line / 2, tick.label});
     }
@@ -121,8 +146,8 @@ GraphLayout LayOutGraph(const SpeedChart& chart, const PixelRect& area, const Gr
     for (size_t i = 0; i < chart.timeAxis.ticks.size(); ++i) {
         const AxisTick& tick = chart.timeAxis.ticks[i];
         const bool last = i + 1 == chart.timeAxis.ticks.size();
-        layout.timeLabels.push_back({layout.X(tick.value), layout.plot.bottom + m.tickLength,
-                                     last ? lastTime : tick.label});
+        layout.timeLabels.push_back(
+            {layout.X(tick.value), layout.timeAxisY + m.tickLength, last ? lastTime : tick.label});
     }
 
     // The auto-stop limits, labelled along the foot of their lines.

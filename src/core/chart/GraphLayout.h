@@ -46,7 +46,8 @@ constexpr size_t kIntervalColor = 0;
 constexpr size_t kAverageColor = 1;
 constexpr size_t kSteadyColor = 2;
 constexpr size_t kMinSpeedColor = 3;
-constexpr size_t kSecondColor = 0;  // the 1 s line is the 200 ms one, smoothed and solid
+constexpr size_t kLatencyColor = 3;  // drawn apart from the minimum speed, which shares it
+constexpr size_t kSecondColor = 0;   // the 1 s line is the 200 ms one, smoothed and solid
 
 struct LegendEntry {
     std::string text;
@@ -81,11 +82,20 @@ struct GraphLayout {
     int legendRowHeight = 0;
     bool showMessage = false;  // the chart's message in the middle of the plot
     PixelRect figures;
+    // The loaded latency's strip under the plot, on the same time axis (empty without
+    // probes), its top value and its caption.
+    PixelRect latencyStrip;
+    double latencyHigh = 1;
+    PlacedText latencyLabel;    // right-aligned at x (left-aligned with rtl)
+    PlacedText latencyCaption;  // inside the strip, from the side time starts from
+    int timeAxisY = 0;          // where the time ticks hang from: the plot's or the strip's foot
 
     // Seconds and values to pixels; with a right-to-left layout time runs from the right.
     int X(double seconds) const;
     // Values far outside the axis stay just outside the plot, never overflowing GDI.
     int Y(double value) const;
+    // Milliseconds to pixels in the latency strip.
+    int LatencyY(double ms) const;
 };
 
 GraphLayout LayOutGraph(const SpeedChart& chart, const PixelRect& area, const GraphMetrics& metrics,

@@ -12,6 +12,19 @@
 #include "core/list/PathTexts.h"
 
 namespace vm {
+namespace {
+
+std::vector<ChartPoint> LoadedLatencyPoints(const LatencyResult& latency) {
+    std::vector<ChartPoint> points;
+    const size_t count = std::min(latency.loadedMs.size(), latency.loadedAtSeconds.size());
+    points.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        points.push_back({latency.loadedAtSeconds[i], latency.loadedMs[i]});
+    }
+    return points;
+}
+
+}  // namespace
 
 void GraphModel::OnRunStarting() {
     traces_.Clear();
@@ -90,6 +103,7 @@ ChartSubject GraphModel::Subject(const GraphRunView& run, const DownloadItem& it
         subject.steadyBytesPerSecond = steadyBytesPerSecond_;
         subject.pathFigures = PathFigures(measured->server);
         subject.latencyText = LatencyText(measured->latency);
+        subject.loadedLatency = LoadedLatencyPoints(measured->latency);
         if (measured->connections.used > 1) subject.connections = measured->connections.used;
     }
     // The attempt under way has its steps only on its transfer until it ends.
@@ -101,6 +115,7 @@ ChartSubject GraphModel::Subject(const GraphRunView& run, const DownloadItem& it
         }
         subject.pathFigures = PathFigures(run.transferServer);
         subject.latencyText = LatencyText(run.transferLatency);
+        subject.loadedLatency = LoadedLatencyPoints(run.transferLatency);
     }
     return subject;
 }

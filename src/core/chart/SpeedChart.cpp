@@ -176,6 +176,12 @@ SpeedChart BuildSpeedChart(const std::vector<ChartSubject>& subjects, const Char
         } else {
             chart.message = NoCurveText(subject);
         }
+        if (anyDrawn && !subject.loadedLatency.empty()) {
+            double highest = 0;
+            for (const ChartPoint& p : subject.loadedLatency) highest = std::max(highest, p.y);
+            chart.latency = subject.loadedLatency;
+            chart.latencyAxis = MakeValueAxis(0, highest * kValueHeadroom, 1);
+        }
         chart.summary = WithLatency(ChartSummary(subject, frame.unit), subject);
         chart.figures = JoinFigures(SubjectFigures(subject, frame.unit));
         if (!subject.confidence.empty()) chart.figures += "   " + subject.confidence;

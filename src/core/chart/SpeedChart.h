@@ -29,7 +29,8 @@ struct ChartSubject {
     uint32_t phaseMs[kAttemptPhaseCount] = {};
     std::string pathFigures;  // "from 127.0.0.1, HTTP/1.1, cache HIT"; "" when not known
     std::string latencyText;  // "latency 2.1 ms idle, 31.4 ms loaded..."; "" when not probed
-    int32_t connections = 1;  // used at once for the body
+    std::vector<ChartPoint> loadedLatency;  // x: seconds into the download, y: milliseconds
+    int32_t connections = 1;                // used at once for the body
     // How far its speed can be trusted, in words (ConfidenceFigures); "" while unknown.
     std::string confidence;
 };
@@ -82,6 +83,10 @@ struct SpeedChart {
     // Times (in seconds) at which the single curve's 200 ms line runs over the top of the
     // axis: drawn clipped, with a mark at the top edge.
     std::vector<double> clippedAt;
+    // The latency probes' times under load (x: seconds, y: milliseconds), drawn in a strip
+    // under the speed on a scale of their own; empty when none were taken.
+    std::vector<ChartPoint> latency;
+    ValueAxis latencyAxis;
     // What the plot says instead of curves ("" while there are curves to draw).
     std::string message;
     std::string valueCaption;  // "KB/Sec"

@@ -17,7 +17,7 @@ bool LoadedProbeDue(bool downloading, uint32_t sinceLastMs, uint64_t downloadByt
            budget.Allows(downloadBytes, expectedProbeBytes);
 }
 
-void LatencyProbeJob::Record(const ProbeOutcome& outcome, bool loaded) {
+void LatencyProbeJob::Record(const ProbeOutcome& outcome, bool loaded, double atSeconds) {
     std::lock_guard<std::mutex> lock(mutex_);
     result_.probeBytes += outcome.bytes;
     budget_.Spend(outcome.bytes);
@@ -25,7 +25,12 @@ void LatencyProbeJob::Record(const ProbeOutcome& outcome, bool loaded) {
         ++result_.failed;
         return;
     }
-    (loaded ? result_.loadedMs : result_.idleMs).push_back(outcome.ms);
+    if (!loaded) {
+        result_.idleMs.push_back(outcome.ms);
+        return;
+    }
+    result_.loadedMs.push_back(outcome.ms);
+    result_.loadedAtSeconds.push_back(atSeconds);
 }
 
 LatencyResult LatencyProbeJob::Result() const {
@@ -60,8 +65,14 @@ void LatencyProbeJob::Run() {
     // The download starts now whatever the idle probes gave.
     (void)poster.PostEvent(window, message, EV_PROBES_IDLE_DONE, serial);
     uint32_t last = prober.TickCount();
+    bool began = false;
+    uint32_t beganTick = 0;  // when the download was first seen under way
     while (usable && !stopped.load()) {
         prober.Sleep(kPollMs);
+        if (!began && downloading.load()) {
+            began = true;
+            beganTick = prober.TickCount();
+        }
         bool due = false;
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -74,7 +85,7 @@ void LatencyProbeJob::Run() {
         if (stopped.load()) break;  // the download had ended: not a loaded time
         usable = !outcome.unusable;
         largest = outcome.bytes > largest ? outcome.bytes : largest;
-        Record(outcome, true);
+        Record(outcome, true, (last - beganTick) / 1000.0);
     }
     ended.store(true);
 }

@@ -25,6 +25,9 @@ struct LatencyResult {
     bool measured = false;  // probes were asked for
     std::vector<double> idleMs;
     std::vector<double> loadedMs;
+    // When each loaded probe was sent, in seconds since the download began (the graph's
+    // time axis); one per loadedMs.
+    std::vector<double> loadedAtSeconds;
     uint32_t failed = 0;
     uint64_t probeBytes = 0;
 };
@@ -61,7 +64,7 @@ struct LatencyProbeJob {
     LatencyResult Result() const;
 
 private:
-    void Record(const ProbeOutcome& outcome, bool loaded);
+    void Record(const ProbeOutcome& outcome, bool loaded, double atSeconds = 0);
 
     mutable std::mutex mutex_;
     LatencyResult result_;

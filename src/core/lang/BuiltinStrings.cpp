@@ -190,6 +190,7 @@ const BuiltinString kStrings[] = {
     {2624, "%s RPM"},
     {2625, "%s probes failed"},
     {2626, "no idle time"},
+    {2627, "Latency under load"},
     {2700, "Run the Test Every"},
     {2701, "&Minutes from the start of one run to the next (1-1440, 0 = off):"},
     {2702, "&Keep running in the notification area when the window is closed"},

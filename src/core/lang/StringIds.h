@@ -165,6 +165,7 @@ enum StringId : uint32_t {
     IDS_LATENCY_RPM = 2624,     // "%s" round trips per minute
     IDS_LATENCY_FAILED = 2625,  // "%s" probes
     IDS_LATENCY_NONE = 2626,
+    IDS_GRAPH_LATENCY = 2627,  // the caption of the graph's latency strip
     // Watching links: the Run the Test Every dialog, the notification area and alerts.
     IDS_WATCH_TITLE = 2700,
     IDS_WATCH_MINUTES = 2701,

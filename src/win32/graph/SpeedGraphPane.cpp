@@ -299,6 +299,7 @@ void SpeedGraphPane::Render(HDC dc, const RECT& rect) const {
     if (layout.drawable) {
         DrawFrame(dc, layout, m, grid, text);
         DrawSeries(dc, layout, m, background, text);
+        DrawLatency(dc, layout, m, grid, background, text);
         DrawLegend(dc, layout, m, fill, grid, background, text);
         // DrawText places the text itself: an alignment left from the labels would move it.
         SetTextAlign(dc, TA_LEFT | TA_TOP);
@@ -336,7 +337,7 @@ void SpeedGraphPane::DrawFrame(HDC dc, const GraphLayout& layout, const GraphMet
     Text(dc, layout.valueCaption, (rtl ? TA_RIGHT : TA_LEFT) | TA_TOP, rtl);
     GdiPen pen(dc, PS_SOLID, m.thinPen, text);
     for (const PlacedText& label : layout.timeLabels) {
-        Line(dc, label.x, plot.bottom, label.x, plot.bottom + m.tickLength);
+        Line(dc, label.x, layout.timeAxisY, label.x, layout.timeAxisY + m.tickLength);
         Text(dc, label, TA_CENTER | TA_TOP, rtl);
     }
     // The axes: time along the bottom, speed on the side time starts from.
@@ -394,6 +395,31 @@ void SpeedGraphPane::DrawSeries(HDC dc, const GraphLayout& layout, const GraphMe
         ClipMark(dc, x, plot.top, m.markSize, color(kIntervalColor));
         lastMark = x;
     }
+}
+
+// The loaded latency: one bar per probe from the strip's foot, its top value and caption.
+void SpeedGraphPane::DrawLatency(HDC dc, const GraphLayout& layout, const GraphMetrics& m,
+                                 COLORREF grid, COLORREF background, COLORREF text) const {
+    const PixelRect& strip = layout.latencyStrip;
+    if (strip.Height() <= 0) return;
+    const bool rtl = layout.rtl;
+    {
+        GdiPen pen(dc, PS_SOLID, 1, grid);
+        Line(dc, strip.left, strip.top, strip.right, strip.top);
+    }
+    {
+        GdiPen pen(dc, PS_SOLID, m.thickPen, SeriesColorOn(kLatencyColor, background, text));
+        for (const ChartPoint& p : chart_.latency) {
+            const int x = layout.X(p.x);
+            Line(dc, x, strip.bottom, x, layout.LatencyY(p.y));
+        }
+    }
+    GdiPen pen(dc, PS_SOLID, m.thinPen, text);
+    Line(dc, strip.left, strip.bottom, strip.right + 1, strip.bottom);
+    Line(dc, rtl ? strip.right : strip.left, strip.top, rtl ? strip.right : strip.left,
+         strip.bottom);
+    Text(dc, layout.latencyLabel, (rtl ? TA_LEFT : TA_RIGHT) | TA_TOP, rtl);
+    Text(dc, layout.latencyCaption, (rtl ? TA_RIGHT : TA_LEFT) | TA_TOP, rtl);
 }
 
 void SpeedGraphPane::DrawLegend(HDC dc, const GraphLayout& layout, const GraphMetrics& m,

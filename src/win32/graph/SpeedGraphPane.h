@@ -43,6 +43,8 @@ private:
                    COLORREF text) const;
     void DrawSeries(HDC dc, const GraphLayout& layout, const GraphMetrics& m, COLORREF background,
                     COLORREF text) const;
+    void DrawLatency(HDC dc, const GraphLayout& layout, const GraphMetrics& m, COLORREF grid,
+                     COLORREF background, COLORREF text) const;
     void DrawLegend(HDC dc, const GraphLayout& layout, const GraphMetrics& m, HBRUSH fill,
                     COLORREF border, COLORREF background, COLORREF text) const;
 

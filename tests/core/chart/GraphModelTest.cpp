@@ -152,6 +152,35 @@ TEST(GraphLayoutTest, PlotLabelsAndLegendStayInTheirPlaces) {
     EXPECT_FALSE(LayOutGraph(chart, {0, 0, 60, 40}, GraphMetrics(), FixedWidth(), false).drawable);
 }
 
+TEST(GraphLayoutTest, LoadedLatencyHasAStripUnderThePlotOnTheSameTimeAxis) {
+    ScopedTranslation scope(nullptr);
+    const SpeedTrace trace = BurstyTrace(100000, 3);
+    ChartSubject subject = Finished("A", &trace, 1e5);
+    subject.loadedLatency = {{0.2, 30}, {0.4, 110}, {0.6, 95}};
+    const SpeedChart chart = BuildSpeedChart({subject}, ChartFrame());
+    ASSERT_EQ(3u, chart.latency.size());
+    EXPECT_GE(chart.latencyAxis.high, 110);
+    const GraphMetrics m;
+    const GraphLayout layout = LayOutGraph(chart, {0, 0, 600, 200}, m, FixedWidth(), false);
+    const PixelRect& strip = layout.latencyStrip;
+    ASSERT_GT(strip.Height(), 0);
+    EXPECT_EQ(layout.plot.left, strip.left);
+    EXPECT_EQ(layout.plot.right, strip.right);
+    EXPECT_LT(layout.plot.bottom, strip.top);  // the speed keeps its own zero line
+    EXPECT_EQ(strip.bottom, layout.timeAxisY);
+    EXPECT_EQ(strip.bottom + m.tickLength, layout.timeLabels[0].y);
+    EXPECT_EQ(strip.top, layout.LatencyY(chart.latencyAxis.high));
+    EXPECT_EQ(strip.bottom, layout.LatencyY(0));
+    EXPECT_EQ(layout.latencyLabel.text, chart.latencyAxis.ticks.back().label + " ms");
+    // Without probes, or without room, the plot keeps the whole height.
+    const SpeedChart plain = BuildSpeedChart({Finished("A", &trace, 1e5)}, ChartFrame());
+    for (const auto& [shown, height] : {std::pair{plain, 200}, std::pair{chart, 90}}) {
+        const GraphLayout other = LayOutGraph(shown, {0, 0, 600, height}, m, FixedWidth(), false);
+        EXPECT_EQ(0, other.latencyStrip.Height());
+        EXPECT_EQ(other.plot.bottom, other.timeAxisY);
+    }
+}
+
 TEST(GraphModelTest, FollowsTheRunUntilTheUserPicksAnotherRow) {
     ScopedTranslation scope(nullptr);
     GraphModel model;

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "core/engine/LatencyProbeJob.h"
+
 #include "core/engine/TransferEvent.h"
 #include "support/ScriptedInternet.h"
+#include <algorithm>
 
 namespace vm {
 namespace {
@@ -66,6 +68,11 @@ TEST(LatencyProbeJob, IdleThenLoadedProbesWithinTheBudget) {
     // every 200 ms gives fewer (the probe's own 40 ms included).
     EXPECT_GE(result.loadedMs.size(), 30u);
     EXPECT_LE(result.loadedMs.size(), 50u);
+    // Each loaded time is placed on the download's own clock, in order, for the graph.
+    ASSERT_EQ(result.loadedAtSeconds.size(), result.loadedMs.size());
+    EXPECT_TRUE(std::is_sorted(result.loadedAtSeconds.begin(), result.loadedAtSeconds.end()));
+    EXPECT_GT(result.loadedAtSeconds.back(), 6.0);
+    EXPECT_LE(result.loadedAtSeconds.back(), 10.0);
     EXPECT_LE(
         static_cast<double>(result.probeBytes),
         kProbeByteShare * static_cast<double>(run.job.downloadBytes.load() + result.probeBytes));
