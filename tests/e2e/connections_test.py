@@ -9,12 +9,16 @@ import json
 import os
 import subprocess
 import sys
+import time
 
 import e2e_support as e2e
 import json_test
+from socket_watch import SocketWatch, requests_on_ports
 
 LAB = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lab", "lab.sh")
 MIB = 1024 * 1024
+ID_STOP_TEST = 40037  # res/resource.h
+ID_MOVE_TO_NEXT = 40050
 
 
 def speed(item):
@@ -28,10 +32,17 @@ class Connections(e2e.unittest.TestCase):
         cls.validator = json_test.load_schema()
         cls.http = os.environ["VM_HTTP_URL"]
 
-    def export(self, name, url, options, lab=None):
+    def export(self, name, url, options, lab=None, then=None, command=None):
+        """The item's JSON result; `then`: a second item after it; `command`: (id, ms), a
+        menu command posted that long after the window appeared."""
         app = e2e.App(name)
-        app.write_config([(url, name)], options)
+        app.write_config([(url, name)] + ([(then, "then")] if then else []), options)
         args = ["/config", "velocimark.cfg", "/sjson", "r.json", "/hidden"]
+        if command is not None:
+            poster = os.path.join(os.path.dirname(e2e.ARGS.close_tool), "post_command.exe")
+            subprocess.Popen(["wine", poster, str(command[0]), str(command[1]), "1"],
+                             cwd=app.dir, env=e2e.wine_env(), stdin=subprocess.DEVNULL,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if lab is None:
             code, _ = app.run(*args)
         else:
@@ -79,6 +90,39 @@ class Connections(e2e.unittest.TestCase):
         self.assertEqual(item["status"], "failed")
         self.assertEqual(item["error_code"], 0x20000000 + 2503)
         self.assertIn("range", item["status_text"])
+
+    def test_every_connection_ends_within_250_ms_of_the_first(self):
+        # Four throttled connections (1 MiB/s together, 18 s of data) are ended by each of
+        # the four; a second item on another port keeps the program running after the first.
+        # Paced: Wine's library closes a connection whose query waits for data only once
+        # data comes, and nginx's plain limit_rate sends a second's worth, then nothing.
+        then = f"{os.environ['VM_HTTPS_URL']}/rate/256k/18m.bin"
+        cases = [
+            ("time limit", {"UseAutoStopTime": 1, "AutoStopTime": 3}, None),
+            ("size limit", {"UseAutoStopSize": 1, "AutoStopSize": 3, "AutoStopSizeUnit": 3,
+                            "UseAutoStopTime": 1, "AutoStopTime": 5}, None),
+            ("Next", {"UseAutoStopTime": 1, "AutoStopTime": 6}, (ID_MOVE_TO_NEXT, 3000)),
+            ("Stop", {}, (ID_STOP_TEST, 3000)),
+        ]
+        for what, options, command in cases:
+            with self.subTest(what):
+                tag = f"end={time.monotonic_ns()}"
+                with SocketWatch(int(os.environ["VM_HTTP_PORT"])) as watch:
+                    item = self.export("conn-end", f"{self.http}/paced/256k/18m.bin?{tag}",
+                                       {"DefaultConnections": 4, **options}, then=then,
+                                       command=command)
+                # The first request's range (from byte 0) has ended by itself long before.
+                parts = [port for port, asked in requests_on_ports(tag, 5)
+                         if not asked.startswith("bytes=0-")]
+                spread = watch.spread(parts)
+                print(f"\n{what}: {item['bytes']} bytes; {len(parts)} parts ended within "
+                      f"{spread and f'{spread[0]:.3f}-{spread[1]:.3f}'} s of each other "
+                      f"(slowest poll {watch.slowest_poll:.3f} s)", file=sys.stderr)
+                self.assertEqual((item["status"], item["connections"]["used"]), ("finished", 4))
+                self.assertEqual(len(parts), 4)
+                self.assertIsNotNone(spread)
+                # At least this far apart for certain: a coarse poll never fails the case.
+                self.assertLessEqual(spread[0], 0.25)
 
     def test_in_the_link_lab_the_path_is_the_limit(self):
         lab = os.environ.get("VM_LAB_DIR")

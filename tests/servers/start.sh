@@ -74,7 +74,7 @@ if [ $big = 1 ]; then
   # Sparse: reads as zeros, costs no disk.
   mkdir -p "$dir/data/big"
   chmod 755 "$dir/data/big"
-  for size in 512M 1G; do
+  for size in 512M 1G 5G; do
     f="$dir/data/big/$(tr 'GM' 'gm' <<<"$size").bin"
     [ "$(stat -c %s "$f" 2>/dev/null)" = "$(numfmt --from=iec "$size")" ] ||
       { rm -f "$f"; truncate -s "$size" "$f"; }
@@ -104,6 +104,11 @@ location /slow/ { alias $dir/data/; limit_rate $slow_rate; }
 location /noranges/ { alias $dir/data/; max_ranges 0; }
 # Any rate per request: /rate/2m/NAME serves NAME at limit_rate 2m.
 location ~ ^/rate/([0-9]+[kKmM]?)/(.+)\$ { alias $dir/data/\$2; limit_rate \$1; }
+# The same rate sent in steps of 16 KB, as data comes over a link, instead of a second's
+# worth at once and then a second of silence.
+location ~ ^/paced/([0-9]+[kKmM]?)/(.+)\$ {
+  alias $dir/data/\$2; limit_rate \$1; sendfile_max_chunk 16k;
+}
 # A cache's verdict in the headers, and a header far over any bound we keep.
 location /hit/ { alias $dir/data/; add_header X-Cache HIT; add_header Via "1.1 edge-a"; }
 location /miss/ { alias $dir/data/; add_header X-Cache MISS; }
@@ -121,6 +126,9 @@ error_log $dir/logs/nginx-error.log warn;
 events { worker_connections 512; }
 http {
   access_log $dir/logs/nginx-access.log;
+  # Which client port each request came on, what range it asked for and when it ended.
+  log_format ports '\$remote_port \$msec \$status \$bytes_sent "\$http_range" \$request_uri';
+  access_log $dir/logs/nginx-ports.log ports;
   client_body_temp_path $dir/nginx/tmp/body;
   proxy_temp_path $dir/nginx/tmp/proxy;
   fastcgi_temp_path $dir/nginx/tmp/fastcgi;

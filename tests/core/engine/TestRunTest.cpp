@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -612,6 +613,61 @@ TEST_F(TestRunTest, StopAndNextKeepTheBytesCountedSoFar) {
         EXPECT_EQ(Item(0).bytes, 5000u);
         Pump();
         run.StopTest();
+    }
+}
+
+// A download on four connections through the run: the first answer decides whether parts
+// start, each connection's bytes count once, one wrong answer fails the attempt with its
+// error, and whatever ends the attempt closes every connection.
+TEST_F(TestRunTest, FourConnectionsCountEachByteOnceAndEndTogether) {
+    constexpr uint64_t kFile = 4u << 20;
+    constexpr uint64_t kUncounted = UINT64_MAX;
+    const struct {
+        const char* what;
+        bool takesRanges;
+        uint64_t shortBy;
+        std::optional<uint64_t> arrived;  // what each connection gets before it stalls
+        DownloadStatus status;
+        uint64_t bytes;
+        int32_t used;
+        uint32_t error;
+        size_t opens;
+    } cases[] = {
+        {"ranges taken", true, 0, {}, DownloadStatus::Finished, kFile, 4, 0, 5},
+        {"ranges ignored", false, 0, {}, DownloadStatus::Finished, kFile, 1, 0, 1},
+        {"a part short", true, 1, {}, DownloadStatus::Failed, kUncounted, 4, kErrorRangeLength, 5},
+        {"stopped", true, 0, 1000, DownloadStatus::Finished, 5 * 1000, 4, 0, 5},
+    };
+    settings.DefaultConnections = 4;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        h.net.responses.clear();
+        host.items.clear();
+        ScriptedResponse& r = Serve("http://a/f", kFile);
+        r.takesRanges = c.takesRanges;
+        r.laterRangeShortBy = c.shortBy;
+        r.arrived = c.arrived;
+        Add("http://a/f");
+        const size_t first = h.net.openedUrls.size();
+        run.StartTest();
+        // Every open completes, the parts' too once the first answer started them.
+        for (size_t done = first; done < h.net.openedUrls.size(); ++done) {
+            const InternetHandle handle = test::ScriptedInternet::HandleOf(done);
+            h.context.registry.DispatchStatus(h.net.openContexts[done], handle,
+                                              kStatusRequestComplete, handle, 0);
+            Pump();
+        }
+        if (c.arrived) run.StopTest();
+        EXPECT_FALSE(run.IsRunning());
+        EXPECT_EQ(Item(0).status, c.status);
+        if (c.bytes != kUncounted) {
+            EXPECT_EQ(Item(0).bytes, c.bytes);
+        }
+        EXPECT_EQ(Item(0).errorCode, c.error);
+        EXPECT_EQ(run.Measurements().ForItem(0)->connections.used, c.used);
+        ASSERT_EQ(h.net.openedUrls.size() - first, c.opens);
+        for (size_t i = first; i < h.net.openedUrls.size(); ++i)
+            EXPECT_TRUE(h.net.WasClosed(test::ScriptedInternet::HandleOf(i))) << i;
     }
 }
 

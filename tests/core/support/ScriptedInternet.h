@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "core/engine/LiveTransferRegistry.h"
+#include "core/engine/RangePlan.h"
 #include "core/platform/InternetLibrary.h"
 #include "support/FakeClock.h"
 
@@ -40,6 +43,12 @@ struct ScriptedResponse {
     uint32_t msPerOpen = 0;                    // the fake clock moves on with every open
     std::optional<std::string> closeReply;     // the FTP server's last reply, read by a close
     uint32_t msPerCloseHere = 0;               // the fake clock moves on with a close here
+    // A request with a Range header gets 206 for its bytes of the body (bodyBytes long),
+    // with their Content-Range; other requests, and every request when false, get the
+    // whole body as above. A range that starts past the first byte may be announced with
+    // a Content-Length this much short of its count.
+    bool takesRanges = false;
+    uint64_t laterRangeShortBy = 0;
 };
 
 struct PostedEvent {
@@ -111,10 +120,11 @@ public:
         openHeaders.push_back(headers);
         openContexts.push_back(context);
         Request r;
-        r.handle = 0x1000 + static_cast<InternetHandle>(requests_.size());
+        r.handle = HandleOf(requests_.size());
         r.response = Find(url);
         clock_.Advance(r.response.msPerOpen);
         r.remaining = r.response.bodyBytes;
+        AnswerRange(headers, r);
         r.unread = r.response.arrived ? std::min(*r.response.arrived, r.remaining) : r.remaining;
         requests_.push_back(r);
         switch (r.response.open) {
@@ -129,6 +139,8 @@ public:
         }
         return 0;
     }
+    // The handle the i-th open delivers (counted from 0).
+    static InternetHandle HandleOf(size_t i) { return 0x1000 + static_cast<InternetHandle>(i); }
     // The handle the latest open will deliver.
     InternetHandle LastRequest() {
         std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
@@ -150,6 +162,10 @@ public:
         Request* r = Get(h);
         if (r != nullptr && query == kHttpQueryRawHeadersCrlf && r->response.rawHeaders) {
             *text = *r->response.rawHeaders;
+            return true;
+        }
+        if (r != nullptr && query == kHttpQueryContentRange && !r->contentRange.empty()) {
+            *text = r->contentRange;
             return true;
         }
         if (r != nullptr && query == kHttpQueryVersion && r->response.version) {
@@ -336,7 +352,27 @@ private:
         ScriptedResponse response;
         uint64_t remaining = 0;  // not yet read
         uint64_t unread = 0;     // arrived and not yet read
+        std::string contentRange;
     };
+
+    // The answer of a server that takes ranges to the request's Range header, if any.
+    static void AnswerRange(const char* headers, Request& r) {
+        const char* asked = headers != nullptr ? std::strstr(headers, "Range: bytes=") : nullptr;
+        const uint64_t total = r.response.bodyBytes;
+        unsigned long long first = 0;
+        unsigned long long last = 0;
+        if (!r.response.takesRanges || asked == nullptr ||
+            std::sscanf(asked, "Range: bytes=%llu-%llu", &first, &last) != 2 || first >= total)
+            return;
+        last = std::min<unsigned long long>(last, total - 1);
+        const uint64_t count = last - first + 1;
+        r.response.status = 206;
+        const uint64_t shortBy = first != 0 ? r.response.laterRangeShortBy : 0;
+        r.response.contentLength = std::to_string(count - shortBy);
+        r.contentRange = "bytes " + std::to_string(first) + "-" + std::to_string(last) + "/" +
+                         std::to_string(total);
+        r.remaining = count;
+    }
 
     static void Take(Request& r, void* buffer, uint32_t n) {
         static_cast<unsigned char*>(buffer)[0] = 0xAB;  // touch it: the buffer must be live
