@@ -132,8 +132,8 @@ TEST_F(WinLiveLinkTest, SilentBodyFailsAsTimedOutAndIsRetried) {
     EXPECT_EQ(item.status, DownloadStatus::Failed);
     EXPECT_EQ(item.retries, 1u);
     EXPECT_EQ(item.errorCode, 12002u);
-    EXPECT_EQ(item.errorText, FlattenLineBreaks(SystemErrorText(12002)));
-    EXPECT_NE(item.errorText, "");
+    EXPECT_EQ(item.errorText.str(), FlattenLineBreaks(SystemErrorText(12002)));
+    EXPECT_NE(item.errorText.str(), "");
 }
 
 // Fault: reading yielded by posting itself a message, which the queue always takes before

@@ -54,7 +54,8 @@ TEST_F(WinTestRunTest, ItemsEndAsTheirServersBehave) {
     EXPECT_EQ(host.items[2].retries, 1u);
     EXPECT_EQ(host.items[3].status, DownloadStatus::Failed);
     EXPECT_EQ(host.items[3].errorCode, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(host.items[3].errorText, FlattenLineBreaks(SystemErrorText(ERROR_FILE_NOT_FOUND)));
+    EXPECT_EQ(host.items[3].errorText.str(),
+              FlattenLineBreaks(SystemErrorText(ERROR_FILE_NOT_FOUND)));
     EXPECT_EQ(host.items[4].status, DownloadStatus::Finished);
     EXPECT_EQ(host.items[4].bytes, 200000u);
     EXPECT_EQ(ProcessTransfers().Root(), 0u);

@@ -15,7 +15,16 @@ DownloadItem::DownloadItem(const std::string& urlText, const std::string& nameTe
 
 void DownloadItem::SetUrl(const std::string& text) { url = text; }
 void DownloadItem::SetName(const std::string& text) { name = text; }
-void DownloadItem::SetErrorText(const std::string& text) { errorText = Cut(text, kMaxCellText); }
+void DownloadItem::SetErrorText(const std::string& text) {
+    errorText = SharedText(Cut(text, kMaxCellText));
+}
+void DownloadItem::SetErrorText(const SharedText& text) {
+    if (text.size() <= kMaxCellText) {
+        errorText = text;
+    } else {
+        SetErrorText(text.str());
+    }
+}
 
 void DownloadItem::ResetResults() {
     bytes = 0;

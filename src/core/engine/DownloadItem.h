@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/SharedText.h"
 #include "core/platform/Clock.h"
 
 namespace vm {
@@ -25,7 +26,7 @@ enum class DownloadStatus : int32_t {
 };
 
 // One entry of the download list and the results of its latest attempt. A plain value:
-// copying it copies everything.
+// copying it copies everything (the error text is shared, and never changes in place).
 struct DownloadItem {
     int32_t deleted = 0;
     int32_t disabled = 0;
@@ -50,7 +51,7 @@ struct DownloadItem {
     DownloadStatus status = DownloadStatus::Waiting;
     uint32_t errorCode = 0;
     int32_t serverStatus = 0;
-    std::string errorText;
+    SharedText errorText;
     double speedKBps = 0;
     double speedKbitps = 0;
     double history[kSpeedHistorySize] = {};
@@ -67,6 +68,7 @@ struct DownloadItem {
     void SetUrl(const std::string& text);
     void SetName(const std::string& text);
     void SetErrorText(const std::string& text);
+    void SetErrorText(const SharedText& text);
 
     bool HasStarted() const { return (startTime >> 32) != 0; }
     bool IsPending() const {

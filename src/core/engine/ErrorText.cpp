@@ -22,4 +22,13 @@ std::string FlattenLineBreaks(std::string text) {
     return text;
 }
 
+SharedText ErrorTexts::For(uint32_t code) {
+    for (const auto& entry : known_) {
+        if (entry.first == code) return entry.second;
+    }
+    if (known_.size() >= kMaxCodes) known_.clear();
+    known_.emplace_back(code, SharedText(FlattenLineBreaks(GetErrorText(code, table_))));
+    return known_.back().second;
+}
+
 }  // namespace vm

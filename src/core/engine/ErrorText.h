@@ -1,7 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "core/base/SharedText.h"
 #include "core/platform/MessageTable.h"
 
 namespace vm {
@@ -17,5 +20,22 @@ std::string GetErrorText(uint32_t code, MessageTable& table);
 
 // The error text as an item stores it: every CR and LF becomes a space.
 std::string FlattenLineBreaks(std::string text);
+
+// The stored error text of each code, looked up once and shared by every item that fails
+// with it (a list of refused items kept one copy each). A code's text is the code's
+// alone: the platform's table does not change, and the program's own texts are
+// translated once at start-up.
+class ErrorTexts {
+public:
+    explicit ErrorTexts(MessageTable& table) : table_(table) {}
+    // The code's text as an item stores it, line breaks flattened.
+    SharedText For(uint32_t code);
+
+private:
+    static constexpr size_t kMaxCodes = 64;  // a run meets a handful
+
+    MessageTable& table_;
+    std::vector<std::pair<uint32_t, SharedText>> known_;
+};
 
 }  // namespace vm

@@ -43,7 +43,7 @@ struct RepeatResult {
     FileTime startTime = 0;
     uint32_t errorCode = 0;
     int32_t serverStatus = 0;
-    std::string errorText;
+    SharedText errorText;
     uint32_t retries = 0;
 };
 

@@ -16,7 +16,7 @@ TestRun::TestRun(TestRunHost& host, const AppSettings& settings, Clock& clock,
     : host_(host),
       settings_(settings),
       clock_(clock),
-      messages_(messages),
+      errorTexts_(messages),
       transfers_(transfers),
       window_(window) {}
 
@@ -244,7 +244,7 @@ void TestRun::RecordFailure(DownloadItem& item) {
     if (!reply.empty()) {
         item.SetErrorText(FlattenLineBreaks(reply));
     } else if (item.errorCode != 0) {
-        item.SetErrorText(FlattenLineBreaks(GetErrorText(item.errorCode, messages_)));
+        item.SetErrorText(errorTexts_.For(item.errorCode));
     }
     SetStatus(item, DownloadStatus::Failed);
     host_.Refresh();

@@ -6,6 +6,7 @@
 #include "core/engine/ConnectionGroup.h"
 #include "core/engine/DownloadItem.h"
 #include "core/engine/DownloadTransfer.h"
+#include "core/engine/ErrorText.h"
 #include "core/engine/LatencyProbeJob.h"
 #include "core/engine/RunMeasurements.h"
 #include "core/engine/TransferContext.h"
@@ -124,7 +125,7 @@ private:
     TestRunHost& host_;
     const AppSettings& settings_;
     Clock& clock_;
-    MessageTable& messages_;
+    ErrorTexts errorTexts_;
     TransferContext& transfers_;
     uintptr_t window_;
 

@@ -175,12 +175,12 @@ TEST_F(TestRunTest, FailureRecordsCodeAndFlattenedTextAndServerStatus) {
     Pump();
     EXPECT_EQ(Item(0).status, DownloadStatus::Failed);
     EXPECT_EQ(Item(0).errorCode, 12029u);
-    EXPECT_EQ(Item(0).errorText, "Text of 12029.  ");
+    EXPECT_EQ(Item(0).errorText.str(), "Text of 12029.  ");
     Connect();
     EXPECT_EQ(Item(1).status, DownloadStatus::Failed);
     EXPECT_EQ(Item(1).errorCode, 0u);
     EXPECT_EQ(Item(1).serverStatus, 404);
-    EXPECT_EQ(Item(1).errorText, "");
+    EXPECT_EQ(Item(1).errorText.str(), "");
     EXPECT_FALSE(run.IsRunning());
 }
 
@@ -517,7 +517,7 @@ TEST_F(TestRunTest, LocalFilesRunOnAWorker) {
     EXPECT_EQ(Item(0).bytes, 200000u);
     EXPECT_EQ(Item(1).status, DownloadStatus::Failed);
     EXPECT_EQ(Item(1).errorCode, 2u);
-    EXPECT_EQ(Item(1).errorText, "Text of 2.  ");
+    EXPECT_EQ(Item(1).errorText.str(), "Text of 2.  ");
     EXPECT_TRUE(h.net.openedUrls.empty());
     EXPECT_TRUE(h.files.WaitForWorkersEnded());
 }
@@ -570,7 +570,7 @@ TEST_F(TestRunTest, BodySilentForTheReceiveTimeOutFailsAndIsRetried) {
     Tick(5);
     EXPECT_EQ(Item(0).status, DownloadStatus::Failed);
     EXPECT_EQ(Item(0).errorCode, kErrorInternetTimeout);
-    EXPECT_EQ(Item(0).errorText, "Text of 12002.  ");
+    EXPECT_EQ(Item(0).errorText.str(), "Text of 12002.  ");
     EXPECT_FALSE(run.IsRunning());
 }
 
@@ -757,7 +757,7 @@ TEST_F(TestRunTest, AnFtpRefusalShowsTheServersReply) {
     Pump();
     EXPECT_EQ(Item(0).status, DownloadStatus::Failed);
     EXPECT_EQ(Item(0).errorCode, 12003u);
-    EXPECT_EQ(Item(0).errorText, "550 Failed to open file.");
+    EXPECT_EQ(Item(0).errorText.str(), "550 Failed to open file.");
 }
 
 // The end of the session: the report gets the items as they stand.

@@ -217,7 +217,7 @@ TEST_F(ItemCellsTest, ResetResultsKeepsIdentity) {
     item.duration = 13;
     item.errorCode = 14;
     item.serverStatus = 500;
-    item.errorText = "x";
+    item.SetErrorText("x");
     item.speedKBps = 1;
     item.speedKbitps = 2;
     for (double& h : item.history) h = 3;
@@ -317,7 +317,7 @@ TEST_F(ItemCellsTest, TranslatedFormatWithOtherConversionsIsNotUsed) {
     DownloadItem item("u", "", 0);
     item.status = DownloadStatus::Failed;
     item.errorCode = 2;
-    item.errorText = "x";
+    item.SetErrorText("x");
     EXPECT_EQ(Cell(item, kColumnStatus), "Failed  (Error 2:  x)");
     item.errorCode = 0;
     item.serverStatus = 503;
