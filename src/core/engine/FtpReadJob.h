@@ -18,8 +18,8 @@ constexpr uint32_t kMaxFtpRead = 1024 * 1024;
 constexpr uint32_t kMaxEmptyFtpReads = 2;
 
 // An FTP download's reading, on a worker thread: the availability query, then a read of
-// exactly what it announced, until the data ends. The library's FTP query waits on the
-// calling thread until a byte arrives, and its reads wait there for their whole block, so
+// exactly what it announced (at most a block), until the data ends. The library's FTP query waits
+// on the calling thread until a byte arrives, and its reads wait there for their whole block, so
 // neither may run on the GUI thread; here they cost no thread hand-off per batch, and the
 // window reads the counts on its own time. Its calls' phases are the attempt's, and the
 // library's completions come to it through the record while it reads. The worker owns

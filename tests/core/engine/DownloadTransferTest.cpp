@@ -160,22 +160,39 @@ TEST_F(DownloadTransferTest, ErrorStatusFailsWithoutErrorOrAcceptance) {
 }
 
 // The library's FTP reads wait on the calling thread for their whole block: they ask for
-// exactly the announced count (at most a block), never for more.
+// exactly the announced count (at most a block), never for more, and each read follows a
+// query of its own (the rest of a larger announcement waits for the next query).
 TEST_F(DownloadTransferTest, FtpHasNoStatusAndReadsExactlyWhatIsAnnounced) {
-    ScriptedResponse& r = h.net.Respond("ftp://a/f");
-    r.status.reset();
-    r.bodyBytes = 700000;
-    r.announce = 200000;
-    auto t = Run("ftp://a/f");
-    AwaitWorker(*t);
-    EXPECT_EQ(t->HttpStatus(), 0);
-    EXPECT_TRUE(Has(EV_RESPONSE_ACCEPTED));
-    EXPECT_EQ(codes.back(), EV_FINISHED);
-    EXPECT_EQ(t->BytesRead(), 700000u);
-    EXPECT_EQ(h.net.readSizes, (std::vector<uint32_t>{200000, 200000, 200000, 100000}));
-    EXPECT_TRUE(h.net.arrivedReads.empty());
-    EXPECT_TRUE(h.net.WasClosed(h.net.LastRequest()));  // by the worker, at its end
-    EXPECT_FALSE(t->WholeBodySeen());                   // no length was announced
+    const uint32_t block = kMaxFtpRead;
+    const struct {
+        uint32_t announce;
+        uint64_t bodyBytes;
+        std::vector<uint32_t> reads;
+    } cases[] = {
+        {200000, 700000, {200000, 200000, 200000, 100000}},
+        {3 * block, 2 * block + 5000, {block, block, 5000}},
+    };
+    for (const auto& c : cases) {
+        const std::string url = "ftp://a/" + std::to_string(c.announce);
+        ScriptedResponse& r = h.net.Respond(url);
+        r.status.reset();
+        r.bodyBytes = c.bodyBytes;
+        r.announce = c.announce;
+        h.net.readSizes.clear();
+        h.net.queries = 0;
+        codes.clear();
+        auto t = Run(url);
+        AwaitWorker(*t);
+        EXPECT_EQ(t->HttpStatus(), 0);
+        EXPECT_TRUE(Has(EV_RESPONSE_ACCEPTED));
+        EXPECT_EQ(codes.back(), EV_FINISHED);
+        EXPECT_EQ(t->BytesRead(), c.bodyBytes);
+        EXPECT_EQ(h.net.readSizes, c.reads) << url;
+        EXPECT_EQ(h.net.queries, c.reads.size() + 1) << url;  // the last one finds the end
+        EXPECT_TRUE(h.net.arrivedReads.empty());
+        EXPECT_TRUE(h.net.WasClosed(h.net.LastRequest()));  // by the worker, at its end
+        EXPECT_FALSE(t->WholeBodySeen());                   // no length was announced
+    }
 }
 
 TEST_F(DownloadTransferTest, HttpCountsEveryArrivedByteThenWaitsForMore) {

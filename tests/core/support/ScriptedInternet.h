@@ -80,6 +80,7 @@ public:
     std::vector<std::pair<uint32_t, uint32_t>> timeouts;
     std::vector<InternetHandle> closed;
     std::vector<uint32_t> readSizes;     // reads of exactly a count
+    size_t queries = 0;                  // data-available queries
     std::vector<uint32_t> arrivedReads;  // what reads of what has arrived returned
     size_t afterInputPosts = 0;          // events posted behind input, paint and timers
     std::vector<std::string> debugLines;
@@ -192,6 +193,7 @@ public:
     }
     bool QueryDataAvailable(InternetHandle h, uint32_t* available) override {
         std::lock_guard<std::recursive_mutex> lock(requestsMutex_);
+        ++queries;
         Request* r = Get(h);
         if (r == nullptr) {
             lastError_ = 6;
