@@ -115,19 +115,18 @@ GraphRunView GraphPanel::SampleView() const {
 
 GraphRunView GraphPanel::RunView() const {
     GraphRunView view = SampleView();
-    const TestRun* run = host_.Run();
-    const DownloadTransfer* transfer = run != nullptr ? run->CurrentTransfer() : nullptr;
-    if (transfer != nullptr) {
-        for (int phase = 0; phase < kLibraryPhaseCount; ++phase) {
-            view.hasPhaseTick[phase] = transfer->Phases().Get(phase, &view.phaseTick[phase]);
-        }
-        if (transfer->AcceptedTime() != 0) {
-            view.hasPhaseTick[kAttemptFirstByte] = true;
-            view.phaseTick[kAttemptFirstByte] = transfer->AcceptedTick();
-        }
-        view.transferServer = transfer->Identity();
-        view.transferLatency = run->CurrentLatency();
+    if (!view.hasTransfer) return view;
+    const TestRun& run = *host_.Run();
+    const DownloadTransfer& transfer = *run.CurrentTransfer();
+    for (int phase = 0; phase < kLibraryPhaseCount; ++phase) {
+        view.hasPhaseTick[phase] = transfer.Phases().Get(phase, &view.phaseTick[phase]);
     }
+    if (transfer.AcceptedTime() != 0) {
+        view.hasPhaseTick[kAttemptFirstByte] = true;
+        view.phaseTick[kAttemptFirstByte] = transfer.AcceptedTick();
+    }
+    view.transferServer = transfer.Identity();
+    view.transferLatency = run.CurrentLatency();
     return view;
 }
 
